@@ -26,3 +26,26 @@ function(orvella_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 300 ENVIRONMENT "ORVELLA_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORVELLA_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
 endfunction()
+
+# orvella_test_folder(LIBS ...): one test executable per *_test.cpp file of the calling folder,
+# named after the file, so that files worked on apart never break each other's build.
+function(orvella_test_folder)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" prefix "${rel}")
+  foreach(f ${files})
+    get_filename_component(stem ${f} NAME_WE)
+    orvella_test(${prefix}_${stem} SOURCES ${f} LIBS ${A_LIBS})
+  endforeach()
+endfunction()
+
+# orvella_subdirs(): adds every subfolder of the calling folder that has a CMakeLists.txt.
+macro(orvella_subdirs)
+  file(GLOB _subdirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(_d ${_subdirs})
+    if(IS_DIRECTORY ${_d} AND EXISTS ${_d}/CMakeLists.txt)
+      add_subdirectory(${_d})
+    endif()
+  endforeach()
+endmacro()
