@@ -6,7 +6,7 @@
 
 // One 32-bit instruction: opcode in bits 0-5, C in 6-14, B in 15-23, A in 24-31;
 // Bx (unsigned) and sBx (Bx minus MAXARG_sBx) share bits 6-23.
-using Instruction = uint32_t;
+typedef uint32_t Instruction;
 
 constexpr int SIZE_OP = 6;
 constexpr int SIZE_C = 9;
@@ -31,7 +31,10 @@ constexpr int NO_REG = MAXARG_A;
 
 // Registers a function may use; also the RK threshold: an RK operand of MAXSTACK or more names
 // constant (operand - MAXSTACK), below it a register.
-constexpr int MAXSTACK = 250;
+// (script_limits.h defines the same figure; either header may come first.)
+#ifndef MAXSTACK
+#define MAXSTACK 250
+#endif
 constexpr bool ISK(int x) { return x >= MAXSTACK; }
 constexpr int INDEXK(int x) { return x - MAXSTACK; }
 constexpr int RKASK(int k) { return k + MAXSTACK; }
@@ -39,7 +42,9 @@ constexpr int RKASK(int k) { return k + MAXSTACK; }
 constexpr int MAXINDEXRK = MAXARG_B - MAXSTACK;
 
 // List items flushed by one SETLIST/SETLISTO.
-constexpr int LFIELDS_PER_FLUSH = 32;
+#ifndef LFIELDS_PER_FLUSH
+#define LFIELDS_PER_FLUSH 32
+#endif
 
 // Opcode numbers are part of the precompiled-chunk format: the bit operators take 16-19 and
 // everything from POW on sits four above the stock 5.0 numbering.
