@@ -1,0 +1,231 @@
+// Number conversions, string formatting for messages and chunk names.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/script/do.h"
+#include "core/script/string_table.h"
+#include "core/script/vm.h"
+
+const TObject luaO_nilobject = {LUA_TNIL, {NULL}};
+
+int luaO_int2fb(unsigned int x) {
+  int m = 0;  // mantissa
+  while (x >= (1 << 3)) {
+    x = (x + 1) >> 1;
+    m++;
+  }
+  return (m << 3) | cast(int, x);
+}
+
+int luaO_log2(unsigned int x) {
+  int l = -1;
+  while (x >= 256) {
+    l += 8;
+    x >>= 8;
+  }
+  while (x) {
+    l++;
+    x >>= 1;
+  }
+  return l;
+}
+
+int luaO_rawequalObj(const TObject *t1, const TObject *t2) {
+  if (ttype(t1) != ttype(t2)) return 0;
+  switch (ttype(t1)) {
+    case LUA_TNIL: return 1;
+    case LUA_TNUMBER: return nvalue(t1) == nvalue(t2);
+    case LUA_TBOOLEAN: return bvalue(t1) == bvalue(t2);
+    case LUA_TLIGHTUSERDATA: return pvalue(t1) == pvalue(t2);
+    default: return gcvalue(t1) == gcvalue(t2);
+  }
+}
+
+static bool isblank_c(int c) { return c == ' ' || (c >= 9 && c <= 13); }
+static bool isdigit_c(int c) { return c >= '0' && c <= '9'; }
+
+int luaO_str2d(const char *s, lua_Number *result) {
+  const char *p = s;
+  while (isblank_c((unsigned char)*p)) p++;
+  const char *start = p;
+  if (*p == '+' || *p == '-') p++;
+  int digits = 0;
+  while (isdigit_c(*p)) p++, digits++;
+  if (*p == '.') {
+    p++;
+    while (isdigit_c(*p)) p++, digits++;
+  }
+  if (digits == 0) return 0;
+  if (*p == 'e' || *p == 'E') {
+    const char *e = p + 1;
+    if (*e == '+' || *e == '-') e++;
+    if (isdigit_c(*e)) {
+      while (isdigit_c(*e)) e++;
+      p = e;
+    }
+  }
+  const char *end = p;
+  while (isblank_c((unsigned char)*p)) p++;
+  if (*p != '\0') return 0;
+  // The text is now a plain decimal numeral: the C conversion reads it exactly.
+  std::string text(start, end);
+  *result = std::strtod(text.c_str(), NULL);
+  return 1;
+}
+
+int luaO_wstr2d(const lua_WChar *s, size_t len, lua_Number *result) {
+  size_t i = 0;
+  double value = 0;
+  bool neg = false;
+  auto at = [&](size_t k) -> int { return k < len ? s[k] : -1; };
+  auto hexval = [](int c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  if (at(0) == '0' && (at(1) == 'x' || at(1) == 'X')) {
+    i = 2;
+    while (hexval(at(i)) >= 0) value = value * 16 + hexval(at(i++));
+    if (at(i) == '.') {
+      i++;
+      double scale = 1.0 / 16;
+      while (hexval(at(i)) >= 0) {
+        value += hexval(at(i++)) * scale;
+        scale /= 16;
+      }
+      if (at(i) == 'p' || at(i) == 'P') {
+        i++;
+        bool eneg = false;
+        if (at(i) == '+' || at(i) == '-') eneg = (s[i++] == '-');
+        double e = 0;
+        while (isdigit_c(at(i))) e = e * 10 + (s[i++] - '0');
+        value = eneg ? value / std::pow(2.0, e) : value * std::pow(2.0, e);
+      }
+    }
+  } else {
+    if (at(0) == '+' || at(0) == '-') neg = (s[i++] == '-');
+    while (isdigit_c(at(i))) value = value * 10 + (s[i++] - '0');
+    if (at(i) == '.') {
+      i++;
+      double scale = 0.1;
+      while (isdigit_c(at(i))) {
+        value += (s[i++] - '0') * scale;
+        scale /= 10;
+      }
+    }
+    if (at(i) == 'e' || at(i) == 'E') {
+      i++;
+      bool eneg = false;
+      if (at(i) == '+' || at(i) == '-') eneg = (s[i++] == '-');
+      double e = 0;
+      while (isdigit_c(at(i))) e = e * 10 + (s[i++] - '0');
+      value = eneg ? value / std::pow(10.0, e) : value * std::pow(10.0, e);
+    }
+  }
+  if (i == 0) return 0;
+  for (size_t k = i; k < len; k++)
+    if (!(s[k] < 256 && isblank_c(s[k]))) return 0;
+  *result = neg ? -value : value;
+  return 1;
+}
+
+int luaO_num2str(lua_Number n, char *buff) {
+  return std::snprintf(buff, 32, "%.14g", n);
+}
+
+int luaO_num2int(lua_Number n) {
+  if (n != n) return 0;
+  if (n >= 2147483647.0) return INT_MAX;
+  if (n <= -2147483648.0) return INT_MIN;
+  return static_cast<int>(n);
+}
+
+int64_t luaO_num2int64(lua_Number n) {
+  if (!(n > -9223372036854775808.0 && n < 9223372036854775808.0)) return 0;
+  return static_cast<int64_t>(n);
+}
+
+static void pushstr(lua_State *L, const char *str, size_t len) {
+  setsvalue(L->top, luaS_newlstr(L, str, len));
+  incr_top(L);
+}
+
+const char *luaO_pushvfstring(lua_State *L, const char *fmt, va_list argp) {
+  std::string out;
+  for (;;) {
+    const char *e = std::strchr(fmt, '%');
+    if (e == NULL) break;
+    out.append(fmt, e - fmt);
+    switch (e[1]) {
+      case 's': {
+        const char *s = va_arg(argp, char *);
+        out.append(s ? s : "(null)");
+        break;
+      }
+      case 'c': out.push_back(static_cast<char>(va_arg(argp, int))); break;
+      case 'd': out.append(std::to_string(va_arg(argp, int))); break;
+      case 'f': {
+        char buff[32];
+        int l = luaO_num2str(va_arg(argp, lua_Number), buff);
+        out.append(buff, l);
+        break;
+      }
+      case 'p': {
+        char buff[32];
+        int l = std::snprintf(buff, sizeof buff, "%p", va_arg(argp, void *));
+        out.append(buff, l);
+        break;
+      }
+      case '%': out.push_back('%'); break;
+      default:
+        out.push_back('%');
+        if (e[1]) out.push_back(e[1]);
+        else e--;
+    }
+    fmt = e + 2;
+  }
+  out.append(fmt);
+  pushstr(L, out.data(), out.size());
+  return svalue(L->top - 1);
+}
+
+const char *luaO_pushfstring(lua_State *L, const char *fmt, ...) {
+  va_list argp;
+  va_start(argp, fmt);
+  const char *msg = luaO_pushvfstring(L, fmt, argp);
+  va_end(argp);
+  return msg;
+}
+
+void luaO_chunkid(char *out, const char *source, int bufflen) {
+  if (*source == '=') {
+    std::strncpy(out, source + 1, bufflen);
+    out[bufflen - 1] = '\0';
+  } else if (*source == '@') {
+    source++;
+    int room = bufflen - static_cast<int>(sizeof(" `...' "));
+    int l = static_cast<int>(std::strlen(source));
+    out[0] = '\0';
+    if (l > room) {
+      source += l - room;
+      std::strcat(out, "...");
+    }
+    std::strcat(out, source);
+  } else {
+    int room = bufflen - static_cast<int>(sizeof(" [string \"...\"] "));
+    int len = static_cast<int>(std::strcspn(source, "\n"));
+    int full = static_cast<int>(std::strlen(source));
+    bool cut = false;
+    if (len > room) len = room, cut = true;
+    if (len < full) cut = true;
+    std::strcpy(out, "[string \"");
+    if (len < 0) len = 0;
+    std::strncat(out, source, len);
+    if (cut) std::strcat(out, "...");
+    std::strcat(out, "\"]");
+  }
+}

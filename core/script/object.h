@@ -1,0 +1,228 @@
+// Tagged values and the collectable objects of the script engine (strings, wide strings,
+// tables, userdata, prototypes, closures, upvalues), with the helpers that convert numbers.
+#pragma once
+
+#include <cstdarg>
+
+#include "core/script/script_limits.h"
+
+// Internal tags, after the public ones (the wide string took 9).
+#define LUA_TPROTO 10
+#define LUA_TUPVAL 11
+#define NUM_TAGS 11  // per-type slots 0..10
+
+union GCObject;
+
+#define CommonHeader GCObject *next; lu_byte tt; lu_byte marked
+
+struct GCheader {
+  CommonHeader;
+};
+
+union Value {
+  GCObject *gc;
+  void *p;
+  lua_Number n;
+  int b;
+};
+
+struct TObject {
+  int tt;
+  Value value;
+};
+
+typedef TObject *StkId;  // index to stack elements
+
+// Tests and accessors.
+#define ttype(o) ((o)->tt)
+#define ttisnil(o) (ttype(o) == LUA_TNIL)
+#define ttisnumber(o) (ttype(o) == LUA_TNUMBER)
+#define ttisstring(o) (ttype(o) == LUA_TSTRING)
+#define ttiswstring(o) (ttype(o) == LUA_TWSTRING)
+#define ttistable(o) (ttype(o) == LUA_TTABLE)
+#define ttisfunction(o) (ttype(o) == LUA_TFUNCTION)
+#define ttisboolean(o) (ttype(o) == LUA_TBOOLEAN)
+#define ttisuserdata(o) (ttype(o) == LUA_TUSERDATA)
+#define ttisthread(o) (ttype(o) == LUA_TTHREAD)
+#define ttislightuserdata(o) (ttype(o) == LUA_TLIGHTUSERDATA)
+
+#define gcvalue(o) ((o)->value.gc)
+#define pvalue(o) ((o)->value.p)
+#define nvalue(o) ((o)->value.n)
+#define tsvalue(o) (&(o)->value.gc->ts)
+#define uvalue(o) (&(o)->value.gc->u)
+#define clvalue(o) (&(o)->value.gc->cl)
+#define hvalue(o) (&(o)->value.gc->h)
+#define bvalue(o) ((o)->value.b)
+#define thvalue(o) (&(o)->value.gc->th)
+
+#define l_isfalse(o) (ttisnil(o) || (ttisboolean(o) && bvalue(o) == 0))
+
+// Setters. Every setter copies a whole value; the "2s"/"2n"/"2t" forms of the classic design
+// are all the same here and kept as plain setobj.
+#define setnvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TNUMBER; i_o->value.n = (x); }
+#define chgnvalue(obj, x) ((obj)->value.n = (x))
+#define setpvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TLIGHTUSERDATA; i_o->value.p = (x); }
+#define setbvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TBOOLEAN; i_o->value.b = (x); }
+#define setsvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TSTRING; i_o->value.gc = (GCObject *)(x); }
+#define setwsvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TWSTRING; i_o->value.gc = (GCObject *)(x); }
+// Sets a string or wide string by the object's own tag.
+#define setanystrvalue(obj, x) { TObject *i_o = (obj); TString *i_s = (x); i_o->tt = i_s->tt; i_o->value.gc = (GCObject *)i_s; }
+#define setuvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TUSERDATA; i_o->value.gc = (GCObject *)(x); }
+#define setthvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TTHREAD; i_o->value.gc = (GCObject *)(x); }
+#define setclvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TFUNCTION; i_o->value.gc = (GCObject *)(x); }
+#define sethvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TTABLE; i_o->value.gc = (GCObject *)(x); }
+#define setptvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TPROTO; i_o->value.gc = (GCObject *)(x); }
+#define setnilvalue(obj) ((obj)->tt = LUA_TNIL)
+#define setobj(obj1, obj2) { const TObject *o2 = (obj2); TObject *o1 = (obj1); *o1 = *o2; }
+
+#define setobjs2s setobj
+#define setobj2s setobj
+#define setsvalue2s setsvalue
+#define setptvalue2s setptvalue
+#define setobjt2t setobj
+#define setobj2t setobj
+#define setobj2n setobj
+#define setsvalue2n setsvalue
+
+#define setttype(obj, tt) (ttype(obj) = (tt))
+#define iscollectable(o) (ttype(o) >= LUA_TSTRING)
+
+// String or wide string: one layout. For LUA_TSTRING `len` counts bytes and the text is
+// followed by a zero byte; for LUA_TWSTRING it counts 16-bit units followed by a zero unit.
+// `reserved` numbers the lexer's reserved words (never set for wide strings).
+struct TString {
+  CommonHeader;
+  lu_byte reserved;
+  lu_hash hash;
+  size_t len;
+};
+#define getstr(ts) ((char *)((ts) + 1))
+#define getwstr(ts) ((lua_WChar *)((ts) + 1))
+#define svalue(o) getstr(tsvalue(o))
+#define wsvalue(o) getwstr(tsvalue(o))
+
+// Full userdata: the stored length is the requested size rounded up to even; a boxed pointer
+// (lua_boxpointer) stores length 1 and the pointer in its payload.
+struct Udata {
+  CommonHeader;
+  struct Table *metatable;
+  size_t len;
+};
+#define getudata(u) ((void *)((u) + 1))
+
+// Function prototypes.
+struct LocVar {
+  TString *varname;
+  int startpc;  // first point where variable is active
+  int endpc;    // first point where variable is dead
+};
+
+struct Proto {
+  CommonHeader;
+  TObject *k;          // constants used by the function
+  Instruction *code;
+  struct Proto **p;    // functions defined inside the function
+  int *lineinfo;       // map from opcodes to source lines
+  LocVar *locvars;     // information about local variables
+  TString **upvalues;  // upvalue names
+  TString *source;
+  int sizeupvalues;
+  int sizek;           // size of `k'
+  int sizecode;
+  int sizelineinfo;
+  int sizep;           // size of `p'
+  int sizelocvars;
+  int lineDefined;
+  GCObject *gclist;
+  lu_byte nups;        // number of upvalues
+  lu_byte numparams;
+  lu_byte is_vararg;
+  lu_byte maxstacksize;
+};
+
+// Upvalues: `v' points into the stack while open, to `value' once closed.
+struct UpVal {
+  CommonHeader;
+  TObject *v;
+  TObject value;
+};
+
+// Closures.
+#define ClosureHeader CommonHeader; lu_byte isC; lu_byte nupvalues; GCObject *gclist
+
+struct CClosure {
+  ClosureHeader;
+  lua_CFunction f;
+  TObject upvalue[1];
+};
+
+struct LClosure {
+  ClosureHeader;
+  struct Proto *p;
+  TObject g;  // table of globals
+  UpVal *upvals[1];
+};
+
+union Closure {
+  CClosure c;
+  LClosure l;
+};
+
+#define iscfunction(o) (ttype(o) == LUA_TFUNCTION && clvalue(o)->c.isC)
+#define isLfunction(o) (ttype(o) == LUA_TFUNCTION && !clvalue(o)->c.isC)
+
+// Tables.
+struct Node {
+  TObject i_key;
+  TObject i_val;
+  struct Node *next;  // for chaining
+};
+
+struct Table {
+  CommonHeader;
+  lu_byte flags;      // 1<<p means tagmethod(p) is not present
+  lu_byte lsizenode;  // log2 of size of `node' array
+  struct Table *metatable;  // never null
+  TObject *array;
+  Node *node;
+  Node *firstfree;    // this position is free; all positions after it are full
+  GCObject *gclist;
+  int sizearray;
+};
+
+#define lmod(s, size) ((int)((s) & ((size) - 1)))
+#define twoto(x) (1 << (x))
+#define sizenode(t) (twoto((t)->lsizenode))
+#define sizearray(t) ((t)->sizearray)
+
+// The one shared nil.
+extern const TObject luaO_nilobject;
+
+#define ceillog2(x) (luaO_log2((x) - 1) + 1)
+
+int luaO_log2(unsigned int x);
+int luaO_int2fb(unsigned int x);
+#define fb2int(x) (((x) & 7) << ((x) >> 3))
+
+int luaO_rawequalObj(const TObject *t1, const TObject *t2);
+
+// Decimal text to number (optional blanks, sign, digits, point, exponent, trailing blanks);
+// returns 0 when the text is not a numeral. Independent of locale and C-library extensions.
+int luaO_str2d(const char *s, lua_Number *result);
+// The wide-string numeral rules (hexadecimal with fraction and binary exponent, or decimal).
+int luaO_wstr2d(const lua_WChar *s, size_t len, lua_Number *result);
+// "%.14g" into buff (at least 32 bytes); returns the length.
+int luaO_num2str(lua_Number n, char *buff);
+// Saturating conversion of a number to a C int (NaN gives 0).
+int luaO_num2int(lua_Number n);
+// Truncation toward zero to 64 bits, NaN and out-of-range values giving 0 (bit operators).
+int64_t luaO_num2int64(lua_Number n);
+
+// Formats into a new string pushed on the stack. Knows %d, %s, %f (a lua_Number, as "%.14g"),
+// %c, %p and %%.
+const char *luaO_pushvfstring(lua_State *L, const char *fmt, va_list argp);
+const char *luaO_pushfstring(lua_State *L, const char *fmt, ...);
+
+// Chunk name for messages (the bracketed string form, shortened to bufflen).
+void luaO_chunkid(char *out, const char *source, int len);

@@ -1,0 +1,20 @@
+// Interning of strings and wide strings in the global string table.
+#pragma once
+
+#include "core/script/object.h"
+
+#define sizestring(l) (sizeof(TString) + (cast(lu_mem, l) + 1) * sizeof(char))
+#define sizewstring(l) (sizeof(TString) + (cast(lu_mem, l) + 1) * sizeof(lua_WChar))
+#define sizeudata(l) (sizeof(Udata) + (l))
+
+#define luaS_new(L, s) (luaS_newlstr(L, s, strlen(s)))
+#define luaS_newliteral(L, s) (luaS_newlstr(L, "" s, (sizeof(s) / sizeof(char)) - 1))
+// Marks a string as never collected (reserved words, fixed messages).
+#define luaS_fix(s) ((s)->marked |= (1 << 4))
+
+void luaS_resize(lua_State *L, int newsize);
+Udata *luaS_newudata(lua_State *L, size_t s);
+void luaS_freeall(lua_State *L);
+TString *luaS_newlstr(lua_State *L, const char *str, size_t l);
+TString *luaS_newlwstr(lua_State *L, const lua_WChar *str, size_t l);
+lu_hash luaS_hashw(const lua_WChar *str, size_t l);

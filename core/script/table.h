@@ -1,0 +1,21 @@
+// Tables: array part and chained hash part.
+#pragma once
+
+#include "core/script/object.h"
+
+#define gnode(t, i) (&(t)->node[i])
+#define gkey(n) (&(n)->i_key)
+#define gval(n) (&(n)->i_val)
+
+const TObject *luaH_getnum(Table *t, int key);
+TObject *luaH_setnum(lua_State *L, Table *t, int key);
+const TObject *luaH_getstr(Table *t, TString *key);
+const TObject *luaH_get(Table *t, const TObject *key);
+// Slot for `key', created (nil) when absent; raises "table index is nil"/"... is NaN".
+TObject *luaH_set(lua_State *L, Table *t, const TObject *key);
+// A new table with metatable the per-type table of tables; narray array slots, 2^lnhash nodes.
+Table *luaH_new(lua_State *L, int narray, int lnhash);
+void luaH_free(lua_State *L, Table *t);
+int luaH_next(lua_State *L, Table *t, StkId key);
+// lua_getn's count (field "n", else the largest non-nil integer position).
+int luaH_getn(Table *t);
