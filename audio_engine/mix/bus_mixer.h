@@ -1,0 +1,107 @@
+// cBusMixer: a mixer with volume, pan, mute, insert effects, sends and start/stop times that
+// land on exact frames; the root bus advances the global mix time.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "audio_engine/isound.h"
+#include "audio_engine/iupdate.h"
+#include "audio_engine/mix/wave_mixer.h"
+
+namespace TarnMix {
+
+class cBusMixer : public cWaveMixer, public Tarn::cISound {
+ public:
+  static constexpr int kInsertSlots = 4;
+  static constexpr int kSendGroups = 4;
+
+  explicit cBusMixer(const cWaveFormat& format, bool root = false);
+  ~cBusMixer() override;
+
+  // cIWaveSource. The root's state query first runs one engine tick.
+  using cWaveMixer::GetState;
+  int GetState(uint32_t* state) override;
+  int Render(void* buffer, uint32_t bytes, uint32_t* rendered, float gain, uint32_t reserved) override;
+
+  // cISound.
+  int SetStartPosition(int32_t) override { return 0; }
+  int GetState(int32_t* state) override;
+  int Play(int64_t time) override;
+  int StopNow() override { return Stop(0); }
+  int Stop(int64_t time) override;
+  int GetStatus(uint32_t* status) override;
+  int Kill() override;
+  bool IsActive() override { return mPlaying || mStartTime != 0; }
+  int GetValue(uint32_t id, float* value, uint32_t flag) override;
+  // Holds a real-time parameter ("Volume", "Pan", "Mute", "SendLevelN") at a static value.
+  int SetParameter(uint32_t id, const Tarn::tVariant& value, uint32_t propagate) override;
+  int Schedule() override { return 0; }
+  int Process() override { return 0; }
+
+  virtual void OnStart() {}
+  virtual void OnStop() {}
+  // Mixes the children into this bus's mix buffer and adds it into the caller's buffer.
+  int Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain);
+  // Adds this bus's last mix into the buffer at its send level of that index.
+  int DeliverSend(int index, float* buffer, uint32_t bytes);
+
+  int Register();
+  int Unregister();
+  bool IsRegistered() const { return mRegistered; }
+  void SetParent(cWaveMixer* parent);
+  cWaveMixer* GetParent() const { return mParent; }
+
+  void SetSendTarget(int index, cBusMixer* target);
+  void ClearSendTarget(int index) { SetSendTarget(index, nullptr); }
+  cBusMixer* GetSendTarget(int index) const;
+  void AddToSendGroup(int index, cBusMixer* member);
+  void RemoveFromSendGroup(int index, cBusMixer* member);
+  void ClearSends();
+  void SetReturnNumber(int number) { mReturnNumber = number; }
+  int ReturnNumber() const { return mReturnNumber; }
+
+  int SetMute(bool muted);
+  int SetVolume(float volume);
+  int SetPan(float pan);
+  int SetSendLevel(int index, float level);
+  void SetInsertEffect(int slot, cIWaveSource* effect);
+  // A source (automation) drives a parameter; null removes it.
+  void SetParameterSource(uint32_t id, cIWaveSource* source);
+  float StaticValue(uint32_t id, float def) const;
+
+  // The engine tick the root runs before each block.
+  void SetEngineTick(Tarn::cIUpdate* tick) { mEngineTick = tick; }
+  void SetFilePlayer(bool on) { mFilePlayer = on; }
+  float Peak(int channel) const { return mPeak[channel & 1]; }
+  void ResetPeaks() { mPeak[0] = mPeak[1] = 0.0f; }
+  bool Playing() const { return mPlaying; }
+  int64_t PendingStart() const { return mStartTime; }
+  int64_t PendingStop() const { return mStopTime; }
+
+ protected:
+  float mVolume = 1.0f, mPan = 0.0f, mMute = 1.0f;
+  std::vector<float> mMixBuffer;
+  uint32_t mLastRendered = 0;
+  std::map<uint32_t, cIWaveSource*> mParameterSources;  // not owned unless also in mOwnedStatics
+  std::map<uint32_t, std::unique_ptr<cStaticValueWaveSource>> mOwnedStatics;
+  std::map<uint32_t, std::vector<float>> mCurves;
+  std::map<uint32_t, float> mStaticValues;
+  cIWaveSource* mInserts[kInsertSlots] = {};
+  std::vector<cBusMixer*> mSendGroups[kSendGroups];
+  cBusMixer* mSendTargets[kSendGroups] = {};
+  float mSendLevels[kSendGroups] = {1.0f, 1.0f, 1.0f, 1.0f};
+  int64_t mStartTime = 0;  // 0 = none
+  int64_t mStopTime = 0;   // 0 = none
+  bool mPlaying = false;
+  float mPeak[2] = {0.0f, 0.0f};
+  cWaveMixer* mParent = nullptr;
+  bool mRegistered = false;
+  int mReturnNumber = -1;
+  bool mFilePlayer = false;
+  Tarn::cIUpdate* mEngineTick = nullptr;
+};
+
+}  // namespace TarnMix

@@ -1,0 +1,50 @@
+// cWaveMixer: sums its child sources; control-state children scale its level.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "audio_engine/mix/effects_chain.h"
+#include "audio_engine/mix/wave_format.h"
+#include "audio_engine/mix/wave_source.h"
+
+namespace TarnMix {
+
+// The global mix time: frames mixed so far at 44100 Hz. Only a root mixer advances it; read and
+// written under the engine lock.
+uint64_t GlobalMixTime();
+void AdvanceGlobalMixTime(uint64_t frames);
+void ResetGlobalMixTime(uint64_t frames = 0);
+
+class cWaveMixer : public cIWaveSource, public cWaveFormatHolder {
+ public:
+  explicit cWaveMixer(const cWaveFormat& format, bool root = false) : mRoot(root) { mFormat = format; }
+  ~cWaveMixer() override = default;
+
+  int Reset() override;
+  int GetState(uint32_t* state) override;
+  int Render(void* buffer, uint32_t bytes, uint32_t* rendered, float gain, uint32_t reserved) override;
+  // The product of the levels of the control sources that answer.
+  int GetLevel(float* level, uint32_t frames) override;
+  int Advance(uint32_t frames) override;
+
+  float CurrentValue() const { return mLevel; }
+  void SetLevel(float level) { mLevel = level; }
+  int AddSource(cIWaveSource* source);     // 9 when already present
+  int RemoveSource(cIWaveSource* source);  // 2 when absent
+  bool HasSource(cIWaveSource* source) const;
+  size_t SourceCount() const { return mSources.size(); }
+  cEffectsChain& Effects() { return mEffects; }
+  bool IsRoot() const { return mRoot; }
+
+ protected:
+  std::vector<cIWaveSource*> mSources;  // not owned, in the order added
+  std::vector<cIWaveSource*> mRenderSources;
+  std::vector<cIWaveSource*> mControlSources;
+  uint32_t mState = kStateStopped;
+  float mLevel = 1.0f;
+  cEffectsChain mEffects;
+  bool mRoot;
+};
+
+}  // namespace TarnMix

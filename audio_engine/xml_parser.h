@@ -1,0 +1,32 @@
+// Tarn::cXmlParser: the Expat parser with start, end and character-data callbacks.
+#pragma once
+
+#include <cstddef>
+
+namespace Tarn {
+
+class cXmlParser {
+ public:
+  class cListener {
+   public:
+    virtual ~cListener() = default;
+    virtual void OnStart(const char* name, const char** attributes) = 0;
+    virtual void OnEnd(const char* name) = 0;
+    virtual void OnText(const char* data, int length) = 0;
+  };
+
+  explicit cXmlParser(cListener* listener);
+  ~cXmlParser();
+  cXmlParser(const cXmlParser&) = delete;
+  cXmlParser& operator=(const cXmlParser&) = delete;
+
+  // False once the document is in error; later calls are ignored.
+  bool Parse(const char* data, size_t length, bool final);
+
+ private:
+  void* mParser;
+  cListener* mListener;
+  bool mFailed = false;
+};
+
+}  // namespace Tarn

@@ -1,0 +1,39 @@
+// The seam through which tests drive the DirectSound stand-in: a manual device whose play
+// cursors the test advances, a tap of what was written and played, and scripted failures.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace DSoundTest {
+
+// Devices created from now on play nowhere: time passes only through AdvanceFrames.
+// Switching back closes nothing that is open; call it before creating devices.
+void UseManualDevice(bool manual);
+bool IsManualDevice();
+
+// Plays this many output frames (44100 Hz stereo) on the manual device: every playing buffer's
+// play cursor moves on, notifications fire, and the mix goes to the tap.
+void AdvanceFrames(uint32_t frames);
+
+// Records Unlock writes and the played mix while on; turning it on clears both.
+void EnableTap(bool on);
+struct WriteRecord {
+  const void* buffer;  // the IDirectSoundBuffer written
+  uint32_t offset;
+  std::vector<uint8_t> bytes;
+};
+std::vector<WriteRecord> TakeWrites();
+// Interleaved 16-bit stereo at 44100 Hz, as played since the last call.
+std::vector<int16_t> TakeOutput();
+
+// Scripted failures of the next device creation and of primary-buffer creation.
+void FailDeviceCreation(bool fail);
+void FailPrimaryBuffer(bool fail);
+
+// Buffers currently playing (all devices).
+int PlayingBufferCount();
+// Whether the real output runs on SDL's dummy driver after opening a device failed.
+bool IsSilentFallback();
+
+}  // namespace DSoundTest
