@@ -1,0 +1,34 @@
+// TAssetManager: the registry of live assets by cache key, held as weak references so that a
+// second request reuses a live asset and a display loss can restore every one.
+#pragma once
+
+#include <map>
+#include <memory>
+
+#include "core/base/asset.h"
+#include "core/base/str.h"
+
+class TAssetManager {
+ public:
+  // The first manager made becomes the instance (the platform's); it stops being the
+  // instance when destroyed.
+  TAssetManager();
+  virtual ~TAssetManager();
+  TAssetManager(const TAssetManager&) = delete;
+  TAssetManager& operator=(const TAssetManager&) = delete;
+
+  // The platform's manager, null when there is none.
+  static TAssetManager* GetInstance();
+
+  // Empty when the key is unknown or its asset has died. An unknown key is entered with an
+  // empty reference, so it counts from then on.
+  std::shared_ptr<TAsset> FindAsset(TStr key);
+  void RegisterAsset(TStr key, std::shared_ptr<TAsset> asset);
+  void RemoveAsset(TStr key);
+  int GetAssetCount() const { return (int)mAssets.size(); }
+  // Restore on every live asset, in key order.
+  void RestoreAll();
+
+ private:
+  std::map<TStr, std::weak_ptr<TAsset>> mAssets;
+};

@@ -1,0 +1,106 @@
+// TAssetMap: a named asset table with loaders registered by extension.
+#include "core/base/asset_map.h"
+
+#include <cstring>
+
+#include "core/base/asset_manager.h"
+#include "core/base/file.h"
+#include "core/base/log.h"
+
+namespace {
+
+std::map<TStr, TAssetLoader>& Loaders() {
+  static std::map<TStr, TAssetLoader> loaders;  // main thread only
+  return loaders;
+}
+
+TStr Slashes(TStr name) {
+  name.Replace(TStr("\\"), TStr("/"), TStr::kReplaceAll);
+  return name;
+}
+
+}  // namespace
+
+void RegisterAssetLoader(TStr extension, TAssetLoader loader) { Loaders()[extension] = std::move(loader); }
+void UnregisterAssetLoader(TStr extension) { Loaders().erase(extension); }
+
+void TAssetMap::AddAsset(TStr name, std::shared_ptr<TAsset> asset, bool quiet) {
+  name = Slashes(name);
+  if (asset) {
+    mAssets[name] = asset;
+    return;
+  }
+  TStr base = name;
+  TStr options;
+  int question = name.Find('?');
+  if (question >= 0) {
+    base = name.SubStr(0, question);
+    options = name.SubStr(question);
+  }
+  TStr fileName;
+  if (FileExists(base)) {
+    fileName = base;
+  } else {
+    static const char* const kExtensions[] = {".xml", ".anm", ".jpg", ".png", ".spx", ".ogg", ".mesh", ".lua"};
+    for (const char* ext : kExtensions) {
+      TStr candidate = base + TStr(ext);
+      if (FileExists(candidate)) {
+        fileName = candidate;
+        break;
+      }
+    }
+  }
+  if (fileName.Length() == 0) {
+    if (!quiet)
+      LogPrintf("TAssetMap::AddAsset: Failed to find asset %s with any standard extension (jpg/png/anm/xml/ogg/mesh)",
+                name.c_str());
+    return;
+  }
+  int dot = fileName.Find('.', TStr::kBackward);
+  TStr extension = dot >= 0 ? fileName.SubStr(dot + 1) : TStr();
+  auto loader = Loaders().find(extension);
+  std::shared_ptr<TAsset> loaded;
+  if (loader != Loaders().end()) {
+    const TAssetLoader& l = loader->second;
+    TStr key = l.MakeKey ? l.MakeKey(fileName, options) : fileName;
+    TAssetManager* manager = TAssetManager::GetInstance();
+    if (manager) {
+      std::shared_ptr<TAsset> live = manager->FindAsset(key);
+      if (live && live->IsKindOf(l.kind)) loaded = live;
+    }
+    if (!loaded && l.Load) {
+      loaded = l.Load(fileName, options);
+      if (loaded && manager) manager->RegisterAsset(key, loaded);
+    }
+  }
+  if (!loaded) {
+    if (!quiet) LogPrintf("TAssetMap::AddAsset: Error loading %s", name.c_str());
+    return;
+  }
+  mAssets[name] = loaded;
+}
+
+void TAssetMap::AddAssets(const char* names[]) {
+  for (int i = 0; names && names[i]; ++i) AddAsset(TStr(names[i]), nullptr, false);
+}
+
+bool TAssetMap::HasAsset(TStr name) { return mAssets[Slashes(name)] != nullptr; }
+
+std::shared_ptr<TAsset> TAssetMap::GetAsset(TStr name) { return mAssets[Slashes(name)]; }
+
+std::shared_ptr<TAsset> TAssetMap::LookUp(TStr name, TClassId kind, bool texture) {
+  name = Slashes(name);
+  std::shared_ptr<TAsset> asset = mAssets[name];
+  if (!asset && mAutoLoad) {
+    AddAsset(name, nullptr, false);
+    asset = mAssets[name];
+  }
+  if (!asset) {
+    if (texture)
+      LogPrintf("Texture asset not found: %s (auto load set to %s)", name.c_str(), mAutoLoad ? "true" : "false");
+    else
+      LogPrintf("Sound asset not found: %s", name.c_str());
+    return nullptr;
+  }
+  return asset->IsKindOf(kind) ? asset : nullptr;
+}
