@@ -2,6 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32.h"
 
 namespace TestControl {
 
@@ -10,5 +14,64 @@ void UseManualClock(uint32_t startMs);
 void AdvanceClock(uint32_t ms);
 void UseRealClock();
 bool IsManualClock();
+// Blocks until at least `count` threads wait on the manual clock (Sleep or a timed wait), so a
+// test can advance time knowing where its workers stand.
+void WaitForClockWaiters(int count);
+
+// Input and window events. They go through SDL's event queue to the window's SDL window (the
+// top-level window owning `window`), so they take the path of real input and turn into
+// messages at the next PeekMessage on the window's thread. Positions are client coordinates
+// of `window`.
+enum MouseButton { kLeft = 1, kMiddle = 2, kRight = 3, kX1 = 4, kX2 = 5 };
+void InjectMouseMove(HWND window, int x, int y);
+void InjectMouseButton(HWND window, MouseButton button, bool down, int x, int y);
+void InjectMouseWheel(HWND window, int notches, int x, int y);  // positive: away from the user
+void InjectMouseLeave(HWND window);
+// A key by virtual-key code; `extended` picks the extended key of a pair (the arrows and the
+// editing block rather than the numeric pad, right Ctrl and Alt, the pad's Enter).
+void InjectKey(HWND window, UINT virtualKey, bool down, bool extended = false);
+// Typed text (UTF-8): characters above U+FFFF arrive as two WM_CHAR (a surrogate pair).
+void InjectText(HWND window, const std::string& utf8);
+void InjectActivateApp(HWND window, bool active);  // focus gained or lost by the application
+void InjectMinimize(HWND window);
+void InjectRestore(HWND window);
+void InjectResize(HWND window, int clientWidth, int clientHeight);  // a drag of the frame
+void InjectClose(HWND window);  // the caption's close button
+void InjectExpose(HWND window);
+void InjectDisplayChange(int width, int height);
+
+// Message boxes never block: each is recorded and answered with the configured button
+// (0: the box's default button).
+struct MessageBoxRecord {
+  std::string caption;
+  std::string text;
+  UINT flags;
+};
+std::vector<MessageBoxRecord> MessageBoxes();
+void SetMessageBoxAnswer(int button);
+
+// ShellExecuteA calls, recorded (and never launched in tests).
+struct ShellRecord {
+  std::string operation;
+  std::string file;
+  std::string parameters;
+};
+std::vector<ShellRecord> ShellExecutes();
+
+// Clipboard: the process's clipboard contents by format, and a failing OpenClipboard.
+void SetClipboardBytes(UINT format, const std::string& bytes);
+std::string ClipboardBytes(UINT format);  // empty when the format is absent
+void ClearClipboard();
+void FailOpenClipboard(bool fail);
+
+// Identity and environment faults.
+void FailAdapterQuery(bool fail);
+void SetVersionRecordMissing(bool missing);
+void SetWindowsVersion(DWORD major, DWORD minor);
+void FailLoadLibrary(const std::string& name);  // by file name, as passed or without folder
+void ClearLoadLibraryFailures();
+
+// Display and sound fault hooks live in their own headers beside their stand-ins
+// (platform/directx, platform/dsound), in this namespace.
 
 }  // namespace TestControl
