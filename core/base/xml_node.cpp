@@ -152,9 +152,12 @@ int ReadGroup(TGetChar* s, char* group) {
   return n;
 }
 
-bool ReadToken(TGetChar* s, std::string& token, bool& quoted) {
+// markup is set only for "<", ">" and "=" as they stand in the input: an entity that decodes
+// to one of them is text, so "&lt;" never opens a tag.
+bool ReadToken(TGetChar* s, std::string& token, bool& quoted, bool& markup) {
   token.clear();
   quoted = false;
+  markup = false;
   char g[4];
   int n;
   do {
@@ -164,6 +167,7 @@ bool ReadToken(TGetChar* s, std::string& token, bool& quoted) {
   unsigned char first = (unsigned char)g[0];
   if (first == '<' || first == '>' || first == '=') {
     token.assign(1, g[0]);
+    markup = true;
     return true;
   }
   if (first == '"') {
@@ -196,18 +200,25 @@ enum TagResult { kTagChild, kTagDone, kTagClose, kTagEnd };
 
 TagResult ParseXmlTag(TXmlNode* node, TGetChar* s, TXmlNode** child, TStr* closeName) {
   std::string token;
-  bool quoted;
-  if (!ReadToken(s, token, quoted)) {
+  bool quoted, markup;
+  if (!ReadToken(s, token, quoted, markup)) {
     s->mError = true;
     return kTagEnd;
   }
-  if (token[0] == '/') {
+  if (!quoted && !markup && token[0] == '/') {
     *closeName = TStr(token.c_str() + 1);
-    while (ReadToken(s, token, quoted)) {
-      if (!quoted && token == ">") return kTagClose;
+    while (ReadToken(s, token, quoted, markup)) {
+      if (markup && token == ">") return kTagClose;
     }
     s->mError = true;
     return kTagClose;
+  }
+  // Deep nesting would exhaust the stack here and in the tree's own destruction.
+  if (s->mDepth >= kMaxXmlDepth) {
+    LogPrintf("XML nested deeper than %d levels; the rest of the document is ignored", kMaxXmlDepth);
+    s->mError = true;
+    s->mStop = true;
+    return kTagEnd;
   }
   TStr name(token.c_str());
   bool special = token == "?xml" || token == "!DOCTYPE" || token.compare(0, 3, "!--") == 0;
@@ -215,12 +226,12 @@ TagResult ParseXmlTag(TXmlNode* node, TGetChar* s, TXmlNode** child, TStr* close
   std::string pending, lastBare;
   bool havePending = false, wantValue = false;
   while (true) {
-    if (!ReadToken(s, token, quoted)) {
+    if (!ReadToken(s, token, quoted, markup)) {
       s->mError = true;
       return kTagEnd;
     }
-    if (!quoted && token == ">") break;
-    if (!quoted && token == "=") {
+    if (markup && token == ">") break;
+    if (markup && token == "=") {
       wantValue = havePending;
       continue;
     }
@@ -244,9 +255,9 @@ TagResult ParseXmlTag(TXmlNode* node, TGetChar* s, TXmlNode** child, TStr* close
 // Fills node from the source until its closing tag or the end of input.
 void ParseXmlContent(TXmlNode* node, TGetChar* s) {
   std::string token;
-  bool quoted;
-  while (!s->mStop && ReadToken(s, token, quoted)) {
-    if (quoted || token != "<") {
+  bool quoted, markup;
+  while (!s->mStop && ReadToken(s, token, quoted, markup)) {
+    if (!markup || token != "<") {
       node->AddText(TStr(token.c_str()), (int)token.size());
       continue;
     }
@@ -260,13 +271,6 @@ void ParseXmlContent(TXmlNode* node, TGetChar* s) {
       return;
     }
     if (r == kTagChild) {
-      // Deep nesting would exhaust the stack here and in the tree's own destruction.
-      if (s->mDepth + 1 > kMaxXmlDepth) {
-        LogPrintf("XML nested deeper than %d levels; the rest of the document is ignored", kMaxXmlDepth);
-        s->mError = true;
-        s->mStop = true;
-        return;
-      }
       ++s->mDepth;
       ParseXmlContent(child, s);
       --s->mDepth;
@@ -278,8 +282,8 @@ void ParseXmlContent(TXmlNode* node, TGetChar* s) {
 
 bool ReadXmlToken(TGetChar* source, TStr& token, bool* quoted) {
   std::string t;
-  bool q = false;
-  bool ok = ReadToken(source, t, q);
+  bool q = false, markup = false;
+  bool ok = ReadToken(source, t, q, markup);
   token = TStr(t.c_str());
   if (quoted) *quoted = q;
   return ok;

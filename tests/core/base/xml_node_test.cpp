@@ -1,0 +1,278 @@
+// The XML reader's tolerant tokenizer, the writer's exact layout, ZXML containers and the
+// bounds on damaged or hostile input.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/base/asset_file_list.h"
+#include "core/base/xml_node.h"
+#include "core/base/zxml.h"
+#include "tests/core/base/file_fixture.h"
+#include "tools/kspack/pack_writer.h"
+
+namespace {
+
+// A compact picture of a tree: name[attr=value|attr="quoted"](text){children}.
+std::string Shape(TXmlNode* node) {
+  std::string out = node->GetName().c_str();
+  node->ResetAttributeIterator();
+  TStr name, value;
+  std::string attrs;
+  while (node->GetNextAttribute(name, value)) {
+    bool quoted = false;
+    node->GetAttribute(name.c_str(), &quoted);
+    attrs += std::string(attrs.empty() ? "" : "|") + name.c_str() + "=" + (quoted ? "\"" : "") + value.c_str() +
+             (quoted ? "\"" : "");
+  }
+  if (!attrs.empty()) out += "[" + attrs + "]";
+  if (node->GetText().Length()) out += std::string("(") + node->GetText().c_str() + ")";
+  if (node->HasChildren()) {
+    out += "{";
+    node->ResetChildIterator();
+    TXmlNode* child;
+    bool first = true;
+    while (node->GetNextChild(name, child)) {
+      out += (first ? "" : ",") + Shape(child);
+      first = false;
+    }
+    out += "}";
+  }
+  return out;
+}
+
+std::string Parse(const std::string& text) {
+  TXmlNode doc;
+  doc.LoadString(text.c_str());
+  return Shape(&doc);
+}
+
+std::string Zxml(const std::string& text) {
+  std::vector<char> out;
+  EXPECT_TRUE(ZxmlEncode(text.data(), text.size(), &out));
+  return std::string(out.begin(), out.end());
+}
+
+}  // namespace
+
+TEST(XmlReader, TolerantCases) {
+  const struct {
+    const char* xml;
+    const char* shape;
+  } cases[] = {
+      {"<a x=1 y = \"two words\">text  here</a>", "{a[x=1|y=\"two words\"](text here)}"},
+      {"<a><b/><c></c></a>", "{a{b,c}}"},
+      {"<?xml version=\"1.0\"?><root/>", "{?xml[version=\"1.0\"],root}"},
+      {"<!DOCTYPE html><r/>", "{!DOCTYPE,r}"},
+      {"<a><!-- a note --><b/></a>", "{a{!--,b}}"},
+      {"<a><!--note--><b/></a>", "{a{!--note--,b}}"},
+      {"<p>x<br/>y</p>", "{p(x y){br}}"},
+      {"<p>x<br />y</p>", "{p(x y){br}}"},
+      {"<t>  one \n\t two   </t>", "{t(one two)}"},
+      {"<t>a=b c>d</t>", "{t(a = b c > d)}"},
+      {"<t>say \"hi there\"</t>", "{t(say hi there)}"},
+      {"<t>&amp; &lt; &gt; &quot; &apos; &bogus; &</t>", "{t(& < > \" ' &bogus; &)}"},
+      {"<t v=\"&#233;\"/>", "{t[v=\"\xE9\"]}"},
+      {"<t v=\"&#195;&#169;\"/>", "{t[v=\"\xC3\xA9\"]}"},
+      {"<t>&#8364;</t>", "{t(\xE2\x82\xAC)}"},
+      {"<t>a&#0;b</t>", "{t(ab)}"},
+      {"<t a=1 b/>", "{t[a=1]}"},
+      {"<a x=1/><b/>", "{a[x=1],b}"},
+      // Closing tags close whatever is open, whatever their names.
+      {"<a><b></a></b><c/>", "{a{b},c}"},
+      // Entities are text even when they decode to markup.
+      {"<t v=\"a&gt;b\" w=&lt;>x &lt; y &gt; z &#61; w</t>", "{t[v=\"a>b\"|w=<](x < y > z = w)}"},
+      {"<a>\xC3\xA9t\xC3\xA9</a>", "{a(\xC3\xA9t\xC3\xA9)}"},
+      {"", ""},
+      {"just text", "(just text)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Parse(c.xml), c.shape) << c.xml;
+}
+
+TEST(XmlReader, InputEndingInsideATagKeepsWhatCameBefore) {
+  for (const char* xml : {"<a><b x=\"1\"", "<a><b", "<a><", "<a x=\"open"}) {
+    TXmlNode doc;
+    doc.LoadString(xml);
+    EXPECT_TRUE(doc.HadParseError()) << xml;
+    ASSERT_NE(doc.GetChild("a"), nullptr) << xml;
+  }
+  TXmlNode fine;
+  fine.LoadString("<a><b/></a>");
+  EXPECT_FALSE(fine.HadParseError());
+}
+
+TEST(XmlReader, AccessorsAndBuilders) {
+  TXmlNode doc;
+  doc.LoadString("<root k=\"v\" k=\"second\"><item>one</item><item>two</item><x/></root>");
+  TXmlNode* root = doc.GetChild("root");
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(doc.GetChild("Root"), nullptr);
+  EXPECT_STREQ(root->GetChildText("item").c_str(), "one");
+  EXPECT_STREQ(root->GetChildText("none").c_str(), "");
+  EXPECT_STREQ(root->GetAttribute("k").c_str(), "v");
+  EXPECT_STREQ(root->GetAttribute("missing").c_str(), "");
+  root->SetAttribute("k", "new");
+  root->SetAttributeInt("n", -42);
+  EXPECT_STREQ(root->GetAttribute("k").c_str(), "new");
+  EXPECT_STREQ(root->GetAttribute("n").c_str(), "-42");
+  EXPECT_EQ(Shape(root), "root[k=\"new\"|k=\"second\"|n=\"-42\"]{item(one),item(two),x}");
+}
+
+TEST(XmlWriter, ExactLayout) {
+  TXmlNode e("e");
+  e.AddText(TStr("a<b"), 3);
+  e.AddAttribute(TStr("k"), TStr("x&y"), true);
+  EXPECT_STREQ(e.ToString().c_str(), "<e\n    k=\"x&amp;y\">\na&lt;b\n</e>\n");
+
+  TXmlNode root("root");
+  root.AddAttribute(TStr("bare"), TStr("1"), false);
+  TXmlNode* child = root.AddChild(TStr("child"));
+  child->SetAttribute("q", "it's");
+  child->AddChild(TStr("leaf"))->AddText(TStr("tab\there \xC3\xA9"), 11);
+  root.AddChild(TStr("empty"));
+  EXPECT_STREQ(root.ToString().c_str(),
+               "<root\n"
+               "    bare=1>\n"
+               "    <child\n"
+               "        q=\"it&apos;s\">\n"
+               "        <leaf>\n"
+               "        tab&#9;here &#195;&#169;\n"
+               "        </leaf>\n"
+               "    </child>\n"
+               "    <empty>\n"
+               "    </empty>\n"
+               "</root>\n");
+}
+
+TEST(XmlWriter, WriteThenReadGivesTheSameTree) {
+  TXmlNode root("data");
+  root.SetAttribute("title", "Caf\xC3\xA9 \"Lorvane\" & <sons>");
+  root.SetAttribute("lines", "one\ntwo\r\nthree\ttabbed");
+  TXmlNode* item = root.AddChild(TStr("item"));
+  item->SetAttributeInt("id", 7);
+  item->AddText(TStr("text with 'quotes' \"and\" = signs > and <tags>"), 44);
+  root.AddChild(TStr("item"))->AddChild(TStr("deep"))->AddText(TStr("\xE2\x82\xAC 5"), 5);
+  TXmlNode doc;
+  std::string written = root.ToString().c_str();
+  doc.LoadString(written.c_str());
+  ASSERT_EQ(doc.GetChildCount(), 1);
+  EXPECT_EQ(Shape(doc.GetChild("data")), Shape(&root));
+  EXPECT_STREQ(doc.GetChild("data")->GetAttribute("lines").c_str(), "one\ntwo\r\nthree\ttabbed");
+}
+
+TEST(XmlReader, DerivedNodesReceiveTheDocumentAsEvents) {
+  struct Recorder : TXmlNode {
+    std::vector<std::string>* log;
+    explicit Recorder(std::vector<std::string>* l) : log(l) {}
+    TXmlNode* AddChild(TStr name) override {
+      log->push_back(std::string("+") + name.c_str());
+      return TXmlNode::AddChild(name);
+    }
+    void EndElement(TStr name) override { log->push_back(std::string("-") + name.c_str()); }
+  };
+  std::vector<std::string> log;
+  Recorder doc(&log);
+  doc.LoadString("<a><b/>text<c></c></a>");
+  // Only the events of the node itself: children are plain nodes.
+  EXPECT_EQ(log, (std::vector<std::string>{"+a"}));
+}
+
+TEST(XmlReader, DeepNestingStopsCleanly) {
+  for (int depth : {kMaxXmlDepth, 20000}) {
+    std::string xml;
+    for (int i = 0; i < depth; ++i) xml += "<n>";
+    xml += "core";
+    for (int i = 0; i < depth; ++i) xml += "</n>";
+    TXmlNode doc;
+    doc.LoadString(xml.c_str());
+    EXPECT_EQ(doc.HadParseError(), depth > kMaxXmlDepth) << depth;
+    int levels = 0;
+    TXmlNode* node = &doc;
+    while (TXmlNode* next = node->GetChild("n")) {
+      node = next;
+      ++levels;
+    }
+    EXPECT_EQ(levels, kMaxXmlDepth) << depth;
+    EXPECT_STREQ(node->GetText().c_str(), depth > kMaxXmlDepth ? "" : "core") << depth;
+  }
+}
+
+TEST(Zxml, ContainersDecodeOrFailWithAReason) {
+  std::string text = "<a>hello</a>";
+  std::string good = Zxml(text);
+  auto withSizes = [&](uint32_t packed, uint32_t plain) {
+    std::string c = good;
+    for (int i = 0; i < 4; ++i) {
+      c[4 + i] = (char)(packed >> (8 * i));
+      c[8 + i] = (char)(plain >> (8 * i));
+    }
+    return c;
+  };
+  uint32_t packed = (uint32_t)good.size() - 12;
+  std::string flipped = good;
+  flipped[14] = (char)(flipped[14] ^ 0x55);
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool ok;
+    std::string plain;
+  } cases[] = {
+      {"good", good, true, text},
+      {"stated text larger than produced", withSizes(packed, 1000), true, text},
+      {"stated text smaller than produced", withSizes(packed, 5), false, ""},
+      {"compressed size past the end", withSizes(packed + 1, 12), false, ""},
+      {"huge text size", withSizes(packed, 0xFFFFFFF0u), false, ""},
+      {"stream cut short", good.substr(0, good.size() - 4), false, ""},
+      {"stream damaged", flipped, false, ""},
+      {"header cut short", good.substr(0, 9), false, ""},
+      {"not a container", "<a/>", false, ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<char> out;
+    const char* why = nullptr;
+    bool ok = ZxmlDecode(c.bytes.data(), c.bytes.size(), &out, &why);
+    EXPECT_EQ(ok, c.ok) << c.what;
+    EXPECT_EQ(std::string(out.begin(), out.end()), c.plain) << c.what;
+    if (!ok) {
+      EXPECT_NE(why, nullptr) << c.what;
+    }
+  }
+}
+
+class XmlFileTest : public FileLayerTest {};
+
+TEST_F(XmlFileTest, LoadsPlainAndCompressedFilesFromDiskAndPacks) {
+  std::string xml = "<settings>\n  <width>800</width>\n</settings>\n";
+  Put("assets/plain.xml", xml);
+  Put("assets/packed.xml", Zxml(xml));
+  Put("assets/p.ksp", BuildPack({{"inpack.xml", xml}, {"inpack.zxml", Zxml(xml)}}));
+  ASSERT_TRUE(MountPack(TStr("::assets/p.ksp"), GetFileMap()));
+  GetFileMap()[TStr("plain.xml")] = TStr("assets/plain.xml");
+  GetFileMap()[TStr("packed.xml")] = TStr("assets/packed.xml");
+  for (const char* path : {"plain.xml", "packed.xml", "inpack.xml", "inpack.zxml"}) {
+    TXmlNode doc;
+    doc.LoadFile(path);
+    EXPECT_EQ(Shape(&doc), "{settings{width(800)}}") << path;
+    EXPECT_FALSE(doc.HadParseError()) << path;
+    // LoadString takes the same bytes from memory.
+    TXmlNode fromMemory;
+    std::string bytes = ReadAll(path);
+    fromMemory.LoadString(bytes.data(), (int)bytes.size());
+    EXPECT_EQ(Shape(&fromMemory), "{settings{width(800)}}") << path;
+  }
+  TXmlNode missing;
+  missing.LoadFile("nowhere.xml");
+  EXPECT_FALSE(missing.HasChildren());
+}
+
+TEST_F(XmlFileTest, DamagedContainerFailsWithALogLine) {
+  std::string bad = Zxml("<a>hello</a>");
+  bad[bad.size() - 6] = (char)(bad[bad.size() - 6] ^ 0x55);
+  Put("assets/bad.xml", bad);
+  GetFileMap()[TStr("bad.xml")] = TStr("assets/bad.xml");
+  TXmlNode doc;
+  doc.LoadFile("bad.xml");
+  EXPECT_FALSE(doc.HasChildren());
+  EXPECT_TRUE(doc.HadParseError());
+  EXPECT_NE(LogText().find("TXmlNode: damaged ZXML container"), std::string::npos);
+}
