@@ -18,6 +18,8 @@ const char* const luaX_tokens[] = {
 
 namespace {
 
+constexpr int kMaxSourceShown = 80;  // chunk-name length in syntax messages
+
 // Character classes fixed to ASCII: the C library's tests follow the locale.
 bool IsAlpha(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
@@ -207,7 +209,6 @@ void ReadString(LexState* ls, int del, bool wide, SemInfo* seminfo) {
                 Next(ls);
               } while (++digits < 3 && IsDigit(ls->current));
               if (value > 255) {
-                Save(ls, '\\');
                 LexError(ls, "escape sequence too large", wide ? TK_WSTRING : TK_STRING);
               }
               put(value);
@@ -385,8 +386,8 @@ const char* luaX_token2str(LexState* ls, int token) {
 }
 
 void luaX_error(LexState* ls, const char* msg, const char* token) {
-  char chunk[LUA_IDSIZE];
-  luaO_chunkid(chunk, getstr(ls->source), LUA_IDSIZE);
+  char chunk[kMaxSourceShown];
+  luaO_chunkid(chunk, getstr(ls->source), kMaxSourceShown);
   luaO_pushfstring(ls->L, "%s:%d: %s near `%s'", chunk, ls->linenumber, msg, token);
   luaD_throw(ls->L, LUA_ERRSYNTAX);
 }
