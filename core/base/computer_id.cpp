@@ -1,18 +1,30 @@
 // The machine identifier, derived from the first adapter's hardware address.
 #include "core/base/computer_id.h"
 
-#include <atomic>
 #include <cstring>
+#include <vector>
 
 #include "core/base/guid.h"
+#include "platform/win32/win32.h"
 
 namespace {
-bool NoAdapter(uint8_t*) { return false; }
+const ULONG kAdapterBufferSize = 10368;
 
-std::atomic<TAdapterAddressQuery> gQuery{nullptr};
+bool FirstAdapterAddress(uint8_t address[8]) {
+  std::vector<uint8_t> buffer(kAdapterBufferSize, 0);
+  ULONG size = kAdapterBufferSize;
+  DWORD result = GetAdaptersInfo((PIP_ADAPTER_INFO)buffer.data(), &size);
+  if (result == ERROR_BUFFER_OVERFLOW && size > kAdapterBufferSize) {
+    // Machines with many interfaces overflow the fixed buffer; the first adapter is still the
+    // same one, and a random identifier would change on every run.
+    buffer.assign(size, 0);
+    result = GetAdaptersInfo((PIP_ADAPTER_INFO)buffer.data(), &size);
+  }
+  if (result != ERROR_SUCCESS) return false;
+  std::memcpy(address, ((PIP_ADAPTER_INFO)buffer.data())->Address, 8);
+  return true;
+}
 }  // namespace
-
-void SetAdapterAddressQuery(TAdapterAddressQuery query) { gQuery = query; }
 
 TStr ComputerIdFromAddress(const uint8_t address[8]) {
   uint8_t a[8];
@@ -32,8 +44,7 @@ TStr ComputerIdFromAddress(const uint8_t address[8]) {
 
 TStr MakeComputerId() {
   uint8_t address[8] = {0};
-  TAdapterAddressQuery query = gQuery.load();
-  if (!(query ? query : NoAdapter)(address)) {
+  if (!FirstAdapterAddress(address)) {
     // No adapter: a fresh random identifier, different on every run.
     uint32_t words[4];
     CreateGuid(words[0], words[1], words[2], words[3]);

@@ -5,18 +5,14 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/base/computer_id.h"
 #include "core/base/guid.h"
+#include "platform/test_control.h"
+#include "platform/win32/win32.h"
 
 namespace {
-bool FixedAdapter(uint8_t address[8]) {
-  const uint8_t mac[8] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x00, 0x00};
-  std::memcpy(address, mac, 8);
-  return true;
-}
-bool BrokenAdapter(uint8_t*) { return false; }
-
 bool LooksLikeComputerId(const TStr& id) {
   if (id.Length() != 16) return false;
   for (int i = 0; i < 16; i += 2) {
@@ -53,19 +49,24 @@ TEST(ComputerIdTest, DerivedFromTheAdapterAddress) {
   const uint8_t alt[8] = {0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0, 0};
   EXPECT_TRUE(LooksLikeComputerId(ComputerIdFromAddress(alt)));
   EXPECT_STREQ(ComputerIdFromAddress(alt).c_str(), "_I_J_K_L_M@G_O@I");
+}
 
-  SetAdapterAddressQuery(&FixedAdapter);
-  EXPECT_STREQ(MakeComputerId().c_str(), "QBSDQDWHQFFJWKDK");
-  EXPECT_STREQ(MakeComputerId().c_str(), MakeComputerId().c_str());
-  SetAdapterAddressQuery(nullptr);
+TEST(ComputerIdTest, StableFromTheFirstAdapter) {
+  ULONG size = 0;
+  if (GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW) GTEST_SKIP() << "no network adapter";
+  std::vector<uint8_t> buffer(size);
+  ASSERT_EQ(GetAdaptersInfo((PIP_ADAPTER_INFO)buffer.data(), &size), (DWORD)ERROR_SUCCESS);
+  TStr expect = ComputerIdFromAddress(((PIP_ADAPTER_INFO)buffer.data())->Address);
+  EXPECT_STREQ(MakeComputerId().c_str(), expect.c_str());
+  EXPECT_STREQ(MakeComputerId().c_str(), expect.c_str());
 }
 
 TEST(ComputerIdTest, FailingQueryGivesARandomIdentifier) {
-  SetAdapterAddressQuery(&BrokenAdapter);
+  TestControl::FailAdapterQuery(true);
   TStr first = MakeComputerId();
   TStr second = MakeComputerId();
   EXPECT_TRUE(LooksLikeComputerId(first)) << first.c_str();
   EXPECT_TRUE(LooksLikeComputerId(second)) << second.c_str();
   EXPECT_NE(first, second);
-  SetAdapterAddressQuery(nullptr);
+  TestControl::FailAdapterQuery(false);
 }
