@@ -60,21 +60,21 @@ typedef TObject *StkId;  // index to stack elements
 
 // Setters. Every setter copies a whole value; the "2s"/"2n"/"2t" forms of the classic design
 // are all the same here and kept as plain setobj.
-#define setnvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TNUMBER; i_o->value.n = (x); }
+#define setnvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TNUMBER; i_o->value.n = (x); } while (0)
 #define chgnvalue(obj, x) ((obj)->value.n = (x))
-#define setpvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TLIGHTUSERDATA; i_o->value.p = (x); }
-#define setbvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TBOOLEAN; i_o->value.b = (x); }
-#define setsvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TSTRING; i_o->value.gc = (GCObject *)(x); }
-#define setwsvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TWSTRING; i_o->value.gc = (GCObject *)(x); }
+#define setpvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TLIGHTUSERDATA; i_o->value.p = (x); } while (0)
+#define setbvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TBOOLEAN; i_o->value.b = (x); } while (0)
+#define setsvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TSTRING; i_o->value.gc = (GCObject *)(x); } while (0)
+#define setwsvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TWSTRING; i_o->value.gc = (GCObject *)(x); } while (0)
 // Sets a string or wide string by the object's own tag.
-#define setanystrvalue(obj, x) { TObject *i_o = (obj); TString *i_s = (x); i_o->tt = i_s->tt; i_o->value.gc = (GCObject *)i_s; }
-#define setuvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TUSERDATA; i_o->value.gc = (GCObject *)(x); }
-#define setthvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TTHREAD; i_o->value.gc = (GCObject *)(x); }
-#define setclvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TFUNCTION; i_o->value.gc = (GCObject *)(x); }
-#define sethvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TTABLE; i_o->value.gc = (GCObject *)(x); }
-#define setptvalue(obj, x) { TObject *i_o = (obj); i_o->tt = LUA_TPROTO; i_o->value.gc = (GCObject *)(x); }
+#define setanystrvalue(obj, x) do { TObject *i_o = (obj); TString *i_s = (x); i_o->tt = i_s->tt; i_o->value.gc = (GCObject *)i_s; } while (0)
+#define setuvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TUSERDATA; i_o->value.gc = (GCObject *)(x); } while (0)
+#define setthvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TTHREAD; i_o->value.gc = (GCObject *)(x); } while (0)
+#define setclvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TFUNCTION; i_o->value.gc = (GCObject *)(x); } while (0)
+#define sethvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TTABLE; i_o->value.gc = (GCObject *)(x); } while (0)
+#define setptvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TPROTO; i_o->value.gc = (GCObject *)(x); } while (0)
 #define setnilvalue(obj) ((obj)->tt = LUA_TNIL)
-#define setobj(obj1, obj2) { const TObject *o2 = (obj2); TObject *o1 = (obj1); *o1 = *o2; }
+#define setobj(obj1, obj2) do { const TObject *o2 = (obj2); TObject *o1 = (obj1); *o1 = *o2; } while (0)
 
 #define setobjs2s setobj
 #define setobj2s setobj

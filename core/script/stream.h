@@ -9,6 +9,7 @@ typedef struct Zio ZIO;
 
 #define char2int(c) ((int)((unsigned char)(c)))
 #define zgetc(z) (((z)->n--) > 0 ? char2int(*(z)->p++) : luaZ_fill(z))
+
 #define zname(z) ((z)->name)
 
 struct Zio {
@@ -19,6 +20,11 @@ struct Zio {
   const char *name;  // chunk name
   int wide;          // set: the source is 16-bit little-endian units (after FF FE)
   lua_State *L;      // state for the reader calls
+  // A two-byte peek across a block boundary leaves the bytes here; the rest of the joined block
+  // follows from restp.
+  char join[8];
+  const char *restp;
+  size_t restn;
 };
 
 void luaZ_init(ZIO *z, lua_Chunkreader reader, void *data, const char *name, lua_State *L);

@@ -14,6 +14,10 @@
 
 void luaS_resize(lua_State *L, int newsize);
 Udata *luaS_newudata(lua_State *L, size_t s);
+// A boxed pointer: stored length 1, payload room for one pointer.
+Udata *luaS_newboxudata(lua_State *L);
+// Bytes allocated for the payload of a userdata of stored length len.
+inline size_t luaS_udatapayload(size_t len) { return (len & 1) ? sizeof(void *) : len; }
 void luaS_freeall(lua_State *L);
 TString *luaS_newlstr(lua_State *L, const char *str, size_t l);
 TString *luaS_newlwstr(lua_State *L, const lua_WChar *str, size_t l);

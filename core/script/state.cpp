@@ -1,0 +1,178 @@
+// Opening and closing a state, and creating and freeing threads.
+#include <cstdlib>
+#include <cstring>
+
+#include "core/script/debug.h"
+#include "core/script/do.h"
+#include "core/script/func.h"
+#include "core/script/gc.h"
+#include "core/script/mem.h"
+#include "core/script/state.h"
+#include "core/script/string_table.h"
+#include "core/script/table.h"
+
+// A thread as allocated: the object and, for the main thread, the global state after it.
+struct LG {
+  lua_State l;
+  global_State g;
+};
+
+static void *l_alloc(void *ud, void *ptr, size_t osize, size_t nsize) {
+  (void)ud;
+  (void)osize;
+  if (nsize == 0) {
+    std::free(ptr);
+    return NULL;
+  }
+  return std::realloc(ptr, nsize);
+}
+
+static void stack_init(lua_State *L1, lua_State *L) {
+  L1->stack = luaM_newvector(L, BASIC_STACK_SIZE + EXTRA_STACK, TObject);
+  L1->stacksize = BASIC_STACK_SIZE + EXTRA_STACK;
+  L1->top = L1->stack;
+  L1->stack_last = L1->stack + (L1->stacksize - EXTRA_STACK) - 1;
+  L1->base_ci = luaM_newvector(L, BASIC_CI_SIZE, CallInfo);
+  L1->ci = L1->base_ci;
+  L1->ci->flags = CIST_C;  // the bottom record behaves as a C caller
+  L1->ci->nresults = LUA_MULTRET;
+  L1->ci->tailcalls = 0;
+  L1->ci->savedpc = NULL;
+  L1->ci->func = L1->top;
+  setnilvalue(L1->top++);  // `function' entry for this `ci'
+  L1->base = L1->ci->base = L1->top;
+  L1->ci->top = L1->top + LUA_MINSTACK;
+  L1->size_ci = BASIC_CI_SIZE;
+  L1->end_ci = L1->base_ci + L1->size_ci;
+  for (StkId o = L1->top; o < L1->stack + L1->stacksize; o++) setnilvalue(o);
+}
+
+static void freestack(lua_State *L, lua_State *L1) {
+  luaM_freearray(L, L1->base_ci, L1->size_ci, CallInfo);
+  luaM_freearray(L, L1->stack, L1->stacksize, TObject);
+}
+
+static void preinit_state(lua_State *L) {
+  L->stack = NULL;
+  L->stacksize = 0;
+  L->errorJmp = NULL;
+  L->status = 0;
+  L->base_ci = L->ci = NULL;
+  L->size_ci = 0;
+  L->nCcalls = 0;
+  L->baseCcalls = 0;
+  L->base = L->top = NULL;
+  L->stack_last = NULL;
+  L->end_ci = NULL;
+  L->errfunc = 0;
+  L->openupval = NULL;
+  L->gclist = NULL;
+  setnilvalue(gt(L));
+}
+
+// Builds everything that may fail, in protected mode.
+static void f_luaopen(lua_State *L, void *ud) {
+  (void)ud;
+  global_State *g = G(L);
+  stack_init(L, L);
+  luaS_resize(L, MINSTRTABSIZE);  // initial size of string table
+  // The default metatable: an empty table that is its own metatable.
+  Table *dm = luaH_new(L, 0, 0);
+  dm->metatable = dm;
+  sethvalue(defaultmeta(L), dm);
+  for (int i = 1; i < NUM_TAGS; i++) {
+    Table *t = luaH_new(L, 0, 0);
+    t->metatable = dm;
+    sethvalue(&g->_typemeta[i], t);
+  }
+  hvalue(&g->_typemeta[LUA_TTABLE])->metatable = dm;
+  sethvalue(gt(L), luaH_new(L, 0, 4));        // table of globals: 16 nodes
+  sethvalue(registry(L), luaH_new(L, 4, 4));  // registry
+  luaT_init(L);
+  luaX_init(L);
+  luaS_fix(luaS_newliteral(L, MEMERRMSG));
+  g->GCthreshold = 4 * g->nblocks;
+}
+
+static void close_state(lua_State *L) {
+  global_State *g = G(L);
+  luaF_close(L, L->stack);  // close all upvalues for this thread
+  luaC_sweep(L, 1);         // collect all elements
+  luaS_freeall(L);
+  luaZ_freebuffer(L, &g->buff);
+  freestack(L, L);
+  g->frealloc(g->ud, L, sizeof(LG), 0);
+}
+
+lua_State *luaE_newthread(lua_State *L) {
+  lua_State *L1 = cast(lua_State *, luaM_malloc(L, sizeof(lua_State)));
+  luaC_link(L, valtogco(L1), LUA_TTHREAD);
+  preinit_state(L1);
+  L1->l_G = L->l_G;
+  stack_init(L1, L);  // init stack
+  setobj(gt(L1), gt(L));  // share table of globals
+  return L1;
+}
+
+void luaE_freethread(lua_State *L, lua_State *L1) {
+  luaF_close(L1, L1->stack);  // close all upvalues for this thread
+  freestack(L, L1);
+  luaM_free(L, L1, sizeof(lua_State));
+}
+
+lua_State *lua_open(void) {
+  LG *lg = static_cast<LG *>(l_alloc(NULL, NULL, 0, sizeof(LG)));
+  if (lg == NULL) return NULL;
+  lua_State *L = &lg->l;
+  global_State *g = &lg->g;
+  L->tt = LUA_TTHREAD;
+  L->marked = GC_FIXED;
+  L->next = NULL;
+  preinit_state(L);
+  L->l_G = g;
+  g->frealloc = l_alloc;
+  g->ud = NULL;
+  g->mainthread = L;
+  g->GCthreshold = 0;  // mark it as unfinished state
+  g->strt.size = 0;
+  g->strt.nuse = 0;
+  g->strt.hash = NULL;
+  setnilvalue(registry(L));
+  setnilvalue(defaultmeta(L));
+  for (int i = 0; i < NUM_TAGS; i++) setnilvalue(&g->_typemeta[i]);
+  luaZ_initbuffer(L, &g->buff);
+  g->panic = NULL;
+  g->rootgc = NULL;
+  g->rootudata = NULL;
+  g->tmudata = NULL;
+  setnilvalue(gkey(g->dummynode));
+  setnilvalue(gval(g->dummynode));
+  g->dummynode->next = NULL;
+  g->nblocks = sizeof(LG);
+  g->nCresume = 0;
+  for (int i = 0; i < TM_N; i++) g->tmname[i] = NULL;
+  if (luaD_rawrunprotected(L, f_luaopen, NULL) != 0) {
+    // memory allocation error: free partial state
+    close_state(L);
+    L = NULL;
+  }
+  return L;
+}
+
+static void callallgcTM(lua_State *L, void *ud) {
+  (void)ud;
+  luaC_callGCTM(L);  // call GC metamethods for all udata
+}
+
+void lua_close(lua_State *L) {
+  L = G(L)->mainthread;  // only the main thread can be closed
+  luaF_close(L, L->stack);  // close all upvalues for this thread
+  luaC_separateudata(L);    // separate udata that have GC metamethods
+  L->errfunc = 0;  // no error function during GC metamethods
+  do {  // repeat until no more errors
+    L->ci = L->base_ci;
+    L->base = L->top = L->ci->base;
+    L->nCcalls = 0;
+  } while (luaD_rawrunprotected(L, callallgcTM, NULL) != 0);
+  close_state(L);
+}

@@ -1,0 +1,105 @@
+// Interning of strings and wide strings (one hash table for both kinds) and userdata creation.
+#include <cstring>
+
+#include "core/script/gc.h"
+#include "core/script/mem.h"
+#include "core/script/metamethods.h"
+#include "core/script/state.h"
+#include "core/script/string_table.h"
+
+void luaS_freeall(lua_State *L) {
+  luaM_freearray(L, G(L)->strt.hash, G(L)->strt.size, TString *);
+}
+
+void luaS_resize(lua_State *L, int newsize) {
+  GCObject **newhash = luaM_newvector(L, newsize, GCObject *);
+  stringtable *tb = &G(L)->strt;
+  for (int i = 0; i < newsize; i++) newhash[i] = NULL;
+  for (int i = 0; i < tb->size; i++) {  // rehash
+    GCObject *p = tb->hash[i];
+    while (p) {
+      GCObject *next = p->gch.next;
+      int h1 = lmod(gcotots(p)->hash, newsize);
+      p->gch.next = newhash[h1];
+      newhash[h1] = p;
+      p = next;
+    }
+  }
+  luaM_freearray(L, tb->hash, tb->size, TString *);
+  tb->size = newsize;
+  tb->hash = newhash;
+}
+
+static TString *newstrobj(lua_State *L, int tag, const void *str, size_t l, size_t unit,
+                          lu_hash h) {
+  size_t bytes = sizeof(TString) + (l + 1) * unit;
+  TString *ts = cast(TString *, luaM_malloc(L, bytes));
+  ts->tt = cast(lu_byte, tag);
+  ts->marked = 0;
+  ts->reserved = 0;
+  ts->hash = h;
+  ts->len = l;
+  std::memcpy(ts + 1, str, l * unit);
+  std::memset(reinterpret_cast<char *>(ts + 1) + l * unit, 0, unit);
+  stringtable *tb = &G(L)->strt;
+  h = lmod(h, tb->size);
+  ts->next = tb->hash[h];
+  tb->hash[h] = valtogco(ts);
+  tb->nuse++;
+  if (tb->nuse > cast(lu_hash, tb->size) && tb->size <= MAX_INT / 2)
+    luaS_resize(L, tb->size * 2);  // too crowded
+  return ts;
+}
+
+TString *luaS_newlstr(lua_State *L, const char *str, size_t l) {
+  lu_hash h = cast(lu_hash, l);  // seed
+  size_t step = (l >> 5) + 1;    // if string is too long, don't hash all its chars
+  for (size_t l1 = l; l1 >= step; l1 -= step)
+    h = h ^ ((h << 5) + (h >> 2) + cast(unsigned char, str[l1 - 1]));
+  for (GCObject *o = G(L)->strt.hash[lmod(h, G(L)->strt.size)]; o != NULL; o = o->gch.next) {
+    TString *ts = gcotots(o);
+    if (ts->tt == LUA_TSTRING && ts->len == l && std::memcmp(str, getstr(ts), l) == 0) return ts;
+  }
+  return newstrobj(L, LUA_TSTRING, str, l, 1, h);
+}
+
+lu_hash luaS_hashw(const lua_WChar *str, size_t l) {
+  lu_hash h = cast(lu_hash, l);
+  size_t step = (l >> 5) + 1;
+  for (size_t l1 = l; l1 >= step; l1 -= step) h = h ^ ((h << 5) + (h >> 2) + str[l1 - 1]);
+  return h;
+}
+
+TString *luaS_newlwstr(lua_State *L, const lua_WChar *str, size_t l) {
+  lu_hash h = luaS_hashw(str, l);
+  for (GCObject *o = G(L)->strt.hash[lmod(h, G(L)->strt.size)]; o != NULL; o = o->gch.next) {
+    TString *ts = gcotots(o);
+    if (ts->tt == LUA_TWSTRING && ts->len == l &&
+        std::memcmp(str, getwstr(ts), l * sizeof(lua_WChar)) == 0)
+      return ts;
+  }
+  return newstrobj(L, LUA_TWSTRING, str, l, sizeof(lua_WChar), h);
+}
+
+static Udata *newudata(lua_State *L, size_t len, size_t alloc) {
+  Udata *u = cast(Udata *, luaM_malloc(L, sizeudata(alloc)));
+  u->marked = 0;
+  u->tt = LUA_TUSERDATA;
+  u->len = len;
+  const TObject *mt = typemeta(L, LUA_TUSERDATA);
+  u->metatable = ttistable(mt) ? hvalue(mt) : hvalue(defaultmeta(L));
+  // chain it on udata list
+  u->next = G(L)->rootudata;
+  G(L)->rootudata = valtogco(u);
+  return u;
+}
+
+Udata *luaS_newudata(lua_State *L, size_t s) {
+  size_t len = (s + 1) & ~cast(size_t, 1);  // stored length is rounded up to even
+  if (len < s) len = s;  // overflow: let the allocator refuse it
+  return newudata(L, len, len);
+}
+
+Udata *luaS_newboxudata(lua_State *L) {
+  return newudata(L, 1, luaS_udatapayload(1));
+}

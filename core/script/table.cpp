@@ -1,0 +1,335 @@
+// Tables: an array part for keys 1..n and a hash part of 2^k nodes chained through free
+// nodes of the same array (a colliding key that is not in its main position is moved).
+#include <cmath>
+#include <cstring>
+
+#include "core/script/debug.h"
+#include "core/script/do.h"
+#include "core/script/gc.h"
+#include "core/script/mem.h"
+#include "core/script/state.h"
+#include "core/script/table.h"
+
+// Largest array part and hash part: 2^MAXBITS.
+#define MAXBITS 24
+#define MAXASIZE (1 << MAXBITS)
+
+static inline Node *hashpow2(const Table *t, lu_hash n) { return gnode(t, lmod(n, sizenode(t))); }
+static inline Node *hashmod(const Table *t, size_t n) {
+  return gnode(t, (n % ((sizenode(t) - 1) | 1)));
+}
+static inline Node *hashpointer(const Table *t, const void *p) {
+  return hashmod(t, reinterpret_cast<uintptr_t>(p) >> 3);
+}
+
+static Node *hashnum(const Table *t, lua_Number n) {
+  n += 0;  // -0 and 0 share a slot
+  if (n >= -2147483648.0 && n <= 2147483647.0) {
+    int i = static_cast<int>(n);
+    if (static_cast<lua_Number>(i) == n) return hashmod(t, static_cast<unsigned int>(i));
+  }
+  uint64_t bits;
+  std::memcpy(&bits, &n, sizeof bits);
+  return hashmod(t, static_cast<size_t>((bits >> 32) ^ bits));
+}
+
+// The node where `key' lives when it does not collide.
+static Node *mainposition(const Table *t, const TObject *key) {
+  switch (ttype(key)) {
+    case LUA_TNUMBER: return hashnum(t, nvalue(key));
+    case LUA_TSTRING:
+    case LUA_TWSTRING: return hashpow2(t, tsvalue(key)->hash);
+    case LUA_TBOOLEAN: return hashpow2(t, bvalue(key));
+    case LUA_TLIGHTUSERDATA: return hashpointer(t, pvalue(key));
+    default: return hashpointer(t, gcvalue(key));
+  }
+}
+
+// An integer key that fits the array part, or 0.
+static inline int arrayindex(const TObject *key) {
+  if (ttisnumber(key)) {
+    lua_Number n = nvalue(key);
+    if (n >= 1 && n <= MAXASIZE) {
+      int k = static_cast<int>(n);
+      if (static_cast<lua_Number>(k) == n) return k;
+    }
+  }
+  return 0;
+}
+
+// Position of a key for traversal: -1 for nil, array indices first, then nodes.
+static int luaH_index(lua_State *L, Table *t, StkId key) {
+  if (ttisnil(key)) return -1;  // first iteration
+  int i = arrayindex(key);
+  if (i > 0 && i <= t->sizearray) return i - 1;
+  const TObject *v = luaH_get(t, key);
+  if (v == &luaO_nilobject) luaG_runerror(L, "invalid key for `next'");
+  // the value is the second field of its node
+  Node *n = reinterpret_cast<Node *>(const_cast<TObject *>(v) - 1);
+  return static_cast<int>(n - t->node) + t->sizearray;
+}
+
+int luaH_next(lua_State *L, Table *t, StkId key) {
+  int i = luaH_index(L, t, key);
+  for (i++; i < t->sizearray; i++) {
+    if (!ttisnil(&t->array[i])) {
+      setnvalue(key, cast(lua_Number, i + 1));
+      setobj(key + 1, &t->array[i]);
+      return 1;
+    }
+  }
+  for (i -= t->sizearray; i < sizenode(t); i++) {
+    if (!ttisnil(gval(gnode(t, i)))) {
+      setobj(key, gkey(gnode(t, i)));
+      setobj(key + 1, gval(gnode(t, i)));
+      return 1;
+    }
+  }
+  return 0;  // no more elements
+}
+
+// Counts integer keys in slices (2^(i-1), 2^i] to choose the array size: the largest n, a
+// power of 2, such that more than half of the slots 1..n would be in use.
+static int computesizes(int nums[], int ntotal, int *narray) {
+  int a = 0, na = 0, n = 0;
+  for (int i = 0, twotoi = 1; twotoi / 2 < *narray && i <= MAXBITS; i++, twotoi *= 2) {
+    if (nums[i] > 0) {
+      a += nums[i];
+      if (a > twotoi / 2) {
+        n = twotoi;
+        na = a;
+      }
+    }
+  }
+  *narray = n;
+  return ntotal - na;
+}
+
+static void countint(const TObject *key, int nums[]) {
+  int k = arrayindex(key);
+  if (k > 0) nums[luaO_log2(static_cast<unsigned>(k - 1)) + 1]++;
+}
+
+static void numuse(const Table *t, int *narray, int *nhash, const TObject *extra) {
+  int nums[MAXBITS + 1];
+  for (int i = 0; i <= MAXBITS; i++) nums[i] = 0;
+  int totaluse = 0;
+  int ause = 0;
+  // array part: slice by slice
+  for (int i = 0, lim = 1, k = 0; i <= MAXBITS && k < t->sizearray; i++, lim *= 2) {
+    int ttlg = lim;
+    if (ttlg > t->sizearray) ttlg = t->sizearray;
+    for (; k < ttlg; k++)
+      if (!ttisnil(&t->array[k])) nums[i]++, ause++;
+  }
+  totaluse = ause;
+  for (int i = sizenode(t) - 1; i >= 0; i--) {
+    Node *n = &t->node[i];
+    if (!ttisnil(gval(n))) {
+      countint(gkey(n), nums);
+      totaluse++;
+    }
+  }
+  countint(extra, nums);
+  totaluse++;
+  *narray = totaluse;  // upper bound for the array part
+  *nhash = computesizes(nums, totaluse, narray);
+}
+
+static void setarrayvector(lua_State *L, Table *t, int size) {
+  luaM_reallocvector(L, t->array, t->sizearray, size, TObject);
+  for (int i = t->sizearray; i < size; i++) setnilvalue(&t->array[i]);
+  t->sizearray = size;
+}
+
+static void setnodevector(lua_State *L, Table *t, int lsize) {
+  if (lsize > MAXBITS) luaG_runerror(L, "table overflow");
+  int size = twoto(lsize);
+  if (lsize == 0) {  // no elements to hash part?
+    t->node = G(L)->dummynode;  // use common `dummynode'
+    lua_assert(ttisnil(gkey(t->node)));
+  } else {
+    t->node = luaM_newvector(L, size, Node);
+    for (int i = 0; i < size; i++) {
+      t->node[i].next = NULL;
+      setnilvalue(gkey(gnode(t, i)));
+      setnilvalue(gval(gnode(t, i)));
+    }
+  }
+  t->lsizenode = cast(lu_byte, lsize);
+  t->firstfree = gnode(t, size - 1);  // first free position to be used
+}
+
+static void resize(lua_State *L, Table *t, int nasize, int nhsize) {
+  int oldasize = t->sizearray;
+  int oldhsize = t->lsizenode;
+  Node *nold = t->node;
+  if (nasize > oldasize) setarrayvector(L, t, nasize);
+  setnodevector(L, t, nhsize);
+  if (nasize < oldasize) {  // array part must shrink?
+    t->sizearray = nasize;
+    for (int i = nasize; i < oldasize; i++) {
+      if (!ttisnil(&t->array[i])) setobj(luaH_setnum(L, t, i + 1), &t->array[i]);
+    }
+    luaM_reallocvector(L, t->array, oldasize, nasize, TObject);
+  }
+  for (int i = twoto(oldhsize) - 1; i >= 0; i--) {  // re-insert the old hash part
+    Node *old = nold + i;
+    if (!ttisnil(gval(old))) setobj(luaH_set(L, t, gkey(old)), gval(old));
+  }
+  if (nold != G(L)->dummynode) luaM_freearray(L, nold, twoto(oldhsize), Node);
+}
+
+static void rehash(lua_State *L, Table *t, const TObject *extra) {
+  int nasize, nhsize;
+  numuse(t, &nasize, &nhsize, extra);
+  resize(L, t, nasize, luaO_log2(static_cast<unsigned>(nhsize)) + 1);
+}
+
+Table *luaH_new(lua_State *L, int narray, int lnhash) {
+  if (narray < 0 || narray > MAXASIZE || lnhash < 0 || lnhash > MAXBITS)
+    luaG_runerror(L, "table overflow");
+  Table *t = luaM_new(L, Table);
+  luaC_link(L, valtogco(t), LUA_TTABLE);
+  const TObject *mt = typemeta(L, LUA_TTABLE);
+  if (ttistable(mt)) t->metatable = hvalue(mt);
+  else if (ttistable(defaultmeta(L))) t->metatable = hvalue(defaultmeta(L));
+  else t->metatable = t;  // the default metatable itself, while the state opens
+  t->flags = cast(lu_byte, ~0);
+  t->array = NULL;
+  t->sizearray = 0;
+  t->lsizenode = 0;
+  t->node = NULL;
+  setarrayvector(L, t, narray);
+  setnodevector(L, t, lnhash);
+  return t;
+}
+
+void luaH_free(lua_State *L, Table *t) {
+  if (t->node != G(L)->dummynode) luaM_freearray(L, t->node, sizenode(t), Node);
+  luaM_freearray(L, t->array, t->sizearray, TObject);
+  luaM_freelem(L, t);
+}
+
+// A free node at or below `firstfree', or NULL when the hash part is full.
+static Node *getfreepos(Table *t) {
+  for (;;) {
+    if (ttisnil(gkey(t->firstfree))) return t->firstfree;
+    if (t->firstfree == t->node) return NULL;
+    t->firstfree--;
+  }
+}
+
+// Inserts a key known to be absent. A colliding node not in its own main position moves to a
+// free place; otherwise the new key takes the free place, chained after its main position.
+static TObject *newkey(lua_State *L, Table *t, const TObject *key) {
+  Node *mp = mainposition(t, key);
+  if (mp == G(L)->dummynode) {  // the shared empty part is never written
+    rehash(L, t, key);
+    return luaH_set(L, t, key);
+  }
+  if (!ttisnil(gval(mp))) {
+    Node *n = getfreepos(t);
+    if (n == NULL) {  // no free place: grow and retry
+      rehash(L, t, key);
+      return luaH_set(L, t, key);
+    }
+    Node *othern = mainposition(t, gkey(mp));
+    if (othern != mp) {  // colliding node is out of its main position: move it
+      while (othern->next != mp) othern = othern->next;
+      othern->next = n;
+      *n = *mp;
+      mp->next = NULL;
+      setnilvalue(gval(mp));
+    } else {  // new node goes into the free position
+      n->next = mp->next;
+      mp->next = n;
+      mp = n;
+    }
+  }
+  setobj(gkey(mp), key);
+  return gval(mp);
+}
+
+static const TObject *getany(Table *t, const TObject *key) {
+  if (ttisnil(key)) return &luaO_nilobject;
+  Node *n = mainposition(t, key);
+  do {
+    if (luaO_rawequalObj(gkey(n), key)) return gval(n);
+    n = n->next;
+  } while (n);
+  return &luaO_nilobject;
+}
+
+const TObject *luaH_getnum(Table *t, int key) {
+  if (static_cast<unsigned>(key - 1) < static_cast<unsigned>(t->sizearray)) return &t->array[key - 1];
+  lua_Number nk = cast(lua_Number, key);
+  Node *n = hashnum(t, nk);
+  do {
+    if (ttisnumber(gkey(n)) && nvalue(gkey(n)) == nk) return gval(n);
+    n = n->next;
+  } while (n);
+  return &luaO_nilobject;
+}
+
+const TObject *luaH_getstr(Table *t, TString *key) {
+  Node *n = hashpow2(t, key->hash);
+  do {
+    if (gcvalue(gkey(n)) == valtogco(key) && ttype(gkey(n)) == key->tt) return gval(n);
+    n = n->next;
+  } while (n);
+  return &luaO_nilobject;
+}
+
+const TObject *luaH_get(Table *t, const TObject *key) {
+  switch (ttype(key)) {
+    case LUA_TSTRING:
+    case LUA_TWSTRING: return luaH_getstr(t, tsvalue(key));
+    case LUA_TNUMBER: {
+      lua_Number n = nvalue(key);
+      if (n >= -2147483648.0 && n <= 2147483647.0) {
+        int k = static_cast<int>(n);
+        if (cast(lua_Number, k) == n) return luaH_getnum(t, k);
+      }
+      return getany(t, key);
+    }
+    default: return getany(t, key);
+  }
+}
+
+TObject *luaH_set(lua_State *L, Table *t, const TObject *key) {
+  const TObject *p = luaH_get(t, key);
+  t->flags = 0;
+  if (p != &luaO_nilobject) return const_cast<TObject *>(p);
+  if (ttisnil(key)) luaG_runerror(L, "table index is nil");
+  if (ttisnumber(key) && nvalue(key) != nvalue(key)) luaG_runerror(L, "table index is NaN");
+  return newkey(L, t, key);
+}
+
+TObject *luaH_setnum(lua_State *L, Table *t, int key) {
+  const TObject *p = luaH_getnum(t, key);
+  if (p != &luaO_nilobject) return const_cast<TObject *>(p);
+  TObject k;
+  setnvalue(&k, cast(lua_Number, key));
+  return newkey(L, t, &k);
+}
+
+int luaH_getn(Table *t) {
+  // A raw field "n" holding a number wins.
+  for (Node *n = gnode(t, 0), *end = n + sizenode(t); n < end; n++) {
+    if (ttisstring(gkey(n)) && tsvalue(gkey(n))->len == 1 && getstr(tsvalue(gkey(n)))[0] == 'n' &&
+        ttisnumber(gval(n)))
+      return luaO_num2int(nvalue(gval(n)));
+  }
+  lua_Number max = 0;
+  for (int i = t->sizearray; i > 0; i--) {
+    if (!ttisnil(&t->array[i - 1])) {
+      max = i;
+      break;
+    }
+  }
+  for (Node *n = gnode(t, 0), *end = n + sizenode(t); n < end; n++) {
+    if (ttisnumber(gkey(n)) && !ttisnil(gval(n)) && nvalue(gkey(n)) > max) max = nvalue(gkey(n));
+  }
+  return luaO_num2int(max);
+}

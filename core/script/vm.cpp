@@ -1,0 +1,784 @@
+// The interpreter loop (threaded dispatch) and the value operations behind it: coercions,
+// comparisons, indexing with metamethods and the per-type tables, arithmetic, bit operators
+// and concatenation of strings or wide strings.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "core/script/debug.h"
+#include "core/script/do.h"
+#include "core/script/func.h"
+#include "core/script/gc.h"
+#include "core/script/metamethods.h"
+#include "core/script/opcodes.h"
+#include "core/script/state.h"
+#include "core/script/string_table.h"
+#include "core/script/table.h"
+#include "core/script/vm.h"
+
+// Limit for table tag-method chains (to avoid loops).
+#define MAXTAGLOOP 100
+
+const TObject *luaV_tonumber(const TObject *obj, TObject *n) {
+  lua_Number num;
+  if (ttisnumber(obj)) return obj;
+  if (ttisstring(obj) && luaO_str2d(svalue(obj), &num)) {
+    setnvalue(n, num);
+    return n;
+  }
+  if (ttiswstring(obj) && luaO_wstr2d(wsvalue(obj), tsvalue(obj)->len, &num)) {
+    setnvalue(n, num);
+    return n;
+  }
+  return NULL;
+}
+
+int luaV_tostring(lua_State *L, StkId obj) {
+  if (!ttisnumber(obj)) return 0;
+  char s[32];
+  int l = luaO_num2str(nvalue(obj), s);
+  setsvalue(obj, luaS_newlstr(L, s, l));
+  return 1;
+}
+
+int luaV_towstring(lua_State *L, StkId obj) {
+  if (!ttisnumber(obj)) return 0;
+  char s[32];
+  lua_WChar w[32];
+  int l = luaO_num2str(nvalue(obj), s);
+  for (int i = 0; i < l; i++) w[i] = static_cast<unsigned char>(s[i]);
+  setwsvalue(obj, luaS_newlwstr(L, w, l));
+  return 1;
+}
+
+// Calls f(p1, p2) for one result. The operands are copied first: they may live in the stack,
+// which the call may move.
+static TObject callTMres(lua_State *L, const TObject *f, const TObject *p1, const TObject *p2) {
+  TObject a = *f, b = *p1, c = *p2;
+  luaD_checkstack(L, 3);
+  setobj(L->top, &a);
+  setobj(L->top + 1, &b);
+  setobj(L->top + 2, &c);
+  L->top += 3;
+  luaD_call(L, L->top - 3, 1);
+  L->top--;
+  return *L->top;
+}
+
+static void callTM(lua_State *L, const TObject *f, const TObject *p1, const TObject *p2,
+                   const TObject *p3) {
+  TObject a = *f, b = *p1, c = *p2, d = *p3;
+  luaD_checkstack(L, 4);
+  setobj(L->top, &a);
+  setobj(L->top + 1, &b);
+  setobj(L->top + 2, &c);
+  setobj(L->top + 3, &d);
+  L->top += 4;
+  luaD_call(L, L->top - 4, 0);
+}
+
+void luaV_gettable(lua_State *L, const TObject *t, TObject *key, StkId val) {
+  ptrdiff_t valr = savestack(L, val);
+  TObject mtobj;
+  for (int loop = 0; loop < MAXTAGLOOP; loop++) {
+    const TObject *tm;
+    if (ttistable(t)) {
+      Table *h = hvalue(t);
+      const TObject *res = luaH_get(h, key);
+      if (!ttisnil(res) || (tm = fasttm(L, h->metatable, TM_INDEX)) == NULL) {
+        setobj(restorestack(L, valr), res);
+        return;
+      }
+    } else if (ttisuserdata(t)) {
+      Table *mt = uvalue(t)->metatable;
+      tm = fasttm(L, mt, TM_INDEX);
+      if (tm == NULL) {  // no "__index": look in the metatable itself
+        sethvalue(&mtobj, mt);
+        t = &mtobj;
+        continue;
+      }
+    } else {
+      tm = luaT_gettmbyobj(L, t, TM_INDEX);  // the type's table, or nil
+      if (ttisnil(tm)) luaG_typeerror(L, t, "index");
+    }
+    if (ttisfunction(tm)) {
+      TObject r = callTMres(L, tm, t, key);
+      setobj(restorestack(L, valr), &r);
+      return;
+    }
+    t = tm;  // else repeat with `tm'
+  }
+  luaG_runerror(L, "loop in gettable");
+}
+
+void luaV_settable(lua_State *L, const TObject *t, TObject *key, StkId val) {
+  for (int loop = 0; loop < MAXTAGLOOP; loop++) {
+    const TObject *tm;
+    if (ttistable(t)) {
+      Table *h = hvalue(t);
+      TObject *oldval = luaH_set(L, h, key);  // do a primitive set
+      if (!ttisnil(oldval) || (tm = fasttm(L, h->metatable, TM_NEWINDEX)) == NULL) {
+        setobj(oldval, val);
+        return;
+      }
+    } else if (ttisnil(tm = luaT_gettmbyobj(L, t, TM_NEWINDEX))) {
+      luaG_typeerror(L, t, "index");
+    }
+    if (ttisfunction(tm)) {
+      callTM(L, tm, t, key, val);
+      return;
+    }
+    t = tm;  // else repeat with `tm'
+  }
+  luaG_runerror(L, "loop in settable");
+}
+
+// A binary event: operand 1's method when it is a function, else operand 2's. (A per-type
+// table found for a non-table operand is no handler, so the other operand still gets a say.)
+static int call_binTM(lua_State *L, const TObject *p1, const TObject *p2, StkId res, TMS event) {
+  const TObject *tm = luaT_gettmbyobj(L, p1, event);
+  if (!ttisfunction(tm)) tm = luaT_gettmbyobj(L, p2, event);
+  if (!ttisfunction(tm)) return 0;
+  ptrdiff_t resr = savestack(L, res);
+  TObject r = callTMres(L, tm, p1, p2);
+  setobj(restorestack(L, resr), &r);
+  return 1;
+}
+
+static const TObject *get_compTM(lua_State *L, Table *mt1, Table *mt2, TMS event) {
+  const TObject *tm1 = fasttm(L, mt1, event);
+  if (tm1 == NULL) return NULL;  // no metamethod
+  if (mt1 == mt2) return tm1;    // same metatables => same metamethods
+  const TObject *tm2 = fasttm(L, mt2, event);
+  if (tm2 == NULL) return NULL;  // no metamethod
+  if (luaO_rawequalObj(tm1, tm2)) return tm1;  // same metamethods?
+  return NULL;
+}
+
+static int call_orderTM(lua_State *L, const TObject *p1, const TObject *p2, TMS event) {
+  const TObject *tm1 = luaT_gettmbyobj(L, p1, event);
+  if (ttisnil(tm1)) return -1;  // no metamethod?
+  const TObject *tm2 = luaT_gettmbyobj(L, p2, event);
+  if (!luaO_rawequalObj(tm1, tm2)) return -1;  // different metamethods?
+  TObject r = callTMres(L, tm1, p1, p2);
+  return !l_isfalse(&r);
+}
+
+// Collation order of two strings that may hold zeros.
+static int l_strcmp(const TString *ls, const TString *rs) {
+  const char *l = getstr(ls);
+  size_t ll = ls->len;
+  const char *r = getstr(rs);
+  size_t lr = rs->len;
+  for (;;) {
+    int temp = std::strcoll(l, r);
+    if (temp != 0) return temp;
+    size_t len = std::strlen(l);  // the parts are equal up to a zero
+    if (len == lr) return (len == ll) ? 0 : 1;
+    if (len == ll) return -1;
+    len++;  // both go on past the zero
+    l += len;
+    ll -= len;
+    r += len;
+    lr -= len;
+  }
+}
+
+int luaV_lessthan(lua_State *L, const TObject *l, const TObject *r) {
+  int res;
+  if (ttype(l) != ttype(r)) luaG_ordererror(L, l, r);
+  if (ttisnumber(l)) return nvalue(l) < nvalue(r);
+  if (ttisstring(l)) return l_strcmp(tsvalue(l), tsvalue(r)) < 0;
+  if ((res = call_orderTM(L, l, r, TM_LT)) != -1) return res;
+  luaG_ordererror(L, l, r);
+}
+
+static int luaV_lessequal(lua_State *L, const TObject *l, const TObject *r) {
+  int res;
+  if (ttype(l) != ttype(r)) luaG_ordererror(L, l, r);
+  if (ttisnumber(l)) return nvalue(l) <= nvalue(r);
+  if (ttisstring(l)) return l_strcmp(tsvalue(l), tsvalue(r)) <= 0;
+  if ((res = call_orderTM(L, l, r, TM_LE)) != -1) return res;  // first try `le'
+  if ((res = call_orderTM(L, r, l, TM_LT)) != -1) return !res;  // else try `lt'
+  luaG_ordererror(L, l, r);
+}
+
+int luaV_equalval(lua_State *L, const TObject *t1, const TObject *t2) {
+  const TObject *tm;
+  switch (ttype(t1)) {
+    case LUA_TNIL: return 1;
+    case LUA_TNUMBER: return nvalue(t1) == nvalue(t2);
+    case LUA_TBOOLEAN: return bvalue(t1) == bvalue(t2);
+    case LUA_TLIGHTUSERDATA: return pvalue(t1) == pvalue(t2);
+    case LUA_TUSERDATA: {
+      if (uvalue(t1) == uvalue(t2)) return 1;
+      tm = get_compTM(L, uvalue(t1)->metatable, uvalue(t2)->metatable, TM_EQ);
+      break;
+    }
+    case LUA_TTABLE: {
+      if (hvalue(t1) == hvalue(t2)) return 1;
+      tm = get_compTM(L, hvalue(t1)->metatable, hvalue(t2)->metatable, TM_EQ);
+      break;
+    }
+    default: return gcvalue(t1) == gcvalue(t2);
+  }
+  if (tm == NULL) return 0;  // no TM?
+  TObject r = callTMres(L, tm, t1, t2);
+  return !l_isfalse(&r);
+}
+
+static inline bool towide(lua_State *L, StkId o) {
+  return ttiswstring(o) || luaV_towstring(L, o);
+}
+
+void luaV_concat(lua_State *L, int total, int last) {
+  // The last string-like operand decides: a wide string makes the whole chain wide.
+  bool wide = false;
+  for (int j = 0; j < total; j++) {
+    StkId o = L->base + last - j;
+    if (ttisstring(o)) break;
+    if (ttiswstring(o)) {
+      wide = true;
+      break;
+    }
+  }
+  do {
+    StkId top = L->base + last + 1;
+    int n = 2;  // number of elements handled in this pass (at least 2)
+    if (!wide) {
+      if (!tostring(L, top - 2) || !tostring(L, top - 1)) {
+        if (!call_binTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) luaG_concaterror(L, top - 2, top - 1);
+      } else if (tsvalue(top - 1)->len > 0) {  // if len=0, do nothing
+        lu_mem tl = cast(lu_mem, tsvalue(top - 1)->len) + cast(lu_mem, tsvalue(top - 2)->len);
+        while (n < total && tostring(L, top - n - 1)) {  // collect total length
+          tl += tsvalue(top - n - 1)->len;
+          n++;
+        }
+        if (tl > MAX_BLOCKSIZE) luaG_runerror(L, "string size overflow");
+        char *buffer = luaZ_openspace(L, &G(L)->buff, tl);
+        tl = 0;
+        for (int i = n; i > 0; i--) {  // concat all strings
+          size_t l = tsvalue(top - i)->len;
+          std::memcpy(buffer + tl, svalue(top - i), l);
+          tl += l;
+        }
+        setsvalue(top - n, luaS_newlstr(L, buffer, tl));
+      }
+    } else {
+      if (!towide(L, top - 2) || !towide(L, top - 1)) {
+        if (!call_binTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) {
+          StkId p1 = top - 2;
+          bool firstok = ttisstring(p1) || ttiswstring(p1) || ttisnumber(p1);
+          luaG_typeerror(L, firstok ? top - 1 : p1, "concatenate");
+        }
+      } else if (tsvalue(top - 1)->len > 0) {
+        lu_mem tl = cast(lu_mem, tsvalue(top - 1)->len) + cast(lu_mem, tsvalue(top - 2)->len);
+        while (n < total && towide(L, top - n - 1)) {
+          tl += tsvalue(top - n - 1)->len;
+          n++;
+        }
+        if (tl > MAX_BLOCKSIZE) luaG_runerror(L, "string size overflow");
+        lua_WChar *buffer =
+            reinterpret_cast<lua_WChar *>(luaZ_openspace(L, &G(L)->buff, tl * sizeof(lua_WChar)));
+        tl = 0;
+        for (int i = n; i > 0; i--) {
+          size_t l = tsvalue(top - i)->len;
+          std::memcpy(buffer + tl, wsvalue(top - i), l * sizeof(lua_WChar));
+          tl += l;
+        }
+        setwsvalue(top - n, luaS_newlwstr(L, buffer, tl));
+      }
+    }
+    total -= n - 1;  // got `n' strings to create 1 new
+    last -= n - 1;
+  } while (total > 1);  // repeat until only 1 result left
+}
+
+static void Arith(lua_State *L, StkId ra, const TObject *rb, const TObject *rc, TMS op) {
+  TObject tempb, tempc;
+  const TObject *b, *c;
+  if ((b = luaV_tonumber(rb, &tempb)) != NULL && (c = luaV_tonumber(rc, &tempc)) != NULL) {
+    switch (op) {
+      case TM_ADD: setnvalue(ra, nvalue(b) + nvalue(c)); break;
+      case TM_SUB: setnvalue(ra, nvalue(b) - nvalue(c)); break;
+      case TM_MUL: setnvalue(ra, nvalue(b) * nvalue(c)); break;
+      case TM_DIV: setnvalue(ra, nvalue(b) / nvalue(c)); break;
+      case TM_POW: {
+        const TObject *f = ttistable(gt(L)) ? luaH_getstr(hvalue(gt(L)), G(L)->tmname[TM_POW])
+                                             : &luaO_nilobject;
+        if (!ttisfunction(f)) luaG_runerror(L, "`__pow' (`^' operator) is not a function");
+        ptrdiff_t rar = savestack(L, ra);
+        TObject r = callTMres(L, f, b, c);
+        setobj(restorestack(L, rar), &r);
+        break;
+      }
+      default: break;
+    }
+  } else if (!call_binTM(L, rb, rc, ra, op)) {
+    luaG_aritherror(L, rb, rc);
+  }
+}
+
+static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO_num2int64(n)); }
+
+// The interpreter loop.
+
+#define RA(i) (base + GETARG_A(i))
+#define RB(i) (base + GETARG_B(i))
+#define RKB(i) (GETARG_B(i) >= MAXSTACK ? k + (GETARG_B(i) - MAXSTACK) : base + GETARG_B(i))
+#define RKC(i) (GETARG_C(i) >= MAXSTACK ? k + (GETARG_C(i) - MAXSTACK) : base + GETARG_C(i))
+#define KBx(i) (k + GETARG_Bx(i))
+
+#define dojump(pc, i) ((pc) += (i))
+
+// Saves the position for messages, runs `x' (which may call, throw or move the stack), then
+// reloads what may have moved.
+#define Protect(x) \
+  { \
+    ci->savedpc = pc; \
+    x; \
+    ci = L->ci; \
+    base = L->base; \
+  }
+
+#define vmdispatch(o) goto *disptab[o];
+#define vmcase(l) L_##l:
+#define vmbreak \
+  { \
+    i = *pc++; \
+    ra = RA(i); \
+    goto *disptab[GET_OPCODE(i)]; \
+  }
+
+void luaV_execute(lua_State *L) {
+  static const void *const disptab[64] = {
+      &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
+      &&L_OP_GETGLOBAL, &&L_OP_GETTABLE, &&L_OP_SETGLOBAL, &&L_OP_SETUPVAL, &&L_OP_SETTABLE,
+      &&L_OP_NEWTABLE, &&L_OP_SELF,     &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,
+      &&L_OP_DIV,      &&L_OP_BAND,     &&L_OP_BOR,      &&L_OP_SHL,      &&L_OP_SHR,
+      &&L_OP_POW,      &&L_OP_UNM,      &&L_OP_NOT,      &&L_OP_CONCAT,   &&L_OP_JMP,
+      &&L_OP_EQ,       &&L_OP_LT,       &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_CALL,
+      &&L_OP_TAILCALL, &&L_OP_RETURN,   &&L_OP_FORLOOP,  &&L_OP_TFORLOOP, &&L_OP_TFORPREP,
+      &&L_OP_SETLIST,  &&L_OP_SETLISTO, &&L_OP_CLOSE,    &&L_OP_CLOSURE,  &&L_BAD,
+      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
+      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
+      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
+      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
+      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD};
+  CallInfo *ci;
+  LClosure *cl;
+  TObject *k;
+  StkId base;
+  const Instruction *pc;
+  Instruction i;
+  StkId ra;
+reentry:  // entry point
+  ci = L->ci;
+  cl = &clvalue(ci->func)->l;
+  k = cl->p->k;
+  base = ci->base;
+  pc = ci->savedpc;
+  vmbreak;
+
+  vmcase(OP_MOVE) {
+    setobj(ra, RB(i));
+    vmbreak;
+  }
+  vmcase(OP_LOADK) {
+    setobj(ra, KBx(i));
+    vmbreak;
+  }
+  vmcase(OP_LOADBOOL) {
+    setbvalue(ra, GETARG_B(i));
+    if (GETARG_C(i)) pc++;  // skip next instruction (if C)
+    vmbreak;
+  }
+  vmcase(OP_LOADNIL) {
+    TObject *rb = RB(i);
+    do {
+      setnilvalue(rb--);
+    } while (rb >= ra);
+    vmbreak;
+  }
+  vmcase(OP_GETUPVAL) {
+    setobj(ra, cl->upvals[GETARG_B(i)]->v);
+    vmbreak;
+  }
+  vmcase(OP_GETGLOBAL) {
+    TObject *rb = KBx(i);
+    if (ttistable(&cl->g)) {
+      const TObject *v = luaH_getstr(hvalue(&cl->g), tsvalue(rb));
+      if (!ttisnil(v)) {
+        setobj(ra, v);
+        vmbreak;
+      }
+    }
+    Protect(luaV_gettable(L, &cl->g, rb, RA(i)));
+    vmbreak;
+  }
+  vmcase(OP_GETTABLE) {
+    StkId rb = RB(i);
+    TObject *rc = RKC(i);
+    if (ttistable(rb)) {
+      Table *h = hvalue(rb);
+      const TObject *v = luaH_get(h, rc);
+      if (!ttisnil(v)) {
+        setobj(ra, v);
+        vmbreak;
+      }
+      if (fasttm(L, h->metatable, TM_INDEX) == NULL) {
+        setnilvalue(ra);
+        vmbreak;
+      }
+    }
+    Protect(luaV_gettable(L, rb, rc, ra));
+    vmbreak;
+  }
+  vmcase(OP_SETGLOBAL) {
+    TObject *rb = KBx(i);
+    if (ttistable(&cl->g)) {
+      TObject *v = const_cast<TObject *>(luaH_getstr(hvalue(&cl->g), tsvalue(rb)));
+      if (!ttisnil(v)) {
+        setobj(v, ra);
+        vmbreak;
+      }
+    }
+    Protect(luaV_settable(L, &cl->g, rb, RA(i)));
+    vmbreak;
+  }
+  vmcase(OP_SETUPVAL) {
+    UpVal *uv = cl->upvals[GETARG_B(i)];
+    setobj(uv->v, ra);
+    vmbreak;
+  }
+  vmcase(OP_SETTABLE) {
+    TObject *rb = RKB(i);
+    TObject *rc = RKC(i);
+    if (ttistable(ra)) {
+      TObject *v = const_cast<TObject *>(luaH_get(hvalue(ra), rb));
+      if (!ttisnil(v)) {
+        setobj(v, rc);
+        vmbreak;
+      }
+    }
+    Protect(luaV_settable(L, RA(i), rb, rc));
+    vmbreak;
+  }
+  vmcase(OP_NEWTABLE) {
+    int b = GETARG_B(i);
+    int shift = b >> 3;
+    uint64_t na = static_cast<uint64_t>(b & 7) << (shift > 40 ? 40 : shift);
+    int narray = na > 0x7fffffff ? 0x7fffffff : static_cast<int>(na);
+    Protect({
+      Table *t = luaH_new(L, narray, GETARG_C(i));
+      sethvalue(RA(i), t);
+      luaC_checkGC(L);
+    });
+    vmbreak;
+  }
+  vmcase(OP_SELF) {
+    StkId rb = RB(i);
+    TObject *rc = RKC(i);
+    setobj(ra + 1, rb);
+    if (ttistable(rb)) {
+      Table *h = hvalue(rb);
+      const TObject *v = luaH_get(h, rc);
+      if (!ttisnil(v)) {
+        setobj(ra, v);
+        vmbreak;
+      }
+      if (fasttm(L, h->metatable, TM_INDEX) == NULL) {
+        setnilvalue(ra);
+        vmbreak;
+      }
+    }
+    Protect(luaV_gettable(L, ra + 1, rc, RA(i)));
+    vmbreak;
+  }
+#define ARITH_OP(name, op, tm) \
+  vmcase(name) { \
+    TObject *rb = RKB(i); \
+    TObject *rc = RKC(i); \
+    if (ttisnumber(rb) && ttisnumber(rc)) { \
+      setnvalue(ra, nvalue(rb) op nvalue(rc)); \
+    } else { \
+      Protect(Arith(L, RA(i), rb, rc, tm)); \
+    } \
+    vmbreak; \
+  }
+  ARITH_OP(OP_ADD, +, TM_ADD)
+  ARITH_OP(OP_SUB, -, TM_SUB)
+  ARITH_OP(OP_MUL, *, TM_MUL)
+  ARITH_OP(OP_DIV, /, TM_DIV)
+#define BIT_OP(name, expr) \
+  vmcase(name) { \
+    TObject *rb = RKB(i); \
+    TObject *rc = RKC(i); \
+    if (ttisnumber(rb) && ttisnumber(rc)) { \
+      uint32_t x = bitword(nvalue(rb)); \
+      uint32_t y = bitword(nvalue(rc)); \
+      setnvalue(ra, static_cast<lua_Number>(static_cast<uint32_t>(expr))); \
+    } else { \
+      Protect(luaG_aritherror(L, rb, rc)); \
+    } \
+    vmbreak; \
+  }
+  BIT_OP(OP_BAND, x & y)
+  BIT_OP(OP_BOR, x | y)
+  BIT_OP(OP_SHL, x << (y & 31))
+  BIT_OP(OP_SHR, x >> (y & 31))
+  vmcase(OP_POW) {
+    TObject *rb = RKB(i);
+    TObject *rc = RKC(i);
+    Protect(Arith(L, RA(i), rb, rc, TM_POW));
+    vmbreak;
+  }
+  vmcase(OP_UNM) {
+    const TObject *rb = RB(i);
+    TObject temp;
+    if (ttisnumber(rb)) {
+      setnvalue(ra, -nvalue(rb));
+    } else if (const TObject *n = luaV_tonumber(rb, &temp)) {
+      setnvalue(ra, -nvalue(n));
+    } else {
+      Protect({
+        if (!call_binTM(L, RB(i), &luaO_nilobject, RA(i), TM_UNM))
+          luaG_aritherror(L, RB(i), &luaO_nilobject);
+      });
+    }
+    vmbreak;
+  }
+  vmcase(OP_NOT) {
+    int res = l_isfalse(RB(i));  // next assignment may change this value
+    setbvalue(ra, res);
+    vmbreak;
+  }
+  vmcase(OP_CONCAT) {
+    int b = GETARG_B(i);
+    int c = GETARG_C(i);
+    Protect({
+      luaV_concat(L, c - b + 1, c);  // may change `base' (and `ra')
+      luaC_checkGC(L);
+    });
+    setobj(base + GETARG_A(i), base + b);
+    vmbreak;
+  }
+  vmcase(OP_JMP) {
+    dojump(pc, GETARG_sBx(i));
+    vmbreak;
+  }
+  vmcase(OP_EQ) {
+    TObject *rb = RKB(i);
+    TObject *rc = RKC(i);
+    int res;
+    if (ttype(rb) != ttype(rc)) res = 0;
+    else if (ttisnumber(rb)) res = nvalue(rb) == nvalue(rc);
+    else Protect(res = luaV_equalval(L, rb, rc));
+    if (res != GETARG_A(i)) pc++;
+    else dojump(pc, GETARG_sBx(*pc) + 1);
+    vmbreak;
+  }
+  vmcase(OP_LT) {
+    TObject *rb = RKB(i);
+    TObject *rc = RKC(i);
+    int res;
+    if (ttisnumber(rb) && ttisnumber(rc)) res = nvalue(rb) < nvalue(rc);
+    else Protect(res = luaV_lessthan(L, rb, rc));
+    if (res != GETARG_A(i)) pc++;
+    else dojump(pc, GETARG_sBx(*pc) + 1);
+    vmbreak;
+  }
+  vmcase(OP_LE) {
+    TObject *rb = RKB(i);
+    TObject *rc = RKC(i);
+    int res;
+    if (ttisnumber(rb) && ttisnumber(rc)) res = nvalue(rb) <= nvalue(rc);
+    else Protect(res = luaV_lessequal(L, rb, rc));
+    if (res != GETARG_A(i)) pc++;
+    else dojump(pc, GETARG_sBx(*pc) + 1);
+    vmbreak;
+  }
+  vmcase(OP_TEST) {
+    TObject *rb = RB(i);
+    if (l_isfalse(rb) == GETARG_C(i)) {
+      pc++;
+    } else {
+      setobj(ra, rb);
+      dojump(pc, GETARG_sBx(*pc) + 1);
+    }
+    vmbreak;
+  }
+  vmcase(OP_CALL) {
+    int b = GETARG_B(i);
+    int nresults = GETARG_C(i) - 1;
+    if (b != 0) L->top = ra + b;  // else previous instruction set top
+    ci->savedpc = pc;
+    int r = luaD_precall(L, ra, nresults);
+    if (r == 0) goto reentry;  // a Lua function: run it here
+    if (r == 2) return;        // yield
+    ci = L->ci;  // a C function ran to completion
+    base = L->base;
+    if (nresults >= 0) L->top = ci->top;
+    vmbreak;
+  }
+  vmcase(OP_TAILCALL) {
+    int b = GETARG_B(i);
+    if (b != 0) L->top = ra + b;  // else previous instruction set top
+    ci->savedpc = pc;
+    if (!isLfunction(ra)) {  // C functions and callable values: an ordinary call
+      int r = luaD_precall(L, ra, LUA_MULTRET);
+      if (r == 0) goto reentry;
+      if (r == 2) return;
+      ci = L->ci;
+      base = L->base;
+      vmbreak;  // the RETURN that follows passes the results on
+    }
+    if (L->openupval) luaF_close(L, base);
+    StkId func = ci->func;
+    int n = cast(int, L->top - ra);
+    for (int j = 0; j < n; j++) setobj(func + j, ra + j);  // move down function and args
+    L->top = func + n;
+    int keep = ci->flags & CIST_FRESH;
+    int tailcalls = ci->tailcalls + 1;
+    int nres = ci->nresults;
+    L->ci--;
+    luaD_precall(L, func, nres);
+    ci = L->ci;
+    ci->flags |= keep | CIST_TAIL;
+    ci->tailcalls = tailcalls;
+    goto reentry;
+  }
+  vmcase(OP_RETURN) {
+    int b = GETARG_B(i);
+    if (b != 0) L->top = ra + b - 1;
+    if (L->openupval) luaF_close(L, base);
+    int fresh = ci->flags & CIST_FRESH;
+    int wanted = ci->nresults;
+    // Move the results down to the function slot and pop the call record.
+    StkId res = ci->func;
+    StkId first = ra;
+    L->ci = --ci;
+    L->base = ci->base;
+    if (wanted == LUA_MULTRET) {
+      while (first < L->top) setobj(res++, first++);
+      L->top = res;
+    } else {
+      int w = wanted;
+      while (w != 0 && first < L->top) {
+        setobj(res++, first++);
+        w--;
+      }
+      while (w-- > 0) setnilvalue(res++);
+      L->top = res;
+    }
+    if (fresh) return;
+    if (wanted >= 0) L->top = ci->top;
+    goto reentry;
+  }
+  vmcase(OP_FORLOOP) {
+    if (ttisnumber(ra) && ttisnumber(ra + 1) && ttisnumber(ra + 2)) {
+      lua_Number step = nvalue(ra + 2);
+      lua_Number idx = nvalue(ra) + step;  // increment index
+      lua_Number limit = nvalue(ra + 1);
+      if (step > 0 ? idx <= limit : idx >= limit) {
+        dojump(pc, GETARG_sBx(i));  // jump back
+        chgnvalue(ra, idx);         // update index
+      }
+      vmbreak;
+    }
+    Protect({
+      StkId r = RA(i);
+      if (!ttisnumber(r)) luaG_runerror(L, "`for' initial value must be a number");
+      const TObject *plimit = r + 1;
+      const TObject *pstep = r + 2;
+      if (!tonumber(plimit, r + 1)) luaG_runerror(L, "`for' limit must be a number");
+      if (!tonumber(pstep, r + 2)) luaG_runerror(L, "`for' step must be a number");
+      lua_Number step = nvalue(pstep);
+      lua_Number idx = nvalue(r) + step;
+      lua_Number limit = nvalue(plimit);
+      setnvalue(r + 1, limit);
+      setnvalue(r + 2, step);
+      if (step > 0 ? idx <= limit : idx >= limit) {
+        dojump(pc, GETARG_sBx(i));
+        chgnvalue(r, idx);
+      }
+    });
+    vmbreak;
+  }
+  vmcase(OP_TFORLOOP) {
+    int nvar = GETARG_C(i) + 1;
+    Protect({
+      luaD_checkstack(L, nvar + 3);
+      StkId r = RA(i);
+      StkId cb = r + nvar + 2;  // call base
+      setobj(cb, r);
+      setobj(cb + 1, r + 1);
+      setobj(cb + 2, r + 2);
+      L->top = cb + 3;  // func. + 2 args (state and index)
+      luaD_call(L, cb, nvar);
+    });
+    L->top = ci->top;
+    ra = RA(i) + 2;  // final position of first result
+    StkId cb = ra + nvar;
+    do {  // move results to proper positions
+      nvar--;
+      setobj(ra + nvar, cb + nvar);
+    } while (nvar > 0);
+    if (ttisnil(ra)) pc++;  // break loop
+    else dojump(pc, GETARG_sBx(*pc) + 1);  // jump back
+    vmbreak;
+  }
+  vmcase(OP_TFORPREP) {
+    if (ttistable(ra)) {
+      setobj(ra + 1, ra);
+      Protect({
+        TString *name = luaS_newliteral(L, "next");
+        const TObject *nx = ttistable(gt(L)) ? luaH_getstr(hvalue(gt(L)), name) : &luaO_nilobject;
+        setobj(RA(i), nx);
+      });
+    }
+    dojump(pc, GETARG_sBx(i));
+    vmbreak;
+  }
+  vmcase(OP_SETLIST) vmcase(OP_SETLISTO) {
+    int bc = GETARG_Bx(i);
+    int n;
+    if (GET_OPCODE(i) == OP_SETLIST) {
+      n = (bc & (LFIELDS_PER_FLUSH - 1)) + 1;
+    } else {
+      n = cast(int, L->top - ra) - 1;
+      L->top = ci->top;
+    }
+    if (!ttistable(ra)) Protect(luaG_typeerror(L, RA(i), "index"));
+    Table *h = hvalue(ra);
+    bc &= ~(LFIELDS_PER_FLUSH - 1);  // bc = bc - bc%FPF
+    for (; n > 0; n--) {
+      TObject *slot = luaH_setnum(L, h, bc + n);
+      setobj(slot, ra + n);
+    }
+    vmbreak;
+  }
+  vmcase(OP_CLOSE) {
+    luaF_close(L, ra);
+    vmbreak;
+  }
+  vmcase(OP_CLOSURE) {
+    Proto *p = cl->p->p[GETARG_Bx(i)];
+    int nup = p->nups;
+    ci->savedpc = pc;
+    Closure *ncl = luaF_newLclosure(L, nup, &cl->g);
+    ncl->l.p = p;
+    for (int j = 0; j < nup; j++, pc++) {
+      if (GET_OPCODE(*pc) == OP_GETUPVAL)
+        ncl->l.upvals[j] = cl->upvals[GETARG_B(*pc)];
+      else
+        ncl->l.upvals[j] = luaF_findupval(L, base + GETARG_B(*pc));
+    }
+    setclvalue(ra, ncl);
+    Protect(luaC_checkGC(L));
+    vmbreak;
+  }
+L_BAD:
+  ci->savedpc = pc;
+  luaG_runerror(L, "bad opcode");
+}
