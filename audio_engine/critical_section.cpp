@@ -3,14 +3,14 @@
 
 namespace Tarn {
 
-cCriticalSection::cCriticalSection() = default;
-cCriticalSection::~cCriticalSection() = default;
+cCriticalSection::cCriticalSection() { InitializeCriticalSection(&mSection); }
+cCriticalSection::~cCriticalSection() { DeleteCriticalSection(&mSection); }
 int cCriticalSection::Enter() {
-  mSection.lock();
+  EnterCriticalSection(&mSection);
   return 0;
 }
 int cCriticalSection::Leave() {
-  mSection.unlock();
+  LeaveCriticalSection(&mSection);
   return 0;
 }
 

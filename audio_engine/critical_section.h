@@ -1,7 +1,7 @@
 // cCriticalSection: a recursive lock; cAutoCriticalSection holds one for a scope.
 #pragma once
 
-#include <mutex>
+#include "platform/win32/win32.h"
 
 namespace Tarn {
 
@@ -15,7 +15,7 @@ class cCriticalSection {
   int Leave();
 
  private:
-  std::recursive_mutex mSection;
+  CRITICAL_SECTION mSection;
 };
 
 class cAutoCriticalSection {

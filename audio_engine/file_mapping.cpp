@@ -2,58 +2,66 @@
 #include "audio_engine/file_mapping.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
+
+#include "platform/win32/win32.h"
+
+#ifndef FILE_FLAG_RANDOM_ACCESS
+#define FILE_FLAG_RANDOM_ACCESS 0x10000000u
+#endif
 
 namespace Tarn {
 
-// Until the platform's file mapping is in place the view is a private copy of the file.
 cFileMapping::Stage cFileMapping::Open(const char* path, uint32_t* error) {
   Close();
   *error = 0;
-  FILE* f = std::fopen(path, "rb");
-  if (!f) {
-    *error = 2;  // ERROR_FILE_NOT_FOUND
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE || !file) {
+    *error = GetLastError();
     return kOpenFailed;
   }
-  std::fseek(f, 0, SEEK_END);
-  long size = std::ftell(f);
-  std::fseek(f, 0, SEEK_SET);
-  if (size <= 0) {
-    std::fclose(f);
-    *error = 1006;  // ERROR_FILE_INVALID: an empty file cannot be mapped
+  mFile = file;
+  DWORD high = 0;
+  DWORD low = GetFileSize(file, &high);
+  uint64_t size = ((uint64_t)high << 32) | low;
+  HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  if (!mapping) {
+    *error = GetLastError();
+    Close();
     return kMapFailed;
   }
-  uint8_t* data = new uint8_t[(size_t)size];
-  size_t got = std::fread(data, 1, (size_t)size, f);
-  std::fclose(f);
-  mView = data;
-  mSize = got;
-  mFile = data;
+  mMapping = mapping;
+  void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+  if (!view) {
+    *error = GetLastError();
+    Close();
+    return kMapFailed;
+  }
+  mView = (const uint8_t*)view;
+  mSize = size;
   return kOpened;
 }
 
 void cFileMapping::Close() {
-  delete[] (uint8_t*)mFile;
-  mFile = nullptr;
-  mMapping = nullptr;
+  if (mView) UnmapViewOfFile(mView);
+  if (mMapping) CloseHandle(mMapping);
+  if (mFile) CloseHandle(mFile);
   mView = nullptr;
+  mMapping = nullptr;
+  mFile = nullptr;
   mSize = 0;
 }
 
 std::vector<std::string> ListFolder(const std::string& folder, const char* extension) {
   std::vector<std::string> names;
-  std::error_code ec;
-  std::string ext = extension;
-  for (auto& c : ext) c = (char)std::tolower((unsigned char)c);
-  for (auto it = std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec);
-       !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (name.size() < ext.size()) continue;
-    std::string tail = name.substr(name.size() - ext.size());
-    for (auto& c : tail) c = (char)std::tolower((unsigned char)c);
-    if (tail == ext && !it->is_directory(ec)) names.push_back(name);
-  }
+  std::string pattern = (folder.empty() ? std::string(".") : folder) + "/*" + extension;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE || !find) return names;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -155,7 +155,10 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   mPeak[0] = std::max(mPeak[0], PeakOf(mix, frames, 2));
   mPeak[1] = std::max(mPeak[1], PeakOf(mix + 1, frames, 2));
   if (mute == 1.0f) AddFloats(buffer, mix, (size_t)frames * 2, gain);
-  if (got < bytes && mStartTime == 0 && mStopTime == 0 && mFilePlayer) Kill();
+  if (got < bytes && mStartTime == 0 && mStopTime == 0 && mFilePlayer) {
+    OnSourceEnded();
+    Kill();
+  }
   mLastRendered = got;
   *rendered = got;
   return 0;

@@ -43,6 +43,8 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
 
   virtual void OnStart() {}
   virtual void OnStop() {}
+  // A file player's source ran dry.
+  virtual void OnSourceEnded() {}
   // Mixes the children into this bus's mix buffer and adds it into the caller's buffer.
   int Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain);
   // Adds this bus's last mix into the buffer at its send level of that index.

@@ -15,9 +15,6 @@
 
 #include "platform/dsound/dsound_test_control.h"
 
-// Signals notification events; provided by the Win32 events of the stand-in when linked.
-__attribute__((weak)) BOOL SetEvent(HANDLE event);
-
 const GUID GUID_NULL_DS = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 const GUID DSDEVID_DefaultPlayback = {0xdef00000, 0x9c6d, 0x47ed, {0xaa, 0xf1, 0x4d, 0xda, 0x8f, 0x2b, 0x5c, 0x03}};
 const GUID DS3DALG_DEFAULT = GUID_NULL_DS;
@@ -55,7 +52,7 @@ Mixer& M() {
 }
 
 void Signal(HANDLE event) {
-  if (event && SetEvent) SetEvent(event);
+  if (event) SetEvent(event);
 }
 
 class Device : public IDirectSound {

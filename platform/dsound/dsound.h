@@ -7,14 +7,6 @@
 
 #include "platform/win32/win32.h"
 
-#ifndef _HRESULT_DEFINED
-#define _HRESULT_DEFINED
-typedef int32_t HRESULT;
-#endif
-#ifndef ORVELLA_HWND_DEFINED
-#define ORVELLA_HWND_DEFINED
-typedef struct HWND__* HWND;
-#endif
 #ifndef GUID_DEFINED
 #define GUID_DEFINED
 struct GUID {

@@ -1,0 +1,66 @@
+// cReaderPlayer: a bus mixer playing one reader source; TarnMix::cSound: the file player that
+// owns its pack stream, Ogg reader and buffer, streamed or cached in memory.
+#pragma once
+
+#include <memory>
+
+#include "audio_engine/auto_ptr.h"
+#include "audio_engine/mix/bus_mixer.h"
+#include "audio_engine/mix/reader_wave_source.h"
+#include "audio_engine/ogg_reader.h"
+#include "audio_engine/sound_reader_buffer.h"
+#include "audio_engine/tarn_string.h"
+
+namespace TarnMix {
+
+class cReaderPlayer : public cBusMixer {
+ public:
+  cReaderPlayer();
+  ~cReaderPlayer() override;
+  // Replaces the source (the old one leaves the mix) and clears the finished flag.
+  virtual int SetSource(Tarn::cIReader* reader, const cWaveFormat& format);
+  using cBusMixer::GetState;
+  int GetState(uint32_t* state) override;
+  bool Finished() const { return mFinished; }
+
+ protected:
+  void OnSourceEnded() override { mFinished = true; }
+  Tarn::cAutoPtr<cReaderWaveSource> mSource;
+  bool mFinished = false;
+};
+
+class cSound : public cReaderPlayer {
+ public:
+  // Opens the named resource through persistence; without it the player stays empty.
+  cSound(const Tarn::cString& fileName, bool streaming);
+  ~cSound() override;
+
+  bool IsEmpty() const { return !mBuffer; }
+  Tarn::cSoundReaderBuffer* Buffer() const { return mBuffer.get(); }
+  // Prepares once (streaming: opens the buffer; cached: takes the memory lock), then plays.
+  int Play(int64_t time) override;
+  void SetStreaming(bool streaming);
+  bool Streaming() const { return mStreaming; }
+  // Cached mode: the first request locks the whole file into memory, the last release drops it.
+  void AddLockRequest();
+  void ReleaseLockRequest();
+  void SetEndFrame(int64_t frame);
+
+ protected:
+  void OnStop() override;
+
+ private:
+  void Unprepare();
+
+  std::unique_ptr<Tarn::cIReader> mStream;
+  std::unique_ptr<Tarn::cOggReader> mOgg;
+  std::unique_ptr<Tarn::cSoundReaderBuffer> mBuffer;
+  Tarn::cAutoPtr<Tarn::cBufferLock> mLock;
+  bool mStreaming;
+  int mLockCount = 0;
+  bool mOpenedBuffer = false;
+  bool mPrepared = false;
+  int64_t mEndFrame = -1;
+};
+
+}  // namespace TarnMix

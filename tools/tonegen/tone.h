@@ -1,0 +1,23 @@
+// Short Ogg Vorbis test tones: a sine of a given frequency and level, mono or stereo.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ToneGen {
+
+struct ToneSpec {
+  double frequency = 440.0;
+  double amplitude = 0.5;  // of full scale
+  uint32_t frames = 44100;
+  int channels = 2;
+  int rate = 44100;
+  float quality = 0.6f;  // Vorbis VBR quality
+};
+
+// The encoded file; empty on failure.
+std::vector<uint8_t> MakeOggTone(const ToneSpec& spec);
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+}  // namespace ToneGen
