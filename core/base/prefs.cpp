@@ -1,0 +1,310 @@
+// The preferences store: chunked, enciphered "prefs.dat", the older XML layout's import, and
+// saving through a temporary file so that a failed write never costs the previous file.
+#include "core/base/prefs.h"
+
+#include <cstring>
+#include <filesystem>
+
+#include "core/base/cipher.h"
+#include "core/base/disk_file_data.h"
+#include "core/base/file.h"
+#include "core/base/log.h"
+#include "core/base/prefs_file.h"
+#include "core/base/settings.h"
+#include "core/base/xml_node.h"
+
+namespace {
+
+uint32_t ReadLE32(const uint8_t* p) {
+  return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+uint16_t ReadLE16(const uint8_t* p) { return (uint16_t)(p[0] | (p[1] << 8)); }
+
+void PutLE32(std::vector<char>& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back((char)(v >> (8 * i)));
+}
+
+// Text of bytes up to their first NUL, never past their end.
+TStr BoundedText(const std::vector<char>& bytes) {
+  size_t n = strnlen(bytes.data(), bytes.size());
+  return TStr(bytes.data(), (int)n);
+}
+
+TStr Lower(TStr s) {
+  s.ToLower();
+  return s;
+}
+
+// The first element named name at the top of node or one level below it.
+TXmlNode* FindElement(TXmlNode& node, const char* name) {
+  if (TXmlNode* found = node.GetChild(name)) return found;
+  TStr childName;
+  TXmlNode* child = nullptr;
+  node.ResetChildIterator();
+  while (node.GetNextChild(childName, child))
+    if (TXmlNode* found = child->GetChild(name)) return found;
+  return nullptr;
+}
+
+}  // namespace
+
+TStr ReadInstallText(bool* present) {
+  std::vector<char> bytes;
+  *present = ReadWholeFile("install.txt", &bytes);
+  size_t start = 0, end = bytes.size();
+  end = strnlen(bytes.data(), end);
+  auto lineEnd = [](char c) { return c == '\r' || c == '\n'; };
+  while (start < end && lineEnd(bytes[start])) ++start;
+  while (end > start && lineEnd(bytes[end - 1])) --end;
+  return TStr(bytes.data() + start, (int)(end - start));
+}
+
+// --- TPrefs ---
+
+TPrefs::TPrefs(bool saveEnabled) : mSaveEnabled(saveEnabled) {
+  mKeyText = GetSetting("encryptionkey");
+  if (mKeyText.IsEmpty()) LogPrintf("ERROR: No encryption key set before TPrefs construction!");
+  mCipher = std::make_unique<TCipher>(mKeyText);
+  mFileName = "user:prefs.dat";
+  mInstallKey = GetSetting("installkey");
+  if (mInstallKey.IsEmpty()) mInstallKey = "unknown";
+
+  bool present = false;
+  TStr text = ReadInstallText(&present);
+  bool installTextEmpty = present && text.IsEmpty();
+  if (!text.IsEmpty()) mInstallKey = text;
+  mInstallKey.ToLower();
+  mCurrent = &SectionsFor(mInstallKey);
+
+  std::vector<char> file;
+  if (!ReadWholeFile(mFileName, &file)) {
+    text = ReadInstallText(&present);
+    if (!text.IsEmpty()) mInstallKey = text;
+    mCurrent = &SectionsFor(mInstallKey);
+    return;
+  }
+  if (file.size() >= 2 && file[0] == '<' && file[1] == '>') {
+    ImportOlderFormat(file);
+    Save();
+    return;
+  }
+  LoadChunks((const uint8_t*)file.data(), file.size(), installTextEmpty);
+}
+
+TPrefs::~TPrefs() { Save(); }
+
+void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty) {
+  size_t pos = 0;
+  bool first = true;
+  TStr targetKey;
+  int targetSection = 0;
+  for (;;) {
+    if (size - pos < 8) return;
+    const uint8_t* tag = data + pos;
+    uint32_t length = ReadLE32(data + pos + 4);
+    if (length < 1 || length > kPrefsMaxChunk || size - pos - 8 < length) return;
+    const uint8_t* chunk = data + pos + 8;
+    pos += 8 + (size_t)length;
+
+    std::vector<char> plain;
+    if (tag[0] == 'U') {
+      plain.assign((const char*)chunk, (const char*)chunk + length);
+    } else {
+      uint32_t needed = mCipher->Decrypt(chunk, length, nullptr, 0, false);
+      if (needed == 0) return;
+      plain.resize(needed);
+      if (mCipher->Decrypt(chunk, length, plain.data(), needed, false) != 0) return;
+      plain.resize(mCipher->GetLastSize());
+      if (plain.empty()) return;
+    }
+
+    if (first) {
+      if (memcmp(tag, "IKEY", 4) != 0) return;
+      TStr key = Lower(BoundedText(plain));
+      if (installTextEmpty) mInstallKey = key;
+      mCurrent = &SectionsFor(mInstallKey);
+      targetKey = key;
+      targetSection = 0;
+      first = false;
+      continue;
+    }
+
+    if (memcmp(tag, "IKEY", 4) == 0) {
+      targetKey = Lower(BoundedText(plain));
+    } else if (memcmp(tag, "USER", 4) == 0) {
+      if (plain.size() != 2) return;
+      int index = ReadLE16((const uint8_t*)plain.data());
+      if (index > kPrefsMaxUserIndex) return;
+      TSectionList& list = SectionsFor(targetKey);
+      if ((int)list.size() < index + 1) list.resize(index + 1);
+      targetSection = index;
+    } else if (memcmp(tag, "KVPR", 4) == 0) {
+      // Every read stays inside the deciphered record; a key must end inside it.
+      size_t plainSize = plain.size();
+      if (plainSize < 2) return;
+      size_t keyBytes = ReadLE16((const uint8_t*)plain.data());
+      if (keyBytes == 0 || keyBytes + 2 > plainSize) return;
+      const char* keyStart = plain.data() + 2;
+      if (memchr(keyStart, 0, keyBytes) == nullptr) return;
+      TStr key(keyStart);
+      TValue value(plain.begin() + 2 + keyBytes, plain.end());
+      if (value.empty() || value.back() != 0) value.push_back(0);
+      TSectionList& list = SectionsFor(targetKey);
+      if ((int)list.size() < targetSection + 1) list.resize(targetSection + 1);
+      list[targetSection][key] = std::move(value);
+    } else {
+      return;
+    }
+  }
+}
+
+// The older layout: an XML document whose nameless root holds "data1" (the content text,
+// possibly enciphered as Base64) and "data2" (the content's length). The content's elements
+// are the sections, their attributes the entries; "install.txt" names the install key in the
+// "ksinstallkey" attribute of its first "install" element.
+void TPrefs::ImportOlderFormat(const std::vector<char>& file) {
+  // The nameless root "<>" would confuse the reader: its children are read on their own.
+  TXmlNode document;
+  document.LoadString(file.data() + 2, (int)file.size() - 2);
+  TXmlNode* data1 = FindElement(document, "data1");
+  TXmlNode* data2 = FindElement(document, "data2");
+  if (!data1) return;
+  TStr content = data1->GetAttribute("data");
+  int length = data2 ? data2->GetAttribute("data").ToInt() : -1;
+  TStr deciphered = mCipher->DecryptText(content);
+  if (!deciphered.IsEmpty() && (length < 0 || deciphered.Length() == length)) content = deciphered;
+
+  TXmlNode sections;
+  sections.LoadString(content.c_str(), content.Length());
+  TSectionList imported;
+  TStr name;
+  TXmlNode* child = nullptr;
+  sections.ResetChildIterator();
+  while (sections.GetNextChild(name, child)) {
+    TSection section;
+    TStr key, value;
+    child->ResetAttributeIterator();
+    while (child->GetNextAttribute(key, value)) {
+      const char* text = value.c_str();
+      section[key] = TValue(text, text + value.Length() + 1);
+    }
+    imported.push_back(std::move(section));
+  }
+
+  TStr installKey = mInstallKey;
+  bool present = false;
+  TStr installText = ReadInstallText(&present);
+  if (!installText.IsEmpty()) {
+    TXmlNode install;
+    install.LoadString(installText.c_str(), installText.Length());
+    if (TXmlNode* element = FindElement(install, "install")) {
+      TStr named = Lower(element->GetAttribute("ksinstallkey"));
+      if (!named.IsEmpty()) installKey = named;
+    }
+  }
+  mStore[installKey] = std::move(imported);
+  mCurrent = &SectionsFor(mInstallKey);
+}
+
+int TPrefs::GetUserCount() {
+  if (!mCurrent || mCurrent->empty()) return 0;
+  return (int)mCurrent->size() - 1;
+}
+
+TStr TPrefs::GetString(TStr key, TStr def, int user) {
+  if (!mCurrent || user < -1 || user + 1 >= (int)mCurrent->size()) return def;
+  const TSection& section = (*mCurrent)[user + 1];
+  auto it = section.find(key);
+  if (it == section.end()) return def;
+  return TStr(it->second.data());  // stored values always end in a NUL
+}
+
+int TPrefs::GetInt(TStr key, int def, int user) {
+  return GetString(key, TStr::Format("%d", def), user).ToInt();
+}
+
+void TPrefs::SetString(TStr key, TStr value, int user, bool saveNow) {
+  // A section past the loader's limit could be saved but never read back.
+  if (user < -1 || user + 1 > kPrefsMaxUserIndex) {
+    LogPrintf("Prefs: user %d out of range, value not stored", user);
+    return;
+  }
+  if ((int)mCurrent->size() < user + 2) mCurrent->resize(user + 2);
+  const char* text = value.c_str();
+  (*mCurrent)[user + 1][key] = TValue(text, text + value.Length() + 1);
+  if (saveNow) Save();
+}
+
+void TPrefs::SetInt(TStr key, int value, int user, bool saveNow) {
+  SetString(key, TStr::Format("%d", value), user, saveNow);
+}
+
+void TPrefs::DeleteUser(int user) {
+  if (user < 0 || user >= GetUserCount()) return;
+  mCurrent->erase(mCurrent->begin() + user + 1);
+}
+
+std::vector<char> TPrefs::Encipher(const void* data, size_t size) {
+  uint32_t needed = mCipher->Encrypt(data, (uint32_t)size, nullptr, 0, false);
+  std::vector<char> out(needed);
+  if (needed == 0 || mCipher->Encrypt(data, (uint32_t)size, out.data(), needed, false) != 0)
+    return {};
+  out.resize(mCipher->GetLastSize());
+  return out;
+}
+
+void TPrefs::AppendChunk(std::vector<char>& image, const char* tag, const std::vector<char>& data) {
+  image.insert(image.end(), tag, tag + 4);
+  PutLE32(image, (uint32_t)data.size());
+  image.insert(image.end(), data.begin(), data.end());
+}
+
+void TPrefs::Save() {
+  if (!mSaveEnabled) return;
+  std::vector<char> image;
+  auto keyChunk = [&](const TStr& key) {
+    AppendChunk(image, "IKEY", Encipher(key.c_str(), (size_t)key.Length() + 1));
+  };
+  keyChunk(mInstallKey);
+  for (const auto& [installKey, sections] : mStore) {
+    keyChunk(installKey);
+    for (size_t i = 0; i < sections.size(); ++i) {
+      std::vector<char> index = {(char)(i & 0xFF), (char)(i >> 8)};
+      AppendChunk(image, "USER", index);
+      for (const auto& [key, value] : sections[i]) {
+        size_t keyBytes = (size_t)key.Length() + 1;
+        std::vector<char> record;
+        record.push_back((char)(keyBytes & 0xFF));
+        record.push_back((char)(keyBytes >> 8));
+        record.insert(record.end(), key.c_str(), key.c_str() + keyBytes);
+        record.insert(record.end(), value.begin(), value.end());
+        // Entries the loader would refuse would also end the load of everything after them.
+        if (keyBytes > 0xFFFF || record.size() + 8 > kPrefsMaxChunk) {
+          LogPrintf("Prefs: entry too large to save, skipped");
+          continue;
+        }
+        AppendChunk(image, "KVPR", Encipher(record.data(), record.size()));
+      }
+    }
+  }
+  WriteFileReplacing(mFileName, image.data(), image.size());
+}
+
+std::vector<TStr> TPrefs::GetInstallKeys() const {
+  std::vector<TStr> keys;
+  for (const auto& entry : mStore) keys.push_back(entry.first);
+  return keys;
+}
+
+int TPrefs::GetSectionCount(TStr installKey) const {
+  auto it = mStore.find(installKey);
+  return it == mStore.end() ? 0 : (int)it->second.size();
+}
+
+std::vector<std::pair<TStr, TStr>> TPrefs::GetSectionEntries(TStr installKey, int index) const {
+  std::vector<std::pair<TStr, TStr>> out;
+  auto it = mStore.find(installKey);
+  if (it == mStore.end() || index < 0 || index >= (int)it->second.size()) return out;
+  for (const auto& [key, value] : it->second[index]) out.emplace_back(key, TStr(value.data()));
+  return out;
+}

@@ -1,0 +1,67 @@
+// TPrefs: the player's enciphered preferences, text values under text keys per user (-1 is the
+// global section), divided by install key, kept in "user:prefs.dat".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "core/base/str.h"
+
+class TCipher;
+
+// Chunk layout of "prefs.dat": tag, 32-bit little-endian length, data.
+constexpr uint32_t kPrefsMaxChunk = 4u << 20;
+constexpr int kPrefsMaxUserIndex = 1024;
+
+class TPrefs {
+ public:
+  explicit TPrefs(bool saveEnabled);
+  ~TPrefs();
+  TPrefs(const TPrefs&) = delete;
+  TPrefs& operator=(const TPrefs&) = delete;
+
+  int GetUserCount();
+  TStr GetString(TStr key, TStr def, int user);
+  int GetInt(TStr key, int def, int user);
+  void SetString(TStr key, TStr value, int user, bool saveNow);
+  void SetInt(TStr key, int value, int user, bool saveNow);
+  void DeleteUser(int user);
+  void Save();
+
+  TStr GetInstallKey() const { return mInstallKey; }
+
+  // Reads a chunk image as the constructor reads the file (the loader behind it; for tools and
+  // the fuzzer). installTextEmpty: "install.txt" was present but empty.
+  void LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty);
+
+  // Install keys of the store and the sections of one, for the dump tool.
+  std::vector<TStr> GetInstallKeys() const;
+  // Entries of section index (0 global, u + 1 user u) of an install key, in key order.
+  std::vector<std::pair<TStr, TStr>> GetSectionEntries(TStr installKey, int index) const;
+  int GetSectionCount(TStr installKey) const;
+
+ private:
+  typedef std::vector<char> TValue;  // the text with its NUL
+  typedef std::map<TStr, TValue> TSection;
+  typedef std::vector<TSection> TSectionList;
+
+  TSectionList& SectionsFor(const TStr& installKey) { return mStore[installKey]; }
+  void ImportOlderFormat(const std::vector<char>& file);
+  // Enciphered copy of bytes; empty when the cipher gives nothing.
+  std::vector<char> Encipher(const void* data, size_t size);
+  void AppendChunk(std::vector<char>& image, const char* tag, const std::vector<char>& data);
+
+  std::unique_ptr<TCipher> mCipher;
+  std::map<TStr, TSectionList> mStore;
+  TSectionList* mCurrent = nullptr;
+  TStr mKeyText;
+  TStr mFileName;
+  TStr mInstallKey;
+  bool mSaveEnabled;
+};
+
+// The text of "install.txt" with line ends trimmed; present tells whether it opened.
+TStr ReadInstallText(bool* present);

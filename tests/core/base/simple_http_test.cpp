@@ -1,0 +1,328 @@
+// TSimpleHttp against a loopback server: query strings and bodies as sent, body sizes, output
+// files, failures, abandoning, session recovery and HTTPS certificate checks.
+#include "core/base/simple_http.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "core/base/file.h"
+#include "core/base/log.h"
+#include "platform/wininet/wininet_test_control.h"
+#include "tests/core/base/support/loopback_server.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Polls like a frame loop would, for at most timeoutMs of real time.
+uint32_t WaitForStatus(const TSimpleHttp& http, int timeoutMs = 5000) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (http.GetStatus() == TSimpleHttpRequest::kRunning && Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return http.GetStatus();
+}
+
+// Waits until every request record has been freed by its worker.
+bool WaitForNoLiveRequests(int timeoutMs = 3000) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (TSimpleHttpRequest::LiveCount() != 0 && Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return TSimpleHttpRequest::LiveCount() == 0;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class SimpleHttpTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(server.Start()); }
+  void TearDown() override {
+    server.Stop();
+    EXPECT_TRUE(WaitForNoLiveRequests());
+  }
+  LoopbackServer server;
+};
+
+TEST(EscapeUrlTextTest, EscapesReservedControlAndHighBytes) {
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"a b&c", "a%20b%26c"},
+      {" \"#$%&+,/:;<=>?@[\\]^`{|}", "%20%22%23%24%25%26%2B%2C%2F%3A%3B%3C%3D%3E%3F%40%5B%5C%5D%5E%60%7B%7C%7D"},
+      {"AZaz09-_.~!*'()", "AZaz09-_.~!*'()"},
+      {"\x01\t\n\x1f", "%01%09%0A%1F"},
+      {"\x7f\x80\xc3\xa9\xff", "%7F%80%C3%A9%FF"},
+      {"", ""},
+  };
+  for (auto& c : cases) EXPECT_STREQ(EscapeUrlText(c.in).c_str(), c.out) << c.in;
+  EXPECT_STREQ(EscapeUrlText(nullptr).c_str(), "");
+}
+
+TEST(SimpleHttpBuildTest, JoinsParametersByMethod) {
+  TSimpleHttp http;
+  http.Open("http://127.0.0.1:1/go", false, nullptr);
+  http.AddParameter("a", "x y");
+  http.AddParameter("n", -7);
+  EXPECT_STREQ(http.GetURL().c_str(), "http://127.0.0.1:1/go?a=x%20y&n=-7");
+  EXPECT_STREQ(http.GetBody().c_str(), "");
+
+  http.Open("http://127.0.0.1:1/post", true, nullptr);
+  http.AddParameter("a", "1");
+  http.AddParameter("b=", "&");  // names go out as given
+  EXPECT_STREQ(http.GetURL().c_str(), "http://127.0.0.1:1/post");
+  EXPECT_STREQ(http.GetBody().c_str(), "a=1&b==%26");
+}
+
+TEST(SimpleHttpBuildTest, NoRequestMeansFailedAndNoData) {
+  TSimpleHttp http;
+  EXPECT_EQ(http.GetStatus(), (uint32_t)TSimpleHttpRequest::kFailed);
+  EXPECT_EQ(http.GetData(), nullptr);
+}
+
+TEST_F(SimpleHttpTest, GetSendsTheExactQueryAndReturnsTheBody) {
+  server.SetReply({200, "text/xml", "<hiscore/>"});
+  TSimpleHttp http;
+  http.Open(server.Url("/go/hiscore").c_str(), false, nullptr);
+  http.AddParameter("lang", "en");
+  http.AddParameter("name", "Ann Lee & co~\xe9");
+  ASSERT_NE(http.Start(TSimpleHttpRequest::kFlagNoCache), nullptr);
+  EXPECT_EQ(http.GetData(), nullptr);  // not before completion
+  ASSERT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kComplete);
+  EXPECT_STREQ(http.GetData(), "<hiscore/>");
+  auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].method, "GET");
+  EXPECT_EQ(requests[0].target, "/go/hiscore?lang=en&name=Ann%20Lee%20%26%20co~%E9");
+  EXPECT_EQ(requests[0].Header("user-agent"), "kslib");
+  EXPECT_EQ(requests[0].body, "");
+}
+
+TEST_F(SimpleHttpTest, PostSendsAFormBody) {
+  server.SetReply({200, "text/plain", "ok"});
+  TSimpleHttp http;
+  http.Open(server.Url("/form").c_str(), true, nullptr);
+  http.AddParameter("user", "a+b");
+  http.AddParameter("score", 1234);
+  http.Start(0);
+  ASSERT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kComplete);
+  EXPECT_STREQ(http.GetData(), "ok");
+  auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].method, "POST");
+  EXPECT_EQ(requests[0].target, "/form");
+  EXPECT_EQ(requests[0].Header("content-type"), "application/x-www-form-urlencoded");
+  EXPECT_EQ(requests[0].body, "user=a%2Bb&score=1234");
+  EXPECT_EQ(requests[0].Header("pragma"), "no-cache");
+}
+
+TEST_F(SimpleHttpTest, EmptyAndLargeBodies) {
+  std::string large(5 * 1024 * 1024, '\0');
+  for (size_t i = 0; i < large.size(); ++i) large[i] = (char)('a' + (i * 7919 % 26));
+  for (const std::string& expected : {large, std::string()}) {
+    server.SetReply({200, "application/octet-stream", expected});
+    TSimpleHttp http;
+    http.Open(server.Url("/blob").c_str(), false, nullptr);
+    http.Start(0);
+    ASSERT_EQ(WaitForStatus(http, 20000), (uint32_t)TSimpleHttpRequest::kComplete);
+    ASSERT_NE(http.GetData(), nullptr);
+    EXPECT_EQ(strlen(http.GetData()), expected.size());
+    EXPECT_TRUE(http.GetData() == expected) << "body differs, size " << expected.size();
+  }
+}
+
+TEST_F(SimpleHttpTest, OutputFileReceivesTheBody) {
+  TempFolder folder;
+  SetDataFolders(folder.Path().c_str(), "", "");
+  std::string path = folder.Path() + "/out/reply.bin";
+  std::string body(100000, 'q');
+  body[500] = '\0';
+  server.SetReply({200, "application/octet-stream", body});
+  TSimpleHttp http;
+  http.Open(server.Url("/file").c_str(), false, "user:out/reply.bin");
+  http.Start(0);
+  ASSERT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kComplete);
+  EXPECT_EQ(http.GetData(), nullptr);  // the body went to the file
+  EXPECT_EQ(ReadFile(path), body);
+}
+
+TEST_F(SimpleHttpTest, UnwritableOutputFileIsStatusThree) {
+  TempFolder folder;
+  SetDataFolders(folder.Path().c_str(), "", "");
+  std::ofstream(folder.File("plain")) << "x";
+  server.SetReply({200, "text/plain", "body"});
+  // A regular file in the way of the folder; a path that resolves to no disk file at all.
+  for (const char* path : {"user:plain/cannot/be/here.bin", "nowhere:reply.bin"}) {
+    TSimpleHttp http;
+    http.Open(server.Url("/file").c_str(), false, path);
+    http.Start(0);
+    EXPECT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kNoOutputFile) << path;
+    EXPECT_EQ(http.GetData(), nullptr);
+  }
+}
+
+TEST(SimpleHttpFailureTest, RefusedConnectionFailsWithALogLine) {
+  TempFolder logFolder;
+  SetLogPath(logFolder.Path().c_str());
+  int port = UnusedLoopbackPort();
+  for (bool post : {false, true}) {
+    TSimpleHttp http;
+    std::string url = "http://127.0.0.1:" + std::to_string(port) + "/x";
+    http.Open(url.c_str(), post, nullptr);
+    http.Start(0);
+    EXPECT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kFailed);
+    EXPECT_EQ(http.GetData(), nullptr);
+  }
+  SetLogPath(nullptr);
+  std::string log = ReadFile(logFolder.Path() + "/logfile.txt");
+  // The plain GET fails while connecting; a POST connects lazily and fails on sending.
+  EXPECT_NE(log.find("Error creating connection (InternetOpenUrl) 12029"), std::string::npos) << log;
+  EXPECT_TRUE(WaitForNoLiveRequests());
+}
+
+TEST_F(SimpleHttpTest, ServerClosingWithoutReplyFails) {
+  CannedReply drop;
+  drop.dropConnection = true;
+  server.SetReply(drop);
+  TSimpleHttp http;
+  http.Open(server.Url("/drop").c_str(), false, nullptr);
+  http.Start(0);
+  EXPECT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kFailed);
+}
+
+TEST_F(SimpleHttpTest, TruncatedBodyFails) {
+  // Announces more than it sends, then the server goes away mid-body.
+  CannedReply slow{200, "text/plain", std::string(200000, 'z')};
+  slow.chunkSize = 1000;
+  slow.chunkDelayMs = 2;
+  server.SetReply(slow);
+  TSimpleHttp http;
+  http.Open(server.Url("/slow").c_str(), false, nullptr);
+  http.Start(0);
+  ASSERT_TRUE(server.WaitForRequests(1, 3000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  server.Stop();
+  EXPECT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kFailed);
+}
+
+TEST_F(SimpleHttpTest, SlowBodyAbandonedMidwayIsFreedByItsWorker) {
+  // Would take about ten seconds to send in full.
+  CannedReply slow{200, "text/plain", std::string(1000 * 1000, 's')};
+  slow.chunkSize = 1000;
+  slow.chunkDelayMs = 10;
+  server.SetReply(slow);
+  {
+    TSimpleHttp http;
+    http.Open(server.Url("/slow").c_str(), false, nullptr);
+    http.Start(0);
+    ASSERT_TRUE(server.WaitForRequests(1, 3000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(http.GetStatus(), (uint32_t)TSimpleHttpRequest::kRunning);
+    EXPECT_EQ(TSimpleHttpRequest::LiveCount(), 1);
+  }  // the destructor abandons the running request
+  EXPECT_TRUE(WaitForNoLiveRequests(3000));
+}
+
+TEST_F(SimpleHttpTest, SecondStartAbandonsTheFirst) {
+  server.SetHandler([](const HttpRequestRecord& r) {
+    CannedReply reply{200, "text/plain", r.path == "/slow" ? std::string(30000, 'f') : "second"};
+    if (r.path == "/slow") {
+      reply.chunkSize = 1000;
+      reply.chunkDelayMs = 5;
+    }
+    return reply;
+  });
+  TSimpleHttp http;
+  http.Open(server.Url("/slow").c_str(), false, nullptr);
+  TSimpleHttpRequest* first = http.Start(0);
+  ASSERT_NE(first, nullptr);
+  ASSERT_TRUE(server.WaitForRequests(1, 3000));
+  http.Open(server.Url("/fast").c_str(), false, nullptr);  // abandons the first
+  EXPECT_EQ(http.GetStatus(), (uint32_t)TSimpleHttpRequest::kFailed);
+  http.Start(0);
+  ASSERT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kComplete);
+  EXPECT_STREQ(http.GetData(), "second");
+  http.Open("", false, nullptr);
+  EXPECT_TRUE(WaitForNoLiveRequests());
+}
+
+TEST_F(SimpleHttpTest, InvalidSessionHandleIsReplacedOnce) {
+  server.SetReply({200, "text/plain", "again"});
+  for (bool post : {false, true}) {
+    TSimpleHttp http;
+    http.Open(server.Url("/x").c_str(), post, nullptr);  // makes sure a session exists
+    ASSERT_GE(WininetTestControl::CloseSessionHandles(), 1);
+    http.Start(0);
+    ASSERT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kComplete) << post;
+    EXPECT_STREQ(http.GetData(), "again");
+  }
+}
+
+// HTTPS against a certificate made for the test and trusted by this test only.
+class SimpleHttpsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    http.Open("", false, nullptr);  // lets go of the last request
+    WininetTestControl::SetCaBundle(nullptr);
+    server.Stop();
+    EXPECT_TRUE(WaitForNoLiveRequests());
+  }
+  uint32_t Fetch(const std::string& url, bool post) {
+    http.Open(url.c_str(), post, nullptr);
+    http.AddParameter("q", std::string(400, 'w').c_str());  // longer than a 260-byte path
+    http.Start(TSimpleHttpRequest::kFlagNoCache | TSimpleHttpRequest::kFlagIgnoreCertName);
+    return WaitForStatus(http);
+  }
+  TempFolder folder;
+  LoopbackServer server;
+  TSimpleHttp http;
+};
+
+TEST_F(SimpleHttpsTest, TrustedCertificateWorksForGetAndPost) {
+  TestCertificate cert = MakeTestCertificate(folder.Path(), "IP:127.0.0.1,DNS:localhost");
+  ASSERT_TRUE(cert.ok);
+  ASSERT_TRUE(server.Start(&cert));
+  server.SetReply({200, "text/xml", "<hiscore/>"});
+  WininetTestControl::SetCaBundle(cert.certFile.c_str());
+  ASSERT_EQ(Fetch(server.Url("/go/hiscore"), false), (uint32_t)TSimpleHttpRequest::kComplete);
+  EXPECT_STREQ(http.GetData(), "<hiscore/>");
+  ASSERT_EQ(Fetch(server.Url("/go/hiscore"), true), (uint32_t)TSimpleHttpRequest::kComplete);
+  auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].method, "GET");
+  EXPECT_EQ(requests[0].target, "/go/hiscore?q=" + std::string(400, 'w'));
+  EXPECT_EQ(requests[1].method, "POST");
+  EXPECT_EQ(requests[1].body, "q=" + std::string(400, 'w'));
+  EXPECT_EQ(requests[1].Header("content-type"), "application/x-www-form-urlencoded");
+}
+
+TEST_F(SimpleHttpsTest, UnknownAuthorityIsRefused) {
+  TestCertificate cert = MakeTestCertificate(folder.Path(), "IP:127.0.0.1,DNS:localhost");
+  ASSERT_TRUE(cert.ok);
+  ASSERT_TRUE(server.Start(&cert));
+  // Default trust: the system store, which does not know the test's certificate.
+  EXPECT_EQ(Fetch(server.Url("/go/hiscore"), false), (uint32_t)TSimpleHttpRequest::kFailed);
+  EXPECT_EQ(http.GetData(), nullptr);
+  EXPECT_TRUE(server.Requests().empty());
+}
+
+TEST_F(SimpleHttpsTest, WrongNameIsRefusedEvenWhenTheFlagAsksToIgnoreIt) {
+  TestCertificate cert = MakeTestCertificate(folder.Path(), "DNS:somewhere-else.invalid");
+  ASSERT_TRUE(cert.ok);
+  ASSERT_TRUE(server.Start(&cert));
+  WininetTestControl::SetCaBundle(cert.certFile.c_str());
+  EXPECT_EQ(Fetch(server.Url("/go/hiscore"), false), (uint32_t)TSimpleHttpRequest::kFailed);
+  EXPECT_EQ(Fetch(server.Url("/go/hiscore"), true), (uint32_t)TSimpleHttpRequest::kFailed);
+  EXPECT_TRUE(server.Requests().empty());
+}
+
+}  // namespace
