@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 const char kEmptyText[1] = {0};
@@ -22,8 +23,12 @@ int Upper(char c) { return std::toupper((unsigned char)c); }
 }  // namespace
 
 TStrData* TStr::NewRecord(uint32_t capacity) {
-  TStrData* d = new TStrData;
-  d->chars = (char*)std::calloc(capacity, 1);
+  // The buffer lives in the same allocation, right after the record: one heap block a string.
+  void* block = std::malloc(sizeof(TStrData) + capacity);
+  if (!block) std::abort();
+  TStrData* d = new (block) TStrData;
+  d->chars = (char*)(d + 1);
+  d->chars[0] = 0;
   d->refs.store(1, std::memory_order_relaxed);
   d->capacity = capacity;
   return d;
@@ -32,8 +37,8 @@ TStrData* TStr::NewRecord(uint32_t capacity) {
 void TStr::Release(TStrData* data) {
   if (!data) return;
   if (data->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-    std::free(data->chars);
-    delete data;
+    data->~TStrData();
+    std::free(data);
   }
 }
 
@@ -86,12 +91,14 @@ TStr& TStr::operator=(const char* text) {
 void TStr::Reserve(int n) {
   uint32_t capacity = AtLeastMin(n < 0 ? 0 : (uint64_t)n);
   TStrData* fresh = NewRecord(capacity);
+  uint32_t keep = 0;
   if (mData) {
     // Bounded by the old buffer so binary contents written with WriteAt survive too.
-    uint32_t keep = mData->capacity < capacity ? mData->capacity : capacity;
+    keep = mData->capacity < capacity ? mData->capacity : capacity;
     std::memcpy(fresh->chars, mData->chars, keep);
-    fresh->chars[capacity - 1] = 0;
   }
+  std::memset(fresh->chars + keep, 0, capacity - keep);
+  fresh->chars[capacity - 1] = 0;
   Release(mData);
   mData = fresh;
 }
@@ -125,13 +132,10 @@ int TStr::ToInt() const {
 float TStr::ToFloat() const { return (float)std::atof(c_str()); }
 
 int TStr::Compare(const TStr& other) const {
-  const unsigned char* a = (const unsigned char*)c_str();
-  const unsigned char* b = (const unsigned char*)other.c_str();
-  while (*a && *a == *b) {
-    ++a;
-    ++b;
-  }
-  return (int)*a - (int)*b;
+  if (mData == other.mData) return 0;
+  // strcmp compares bytes as unsigned char.
+  int r = std::strcmp(c_str(), other.c_str());
+  return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 
 int TStr::Find(char c, int flags, int start) const {
@@ -270,8 +274,14 @@ TStr& TStr::operator+=(const TStr& other) {
 }
 
 TStr& TStr::operator+=(char c) {
-  char two[2] = {c, 0};
-  return *this += TStr(two, 1);
+  // The same sizing as appending a one-byte string, without building one.
+  MakePrivate();
+  int len = Length();
+  uint64_t need = (uint64_t)len + 2;
+  if (!mData || mData->capacity < need) Reserve((int)AtLeastMin(need));
+  mData->chars[len] = c;
+  mData->chars[len + 1] = 0;
+  return *this;
 }
 
 void TStr::Append(const char* bytes, int n) { *this += TStr(bytes, n); }
