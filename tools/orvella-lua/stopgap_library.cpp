@@ -2,6 +2,7 @@
 // API, with the messages of the stock base library where a script can observe them.
 #include "tools/orvella-lua/stopgap_library.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -294,6 +295,12 @@ int LoadString(lua_State* L) {
   return 2;
 }
 
+// The `^' operator calls the global __pow, which the math library normally provides.
+int Pow(lua_State* L) {
+  lua_pushnumber(L, std::pow(lua_tonumber(L, 1), lua_tonumber(L, 2)));
+  return 1;
+}
+
 int CollectGarbage(lua_State* L) {
   lua_setgcthreshold(L, lua_isnumber(L, 1) ? static_cast<int>(lua_tonumber(L, 1)) : 0);
   return 0;
@@ -399,7 +406,7 @@ const Entry kBase[] = {
   {"rawget", RawGet},         {"rawset", RawSet},           {"rawequal", RawEqual},
   {"next", Next},             {"pairs", Pairs},             {"ipairs", IPairs},
   {"unpack", Unpack},         {"loadstring", LoadString},   {"collectgarbage", CollectGarbage},
-  {"gcinfo", GcInfo},
+  {"gcinfo", GcInfo},          {"__pow", Pow},
 };
 
 const Entry kCoroutine[] = {
