@@ -1,0 +1,334 @@
+// The image readers and their decoding glue: PNG of every colour type, JPEG through the file
+// source with its error manager, JPEG-2000 through OpenJPEG, and damaged files of each.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/base/file.h"
+#include "core/graphics/image_reader.h"
+#include "core/graphics/jpeg2000.h"
+#include "core/graphics/png_image.h"
+#include "tests/core/graphics/image_fixtures.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+uint32_t Px(const unsigned char* pixels, int side, int x, int y) {
+  const unsigned char* p = pixels + ((size_t)y * side + x) * 4;
+  return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+
+class ImageTest : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) { return "::" + mTemp.File(name); }
+  std::string Put(const std::string& name, const std::string& bytes) {
+    std::ofstream(mTemp.File(name), std::ios::binary) << bytes;
+    return Path(name);
+  }
+  std::string Slurp(const std::string& name) {
+    std::ifstream in(mTemp.File(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  TempFolder mTemp;
+};
+
+struct Decoded {
+  bool ok = false;
+  unsigned char* pixels = nullptr;
+  int width = 0, height = 0, side = 0;
+  bool alpha = false;
+  uint32_t key = 0;
+  ~Decoded() { FreeImagePixels(pixels); }
+  uint32_t At(int x, int y) const { return Px(pixels, side, x, y); }
+};
+
+void ReadPng(const std::string& path, Decoded* d) {
+  d->ok = ReadPngImage(path.c_str(), &d->pixels, &d->width, &d->height, &d->side, &d->key, &d->alpha);
+}
+
+}  // namespace
+
+TEST_F(ImageTest, PngColourTypesDecodeToArgb) {
+  const struct {
+    const char* what;
+    PngSpec spec;
+    std::vector<uint32_t> want;  // the first row's pixels
+    bool alpha;
+    uint32_t key;
+  } cases[] = {
+      {"rgb 8", Png(2, 1, PNG_COLOR_TYPE_RGB, 8, {10, 20, 30, 200, 100, 0}), {0xFF0A141E, 0xFFC86400}, false, 0},
+      {"rgba 8", Png(2, 1, PNG_COLOR_TYPE_RGBA, 8, {10, 20, 30, 40, 1, 2, 3, 255}), {0x280A141E, 0xFF010203}, true, 0},
+      {"grey 8", Png(2, 1, PNG_COLOR_TYPE_GRAY, 8, {0, 77}), {0xFF000000, 0xFF4D4D4D}, false, 0},
+      {"grey 16", Png(2, 1, PNG_COLOR_TYPE_GRAY, 16, {0x12, 0x34, 0xFF, 0x00}), {0xFF121212, 0xFFFFFFFF}, false, 0},
+      {"grey alpha", Png(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {90, 7}), {0x075A5A5A}, true, 0},
+      {"grey 1 bit", Png(3, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA0}), {0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF}, false, 0},
+      {"rgb 16", Png(1, 1, PNG_COLOR_TYPE_RGB, 16, {0x80, 1, 0x40, 2, 0x20, 3}), {0xFF804020}, false, 0},
+      {"rgba 16", Png(1, 1, PNG_COLOR_TYPE_RGBA, 16, {1, 0, 2, 0, 3, 0, 4, 0}), {0x04010203}, true, 0},
+  };
+  for (const auto& c : cases) {
+    std::string path = Path(std::string(c.what) + ".png");
+    ASSERT_TRUE(WritePng(mTemp.File(std::string(c.what) + ".png"), c.spec)) << c.what;
+    Decoded d;
+    ReadPng(path, &d);
+    ASSERT_TRUE(d.ok) << c.what;
+    EXPECT_EQ(d.alpha, c.alpha) << c.what;
+    EXPECT_EQ(d.key, c.key) << c.what;
+    for (size_t x = 0; x < c.want.size(); ++x) EXPECT_EQ(d.At((int)x, 0), c.want[x]) << c.what << " x " << x;
+  }
+}
+
+TEST_F(ImageTest, PngTransparencyChunksBecomeAlphaAndKeyColour) {
+  PngSpec palette = Png(3, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x01, 0x20});
+  palette.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+  palette.paletteAlpha = {128, 255};
+  ASSERT_TRUE(WritePng(mTemp.File("pal.png"), palette));
+  Decoded p;
+  ReadPng(Path("pal.png"), &p);
+  ASSERT_TRUE(p.ok);
+  EXPECT_TRUE(p.alpha);
+  EXPECT_EQ(p.At(0, 0), 0x80FF0000u);
+  EXPECT_EQ(p.At(1, 0), 0xFF00FF00u);
+  EXPECT_EQ(p.At(2, 0), 0xFF0000FFu);
+
+  palette.paletteAlpha.clear();
+  ASSERT_TRUE(WritePng(mTemp.File("opaque.png"), palette));
+  Decoded o;
+  ReadPng(Path("opaque.png"), &o);
+  ASSERT_TRUE(o.ok);
+  EXPECT_FALSE(o.alpha);
+  EXPECT_EQ(o.At(0, 0), 0xFFFF0000u);
+
+  PngSpec keyed = Png(2, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 9, 9, 9});
+  keyed.keyColour = true;
+  keyed.key.red = 1;
+  keyed.key.green = 2;
+  keyed.key.blue = 3;
+  ASSERT_TRUE(WritePng(mTemp.File("key.png"), keyed));
+  Decoded k;
+  ReadPng(Path("key.png"), &k);
+  ASSERT_TRUE(k.ok);
+  EXPECT_TRUE(k.alpha);
+  EXPECT_EQ(k.key, 0x030201u);
+  EXPECT_EQ(k.At(0, 0), 0x00010203u);
+  EXPECT_EQ(k.At(1, 0), 0xFF090909u);
+}
+
+TEST_F(ImageTest, PngGammaIsCorrectedForTheScreen) {
+  PngSpec linear = Png(1, 1, PNG_COLOR_TYPE_GRAY, 8, {128});
+  linear.gamma = 1.0;
+  ASSERT_TRUE(WritePng(mTemp.File("linear.png"), linear));
+  Decoded d;
+  ReadPng(Path("linear.png"), &d);
+  ASSERT_TRUE(d.ok);
+  int v = (int)(d.At(0, 0) & 0xFF);
+  EXPECT_NEAR(v, 186, 2);  // 255 * (128/255)^(1/2.2)
+  linear.gamma = 1 / 2.2;
+  ASSERT_TRUE(WritePng(mTemp.File("screen.png"), linear));
+  Decoded s;
+  ReadPng(Path("screen.png"), &s);
+  EXPECT_NEAR((int)(s.At(0, 0) & 0xFF), 128, 1);
+}
+
+TEST_F(ImageTest, BuffersAreSquarePowersOfTwoWithTheImageTopLeft) {
+  const struct {
+    int w, h, side;
+  } sizes[] = {{100, 30, 128}, {100, 37, 128}, {1, 1, 1}, {256, 256, 256}, {3, 17, 32}};
+  for (const auto& s : sizes) {
+    PngSpec spec = Png(s.w, s.h, PNG_COLOR_TYPE_GRAY, 8, std::vector<unsigned char>((size_t)s.w * s.h, 200));
+    ASSERT_TRUE(WritePng(mTemp.File("size.png"), spec));
+    Decoded d;
+    ReadPng(Path("size.png"), &d);
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.width, s.w);
+    EXPECT_EQ(d.height, s.h);
+    EXPECT_EQ(d.side, s.side) << s.w << "x" << s.h;
+    EXPECT_EQ(d.At(s.w - 1, s.h - 1), 0xFFC8C8C8u);
+    if (s.w < s.side) {
+      EXPECT_EQ(d.At(s.w, 0), 0u);
+    }
+    if (s.h < s.side) {
+      EXPECT_EQ(d.At(0, s.h), 0u);
+    }
+  }
+}
+
+TEST_F(ImageTest, DamagedPngsFailWithNothingAllocated) {
+  PngSpec spec = Png(8, 8, PNG_COLOR_TYPE_RGB, 8, std::vector<unsigned char>(8 * 8 * 3, 7));
+  ASSERT_TRUE(WritePng(mTemp.File("good.png"), spec));
+  std::string good = Slurp("good.png");
+  std::string crc = good;
+  crc[30] ^= 0x40;
+  PngSpec wide = Png(9000, 1, PNG_COLOR_TYPE_GRAY, 1, std::vector<unsigned char>(1125, 0));
+  ASSERT_TRUE(WritePng(mTemp.File("wide.png"), wide));
+  const struct {
+    const char* what;
+    std::string path;
+  } cases[] = {
+      {"truncated", Put("cut.png", good.substr(0, good.size() / 2))},
+      {"signature only", Put("sig.png", good.substr(0, 8))},
+      {"bad crc", Put("crc.png", crc)},
+      {"not a png", Put("text.png", "hello, world")},
+      {"empty", Put("empty.png", "")},
+      {"too wide", Path("wide.png")},
+      {"missing", Path("missing.png")},
+  };
+  for (const auto& c : cases) {
+    unsigned char* pixels = (unsigned char*)malloc(16);  // freed first, whatever happens
+    int w = -1, h = -1, channels = -1, side = -1;
+    bool alpha = false;
+    EXPECT_EQ(LoadPngImage(c.path.c_str(), &pixels, &w, &h, &channels, &side, &alpha), 0) << c.what;
+    EXPECT_EQ(pixels, nullptr) << c.what;
+  }
+}
+
+TEST_F(ImageTest, JpegRowsHoldRgbTriples) {
+  std::vector<unsigned char> rgb;
+  for (int i = 0; i < 20 * 10; ++i) rgb.insert(rgb.end(), {200, 40, 90});
+  std::string jpeg = EncodeJpeg(20, 10, rgb);
+  std::string path = Put("a.jpg", jpeg);
+  unsigned char* pixels = nullptr;
+  int w, h, side;
+  ASSERT_TRUE(ReadJpegImage(path.c_str(), &pixels, &w, &h, &side));
+  EXPECT_EQ(w, 20);
+  EXPECT_EQ(h, 10);
+  EXPECT_EQ(side, 32);
+  for (int y : {0, 9}) {
+    const unsigned char* row = pixels + (size_t)y * side * 4;
+    for (int x : {0, 19}) {
+      EXPECT_NEAR(row[x * 3], 200, 4);
+      EXPECT_NEAR(row[x * 3 + 1], 40, 4);
+      EXPECT_NEAR(row[x * 3 + 2], 90, 4);
+    }
+    EXPECT_EQ(row[20 * 3], 0);
+  }
+  FreeImagePixels(pixels);
+
+  // A file that stops early decodes with a supplied end-of-image.
+  std::string cut = Put("cut.jpg", jpeg.substr(0, jpeg.size() - 2));
+  pixels = nullptr;
+  EXPECT_TRUE(ReadJpegImage(cut.c_str(), &pixels, &w, &h, &side));
+  FreeImagePixels(pixels);
+}
+
+TEST_F(ImageTest, DamagedJpegsFailInsteadOfEndingTheProcess) {
+  std::vector<unsigned char> rgb(16 * 16 * 3, 128);
+  std::string jpeg = EncodeJpeg(16, 16, rgb);
+  std::string headerOnly = jpeg.substr(0, 120);
+  std::string garbled = jpeg;
+  for (size_t i = 2; i < 200 && i < garbled.size(); i += 3) garbled[i] = (char)0xFF;
+  std::vector<unsigned char> wideRgb(9000 * 3, 1);
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"not a jpeg", "this is not a picture"},
+      {"markers garbled", garbled},
+      {"too wide", EncodeJpeg(9000, 1, wideRgb, 50)},
+      {"soi only", std::string("\xFF\xD8", 2)},
+  };
+  for (const auto& c : cases) {
+    std::string path = Put("bad.jpg", c.bytes);
+    unsigned char* pixels = nullptr;
+    int w, h, side;
+    EXPECT_FALSE(ReadJpegImage(path.c_str(), &pixels, &w, &h, &side)) << c.what;
+    EXPECT_EQ(pixels, nullptr) << c.what;
+  }
+  unsigned char* pixels = nullptr;
+  int w, h, side;
+  EXPECT_FALSE(ReadJpegImage(Path("missing.jpg").c_str(), &pixels, &w, &h, &side));
+  std::string partial = Put("partial.jpg", headerOnly);
+  if (ReadJpegImage(partial.c_str(), &pixels, &w, &h, &side)) FreeImagePixels(pixels);
+}
+
+TEST_F(ImageTest, Jpeg2000FormatsAreRegisteredOnce) {
+  RegisterJpeg2000Formats();
+  RegisterJpeg2000Formats();
+  ASSERT_EQ(GetJpeg2000FormatCount(), 2);
+  EXPECT_STREQ(GetJpeg2000Format(0)->name, "jp2");
+  EXPECT_STREQ(GetJpeg2000Format(0)->description, "JPEG-2000 JP2 File Format Syntax (ISO/IEC 15444-1)");
+  EXPECT_STREQ(GetJpeg2000Format(1)->name, "jpc");
+  EXPECT_STREQ(GetJpeg2000Format(1)->description, "JPEG-2000 Code Stream Syntax (ISO/IEC 15444-1)");
+  EXPECT_EQ(GetJpeg2000Format(2), nullptr);
+}
+
+TEST_F(ImageTest, Jpeg2000ComponentsMapOntoArgb) {
+  auto fill = [](int n, int v) { return std::vector<int>((size_t)n, v); };
+  const struct {
+    const char* what;
+    Jp2Spec spec;
+    uint32_t pixel;
+    bool alpha;
+  } cases[] = {
+      {"rgb jp2", Jp2(OPJ_CODEC_JP2, 3, 2, 8, false, OPJ_CLRSPC_SRGB, {fill(6, 10), fill(6, 20), fill(6, 30)}), 0xFF0A141E,
+       false},
+      {"rgba jp2", Jp2(OPJ_CODEC_JP2, 3, 2, 8, false, OPJ_CLRSPC_SRGB, {fill(6, 10), fill(6, 20), fill(6, 30), fill(6, 40)}, 3),
+       0x280A141E, true},
+      {"rgba codestream", Jp2(OPJ_CODEC_J2K, 3, 2, 8, false, OPJ_CLRSPC_SRGB, {fill(6, 1), fill(6, 2), fill(6, 3), fill(6, 4)}),
+       0x04010203, true},
+      {"grey jp2", Jp2(OPJ_CODEC_JP2, 3, 2, 8, false, OPJ_CLRSPC_GRAY, {fill(6, 99)}), 0xFF636363, false},
+      {"grey codestream", Jp2(OPJ_CODEC_J2K, 3, 2, 8, false, OPJ_CLRSPC_GRAY, {fill(6, 7)}), 0xFF070707, false},
+      {"grey alpha", Jp2(OPJ_CODEC_JP2, 3, 2, 8, false, OPJ_CLRSPC_GRAY, {fill(6, 50), fill(6, 60)}, 1), 0x3C323232, true},
+      {"12 bit", Jp2(OPJ_CODEC_JP2, 3, 2, 12, false, OPJ_CLRSPC_GRAY, {fill(6, 0xABC)}), 0xFFABABAB, false},
+      {"16 bit", Jp2(OPJ_CODEC_JP2, 3, 2, 16, false, OPJ_CLRSPC_SRGB, {fill(6, 0xFF00), fill(6, 0x1234), fill(6, 0x00FF)}),
+       0xFFFF1200, false},
+      {"4 bit", Jp2(OPJ_CODEC_J2K, 3, 2, 4, false, OPJ_CLRSPC_GRAY, {fill(6, 0xA)}), 0xFFA0A0A0, false},
+      {"signed", Jp2(OPJ_CODEC_J2K, 3, 2, 8, true, OPJ_CLRSPC_GRAY, {fill(6, -128)}), 0xFF000000, false},
+  };
+  for (const auto& c : cases) {
+    std::string name = std::string(c.what) + (c.spec.codec == OPJ_CODEC_JP2 ? ".jp2" : ".j2k");
+    ASSERT_TRUE(WriteJp2(mTemp.File(name), c.spec)) << c.what;
+    unsigned char* pixels = nullptr;
+    int w, h, side;
+    bool alpha = !c.alpha;
+    ASSERT_TRUE(ReadJp2Image(Path(name).c_str(), &pixels, &w, &h, &side, &alpha)) << c.what;
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(h, 2);
+    EXPECT_EQ(side, 4);
+    EXPECT_EQ(alpha, c.alpha) << c.what;
+    EXPECT_EQ(Px(pixels, side, 0, 0), c.pixel) << c.what;
+    FreeImagePixels(pixels);
+  }
+}
+
+TEST_F(ImageTest, Jpeg2000BordersStretchToTheSide) {
+  Jp2Spec s = Jp2(OPJ_CODEC_JP2, 3, 2, 8, false, OPJ_CLRSPC_GRAY, {{1, 2, 3, 4, 5, 6}});
+  ASSERT_TRUE(WriteJp2(mTemp.File("edge.jp2"), s));
+  unsigned char* pixels = nullptr;
+  int w, h, side;
+  bool alpha;
+  ASSERT_TRUE(ReadJp2Image(Path("edge.jp2").c_str(), &pixels, &w, &h, &side, &alpha));
+  const uint32_t want[4][4] = {{1, 2, 3, 3}, {4, 5, 6, 6}, {4, 5, 6, 6}, {4, 5, 6, 6}};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(Px(pixels, side, x, y), 0xFF000000u | want[y][x] * 0x010101u) << x << "," << y;
+  FreeImagePixels(pixels);
+}
+
+TEST_F(ImageTest, DamagedJpeg2000FilesFail) {
+  Jp2Spec s = Jp2(OPJ_CODEC_JP2, 16, 16, 8, false, OPJ_CLRSPC_SRGB,
+                  {std::vector<int>(256, 1), std::vector<int>(256, 2), std::vector<int>(256, 3)});
+  ASSERT_TRUE(WriteJp2(mTemp.File("good.jp2"), s));
+  std::string good = Slurp("good.jp2");
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"signature only", good.substr(0, 12)},
+      {"half", good.substr(0, good.size() / 2)},
+      {"not jpeg-2000", "plain text, nothing more"},
+      {"codestream marker only", std::string("\xFF\x4F\xFF\x51", 4)},
+  };
+  for (const auto& c : cases) {
+    std::string path = Put("bad.jp2", c.bytes);
+    unsigned char* pixels = nullptr;
+    int w, h, side;
+    bool alpha;
+    EXPECT_FALSE(ReadJp2Image(path.c_str(), &pixels, &w, &h, &side, &alpha)) << c.what;
+    EXPECT_EQ(pixels, nullptr) << c.what;
+  }
+}
