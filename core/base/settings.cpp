@@ -8,6 +8,7 @@
 
 #include "core/base/cipher.h"
 #include "core/base/log.h"
+#include "core/base/xml_node.h"
 
 const char* const gSettingKeys[kSettingKeyCount] = {
     "cheatcode",        "cheatmode",        "downloadurl",     "computerid",        "earlyview",
@@ -72,6 +73,17 @@ int GetSettingClamped(TStr key, int def, int lo, int hi) {
   if (v < lo) return lo;
   if (v > hi) return hi;
   return v;
+}
+
+void LoadSettingsFile(const char* path) {
+  TXmlNode document;
+  document.LoadFile(path);
+  TXmlNode* settings = document.GetChild("settings");
+  if (!settings) return;
+  settings->ResetChildIterator();
+  TStr name;
+  TXmlNode* child = nullptr;
+  while (settings->GetNextChild(name, child)) SetSetting(name, child->GetText());
 }
 
 void ClearSettingsForTest() {

@@ -60,6 +60,10 @@ bool GetSettingBool(TStr key);
 // For numbers that size something: the value kept within [lo, hi], def when absent.
 int GetSettingClamped(TStr key, int def, int lo, int hi);
 
+// Reads an XML settings file (plain or compressed): every child element of "settings", in
+// document order, becomes SetSetting(name, text). A missing file or element changes nothing.
+void LoadSettingsFile(const char* path = "::assets/settings.xml");
+
 // Empties the map and clears the flag: for tests, which need a fresh store.
 void ClearSettingsForTest();
 

@@ -9,6 +9,7 @@
 #include "core/base/cipher.h"
 #include "core/base/log.h"
 #include "core/base/settings.h"
+#include "tests/core/base/file_fixture.h"
 
 namespace {
 const char kKey[] = "Rk47vbnwJAAA";
@@ -163,4 +164,42 @@ TEST_F(SettingsTest, PlatformReactions) {
 
   ApplyPlatformSetting(target, "gamename", "x");
   EXPECT_EQ(target.vsync.size(), 3u);
+}
+
+namespace {
+class SettingsFileTest : public FileLayerTest {
+ protected:
+  void SetUp() override {
+    FileLayerTest::SetUp();
+    gHeard.clear();
+  }
+  void TearDown() override {
+    SetSettingListener(nullptr);
+    FileLayerTest::TearDown();
+  }
+};
+}  // namespace
+
+TEST_F(SettingsFileTest, SettingsFileOverridesDefaultsAndReachesTheListener) {
+  Put("assets/settings.xml", "<?xml version=\"1.0\"?>\n<settings>\n"
+                             "  <memorymax>250000000</memorymax>\n"
+                             "  <publisher>Someone</publisher>\n"
+                             "  <vsync>1</vsync>\n"
+                             "  <empty></empty>\n"
+                             "</settings>\n");
+  SetSetting("memorymax", "100000000");
+  SetSettingListener(&Listener);
+  LoadSettingsFile();
+  EXPECT_STREQ(GetSetting("memorymax").c_str(), "250000000");
+  EXPECT_STREQ(GetSetting("publisher").c_str(), "Someone");
+  EXPECT_STREQ(GetSetting("empty", "x").c_str(), "");
+  std::vector<std::pair<std::string, std::string>> expect = {
+      {"memorymax", "250000000"}, {"publisher", "Someone"}, {"vsync", "1"}, {"empty", ""}};
+  EXPECT_EQ(gHeard, expect);
+
+  // A missing file, or one without the element, leaves the map alone.
+  LoadSettingsFile("::assets/absent.xml");
+  Put("assets/other.xml", "<config><publisher>No</publisher></config>");
+  LoadSettingsFile("::assets/other.xml");
+  EXPECT_STREQ(GetSetting("publisher").c_str(), "Someone");
 }
