@@ -32,6 +32,7 @@ struct KObject {
 HANDLE AddHandle(std::shared_ptr<KObject> object);
 std::shared_ptr<KObject> FindHandleLocked(HANDLE handle);
 std::shared_ptr<KObject> FindHandle(HANDLE handle);
+std::shared_ptr<KObject> RemoveHandleLocked(HANDLE handle);
 template <class T>
 std::shared_ptr<T> FindAs(HANDLE handle) {
   return std::dynamic_pointer_cast<T>(FindHandle(handle));

@@ -256,6 +256,14 @@ std::shared_ptr<KObject> FindHandleLocked(HANDLE handle) {
   return it == Table().objects.end() ? nullptr : it->second;
 }
 
+std::shared_ptr<KObject> RemoveHandleLocked(HANDLE handle) {
+  auto it = Table().objects.find((uintptr_t)handle);
+  if (it == Table().objects.end()) return nullptr;
+  auto obj = std::move(it->second);
+  Table().objects.erase(it);
+  return obj;
+}
+
 std::shared_ptr<KObject> FindHandle(HANDLE handle) {
   Lock lock(KernelLock());
   return FindHandleLocked(handle);

@@ -98,7 +98,7 @@ HMODULE LoadLibraryA(LPCSTR name) {
   // process's own platform calls, so it never runs a second copy of the layer.
   if (fresh) {
     auto attach = (Win32AttachPlatformFn)dlsym(dl, kWin32AttachPlatformExport);
-    if (attach && Win32GetHarnessApi()) attach(Win32GetHarnessApi());
+    if (attach) attach(Win32GetHarnessApi());
   }
   return (HMODULE)dl;
 }
