@@ -35,7 +35,8 @@ class cSound : public cReaderPlayer {
   cSound(const Tarn::cString& fileName, bool streaming);
   ~cSound() override;
 
-  bool IsEmpty() const { return !mBuffer; }
+  // No playable source: the resource is missing or does not decode.
+  bool IsEmpty() const { return !mSource; }
   Tarn::cSoundReaderBuffer* Buffer() const { return mBuffer.get(); }
   // Prepares once (streaming: opens the buffer; cached: takes the memory lock), then plays.
   int Play(int64_t time) override;
