@@ -139,153 +139,258 @@ inline uint32_t BlendGeneric(DWORD sf, DWORD df, uint32_t s, uint32_t d) {
   return out;
 }
 
-// (s * a + d * (255 - a)) / 255 per channel, rounded, two channels at a time.
-inline uint32_t BlendAlpha(uint32_t s, uint32_t d) {
-  uint32_t a = s >> 24, ia = 255 - a;
-  uint32_t rb = (s & 0xFF00FFu) * a + (d & 0xFF00FFu) * ia + 0x800080u;
-  rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
-  uint32_t ag = ((s >> 8) & 0xFF00FFu) * a + ((d >> 8) & 0xFF00FFu) * ia + 0x800080u;
-  ag = ((ag + ((ag >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
-  return rb | (ag << 8);
+// Rounded x / 255 on 16-bit lanes holding x + 128.
+inline __m128i Div255(__m128i t) { return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8); }
+
+inline __m128i AlphaLanes(__m128i p16) {
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(p16, 0xFF), 0xFF);
 }
 
-// s * a / 255 per channel (alpha channel too).
-inline uint32_t ScaleByAlpha(uint32_t s) {
-  uint32_t a = s >> 24;
-  uint32_t rb = (s & 0xFF00FFu) * a + 0x800080u;
-  rb = ((rb + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
-  uint32_t ag = ((s >> 8) & 0xFF00FFu) * a + 0x800080u;
-  ag = ((ag + ((ag >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
-  return rb | (ag << 8);
+// out = (s * a + d * (255 - a)) / 255 per channel, rounded; four pixels per step.
+void BlendAlphaRow(uint32_t* out, const uint32_t* s, const uint32_t* d, int n) {
+  const __m128i zero = _mm_setzero_si128(), c255 = _mm_set1_epi16(255), c128 = _mm_set1_epi16(128);
+  int i = 0;
+  auto half = [&](__m128i s16, __m128i d16) {
+    __m128i a = AlphaLanes(s16);
+    __m128i t = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(s16, a), _mm_mullo_epi16(d16, _mm_sub_epi16(c255, a))), c128);
+    return Div255(t);
+  };
+  for (; i + 4 <= n; i += 4) {
+    __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    __m128i lo = half(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(dv, zero));
+    __m128i hi = half(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+  }
+  for (; i < n; ++i) {
+    __m128i lo = half(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)s[i]), zero),
+                      _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)d[i]), zero));
+    out[i] = (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(lo, zero));
+  }
 }
 
-void AddSaturate(uint32_t* d, const uint32_t* s, int n) {
+// s = s * alpha / 255 per channel (alpha too), rounded.
+void ScaleByAlphaRow(uint32_t* s, int n) {
+  const __m128i zero = _mm_setzero_si128(), c128 = _mm_set1_epi16(128);
+  auto half = [&](__m128i s16) { return Div255(_mm_add_epi16(_mm_mullo_epi16(s16, AlphaLanes(s16)), c128)); };
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(s + i),
+                     _mm_packus_epi16(half(_mm_unpacklo_epi8(sv, zero)), half(_mm_unpackhi_epi8(sv, zero))));
+  }
+  for (; i < n; ++i)
+    s[i] = (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(half(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)s[i]), zero)), zero));
+}
+
+void AddSaturate(uint32_t* out, const uint32_t* s, const uint32_t* d, int n) {
   int i = 0;
   for (; i + 4 <= n; i += 4) {
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_adds_epu8(a, b));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_adds_epu8(a, b));
   }
-  for (; i < n; ++i) {
-    uint32_t out = 0;
-    for (int ch = 0; ch < 4; ++ch)
-      out |= std::min(((d[i] >> (8 * ch)) & 0xFF) + ((s[i] >> (8 * ch)) & 0xFF), 255u) << (8 * ch);
-    d[i] = out;
+  for (; i < n; ++i)
+    out[i] = (uint32_t)_mm_cvtsi128_si32(_mm_adds_epu8(_mm_cvtsi32_si128((int)d[i]), _mm_cvtsi32_si128((int)s[i])));
+}
+
+// out = a * b / 255 per channel, rounded.
+void ModulateArray(uint32_t* out, const uint32_t* a, const uint32_t* b, int n) {
+  const __m128i zero = _mm_setzero_si128(), c128 = _mm_set1_epi16(128);
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128i av = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    __m128i bv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    __m128i lo = Div255(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(av, zero), _mm_unpacklo_epi8(bv, zero)), c128));
+    __m128i hi = Div255(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(av, zero), _mm_unpackhi_epi8(bv, zero)), c128));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
   }
+  for (; i < n; ++i) out[i] = Modulate(a[i], b[i]);
+}
+
+void ModulateConst(uint32_t* out, const uint32_t* a, uint32_t c, int n) {
+  const __m128i zero = _mm_setzero_si128(), c128 = _mm_set1_epi16(128);
+  const __m128i cv = _mm_unpacklo_epi8(_mm_set1_epi32((int)c), zero);
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128i av = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    __m128i lo = Div255(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(av, zero), cv), c128));
+    __m128i hi = Div255(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(av, zero), cv), c128));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+  }
+  for (; i < n; ++i) out[i] = Modulate(a[i], c);
+}
+
+// Sets each mask word to all ones when the pixel passes; answers whether all passed.
+bool AlphaTest(uint32_t* mask, const uint32_t* col, int n, DWORD func, uint32_t ref) {
+  if (func == D3DCMP_GREATEREQUAL || func == D3DCMP_GREATER) {
+    const __m128i r = _mm_set1_epi32((int)(func == D3DCMP_GREATER ? ref : ref - 1));
+    __m128i acc = _mm_set1_epi32(-1);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+      __m128i a = _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(col + i)), 24);
+      __m128i m = _mm_cmpgt_epi32(a, r);
+      acc = _mm_and_si128(acc, m);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(mask + i), m);
+    }
+    bool all = _mm_movemask_epi8(acc) == 0xFFFF;
+    for (; i < n; ++i) {
+      mask[i] = (int32_t)(col[i] >> 24) > (int32_t)(func == D3DCMP_GREATER ? ref : ref - 1) ? 0xFFFFFFFFu : 0u;
+      all &= mask[i] != 0;
+    }
+    return all;
+  }
+  bool all = true;
+  for (int i = 0; i < n; ++i) {
+    mask[i] = Compare(func, col[i] >> 24, ref) ? 0xFFFFFFFFu : 0u;
+    all &= mask[i] != 0;
+  }
+  return all;
 }
 
 // Texture coordinates of a chunk in 16.16 texels of one level.
 struct Coords {
+  bool affine;  // u = u0 + du * i (arrays unused), else the arrays
+  int32_t u0, v0, du, dv;
   int32_t u[kChunk], v[kChunk];
-  bool affine;  // u and v step evenly (du, dv below)
-  int32_t du, dv;
+  int32_t U(int i) const { return affine ? (int32_t)((uint32_t)u0 + (uint32_t)du * (uint32_t)i) : u[i]; }
+  int32_t V(int i) const { return affine ? (int32_t)((uint32_t)v0 + (uint32_t)dv * (uint32_t)i) : v[i]; }
 };
 
+// Floor and rounding without library calls (the build has no SSE4.1 rounding instructions).
+inline double FastFloor(double v) {
+  if (!(v > -9.0e18 && v < 9.0e18)) return v;
+  double t = (double)(int64_t)v;
+  return t > v ? t - 1.0 : t;
+}
+
 int32_t ToFixed(double v) {
-  double c = std::nearbyint(v);
+  double c = FastFloor(v + 0.5);
   if (!(c > -2147483648.0 && c < 2147483647.0)) return c > 0 ? 2147483647 : (int32_t)0x80000000;
   return (int32_t)c;
 }
 
-void Fetch(const TextureLevel& L, bool linear, DWORD au, DWORD av, const Coords& c, int n, uint32_t* out) {
-  const int W = L.width, H = L.height;
+// Pixels [i0, i1) of a chunk whose texels (and bilinear neighbours) all lie inside the level.
+void FetchInside(const TextureLevel& L, bool linear, const Coords& c, int i0, int i1, uint32_t* out) {
+  const int W = L.width;
   const uint32_t* tex = L.argb;
-  int32_t minU = c.u[0], maxU = c.u[0], minV = c.v[0], maxV = c.v[0];
-  if (c.affine) {
-    int32_t lastU = c.u[n - 1], lastV = c.v[n - 1];
-    minU = std::min(minU, lastU), maxU = std::max(maxU, lastU);
-    minV = std::min(minV, lastV), maxV = std::max(maxV, lastV);
-  } else {
-    for (int i = 1; i < n; ++i) {
-      minU = std::min(minU, c.u[i]), maxU = std::max(maxU, c.u[i]);
-      minV = std::min(minV, c.v[i]), maxV = std::max(maxV, c.v[i]);
-    }
-  }
-  int extra = linear ? 1 : 0;
-  bool inside = (minU >> 16) >= 0 && (maxU >> 16) + extra < W && (minV >> 16) >= 0 && (maxV >> 16) + extra < H;
+  const int n = i1 - i0;
+  out += i0;
+  const int32_t u0 = c.U(i0), v0 = c.V(i0);
   if (!linear) {
-    if (inside) {
-      if (c.affine && c.dv == 0) {
-        const uint32_t* row = tex + (size_t)(c.v[0] >> 16) * W;
-        if (c.du == 65536) {
-          std::memcpy(out, row + (c.u[0] >> 16), (size_t)n * 4);
-          return;
-        }
-        for (int i = 0; i < n; ++i) out[i] = row[c.u[i] >> 16];
+    if (c.affine && c.dv == 0) {
+      const uint32_t* row = tex + (size_t)(v0 >> 16) * W;
+      if (c.du == 65536) {
+        std::memcpy(out, row + (u0 >> 16), (size_t)n * 4);
         return;
       }
-      for (int i = 0; i < n; ++i) out[i] = tex[(size_t)(c.v[i] >> 16) * W + (c.u[i] >> 16)];
+      uint32_t u = (uint32_t)u0;
+      for (int i = 0; i < n; ++i, u += (uint32_t)c.du) out[i] = row[(int32_t)u >> 16];
       return;
     }
-    for (int i = 0; i < n; ++i)
-      out[i] = tex[(size_t)Address(c.v[i] >> 16, H, av) * W + Address(c.u[i] >> 16, W, au)];
+    for (int i = 0; i < n; ++i) out[i] = tex[(size_t)(c.V(i0 + i) >> 16) * W + (c.U(i0 + i) >> 16)];
     return;
   }
-  if (inside) {
-    if (c.affine && c.dv == 0) {
-      int y0 = c.v[0] >> 16;
-      uint32_t fy = ((uint32_t)c.v[0] >> 8) & 0xFF;
-      const uint32_t* r0 = tex + (size_t)y0 * W;
-      const uint32_t* r1 = r0 + W;
-      if (c.du == 65536) {
-        // One texel per pixel: the same weights all along the chunk.
-        int x0 = c.u[0] >> 16;
-        uint32_t fx = ((uint32_t)c.u[0] >> 8) & 0xFF;
-        if (fx == 0 && fy == 0) {
-          std::memcpy(out, r0 + x0, (size_t)n * 4);
-          return;
-        }
-        if (fy == 0) {
-          for (int i = 0; i < n; ++i) out[i] = Lerp(r0[x0 + i], r0[x0 + i + 1], fx);
-          return;
-        }
-        if (fx == 0) {
-          for (int i = 0; i < n; ++i) out[i] = Lerp(r0[x0 + i], r1[x0 + i], fy);
-          return;
-        }
-        // 16-bit lanes: two pixels per register, weights in every lane.
-        __m128i wx0 = _mm_set1_epi16((short)(256 - fx)), wx1 = _mm_set1_epi16((short)fx);
-        __m128i wy0 = _mm_set1_epi16((short)(256 - fy)), wy1 = _mm_set1_epi16((short)fy);
-        __m128i zero = _mm_setzero_si128();
-        int i = 0;
-        for (; i + 2 <= n; i += 2) {
-          __m128i a = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + x0 + i)), zero);
-          __m128i b = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + x0 + i + 1)), zero);
-          __m128i cc = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1 + x0 + i)), zero);
-          __m128i d = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1 + x0 + i + 1)), zero);
-          __m128i top = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(a, wx0), _mm_mullo_epi16(b, wx1)), 8);
-          __m128i bot = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(cc, wx0), _mm_mullo_epi16(d, wx1)), 8);
-          __m128i res = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, wy0), _mm_mullo_epi16(bot, wy1)), 8);
-          _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(res, zero));
-        }
-        for (; i < n; ++i)
-          out[i] = Bilinear(r0[x0 + i], r0[x0 + i + 1], r1[x0 + i], r1[x0 + i + 1], fx, fy);
+  if (c.affine && c.dv == 0) {
+    int y0 = v0 >> 16;
+    uint32_t fy = ((uint32_t)v0 >> 8) & 0xFF;
+    const uint32_t* r0 = tex + (size_t)y0 * W;
+    const uint32_t* r1 = r0 + W;
+    if (c.du == 65536) {
+      // One texel per pixel: the same weights all along the run.
+      int x0 = u0 >> 16;
+      uint32_t fx = ((uint32_t)u0 >> 8) & 0xFF;
+      if (fx == 0 && fy == 0) {
+        std::memcpy(out, r0 + x0, (size_t)n * 4);
         return;
       }
-      for (int i = 0; i < n; ++i) {
-        int x0 = c.u[i] >> 16;
-        uint32_t fx = ((uint32_t)c.u[i] >> 8) & 0xFF;
-        out[i] = Bilinear(r0[x0], r0[x0 + 1], r1[x0], r1[x0 + 1], fx, fy);
+      // 16-bit lanes, two pixels per register, the weights in every lane.
+      __m128i wx0 = _mm_set1_epi16((short)(256 - fx)), wx1 = _mm_set1_epi16((short)fx);
+      __m128i wy0 = _mm_set1_epi16((short)(256 - fy)), wy1 = _mm_set1_epi16((short)fy);
+      __m128i zero = _mm_setzero_si128();
+      const uint32_t* p0 = r0 + x0;
+      const uint32_t* p1 = r1 + x0;
+      int i = 0;
+      for (; i + 4 <= n; i += 4) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p0 + i));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p0 + i + 1));
+        __m128i cc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + i));
+        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p1 + i + 1));
+        auto lerp2 = [&](__m128i x, __m128i y, __m128i w0, __m128i w1) {
+          return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(x, w0), _mm_mullo_epi16(y, w1)), 8);
+        };
+        __m128i tlo = lerp2(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), wx0, wx1);
+        __m128i thi = lerp2(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), wx0, wx1);
+        __m128i blo = lerp2(_mm_unpacklo_epi8(cc, zero), _mm_unpacklo_epi8(d, zero), wx0, wx1);
+        __m128i bhi = lerp2(_mm_unpackhi_epi8(cc, zero), _mm_unpackhi_epi8(d, zero), wx0, wx1);
+        __m128i lo = lerp2(tlo, blo, wy0, wy1);
+        __m128i hi = lerp2(thi, bhi, wy0, wy1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
       }
+      for (; i < n; ++i) out[i] = Bilinear(p0[i], p0[i + 1], p1[i], p1[i + 1], fx, fy);
       return;
     }
-    for (int i = 0; i < n; ++i) {
-      int x0 = c.u[i] >> 16, y0 = c.v[i] >> 16;
-      uint32_t fx = ((uint32_t)c.u[i] >> 8) & 0xFF, fy = ((uint32_t)c.v[i] >> 8) & 0xFF;
-      const uint32_t* r0 = tex + (size_t)y0 * W + x0;
-      out[i] = Bilinear(r0[0], r0[1], r0[W], r0[W + 1], fx, fy);
+    uint32_t u = (uint32_t)u0;
+    for (int i = 0; i < n; ++i, u += (uint32_t)c.du) {
+      int x0 = (int32_t)u >> 16;
+      uint32_t fx = (u >> 8) & 0xFF;
+      out[i] = Bilinear(r0[x0], r0[x0 + 1], r1[x0], r1[x0 + 1], fx, fy);
     }
     return;
   }
   for (int i = 0; i < n; ++i) {
-    int xi = c.u[i] >> 16, yi = c.v[i] >> 16;
-    uint32_t fx = ((uint32_t)c.u[i] >> 8) & 0xFF, fy = ((uint32_t)c.v[i] >> 8) & 0xFF;
+    int32_t uu = c.U(i0 + i), vv = c.V(i0 + i);
+    int x0 = uu >> 16, y0 = vv >> 16;
+    uint32_t fx = ((uint32_t)uu >> 8) & 0xFF, fy = ((uint32_t)vv >> 8) & 0xFF;
+    const uint32_t* r0 = tex + (size_t)y0 * W + x0;
+    out[i] = Bilinear(r0[0], r0[1], r0[W], r0[W + 1], fx, fy);
+  }
+}
+
+// Pixels [i0, i1) with the address mode applied to every texel.
+void FetchAddressed(const TextureLevel& L, bool linear, DWORD au, DWORD av, const Coords& c, int i0, int i1,
+                    uint32_t* out) {
+  const int W = L.width, H = L.height;
+  const uint32_t* tex = L.argb;
+  if (!linear) {
+    for (int i = i0; i < i1; ++i)
+      out[i] = tex[(size_t)Address(c.V(i) >> 16, H, av) * W + Address(c.U(i) >> 16, W, au)];
+    return;
+  }
+  for (int i = i0; i < i1; ++i) {
+    int32_t uu = c.U(i), vv = c.V(i);
+    int xi = uu >> 16, yi = vv >> 16;
+    uint32_t fx = ((uint32_t)uu >> 8) & 0xFF, fy = ((uint32_t)vv >> 8) & 0xFF;
     int x0 = Address(xi, W, au), x1 = Address(xi + 1, W, au);
     int y0 = Address(yi, H, av), y1 = Address(yi + 1, H, av);
     const uint32_t* r0 = tex + (size_t)y0 * W;
     const uint32_t* r1 = tex + (size_t)y1 * W;
     out[i] = Bilinear(r0[x0], r0[x1], r1[x0], r1[x1], fx, fy);
   }
+}
+
+void Fetch(const TextureLevel& L, bool linear, DWORD au, DWORD av, const Coords& c, int n, uint32_t* out) {
+  const int extra = linear ? 1 : 0;
+  const int W = L.width, H = L.height;
+  auto inside = [&](int i) {
+    int x = c.U(i) >> 16, y = c.V(i) >> 16;
+    return x >= 0 && x + extra < W && y >= 0 && y + extra < H;
+  };
+  if (!c.affine) {
+    bool all = true;
+    for (int i = 0; i < n && all; ++i) all = inside(i);
+    if (all) FetchInside(L, linear, c, 0, n, out);
+    else FetchAddressed(L, linear, au, av, c, 0, n, out);
+    return;
+  }
+  // Affine coordinates move one way, so the pixels inside the level form one run.
+  int i0 = 0;
+  while (i0 < n && !inside(i0)) ++i0;
+  int i1 = n;
+  while (i1 > i0 && !inside(i1 - 1)) --i1;
+  if (i0 > 0) FetchAddressed(L, linear, au, av, c, 0, i0, out);
+  if (i1 > i0) FetchInside(L, linear, c, i0, i1, out);
+  if (i1 < n) FetchAddressed(L, linear, au, av, c, std::max(i1, i0), n, out);
 }
 
 }  // namespace
@@ -308,8 +413,9 @@ struct Rasterizer::Span {
 namespace {
 
 uint32_t PackColour(const float* c) {
-  return ClampByte((int)std::lrint(c[0])) | (ClampByte((int)std::lrint(c[1])) << 8) |
-         (ClampByte((int)std::lrint(c[2])) << 16) | (ClampByte((int)std::lrint(c[3])) << 24);
+  uint32_t out = 0;
+  for (int i = 0; i < 4; ++i) out |= ClampByte((int)FastFloor((double)c[i] + 0.5)) << (8 * i);
+  return out;
 }
 
 void MakeCoords(const TextureLevel& L, bool linear, DWORD au, DWORD av, double u, double du, double v, double dv,
@@ -319,33 +425,28 @@ void MakeCoords(const TextureLevel& L, bool linear, DWORD au, DWORD av, double u
   if (!perspective) {
     double us = u + du * start, vs = v + dv * start;
     // Periodic addressing lets the start move by whole periods, which keeps fixed point small.
-    if (au == D3DTADDRESS_WRAP) us -= std::floor(us);
-    if (au == D3DTADDRESS_MIRROR) us -= 2.0 * std::floor(us / 2.0);
-    if (av == D3DTADDRESS_WRAP) vs -= std::floor(vs);
-    if (av == D3DTADDRESS_MIRROR) vs -= 2.0 * std::floor(vs / 2.0);
+    if (au == D3DTADDRESS_WRAP) us -= FastFloor(us);
+    if (au == D3DTADDRESS_MIRROR) us -= 2.0 * FastFloor(us / 2.0);
+    if (av == D3DTADDRESS_WRAP) vs -= FastFloor(vs);
+    if (av == D3DTADDRESS_MIRROR) vs -= 2.0 * FastFloor(vs / 2.0);
     int32_t u0 = ToFixed((us * W - bias) * 65536.0), v0 = ToFixed((vs * H - bias) * 65536.0);
     int32_t dU = ToFixed(du * W * 65536.0), dV = ToFixed(dv * H * 65536.0);
     c.affine = true;
+    c.u0 = u0;
+    c.v0 = v0;
     c.du = dU;
     c.dv = dV;
-    uint32_t uu = (uint32_t)u0, vv = (uint32_t)v0;
-    for (int i = 0; i < n; ++i) {
-      c.u[i] = (int32_t)uu;
-      c.v[i] = (int32_t)vv;
-      uu += (uint32_t)dU;
-      vv += (uint32_t)dV;
-    }
     return;
   }
   c.affine = false;
-  c.du = c.dv = 0;
+  c.u0 = c.v0 = c.du = c.dv = 0;
   for (int i = 0; i < n; ++i) {
     double k = start + i;
     double w = rhw + drhw * k;
     double inv = w != 0.0 ? 1.0 / w : 0.0;
     double uu = (u + du * k) * inv, vv = (v + dv * k) * inv;
-    if (au == D3DTADDRESS_WRAP) uu -= std::floor(uu);
-    if (av == D3DTADDRESS_WRAP) vv -= std::floor(vv);
+    if (au == D3DTADDRESS_WRAP) uu -= FastFloor(uu);
+    if (av == D3DTADDRESS_WRAP) vv -= FastFloor(vv);
     c.u[i] = ToFixed((uu * W - bias) * 65536.0);
     c.v[i] = ToFixed((vv * H - bias) * 65536.0);
   }
@@ -381,8 +482,8 @@ void Rasterizer::RunSpan(const Span& s) {
     else if (colDif && alpDif) combine = 2;
   }
 
-  alignas(16) uint32_t tex[kChunk], tex2[kChunk], dif[kChunk], col[kChunk], spec[kChunk];
-  uint8_t mask[kChunk];
+  alignas(16) uint32_t tex[kChunk], tex2[kChunk], dif[kChunk], colBuf[kChunk], spec[kChunk];
+  alignas(16) uint32_t mask[kChunk];  // all ones: the pixel is written
   Coords coords;
 
   for (int start = 0; start < s.count; start += kChunk) {
@@ -405,7 +506,9 @@ void Rasterizer::RunSpan(const Span& s) {
       for (int i = 0; i < n; ++i) tex[i] = 0xFFFFFFFFu;
     }
     // Diffuse and specular.
-    if (s.constDiffuse) {
+    bool needDif = combine == 0 || (!s.constDiffuse && (combine == 2 || combine == 3));
+    if (!needDif) {
+    } else if (s.constDiffuse) {
       for (int i = 0; i < n; ++i) dif[i] = s.diffuseConst;
     } else {
       int32_t cf[4], dcf[4];
@@ -437,16 +540,18 @@ void Rasterizer::RunSpan(const Span& s) {
       }
     }
     // Texture stages.
+    uint32_t* col = colBuf;
     switch (combine) {
-      case 1: std::memcpy(col, tex, (size_t)n * 4); break;
-      case 2: std::memcpy(col, dif, (size_t)n * 4); break;
+      case 1: col = tex; break;
+      case 2:
+        if (s.constDiffuse)
+          for (int i = 0; i < n; ++i) col[i] = s.diffuseConst;
+        else
+          std::memcpy(col, dif, (size_t)n * 4);
+        break;
       case 3:
-        if (s.constDiffuse) {
-          uint32_t d = s.diffuseConst;
-          for (int i = 0; i < n; ++i) col[i] = Modulate(tex[i], d);
-        } else {
-          for (int i = 0; i < n; ++i) col[i] = Modulate(tex[i], dif[i]);
-        }
+        if (s.constDiffuse) ModulateConst(col, tex, s.diffuseConst, n);
+        else ModulateArray(col, tex, dif, n);
         break;
       case 4: for (int i = 0; i < n; ++i) col[i] = 0xFFFFFFFFu; break;
       default:
@@ -482,19 +587,16 @@ void Rasterizer::RunSpan(const Span& s) {
     // Alpha test and depth test build the pixel mask.
     bool all = true;
     if (st.alphaTest) {
-      for (int i = 0; i < n; ++i) {
-        mask[i] = Compare(st.alphaFunc, col[i] >> 24, st.alphaRef & 0xFF);
-        all &= mask[i] != 0;
-      }
+      all = AlphaTest(mask, col, n, st.alphaFunc, st.alphaRef & 0xFF);
     } else {
-      std::memset(mask, 1, (size_t)n);
+      for (int i = 0; i < n; ++i) mask[i] = 0xFFFFFFFFu;
     }
     if (zRow && (st.zEnable || st.zWrite)) {
       for (int i = 0; i < n; ++i) {
         if (!mask[i]) continue;
         double zf = (double)s.z + (double)s.dz * (start + i);
         zf = zf < 0.0 ? 0.0 : zf > 1.0 ? 1.0 : zf;
-        uint32_t zq = (uint32_t)std::lrint(zf * (double)st.zMax);
+        uint32_t zq = (uint32_t)FastFloor(zf * (double)st.zMax + 0.5);
         uint8_t* zp = zRow + (size_t)(x0 + i) * st.zBytes;
         uint32_t old = st.zBytes == 2 ? ReadRaw(zp, 2) : (ReadRaw(zp, 4) & st.zMax);
         if (st.zEnable && !Compare(st.zFunc, zq, old)) {
@@ -511,30 +613,27 @@ void Rasterizer::RunSpan(const Span& s) {
     // Blend and write.
     if (tf.bytes == 4 && (tf.argb8888 || tf.xrgb8888)) {
       uint32_t* d = reinterpret_cast<uint32_t*>(rowBase) + x0;
-      if (!st.blend) {
-        if (all) std::memcpy(d, col, (size_t)n * 4);
-        else
-          for (int i = 0; i < n; ++i)
-            if (mask[i]) d[i] = col[i];
-      } else if (st.srcBlend == D3DBLEND_SRCALPHA && st.dstBlend == D3DBLEND_INVSRCALPHA) {
-        for (int i = 0; i < n; ++i) {
-          if (!mask[i]) continue;
-          uint32_t c = col[i], a = c >> 24;
-          if (a == 255) d[i] = c;
-          else if (a != 0) d[i] = BlendAlpha(c, d[i]);
-          else d[i] = BlendAlpha(c, d[i]);
+      uint32_t* src = col;
+      if (st.blend) {
+        if (st.srcBlend == D3DBLEND_SRCALPHA && st.dstBlend == D3DBLEND_INVSRCALPHA) {
+          BlendAlphaRow(tex2, col, d, n);
+        } else if (st.srcBlend == D3DBLEND_ONE && st.dstBlend == D3DBLEND_ONE) {
+          AddSaturate(tex2, col, d, n);
+        } else if (st.srcBlend == D3DBLEND_SRCALPHA && st.dstBlend == D3DBLEND_ONE) {
+          ScaleByAlphaRow(col, n);
+          AddSaturate(tex2, col, d, n);
+        } else {
+          // The unused byte of an XRGB target reads as opaque.
+          uint32_t dstAlpha = tf.xrgb8888 ? 0xFF000000u : 0u;
+          for (int i = 0; i < n; ++i) tex2[i] = BlendGeneric(st.srcBlend, st.dstBlend, col[i], d[i] | dstAlpha);
         }
-      } else if (st.srcBlend == D3DBLEND_ONE && st.dstBlend == D3DBLEND_ONE && all) {
-        AddSaturate(d, col, n);
-      } else if (st.srcBlend == D3DBLEND_SRCALPHA && st.dstBlend == D3DBLEND_ONE && all) {
-        for (int i = 0; i < n; ++i) col[i] = ScaleByAlpha(col[i]);
-        AddSaturate(d, col, n);
-      } else {
-        for (int i = 0; i < n; ++i)
-          if (mask[i]) d[i] = BlendGeneric(st.srcBlend, st.dstBlend, col[i], d[i]);
+        src = tex2;
       }
-      if (tf.xrgb8888)
-        for (int i = 0; i < n; ++i) d[i] &= 0x00FFFFFFu;
+      if (all) {
+        std::memcpy(d, src, (size_t)n * 4);
+      } else {
+        for (int i = 0; i < n; ++i) d[i] = (src[i] & mask[i]) | (d[i] & ~mask[i]);
+      }
     } else {
       uint8_t* p = rowBase + (size_t)x0 * tf.bytes;
       for (int i = 0; i < n; ++i) {
