@@ -17,6 +17,8 @@ constexpr int kMaxParserLevel = 200;   // nested syntax levels
 constexpr int kMaxExpWhile = 100;      // instructions of a `while' condition
 constexpr int kMaxLoopLevel = 100;     // loop level after `break' / `continue'
 constexpr int kUnaryPriority = 8;
+constexpr int kMaxHintArray = 1 << 24;        // array slots a size hint may preset
+constexpr int kMaxHintHash = (1 << 24) - 1;   // record fields a size hint may preset
 
 struct Priority {
   lu_byte left, right;
@@ -471,6 +473,10 @@ void Constructor(LexState* ls, expdesc* t) {
   } while (TestNext(ls, ',') || TestNext(ls, ';'));
   CheckMatch(ls, '}', '{', line);
   LastListField(fs, &cc);
+  // Hints beyond the table's own limits (2^24 array slots, 2^24 hash nodes) could only ask
+  // for memory that the table may never use, so they stop there.
+  arrayHint = arrayHint < kMaxHintArray ? arrayHint : kMaxHintArray;
+  hashHint = hashHint < kMaxHintHash ? hashHint : kMaxHintHash;
   int na = cc.na > arrayHint ? cc.na : arrayHint;
   int nh = cc.nh > hashHint ? cc.nh : hashHint;
   if (na > 0) SETARG_B(fs->f->code[pc], luaP_int2fb(static_cast<unsigned>(na)));

@@ -146,6 +146,14 @@ const Golden kGolden[] = {
   10 [1] SETGLOBAL 0 2	; "v"
   11 [1] RETURN    0 1 0
 )"},
+    {"HugeSizeHintsStopAtTheTableLimits",
+     R"(t = {&1e10 &0xffffffff})",
+     R"(function <=test:0> (3 instructions)
+0 params, 0 upvalues, 2 stack, 1 constants, 0 locals, 0 functions
+   1 [1] NEWTABLE  0 180 24
+   2 [1] SETGLOBAL 0 0	; "t"
+   3 [1] RETURN    0 1 0
+)"},
     {"ConcatChainIsOneInstruction",
      R"(x = a .. b .. c .. d)",
      R"(function <=test:0> (7 instructions)
