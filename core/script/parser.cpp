@@ -766,6 +766,9 @@ void Assignment(LexState* ls, LHS_assign* lh, int nvars) {
   expdesc e;
   CheckCondition(ls, VLOCAL <= lh->v.k && lh->v.k <= VINDEXED, "syntax error");
   if (TestNext(ls, ',')) {
+    // Every target's value needs a register, so a longer list could never compile; stopping
+    // here keeps hostile lists from recursing without bound.
+    if (nvars >= MAXSTACK) luaX_syntaxerror(ls, "function or expression too complex");
     LHS_assign nv;
     nv.prev = lh;
     PrimaryExp(ls, &nv.v);

@@ -125,6 +125,11 @@ TEST(ParserTest, Limits) {
   EXPECT_EQ(Compile("f(" + Repeat("1", 248, ",") + ")"), "");
   EXPECT_EQ(Compile(call), "3 test:1: function or expression too complex near `1'");
 
+  // Targets of one assignment: each value takes a register.
+  EXPECT_EQ(Compile(Repeat("a", 200, ",") + " = 1"), "");
+  EXPECT_EQ(Compile(Repeat("a", 100000, ",") + " = 1"),
+            "3 test:1: function or expression too complex near `a'");
+
   EXPECT_EQ(Compile("x = " + Repeat("(", 190) + "1" + Repeat(")", 190)), "");
   EXPECT_EQ(Compile("x = " + Repeat("(", 210) + "1" + Repeat(")", 210)),
             "3 test:1: too many syntax levels near `('");
