@@ -42,4 +42,13 @@ assert(loadstring("local continue") == nil)
 local n = 0
 n = n + 1; n = n + 1; n = n + 1
 assert(n == 3)
+-- Source text that starts with FF FE is read as 16-bit units.
+local f = loadstring("\255\254r\0e\0t\0u\0r\0n\0 \0001\0")
+assert(f() == 1)
+assert(loadstring("r\0e\0t\0u\0r\0n\0 \0001\0") == nil)  -- the same without the mark
+f = loadstring("\255\254r\0e\0t\0u\0r\0n\0 \0L\0\"\0\58\38\"\0,\0 \0\"\0\58\38\"\0")
+local w, n = f()
+assert(w == L"\x263A" and n == ":")  -- a narrow literal keeps the low byte
+f = loadstring("\255\254r\0e\0t\0u\0r\0n\0 \0x\0\41")  -- an odd last byte ends the input
+assert(f ~= nil)
 print("lexing ok")
