@@ -441,6 +441,45 @@ TEST_F(WindowTest, ClipboardAsTheFrameworkUsesIt) {
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_CLIPBOARD_NOT_OPEN);
 }
 
+TEST_F(WindowTest, PaintAndDisplayChange) {
+  TestControl::InjectExpose(main);
+  auto got = Pump();
+  EXPECT_EQ(Only(got, {WM_PAINT}).size(), 1u);  // DefWindowProc's paint validates: only one
+  TestControl::InjectDisplayChange(1024, 768);
+  Pump();
+  auto changes = Recorded(WM_DISPLAYCHANGE);
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].lParam, MAKELPARAM(1024, 768));
+}
+
+TEST_F(WindowTest, EmbeddedChildGetsTheInputOfItsArea) {
+  // The framework's embedded form: its window is a visible child filling a host window.
+  HWND child = CreateWindowExA(0, "test_WNDCLASS", "Kestrune", WS_CHILD | WS_VISIBLE, 100, 50, 200, 100, main,
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(child, nullptr);
+  Pump();
+  TestControl::InjectMouseButton(child, TestControl::kLeft, true, 10, 20);
+  TestControl::InjectMouseButton(main, TestControl::kLeft, false, 5, 5);
+  auto got = Only(Pump(), {WM_LBUTTONDOWN, WM_LBUTTONUP});
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].hwnd, child);
+  EXPECT_EQ(got[0].lParam, MAKELPARAM(10, 20));
+  EXPECT_EQ(got[1].hwnd, main);
+  SetFocus(child);
+  TestControl::InjectKey(main, VK_ESCAPE, true);
+  got = Only(Pump(), {WM_KEYDOWN});
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].hwnd, child);  // keys go to the focus
+  SetCapture(child);
+  TestControl::InjectMouseMove(main, 5, 5);
+  got = Only(Pump(), {WM_MOUSEMOVE});
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].hwnd, child);
+  EXPECT_EQ(got[0].lParam, MAKELPARAM(-95, -45));  // relative to the capturing child
+  ReleaseCapture();
+  EXPECT_EQ(Recorded(WM_CAPTURECHANGED).size(), 1u);
+}
+
 TEST(TextConversionTest, CodePages) {
   WCHAR wide[8];
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "\xF0\x9F\x98\x80", -1, wide, 8), 3);
