@@ -152,8 +152,10 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   for (int i = 0; i < kSendGroups; i++)
     for (cBusMixer* member : mSendGroups[i]) member->DeliverSend(i, mix, bytes);
   mEffects.Process(mix, bytes);
-  mPeak[0] = std::max(mPeak[0], PeakOf(mix, frames, 2));
-  mPeak[1] = std::max(mPeak[1], PeakOf(mix + 1, frames, 2));
+  float left = 0.0f, right = 0.0f;
+  StereoPeaks(mix, frames, &left, &right);
+  mPeak[0] = std::max(mPeak[0], left);
+  mPeak[1] = std::max(mPeak[1], right);
   if (mute == 1.0f) AddFloats(buffer, mix, (size_t)frames * 2, gain);
   if (got < bytes && mStartTime == 0 && mStopTime == 0 && mFilePlayer) {
     OnSourceEnded();

@@ -1,6 +1,7 @@
 // Sample helpers.
 #include "audio_engine/mix/float_ops.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace TarnMix {
@@ -82,6 +83,16 @@ float PeakOf(const float* buffer, size_t frames, size_t stride) {
     if (v > peak) peak = v;
   }
   return peak;
+}
+
+void StereoPeaks(const float* buffer, size_t frames, float* left, float* right) {
+  float l = 0.0f, r = 0.0f;
+  for (size_t i = 0; i < frames; i++) {
+    l = std::max(l, std::fabs(buffer[2 * i]));
+    r = std::max(r, std::fabs(buffer[2 * i + 1]));
+  }
+  *left = l;
+  *right = r;
 }
 
 void FloatTo16(int16_t* dst, const float* src, size_t count) {

@@ -46,9 +46,10 @@ int cWaveMixer::Render(void* buffer, uint32_t bytes, uint32_t* rendered, float g
   }
   *rendered = 0;
   if (mSources.empty()) return 0;
-  // A copy: a source may leave the mix while it renders.
-  std::vector<cIWaveSource*> sources = mRenderSources;
-  for (cIWaveSource* s : sources) {
+  // A copy: a source may leave the mix while it renders. Kept as a member so that steady
+  // blocks allocate nothing; a mixer never renders into itself.
+  mRenderCopy.assign(mRenderSources.begin(), mRenderSources.end());
+  for (cIWaveSource* s : mRenderCopy) {
     uint32_t got = 0;
     s->Render(buffer, bytes, &got, gain, 0);
     *rendered = std::max(*rendered, got);

@@ -41,6 +41,7 @@ class cWaveMixer : public cIWaveSource, public cWaveFormatHolder {
   std::vector<cIWaveSource*> mSources;  // not owned, in the order added
   std::vector<cIWaveSource*> mRenderSources;
   std::vector<cIWaveSource*> mControlSources;
+  std::vector<cIWaveSource*> mRenderCopy;
   uint32_t mState = kStateStopped;
   float mLevel = 1.0f;
   cEffectsChain mEffects;
