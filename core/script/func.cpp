@@ -26,7 +26,7 @@ Closure *luaF_newLclosure(lua_State *L, int nelems, TObject *e) {
 UpVal *luaF_findupval(lua_State *L, StkId level) {
   GCObject **pp = &L->openupval;
   UpVal *p;
-  while ((p = ngcotouv(*pp)) != NULL && p->v >= level) {
+  while (*pp != NULL && (p = ngcotouv(*pp))->v >= level) {
     if (p->v == level) return p;
     pp = &p->next;
   }
@@ -41,7 +41,7 @@ UpVal *luaF_findupval(lua_State *L, StkId level) {
 
 void luaF_close(lua_State *L, StkId level) {
   UpVal *p;
-  while ((p = ngcotouv(L->openupval)) != NULL && p->v >= level) {
+  while (L->openupval != NULL && (p = ngcotouv(L->openupval))->v >= level) {
     setobj(&p->value, p->v);  // save current value
     p->v = &p->value;         // now current value lives here
     L->openupval = p->next;   // remove from `open' list

@@ -18,7 +18,7 @@ struct GCState {
   global_State *g;
 };
 
-inline bool ismarked(const GCObject *x) { return (x->gch.marked & (GC_MARKED | GC_FIXED)) != 0; }
+inline bool ismarked(const GCObject *x) { return (x->gch.marked & GC_MARKED) != 0; }
 
 void reallymarkobject(GCState *st, GCObject *o);
 
@@ -197,7 +197,7 @@ void sweeplist(lua_State *L, GCObject **p, int all) {
   GCObject *curr;
   while ((curr = *p) != NULL) {
     lu_byte mark = curr->gch.marked;
-    if ((mark & GC_FIXED) || (!all && (mark & GC_MARKED))) {
+    if (!all && (mark & (GC_FIXED | GC_MARKED))) {
       curr->gch.marked &= ~GC_MARKED;
       p = &curr->gch.next;
     } else {
@@ -324,6 +324,7 @@ void luaC_collectgarbage(lua_State *L) {
   propagatemarks(&st);  // mark what the finalisable userdata reach
   cleartables(st.wk);
   luaC_sweep(L, 0);
+  g->mainthread->marked &= ~GC_MARKED;  // the main thread lies in no swept list
   checkSizes(L, deadmem);
   luaC_callGCTM(L);
 }
