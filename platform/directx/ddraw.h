@@ -5,3 +5,4 @@
 #include "platform/directx/direct_draw.h"
 #include "platform/directx/direct_draw_clipper.h"
 #include "platform/directx/direct_draw_surface.h"
+#include "platform/directx/gdi_blit.h"

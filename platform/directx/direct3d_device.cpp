@@ -627,6 +627,62 @@ HRESULT IDirect3DDevice7::Draw(D3DPRIMITIVETYPE type, DWORD fvf, const void* ver
     s.raster.DrawLine(a.r, b.r);
   };
   auto at = [&](DWORD k) -> Vtx& { return s.verts[indices ? indices[k] : k]; };
+  // Two triangles that split an axis-aligned rectangle with plain 2D attributes go to the
+  // rectangle path: half the spans, the same pixels.
+  auto tryRect = [&](const Vtx* t1[3], const Vtx* t2[3]) {
+    Vtx q[6];
+    for (int i = 0; i < 3; ++i) q[i] = *t1[i], q[3 + i] = *t2[i];
+    for (auto& v : q) {
+      if (outcode(v)) return false;
+      toScreen(v);
+    }
+    const dx::RasterVertex& r0 = q[0].r;
+    float x0 = r0.x, x1 = r0.x, y0 = r0.y, y1 = r0.y;
+    for (auto& v : q) {
+      x0 = std::min(x0, v.r.x), x1 = std::max(x1, v.r.x);
+      y0 = std::min(y0, v.r.y), y1 = std::max(y1, v.r.y);
+    }
+    if (!(x0 < x1 && y0 < y1)) return false;
+    float uL = 0, uR = 0, vT = 0, vB = 0;
+    bool haveL = false, haveR = false, haveT = false, haveB = false;
+    int missing[2];
+    for (int t = 0; t < 2; ++t) {
+      int seen = 0;
+      for (int i = 0; i < 3; ++i) {
+        const dx::RasterVertex& r = q[3 * t + i].r;
+        bool left = r.x == x0, top = r.y == y0;
+        if ((!left && r.x != x1) || (!top && r.y != y1)) return false;
+        if (r.z != r0.z || r.rhw != r0.rhw || std::memcmp(r.diffuse, r0.diffuse, sizeof(r.diffuse)) ||
+            std::memcmp(r.specular, r0.specular, sizeof(r.specular)))
+          return false;
+        float& u = left ? uL : uR;
+        bool& hu = left ? haveL : haveR;
+        if (hu && u != r.u) return false;
+        u = r.u, hu = true;
+        float& v = top ? vT : vB;
+        bool& hv = top ? haveT : haveB;
+        if (hv && v != r.v) return false;
+        v = r.v, hv = true;
+        seen |= 1 << ((left ? 0 : 1) | (top ? 0 : 2));
+      }
+      if (__builtin_popcount(seen) != 3) return false;
+      missing[t] = __builtin_ctz(~seen & 0xF);
+    }
+    // The corners each triangle lacks must be opposite: the two share a diagonal.
+    if ((missing[0] ^ missing[1]) != 3) return false;
+    auto areaOf = [&](int t) {
+      const dx::RasterVertex &a = q[3 * t].r, &b = q[3 * t + 1].r, &c = q[3 * t + 2].r;
+      return (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
+    };
+    float a1 = areaOf(0), a2 = areaOf(1);
+    if ((a1 > 0) != (a2 > 0)) return false;
+    if ((cull == D3DCULL_CCW && a1 < 0) || (cull == D3DCULL_CW && a1 > 0)) return true;
+    dx::RasterVertex tl = r0, br = r0;
+    tl.x = x0, tl.y = y0, tl.u = uL, tl.v = vT;
+    br.x = x1, br.y = y1, br.u = uR, br.v = vB;
+    s.raster.DrawRect(tl, br);
+    return true;
+  };
 
   std::lock_guard<std::mutex> lock(target->PixelLock());
   switch (type) {
@@ -645,9 +701,24 @@ HRESULT IDirect3DDevice7::Draw(D3DPRIMITIVETYPE type, DWORD fvf, const void* ver
       for (DWORD k = 0; k + 1 < primCount; ++k) emitLine(at(k), at(k + 1));
       break;
     case D3DPT_TRIANGLELIST:
-      for (DWORD k = 0; k + 2 < primCount; k += 3) emitTriangle(at(k), at(k + 1), at(k + 2));
+      for (DWORD k = 0; k + 2 < primCount; k += 3) {
+        if (k + 5 < primCount) {
+          const Vtx* t1[3] = {&at(k), &at(k + 1), &at(k + 2)};
+          const Vtx* t2[3] = {&at(k + 3), &at(k + 4), &at(k + 5)};
+          if (tryRect(t1, t2)) {
+            k += 3;
+            continue;
+          }
+        }
+        emitTriangle(at(k), at(k + 1), at(k + 2));
+      }
       break;
     case D3DPT_TRIANGLESTRIP:
+      if (primCount == 4) {
+        const Vtx* t1[3] = {&at(0), &at(1), &at(2)};
+        const Vtx* t2[3] = {&at(2), &at(1), &at(3)};
+        if (tryRect(t1, t2)) break;
+      }
       for (DWORD k = 0; k + 2 < primCount; ++k) {
         if (k & 1) emitTriangle(at(k + 1), at(k), at(k + 2));
         else emitTriangle(at(k), at(k + 1), at(k + 2));

@@ -803,6 +803,47 @@ void Rasterizer::DrawTriangle(const RasterVertex& a, const RasterVertex& b, cons
   }
 }
 
+void Rasterizer::DrawRect(const RasterVertex& tl, const RasterVertex& br) {
+  const PipelineState& st = *mState;
+  if (!Finite(tl) || !Finite(br)) return;
+  int64_t X0 = (int64_t)std::llrint((double)tl.x * 256.0), X1 = (int64_t)std::llrint((double)br.x * 256.0);
+  int64_t Y0 = (int64_t)std::llrint((double)tl.y * 256.0), Y1 = (int64_t)std::llrint((double)br.y * 256.0);
+  if (X0 == X1 || Y0 == Y1) return;
+  const RasterVertex& a = tl;
+  double fx0 = X0 / 256.0, fy0 = Y0 / 256.0;
+  double dudx = ((double)br.u - tl.u) / ((X1 - X0) / 256.0), dvdy = ((double)br.v - tl.v) / ((Y1 - Y0) / 256.0);
+  if (X1 < X0) std::swap(X0, X1);
+  if (Y1 < Y0) std::swap(Y0, Y1);
+  int64_t xs = std::max<int64_t>(CeilDiv(X0, 256), st.clipX0), xe = std::min<int64_t>(CeilDiv(X1, 256), st.clipX1);
+  int64_t ys = std::max<int64_t>(CeilDiv(Y0, 256), st.clipY0), ye = std::min<int64_t>(CeilDiv(Y1, 256), st.clipY1);
+  if (xs >= xe || ys >= ye) return;
+  Span s{};
+  s.level = 0;
+  s.level2 = -1;
+  s.linear = false;
+  if (!st.levels.empty()) {
+    double rho = std::max(std::fabs(dudx) * st.levels[0].width, std::fabs(dvdy) * st.levels[0].height);
+    ChooseLevels(st, rho > 0 ? std::log2(rho) : -1.0, s.level, s.level2, s.mipFrac, s.linear);
+  }
+  s.perspective = false;
+  s.constDiffuse = s.constSpecular = true;
+  s.diffuseConst = PackColour(a.diffuse);
+  s.specularConst = PackColour(a.specular);
+  s.x = (int)xs;
+  s.count = (int)(xe - xs);
+  s.z = a.z;
+  s.dz = 0;
+  s.rhw = a.rhw;
+  s.u = (float)(a.u + dudx * ((double)xs - fx0));
+  s.du = (float)dudx;
+  s.dv = 0;
+  for (int64_t y = ys; y < ye; ++y) {
+    s.y = (int)y;
+    s.v = (float)(a.v + dvdy * ((double)y - fy0));
+    RunSpan(s);
+  }
+}
+
 void Rasterizer::DrawLine(const RasterVertex& a, const RasterVertex& b) {
   const PipelineState& st = *mState;
   if (!Finite(a) || !Finite(b)) return;

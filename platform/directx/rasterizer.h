@@ -60,6 +60,9 @@ class Rasterizer {
  public:
   void SetState(const PipelineState* state) { mState = state; }
   void DrawTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
+  // An axis-aligned rectangle from (tl.x, tl.y) to (br.x, br.y): u follows x only, v follows y
+  // only, one colour, one depth; covers the same pixels as its two triangles.
+  void DrawRect(const RasterVertex& tl, const RasterVertex& br);
   void DrawLine(const RasterVertex& a, const RasterVertex& b);
   void DrawPoint(const RasterVertex& a);
   // Pixels written so far (for fill-rate figures).

@@ -35,6 +35,10 @@ inline DDSURFACEDESC2 Desc(DWORD w, DWORD h, DWORD caps, const DDPIXELFORMAT* pf
   return d;
 }
 
+inline TLVertex V(float x, float y, DWORD c, float u = 0, float v = 0, float z = 0.5f) {
+  return TLVertex{x, y, z, 1.0f, c, 0, u, v};
+}
+
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -96,10 +100,6 @@ class DisplayTest : public ::testing::Test {
               D3D_OK);
     textures.push_back(t);
     return t;
-  }
-
-  static TLVertex V(float x, float y, DWORD c, float u = 0, float v = 0, float z = 0.5f) {
-    return TLVertex{x, y, z, 1.0f, c, 0, u, v};
   }
 
   void Quad(float x0, float y0, float x1, float y1, DWORD c, float u0 = 0, float v0 = 0, float u1 = 1, float v1 = 1,

@@ -258,6 +258,42 @@ TEST_F(RenderTest, LitGeometryWithoutLights) {
   ExpectGolden("lit");
 }
 
+TEST_F(RenderTest, RectanglesMatchTheirTwoTriangles) {
+  // Quads drawn in one call take the rectangle path; the same triangles drawn one call each do not.
+  auto* t = Texture(16, 16, Checker(16, 16, 3, 0xFFFF8000u, 0x800080FFu));
+  device->SetTexture(0, t);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_ADDRESS, D3DTADDRESS_WRAP);
+  device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  struct R {
+    float x0, y0, x1, y1, u0, v0, u1, v1;
+  } rects[] = {{1.3f, 2.7f, 40.1f, 30.2f, 0, 0, 1, 1}, {20.5f, 10.5f, 60.5f, 50.5f, -0.3f, 0.1f, 2.2f, 1.7f},
+               {-5, 40, 70, 63.9f, 0.5f, 0, 0.7f, 3}, {10.25f, 5.75f, 12.75f, 60.0f, 1, 1, 0, 0}};
+  auto draw = [&](bool oneCall) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF203040u, 1, 0);
+    for (auto& r : rects) {
+      TLVertex a = V(r.x0, r.y0, 0xC0FFFFFFu, r.u0, r.v0), b = V(r.x1, r.y0, 0xC0FFFFFFu, r.u1, r.v0),
+               c = V(r.x0, r.y1, 0xC0FFFFFFu, r.u0, r.v1), d = V(r.x1, r.y1, 0xC0FFFFFFu, r.u1, r.v1);
+      TLVertex list[6] = {a, b, c, c, b, d};
+      if (oneCall) {
+        device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_TLVERTEX, list, 6, 0);
+      } else {
+        device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_TLVERTEX, list, 3, 0);
+        device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_TLVERTEX, list + 3, 3, 0);
+      }
+    }
+    return Pixels();
+  };
+  auto asRects = draw(true);
+  auto asTriangles = draw(false);
+  int differ = 0;
+  for (size_t i = 0; i < asRects.size(); ++i) differ += asRects[i] != asTriangles[i];
+  EXPECT_EQ(differ, 0);
+}
+
 TEST_F(RenderTest, SameFrameIsIdenticalRunToRun) {
   auto draw = [&]() {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030u, 1, 0);
