@@ -301,6 +301,8 @@ TXmlNode* TXmlNode::AddChild(TStr name) {
 }
 
 void TXmlNode::AddText(TStr text, int length) {
+  // A NUL byte in the input ends the piece where the string ends.
+  if (length > text.Length()) length = text.Length();
   if (length <= 0) return;
   if (mTextLength > 0) mTextLength = mText.WriteAt(mTextLength, " ", 1, true);
   mTextLength = mText.WriteAt(mTextLength, text.c_str(), length, true);

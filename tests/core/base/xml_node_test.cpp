@@ -99,6 +99,11 @@ TEST(XmlReader, InputEndingInsideATagKeepsWhatCameBefore) {
   TXmlNode fine;
   fine.LoadString("<a><b/></a>");
   EXPECT_FALSE(fine.HadParseError());
+  // A NUL byte ends the piece of text it stands in.
+  TXmlNode nul;
+  nul.LoadString("<a>xy\0z more</a>", 17);
+  ASSERT_NE(nul.GetChild("a"), nullptr);
+  EXPECT_STREQ(nul.GetChild("a")->GetText().c_str(), "xy more");
 }
 
 TEST(XmlReader, AccessorsAndBuilders) {
