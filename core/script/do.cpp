@@ -261,8 +261,9 @@ static void resume(lua_State *L, void *ud) {
   luaV_execute(L);
 }
 
-static int resume_error(lua_State *L, const char *msg) {
-  L->top = L->ci->base;
+// Drops the arguments and leaves the message (a running thread's own frame stays intact).
+static int resume_error(lua_State *L, const char *msg, int nargs) {
+  if (nargs > 0 && L->top - nargs >= L->ci->base) L->top -= nargs;
   setsvalue(L->top, luaS_new(L, msg));
   incr_top(L);
   return LUA_ERRRUN;
@@ -270,12 +271,12 @@ static int resume_error(lua_State *L, const char *msg) {
 
 int lua_resume(lua_State *L, int nargs) {
   if (L->ci == L->base_ci) {
-    if (nargs >= L->top - L->base) return resume_error(L, "cannot resume dead coroutine");
+    if (nargs >= L->top - L->base) return resume_error(L, "cannot resume dead coroutine", nargs);
   } else if (!(L->ci->flags & CIST_YIELD)) {  // not inside a yield?
-    return resume_error(L, "cannot resume non-suspended coroutine");
+    return resume_error(L, "cannot resume non-suspended coroutine", nargs);
   }
   global_State *g = G(L);
-  if (g->nCresume >= LUA_MAXCCALLS) return resume_error(L, "C stack overflow");
+  if (g->nCresume >= LUA_MAXCCALLS) return resume_error(L, "C stack overflow", nargs);
   g->nCresume++;
   L->status = 0;
   L->baseCcalls = L->nCcalls;

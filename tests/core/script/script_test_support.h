@@ -89,6 +89,7 @@ inline void OpenTestFunctions(lua_State *L) {
   lua_register(L, "type", Type);
   lua_register(L, "collectgarbage", CollectGarbage);
   lua_register(L, "next", Next);
+  lua_register(L, "getmetatable", [](lua_State *S) -> int { return lua_getmetatable(S, 1); });
   lua_register(L, "yield", Yield);
 }
 

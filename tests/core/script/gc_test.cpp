@@ -1,0 +1,155 @@
+// The collector: weak tables, finalisers of userdata, cycles, thresholds, and objects reached
+// only through dead coroutines.
+#include <gtest/gtest.h>
+
+#include "tests/core/script/script_test_support.h"
+
+using script_test::RunCode;
+using script_test::State;
+
+namespace {
+
+int gFinalised = 0;
+
+int CountFinaliser(lua_State *L) {
+  gFinalised++;
+  return 0;
+}
+
+// newproxy(keep_in_global): a userdata whose finaliser counts; with an argument the finaliser
+// also stores the object in the global "revived".
+int NewProxy(lua_State *L) {
+  bool revive = lua_toboolean(L, 1);
+  lua_newuserdata(L, 8);
+  lua_newtable(L);
+  lua_pushstring(L, "__gc");
+  if (revive) {
+    lua_pushcfunction(L, [](lua_State *S) -> int {
+      gFinalised++;
+      lua_pushstring(S, "revived");
+      lua_pushvalue(S, 1);
+      lua_settable(S, LUA_GLOBALSINDEX);
+      return 0;
+    });
+  } else {
+    lua_pushcfunction(L, CountFinaliser);
+  }
+  lua_rawset(L, -3);
+  lua_setmetatable(L, -2);
+  return 1;
+}
+
+class ScriptGc : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gFinalised = 0;
+    lua_register(L, "newproxy", NewProxy);
+  }
+  double Global(const char *name) {
+    lua_pushstring(L, name);
+    lua_gettable(L, LUA_GLOBALSINDEX);
+    double v = lua_tonumber(L, -1);
+    lua_pop(L, 1);
+    return v;
+  }
+  void Run(const char *code) {
+    std::string error;
+    ASSERT_EQ(RunCode(L, code, &error), 0) << error;
+  }
+  State L;
+};
+
+TEST_F(ScriptGc, WeakValuesLoseObjectsButKeepStrings) {
+  Run("t = setmetatable({}, {__mode = 'v'}) "
+      "t[1] = {} t[2] = 'text' t[3] = 5 keep = {} t[4] = keep t.x = function() end "
+      "collectgarbage() "
+      "n = 0 for k, v in next, t do n = n + 1 end "
+      "gone1 = t[1] == nil and 1 or 0 goneX = t.x == nil and 1 or 0");
+  EXPECT_EQ(Global("n"), 3);
+  EXPECT_EQ(Global("gone1"), 1);
+  EXPECT_EQ(Global("goneX"), 1);
+}
+
+TEST_F(ScriptGc, WeakKeysDropUnreachableKeys) {
+  Run("t = setmetatable({}, {__mode = 'k'}) "
+      "kept = {} t[kept] = 1 t[{}] = 2 t['s'] = 3 t[{}] = kept "
+      "collectgarbage() "
+      "n = 0 for k, v in next, t do n = n + 1 end");
+  EXPECT_EQ(Global("n"), 2);
+  Run("t = setmetatable({}, {__mode = 'kv'}) t[{}] = 1 t[1] = {} t[2] = 2 collectgarbage() "
+      "n = 0 for k, v in next, t do n = n + 1 end");
+  EXPECT_EQ(Global("n"), 1);
+}
+
+TEST_F(ScriptGc, FinalisersRunOnceAndAtClose) {
+  Run("local p = newproxy() p = nil collectgarbage() collectgarbage()");
+  EXPECT_EQ(gFinalised, 1);
+  Run("keep = newproxy() collectgarbage()");
+  EXPECT_EQ(gFinalised, 1);
+  {
+    State other;
+    lua_register(other, "newproxy", NewProxy);
+    ASSERT_EQ(RunCode(other, "a = newproxy() b = newproxy() local c = newproxy()"), 0);
+  }
+  EXPECT_EQ(gFinalised, 4);
+}
+
+TEST_F(ScriptGc, RevivedUserdataIsNotFinalisedAgain) {
+  Run("do local p = newproxy(true) end collectgarbage()");
+  EXPECT_EQ(gFinalised, 1);
+  Run("assert_revived = revived ~= nil and 1 or 0 collectgarbage() collectgarbage()");
+  EXPECT_EQ(Global("assert_revived"), 1);
+  Run("revived = nil collectgarbage() collectgarbage()");
+  EXPECT_EQ(gFinalised, 1);
+}
+
+TEST_F(ScriptGc, WeakValuesOfFinalisedUserdataAreCleared) {
+  Run("w = setmetatable({}, {__mode = 'v'}) w[1] = newproxy(true) collectgarbage() "
+      "cleared = w[1] == nil and 1 or 0");
+  EXPECT_EQ(gFinalised, 1);
+  EXPECT_EQ(Global("cleared"), 1);
+}
+
+TEST_F(ScriptGc, CyclesAreCollected) {
+  Run("collectgarbage()");
+  int before = lua_getgccount(L);
+  Run("for i = 1, 2000 do "
+      "  local a, b = {}, {} a.other = b b.other = a "
+      "  local f f = function() return f, a end a.f = f "
+      "  local s = setmetatable({}, {}) getmetatable(s).__index = s "
+      "end "
+      "collectgarbage()");
+  EXPECT_LE(lua_getgccount(L), before + 4);
+  EXPECT_LE(lua_getgcthreshold(L), 2 * lua_getgccount(L) + 1);
+}
+
+TEST_F(ScriptGc, ValuesReachedOnlyThroughADeadCoroutineSurvive) {
+  // The coroutine yields a closure over one of its locals and is then dropped while suspended:
+  // the closure's upvalue still points into the thread's stack when the thread is collected.
+  lua_State *T = lua_newthread(L);
+  lua_pushstring(L, "body");
+  ASSERT_EQ(script_test::Load(T, "local v = {n = 7} yield(function() return v.n end) v = nil"), 0);
+  ASSERT_EQ(lua_resume(T, 0), 0);
+  ASSERT_EQ(lua_gettop(T), 1);
+  lua_xmove(T, L, 1);  // the closure
+  lua_pushstring(L, "get");
+  lua_insert(L, -2);
+  lua_settable(L, LUA_GLOBALSINDEX);
+  lua_settop(L, 0);  // the thread is unreachable now
+  Run("collectgarbage() collectgarbage() x = {} for i = 1, 100 do x[i] = {i} end collectgarbage() "
+      "result = get()");
+  EXPECT_EQ(Global("result"), 7);
+}
+
+TEST_F(ScriptGc, StringTableShrinksAndStaysUsable) {
+  Run("local t = {} for i = 1, 20000 do t[i] = 'str' .. i end t = nil collectgarbage() "
+      "s = 'str' .. 123 same = (s == 'str123') and 1 or 0");
+  EXPECT_EQ(Global("same"), 1);
+}
+
+TEST_F(ScriptGc, AutomaticCollectionKeepsMemoryBounded) {
+  Run("for i = 1, 200000 do local t = {i, tostring_ = i .. ''} end");
+  EXPECT_LT(lua_getgccount(L), 4096);  // kilobytes
+}
+
+}  // namespace

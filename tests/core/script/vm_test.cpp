@@ -1,0 +1,350 @@
+// The virtual machine through compiled code: operators (bit operators, wide strings,
+// coercions), metamethods and the per-type tables, messages, calls, tail calls, varargs,
+// coroutines, limits and the debug interface.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/core/script/script_test_support.h"
+
+using script_test::Load;
+using script_test::RunCode;
+using script_test::State;
+
+namespace {
+
+int Pow(lua_State *L) {
+  double a = lua_tonumber(L, 1), b = lua_tonumber(L, 2), r = 1;
+  for (int i = 0; i < static_cast<int>(b); i++) r *= a;
+  lua_pushnumber(L, r);
+  return 1;
+}
+
+// Runs code that returns one value and gives it as text ("nil", "true", numbers as %.14g,
+// wide strings as "L:" and their ASCII units), or "error: " and the message.
+std::string Eval(lua_State *L, const std::string &code) {
+  std::string error;
+  int top = lua_gettop(L);
+  if (RunCode(L, code, &error) != 0) return "error: " + error;
+  std::string out;
+  if (lua_gettop(L) == top) return "(none)";
+  switch (lua_type(L, top + 1)) {
+    case LUA_TNIL: out = "nil"; break;
+    case LUA_TBOOLEAN: out = lua_toboolean(L, top + 1) ? "true" : "false"; break;
+    case LUA_TWSTRING: {
+      out = "L:";
+      const lua_WChar *w = lua_towstring(L, top + 1);
+      for (size_t i = 0; i < lua_strlen(L, top + 1); i++) out += static_cast<char>(w[i]);
+      break;
+    }
+    case LUA_TNUMBER:
+    case LUA_TSTRING: out = lua_tostring(L, top + 1); break;
+    default: out = lua_typename(L, lua_type(L, top + 1));
+  }
+  lua_settop(L, top);
+  return out;
+}
+
+struct Case {
+  const char *code;
+  const char *expected;
+};
+
+class ScriptVm : public ::testing::Test {
+ protected:
+  void SetUp() override { lua_register(L, "__pow", Pow); }
+  void Check(std::initializer_list<Case> cases) {
+    for (const Case &c : cases) EXPECT_EQ(Eval(L, c.code), c.expected) << c.code;
+  }
+  State L;
+};
+
+TEST_F(ScriptVm, BitOperators) {
+  Check({
+      {"return 5 & 3", "1"},
+      {"return 5 | 3", "7"},
+      {"return 1 << 31", "2147483648"},
+      {"return 1 << 32", "1"},
+      {"return -1 >> 28", "15"},
+      {"return -1 & -1", "4294967295"},
+      {"return 2.9 & 7", "2"},
+      {"return -2.5 | 0", "4294967294"},
+      {"return 1 << -1", "2147483648"},
+      {"local a, b = 12, 10 return a & b", "8"},
+      {"return 0x80000000 >> 31", "1"},
+      {"return 1e300 | 0", "0"},
+      {"return (0/0) | 5", "5"},
+      {"return (4294967296 + 3) & 0xff", "3"},
+      {"return 4294967296 + 3 & 0xff", "4294967299"},
+      {"return '5' & 1", "error: test:1: attempt to perform arithmetic on a number value"},
+      {"return 1 & '5'", "error: test:1: attempt to perform arithmetic on a string value"},
+      {"local s = '5' return 1 | s", "error: test:1: attempt to perform arithmetic on local `s' (a string value)"},
+      {"return {} << 1", "error: test:1: attempt to perform arithmetic on a table value"},
+  });
+}
+
+TEST_F(ScriptVm, ArithmeticAndCoercions) {
+  Check({
+      {"return '10' + 1", "11"},
+      {"return L\"12\" + 1", "13"},
+      {"return -L\"0x10\"", "-16"},
+      {"return L\"0x1.8p1\" * 1", "3"},
+      {"return L\"0x10p2\" * 1", "error: test:1: attempt to perform arithmetic on a wstring value"},
+      {"return 2 ^ 10", "1024"},
+      {"return 1 / 0 > 1e308", "true"},
+      {"return 7 .. ''", "7"},
+      {"return 1e15 .. ''", "1e+15"},
+      {"return 0.1 + 0.2 .. ''", "0.3"},
+      {"return -(-3)", "3"},
+      {"return -'2'", "-2"},
+      {"return -{}", "error: test:1: attempt to perform arithmetic on a table value"},
+  });
+  ASSERT_EQ(RunCode(L, "__pow = nil"), 0);
+  EXPECT_EQ(Eval(L, "return 2 ^ 2"), "error: test:1: `__pow' (`^' operator) is not a function");
+}
+
+TEST_F(ScriptVm, Concatenation) {
+  Check({
+      {"return L\"a\" .. 1", "L:a1"},
+      {"return 1 .. 2", "12"},
+      {"return 'a' .. 1 .. 'b' .. 2.5", "a1b2.5"},
+      {"return L\"x\" .. L\"\" .. 3 .. L\"y\"", "L:x3y"},
+      {"return 'a' .. L\"b\"", "error: test:1: attempt to concatenate a wstring value"},
+      {"return L\"a\" .. 'b'", "error: test:1: attempt to concatenate a wstring value"},
+      {"return 'a' .. {}", "error: test:1: attempt to concatenate a table value"},
+      {"local t = {} return t .. 'a'", "error: test:1: attempt to concatenate local `t' (a table value)"},
+      {"return 'a' .. nil", "error: test:1: attempt to concatenate a nil value"},
+      {"local t = setmetatable({}, {__concat = function(a, b) return 'cat' end}) return 'x' .. t .. 'y'",
+       "xcat"},
+      {"local t = setmetatable({}, {__concat = function(a, b) return L\"w\" end}) return L\"x\" .. t",
+       "L:w"},
+  });
+}
+
+TEST_F(ScriptVm, ComparisonsAndEquality) {
+  Check({
+      {"return 1 < 2", "true"},
+      {"return 'a' < 'b'", "true"},
+      {"return 'a\\0b' < 'a\\0c'", "true"},
+      {"return 'a' < 'a\\0'", "true"},
+      {"return 1 < '2'", "error: test:1: attempt to compare number with string"},
+      {"return {} < {}", "error: test:1: attempt to compare two table values"},
+      {"return nil < nil", "error: test:1: attempt to compare two nil values"},
+      {"return true < false", "error: test:1: attempt to call a table value"},
+      {"return L\"a\" < L\"b\"", "error: test:1: attempt to call a table value"},
+      {"return L\"x\" == 'x'", "false"},
+      {"return L\"x\" == L\"x\"", "true"},
+      {"local t = {} t['x'] = 1 t[L\"x\"] = 2 return t.x + t[L\"x\"]", "3"},
+      {"local m = {__eq = function() return true end} "
+       "return setmetatable({}, m) == setmetatable({}, m)", "true"},
+      {"local m = {__lt = function(a, b) return true end} "
+       "return setmetatable({}, m) < setmetatable({}, m)", "true"},
+      {"local m = {__lt = function(a, b) return false end} "
+       "return setmetatable({}, m) <= setmetatable({}, m)", "true"},
+  });
+}
+
+TEST_F(ScriptVm, MetamethodsWithANumberFirstReachTheSecondOperand) {
+  Check({
+      {"local o = setmetatable({}, {__add = function(a, b) return 'add' end}) return 1 + o", "add"},
+      {"local o = setmetatable({}, {__add = function(a, b) return 'add' end}) return o + 1", "add"},
+      {"local o = setmetatable({}, {__sub = function(a, b) return b end}) return (5 - o) == o", "true"},
+      {"local o = setmetatable({}, {__unm = function(a) return 'neg' end}) return -o", "neg"},
+      {"local o = setmetatable({}, {__concat = function(a, b) return 'c' end}) return 1 .. o", "c"},
+      {"local o = setmetatable({}, {__add = 5}) return 1 + o",
+       "error: test:1: attempt to perform arithmetic on local `o' (a table value)"},
+  });
+}
+
+TEST_F(ScriptVm, IndexingThroughPerTypeTables) {
+  Check({
+      {"return (5).foo", "nil"},
+      {"local s = 'abc' return s.len", "nil"},
+      {"local x = nil return x.y", "error: test:1: attempt to index local `x' (a nil value)"},
+      {"return undefined.y", "error: test:1: attempt to index global `undefined' (a nil value)"},
+      {"local t = {} return t.a.b", "error: test:1: attempt to index field `a' (a nil value)"},
+      {"local t = {} t.a.b = 1", "error: test:1: attempt to index field `a' (a nil value)"},
+      {"local a = {} local m = {__index = a} setmetatable(a, m) return a.x",
+       "error: test:1: loop in gettable"},
+      {"local a = {} local m = {__newindex = a} setmetatable(a, m) a.x = 1",
+       "error: test:1: loop in settable"},
+      {"local t = setmetatable({}, {__index = function(t, k) return k .. '!' end}) return t.hi", "hi!"},
+      {"local log = {} local t = setmetatable({}, {__newindex = function(t, k, v) log[1] = k .. v end}) "
+       "t.a = 1 return log[1]", "a1"},
+      {"local t = setmetatable({}, {__call = function(self, x) return x * 2 end}) return t(21)", "42"},
+      {"local t = {} return t()", "error: test:1: attempt to call local `t' (a table value)"},
+      {"local t = {} return t:m()", "error: test:1: attempt to call method `m' (a nil value)"},
+      {"local t = {} return t.f()", "error: test:1: attempt to call field `f' (a nil value)"},
+      {"return nosuch()", "error: test:1: attempt to call global `nosuch' (a nil value)"},
+      {"local t = {} t[nil] = 1", "error: test:1: table index is nil"},
+      {"local t = {} t[0/0] = 1", "error: test:1: table index is NaN"},
+  });
+  // Reading and writing fields of strings goes to the strings' table.
+  lua_gettypemetatable(L, LUA_TSTRING);
+  lua_pushstring(L, "shout");
+  ASSERT_EQ(RunCode(L, "return function(s) return s .. '!' end"), 0);
+  lua_rawset(L, -3);
+  lua_pop(L, 1);
+  Check({
+      {"return ('hi'):shout()", "hi!"},
+      {"local s = 'x' s.stored = 3 return ('other').stored", "3"},
+  });
+}
+
+int UserdataWithMetatable(lua_State *L) {
+  lua_newuserdata(L, 4);
+  lua_newtable(L);
+  lua_pushstring(L, "field");
+  lua_pushnumber(L, 11);
+  lua_rawset(L, -3);
+  lua_setmetatable(L, -2);
+  return 1;
+}
+
+TEST_F(ScriptVm, UserdataWithoutIndexReadsItsMetatable) {
+  lua_register(L, "ud", UserdataWithMetatable);
+  Check({
+      {"return ud().field", "11"},
+      {"return ud().other", "nil"},
+      {"local u = ud() u.x = 1", "error: test:1: attempt to index local `u' (a userdata value)"},
+  });
+}
+
+TEST_F(ScriptVm, LoopsAndTheirMessages) {
+  Check({
+      {"local s = 0 for i = 10, 1, -2 do s = s + i end return s", "30"},
+      {"local s = 0 for i = 1, 0 do s = s + 1 end return s", "0"},
+      {"local s = 0 for i = '1', '3' do s = s + i end return s", "6"},
+      {"for i = 1, 'x' do end", "error: test:1: `for' limit must be a number"},
+      {"for i = 1, {} do end", "error: test:1: `for' limit must be a number"},
+      {"local n = 0 for k, v in next, {1, 2, 3} do n = n + v end return n", "6"},
+      {"local n = 0 for k, v in {a = 1, b = 2} do n = n + v end return n", "3"},
+  });
+}
+
+TEST_F(ScriptVm, CallsTailCallsAndVarargs) {
+  Check({
+      {"local function f(...) return arg.n end return f(1, nil, 3, nil)", "4"},
+      {"local function f(a, ...) return arg[2] end return f(1, 2, 3)", "3"},
+      {"local function f(a, b) return b end return f(1)", "nil"},
+      {"local function f() return 1, 2, 3 end local a, b, c, d = f() return c", "3"},
+      {"local function f() return 1, 2, 3 end local t = {f(), f()} return t[4] + t[1]", "4"},
+      {"local function count(n) if n == 0 then return 'done' end return count(n - 1) end "
+       "return count(100000)", "done"},
+      {"local function f(n) if n > 0 then return f(n - 1) else return type end end return f(3)('x')",
+       "string"},
+      {"local function deep(n) return 1 + deep(n + 1) end return deep(1)",
+       "error: test:1: stack overflow"},
+  });
+  // The state still works after the overflow.
+  EXPECT_EQ(Eval(L, "return 1 + 1"), "2");
+}
+
+int Reenter(lua_State *L) {
+  lua_pushstring(L, "reenter");
+  lua_gettable(L, LUA_GLOBALSINDEX);
+  lua_call(L, 0, 0);
+  return 0;
+}
+
+TEST_F(ScriptVm, NestedCallsFromCStopAtTheCStackLimit) {
+  lua_register(L, "reenter", Reenter);
+  EXPECT_EQ(Eval(L, "reenter()"), "error: C stack overflow");
+  EXPECT_EQ(Eval(L, "return 'fine'"), "fine");
+}
+
+int YieldFromC(lua_State *L) { return lua_yield(L, 0); }
+
+TEST_F(ScriptVm, Coroutines) {
+  lua_State *T = lua_newthread(L);
+  ASSERT_EQ(RunCode(T, "return function(a) local b = yield(a + 1) local c = yield(b * 2) return 'end', c end"), 0);
+  lua_pushnumber(T, 10);
+  ASSERT_EQ(lua_resume(T, 1), 0);
+  ASSERT_EQ(lua_gettop(T), 1);
+  EXPECT_EQ(lua_tonumber(T, 1), 11);
+  lua_settop(T, 0);
+  lua_pushnumber(T, 4);
+  ASSERT_EQ(lua_resume(T, 1), 0);
+  EXPECT_EQ(lua_tonumber(T, -1), 8);
+  lua_settop(T, 0);
+  lua_pushstring(T, "last");
+  ASSERT_EQ(lua_resume(T, 1), 0);
+  ASSERT_EQ(lua_gettop(T), 2);
+  EXPECT_STREQ(lua_tostring(T, 1), "end");
+  EXPECT_STREQ(lua_tostring(T, 2), "last");
+  lua_settop(T, 0);
+  EXPECT_EQ(lua_resume(T, 0), LUA_ERRRUN);
+  EXPECT_STREQ(lua_tostring(T, -1), "cannot resume dead coroutine");
+
+  // An error kills the coroutine and leaves the message.
+  lua_State *E = lua_newthread(L);
+  ASSERT_EQ(Load(E, "yield() error('inside')"), 0);
+  ASSERT_EQ(lua_resume(E, 0), 0);
+  EXPECT_EQ(lua_resume(E, 0), LUA_ERRRUN);
+  EXPECT_STREQ(lua_tostring(E, -1), "inside");
+  lua_settop(E, 0);
+  EXPECT_EQ(lua_resume(E, 0), LUA_ERRRUN);
+  EXPECT_STREQ(lua_tostring(E, -1), "cannot resume dead coroutine");
+
+  // Yields across a protected call or from a C body are refused.
+  lua_State *P = lua_newthread(L);
+  ASSERT_EQ(Load(P, "return pcall(yield)"), 0);
+  ASSERT_EQ(lua_resume(P, 0), 0);
+  EXPECT_EQ(lua_toboolean(P, 1), 0);
+  EXPECT_STREQ(lua_tostring(P, 2), "attempt to yield across metamethod/C-call boundary");
+  lua_State *C = lua_newthread(L);
+  lua_pushcfunction(C, YieldFromC);
+  EXPECT_EQ(lua_resume(C, 0), LUA_ERRRUN);
+  EXPECT_STREQ(lua_tostring(C, -1), "cannot yield a C function");
+
+  // Resuming a running coroutine from inside itself.
+  lua_State *R = lua_newthread(L);
+  lua_pushstring(L, "self_thread");
+  lua_pushvalue(L, -2);
+  lua_settable(L, LUA_GLOBALSINDEX);
+  lua_register(L, "resume_self", [](lua_State *S) -> int {
+    lua_pushstring(S, "self_thread");
+    lua_gettable(S, LUA_GLOBALSINDEX);
+    lua_State *Self = lua_tothread(S, -1);
+    int status = lua_resume(Self, 0);  // Self is S: the message lands on top
+    lua_pushnumber(S, status);
+    lua_insert(S, -2);
+    return 2;
+  });
+  ASSERT_EQ(Load(R, "return resume_self()"), 0);
+  ASSERT_EQ(lua_resume(R, 0), 0);
+  EXPECT_EQ(lua_tonumber(R, 1), LUA_ERRRUN);
+  EXPECT_STREQ(lua_tostring(R, 2), "cannot resume non-suspended coroutine");
+}
+
+int WhereAmI(lua_State *L) {
+  lua_Debug ar;
+  if (!lua_getstack(L, 1, &ar)) return 0;
+  lua_getinfo(L, "Sln", &ar);
+  lua_pushfstring(L, "%s:%d:%s:%s", ar.short_src, ar.currentline, ar.what,
+                  ar.name ? ar.name : "?");
+  return 1;
+}
+
+TEST_F(ScriptVm, DebugInterfaceReportsPositionsAndNames) {
+  lua_register(L, "where", WhereAmI);
+  // Tail calls hide the caller's name.
+  EXPECT_EQ(Eval(L, "local function inner() return where() end\nreturn inner()"), "test:1:Lua:?");
+  EXPECT_EQ(Eval(L, "local function inner() local r = where() return r end\n\nlocal x = inner() return x"),
+            "test:1:Lua:inner");
+  EXPECT_EQ(Eval(L, "t = {m = function() local r = where() return r end}\nlocal x = t.m() return x"),
+            "test:1:Lua:m");
+  EXPECT_EQ(Eval(L, "return (where())"), "test:1:main:?");
+}
+
+TEST_F(ScriptVm, RuntimeErrorPositionsUseTheChunkName) {
+  std::string error;
+  ASSERT_EQ(RunCode(L, "\n\nlocal x = nil + 1", &error, "@scripts/file.lua"), LUA_ERRRUN);
+  EXPECT_EQ(error, "scripts/file.lua:3: attempt to perform arithmetic on a nil value");
+  ASSERT_EQ(RunCode(L, "local x = nil + 1", &error, "local x = nil + 1"), LUA_ERRRUN);
+  EXPECT_EQ(error, "[string \"local x = nil + 1\"]:1: attempt to perform arithmetic on a nil value");
+  ASSERT_EQ(RunCode(L, "local x = nil + 1 --\n", &error, "first line\nsecond"), LUA_ERRRUN);
+  EXPECT_EQ(error, "[string \"first line...\"]:1: attempt to perform arithmetic on a nil value");
+}
+
+}  // namespace
