@@ -29,7 +29,7 @@ float cPropertySet::GetFloat(uint32_t id, float def) const {
   return v ? v->AsFloat() : def;
 }
 const tVariant& cPropertySet::GetVariant(uint32_t id) const {
-  static const tVariant empty;
+  static const tVariant empty = tVariant();
   const tVariant* v = Find(id);
   return v ? *v : empty;
 }
