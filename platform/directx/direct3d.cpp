@@ -96,6 +96,7 @@ HRESULT IDirect3D7::CreateDevice(REFCLSID device, LPDIRECTDRAWSURFACE7 target, L
   D3DDEVICEDESC7 d;
   if (!target || !Describe(device, d, nullptr)) return DDERR_INVALIDPARAMS;
   if (!(target->Caps() & DDSCAPS_3DDEVICE) || target->Format().z) return DDERR_INVALIDCAPS;
+  if (target->Format().palette) return DDERR_NOPALETTEATTACHED;
   if (target->Lost()) return DDERR_SURFACELOST;
   if ((d.dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) && !target->InVideoMemory()) return D3DERR_SURFACENOTINVIDMEM;
   *out = new IDirect3DDevice7(this, d, target);

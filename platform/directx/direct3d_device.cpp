@@ -246,6 +246,7 @@ HRESULT IDirect3DDevice7::SetRenderTarget(LPDIRECTDRAWSURFACE7 surface, DWORD fl
   HRESULT refusal = dx::faults::RenderTargetRefusal((DWORD)surface->Format().bits);
   if (refusal != DD_OK) return refusal;
   if (!(surface->Caps() & DDSCAPS_3DDEVICE) || surface->Format().z) return DDERR_INVALIDCAPS;
+  if (surface->Format().palette) return DDERR_NOPALETTEATTACHED;
   if (surface->Lost()) return DDERR_SURFACELOST;
   surface->AddRef();
   s.target->Release();
@@ -474,7 +475,7 @@ HRESULT IDirect3DDevice7::Draw(D3DPRIMITIVETYPE type, DWORD fvf, const void* ver
   p.levels.clear();
   if (p.stageCount > 0 && s.textures[0] && !s.textures[0]->Lost()) {
     for (IDirectDrawSurface7* lvl = s.textures[0]; lvl; lvl = lvl->NextMipLevel()) {
-      if (lvl->Format().z) break;
+      if (lvl->Format().z || lvl->Format().palette) break;
       p.levels.push_back({lvl->ArgbCopy(), (int)lvl->Width(), (int)lvl->Height()});
     }
   }

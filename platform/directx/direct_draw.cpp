@@ -258,7 +258,7 @@ HRESULT IDirectDraw7::CreatePrimary(const DDSURFACEDESC2& in, LPDIRECTDRAWSURFAC
   DWORD bits = mShared->modeSet ? mShared->modeBits : mShared->profile.desktopBitsPerPixel;
   DDPIXELFORMAT pf = dx::DisplayFormat(bits);
   dx::FormatInfo fmt;
-  if (!dx::Describe(pf, fmt)) return DDERR_INVALIDPIXELFORMAT;  // palette displays are not drawn
+  if (!dx::Describe(pf, fmt)) return DDERR_INVALIDPIXELFORMAT;
 
   DDSURFACEDESC2 d = in;
   d.dwFlags |= DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
@@ -454,6 +454,8 @@ HRESULT IDirectDraw7::GetDeviceIdentifier(LPDDDEVICEIDENTIFIER2 id, DWORD flags)
 }
 
 HRESULT IDirectDraw7::RestoreAllSurfaces() {
+  HRESULT scripted = dx::faults::TakeRestoreAllResult();
+  if (scripted != DD_OK) return scripted;
   std::vector<IDirectDrawSurface7*> list;
   {
     std::lock_guard<std::mutex> lock(mShared->mutex);

@@ -47,7 +47,11 @@ void CopyRect(IDirectDrawSurface7* dst, const RECT& d, IDirectDrawSurface7* src,
   const auto& sf = src->Format();
   int dw = d.right - d.left, dh = d.bottom - d.top;
   int sw = s.right - s.left, sh = s.bottom - s.top;
-  bool same = df.bytes == sf.bytes && std::memcmp(df.mask, sf.mask, sizeof(df.mask)) == 0 && df.z == sf.z;
+  // Like the hardware, a blit between 32-bit surfaces with the same colour masks copies the fourth
+  // byte as it is, alpha or not.
+  bool same = df.bytes == sf.bytes && std::memcmp(df.mask, sf.mask, 3 * sizeof(df.mask[0])) == 0 && df.z == sf.z &&
+              df.palette == sf.palette &&
+              (std::memcmp(df.mask, sf.mask, sizeof(df.mask)) == 0 || (df.bytes == 4 && (df.argb8888 || df.xrgb8888)));
   bool mirrorX = fxFlags & DDBLTFX_MIRRORLEFTRIGHT, mirrorY = fxFlags & DDBLTFX_MIRRORUPDOWN;
   if (same && dw == sw && dh == sh && !mirrorX && !key) {
     size_t rowBytes = (size_t)dw * df.bytes;
@@ -100,10 +104,8 @@ void FillRect(IDirectDrawSurface7* dst, const RECT& d, uint32_t value) {
     if (bytes == 4) {
       uint32_t* q = reinterpret_cast<uint32_t*>(p);
       std::fill(q, q + n, value);
-    } else if (bytes == 2) {
-      for (int i = 0; i < n; ++i) dx::WriteRaw(p + 2 * i, 2, value);
     } else {
-      for (int i = 0; i < n; ++i) dx::WriteRaw(p + 3 * i, 3, value);
+      for (int i = 0; i < n; ++i) dx::WriteRaw(p + bytes * i, bytes, value);
     }
   }
 }

@@ -78,6 +78,8 @@ void SetGetDcFails(bool fails);
 // SetRenderTarget answers `result` (DD_OK: no fault); bitsPerPixel 0 refuses every surface,
 // otherwise only surfaces of that depth.
 void SetRenderTargetRefusal(HRESULT result, DWORD bitsPerPixel = 0);
+// The next RestoreAllSurfaces answers `result` (for example DDERR_WRONGMODE) and restores nothing.
+void SetRestoreAllSurfacesResult(HRESULT result);
 // The antialiasing render state and the antialiasing surface hint are refused.
 void SetAntialiasRefused(bool refused);
 

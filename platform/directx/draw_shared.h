@@ -40,6 +40,7 @@ bool TakeStillDrawing();
 bool GetDcFails();
 HRESULT RenderTargetRefusal(DWORD bits);
 bool AntialiasRefused();
+HRESULT TakeRestoreAllResult();  // DD_OK when nothing is scripted
 }  // namespace faults
 
 TestControl::Display::Profile CurrentProfile();

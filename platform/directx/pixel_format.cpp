@@ -47,6 +47,12 @@ bool Describe(const DDPIXELFORMAT& pf, FormatInfo& out) {
     out.zMask = pf.dwZBitMask ? pf.dwZBitMask : (bits == 16 ? 0xFFFFu : bits == 24 ? 0xFFFFFFu : 0xFFFFFFFFu);
     return true;
   }
+  if ((pf.dwFlags & DDPF_PALETTEINDEXED8) && pf.dwRGBBitCount == 8) {
+    out.palette = true;
+    out.bits = 8;
+    out.bytes = 1;
+    return true;
+  }
   if (!(pf.dwFlags & DDPF_RGB) || (pf.dwFlags & (DDPF_FOURCC | DDPF_PALETTEINDEXED8 | DDPF_PALETTEINDEXED4)))
     return false;
   int bits = (int)pf.dwRGBBitCount;
@@ -102,6 +108,7 @@ DDPIXELFORMAT Argb4444Format() { return MakeRgbFormat(16, 0xF00, 0xF0, 0xF, 0xF0
 DDPIXELFORMAT Rgb888Format() { return MakeRgbFormat(24, 0xFF0000, 0xFF00, 0xFF, 0); }
 
 uint32_t ToArgb(const FormatInfo& f, uint32_t raw) {
+  if (f.palette) return 0xFF000000u | (raw & 0xFF) * 0x010101u;  // no palette is kept: indices read as grey
   if (f.argb8888) return raw;
   if (f.xrgb8888) return raw | 0xFF000000u;
   uint32_t out = 0;
@@ -111,6 +118,7 @@ uint32_t ToArgb(const FormatInfo& f, uint32_t raw) {
 }
 
 uint32_t FromArgb(const FormatInfo& f, uint32_t argb) {
+  if (f.palette) return (argb >> 8) & 0xFF;
   if (f.argb8888) return argb;
   if (f.xrgb8888) return argb & 0xFFFFFFu;
   uint32_t out = 0;

@@ -12,6 +12,7 @@ struct FormatInfo {
   int bytes = 4;  // bytes per pixel: 2, 3 or 4
   int bits = 32;
   bool z = false;
+  bool palette = false;  // 8-bit palette indices: held and copied, never drawn into
   bool hasAlpha = false;
   bool argb8888 = false;  // exactly 0xFF000000 / 0xFF0000 / 0xFF00 / 0xFF
   bool xrgb8888 = false;  // the same without alpha bits
@@ -36,6 +37,7 @@ DDPIXELFORMAT Rgb888Format();
 
 inline uint32_t ReadRaw(const uint8_t* p, int bytes) {
   switch (bytes) {
+    case 1: return p[0];
     case 2: return (uint32_t)p[0] | ((uint32_t)p[1] << 8);
     case 3: return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16);
     default: {
@@ -47,6 +49,7 @@ inline uint32_t ReadRaw(const uint8_t* p, int bytes) {
 }
 inline void WriteRaw(uint8_t* p, int bytes, uint32_t v) {
   switch (bytes) {
+    case 1: p[0] = (uint8_t)v; break;
     case 2: p[0] = (uint8_t)v; p[1] = (uint8_t)(v >> 8); break;
     case 3: p[0] = (uint8_t)v; p[1] = (uint8_t)(v >> 8); p[2] = (uint8_t)(v >> 16); break;
     default: std::memcpy(p, &v, 4); break;

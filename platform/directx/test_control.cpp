@@ -33,6 +33,7 @@ struct FaultState {
   HRESULT renderTargetRefusal = DD_OK;
   DWORD renderTargetBits = 0;
   bool antialiasRefused = false;
+  HRESULT restoreAllResult = DD_OK;
   std::vector<std::weak_ptr<dx::DrawShared>> shared;
 };
 
@@ -125,6 +126,14 @@ bool AntialiasRefused() {
   return State().antialiasRefused;
 }
 
+HRESULT TakeRestoreAllResult() {
+  auto& s = State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  HRESULT r = s.restoreAllResult;
+  s.restoreAllResult = DD_OK;
+  return r;
+}
+
 }  // namespace faults
 }  // namespace dx
 
@@ -160,6 +169,7 @@ void Reset() {
     s.renderTargetRefusal = DD_OK;
     s.renderTargetBits = 0;
     s.antialiasRefused = false;
+    s.restoreAllResult = DD_OK;
   }
   ResetCapture();
 }
@@ -210,6 +220,11 @@ void SetRenderTargetRefusal(HRESULT result, DWORD bitsPerPixel) {
   std::lock_guard<std::mutex> lock(State().mutex);
   State().renderTargetRefusal = result;
   State().renderTargetBits = bitsPerPixel;
+}
+
+void SetRestoreAllSurfacesResult(HRESULT result) {
+  std::lock_guard<std::mutex> lock(State().mutex);
+  State().restoreAllResult = result;
 }
 
 void SetAntialiasRefused(bool refused) {

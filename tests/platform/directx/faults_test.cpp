@@ -221,6 +221,63 @@ TEST_F(FaultTest, ProfileShapesDevicesAndTextures) {
   dd2->Release();
 }
 
+TEST_F(FaultTest, RestoreAllSurfacesAnswersTheScriptedResultOnce) {
+  TD::LoseAllSurfaces();
+  TD::SetRestoreAllSurfacesResult(DDERR_WRONGMODE);
+  EXPECT_EQ(dd->RestoreAllSurfaces(), DDERR_WRONGMODE);
+  EXPECT_EQ(target->IsLost(), DDERR_SURFACELOST);
+  EXPECT_EQ(dd->RestoreAllSurfaces(), DD_OK);
+  EXPECT_EQ(target->IsLost(), DD_OK);
+}
+
+TEST_F(FaultTest, PaletteSurfacesHoldPixelsButTakeNoDevice) {
+  DDPIXELFORMAT pal{};
+  pal.dwSize = sizeof(pal);
+  pal.dwFlags = DDPF_RGB | DDPF_PALETTEINDEXED8;
+  pal.dwRGBBitCount = 8;
+  auto d = Desc(8, 8, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY, &pal);
+  IDirectDrawSurface7* s = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&d, &s, nullptr), DD_OK);
+  DDBLTFX fx{};
+  fx.dwSize = sizeof(fx);
+  fx.dwFillColor = 0x1234;
+  EXPECT_EQ(s->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+  DDSURFACEDESC2 ld{};
+  ld.dwSize = sizeof(ld);
+  ASSERT_EQ(s->Lock(nullptr, &ld, 0, nullptr), DD_OK);
+  EXPECT_EQ(static_cast<uint8_t*>(ld.lpSurface)[9], 0x34);
+  s->Unlock(nullptr);
+  IDirect3DDevice7* dev = nullptr;
+  EXPECT_EQ(d3d->CreateDevice(IID_IDirect3DHALDevice, s, &dev), DDERR_NOPALETTEATTACHED);
+  s->Release();
+}
+
+TEST_F(FaultTest, ThirtyTwoBitBlitKeepsTheFourthByte) {
+  // Drawn alpha survives a blit from an XRGB render surface into an ARGB texture, as on hardware.
+  ASSERT_EQ(device->BeginScene(), D3D_OK);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  auto xrgb = dx::Xrgb8888Format(), argb = dx::Argb8888Format();
+  auto rd = Desc(4, 4, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY, &xrgb);
+  IDirectDrawSurface7 *rs = nullptr, *tex = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&rd, &rs, nullptr), DD_OK);
+  ASSERT_EQ(device->SetRenderTarget(rs, 0), D3D_OK);
+  TLVertex q[4] = {V(0, 0, 0x40FF0000u), V(4, 0, 0x40FF0000u), V(0, 4, 0x40FF0000u), V(4, 4, 0x40FF0000u)};
+  ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_TLVERTEX, q, 4, 0), D3D_OK);
+  device->EndScene();
+  auto td = Desc(4, 4, DDSCAPS_TEXTURE, &argb);
+  ASSERT_EQ(dd->CreateSurface(&td, &tex, nullptr), DD_OK);
+  ASSERT_EQ(tex->Blt(nullptr, rs, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  DDSURFACEDESC2 ld{};
+  ld.dwSize = sizeof(ld);
+  ASSERT_EQ(tex->Lock(nullptr, &ld, 0, nullptr), DD_OK);
+  EXPECT_EQ(*static_cast<uint32_t*>(ld.lpSurface), 0x40FF0000u);
+  tex->Unlock(nullptr);
+  device->SetRenderTarget(target, 0);
+  tex->Release();
+  rs->Release();
+}
+
 TEST_F(FaultTest, HardwareDeviceNeedsVideoMemoryTarget) {
   auto pf = dx::Xrgb8888Format();
   auto d = Desc(8, 8, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY, &pf);
