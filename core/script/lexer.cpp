@@ -227,7 +227,8 @@ void ReadString(LexState* ls, int del, bool wide, SemInfo* seminfo) {
   }
   SaveAndNext(ls);  // the closing quote
   if (wide) {
-    seminfo->ts = luaS_newlwstr(ls->L, units.data(), units.size());
+    static const lua_WChar kNone = 0;  // L"" has no units, but the copy wants a pointer
+    seminfo->ts = luaS_newlwstr(ls->L, units.empty() ? &kNone : units.data(), units.size());
   } else {
     size_t skip = 1;
     seminfo->ts = luaS_newlstr(ls->L, ls->buff.data() + skip, ls->buff.size() - skip - 1);
