@@ -4,13 +4,16 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "platform/directx/ddraw.h"
 #include "platform/directx/directx_test_control.h"
+#include "platform/win32/user.h"
 
 #if __has_include("platform/win32/sdl_window.h")
 #include "platform/win32/sdl_window.h"
@@ -62,8 +65,61 @@ SDL_Window* WindowFor(HWND window, int width, int height) {
 
 namespace dx {
 
+namespace {
+
+struct PendingPresent {
+  std::mutex mutex;  // guards both fields
+  IDirectDrawSurface7* surface = nullptr;  // counted reference
+  HWND window = nullptr;
+};
+
+PendingPresent& Pending() {
+  static PendingPresent pending;
+  return pending;
+}
+
+std::atomic<bool> gWatching{false};
+std::atomic<std::thread::id> gMainThread{};
+
+// SDL calls this for every event it queues; events from the system arrive on the main thread
+// while the message pump runs, which is where a pending upload can be done.
+int WatchEvents(void*, SDL_Event*) {
+  if (std::this_thread::get_id() == gMainThread.load()) PresentPending();
+  return 0;
+}
+
+void Upload(const std::vector<uint32_t>& frame, int w, int h, HWND window) {
+  SDL_Window* win = WindowFor(window, w, h);
+  if (!win) return;
+  SDL_Surface* ws = SDL_GetWindowSurface(win);
+  if (!ws) return;
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.data()), w, h, 32, w * 4,
+                                                        SDL_PIXELFORMAT_ARGB8888);
+  if (src) {
+    if (ws->w == w && ws->h == h)
+      SDL_BlitSurface(src, nullptr, ws, nullptr);
+    else
+      SDL_BlitScaled(src, nullptr, ws, nullptr);
+    SDL_FreeSurface(src);
+    SDL_UpdateWindowSurface(win);
+  }
+  if (win == Capture().window) SDL_PumpEvents();
+}
+
+}  // namespace
+
 void PresentSurface(IDirectDrawSurface7* surface, const RECT& rect, HWND window, bool onMainThread) {
+  // What the screen shows: the whole surface in full screen, else the window's client area
+  // (the blitted rectangle when the window is unknown).
   RECT r = rect;
+  if (surface->FlipPartner()) {
+    r = RECT{0, 0, (LONG)surface->Width(), (LONG)surface->Height()};
+  } else if (window) {
+    RECT client;
+    POINT origin = {0, 0};
+    if (GetClientRect(window, &client) && ClientToScreen(window, &origin))
+      r = RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+  }
   r.left = std::max<LONG>(r.left, 0);
   r.top = std::max<LONG>(r.top, 0);
   r.right = std::min<LONG>(r.right, (LONG)surface->Width());
@@ -90,21 +146,41 @@ void PresentSurface(IDirectDrawSurface7* surface, const RECT& rect, HWND window,
     ++c.count;
   }
   if (!path.empty()) TestControl::Display::WritePng(path, frame.data(), w, h, w);
-  if (!onMainThread) return;
-  SDL_Window* win = WindowFor(window, w, h);
-  if (!win) return;
-  SDL_Surface* ws = SDL_GetWindowSurface(win);
-  if (!ws) return;
-  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(frame.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
-  if (src) {
-    if (ws->w == w && ws->h == h)
-      SDL_BlitSurface(src, nullptr, ws, nullptr);
-    else
-      SDL_BlitScaled(src, nullptr, ws, nullptr);
-    SDL_FreeSurface(src);
-    SDL_UpdateWindowSurface(win);
+  if (!onMainThread) {
+    // The window is only touched on the main thread: leave the upload to its next event.
+    auto& p = Pending();
+    std::lock_guard<std::mutex> lock(p.mutex);
+    if (p.surface != surface) {
+      surface->AddRef();
+      if (p.surface) p.surface->Release();
+      p.surface = surface;
+    }
+    p.window = window;
+    return;
   }
-  if (win == c.window) SDL_PumpEvents();
+  gMainThread = std::this_thread::get_id();
+  if (!gWatching.exchange(true) && SDL_WasInit(SDL_INIT_VIDEO)) SDL_AddEventWatch(WatchEvents, nullptr);
+  else if (!SDL_WasInit(SDL_INIT_VIDEO)) gWatching = false;
+  Upload(frame, w, h, window);
+}
+
+void PresentPending() {
+  IDirectDrawSurface7* surface;
+  HWND window;
+  {
+    auto& p = Pending();
+    std::lock_guard<std::mutex> lock(p.mutex);
+    surface = p.surface;
+    window = p.window;
+    p.surface = nullptr;
+  }
+  if (!surface) return;
+  {
+    std::lock_guard<std::mutex> lock(surface->PixelLock());
+    if (!surface->Lost())
+      PresentSurface(surface, RECT{0, 0, (LONG)surface->Width(), (LONG)surface->Height()}, window, true);
+  }
+  surface->Release();
 }
 
 void SetWindowFullScreen(HWND window, bool fullScreen) {

@@ -1,4 +1,6 @@
 // The display stand-in's test seam: device profile, scripted faults and their bookkeeping.
+#include <SDL.h>
+
 #include <algorithm>
 #include <mutex>
 
@@ -23,6 +25,7 @@ struct RefusedMode {
 struct FaultState {
   std::mutex mutex;  // guards every field
   Profile profile;
+  bool profileSet = false;  // a test chose the profile; else the desktop follows the real screen
   std::vector<LossTrigger> losses;
   std::vector<CreationFault> creation;
   std::vector<RefusedMode> refused;
@@ -49,6 +52,12 @@ namespace dx {
 TestControl::Display::Profile CurrentProfile() {
   std::lock_guard<std::mutex> lock(State().mutex);
   Profile p = State().profile;
+  SDL_DisplayMode mode;
+  if (!State().profileSet && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 &&
+      mode.h > 0) {
+    p.desktopWidth = (DWORD)mode.w;
+    p.desktopHeight = (DWORD)mode.h;
+  }
   if (p.textureFormats.empty()) p.textureFormats = TestControl::Display::DefaultTextureFormats();
   if (p.directDrawDevices.empty()) p.directDrawDevices.push_back({});
   return p;
@@ -148,6 +157,7 @@ std::vector<DDPIXELFORMAT> DefaultTextureFormats() {
 void SetProfile(const Profile& profile) {
   std::lock_guard<std::mutex> lock(State().mutex);
   State().profile = profile;
+  State().profileSet = true;
 }
 
 Profile GetProfile() { return dx::CurrentProfile(); }
@@ -159,6 +169,7 @@ void Reset() {
   {
     std::lock_guard<std::mutex> lock(s.mutex);
     s.profile = Profile{};
+    s.profileSet = false;
     s.losses.clear();
     s.creation.clear();
     s.refused.clear();

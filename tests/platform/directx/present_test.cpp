@@ -2,6 +2,9 @@
 // window reach the capture hook; the same frame captures identically run to run.
 #include "tests/platform/directx/dx_fixture.h"
 
+#include <thread>
+
+#include "platform/directx/present.h"
 #include "tests/support/temp_folder.h"
 
 using namespace dxtest;
@@ -111,6 +114,43 @@ TEST_F(PresentTest, WindowBlitCapturesTheClientRectangleIdenticallyEachTime) {
   ASSERT_TRUE(TD::ReadSurface(back, drawn, w, h));
   EXPECT_EQ(frames[0], drawn);
   back->Release();
+  primary->Release();
+  dd->Release();
+}
+
+TEST_F(PresentTest, BlitsFromAnotherThreadWaitForTheMainThread) {
+  IDirectDraw7* dd = nullptr;
+  ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&dd), IID_IDirectDraw7, nullptr), DD_OK);
+  ASSERT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
+  DDSURFACEDESC2 pd{};
+  pd.dwSize = sizeof(pd);
+  pd.dwFlags = DDSD_CAPS;
+  pd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  IDirectDrawSurface7* primary = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&pd, &primary, nullptr), DD_OK);
+  auto cd = Desc(8, 8, DDSCAPS_OFFSCREENPLAIN);
+  IDirectDrawSurface7* cursor = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&cd, &cursor, nullptr), DD_OK);
+  DDBLTFX fx{};
+  fx.dwSize = sizeof(fx);
+  fx.dwFillColor = 0xFF00FF;
+  cursor->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx);
+  // The mouse thread draws on the visible surface: the frame is kept, the window waits.
+  std::thread mouse([&] {
+    RECT r = {20, 20, 28, 28};
+    EXPECT_EQ(primary->Blt(&r, cursor, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  });
+  mouse.join();
+  EXPECT_EQ(TD::GetPresentCount(), 1);
+  std::vector<uint32_t> frame;
+  int w, h;
+  ASSERT_TRUE(TD::GetLastPresentedFrame(frame, w, h));
+  EXPECT_EQ(frame[0], 0xFFFF00FFu);
+  dx::PresentPending();  // the main thread's turn: the pending surface goes up once
+  EXPECT_EQ(TD::GetPresentCount(), 2);
+  dx::PresentPending();
+  EXPECT_EQ(TD::GetPresentCount(), 2);
+  cursor->Release();
   primary->Release();
   dd->Release();
 }
