@@ -208,6 +208,32 @@ void ModulateArray(uint32_t* out, const uint32_t* a, const uint32_t* b, int n) {
   for (; i < n; ++i) out[i] = Modulate(a[i], b[i]);
 }
 
+// d = blend(tex x c, d) for normal alpha blending, in one pass over the row (c white: no
+// modulation). Gives exactly what ModulateConst and BlendAlphaRow give one after the other.
+void ModulateBlendAlphaRow(uint32_t* d, const uint32_t* tex, uint32_t c, int n) {
+  const __m128i zero = _mm_setzero_si128(), c128 = _mm_set1_epi16(128), c255 = _mm_set1_epi16(255);
+  const __m128i cv = _mm_unpacklo_epi8(_mm_set1_epi32((int)c), zero);
+  const bool white = c == 0xFFFFFFFFu;
+  auto half = [&](__m128i t16, __m128i d16) {
+    __m128i s16 = white ? t16 : Div255(_mm_add_epi16(_mm_mullo_epi16(t16, cv), c128));
+    __m128i a = AlphaLanes(s16);
+    return Div255(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(s16, a), _mm_mullo_epi16(d16, _mm_sub_epi16(c255, a))), c128));
+  };
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tex + i));
+    __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    __m128i lo = half(_mm_unpacklo_epi8(tv, zero), _mm_unpacklo_epi8(dv, zero));
+    __m128i hi = half(_mm_unpackhi_epi8(tv, zero), _mm_unpackhi_epi8(dv, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
+  }
+  for (; i < n; ++i) {
+    __m128i lo = half(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)tex[i]), zero),
+                      _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)d[i]), zero));
+    d[i] = (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(lo, zero));
+  }
+}
+
 void ModulateConst(uint32_t* out, const uint32_t* a, uint32_t c, int n) {
   const __m128i zero = _mm_setzero_si128(), c128 = _mm_set1_epi16(128);
   const __m128i cv = _mm_unpacklo_epi8(_mm_set1_epi32((int)c), zero);
@@ -482,6 +508,15 @@ void Rasterizer::RunSpan(const Span& s) {
     else if (colDif && alpDif) combine = 2;
   }
 
+  // Normal alpha blending of a texture by one colour into a 32-bit target takes one fused pass.
+  // An alpha test that only drops alpha 0 changes nothing there: such pixels blend to the old
+  // value exactly, and nothing else (depth) depends on the test.
+  bool testIsIdle = !st.alphaTest || (st.alphaFunc == D3DCMP_GREATEREQUAL && (st.alphaRef & 0xFF) <= 1) ||
+                    (st.alphaFunc == D3DCMP_GREATER && (st.alphaRef & 0xFF) == 0) || st.alphaFunc == D3DCMP_ALWAYS;
+  bool fused = hasTexture && tf.bytes == 4 && (tf.argb8888 || tf.xrgb8888) && st.blend &&
+               st.srcBlend == D3DBLEND_SRCALPHA && st.dstBlend == D3DBLEND_INVSRCALPHA && !st.specular &&
+               (combine == 1 || (combine == 3 && s.constDiffuse)) && testIsIdle &&
+               !(zRow && (st.zEnable || st.zWrite));
   alignas(16) uint32_t tex[kChunk], tex2[kChunk], dif[kChunk], colBuf[kChunk], spec[kChunk];
   alignas(16) uint32_t mask[kChunk];  // all ones: the pixel is written
   Coords coords;
@@ -504,6 +539,10 @@ void Rasterizer::RunSpan(const Span& s) {
       }
     } else {
       for (int i = 0; i < n; ++i) tex[i] = 0xFFFFFFFFu;
+    }
+    if (fused) {
+      ModulateBlendAlphaRow(reinterpret_cast<uint32_t*>(rowBase) + x0, tex, combine == 1 ? 0xFFFFFFFFu : s.diffuseConst, n);
+      continue;
     }
     // Diffuse and specular.
     bool needDif = combine == 0 || (!s.constDiffuse && (combine == 2 || combine == 3));
