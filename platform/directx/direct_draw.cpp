@@ -99,6 +99,8 @@ IDirectDraw7::IDirectDraw7(int deviceIndex) : mShared(std::make_shared<dx::DrawS
   mShared->deviceIndex = deviceIndex;
   mShared->profile = dx::CurrentProfile();
   mShared->mainThread = std::this_thread::get_id();
+  const auto& p = mShared->profile;
+  mShared->videoMemoryUsed = p.videoMemoryFree < p.videoMemoryTotal ? p.videoMemoryTotal - p.videoMemoryFree : 0;
   dx::RegisterShared(mShared);
 }
 

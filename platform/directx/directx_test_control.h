@@ -28,6 +28,7 @@ struct Profile {
   std::vector<Mode> modes{{640, 480, 16}, {640, 480, 32}, {800, 600, 16}, {800, 600, 32},
                           {1024, 768, 16}, {1024, 768, 32}, {1280, 1024, 16}, {1280, 1024, 32}};
   DWORD videoMemoryTotal = 64u << 20;  // bytes of video memory the card offers
+  DWORD videoMemoryFree = 0xFFFFFFFFu;  // free at start (the rest is taken by others); above total: all
   // Direct3D devices: a software device is always offered; these add the hardware ones.
   bool hardwareDevice = true;
   bool transformAndLight = true;

@@ -198,6 +198,15 @@ TEST_F(SurfaceTest, VideoMemoryIsCountedAndRunsOut) {
   ASSERT_EQ(small->CreateSurface(&big, &b, nullptr), DD_OK);
   b->Release();
   small->Release();
+  // Memory others hold from the start.
+  profile.videoMemoryFree = 512u << 10;
+  TestControl::Display::SetProfile(profile);
+  ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(&small), IID_IDirectDraw7, nullptr), DD_OK);
+  ASSERT_EQ(small->GetAvailableVidMem(&caps, &total, &free), DD_OK);
+  EXPECT_EQ(free, 512u << 10);
+  small->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
+  EXPECT_EQ(small->CreateSurface(&big, &b, nullptr), DDERR_OUTOFVIDEOMEMORY);
+  small->Release();
 }
 
 TEST_F(SurfaceTest, DevicesModesAndFlippingChain) {
