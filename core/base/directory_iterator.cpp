@@ -1,55 +1,49 @@
 // Lists the entries of one real folder, in byte order of their names.
 #include "core/base/directory_iterator.h"
 
-#include <algorithm>
-#include <filesystem>
+#include <cstring>
 #include <string>
-#include <utility>
-#include <vector>
 
-namespace fs = std::filesystem;
+#include "platform/win32/win32.h"
 
-// The listing is taken whole when the search starts; sorting it keeps scans repeatable on
-// file systems that list in no particular order.
 struct TDirectoryIterator::Search {
-  std::vector<std::pair<std::string, bool>> entries;
-  size_t next = 0;
+  HANDLE find = INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAA data;
+  bool haveEntry = false;  // data holds an entry not yet handed out
 };
 
 TDirectoryIterator::TDirectoryIterator() {}
-TDirectoryIterator::~TDirectoryIterator() {}
+TDirectoryIterator::~TDirectoryIterator() { Open(nullptr); }
 
 void TDirectoryIterator::Open(const char* folder) {
+  if (mSearch && mSearch->find != INVALID_HANDLE_VALUE) FindClose(mSearch->find);
   mSearch.reset();
   if (!folder) return;
-  std::string dir(folder);
-  if (dir.empty()) dir = ".";
-  std::error_code ec;
-  fs::directory_iterator it(dir, ec);
-  if (ec) return;
+  std::string pattern = folder;
+  if (!pattern.empty() && (pattern.back() == '/' || pattern.back() == '\\'))
+    pattern += "*";
+  else
+    pattern += "/*";
   auto search = std::make_unique<Search>();
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    std::string name = it->path().filename().string();
-    if (name == "." || name == "..") continue;
-    std::error_code ec2;
-    bool isDir = it->is_directory(ec2);
-    search->entries.emplace_back(std::move(name), isDir);
-  }
-  std::sort(search->entries.begin(), search->entries.end());
+  search->find = FindFirstFileA(pattern.c_str(), &search->data);
+  if (search->find == INVALID_HANDLE_VALUE) return;
+  search->haveEntry = true;
   mSearch = std::move(search);
 }
 
 bool TDirectoryIterator::Next(TStr& name, bool* isFolder) {
-  while (mSearch) {
-    if (mSearch->next >= mSearch->entries.size()) {
-      mSearch.reset();
-      return false;
+  while (mSearch && mSearch->haveEntry) {
+    WIN32_FIND_DATAA entry = mSearch->data;
+    mSearch->haveEntry = FindNextFileA(mSearch->find, &mSearch->data) != 0;
+    if (!mSearch->haveEntry) {
+      FindClose(mSearch->find);
+      mSearch->find = INVALID_HANDLE_VALUE;
     }
-    const auto& e = mSearch->entries[mSearch->next++];
-    if (!isFolder && e.second) continue;
-    name = TStr(e.first.c_str());
-    if (isFolder) *isFolder = e.second;
+    bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (strcmp(entry.cFileName, ".") == 0 || strcmp(entry.cFileName, "..") == 0) continue;
+    if (folder && !isFolder) continue;
+    name = TStr(entry.cFileName);
+    if (isFolder) *isFolder = folder;
     return true;
   }
   return false;

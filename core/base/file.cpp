@@ -7,12 +7,14 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/base/directory_iterator.h"
 #include "core/base/disk_file_data.h"
 #include "core/base/flat_file_map.h"
 #include "core/base/memory_file.h"
 #include "core/base/settings.h"
+#include "platform/win32/win32.h"
 
 namespace fs = std::filesystem;
 
@@ -295,45 +297,35 @@ bool GetNextFileInFolder(TStr folder, TStr& name, bool recursive) {
 }
 
 TStr GetWorkingDirectory() {
-  std::error_code ec;
-  fs::path p = fs::current_path(ec);
-  return ec ? TStr() : TStr(p.string().c_str());
+  std::vector<char> buffer(1200);
+  while (true) {
+    DWORD n = GetCurrentDirectoryA((DWORD)buffer.size(), buffer.data());
+    if (n == 0) return TStr();
+    if (n < buffer.size()) return TStr(buffer.data());
+    buffer.resize(buffer.size() * 2);
+  }
 }
 
 TStr GetFullPath(const char* path) {
   if (!path || !*path) return TStr();
-  std::error_code ec;
-  fs::path p = fs::absolute(path, ec);
-  return ec ? TStr() : TStr(p.lexically_normal().string().c_str());
+  std::vector<char> buffer(1024);
+  DWORD n = GetFullPathNameA(path, (DWORD)buffer.size(), buffer.data(), nullptr);
+  if (n >= buffer.size()) {
+    buffer.resize((size_t)n + 1);
+    n = GetFullPathNameA(path, (DWORD)buffer.size(), buffer.data(), nullptr);
+  }
+  if (n == 0 || n >= buffer.size()) return TStr();
+  return TStr(buffer.data());
 }
 
 namespace {
 
-// The system's special folders. The platform's own names for them are
-// ORVELLA_APPDATA_DIR, ORVELLA_COMMON_APPDATA_DIR and ORVELLA_DESKTOP_DIR; without them the
-// XDG places serve.
-std::string SpecialFolder(int kind) {
-  const char* var = kind == 0 ? "ORVELLA_DESKTOP_DIR"
-                    : kind == 0x23 ? "ORVELLA_COMMON_APPDATA_DIR"
-                                   : "ORVELLA_APPDATA_DIR";
-  std::string folder;
-  if (const char* v = getenv(var); v && *v) {
-    folder = v;
-  } else {
-    const char* home = getenv("HOME");
-    if (!home || !*home) return std::string();
-    if (kind == 0) {
-      folder = std::string(home) + "/Desktop";
-    } else if (const char* xdg = getenv("XDG_DATA_HOME"); xdg && *xdg && kind != 0x23) {
-      folder = xdg;
-    } else {
-      folder = std::string(home) + (kind == 0x23 ? "/.local/share/common" : "/.local/share");
-    }
-  }
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (!fs::is_directory(folder, ec)) return std::string();
-  return folder;
+// The system's special folder (created when missing), empty when there is none.
+std::string SpecialFolder(int csidl) {
+  std::vector<char> buffer(4096, 0);
+  if (FAILED(SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buffer.data())))
+    return std::string();
+  return std::string(buffer.data());
 }
 
 int CopyOut(const std::string& s, char* out, int outSize) {
@@ -348,7 +340,7 @@ int CopyOut(const std::string& s, char* out, int outSize) {
 int GetDataFolder(bool common, const char* gameName, char* out, int outSize) {
   std::string maker = GetSetting(TStr("publisher"), TStr("Kestrune")).c_str();
   maker += '/';
-  std::string special = SpecialFolder(common ? 0x23 : 0x1A);
+  std::string special = SpecialFolder(common ? CSIDL_COMMON_APPDATA : CSIDL_APPDATA);
   if (special.empty()) return -1;
   special = GetFullPath(special.c_str()).c_str();
   if (special.empty() || special.back() != '/') special += '/';
@@ -363,7 +355,7 @@ int GetDataFolder(bool common, const char* gameName, char* out, int outSize) {
 }
 
 int GetDesktopFolder(char* out, int outSize) {
-  std::string special = SpecialFolder(0);
+  std::string special = SpecialFolder(CSIDL_DESKTOP);
   if (special.empty()) return -1;
   special = GetFullPath(special.c_str()).c_str();
   if (special.empty() || special.back() != '/') special += '/';

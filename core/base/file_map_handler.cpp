@@ -1,37 +1,8 @@
 // Read-only mappings of whole pack files, and the process-wide list of mounted packs.
 #include "core/base/file_map_handler.h"
 
-#include <cstring>
-#include <fstream>
-
 #include "core/base/file.h"
-
-// Until the platform layer offers file mappings the view is a private copy of the file,
-// read once; member reads go through the same bounded view either way.
-namespace {
-const unsigned char* MapWholeFile(const char* path, uint32_t* size, void** file, void** mapping) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return nullptr;
-  in.seekg(0, std::ios::end);
-  std::streamoff length = in.tellg();
-  if (length < 0 || length > (std::streamoff)0x7FFFFFFF) return nullptr;
-  in.seekg(0, std::ios::beg);
-  unsigned char* view = new (std::nothrow) unsigned char[length ? (size_t)length : 1];
-  if (!view) return nullptr;
-  if (length && !in.read((char*)view, length)) {
-    delete[] view;
-    return nullptr;
-  }
-  *size = (uint32_t)length;
-  *file = view;
-  *mapping = nullptr;
-  return view;
-}
-
-void UnmapWholeFile(const unsigned char* view, void* file, void* mapping) {
-  delete[] (unsigned char*)file;
-}
-}  // namespace
+#include "platform/win32/win32.h"
 
 bool TFileMapData::Open(TStr path) {
   Close();
@@ -42,20 +13,40 @@ bool TFileMapData::Open(TStr path) {
   }
   TStr full = GetFullPath(real.c_str());
   if (full.Length() == 0) return false;
-  mView = MapWholeFile(full.c_str(), &mSize, &mFile, &mMapping);
-  if (!mView) {
-    mFile = mMapping = nullptr;
-    mSize = 0;
+  HANDLE file = CreateFileA(full.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE || !file) return false;
+  DWORD high = 0;
+  DWORD size = GetFileSize(file, &high);
+  // Pack offsets are 32-bit; a larger file could not be addressed by its directory.
+  if (size == INVALID_FILE_SIZE || high != 0 || size > 0x7FFFFFFFu) {
+    CloseHandle(file);
     return false;
   }
+  HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY | SEC_COMMIT, 0, 0, nullptr);
+  if (!mapping) {
+    CloseHandle(file);
+    return false;
+  }
+  void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+  if (!view) {
+    CloseHandle(mapping);
+    CloseHandle(file);
+    return false;
+  }
+  mFile = file;
+  mMapping = mapping;
+  mView = (const unsigned char*)view;
+  mSize = size;
   return true;
 }
 
 void TFileMapData::Close() {
-  if (mView) UnmapWholeFile(mView, mFile, mMapping);
+  if (mView) UnmapViewOfFile(mView);
+  if (mMapping) CloseHandle(mMapping);
+  if (mFile) CloseHandle(mFile);
   mView = nullptr;
-  mFile = nullptr;
   mMapping = nullptr;
+  mFile = nullptr;
   mSize = 0;
 }
 
