@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <ostream>
 
 namespace {
 const char kEmptyText[1] = {0};
@@ -393,6 +394,8 @@ uint32_t Utf8DecodeChar(const char* p) {
   }
   return v - kOffsets[n];
 }
+
+void PrintTo(const TStr& s, std::ostream* os) { *os << '"' << s.c_str() << '"'; }
 
 size_t std::hash<TStr>::operator()(const TStr& s) const noexcept {
   // FNV-1a over the bytes.

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 
 // The shared record behind a TStr. The text is NUL-terminated inside a buffer of capacity bytes.
 struct TStrData {
@@ -101,6 +102,9 @@ int Utf8CharLength(unsigned char lead);
 int Utf8EncodeChar(uint32_t cp, char* out);
 // The code point of the sequence at p, 0 for a malformed sequence or NUL.
 uint32_t Utf8DecodeChar(const char* p);
+
+// Lets test frameworks print a TStr as its text.
+void PrintTo(const TStr& s, std::ostream* os);
 
 template <>
 struct std::hash<TStr> {
