@@ -4,6 +4,8 @@
 
 #include "tests/platform/directx/dx_fixture.h"
 
+#include "platform/directx/pixel_format.h"
+
 using namespace dxtest;
 
 namespace {
@@ -303,6 +305,69 @@ TEST_F(RenderTest, RectanglesAndFusedBlendingMatchTheGeneralPath) {
   }
   EXPECT_EQ(differ, 0);
   EXPECT_EQ(differSeparate, 0);
+}
+
+TEST_F(RenderTest, PerspectiveMeshClippedAtTheNearPlane) {
+  // A textured floor running from behind the eye into the distance, with depth testing, and a
+  // cube-like strip in front: perspective-correct texture, near-plane clipping, z-buffer.
+  auto* t = Texture(32, 32, Checker(32, 32, 4, 0xFFE0E0E0u, 0xFF306090u), true);
+  D3DXMATRIX proj, view, world;
+  D3DXMatrixPerspectiveFovLH(&proj, 0.7853982f, 1.0f, 0.1f, 1000.0f);
+  D3DXMatrixTranslation(&view, 0, -1, 0);
+  D3DXMatrixIdentity(&world);
+  device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
+  device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+  device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+  device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+  device->SetRenderState(D3DRENDERSTATE_LIGHTING, TRUE);
+  device->SetRenderState(D3DRENDERSTATE_AMBIENT, 0xFFFFFFFFu);
+  D3DMATERIAL7 m{};
+  m.diffuse = {1, 1, 1, 1};
+  m.ambient = {1, 1, 1, 1};
+  device->SetMaterial(&m);
+  device->SetTexture(0, t);
+  device->SetTextureStageState(0, D3DTSS_ADDRESS, D3DTADDRESS_WRAP);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTFP_POINT);
+  MeshVertex floor[4] = {{-4, 0, -2, 0, 1, 0, 0, 0}, {4, 0, -2, 0, 1, 0, 8, 0}, {-4, 0, 30, 0, 1, 0, 0, 32},
+                         {4, 0, 30, 0, 1, 0, 8, 32}};
+  ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_VERTEX, floor, 4, 0), D3D_OK);
+  m.ambient = {1.0f, 0.4f, 0.2f, 1};
+  device->SetMaterial(&m);
+  device->SetTexture(0, nullptr);
+  WORD idx[6] = {0, 1, 2, 2, 1, 3};
+  MeshVertex box[4] = {{-0.5f, -0.2f, 3, 0, 0, -1, 0, 0}, {0.6f, -0.2f, 4, 0, 0, -1, 0, 0},
+                       {-0.5f, 1.5f, 3, 0, 0, -1, 0, 0}, {0.6f, 1.5f, 4, 0, 0, -1, 0, 0}};
+  ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, box, 4, idx, 6, 0), D3D_OK);
+  ExpectGolden("perspective");
+}
+
+TEST_F(RenderTest, SixteenBitTargets) {
+  // The low-memory display draws into 565; alpha render targets may be 4444.
+  for (auto pf : {dx::Rgb565Format(), dx::Argb4444Format()}) {
+    device->EndScene();
+    device->Release();
+    target->DeleteAttachedSurface(0, zbuffer);
+    zbuffer->Release();
+    target->Release();
+    device = nullptr;
+    zbuffer = target = nullptr;
+    MakeDevice(64, 64, pf);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    auto* t = Texture(16, 16, Checker(16, 16, 2, 0xFFFF8000u, 0x400080FFu));
+    device->SetTexture(0, t);
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    Quad(0, 0, 64, 64, 0xFFFFFFFFu);
+    device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+    TLVertex tri[3] = {V(10, 5, 0xC0FF0000u, 0, 0), V(60, 30, 0x8000FF00u, 1, 0), V(5, 60, 0xFF0000FFu, 0, 1)};
+    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_TLVERTEX, tri, 3, 0), D3D_OK);
+    ExpectGolden(pf.dwRGBAlphaBitMask ? "target_4444" : "target_565");
+  }
 }
 
 TEST_F(RenderTest, SameFrameIsIdenticalRunToRun) {
