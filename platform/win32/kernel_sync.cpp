@@ -147,18 +147,24 @@ bool MutexObject::Acquire(DWORD) {
   return wasAbandoned;
 }
 
-ThreadState::~ThreadState() {
-  Lock lock(KernelLock());
-  for (auto& weak : owned) {
+// Hands on the mutexes a thread still owns as abandoned (kernel lock held).
+void AbandonOwnedLocked(ThreadState& t) {
+  for (auto& weak : t.owned) {
     auto m = weak.lock();
-    if (m && m->owner == id) {
+    if (m && m->owner == t.id) {
       m->owner = 0;
       m->count = 0;
       m->abandoned = true;
     }
   }
-  owned.clear();
-  lock.unlock();
+  t.owned.clear();
+}
+
+ThreadState::~ThreadState() {
+  {
+    Lock lock(KernelLock());
+    AbandonOwnedLocked(*this);
+  }
   KernelCv().notify_all();
 }
 
@@ -232,6 +238,7 @@ void* ThreadMain(void* arg) {
   DWORD code = t->start(t->parameter);
   {
     Lock lock(KernelLock());
+    AbandonOwnedLocked(State());  // before the thread counts as ended, as on the original
     t->exitCode = code;
     t->done = true;
   }

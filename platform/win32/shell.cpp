@@ -149,6 +149,13 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR operation, LPCSTR file, LPCSTR parameters, 
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid;
   int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  if (rc != 0 && args.size() == 2 && args[0] != "xdg-open") {
+    // A Windows program named for the document (a browser) does not exist here: open the
+    // document itself with the desktop's handler.
+    args = {"xdg-open", args[1]};
+    argv = {args[0].data(), args[1].data(), nullptr};
+    rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  }
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return (HINSTANCE)(intptr_t)ERROR_FILE_NOT_FOUND;
   // Reap it from a detached thread so no zombie is left behind.
