@@ -78,11 +78,13 @@ int TMemoryFile::Write(const void*, int) { return 0; }
 bool TMemoryFile::IsEOF() { return mPosition == mLength; }
 
 void RegisterMemoryFile(TStr name, const void* address, uint32_t length) {
-  if (!address) {
-    GetFileMap().erase(name);
-    return;
-  }
+  // The key form of every look-up, so that removal finds what registration stored.
   TStr key = name;
   key.ToLower();
+  key.Replace(TStr("\\"), TStr("/"), TStr::kReplaceAll);
+  if (!address) {
+    GetFileMap().erase(key);
+    return;
+  }
   GetFileMap()[key] = TStr::Format("&%" PRIuPTR ",%lu", (uintptr_t)address, (unsigned long)length);
 }

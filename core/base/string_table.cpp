@@ -16,6 +16,19 @@ bool TStringTable::Load(TStr path) {
   return AddFile(path);
 }
 
+bool TStringTable::LoadStartupTables() {
+  bool loaded = Load(TStr("strings.xml"));
+  for (const char* folder : {"user:", "common:"}) {
+    TStr name;
+    size_t prefix = strlen(folder);
+    while (GetNextFileInFolder(TStr(folder), name, false)) {
+      const char* rest = name.c_str() + prefix;
+      if (strncmp(rest, "string", 6) == 0 && strstr(rest, ".xml")) AddFile(name);
+    }
+  }
+  return loaded;
+}
+
 bool TStringTable::AddFile(TStr path) {
   TFile file;
   if (!file.Open(path, kFileReadBinary)) return false;

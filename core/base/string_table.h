@@ -15,6 +15,10 @@ class TStringTable {
 
   // Empties the table, then adds the file.
   bool Load(TStr path);
+  // The start-up tables: "strings.xml", then every file of the user and then of the common
+  // data folder (as mapped) whose name begins "string" and contains ".xml", in key order.
+  // True when "strings.xml" loaded (labels may then be translated).
+  bool LoadStartupTables();
   // Adds the file's rows (later texts replace earlier ones); false when it does not open or
   // is a damaged ZXML container.
   bool AddFile(TStr path);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/asset_file_list.h"
 #include "core/base/settings.h"
 #include "core/base/string_table.h"
 #include "core/base/zxml.h"
@@ -154,4 +155,25 @@ TEST_F(StringTableTest, FlashTextsPreferTheFlashPrefix) {
   numbered.GetFlashStrings(list);
   ASSERT_EQ(list.size(), 1u);
   EXPECT_STREQ(list[0].second.c_str(), "Title");
+}
+
+TEST_F(StringTableTest, StartUpTablesAddTheDataFoldersStringFilesInOrder) {
+  Put("data/user/strings_b.xml", Sheet(Row("GO", "user b")));
+  Put("data/user/Strings_A.XML", Sheet(Row("GO", "user a") + Row("A", "a")));
+  Put("data/user/mystrings.xml", Sheet(Row("GO", "never")));
+  Put("data/user/sub/strings.xml", Sheet(Row("GO", "never")));
+  Put("data/common/strings.xml", Sheet(Row("GO", "common")));
+  Put("data/common/stringsfr.txt", Sheet(Row("GO", "never")));
+  Reset();
+  BuildFileMap();
+  GetFileMap()[TStr("strings.xml")] = TStr("assets/strings.xml");
+  TStringTable table;
+  EXPECT_TRUE(table.LoadStartupTables());
+  EXPECT_STREQ(table.GetString(TStr("GO")).c_str(), "common");
+  EXPECT_STREQ(table.GetString(TStr("A")).c_str(), "a");
+  EXPECT_STREQ(table.GetString(TStr("SURE")).c_str(), "100% sure");
+  GetFileMap().erase(TStr("strings.xml"));
+  GetFileMap().erase(TStr("common:strings.xml"));
+  EXPECT_FALSE(table.LoadStartupTables());
+  EXPECT_STREQ(table.GetString(TStr("GO")).c_str(), "user b");
 }
