@@ -349,6 +349,7 @@ HRESULT IDirectDraw7::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7*
   uint64_t bytes = 0;
   for (DWORD i = 0, w = d.dwWidth, h = d.dwHeight; i < levels; ++i, w = std::max(1u, w / 2), h = std::max(1u, h / 2))
     bytes += (uint64_t)PitchFor(w, fmt) * h;
+  if (bytes > (256ull << 20)) return DDERR_OUTOFMEMORY;  // more than any surface of this program needs
   bool video;
   if (caps & DDSCAPS_SYSTEMMEMORY) {
     video = false;

@@ -143,8 +143,11 @@ TEST_F(SurfaceTest, BadCallsGetTheirResultCodes) {
   IDirectDrawSurface7* none = nullptr;
   EXPECT_EQ(s->GetAttachedSurface(&caps, &none), DDERR_NOTFOUND);
   EXPECT_EQ(s->AddAttachedSurface(t), DDERR_CANNOTATTACHSURFACE);
-  auto bad = Desc(0, 8, DDSCAPS_OFFSCREENPLAIN);
+  DDPIXELFORMAT wide = dx::Argb8888Format();
+  auto huge = Desc(16384, 16384, DDSCAPS_OFFSCREENPLAIN, &wide);
   IDirectDrawSurface7* out = nullptr;
+  EXPECT_EQ(dd->CreateSurface(&huge, &out, nullptr), DDERR_OUTOFMEMORY);
+  auto bad = Desc(0, 8, DDSCAPS_OFFSCREENPLAIN);
   EXPECT_EQ(dd->CreateSurface(&bad, &out, nullptr), DDERR_INVALIDPARAMS);
   DDPIXELFORMAT odd = dx::MakeRgbFormat(32, 0xF0F0F0, 0x0F0F0F, 0xFF000000u, 0);
   auto oddDesc = Desc(4, 4, DDSCAPS_OFFSCREENPLAIN, &odd);
