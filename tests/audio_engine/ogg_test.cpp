@@ -29,7 +29,7 @@ class BytesReader : public cIReader, public cISeek {
   int Close() override { return 0; }
   int Read(void* buf, uint32_t n, uint32_t* got) override {
     *got = (uint32_t)std::min<size_t>(n, mBytes.size() - mPos);
-    std::memcpy(buf, mBytes.data() + mPos, *got);
+    if (*got) std::memcpy(buf, mBytes.data() + mPos, *got);
     mPos += *got;
     return 0;
   }

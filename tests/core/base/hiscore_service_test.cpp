@@ -40,7 +40,7 @@ class HiscoreServiceTest : public ::testing::Test {
     GetFileMap()["hiscoreserver.txt"] = TStr((folder.Path() + "/hiscoreserver.txt").c_str());
 
     mStub = LoadLibraryA("ksservlet_stub.dll");
-    ASSERT_NE(mStub, nullptr) << "the stub library should sit on this test's library path";
+    ASSERT_NE(mStub, nullptr) << "the stub library should sit beside this test program";
     mTakeCalls = (TakeCallsFn)GetProcAddress(mStub, "KsStub_TakeCalls");
     mSetReply = (SetReplyFn)GetProcAddress(mStub, "KsStub_SetReply");
     mLiveServers = (LiveServersFn)GetProcAddress(mStub, "KsStub_LiveServers");

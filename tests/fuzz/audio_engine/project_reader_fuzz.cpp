@@ -22,7 +22,7 @@ class BytesReader : public Tarn::cIReader {
   int Close() override { return 0; }
   int Read(void* buffer, uint32_t count, uint32_t* read) override {
     size_t n = std::min<size_t>({count, mChunk, mSize - mPos});
-    std::memcpy(buffer, mData + mPos, n);
+    if (n) std::memcpy(buffer, mData + mPos, n);
     mPos += n;
     *read = (uint32_t)n;
     return 0;
