@@ -442,6 +442,7 @@ struct MENUITEMINFOA {
 #define SPI_GETWORKAREA 0x0030
 
 // Cursors, icons.
+#define MAKEINTRESOURCEW(i) ((LPWSTR)(ULONG_PTR)((WORD)(i)))
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define IDC_IBEAM MAKEINTRESOURCEA(32513)
 #define IDC_WAIT MAKEINTRESOURCEA(32514)
@@ -547,6 +548,16 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 HDC GetDC(HWND window);
 int ReleaseDC(HWND window, HDC dc);
+// Device capabilities of the screen (any device context answers for the screen).
+#define HORZRES 8
+#define VERTRES 10
+#define BITSPIXEL 12
+#define PLANES 14
+#define NUMCOLORS 24
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+#define VREFRESH 116
+int GetDeviceCaps(HDC dc, int index);
 
 // Activation, focus and capture.
 BOOL SetForegroundWindow(HWND window);
@@ -564,7 +575,9 @@ short GetAsyncKeyState(int virtualKey);
 
 // Cursor.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 int ShowCursor(BOOL show);

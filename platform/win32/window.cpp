@@ -1219,6 +1219,27 @@ HICON LoadIconA(HINSTANCE, LPCSTR name) {
   return (HICON)(uintptr_t)(0x2000000 | (IS_INTRESOURCE(name) ? (uintptr_t)name : 1));
 }
 
+HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+  return LoadCursorA(instance, IS_INTRESOURCE(name) ? (LPCSTR)name : "");
+}
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name) { return LoadIconA(instance, IS_INTRESOURCE(name) ? (LPCSTR)name : ""); }
+
+int GetDeviceCaps(HDC dc, int index) {
+  int w = 1024, h = 768;
+  SdlScreenSize(&w, &h);
+  switch (index) {
+    case HORZRES: return w;
+    case VERTRES: return h;
+    case BITSPIXEL: return 32;
+    case PLANES: return 1;
+    case NUMCOLORS: return -1;  // more than a palette's worth, as for any true-colour display
+    case LOGPIXELSX:
+    case LOGPIXELSY: return 96;
+    case VREFRESH: return 60;
+    default: return 0;
+  }
+}
+
 HCURSOR SetCursor(HCURSOR cursor) {
   HCURSOR old;
   {
