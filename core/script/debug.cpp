@@ -268,6 +268,7 @@ int luaG_checkcode(const Proto *pt) {
           Instruction u = pt->code[pc + j];
           OpCode uo = GET_OPCODE(u);
           check(uo == OP_GETUPVAL || uo == OP_MOVE);
+          check(checkreg(pt, GETARG_A(u)));  // harmless should a jump land on it
           if (uo == OP_GETUPVAL) check(GETARG_B(u) < pt->nups);
           else check(checkreg(pt, GETARG_B(u)));
         }

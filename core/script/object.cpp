@@ -134,6 +134,24 @@ int luaO_wstr2d(const lua_WChar *s, size_t len, lua_Number *result) {
 }
 
 int luaO_num2str(lua_Number n, char *buff) {
+  // Whole numbers below 1e14 print under "%.14g" as their plain digits; write those directly.
+  if (n > -1e14 && n < 1e14 && n != 0) {
+    int64_t i = static_cast<int64_t>(n);
+    if (static_cast<lua_Number>(i) == n) {
+      char tmp[24];
+      int len = 0;
+      uint64_t u = i < 0 ? static_cast<uint64_t>(-i) : static_cast<uint64_t>(i);
+      while (u > 0) {
+        tmp[len++] = static_cast<char>('0' + u % 10);
+        u /= 10;
+      }
+      int out = 0;
+      if (i < 0) buff[out++] = '-';
+      while (len > 0) buff[out++] = tmp[--len];
+      buff[out] = '\0';
+      return out;
+    }
+  }
   return std::snprintf(buff, 32, "%.14g", n);
 }
 

@@ -39,7 +39,7 @@ static TString *newstrobj(lua_State *L, int tag, const void *str, size_t l, size
   ts->reserved = 0;
   ts->hash = h;
   ts->len = l;
-  std::memcpy(ts + 1, str, l * unit);
+  if (l > 0) std::memcpy(ts + 1, str, l * unit);
   std::memset(reinterpret_cast<char *>(ts + 1) + l * unit, 0, unit);
   stringtable *tb = &G(L)->strt;
   h = lmod(h, tb->size);
@@ -58,7 +58,8 @@ TString *luaS_newlstr(lua_State *L, const char *str, size_t l) {
     h = h ^ ((h << 5) + (h >> 2) + cast(unsigned char, str[l1 - 1]));
   for (GCObject *o = G(L)->strt.hash[lmod(h, G(L)->strt.size)]; o != NULL; o = o->gch.next) {
     TString *ts = gcotots(o);
-    if (ts->tt == LUA_TSTRING && ts->len == l && std::memcmp(str, getstr(ts), l) == 0) return ts;
+    if (ts->tt == LUA_TSTRING && ts->len == l && (l == 0 || std::memcmp(str, getstr(ts), l) == 0))
+      return ts;
   }
   return newstrobj(L, LUA_TSTRING, str, l, 1, h);
 }
@@ -75,7 +76,7 @@ TString *luaS_newlwstr(lua_State *L, const lua_WChar *str, size_t l) {
   for (GCObject *o = G(L)->strt.hash[lmod(h, G(L)->strt.size)]; o != NULL; o = o->gch.next) {
     TString *ts = gcotots(o);
     if (ts->tt == LUA_TWSTRING && ts->len == l &&
-        std::memcmp(str, getwstr(ts), l * sizeof(lua_WChar)) == 0)
+        (l == 0 || std::memcmp(str, getwstr(ts), l * sizeof(lua_WChar)) == 0))
       return ts;
   }
   return newstrobj(L, LUA_TWSTRING, str, l, sizeof(lua_WChar), h);

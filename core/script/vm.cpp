@@ -319,6 +319,17 @@ static void Arith(lua_State *L, StkId ra, const TObject *rb, const TObject *rc, 
   }
 }
 
+// The array slot of a whole-number key inside the array part, else NULL.
+static inline const TObject *arrayslot(Table *h, const TObject *key) {
+  if (ttisnumber(key)) {
+    lua_Number n = nvalue(key);
+    int k = static_cast<int>(n);
+    if (static_cast<lua_Number>(k) == n && static_cast<unsigned>(k - 1) < static_cast<unsigned>(h->sizearray))
+      return &h->array[k - 1];
+  }
+  return NULL;
+}
+
 static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO_num2int64(n)); }
 
 // The interpreter loop.
@@ -421,7 +432,8 @@ reentry:  // entry point
     TObject *rc = RKC(i);
     if (ttistable(rb)) {
       Table *h = hvalue(rb);
-      const TObject *v = luaH_get(h, rc);
+      const TObject *v = arrayslot(h, rc);
+      if (v == NULL) v = luaH_get(h, rc);
       if (!ttisnil(v)) {
         setobj(ra, v);
         vmbreak;
@@ -455,7 +467,9 @@ reentry:  // entry point
     TObject *rb = RKB(i);
     TObject *rc = RKC(i);
     if (ttistable(ra)) {
-      TObject *v = const_cast<TObject *>(luaH_get(hvalue(ra), rb));
+      Table *h = hvalue(ra);
+      TObject *v = const_cast<TObject *>(arrayslot(h, rb));
+      if (v == NULL) v = const_cast<TObject *>(luaH_get(h, rb));
       if (!ttisnil(v)) {
         setobj(v, rc);
         vmbreak;
@@ -612,7 +626,33 @@ reentry:  // entry point
     int b = GETARG_B(i);
     int nresults = GETARG_C(i) - 1;
     if (b != 0) L->top = ra + b;  // else previous instruction set top
+    else if (L->top <= ra) L->top = ra + 1;  // reached by a jump: no arguments
     ci->savedpc = pc;
+    if (isLfunction(ra)) {
+      Proto *p = clvalue(ra)->l.p;
+      // The common case inline: enough stack, a free call record, no vararg table to build.
+      if (!p->is_vararg && L->stack_last - ra > p->maxstacksize + 1 && ci + 1 != L->end_ci) {
+        StkId nbase = ra + 1;
+        StkId ntop = nbase + p->maxstacksize;
+        for (StkId st = L->top; st < ntop; st++) setnilvalue(st);
+        ci++;
+        ci->func = ra;
+        ci->base = nbase;
+        ci->top = ntop;
+        ci->savedpc = p->code;
+        ci->nresults = nresults;
+        ci->tailcalls = 0;
+        ci->flags = 0;
+        L->ci = ci;
+        L->base = nbase;
+        L->top = ntop;
+        cl = &clvalue(ra)->l;
+        k = p->k;
+        base = nbase;
+        pc = p->code;
+        vmbreak;
+      }
+    }
     int r = luaD_precall(L, ra, nresults);
     if (r == 0) goto reentry;  // a Lua function: run it here
     if (r == 2) return;        // yield
@@ -624,6 +664,7 @@ reentry:  // entry point
   vmcase(OP_TAILCALL) {
     int b = GETARG_B(i);
     if (b != 0) L->top = ra + b;  // else previous instruction set top
+    else if (L->top <= ra) L->top = ra + 1;
     ci->savedpc = pc;
     if (!isLfunction(ra)) {  // C functions and callable values: an ordinary call
       int r = luaD_precall(L, ra, LUA_MULTRET);
@@ -651,6 +692,7 @@ reentry:  // entry point
   vmcase(OP_RETURN) {
     int b = GETARG_B(i);
     if (b != 0) L->top = ra + b - 1;
+    else if (L->top < ra) L->top = ra;
     if (L->openupval) luaF_close(L, base);
     int fresh = ci->flags & CIST_FRESH;
     int wanted = ci->nresults;
@@ -747,6 +789,7 @@ reentry:  // entry point
       n = (bc & (LFIELDS_PER_FLUSH - 1)) + 1;
     } else {
       n = cast(int, L->top - ra) - 1;
+      if (n < 0) n = 0;
       L->top = ci->top;
     }
     if (!ttistable(ra)) Protect(luaG_typeerror(L, RA(i), "index"));
