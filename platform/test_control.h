@@ -71,6 +71,9 @@ void SetWindowsVersion(DWORD major, DWORD minor);
 void FailLoadLibrary(const std::string& name);  // by file name, as passed or without folder
 void ClearLoadLibraryFailures();
 
+// Back to no faults, the default answers and Windows XP (recorded calls are kept).
+void ResetFaults();
+
 // Display and sound fault hooks live in their own headers beside their stand-ins
 // (platform/directx, platform/dsound), in this namespace.
 

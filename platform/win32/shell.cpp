@@ -353,6 +353,18 @@ void SetVersionRecordMissing(bool missing) {
   std::lock_guard<std::mutex> lock(gShellLock);
   gVersionMissing = missing;
 }
+void ResetFaults() {
+  {
+    std::lock_guard<std::mutex> lock(gShellLock);
+    gBoxAnswer = 0;
+    gFailAdapters = false;
+    gVersionMissing = false;
+    gMajor = 5;
+    gMinor = 1;
+  }
+  FailOpenClipboard(false);
+  ClearLoadLibraryFailures();
+}
 void SetWindowsVersion(DWORD major, DWORD minor) {
   std::lock_guard<std::mutex> lock(gShellLock);
   gMajor = major;

@@ -58,7 +58,16 @@ class WindowTest : public ::testing::Test {
     Pump();
     gRecs.clear();
   }
-  void TearDown() override { gLockWidth = gLockHeight = 0; }
+  void TearDown() override {
+    gLockWidth = gLockHeight = 0;
+    if (IsWindow(main)) DestroyWindow(main);
+    Pump();
+    UnregisterClassA("test_WNDCLASS", nullptr);
+    TestControl::ResetFaults();
+    TestControl::ClearClipboard();
+    TestControl::UseRealClock();
+    gRecs.clear();
+  }
 
   // Takes every waiting message as a game loop does: peek, translate, dispatch.
   std::vector<MSG> Pump() {
@@ -158,6 +167,8 @@ TEST_F(WindowTest, InjectedInputArrivesAsMessages) {
       {"alt", [&] { TestControl::InjectKey(main, VK_MENU, true); }, WM_SYSKEYDOWN, VK_MENU, 1 << 29, 1 << 29},
       {"alt+enter", [&] { TestControl::InjectKey(main, VK_RETURN, true); }, WM_SYSKEYDOWN, VK_RETURN, 1 << 29,
        ext | (1 << 29)},
+      {"alt released", [&] { TestControl::InjectKey(main, VK_MENU, false); }, WM_SYSKEYUP, VK_MENU,
+       (LPARAM)(DWORD)0x80000000u, (LPARAM)(DWORD)0x80000000u},
   };
   for (auto& c : cases) {
     c.inject();
