@@ -143,15 +143,16 @@ BOOL Peek(LPMSG msg, HWND filter, UINT min, UINT max, UINT remove, bool wide) {
       if (remove & PM_REMOVE) q->quit = false;
       found = true;
     }
-    if (!found && (!(min || max) || (min <= WM_PAINT && WM_PAINT <= max))) {
-      if (HWND p = PaintPendingLocked(me, filter == (HWND)(intptr_t)-1 ? nullptr : filter)) {
+    const bool threadOnly = filter == (HWND)(intptr_t)-1;  // paints and window timers are not for it
+    if (!found && !threadOnly && (!(min || max) || (min <= WM_PAINT && WM_PAINT <= max))) {
+      if (HWND p = PaintPendingLocked(me, filter)) {
         *msg = MSG{p, WM_PAINT, 0, 0, now, gCursor};
         found = true;
       }
     }
     if (!found && (!(min || max) || (min <= WM_TIMER && WM_TIMER <= max))) {
       for (auto& t : q->timers) {
-        if ((int32_t)(now - t.due) < 0 || (filter && filter != t.window)) continue;
+        if ((int32_t)(now - t.due) < 0 || (threadOnly ? t.window != nullptr : filter && filter != t.window)) continue;
         *msg = MSG{t.window, WM_TIMER, t.id, (LPARAM)t.proc, now, gCursor};
         if (remove & PM_REMOVE) t.due = now + t.period;
         found = true;
