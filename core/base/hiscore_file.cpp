@@ -156,5 +156,5 @@ void TKsHiscores::LoadLocalFile() {
     LogPrintf("HiScores: Checksum did not match! Ignoring saved score data.\n");
     return;
   }
-  ReadLocalText(text.data(), (int)strnlen(text.data(), text.size()));
+  if (!text.empty()) ReadLocalText(text.data(), (int)strnlen(text.data(), text.size()));
 }

@@ -26,8 +26,8 @@ void PutLE32(std::vector<char>& out, uint32_t v) {
 
 // Text of bytes up to their first NUL, never past their end.
 TStr BoundedText(const std::vector<char>& bytes) {
-  size_t n = strnlen(bytes.data(), bytes.size());
-  return TStr(bytes.data(), (int)n);
+  if (bytes.empty()) return TStr();
+  return TStr(bytes.data(), (int)strnlen(bytes.data(), bytes.size()));
 }
 
 TStr Lower(TStr s) {
@@ -51,12 +51,11 @@ TXmlNode* FindElement(TXmlNode& node, const char* name) {
 TStr ReadInstallText(bool* present) {
   std::vector<char> bytes;
   *present = ReadWholeFile("install.txt", &bytes);
-  size_t start = 0, end = bytes.size();
-  end = strnlen(bytes.data(), end);
+  size_t start = 0, end = bytes.empty() ? 0 : strnlen(bytes.data(), bytes.size());
   auto lineEnd = [](char c) { return c == '\r' || c == '\n'; };
   while (start < end && lineEnd(bytes[start])) ++start;
   while (end > start && lineEnd(bytes[end - 1])) --end;
-  return TStr(bytes.data() + start, (int)(end - start));
+  return end > start ? TStr(bytes.data() + start, (int)(end - start)) : TStr();
 }
 
 // --- TPrefs ---
