@@ -214,3 +214,23 @@ TEST(CipherTest, TwoCallPatternAndRoundTrips) {
   EXPECT_STRNE(other.DecryptText(out.data()).c_str(), text);
   cipher.DecryptText("!!!not base64 at all\x80\xff");
 }
+
+TEST(CipherTest, DamagedInputNeverOverruns) {
+  // Deterministic garbage of every small length, as text and as binary.
+  TCipher cipher("Rk47vbnwJAAA");
+  uint32_t state = 12345;
+  auto next = [&] {
+    state = state * 214013u + 2531011u;
+    return (uint8_t)(state >> 16);
+  };
+  for (int len = 0; len < 80; ++len) {
+    std::string junk;
+    for (int i = 0; i < len; ++i) junk += (char)(next() | 1);  // no NUL inside the text
+    TStr text = cipher.DecryptText(junk.c_str());
+    EXPECT_LE(text.Length(), len);
+    uint32_t need = cipher.Decrypt(junk.data(), (uint32_t)len, nullptr, 0, false);
+    EXPECT_LE(need, (uint32_t)(len + 7));
+    std::vector<uint8_t> out(need + 1);
+    cipher.Decrypt(junk.data(), (uint32_t)len, out.data(), need, false);
+  }
+}
