@@ -269,6 +269,7 @@ DWORD GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size) {
     std::string name;
     uint8_t mac[6];
     DWORD index;
+    bool physical;  // backed by a device: stable, unlike bridges and virtual pairs
   };
   std::vector<Adapter> found;
   std::error_code ec;
@@ -278,7 +279,7 @@ DWORD GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size) {
     std::ifstream addr(e.path() / "address");
     std::string text;
     if (!(addr >> text)) continue;
-    Adapter a{name, {}, 0};
+    Adapter a{name, {}, 0, std::filesystem::exists(e.path() / "device", ec)};
     unsigned m[6];
     if (sscanf(text.c_str(), "%x:%x:%x:%x:%x:%x", &m[0], &m[1], &m[2], &m[3], &m[4], &m[5]) != 6) continue;
     bool zero = true;
@@ -292,7 +293,9 @@ DWORD GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size) {
     found.push_back(a);
   }
   if (found.empty()) return ERROR_NO_DATA;
-  std::sort(found.begin(), found.end(), [](auto& a, auto& b) { return a.name < b.name; });
+  std::sort(found.begin(), found.end(), [](auto& a, auto& b) {
+    return a.physical != b.physical ? a.physical : a.index != b.index ? a.index < b.index : a.name < b.name;
+  });
   ULONG need = (ULONG)(found.size() * sizeof(IP_ADAPTER_INFO));
   if (!info || *size < need) {
     *size = need;

@@ -64,7 +64,8 @@ struct IP_ADAPTER_INFO {
   UINT DhcpEnabled;
 };
 typedef IP_ADAPTER_INFO* PIP_ADAPTER_INFO;
-// Every non-loopback interface with a hardware address, in name order.
+// Every non-loopback interface with a hardware address: physical ones first, then by index,
+// so the first one (the machine identifier's source) stays the same from run to run.
 DWORD GetAdaptersInfo(PIP_ADAPTER_INFO info, PULONG size);
 
 struct OSVERSIONINFOA {
