@@ -17,13 +17,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The tools are built beside the tests.
+std::string BinDir() {
+  if (const char* dir = getenv("ORVELLA_BIN_DIR"); dir && *dir) return dir;
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
 struct Result {
   int status;
   std::string out;
 };
 
 Result RunTool(const std::string& args) {
-  std::string command = std::string(getenv("ORVELLA_BIN_DIR")) + "/kspack " + args + " 2>&1";
+  std::string command = BinDir() + "/kspack " + args + " 2>&1";
   Result r{-1, ""};
   FILE* p = popen(command.c_str(), "r");
   if (!p) return r;

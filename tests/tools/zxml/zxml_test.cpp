@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,13 +13,19 @@
 
 namespace {
 
+// The tools are built beside the tests.
+std::string BinDir() {
+  if (const char* dir = getenv("ORVELLA_BIN_DIR"); dir && *dir) return dir;
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
 struct Result {
   int status;
   std::string out;
 };
 
 Result RunTool(const std::string& args) {
-  std::string command = std::string(getenv("ORVELLA_BIN_DIR")) + "/zxml " + args + " 2>&1";
+  std::string command = BinDir() + "/zxml " + args + " 2>&1";
   Result r{-1, ""};
   FILE* p = popen(command.c_str(), "r");
   if (!p) return r;
