@@ -84,7 +84,7 @@ void ListOne(const Proto* f, std::string* out) {
       Append(out, "%4d [%d] ?%-8d\n", pc + 1, line, static_cast<int>(op));
       continue;
     }
-    Append(out, "%4d [%d] %-9s", pc + 1, line, luaP_opnames[op]);
+    Append(out, "%4d [%d] %2d %-9s", pc + 1, line, static_cast<int>(op), luaP_opnames[op]);
     std::string note;
     auto rk = [&](int x) {
       if (ISK(x) && INDEXK(x) < f->sizek) {

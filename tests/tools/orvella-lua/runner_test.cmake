@@ -39,7 +39,7 @@ expect(run_utf16 0 "1\t7\t40\t2\n" "" wide.lua)
 
 execute_process(COMMAND "${RUNNER}" -l bits.lua WORKING_DIRECTORY "${WORK}"
                 RESULT_VARIABLE code OUTPUT_VARIABLE listing)
-foreach(want "function <@bits.lua:0>" " BAND      " " BOR       " " SHL       " " SHR       ")
+foreach(want "function <@bits.lua:0>" " 16 BAND      " " 17 BOR       " " 18 SHL       " " 19 SHR       ")
   string(FIND "${listing}" "${want}" at)
   if(NOT code EQUAL 0 OR at EQUAL -1)
     message(FATAL_ERROR "listing lacks '${want}':\n${listing}")
