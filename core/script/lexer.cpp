@@ -125,23 +125,21 @@ void ReadNumeral(LexState* ls, bool startsWithPoint, SemInfo* seminfo) {
   ls->buff.clear();
   if (startsWithPoint) {
     Save(ls, '.');
-  } else {
-    if (ls->current == '0') {
+  } else if (ls->current == '0') {
+    SaveAndNext(ls);
+    if (ls->current == 'x') {
       SaveAndNext(ls);
-      if (ls->current == 'x') {
-        SaveAndNext(ls);
-        ReadHexNumeral(ls, seminfo);
-        return;
-      }
+      ReadHexNumeral(ls, seminfo);
+      return;
     }
-    while (IsDigit(ls->current)) SaveAndNext(ls);
+  }
+  while (IsDigit(ls->current)) SaveAndNext(ls);
+  if (ls->current == '.') {  // after ".5" this is a second point, and the text is malformed
+    fractional = true;
+    SaveAndNext(ls);
     if (ls->current == '.') {
-      fractional = true;
       SaveAndNext(ls);
-      if (ls->current == '.') {
-        SaveAndNext(ls);
-        LexError(ls, "ambiguous syntax (decimal point x string concatenation)", TK_NUMBER);
-      }
+      LexError(ls, "ambiguous syntax (decimal point x string concatenation)", TK_NUMBER);
     }
   }
   while (IsDigit(ls->current)) SaveAndNext(ls);
