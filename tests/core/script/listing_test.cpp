@@ -345,6 +345,12 @@ TEST(ListingTest, GoldenSequences) {
   for (const Golden& g : kGolden) EXPECT_EQ(Listing(g.source), g.listing) << g.name;
 }
 
+TEST(ListingTest, LoopLevelOneIsTheDefault) {
+  EXPECT_EQ(Listing("while true do break end"), Listing("while true do break 1 end"));
+  EXPECT_EQ(Listing("for i = 1, 2 do continue end"), Listing("for i = 1, 2 do continue 1 end"));
+  EXPECT_EQ(Listing("x = {&0x10}"), Listing("x = {&16}"));
+}
+
 TEST(ListingTest, RegisterLimit) {
   // 250 arguments plus the function need 251 registers.
   std::string call = "f(";
