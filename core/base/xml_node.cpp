@@ -16,21 +16,36 @@ TGetCharFile::TGetCharFile(const char* path) : mPath(path) { mFile = FileOpen(pa
 TGetCharFile::~TGetCharFile() { FileClose(mFile); }
 
 int TGetCharFile::UngetChar(int c) {
-  if (!mFile || FileTell(mFile) <= 0) return -1;
-  FileSeek(mFile, -1, kSeekCurrent);
+  if (mPosition <= 0) return -1;
+  --mPosition;
   return c;
 }
 
 int TGetCharFile::GetChar() {
-  if (mStop) return -1;
-  return FileGetChar(mFile);
+  if (mStop || !mFile) return -1;
+  if (mPosition >= mLength) {
+    int keep = mLength < kKeep ? mLength : kKeep;
+    memmove(mBuffer, mBuffer + mLength - keep, (size_t)keep);
+    int got = FileRead(mFile, mBuffer + keep, kBlock);
+    if (got <= 0) {
+      mPosition = mLength = keep;
+      return -1;
+    }
+    mPosition = keep;
+    mLength = keep + got;
+  }
+  return mBuffer[mPosition++];
 }
 
-void TGetCharFile::Rewind() { FileSeek(mFile, 0, kSeekStart); }
+void TGetCharFile::Rewind() {
+  FileSeek(mFile, 0, kSeekStart);
+  mPosition = mLength = 0;
+}
 
 void TGetCharFile::Reopen() {
   FileClose(mFile);
   mFile = FileOpen(mPath.c_str(), kFileReadBinary);
+  mPosition = mLength = 0;
 }
 
 int TGetCharString::UngetChar(int c) {

@@ -43,8 +43,15 @@ class TGetCharFile : public TGetChar {
   TFile* GetFile() const { return mFile; }
 
  private:
+  // Bytes are taken from the file a block at a time; the last few of the previous block are
+  // kept in front so that the tokenizer can step back across a block edge.
+  static constexpr int kKeep = 8;
+  static constexpr int kBlock = 8192;
   TStr mPath;
   TFile* mFile = nullptr;
+  unsigned char mBuffer[kKeep + kBlock];
+  int mPosition = 0;
+  int mLength = 0;
 };
 
 class TGetCharString : public TGetChar {

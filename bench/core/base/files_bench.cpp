@@ -111,6 +111,20 @@ void BM_ParseXml5MB(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseXml5MB)->Unit(benchmark::kMillisecond);
 
+void BM_LoadXmlFile5MB(benchmark::State& state) {
+  static const std::string xml = FiveMegabytes();
+  fs::path path = Tree().root / "big.xml";
+  std::ofstream(path, std::ios::binary) << xml;
+  std::string virtualPath = "::" + path.string();
+  for (auto _ : state) {
+    TXmlNode doc;
+    doc.LoadFile(virtualPath.c_str());
+    benchmark::DoNotOptimize(doc.GetChild("data"));
+  }
+  state.SetBytesProcessed(state.iterations() * (int64_t)xml.size());
+}
+BENCHMARK(BM_LoadXmlFile5MB)->Unit(benchmark::kMillisecond);
+
 void BM_WriteXml(benchmark::State& state) {
   static const std::string xml = FiveMegabytes();
   TXmlNode doc;
