@@ -158,7 +158,21 @@ bool IsPathAllowed(TStr path) {
   return GetExclusionSet().count(key) == 0;
 }
 
+namespace {
+// A folder linked into itself would otherwise be scanned for ever.
+constexpr int kMaxScanDepth = 32;
+int gScanDepth = 0;  // main thread only
+}  // namespace
+
 void ScanFolder(TStr realFolder, TStr virtualPrefix) {
+  if (gScanDepth >= kMaxScanDepth) {
+    LogPrintf("ScanFolder: %s is nested too deeply; skipped", realFolder.c_str());
+    return;
+  }
+  struct DepthGuard {
+    DepthGuard() { ++gScanDepth; }
+    ~DepthGuard() { --gScanDepth; }
+  } guard;
   TFileMap& map = GetFileMap();
   MountPacks(realFolder, map);
   std::string folder = realFolder.c_str();

@@ -172,3 +172,16 @@ TEST_F(AssetFileListTest, MemberReadsStayInsideTheirPack) {
   f.Seek(-100, kSeekEnd);
   EXPECT_EQ(f.Read(buf, 64), 0);
 }
+
+TEST_F(AssetFileListTest, AFolderLinkedIntoItselfEndsTheScan) {
+  Put("assets/loop/real.txt", "r");
+  std::error_code ec;
+  fs::create_directory_symlink(Root() + "/assets/loop", Root() + "/assets/loop/again", ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here";
+  Put("assets/after.txt", "a");
+  BuildFileMap();
+  EXPECT_EQ(ReadAll("loop/real.txt"), "r");
+  EXPECT_EQ(ReadAll("loop/again/again/real.txt"), "r");
+  EXPECT_EQ(ReadAll("after.txt"), "a");
+  EXPECT_NE(LogText().find("is nested too deeply; skipped"), std::string::npos);
+}
