@@ -80,6 +80,8 @@ class DisplayTest : public ::testing::Test {
     auto zd = Desc((DWORD)w, (DWORD)h, DDSCAPS_ZBUFFER | DDSCAPS_VIDEOMEMORY, &zf);
     ASSERT_EQ(dd->CreateSurface(&zd, &zbuffer, nullptr), DD_OK);
     ASSERT_EQ(target->AddAttachedSurface(zbuffer), DD_OK);
+    if (d3d) d3d->Release();
+    d3d = nullptr;
     ASSERT_EQ(dd->QueryInterface(IID_IDirect3D7, reinterpret_cast<LPVOID*>(&d3d)), DD_OK);
     ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DHALDevice, target, &device), D3D_OK);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
