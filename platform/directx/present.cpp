@@ -79,12 +79,13 @@ PendingPresent& Pending() {
 }
 
 std::atomic<bool> gWatching{false};
+thread_local bool tUploading = false;  // the upload itself pumps events for a window of our own
 std::atomic<std::thread::id> gMainThread{};
 
 // SDL calls this for every event it queues; events from the system arrive on the main thread
 // while the message pump runs, which is where a pending upload can be done.
 int WatchEvents(void*, SDL_Event*) {
-  if (std::this_thread::get_id() == gMainThread.load()) PresentPending();
+  if (!tUploading && std::this_thread::get_id() == gMainThread.load()) PresentPending();
   return 0;
 }
 
@@ -161,7 +162,9 @@ void PresentSurface(IDirectDrawSurface7* surface, const RECT& rect, HWND window,
   gMainThread = std::this_thread::get_id();
   if (!gWatching.exchange(true) && SDL_WasInit(SDL_INIT_VIDEO)) SDL_AddEventWatch(WatchEvents, nullptr);
   else if (!SDL_WasInit(SDL_INIT_VIDEO)) gWatching = false;
+  tUploading = true;
   Upload(frame, w, h, window);
+  tUploading = false;
 }
 
 void PresentPending() {
