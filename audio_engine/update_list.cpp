@@ -7,22 +7,26 @@ namespace Tarn {
 
 namespace {
 void EraseAll(std::vector<cIUpdate*>& v, cIUpdate* item) { v.erase(std::remove(v.begin(), v.end(), item), v.end()); }
+// A member is listed once: adding it again changes nothing.
+void AddOnce(std::vector<cIUpdate*>& v, cIUpdate* item) {
+  if (std::find(v.begin(), v.end(), item) == v.end()) v.push_back(item);
+}
 }  // namespace
 
 void cUpdateList::Add(cIUpdate* item) {
   if (!TryTake()) {
     cAutoCriticalSection lock(mQueueLock);
-    mAdditions.push_back(item);
+    mQueue.push_back({item, true});
     return;
   }
-  mMembers.push_back(item);
+  AddOnce(mMembers, item);
   Give();
 }
 
 void cUpdateList::Remove(cIUpdate* item) {
   if (!TryTake()) {
     cAutoCriticalSection lock(mQueueLock);
-    mRemovals.push_back(item);
+    mQueue.push_back({item, false});
     return;
   }
   EraseAll(mMembers, item);
@@ -37,10 +41,11 @@ void cUpdateList::Run() {
     // The hand-over and the clearing of the flag happen under the queue lock, so a change
     // queued from another thread is either applied here or by the next run.
     cAutoCriticalSection lock(mQueueLock);
-    for (cIUpdate* item : mAdditions) mMembers.push_back(item);
-    mAdditions.clear();
-    for (cIUpdate* item : mRemovals) EraseAll(mMembers, item);
-    mRemovals.clear();
+    for (const Change& c : mQueue) {
+      if (c.add) AddOnce(mMembers, c.item);
+      else EraseAll(mMembers, c.item);
+    }
+    mQueue.clear();
     Give();
   }
 }
@@ -50,8 +55,7 @@ void cUpdateList::Clear() {
   mMembers.clear();
   {
     cAutoCriticalSection lock(mQueueLock);
-    mAdditions.clear();
-    mRemovals.clear();
+    mQueue.clear();
   }
   Give();
 }

@@ -14,7 +14,7 @@ class cUpdateList {
  public:
   void Add(cIUpdate* item);
   void Remove(cIUpdate* item);
-  // Ticks every member, then applies the queued additions and removals in that order.
+  // Ticks every member, then applies the queued additions and removals in the order made.
   void Run();
   void Clear();
   bool Contains(cIUpdate* item);
@@ -27,8 +27,13 @@ class cUpdateList {
   volatile LONG mBusy = 0;           // changed only by atomic exchange
   std::vector<cIUpdate*> mMembers;   // guarded by mBusy
   cCriticalSection mQueueLock;
-  std::vector<cIUpdate*> mAdditions;  // guarded by mQueueLock
-  std::vector<cIUpdate*> mRemovals;   // guarded by mQueueLock
+  // Queued changes in the order they were made, so the last one wins: a "Pause" and
+  // "Unpause" that both meet a running tick leave the player playing.
+  struct Change {
+    cIUpdate* item;
+    bool add;
+  };
+  std::vector<Change> mQueue;  // guarded by mQueueLock
 };
 
 }  // namespace Tarn

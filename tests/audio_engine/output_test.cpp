@@ -131,9 +131,9 @@ TEST(UpdateList, ChangesDuringARunApplyAfterIt) {
     int Update() override {
       runs++;
       list->Add(add);
-      list->Remove(self);
+      list->Add(add);  // listed once
       list->Add(self);
-      list->Remove(self);  // an addition and a removal of the same object: removed
+      list->Remove(self);  // an addition then a removal of the same object: removed
       return 0;
     }
   } changer;
@@ -150,6 +150,29 @@ TEST(UpdateList, ChangesDuringARunApplyAfterIt) {
   list.Run();
   EXPECT_EQ(a.ticks, 1);
   EXPECT_EQ(changer.runs, 1);
+  EXPECT_EQ(list.Size(), 2u);
+}
+
+TEST(UpdateList, ARemovalThenAnAdditionDuringARunKeepsTheMember) {
+  // "Pause" then "Unpause" from the game's thread while a tick runs: still playing after it.
+  cUpdateList list;
+  Counter player;
+  struct Toggler : cIUpdate {
+    cUpdateList* list;
+    cIUpdate* player;
+    int Update() override {
+      list->Remove(player);
+      list->Add(player);
+      return 0;
+    }
+  } toggler;
+  toggler.list = &list;
+  toggler.player = &player;
+  list.Add(&toggler);
+  list.Add(&player);
+  list.Run();
+  EXPECT_TRUE(list.Contains(&player));
+  EXPECT_EQ(list.Size(), 2u);
 }
 
 TEST(CallbackTimer, TicksAboutFiftyTimesASecondOnTheManualClock) {
@@ -179,6 +202,7 @@ TEST(CallbackTimer, TicksAboutFiftyTimesASecondOnTheManualClock) {
 
 TEST(CallbackTimer, PauseAndUnpauseAgainstRunningTicks) {
   DSoundTest::UseManualDevice(true);
+  TestControl::UseManualClock(1000);
   cTarnDirectSoundSystem output(nullptr);
   CountingReader source;
   cTarnDirectSoundPlayer player(&output);
@@ -186,19 +210,27 @@ TEST(CallbackTimer, PauseAndUnpauseAgainstRunningTicks) {
   player.Play();
   ASSERT_EQ(output.Start(), 0);
   std::atomic<bool> done{false};
+  // Sound card time and the clock move on together, so the timer ticks throughout.
   std::thread device([&] {
     while (!done) {
-      DSoundTest::AdvanceFrames(64);
+      DSoundTest::AdvanceFrames(882);
+      TestControl::AdvanceClock(20);
       std::this_thread::yield();
     }
   });
-  for (int i = 0; i < 1000; i++) {
-    player.Stop();
-    player.Play();
+  for (int i = 0; i < 1000 || (output.Timer()->Ticks() < 50 && i < 10000000); i++) {
+    player.Stop();  // "Pause"
+    player.Play();  // "Unpause"
   }
+  EXPECT_GE(output.Timer()->Ticks(), 50u);
   done = true;
   device.join();
   output.Stop();
   EXPECT_EQ(output.Timer(), nullptr);
+  // The player is a member exactly once, whatever the interleaving.
+  output.Update();
+  EXPECT_TRUE(output.Updates().Contains(&player));
+  EXPECT_EQ(output.Updates().Size(), 1u);
   output.Updates().Clear();
+  TestControl::UseRealClock();
 }
