@@ -94,9 +94,8 @@ int cOggReader::OpenDecoder(bool seekable) {
     ogg_int64_t frames = ov_pcm_total(&mDecoder->file, -1);
     mTotalFrames = frames < 0 ? -1 : frames;
     mTotalBytes = mTotalFrames < 0 ? -1 : mTotalFrames * mFormat.blockAlign;
-  } else {
-    mTotalFrames = mTotalBytes = -1;
   }
+  // A non-seekable stream keeps a length once counted: rewinding reopens the decoder.
   return kOk;
 }
 
