@@ -907,7 +907,8 @@ int GetWindowTextA(HWND h, LPSTR buffer, int size) {
     return 0;
   }
   std::u16string wide = Utf8ToUtf16(w->title);
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)wide.size(), buffer, size - 1, nullptr, nullptr);
+  if ((int)wide.size() > size - 1) wide.resize((size_t)(size - 1));  // truncated, as on the original
+  int n = wide.empty() ? 0 : WideCharToMultiByte(CP_ACP, 0, wide.c_str(), (int)wide.size(), buffer, size - 1, nullptr, nullptr);
   buffer[n] = 0;
   return n;
 }

@@ -126,6 +126,9 @@ TEST_F(WindowTest, MainWindowGeometryLongsAndSdlWindow) {
   EXPECT_EQ(GetForegroundWindow(), main);
   EXPECT_TRUE(SetWindowTextA(main, "Quillomer \xE9"));
   EXPECT_STREQ(SDL_GetWindowTitle(sdl), "Quillomer \xC3\xA9");  // CP_ACP is Latin-1
+  char title[6];
+  EXPECT_EQ(GetWindowTextA(main, title, sizeof title), 5);
+  EXPECT_STREQ(title, "Quill");
   EXPECT_NE(SetClassLongA(main, GCL_HCURSOR, 0), 0u);
   EXPECT_EQ(GetClassLongA(main, GCL_HCURSOR), 0u);
 }
