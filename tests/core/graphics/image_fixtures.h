@@ -96,6 +96,7 @@ struct Jp2Spec {
   OPJ_COLOR_SPACE space = OPJ_CLRSPC_SRGB;
   std::vector<std::vector<int>> comps;  // each width x height samples
   int alphaIndex = -1;                  // component flagged as opacity
+  std::vector<int> steps;               // per-component subsampling step (1 when absent)
 };
 
 inline Jp2Spec Jp2(OPJ_CODEC_FORMAT codec, int width, int height, int precision, bool sgnd, OPJ_COLOR_SPACE space,
@@ -114,11 +115,13 @@ inline Jp2Spec Jp2(OPJ_CODEC_FORMAT codec, int width, int height, int precision,
 
 inline bool WriteJp2(const std::string& path, const Jp2Spec& s) {
   std::vector<opj_image_cmptparm_t> params(s.comps.size());
-  for (auto& p : params) {
+  for (size_t i = 0; i < params.size(); ++i) {
+    opj_image_cmptparm_t& p = params[i];
     p = opj_image_cmptparm_t{};
-    p.dx = p.dy = 1;
-    p.w = (OPJ_UINT32)s.width;
-    p.h = (OPJ_UINT32)s.height;
+    OPJ_UINT32 step = i < s.steps.size() ? (OPJ_UINT32)s.steps[i] : 1;
+    p.dx = p.dy = step;
+    p.w = ((OPJ_UINT32)s.width + step - 1) / step;
+    p.h = ((OPJ_UINT32)s.height + step - 1) / step;
     p.prec = (OPJ_UINT32)s.precision;
     p.sgnd = s.sgnd ? 1 : 0;
   }

@@ -308,6 +308,22 @@ TEST_F(ImageTest, Jpeg2000BordersStretchToTheSide) {
   FreeImagePixels(pixels);
 }
 
+TEST_F(ImageTest, Jpeg2000SubsampledComponentsAreReadAtTheirOwnScale) {
+  // Red at full size; green and blue at half size in each direction.
+  Jp2Spec s = Jp2(OPJ_CODEC_J2K, 4, 4, 8, false, OPJ_CLRSPC_SRGB,
+                  {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {100, 110, 120, 130}, {200, 210, 220, 230}});
+  s.steps = {1, 2, 2};
+  ASSERT_TRUE(WriteJp2(mTemp.File("sub.j2k"), s));
+  unsigned char* pixels = nullptr;
+  int w, h, side;
+  bool alpha;
+  ASSERT_TRUE(ReadJp2Image(Path("sub.j2k").c_str(), &pixels, &w, &h, &side, &alpha));
+  EXPECT_EQ(Px(pixels, side, 0, 0), 0xFF0064C8u);
+  EXPECT_EQ(Px(pixels, side, 3, 1), 0xFF076ED2u);
+  EXPECT_EQ(Px(pixels, side, 2, 3), 0xFF0E82E6u);
+  FreeImagePixels(pixels);
+}
+
 TEST_F(ImageTest, DamagedJpeg2000FilesFail) {
   Jp2Spec s = Jp2(OPJ_CODEC_JP2, 16, 16, 8, false, OPJ_CLRSPC_SRGB,
                   {std::vector<int>(256, 1), std::vector<int>(256, 2), std::vector<int>(256, 3)});
