@@ -44,6 +44,10 @@ struct TKsCategory {
   TStr name;
 };
 
+// Deciphers a "hiscore.dat" image into its XML text (checked against the stored checksum).
+enum { kHiscoreFileEmpty = 0, kHiscoreFileBadChecksum = 1, kHiscoreFileOk = 2 };
+int DecodeHiscoreFile(TCipher& cipher, const char* data, size_t size, TStr* text);
+
 // True when every byte is non-zero and below 0xC0.
 bool IsSingleByteText(const char* text);
 

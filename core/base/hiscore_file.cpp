@@ -135,26 +135,29 @@ void TKsHiscores::SaveLocalFile() {
   WriteFileReplacing(kHiscoreFile, body.data(), body.size());
 }
 
+int DecodeHiscoreFile(TCipher& cipher, const char* data, size_t size, TStr* text) {
+  if (size <= 8) return kHiscoreFileEmpty;
+  size_t bodySize = size - 8;
+  uint32_t sum = FoldChecksum((const uint8_t*)data, bodySize);
+  std::vector<char> plain = Run(cipher, false, data, bodySize);
+  std::vector<char> stored = Run(cipher, false, data + bodySize, 8);
+  if (stored.size() != 4) return kHiscoreFileBadChecksum;
+  const uint8_t* b = (const uint8_t*)stored.data();
+  uint32_t storedSum = (uint32_t)b[0] | ((uint32_t)b[1] << 8) | ((uint32_t)b[2] << 16) | ((uint32_t)b[3] << 24);
+  if (storedSum != sum) return kHiscoreFileBadChecksum;
+  *text = plain.empty() ? TStr() : TStr(plain.data(), (int)strnlen(plain.data(), plain.size()));
+  return kHiscoreFileOk;
+}
+
 void TKsHiscores::LoadLocalFile() {
   mLocal.clear();
   mLogins.clear();
   mMedals.clear();
   std::vector<char> file;
-  if (!ReadWholeFile(kHiscoreFile, &file) || file.size() <= 8) return;
-  size_t bodySize = file.size() - 8;
-  uint32_t sum = FoldChecksum((const uint8_t*)file.data(), bodySize);
-  std::vector<char> text = Run(*mCipher, false, file.data(), bodySize);
-  std::vector<char> stored = Run(*mCipher, false, file.data() + bodySize, 8);
-  uint32_t storedSum = 0;
-  bool match = stored.size() == 4;
-  if (match) {
-    const uint8_t* b = (const uint8_t*)stored.data();
-    storedSum = (uint32_t)b[0] | ((uint32_t)b[1] << 8) | ((uint32_t)b[2] << 16) | ((uint32_t)b[3] << 24);
-    match = storedSum == sum;
-  }
-  if (!match) {
+  if (!ReadWholeFile(kHiscoreFile, &file)) return;
+  TStr text;
+  int check = DecodeHiscoreFile(*mCipher, file.data(), file.size(), &text);
+  if (check == kHiscoreFileBadChecksum)
     LogPrintf("HiScores: Checksum did not match! Ignoring saved score data.\n");
-    return;
-  }
-  if (!text.empty()) ReadLocalText(text.data(), (int)strnlen(text.data(), text.size()));
+  if (check == kHiscoreFileOk) ReadLocalText(text.c_str(), text.Length());
 }
