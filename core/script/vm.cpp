@@ -323,9 +323,10 @@ static void Arith(lua_State *L, StkId ra, const TObject *rb, const TObject *rc, 
 static inline const TObject *arrayslot(Table *h, const TObject *key) {
   if (ttisnumber(key)) {
     lua_Number n = nvalue(key);
-    int k = static_cast<int>(n);
-    if (static_cast<lua_Number>(k) == n && static_cast<unsigned>(k - 1) < static_cast<unsigned>(h->sizearray))
-      return &h->array[k - 1];
+    if (n >= 1 && n <= h->sizearray) {  // false for NaN too
+      int k = static_cast<int>(n);
+      if (static_cast<lua_Number>(k) == n) return &h->array[k - 1];
+    }
   }
   return NULL;
 }
