@@ -2,6 +2,7 @@
 // loader's header, structure and code checks with their messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -312,6 +313,53 @@ TEST(ScriptChunk, PrecompiledChunksAreNeverReadAsWideSource) {
   ASSERT_EQ(lua_pcall(L, 0, 1, 0), 0);
   EXPECT_EQ(lua_tonumber(L, -1), 1);
   EXPECT_NE(Load(L, wide.substr(2)), 0);
+}
+
+struct ByteReader {
+  std::string data;
+  size_t at = 0;
+  size_t step = 1;
+};
+
+const char *ReadInSteps(lua_State *, void *ud, size_t *size) {
+  ByteReader *r = static_cast<ByteReader *>(ud);
+  if (r->at >= r->data.size()) return nullptr;
+  *size = std::min(r->step, r->data.size() - r->at);
+  const char *out = r->data.data() + r->at;
+  r->at += *size;
+  return out;
+}
+
+TEST(ScriptChunk, ReadersThatDeliverFewBytesAtATime) {
+  std::string wide("\xFF\xFE", 2);
+  for (char c : std::string("return 6 * 7")) wide += std::string(1, c) + std::string(1, '\0');
+  std::string narrow = "return 6 * 7";
+  std::string binary;
+  {
+    State L;
+    ASSERT_EQ(Load(L, narrow), 0);
+    binary = Dump(L);
+  }
+  for (size_t step : {1, 2, 3, 7}) {
+    for (const std::string *bytes : {&wide, &narrow, &binary}) {
+      State L;
+      ByteReader r{*bytes, 0, step};
+      ASSERT_EQ(lua_load(L, ReadInSteps, &r, "=steps"), 0) << step << " " << lua_tostring(L, -1);
+      ASSERT_EQ(lua_pcall(L, 0, 1, 0), 0);
+      EXPECT_EQ(lua_tonumber(L, -1), 42) << step;
+    }
+  }
+  // A wide source with an odd byte count: the last single byte ends the input.
+  State L;
+  ByteReader odd{wide + "x", 0, 1};
+  ASSERT_EQ(lua_load(L, ReadInSteps, &odd, "=odd"), 0);
+  ASSERT_EQ(lua_pcall(L, 0, 1, 0), 0);
+  EXPECT_EQ(lua_tonumber(L, -1), 42);
+  // One byte only, and nothing at all.
+  ByteReader one{"\xFF", 0, 1};
+  EXPECT_EQ(lua_load(L, ReadInSteps, &one, "=one"), LUA_ERRSYNTAX);
+  ByteReader none{"", 0, 1};
+  EXPECT_EQ(lua_load(L, ReadInSteps, &none, "=none"), 0);
 }
 
 }  // namespace
