@@ -24,7 +24,7 @@ function(orvella_test name)
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE orvella_test_main ${A_LIBS})
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 300 ENVIRONMENT "ORVELLA_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORVELLA_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+    PROPERTIES TIMEOUT 300)
 endfunction()
 
 # orvella_test_folder(LIBS ...): one test executable per *_test.cpp file of the calling folder,

@@ -19,6 +19,11 @@ int main(int argc, char** argv) {
     fs::create_directories(p);
     setenv(v[0], p.c_str(), 1);
   }
+  // Where the sources and the built programs are, for tests that read fixtures or run tools.
+  setenv("ORVELLA_SOURCE_DIR", ORVELLA_SOURCE_DIR_DEFAULT, 0);
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) setenv("ORVELLA_BIN_DIR", exe.parent_path().c_str(), 0);
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   return RUN_ALL_TESTS();
