@@ -82,12 +82,16 @@ TPrefs::TPrefs(bool saveEnabled) : mSaveEnabled(saveEnabled) {
     mCurrent = &SectionsFor(mInstallKey);
     return;
   }
-  if (file.size() >= 2 && file[0] == '<' && file[1] == '>') {
-    ImportOlderFormat(file);
-    Save();
-    return;
+  if (LoadImage((const uint8_t*)file.data(), file.size(), installTextEmpty)) Save();
+}
+
+bool TPrefs::LoadImage(const uint8_t* data, size_t size, bool installTextEmpty) {
+  if (size >= 2 && data[0] == '<' && data[1] == '>') {
+    ImportOlderFormat(std::vector<char>((const char*)data, (const char*)data + size));
+    return true;
   }
-  LoadChunks((const uint8_t*)file.data(), file.size(), installTextEmpty);
+  LoadChunks(data, size, installTextEmpty);
+  return false;
 }
 
 TPrefs::~TPrefs() { Save(); }

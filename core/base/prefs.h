@@ -33,8 +33,10 @@ class TPrefs {
 
   TStr GetInstallKey() const { return mInstallKey; }
 
-  // Reads a chunk image as the constructor reads the file (the loader behind it; for tools and
-  // the fuzzer). installTextEmpty: "install.txt" was present but empty.
+  // Reads a file image as the constructor does (for tools and the fuzzer): the older XML layout
+  // (true: the caller should save, which converts it) or chunks. installTextEmpty:
+  // "install.txt" was present but empty.
+  bool LoadImage(const uint8_t* data, size_t size, bool installTextEmpty);
   void LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty);
 
   // Install keys of the store and the sections of one, for the dump tool.
