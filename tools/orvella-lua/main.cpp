@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/script/do.h"
+#include "core/script/lib_aux.h"
 #include "core/script/listing.h"
 #include "core/script/lua.h"
 #include "tools/orvella-lua/stopgap_library.h"
@@ -145,7 +146,7 @@ int main(int argc, char** argv) {
   } else if (strcmp(argv[1], "-l") == 0) {
     result = argc == 3 ? List(L, argv[2]) : (fputs(kUsage, stderr), 2);
   } else {
-    OpenStopGapLibrary(L);
+    OpenAllLibraries(L);  // base, coroutine, string with pack/unpack, table, math
     result = Run(L, argc - 1, argv + 1);
   }
   lua_close(L);

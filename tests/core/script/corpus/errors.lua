@@ -35,9 +35,9 @@ assert(not ok and e == nil)
 ok, e = pcall(error, 42)
 assert(not ok and e == 42)
 
--- assert's own message.
-check("assertion failed!", pcall(function() assert(false) end))
-check("custom", pcall(function() assert(nil, "custom") end))
+-- assert's own message, raised like luaL_error with the caller's position.
+check("errors.lua:39: assertion failed!", pcall(function() assert(false) end))
+check("errors.lua:40: custom", pcall(function() assert(nil, "custom") end))
 
 -- Nested protected calls; the outer one goes on.
 ok, e = pcall(function()
