@@ -120,8 +120,10 @@ void luaE_freethread(lua_State *L, lua_State *L1) {
   luaM_free(L, L1, sizeof(lua_State));
 }
 
-lua_State *lua_open(void) {
-  LG *lg = static_cast<LG *>(l_alloc(NULL, NULL, 0, sizeof(LG)));
+lua_State *lua_open(void) { return luaE_openwith(l_alloc, NULL); }
+
+lua_State *luaE_openwith(lua_Alloc f, void *ud) {
+  LG *lg = static_cast<LG *>(f(ud, NULL, 0, sizeof(LG)));
   if (lg == NULL) return NULL;
   lua_State *L = &lg->l;
   global_State *g = &lg->g;
@@ -130,8 +132,8 @@ lua_State *lua_open(void) {
   L->next = NULL;
   preinit_state(L);
   L->l_G = g;
-  g->frealloc = l_alloc;
-  g->ud = NULL;
+  g->frealloc = f;
+  g->ud = ud;
   g->mainthread = L;
   g->GCthreshold = 0;  // mark it as unfinished state
   g->strt.size = 0;

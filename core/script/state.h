@@ -115,5 +115,8 @@ union GCObject {
 #define gcototh(o) (&(o)->th)
 #define valtogco(v) ((GCObject *)(v))
 
+// lua_open with another allocation function (the system always uses the default; tests use
+// this to make allocations fail).
+lua_State *luaE_openwith(lua_Alloc f, void *ud);
 lua_State *luaE_newthread(lua_State *L);
 void luaE_freethread(lua_State *L, lua_State *L1);

@@ -199,7 +199,8 @@ Table *luaH_new(lua_State *L, int narray, int lnhash) {
   t->array = NULL;
   t->sizearray = 0;
   t->lsizenode = 0;
-  t->node = NULL;
+  t->node = G(L)->dummynode;  // consistent should an allocation below fail
+  t->firstfree = t->node;
   setarrayvector(L, t, narray);
   setnodevector(L, t, lnhash);
   return t;

@@ -2,6 +2,9 @@
 // only through dead coroutines.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "core/script/state.h"
 #include "tests/core/script/script_test_support.h"
 
 using script_test::RunCode;
@@ -150,6 +153,86 @@ TEST_F(ScriptGc, StringTableShrinksAndStaysUsable) {
 TEST_F(ScriptGc, AutomaticCollectionKeepsMemoryBounded) {
   Run("for i = 1, 200000 do local t = {i, tostring_ = i .. ''} end");
   EXPECT_LT(lua_getgccount(L), 4096);  // kilobytes
+}
+
+// An allocation function with a byte budget: growth beyond it fails.
+struct Budget {
+  size_t used = 0;
+  size_t limit = SIZE_MAX;
+};
+
+void *BudgetAlloc(void *ud, void *ptr, size_t osize, size_t nsize) {
+  Budget *b = static_cast<Budget *>(ud);
+  if (nsize == 0) {
+    std::free(ptr);
+    b->used -= osize;
+    return nullptr;
+  }
+  if (nsize > osize && b->used + (nsize - osize) > b->limit) return nullptr;
+  void *p = std::realloc(ptr, nsize);
+  if (p) b->used += nsize - osize;
+  return p;
+}
+
+TEST(ScriptMemory, AllocationFailuresGiveTheMemoryErrorAndTheStateStaysUsable) {
+  Budget budget;
+  lua_State *L = luaE_openwith(BudgetAlloc, &budget);
+  ASSERT_NE(L, nullptr);
+  script_test::OpenTestFunctions(L);
+  for (const char *code : {"local t = {} for i = 1, 1e7 do t[i] = {i} end",
+                           "local s = 'x' for i = 1, 40 do s = s .. s end",
+                           "local t = {} for i = 1, 1e7 do t['k' .. i] = i end",
+                           "local f = {} for i = 1, 1e7 do f[i] = function() return i end end"}) {
+    budget.limit = budget.used + 2 * 1024 * 1024;
+    std::string error;
+    EXPECT_EQ(RunCode(L, code, &error), LUA_ERRMEM) << code;
+    EXPECT_EQ(error, "not enough memory") << code;
+    budget.limit = SIZE_MAX;
+    lua_setgcthreshold(L, 0);
+    ASSERT_EQ(RunCode(L, "local t = {} for i = 1, 1000 do t[i] = 'v' .. i end x = t[1000]", &error), 0)
+        << error;
+  }
+  lua_close(L);
+  EXPECT_EQ(budget.used, 0u);
+}
+
+TEST(ScriptMemory, FailuresAtEveryPointOfAScriptLeaveAConsistentState) {
+  const char *code =
+      "local t = {} for i = 1, 200 do t[i] = {i, 'k' .. i, L\"w\" .. i} t['s' .. i] = i end "
+      "local f = function(...) return arg.n end f(1, 2, 3) "
+      "local c = {} for i = 1, 50 do c[i] = function() return t[i] end end "
+      "setmetatable(t, {__index = function(_, k) return k end}) local x = t.missing .. 'y'";
+  for (int step = 1; step <= 400; step++) {
+    Budget budget;
+    lua_State *L = luaE_openwith(BudgetAlloc, &budget);
+    ASSERT_NE(L, nullptr);
+    script_test::OpenTestFunctions(L);
+    budget.limit = budget.used + step * 256;
+    std::string error;
+    int status = RunCode(L, code, &error);
+    EXPECT_TRUE(status == 0 || (status == LUA_ERRMEM && error == "not enough memory")) << step << error;
+    budget.limit = SIZE_MAX;
+    EXPECT_EQ(RunCode(L, code, &error), 0) << step << error;
+    lua_setgcthreshold(L, 0);
+    lua_close(L);
+    EXPECT_EQ(budget.used, 0u) << step;
+  }
+}
+
+TEST(ScriptMemory, OpeningWithTooLittleMemoryYieldsNoState) {
+  Budget full;
+  lua_State *L = luaE_openwith(BudgetAlloc, &full);
+  ASSERT_NE(L, nullptr);
+  size_t needed = full.used;
+  lua_close(L);
+  for (size_t limit = 0; limit < needed; limit += 16) {
+    Budget budget;
+    budget.limit = limit;
+    lua_State *partial = luaE_openwith(BudgetAlloc, &budget);
+    EXPECT_EQ(partial, nullptr) << limit;
+    if (partial) lua_close(partial);
+    EXPECT_EQ(budget.used, 0u) << limit;
+  }
 }
 
 }  // namespace
