@@ -305,6 +305,19 @@ TEST_F(SimpleHttpsTest, TrustedCertificateWorksForGetAndPost) {
   EXPECT_EQ(requests[1].Header("content-type"), "application/x-www-form-urlencoded");
 }
 
+TEST_F(SimpleHttpsTest, CurlCaBundleEnvironmentIsHonoured) {
+  TestCertificate cert = MakeTestCertificate(folder.Path(), "IP:127.0.0.1");
+  ASSERT_TRUE(cert.ok);
+  ASSERT_TRUE(server.Start(&cert));
+  server.SetReply({200, "text/plain", "trusted"});
+  // Set and cleared while no request runs, so no worker reads the environment meanwhile.
+  setenv("CURL_CA_BUNDLE", cert.certFile.c_str(), 1);
+  uint32_t status = Fetch(server.Url("/x"), false);
+  unsetenv("CURL_CA_BUNDLE");
+  ASSERT_EQ(status, (uint32_t)TSimpleHttpRequest::kComplete);
+  EXPECT_STREQ(http.GetData(), "trusted");
+}
+
 TEST_F(SimpleHttpsTest, UnknownAuthorityIsRefused) {
   TestCertificate cert = MakeTestCertificate(folder.Path(), "IP:127.0.0.1,DNS:localhost");
   ASSERT_TRUE(cert.ok);
