@@ -1,0 +1,164 @@
+// Native functions as script globals: argument readers, result writers and one adapter per
+// signature (generated from the signature), bound through a userdata box as upvalue 1.
+#pragma once
+
+#include <cstdint>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "core/base/saturate.h"
+#include "core/base/str.h"
+#include "core/script/lua.h"
+#include "core/script/lua_table.h"
+
+// The value at index as a framework string; nil and values that are neither string nor number
+// give the empty string.
+TStr GetLuaString(lua_State* L, int index);
+void PushLuaString(lua_State* L, const TStr& s);
+// A handle on a copy of the value at index, released by the running script after the call.
+TLuaTable* GetLuaTable(lua_State* L, int index);
+
+namespace lua_binding {
+
+template <typename T, typename Enable = void>
+struct Arg;
+
+template <>
+struct Arg<TStr> {
+  static TStr Get(lua_State* L, int i) { return GetLuaString(L, i); }
+};
+template <>
+struct Arg<const TStr&> : Arg<TStr> {};
+template <>
+struct Arg<TLuaTable*> {
+  static TLuaTable* Get(lua_State* L, int i) { return GetLuaTable(L, i); }
+};
+template <>
+struct Arg<bool> {
+  static bool Get(lua_State* L, int i) { return lua_toboolean(L, i) != 0; }
+};
+template <>
+struct Arg<double> {
+  static double Get(lua_State* L, int i) { return lua_tonumber(L, i); }
+};
+template <>
+struct Arg<float> {
+  static float Get(lua_State* L, int i) { return (float)lua_tonumber(L, i); }
+};
+// Integers truncate toward zero and saturate (NaN gives 0).
+template <>
+struct Arg<int> {
+  static int Get(lua_State* L, int i) { return SaturateToInt32(lua_tonumber(L, i)); }
+};
+template <>
+struct Arg<uint32_t> {
+  static uint32_t Get(lua_State* L, int i) { return SaturateToUInt32(lua_tonumber(L, i)); }
+};
+// Object pointers: null for nil, else the userdata's pointer.
+template <typename T>
+struct Arg<T*, std::enable_if_t<!std::is_same_v<T, TLuaTable>>> {
+  static T* Get(lua_State* L, int i) {
+    return lua_isnil(L, i) ? nullptr : static_cast<T*>(lua_touserdata(L, i));
+  }
+};
+
+template <typename R>
+struct Result {
+  static int Push(lua_State* L, R r) {
+    if constexpr (std::is_same_v<R, bool>) {
+      lua_pushboolean(L, r);
+    } else if constexpr (std::is_same_v<std::decay_t<R>, TStr>) {
+      PushLuaString(L, r);
+    } else {
+      static_assert(std::is_arithmetic_v<R>, "result must be a number, boolean or TStr");
+      lua_pushnumber(L, (lua_Number)r);  // unsigned values stay non-negative
+    }
+    return 1;
+  }
+};
+
+// Reads the arguments from index 1 on, in order.
+template <typename... Args, size_t... I>
+std::tuple<std::decay_t<Args>...> ReadArgs(lua_State* L, std::index_sequence<I...>) {
+  return std::tuple<std::decay_t<Args>...>{Arg<std::decay_t<Args>>::Get(L, (int)I + 1)...};
+}
+
+template <typename R, typename F, typename Tuple>
+int CallAndPush(lua_State* L, F&& f, Tuple& args) {
+  if constexpr (std::is_void_v<R>) {
+    std::apply(f, args);
+    return 0;
+  } else {
+    return Result<R>::Push(L, std::apply(f, args));
+  }
+}
+
+template <typename R, typename... Args>
+struct FreeBox {
+  R (*fn)(Args...);
+};
+
+template <typename C, typename R, typename... Args>
+struct MemberBox {
+  C* object;
+  R (C::*fn)(Args...);
+};
+
+template <typename R, typename... Args>
+int FreeAdapter(lua_State* L) {
+  auto* box = static_cast<FreeBox<R, Args...>*>(lua_touserdata(L, lua_upvalueindex(1)));
+  auto args = ReadArgs<Args...>(L, std::index_sequence_for<Args...>{});
+  return CallAndPush<R>(L, box->fn, args);
+}
+
+template <typename C, typename R, typename... Args>
+int MemberAdapter(lua_State* L) {
+  auto* box = static_cast<MemberBox<C, R, Args...>*>(lua_touserdata(L, lua_upvalueindex(1)));
+  auto args = ReadArgs<Args...>(L, std::index_sequence_for<Args...>{});
+  C* object = box->object;
+  auto fn = box->fn;
+  return CallAndPush<R>(L, [object, fn](auto&&... a) -> R { return (object->*fn)(a...); }, args);
+}
+
+template <typename C>
+struct RawBox {
+  C* object;
+  int (C::*fn)(lua_State*);
+};
+
+template <typename C>
+int RawAdapter(lua_State* L) {
+  auto* box = static_cast<RawBox<C>*>(lua_touserdata(L, lua_upvalueindex(1)));
+  return (box->object->*(box->fn))(L);
+}
+
+template <typename Box>
+void Bind(lua_State* L, const char* name, const Box& box, lua_CFunction adapter) {
+  lua_pushstring(L, name);
+  void* p = lua_newuserdata(L, sizeof(Box));
+  new (p) Box(box);
+  lua_pushcclosure(L, adapter, 1);
+  lua_settable(L, LUA_GLOBALSINDEX);
+}
+
+}  // namespace lua_binding
+
+// Binds a free function as the global `name' of the state.
+template <typename R, typename... Args>
+void RegisterLuaFunction(lua_State* L, const char* name, R (*fn)(Args...)) {
+  lua_binding::Bind(L, name, lua_binding::FreeBox<R, Args...>{fn}, &lua_binding::FreeAdapter<R, Args...>);
+}
+
+// Binds a member function of an object that outlives every script call reaching the name.
+template <typename C, typename R, typename... Args>
+void RegisterLuaMember(lua_State* L, const char* name, C* object, R (C::*fn)(Args...)) {
+  lua_binding::Bind(L, name, lua_binding::MemberBox<C, R, Args...>{object, fn},
+                    &lua_binding::MemberAdapter<C, R, Args...>);
+}
+
+// A member that reads the stack itself and returns its result count.
+template <typename C>
+void RegisterLuaRawMember(lua_State* L, const char* name, C* object, int (C::*fn)(lua_State*)) {
+  lua_binding::Bind(L, name, lua_binding::RawBox<C>{object, fn}, &lua_binding::RawAdapter<C>);
+}
