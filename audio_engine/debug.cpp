@@ -9,9 +9,6 @@
 #include "audio_engine/name_id.h"
 #include "platform/win32/win32.h"
 
-// The message box comes from the platform's user calls when they are linked in.
-__attribute__((weak)) int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-
 namespace Tarn {
 
 const char* const kMessageTitle = "Tarn Framework Message";
@@ -59,8 +56,7 @@ void MessageBox(const char* format, ...) {
     sink(kMessageTitle, text);
     return;
   }
-  if (::MessageBoxA) ::MessageBoxA(nullptr, text, kMessageTitle, MB_OK);
-  else std::fprintf(stderr, "%s: %s\n", kMessageTitle, text);
+  ::MessageBoxA(nullptr, text, kMessageTitle, MB_OK);
 }
 
 }  // namespace Tarn

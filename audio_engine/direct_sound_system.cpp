@@ -3,10 +3,6 @@
 
 #include "audio_engine/debug.h"
 
-// Window look-ups of the platform's user calls, when linked in.
-__attribute__((weak)) HWND GetForegroundWindow();
-__attribute__((weak)) HWND GetDesktopWindow();
-
 namespace Tarn {
 
 cTarnDirectSoundSystem::cTarnDirectSoundSystem(HWND window, cIRendererHost* host) : mHost(host) {
@@ -18,8 +14,8 @@ cTarnDirectSoundSystem::cTarnDirectSoundSystem(HWND window, cIRendererHost* host
     return;
   }
   mDevice = device;
-  if (!window && ::GetForegroundWindow) window = ::GetForegroundWindow();
-  if (!window && ::GetDesktopWindow) window = ::GetDesktopWindow();
+  if (!window) window = ::GetForegroundWindow();
+  if (!window) window = ::GetDesktopWindow();
   mDevice->SetCooperativeLevel(window, DSSCL_PRIORITY);
 
   DSBUFFERDESC desc{};
