@@ -362,6 +362,11 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
     goto *disptab[GET_OPCODE(i)]; \
   }
 
+// Each handler keeps its own copy of the dispatch jump (better branch prediction); GCC would
+// otherwise merge them into one shared indirect jump.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-crossjumping", "no-gcse")))
+#endif
 void luaV_execute(lua_State *L) {
   static const void *const disptab[64] = {
       &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
