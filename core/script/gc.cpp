@@ -220,8 +220,8 @@ void checkSizes(lua_State *L, lu_mem finalising) {
     luaZ_resizebuffer(L, &g->buff, newsize);
   }
   if (g->GCthreshold != MAX_LUMEM) {
-    lu_mem inuse = g->nblocks > finalising ? g->nblocks - finalising : 0;
-    g->GCthreshold = 2 * inuse;
+    lu_mem twice = 2 * g->nblocks;
+    g->GCthreshold = twice > finalising ? twice - finalising : 0;
   }
 }
 
