@@ -11,35 +11,14 @@
 #include "core/base/asset_file_list.h"
 #include "core/base/file.h"
 #include "core/base/file_map_handler.h"
+#include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The tools are built beside the tests.
-std::string BinDir() {
-  if (const char* dir = getenv("ORVELLA_BIN_DIR"); dir && *dir) return dir;
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
-
-struct Result {
-  int status;
-  std::string out;
-};
-
-Result RunTool(const std::string& args) {
-  std::string command = BinDir() + "/kspack " + args + " 2>&1";
-  Result r{-1, ""};
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return r;
-  char buf[256];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int status = pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+ToolResult Kspack(const std::string& args) { return RunTool("kspack", args); }
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -55,11 +34,11 @@ TEST(Kspack, PackListExtractRoundTrip) {
   std::ofstream(t.File("src/.svn/entries"), std::ios::binary) << "no";
   std::ofstream(t.File("src/data/bin.dat"), std::ios::binary) << std::string("\0\1\2\r\n", 5);
   std::string pack = t.Path() + "/out.ksp";
-  ASSERT_EQ(RunTool("pack " + pack + " " + t.Path() + "/src").status, 0);
-  Result list = RunTool("list " + pack);
+  ASSERT_EQ(Kspack("pack " + pack + " " + t.Path() + "/src").status, 0);
+  ToolResult list = Kspack("list " + pack);
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(list.out, "UI/Menu.lua 4\na.txt 0\ndata/bin.dat 5\n");
-  ASSERT_EQ(RunTool("extract " + pack + " " + t.Path() + "/back").status, 0);
+  ASSERT_EQ(Kspack("extract " + pack + " " + t.Path() + "/back").status, 0);
   EXPECT_EQ(Slurp(t.Path() + "/back/UI/Menu.lua"), "menu");
   EXPECT_EQ(Slurp(t.Path() + "/back/data/bin.dat"), std::string("\0\1\2\r\n", 5));
   EXPECT_FALSE(fs::exists(t.Path() + "/back/.svn"));
@@ -88,28 +67,28 @@ TEST(Kspack, RawModeWritesDamagedPacksThatListRefuses) {
   int i = 0;
   for (const auto& c : cases) {
     std::string pack = t.Path() + "/bad" + std::to_string(i++) + ".ksp";
-    ASSERT_EQ(RunTool("raw " + pack + " " + c.args).status, 0) << c.args;
-    Result r = RunTool("list " + pack);
+    ASSERT_EQ(Kspack("raw " + pack + " " + c.args).status, 0) << c.args;
+    ToolResult r = Kspack("list " + pack);
     EXPECT_EQ(r.status, 1) << c.args;
     EXPECT_NE(r.out.find(c.error), std::string::npos) << r.out;
     EXPECT_FALSE(MountPack(TStr(("::" + pack).c_str()), GetFileMap())) << c.args;
   }
   std::string good = t.Path() + "/good.ksp";
-  ASSERT_EQ(RunTool("raw " + good + " 1 x.txt:17:2 --data hi").status, 0);
-  EXPECT_EQ(RunTool("list " + good).out, "x.txt 2\n");
+  ASSERT_EQ(Kspack("raw " + good + " 1 x.txt:17:2 --data hi").status, 0);
+  EXPECT_EQ(Kspack("list " + good).out, "x.txt 2\n");
 }
 
 TEST(Kspack, ExtractRefusesNamesThatLeaveTheFolder) {
   TempFolder t;
   std::string pack = t.Path() + "/evil.ksp";
-  ASSERT_EQ(RunTool("raw " + pack + " 1 ../evil.txt:23:2 --data hi").status, 0);
-  Result r = RunTool("extract " + pack + " " + t.Path() + "/out");
+  ASSERT_EQ(Kspack("raw " + pack + " 1 ../evil.txt:23:2 --data hi").status, 0);
+  ToolResult r = Kspack("extract " + pack + " " + t.Path() + "/out");
   EXPECT_EQ(r.status, 1);
   EXPECT_FALSE(fs::exists(t.Path() + "/evil.txt"));
 }
 
 TEST(Kspack, BadUsageAndMissingFiles) {
-  EXPECT_EQ(RunTool("").status, 2);
-  EXPECT_EQ(RunTool("list /no/such.ksp").status, 1);
-  EXPECT_EQ(RunTool("pack /tmp/x.ksp /no/such/folder").status, 1);
+  EXPECT_EQ(Kspack("").status, 2);
+  EXPECT_EQ(Kspack("list /no/such.ksp").status, 1);
+  EXPECT_EQ(Kspack("pack /tmp/x.ksp /no/such/folder").status, 1);
 }

@@ -10,22 +10,14 @@
 #include "audio_engine/name_id.h"
 #include "audio_engine/persist.h"
 #include "audio_engine/vex_file.h"
+#include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-// The tool sits beside the test executable.
-std::string Tool() {
-  const char* bin = std::getenv("ORVELLA_BIN_DIR");
-  if (bin && *bin) return std::string(bin) + "/vexpack";
-  return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vexpack").string();
-}
-std::string RunTool(const std::string& args, int* status) {
-  std::string out;
-  FILE* p = popen((Tool() + " " + args + " 2>&1").c_str(), "r");
-  char buf[256];
-  while (p && fgets(buf, sizeof buf, p)) out += buf;
-  *status = p ? pclose(p) : -1;
-  return out;
+std::string Vexpack(const std::string& args, int* status) {
+  ToolResult r = RunTool("vexpack", args);
+  *status = r.status;
+  return r.out;
 }
 }  // namespace
 
@@ -36,13 +28,13 @@ TEST(Vexpack, PackListAndHash) {
   std::fputs("hello", f);
   std::fclose(f);
   int status = 0;
-  RunTool("pack " + pack + " Music.xml=" + a + " 0x10=" + a, &status);
+  Vexpack("pack " + pack + " Music.xml=" + a + " 0x10=" + a, &status);
   ASSERT_EQ(status, 0);
-  std::string listed = RunTool("list " + pack, &status);
+  std::string listed = Vexpack("list " + pack, &status);
   char expected[128];
   std::snprintf(expected, sizeof expected, "0x%08X 5 64\n0x00000010 5 69\n", Tarn::NameId("Music.xml"));
   EXPECT_EQ(listed, expected);
-  EXPECT_EQ(RunTool("hash EventClip 0x10", &status), "0xBDFB42E6\n0x00000010\n");
+  EXPECT_EQ(Vexpack("hash EventClip 0x10", &status), "0xBDFB42E6\n0x00000010\n");
   Tarn::cVexFile vex{Tarn::cString(pack)};
   Tarn::cIReader* r = nullptr;
   ASSERT_EQ(vex.OpenReader(Tarn::NameId("Music.xml"), &r), 0);
@@ -63,7 +55,7 @@ TEST(Vexpack, RawVariantsAreRefusedOrReadSafely) {
   for (auto& c : cases) {
     std::string path = dir.File(std::string(c.kind) + ".VEX");
     int status = 0;
-    RunTool("raw " + path + " " + c.kind, &status);
+    Vexpack("raw " + path + " " + c.kind, &status);
     ASSERT_EQ(status, 0) << c.kind;
     EXPECT_EQ(Tarn::cPersist::Mount(Tarn::cString(path)), c.mount) << c.kind;
   }
