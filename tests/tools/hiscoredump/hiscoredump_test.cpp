@@ -10,27 +10,12 @@
 #include "core/base/file.h"
 #include "core/base/hiscore.h"
 #include "core/base/settings.h"
+#include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-struct Result {
-  int status;
-  std::string out;
-};
-
-Result RunTool(const std::string& args) {
-  std::string tool = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "hiscoredump";
-  Result r{-1, ""};
-  FILE* p = popen((tool + " " + args + " 2>&1").c_str(), "r");
-  if (!p) return r;
-  char buf[256];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int status = pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+ToolResult Hiscoredump(const std::string& args) { return RunTool("hiscoredump", args); }
 
 TEST(Hiscoredump, PrintsTheTextAndRefusesDamage) {
   TempFolder folder;
@@ -48,7 +33,7 @@ TEST(Hiscoredump, PrintsTheTextAndRefusesDamage) {
     expected = h.BuildLocalText().c_str();
   }
   std::string file = folder.Path() + "/hiscore.dat";
-  Result r = RunTool("Rk47vbnwJAAA " + file);
+  ToolResult r = Hiscoredump("Rk47vbnwJAAA " + file);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, expected);
   EXPECT_NE(r.out.find("score=\"77\""), std::string::npos);
@@ -57,10 +42,10 @@ TEST(Hiscoredump, PrintsTheTextAndRefusesDamage) {
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   bytes[3] ^= 1;
   std::ofstream(file, std::ios::binary) << bytes;
-  r = RunTool("Rk47vbnwJAAA " + file);
+  r = Hiscoredump("Rk47vbnwJAAA " + file);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("checksum does not match"), std::string::npos);
-  EXPECT_EQ(RunTool("onlyone").status, 2);
+  EXPECT_EQ(Hiscoredump("onlyone").status, 2);
 }
 
 }  // namespace
