@@ -196,7 +196,8 @@ int luaG_checkcode(const Proto *pt) {
     }
     switch (o) {
       case OP_LOADBOOL: {
-        if (c == 1) check(pc + 2 < pt->sizecode);  // check its jump
+        // The machine skips for any non-zero C, so the skip must stay inside for all of them.
+        if (c != 0) check(pc + 2 < pt->sizecode);
         break;
       }
       case OP_LOADNIL: {

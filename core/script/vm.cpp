@@ -406,7 +406,7 @@ reentry:  // entry point
     vmbreak;
   }
   vmcase(OP_LOADBOOL) {
-    setbvalue(ra, GETARG_B(i));
+    setbvalue(ra, GETARG_B(i) != 0);
     if (GETARG_C(i)) pc++;  // skip next instruction (if C)
     vmbreak;
   }

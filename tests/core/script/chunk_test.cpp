@@ -237,6 +237,8 @@ TEST(ScriptChunk, CodeChecks) {
       {"tforloop beyond the stack", {CREATE_ABC(OP_TFORLOOP, 0, 0, 0), CREATE_AsBx(OP_JMP, 0, 0), ret}, 5, false},
       {"forloop beyond the stack", {CREATE_AsBx(OP_FORLOOP, 0, 0), ret}, 2, false},
       {"loadbool skipping the end", {CREATE_ABC(OP_LOADBOOL, 0, 1, 1), ret}, 2, false},
+      {"loadbool with C 2 skipping the end", {CREATE_ABC(OP_LOADBOOL, 0, 1, 2), ret}, 2, false},
+      {"loadbool skipping inside", {CREATE_ABC(OP_LOADBOOL, 0, 1, 3), ret, ret}, 2, true},
   };
   for (const Case &c : cases) {
     ChunkBuilder b;
