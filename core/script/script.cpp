@@ -258,6 +258,7 @@ bool TScript::OfferCall() {
 }
 
 void TScript::DoLuaString(TStr code, int length, int nresults) {
+  int entry = lua_gettop(mL);
   TStr setPath = TStr("LUA_PATH='") + GetScriptPath() + "' ;";
   lua_dostring(mL, setPath.c_str());
   if (length < 0) length = code.Length();
@@ -288,6 +289,9 @@ void TScript::DoLuaString(TStr code, int length, int nresults) {
     }
     lua_settop(mL, top);
   }
+  // The error value is dropped: a caller that retries every frame would otherwise grow the
+  // stack without bound, and nobody reads it.
+  lua_settop(mL, entry);
 }
 
 bool TScript::RunScript(TStr fileName) {

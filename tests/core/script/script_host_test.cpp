@@ -98,8 +98,9 @@ TEST_F(ScriptHostTest, DoLuaStringReportsParsingAndRunningErrors) {
   EXPECT_NE(log.find("DoLuaString Lua Error: [string \"x = = 1\"]:1: unexpected symbol near `='\n\twhen parsing x = = 1"),
             std::string::npos)
       << log;
-  lua_settop(L, 0);
+  EXPECT_EQ(lua_gettop(L), 0);  // the error value does not pile up
   script.DoLuaString("error('boom')");
+  EXPECT_EQ(lua_gettop(L), 0);
   log = Log();
   EXPECT_NE(log.find("Lua error: [string \"error('boom')\"]:1: boom"), std::string::npos) << log;
   EXPECT_NE(log.find("DoLuaString Lua Error: [string \"error('boom')\"]:1: boom\n\twhen running"), std::string::npos) << log;
