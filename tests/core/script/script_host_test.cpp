@@ -139,6 +139,19 @@ TEST_F(ScriptHostTest, RunScriptMakesTheReturnedFunctionTheCoroutine) {
   delete script;
 }
 
+TEST_F(ScriptHostTest, AScriptOwningItsStateRunsTheCoroutineOnItsMainThread) {
+  AddFile("scripts/ticks.lua", "ticks = 0 return function() while true do ticks = ticks + 1 coroutine.yield() end end");
+  TScript script;
+  ASSERT_TRUE(script.RunScript("scripts/ticks.lua"));
+  EXPECT_TRUE(script.IsYielded());
+  for (int i = 0; i < 3; i++) EXPECT_TRUE(script.Animate());
+  EXPECT_EQ(script.GetGlobalNumber("ticks"), 4);
+  script.DoLuaString("extra = 1");  // runs at once while the coroutine waits
+  EXPECT_EQ(script.GetGlobalNumber("extra"), 1);
+  EXPECT_TRUE(script.Animate());
+  EXPECT_EQ(script.GetGlobalNumber("ticks"), 5);
+}
+
 TEST_F(ScriptHostTest, RunScriptFailuresAreLogged) {
   TScript script;
   EXPECT_FALSE(script.RunScript(""));
