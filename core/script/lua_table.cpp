@@ -11,6 +11,11 @@ int GetField(lua_State* L) {
   return 1;
 }
 
+int NextField(lua_State* L) {
+  lua_settop(L, 2);
+  return lua_next(L, 1) ? 2 : 0;
+}
+
 int SetField(lua_State* L) {
   lua_settable(L, 1);
   return 0;
@@ -159,6 +164,7 @@ int TLuaTable::GetSize() {
 
 TLuaObjectWrapper* TLuaTable::Next(TLuaObjectWrapper** key) {
   int top = lua_gettop(mL);
+  lua_pushcfunction(mL, NextField);
   Push();
   if (*key) {
     (*key)->Push();
@@ -168,7 +174,9 @@ TLuaObjectWrapper* TLuaTable::Next(TLuaObjectWrapper** key) {
   }
   *key = nullptr;  // never left pointing at the deleted handle
   TLuaObjectWrapper* value = nullptr;
-  if (lua_istable(mL, -2) && lua_next(mL, -2)) {
+  // Protected: a key that vanished from the table is the end, not an error.
+  bool table = lua_istable(mL, -2);
+  if (table && lua_pcall(mL, 2, LUA_MULTRET, 0) == 0 && lua_gettop(mL) == top + 2) {
     value = new TLuaObjectWrapper(mL);  // the value is on top
     *key = new TLuaObjectWrapper(mL);
   }

@@ -170,6 +170,16 @@ TEST_F(HandleTest, NextWalksEveryPairAndEndsWithANullKey) {
   delete t;
 }
 
+TEST_F(HandleTest, NextWithAKeyTheTableDoesNotHoldEndsQuietly) {
+  TLuaTable* t = Table("{a = 1}");
+  lua_pushliteral(L, "not a key of the table");
+  TLuaObjectWrapper* key = new TLuaObjectWrapper(L);
+  EXPECT_EQ(t->Next(&key), nullptr);
+  EXPECT_EQ(key, nullptr);
+  EXPECT_EQ(lua_gettop(L), 0);
+  delete t;
+}
+
 TEST_F(HandleTest, FunctionCallKeepsOneResultAndReportsErrors) {
   ASSERT_EQ(script_test::RunCode(L, "return function() return 5, 6 end"), 0);
   TLuaFunction f(L);
