@@ -444,7 +444,7 @@ int S_gfind(lua_State *L) {
 
 void add_s(MatchState *ms, luaL_Buffer *b, const char *s, const char *e) {
   lua_State *L = ms->L;
-  if (lua_isstring(L, 3)) {
+  if (lua_type(L, 3) != LUA_TFUNCTION) {
     const char *news = lua_tostring(L, 3);
     size_t l = lua_strlen(L, 3);
     for (size_t i = 0; i < l; i++) {
@@ -481,7 +481,8 @@ int S_gsub(lua_State *L) {
   int n = 0;
   MatchState ms;
   luaL_Buffer b;
-  luaL_argcheck(L, lua_gettop(L) >= 3 && (lua_isstring(L, 3) || lua_isfunction(L, 3)), 3,
+  int rt = lua_type(L, 3);  // a wide string has no narrow text to insert
+  luaL_argcheck(L, rt == LUA_TSTRING || rt == LUA_TNUMBER || rt == LUA_TFUNCTION, 3,
                 "string or function expected");
   luaL_buffinit(L, &b);
   InitMatch(&ms, L, src, srcl);

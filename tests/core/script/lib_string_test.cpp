@@ -76,6 +76,8 @@ TEST_F(StringLibraryTest, Patterns) {
       {"string.gsub('abc', '', '-')", "-a-b-c-"},
       {"string.gsub('abc', '.', {})", "error: bad argument #3 to `gsub' (string or function expected)"},
       {"string.gsub('a b', '%s', '%%')", "a%b"},
+      {"string.gsub('ab', 'a', L\"w\")", "error: bad argument #3 to `gsub' (string or function expected)"},
+      {"string.gsub('ab', 'a', 1)", "1b"},
       {"string.gsub('x=1, y=2', '(%w+)=(%w+)', '%2=%1')", "1=x, 2=y"},
       {"string.gsub('abc', '%w', '%2')", "error: invalid capture index"},
       {"string.gsub('aaa', 'a', 'b', 2)", "bba"},
