@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "core/base/saturate.h"
 #include "core/script/lua.h"
 
 #define LUAL_BUFFERSIZE 512
@@ -41,10 +42,12 @@ int luaL_loadbuffer(lua_State *L, const char *buff, size_t sz, const char *name)
   if (!(cond)) luaL_argerror(L, numarg, extramsg)
 #define luaL_checkstring(L, n) (luaL_checklstring(L, (n), NULL))
 #define luaL_optstring(L, n, d) (luaL_optlstring(L, (n), (d), NULL))
-#define luaL_checkint(L, n) ((int)luaL_checknumber(L, n))
-#define luaL_checklong(L, n) ((long)luaL_checknumber(L, n))
-#define luaL_optint(L, n, d) ((int)luaL_optnumber(L, n, (lua_Number)(d)))
-#define luaL_optlong(L, n, d) ((long)luaL_optnumber(L, n, (lua_Number)(d)))
+// Integer arguments truncate toward zero and saturate at the 32-bit limits (NaN gives 0), as
+// the original's 32-bit int and long held them.
+#define luaL_checkint(L, n) ((int)SaturateToInt32(luaL_checknumber(L, n)))
+#define luaL_checklong(L, n) ((long)SaturateToInt32(luaL_checknumber(L, n)))
+#define luaL_optint(L, n, d) ((int)SaturateToInt32(luaL_optnumber(L, n, (lua_Number)(d))))
+#define luaL_optlong(L, n, d) ((long)SaturateToInt32(luaL_optnumber(L, n, (lua_Number)(d))))
 
 // A string (or, with the wide flag, a wide string) built in steps; pieces that do not fit the
 // buffer are pushed on the stack and joined.

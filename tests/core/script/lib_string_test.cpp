@@ -98,6 +98,8 @@ TEST_F(StringLibraryTest, Patterns) {
       {"tostring(string.find('((a))', '%b()'))", "1"},
       {"tostring(string.find('the cat', '%f[%w]cat'))", "5"},
       {"string.sub('abc', 0)", "abc"},
+      {"string.sub('abc', -1e300, 1e300)", "abc"},  // saturating integer arguments
+      {"string.sub('abc', 0/0)", "abc"},
       {"string.sub('abc', 3, 2)", ""},
       {"string.char(256)", "error: bad argument #1 to `char' (invalid value)"},
       {"string.char()", ""},
