@@ -80,7 +80,7 @@ struct Result {
 
 // Reads the arguments from index 1 on, in order.
 template <typename... Args, size_t... I>
-std::tuple<std::decay_t<Args>...> ReadArgs(lua_State* L, std::index_sequence<I...>) {
+std::tuple<std::decay_t<Args>...> ReadArgs([[maybe_unused]] lua_State* L, std::index_sequence<I...>) {
   return std::tuple<std::decay_t<Args>...>{Arg<std::decay_t<Args>>::Get(L, (int)I + 1)...};
 }
 

@@ -11,7 +11,6 @@
 #include "core/script/lib_aux.h"
 #include "core/script/listing.h"
 #include "core/script/lua.h"
-#include "tools/orvella-lua/stopgap_library.h"
 
 namespace {
 

@@ -126,7 +126,9 @@ TEST(ScriptApi, WideNumerals) {
     size_t n = std::char_traits<char16_t>::length(c.text);
     lua_pushlwstring(L, reinterpret_cast<const lua_WChar *>(c.text), n);
     EXPECT_EQ(lua_isnumber(L, -1), c.converts ? 1 : 0);
-    if (c.converts) EXPECT_EQ(lua_tonumber(L, -1), c.value);
+    if (c.converts) {
+      EXPECT_EQ(lua_tonumber(L, -1), c.value);
+    }
   }
 }
 
