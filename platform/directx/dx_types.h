@@ -13,17 +13,6 @@
 #define ORVELLA_WIN32_HAS_HMONITOR
 typedef struct HMONITOR__* HMONITOR;
 #endif
-#ifndef GUID_DEFINED
-#define GUID_DEFINED
-struct GUID {
-  uint32_t Data1;
-  uint16_t Data2;
-  uint16_t Data3;
-  uint8_t Data4[8];
-};
-inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
-#endif
 #ifndef ORVELLA_WIN32_HAS_PALETTEENTRY
 #define ORVELLA_WIN32_HAS_PALETTEENTRY
 struct PALETTEENTRY {

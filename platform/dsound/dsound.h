@@ -7,21 +7,6 @@
 
 #include "platform/win32/win32.h"
 
-#ifndef GUID_DEFINED
-#define GUID_DEFINED
-struct GUID {
-  uint32_t Data1;
-  uint16_t Data2;
-  uint16_t Data3;
-  uint8_t Data4[8];
-};
-inline bool operator==(const GUID& a, const GUID& b) {
-  if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
-  for (int i = 0; i < 8; i++)
-    if (a.Data4[i] != b.Data4[i]) return false;
-  return true;
-}
-#endif
 typedef const GUID& REFIID;
 typedef const GUID* LPCGUID;
 

@@ -73,6 +73,7 @@ inline bool operator==(const GUID& a, const GUID& b) {
     if (a.Data4[i] != b.Data4[i]) return false;
   return true;
 }
+inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 #endif
 
 struct FILETIME {
