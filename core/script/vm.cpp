@@ -231,6 +231,14 @@ static inline bool towide(lua_State *L, StkId o) {
   return ttiswstring(o) || luaV_towstring(L, o);
 }
 
+// A string or a number, which concatenation turns into text.
+static inline bool textlike(const TObject *o) { return ttisstring(o) || ttisnumber(o); }
+
+// Length of the text of a string or number; `num' is scratch space for the digits.
+static inline size_t textlen(const TObject *o, char *num) {
+  return ttisstring(o) ? tsvalue(o)->len : static_cast<size_t>(luaO_num2str(nvalue(o), num));
+}
+
 void luaV_concat(lua_State *L, int total, int last) {
   // The last string-like operand decides: a wide string makes the whole chain wide.
   bool wide = false;
@@ -246,23 +254,37 @@ void luaV_concat(lua_State *L, int total, int last) {
     StkId top = L->base + last + 1;
     int n = 2;  // number of elements handled in this pass (at least 2)
     if (!wide) {
-      if (!tostring(L, top - 2) || !tostring(L, top - 1)) {
+      // Numbers are written straight into the result: the operands are temporaries, so
+      // interning each number's text first would only make garbage.
+      bool leftok = textlike(top - 2);
+      if (!leftok || !textlike(top - 1)) {
+        if (leftok) tostring(L, top - 2);  // the metamethod sees the left number as text
         if (!call_binTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) luaG_concaterror(L, top - 2, top - 1);
-      } else if (tsvalue(top - 1)->len > 0) {  // if len=0, do nothing
-        lu_mem tl = cast(lu_mem, tsvalue(top - 1)->len) + cast(lu_mem, tsvalue(top - 2)->len);
-        while (n < total && tostring(L, top - n - 1)) {  // collect total length
-          tl += tsvalue(top - n - 1)->len;
+      } else if (ttisnumber(top - 1) || tsvalue(top - 1)->len > 0) {  // if len=0, do nothing
+        char num[32];
+        lu_mem tl = textlen(top - 1, num) + textlen(top - 2, num);
+        while (n < total && textlike(top - n - 1)) {  // collect total length
+          tl += textlen(top - n - 1, num);
           n++;
         }
         if (tl > MAX_BLOCKSIZE) luaG_runerror(L, "string size overflow");
         char *buffer = luaZ_openspace(L, &G(L)->buff, tl);
         tl = 0;
         for (int i = n; i > 0; i--) {  // concat all strings
-          size_t l = tsvalue(top - i)->len;
-          std::memcpy(buffer + tl, svalue(top - i), l);
-          tl += l;
+          StkId o = top - i;
+          if (ttisstring(o)) {
+            size_t l = tsvalue(o)->len;
+            std::memcpy(buffer + tl, svalue(o), l);
+            tl += l;
+          } else {
+            int l = luaO_num2str(nvalue(o), num);
+            std::memcpy(buffer + tl, num, l);
+            tl += l;
+          }
         }
         setsvalue(top - n, luaS_newlstr(L, buffer, tl));
+      } else {
+        tostring(L, top - 2);
       }
     } else {
       if (!towide(L, top - 2) || !towide(L, top - 1)) {
