@@ -359,7 +359,7 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 
 #define RA(i) (base + GETARG_A(i))
 #define RB(i) (base + GETARG_B(i))
-#define RKB(i) (GETARG_B(i) >= MAXSTACK ? k + (GETARG_B(i) - MAXSTACK) : base + GETARG_B(i))
+#define RKB(i) (__builtin_expect(GETARG_B(i) < MAXSTACK, 1) ? base + GETARG_B(i) : k + (GETARG_B(i) - MAXSTACK))
 #define RKC(i) (GETARG_C(i) >= MAXSTACK ? k + (GETARG_C(i) - MAXSTACK) : base + GETARG_C(i))
 #define KBx(i) (k + GETARG_Bx(i))
 
@@ -374,6 +374,11 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
     ci = L->ci; \
     base = L->base; \
   }
+
+// Fast paths fall through and slow paths go out of line: a taken jump per handler costs
+// more than the few instructions of the common case.
+#define likely(x) __builtin_expect(!!(x), 1)
+#define unlikely(x) __builtin_expect(!!(x), 0)
 
 #define vmdispatch(o) goto *disptab[o];
 #define vmcase(l) L_##l:
@@ -541,7 +546,7 @@ reentry:  // entry point
   vmcase(name) { \
     TObject *rb = RKB(i); \
     TObject *rc = RKC(i); \
-    if (ttisnumber(rb) && ttisnumber(rc)) { \
+    if (likely(ttisnumber(rb) && ttisnumber(rc))) { \
       setnvalue(ra, nvalue(rb) op nvalue(rc)); \
     } else { \
       Protect(Arith(L, RA(i), rb, rc, tm)); \
@@ -746,11 +751,11 @@ reentry:  // entry point
     goto reentry;
   }
   vmcase(OP_FORLOOP) {
-    if (ttisnumber(ra) && ttisnumber(ra + 1) && ttisnumber(ra + 2)) {
+    if (likely(ttisnumber(ra) && ttisnumber(ra + 1) && ttisnumber(ra + 2))) {
       lua_Number step = nvalue(ra + 2);
       lua_Number idx = nvalue(ra) + step;  // increment index
       lua_Number limit = nvalue(ra + 1);
-      if (step > 0 ? idx <= limit : idx >= limit) {
+      if (likely(step > 0 ? idx <= limit : idx >= limit)) {
         dojump(pc, GETARG_sBx(i));  // jump back
         chgnvalue(ra, idx);         // update index
       }
