@@ -360,7 +360,7 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 #define RA(i) (base + GETARG_A(i))
 #define RB(i) (base + GETARG_B(i))
 #define RKB(i) (__builtin_expect(GETARG_B(i) < MAXSTACK, 1) ? base + GETARG_B(i) : k + (GETARG_B(i) - MAXSTACK))
-#define RKC(i) (GETARG_C(i) >= MAXSTACK ? k + (GETARG_C(i) - MAXSTACK) : base + GETARG_C(i))
+#define RKC(i) ((GETARG_C(i) < MAXSTACK ? base : k - MAXSTACK) + GETARG_C(i))
 #define KBx(i) (k + GETARG_Bx(i))
 
 #define dojump(pc, i) ((pc) += (i))
@@ -755,9 +755,14 @@ reentry:  // entry point
       lua_Number step = nvalue(ra + 2);
       lua_Number idx = nvalue(ra) + step;  // increment index
       lua_Number limit = nvalue(ra + 1);
-      if (likely(step > 0 ? idx <= limit : idx >= limit)) {
-        dojump(pc, GETARG_sBx(i));  // jump back
-        chgnvalue(ra, idx);         // update index
+      if (step > 0) {
+        if (likely(idx <= limit)) {
+          dojump(pc, GETARG_sBx(i));  // jump back
+          chgnvalue(ra, idx);         // update index
+        }
+      } else if (likely(idx >= limit)) {
+        dojump(pc, GETARG_sBx(i));
+        chgnvalue(ra, idx);
       }
       vmbreak;
     }
