@@ -395,7 +395,7 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 __attribute__((optimize("no-crossjumping", "no-gcse")))
 #endif
 void luaV_execute(lua_State *L) {
-  static const void *const disptab[64] = {
+  static const void *const labels[64] = {
       &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
       &&L_OP_GETGLOBAL, &&L_OP_GETTABLE, &&L_OP_SETGLOBAL, &&L_OP_SETUPVAL, &&L_OP_SETTABLE,
       &&L_OP_NEWTABLE, &&L_OP_SELF,     &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,
@@ -409,6 +409,12 @@ void luaV_execute(lua_State *L) {
       &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
       &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
       &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD};
+  // A copy in the frame: each dispatch then jumps through one stack-relative load instead of
+  // first forming the table's address (position-independent code). The empty asm keeps the
+  // compiler from reading the static table again.
+  const void *disptab[64];
+  std::memcpy(disptab, labels, sizeof disptab);
+  asm volatile("" : : "r"(disptab) : "memory");
   CallInfo *ci;
   LClosure *cl;
   TObject *k;
