@@ -89,6 +89,8 @@ struct Queue {
 
 // Windows (kernel lock held for *Locked).
 std::shared_ptr<Window> FindWindowLocked(HWND window);  // null for unknown or destroyed
+// As FindWindowLocked, and sets ERROR_INVALID_WINDOW_HANDLE when there is no such window.
+std::shared_ptr<Window> FindWindowLockedOrFail(HWND window);
 std::shared_ptr<Window> FindWin(HWND window);
 std::vector<std::shared_ptr<Window>> TopLevelWindowsLocked();  // z-order, top first
 HWND RootOf(HWND window);

@@ -313,6 +313,12 @@ std::shared_ptr<Window> FindWindowLocked(HWND window) {
   return it->second;
 }
 
+std::shared_ptr<Window> FindWindowLockedOrFail(HWND window) {
+  auto w = FindWindowLocked(window);
+  if (!w) Fail(ERROR_INVALID_WINDOW_HANDLE);
+  return w;
+}
+
 std::shared_ptr<Window> FindWin(HWND window) {
   Lock lock(KernelLock());
   return FindWindowLocked(window);
@@ -674,12 +680,8 @@ BOOL EnableWindow(HWND h, BOOL enable) {
   bool wasDisabled;
   {
     Lock lock(KernelLock());
-    auto w = FindWindowLocked(h);
-    if (!w) {
-      lock.unlock();
-      Fail(ERROR_INVALID_WINDOW_HANDLE);
-      return FALSE;
-    }
+    auto w = FindWindowLockedOrFail(h);
+    if (!w) return FALSE;
     wasDisabled = w->style & WS_DISABLED;
     if (enable)
       w->style &= ~(DWORD)WS_DISABLED;
@@ -760,12 +762,8 @@ HWND GetAncestor(HWND h, UINT flags) {
 
 HWND GetWindow(HWND h, UINT command) {
   Lock lock(KernelLock());
-  auto w = FindWindowLocked(h);
-  if (!w) {
-    lock.unlock();
-    Fail(ERROR_INVALID_WINDOW_HANDLE);
-    return nullptr;
-  }
+  auto w = FindWindowLockedOrFail(h);
+  if (!w) return nullptr;
   auto& list = command == GW_CHILD ? w->children : SiblingsLocked(*w);
   auto it = std::find(list.begin(), list.end(), h);
   switch (command) {
@@ -781,12 +779,8 @@ HWND GetWindow(HWND h, UINT command) {
 
 LONG_PTR GetWindowLongPtrA(HWND h, int index) {
   Lock lock(KernelLock());
-  auto w = FindWindowLocked(h);
-  if (!w) {
-    lock.unlock();
-    Fail(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  auto w = FindWindowLockedOrFail(h);
+  if (!w) return 0;
   switch (index) {
     case GWL_STYLE: return (LONG_PTR)(LONG)w->style;
     case GWL_EXSTYLE: return (LONG_PTR)(LONG)w->exStyle;
@@ -812,12 +806,8 @@ LONG_PTR SetWindowLongPtrA(HWND h, int index, LONG_PTR value) {
   bool styleChanged = false;
   {
     Lock lock(KernelLock());
-    auto w = FindWindowLocked(h);
-    if (!w) {
-      lock.unlock();
-      Fail(ERROR_INVALID_WINDOW_HANDLE);
-      return 0;
-    }
+    auto w = FindWindowLockedOrFail(h);
+    if (!w) return 0;
     switch (index) {
       case GWL_STYLE:
         old = (LONG)w->style;
@@ -853,12 +843,8 @@ LONG SetWindowLongA(HWND h, int index, LONG value) { return (LONG)SetWindowLongP
 
 static ULONG_PTR ClassLong(HWND h, int index, bool set, LONG_PTR value) {
   Lock lock(KernelLock());
-  auto w = FindWindowLocked(h);
-  if (!w) {
-    lock.unlock();
-    Fail(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
+  auto w = FindWindowLockedOrFail(h);
+  if (!w) return 0;
   auto& c = *w->cls;
   ULONG_PTR old;
   switch (index) {
@@ -917,12 +903,8 @@ BOOL ShowWindow(HWND h, int command) {
   bool wasVisible, minimized, topLevel;
   {
     Lock lock(KernelLock());
-    auto w = FindWindowLocked(h);
-    if (!w) {
-      lock.unlock();
-      Fail(ERROR_INVALID_WINDOW_HANDLE);
-      return FALSE;
-    }
+    auto w = FindWindowLockedOrFail(h);
+    if (!w) return FALSE;
     wasVisible = w->visible;
     minimized = w->minimized;
     topLevel = !w->parent;
@@ -1031,33 +1013,22 @@ BOOL GetWindowRect(HWND h, LPRECT rect) {
   return TRUE;
 }
 
-BOOL ClientToScreen(HWND h, LPPOINT point) {
+// Moves a point by the window's client origin on the screen, forward (+1) or back (-1).
+static BOOL OffsetByClientOrigin(HWND h, LPPOINT point, int sign) {
   Lock lock(KernelLock());
   auto w = FindWindowLocked(h);
   if (!w || !point) {
-    lock.unlock();
     Fail(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   RECT c = ClientRectOnScreenLocked(*w);
-  point->x += c.left;
-  point->y += c.top;
+  point->x += sign * c.left;
+  point->y += sign * c.top;
   return TRUE;
 }
 
-BOOL ScreenToClient(HWND h, LPPOINT point) {
-  Lock lock(KernelLock());
-  auto w = FindWindowLocked(h);
-  if (!w || !point) {
-    lock.unlock();
-    Fail(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  RECT c = ClientRectOnScreenLocked(*w);
-  point->x -= c.left;
-  point->y -= c.top;
-  return TRUE;
-}
+BOOL ClientToScreen(HWND h, LPPOINT point) { return OffsetByClientOrigin(h, point, 1); }
+BOOL ScreenToClient(HWND h, LPPOINT point) { return OffsetByClientOrigin(h, point, -1); }
 
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
   if (!rect) {
@@ -1080,12 +1051,8 @@ BOOL InvalidateRect(HWND h, const RECT*, BOOL) {
     for (auto& [k, w] : T().windows)
       if (!w->destroyed) w->invalid = true;
   } else {
-    auto w = FindWindowLocked(h);
-    if (!w) {
-      lock.unlock();
-      Fail(ERROR_INVALID_WINDOW_HANDLE);
-      return FALSE;
-    }
+    auto w = FindWindowLockedOrFail(h);
+    if (!w) return FALSE;
     w->invalid = true;
   }
   lock.unlock();
@@ -1095,12 +1062,8 @@ BOOL InvalidateRect(HWND h, const RECT*, BOOL) {
 
 BOOL ValidateRect(HWND h, const RECT*) {
   Lock lock(KernelLock());
-  auto w = FindWindowLocked(h);
-  if (!w) {
-    lock.unlock();
-    Fail(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
+  auto w = FindWindowLockedOrFail(h);
+  if (!w) return FALSE;
   w->invalid = false;
   return TRUE;
 }
