@@ -8,7 +8,7 @@
 #include "core/base/guid.h"
 #include "core/base/hiscore_service.h"
 #include "core/base/log.h"
-#include "core/base/prefs_file.h"
+#include "core/base/whole_file.h"
 #include "core/base/settings.h"
 #include "core/base/simple_http.h"
 #include "core/base/xml_node.h"

@@ -5,7 +5,7 @@
 #include "core/base/cipher.h"
 #include "core/base/hiscore.h"
 #include "core/base/log.h"
-#include "core/base/prefs_file.h"
+#include "core/base/whole_file.h"
 #include "core/base/xml_node.h"
 
 namespace {
@@ -131,6 +131,10 @@ void TKsHiscores::SaveLocalFile() {
   uint32_t sum = FoldChecksum((const uint8_t*)body.data(), body.size());
   uint8_t sumBytes[4] = {(uint8_t)sum, (uint8_t)(sum >> 8), (uint8_t)(sum >> 16), (uint8_t)(sum >> 24)};
   std::vector<char> block = Run(*mCipher, true, sumBytes, 4);
+  if (body.empty() || block.size() != 8) {
+    LogPrintf("HiScores: could not encipher the saved scores; %s is kept as it was", kHiscoreFile);
+    return;
+  }
   body.insert(body.end(), block.begin(), block.end());
   WriteFileReplacing(kHiscoreFile, body.data(), body.size());
 }

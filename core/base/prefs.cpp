@@ -3,13 +3,11 @@
 #include "core/base/prefs.h"
 
 #include <cstring>
-#include <filesystem>
 
 #include "core/base/cipher.h"
-#include "core/base/disk_file_data.h"
 #include "core/base/file.h"
 #include "core/base/log.h"
-#include "core/base/prefs_file.h"
+#include "core/base/whole_file.h"
 #include "core/base/settings.h"
 #include "core/base/xml_node.h"
 
@@ -265,9 +263,14 @@ void TPrefs::AppendChunk(std::vector<char>& image, const char* tag, const std::v
 void TPrefs::Save() {
   if (!mSaveEnabled) return;
   std::vector<char> image;
-  auto keyChunk = [&](const TStr& key) {
-    AppendChunk(image, "IKEY", Encipher(key.c_str(), (size_t)key.Length() + 1));
+  // A chunk the cipher could not make would end the next load there: save nothing instead.
+  bool complete = true;
+  auto enciphered = [&](const char* tag, const void* data, size_t size) {
+    std::vector<char> chunk = Encipher(data, size);
+    if (chunk.empty()) complete = false;
+    AppendChunk(image, tag, chunk);
   };
+  auto keyChunk = [&](const TStr& key) { enciphered("IKEY", key.c_str(), (size_t)key.Length() + 1); };
   keyChunk(mInstallKey);
   for (const auto& [installKey, sections] : mStore) {
     keyChunk(installKey);
@@ -286,9 +289,13 @@ void TPrefs::Save() {
           LogPrintf("Prefs: entry too large to save, skipped");
           continue;
         }
-        AppendChunk(image, "KVPR", Encipher(record.data(), record.size()));
+        enciphered("KVPR", record.data(), record.size());
       }
     }
+  }
+  if (!complete) {
+    LogPrintf("Prefs: could not encipher the preferences; %s is kept as it was", mFileName.c_str());
+    return;
   }
   WriteFileReplacing(mFileName, image.data(), image.size());
 }

@@ -63,6 +63,9 @@ DWORD ErrnoToError(int e, bool folderPart = false) {
     case EPERM:
     case EISDIR: return ERROR_ACCESS_DENIED;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
     default: return ERROR_INVALID_PARAMETER;
   }
 }
@@ -236,7 +239,10 @@ BOOL FlushFileBuffers(HANDLE file) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  fsync(f->fd);
+  if (fsync(f->fd) != 0) {
+    SetLastError(ErrnoToError(errno));
+    return FALSE;
+  }
   return TRUE;
 }
 
@@ -299,6 +305,18 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
   if (rename(a.c_str(), b.c_str()) != 0) {
     SetPathError(a, errno);
     return FALSE;
+  }
+  if (flags & MOVEFILE_WRITE_THROUGH) {
+    size_t slash = b.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : b.substr(0, slash);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool synced = fd >= 0 && fsync(fd) == 0;
+    int e = errno;
+    if (fd >= 0) close(fd);
+    if (!synced) {
+      SetLastError(ErrnoToError(e));
+      return FALSE;
+    }
   }
   return TRUE;
 }

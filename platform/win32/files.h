@@ -23,6 +23,7 @@
 #define FILE_CURRENT 1
 #define FILE_END 2
 #define MOVEFILE_REPLACE_EXISTING 0x1u
+#define MOVEFILE_WRITE_THROUGH 0x8u
 
 #define PAGE_READONLY 0x02u
 #define PAGE_READWRITE 0x04u
@@ -53,11 +54,13 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes, LPDWORD bytesRead, void* 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes, LPDWORD bytesWritten, void* overlapped);
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+// Fails (ERROR_DISK_FULL and the like) when the data cannot reach the disk.
 BOOL FlushFileBuffers(HANDLE file);
 DWORD GetFileAttributesA(LPCSTR name);
 BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES attributes);
 BOOL RemoveDirectoryA(LPCSTR name);
 BOOL DeleteFileA(LPCSTR name);
+// MOVEFILE_WRITE_THROUGH returns only once the new name is on the disk (the folder is flushed).
 BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
 BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists);
 

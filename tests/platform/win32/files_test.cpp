@@ -1,5 +1,9 @@
 // Files, directory search, file mapping, modules, special folders and identity calls.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -112,6 +116,34 @@ TEST(FilesTest, ReadWriteSeek) {
   CloseHandle(f);
   EXPECT_FALSE(ReadFile(f, buf, 1, &n, nullptr));
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
+}
+
+// Savers rely on these to notice a full disk and to make a rename durable.
+TEST(FilesTest, FullDiskFailuresAndWriteThroughMoves) {
+  TempFolder t;
+  std::string path = t.File("f.bin");
+  pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit r = {4, 4};
+    setrlimit(RLIMIT_FSIZE, &r);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    bool refused = !WriteFile(f, "abcdef", 6, &n, nullptr) && GetLastError() == ERROR_FILE_TOO_LARGE;
+    _exit(refused && FlushFileBuffers(f) && CloseHandle(f) ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  WriteFile(t.File("new.bin"), "new");
+  WriteFile(t.File("old.bin"), "old");
+  EXPECT_FALSE(MoveFileExA(t.File("new.bin").c_str(), t.File("old.bin").c_str(), MOVEFILE_WRITE_THROUGH));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(MoveFileExA(t.File("new.bin").c_str(), t.File("old.bin").c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  std::ifstream in(t.File("old.bin"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
 }
 
 TEST(FilesTest, FoldersAndPaths) {

@@ -1,0 +1,146 @@
+// Safe replacing writes: on a disk that fills up (a file-size limit in a child process), every
+// saver keeps the previous file whole, leaves no temporary file and says why in the log.
+#include "core/base/whole_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "core/base/file.h"
+#include "core/base/hiscore.h"
+#include "core/base/log.h"
+#include "core/base/prefs.h"
+#include "core/base/settings.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Runs body in a child process whose files may not grow past limit bytes, as on a disk that
+// is full; writes past it fail with EFBIG instead of ending the process.
+bool InFullDiskChild(rlim_t limit, const std::function<void()>& body) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit r = {limit, limit};
+    if (setrlimit(RLIMIT_FSIZE, &r) != 0) _exit(2);
+    body();
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class WholeFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearSettingsForTest();
+    SetSetting("encryptionkey", "Rk47vbnwJAAA");
+    ClearFileMap();
+    SetDataFolders(folder.Path().c_str(), "", "");
+    SetLogPath(logs.Path().c_str());
+  }
+  void TearDown() override {
+    SetLogPath(nullptr);
+    ClearFileMap();
+  }
+  std::string Log() const { return ReadFile(logs.Path() + "/logfile.txt"); }
+  TempFolder folder;
+  TempFolder logs;
+};
+
+TEST_F(WholeFileTest, WritesReplaceAndReadBack) {
+  std::string path = folder.Path() + "/sub/folder/data.bin";  // folders are made on the way
+  ASSERT_TRUE(WriteFileReplacing("user:sub/folder/data.bin", "first", 5));
+  EXPECT_EQ(ReadFile(path), "first");
+  ASSERT_TRUE(WriteFileReplacing("user:sub/folder/data.bin", "", 0));
+  EXPECT_EQ(ReadFile(path), "");
+  ASSERT_TRUE(WriteFileReplacing("user:sub/folder/data.bin", "second", 6));
+  std::vector<char> back;
+  ASSERT_TRUE(ReadWholeFile("user:sub/folder/data.bin", &back));
+  EXPECT_EQ(std::string(back.begin(), back.end()), "second");
+  ASSERT_TRUE(ReadWholeFile("user:sub/folder/data.bin", &back, 3));
+  EXPECT_EQ(std::string(back.begin(), back.end()), "sec");
+  EXPECT_FALSE(ReadWholeFile("user:absent.bin", &back));
+  EXPECT_FALSE(fs::exists(path + ".tmp"));
+}
+
+// Each saver writes a good file, then tries to save something larger on a full disk. The new
+// content stays below the size a buffered writer keeps in memory, so a writer that checks only
+// its write calls would not notice and would rename a truncated file over the good one.
+TEST_F(WholeFileTest, FullDiskKeepsThePreviousFile) {
+  const std::string big(1500, 'x');
+  const struct {
+    const char* what;
+    const char* file;
+    std::function<void()> saveGood;
+    std::function<void()> saveBig;
+  } cases[] = {
+      {"helper", "data.bin", [] { WriteFileReplacing("user:data.bin", "good", 4); },
+       [&] { WriteFileReplacing("user:data.bin", big.data(), big.size()); }},
+      {"preferences", "prefs.dat", [] { TPrefs(true).SetString("name", "Ann", 0, true); },
+       [&] { TPrefs(true).SetString("name", TStr(big.c_str()), 0, true); }},
+      {"high scores", "hiscore.dat",
+       [] {
+         TKsHiscores h;
+         h.SetParameter(TKsHiscores::kParamPlayer, "Ann");
+         h.SetParameter(TKsHiscores::kParamGameMode, "story");
+         h.AddLocalScore(10, false, "", "");
+       },
+       [&] {
+         TKsHiscores h;
+         h.SetParameter(TKsHiscores::kParamPlayer, "Ann");
+         h.SetParameter(TKsHiscores::kParamGameMode, "story");
+         h.AddLocalScore(20, false, big.c_str(), "");
+       }},
+  };
+  for (const auto& c : cases) {
+    std::string path = folder.Path() + "/" + c.file;
+    c.saveGood();
+    std::string good = ReadFile(path);
+    ASSERT_FALSE(good.empty()) << c.what;
+    ASSERT_LT(good.size() + 64, 1000u) << c.what;
+    SetLogPath(nullptr);  // the child starts its own log, which must fit under the limit too
+    ASSERT_TRUE(InFullDiskChild(1000, [&] {
+      SetLogPath(logs.Path().c_str());
+      c.saveBig();
+      SetLogPath(nullptr);
+    })) << c.what;
+    EXPECT_NE(Log().find("the previous file is kept"), std::string::npos) << c.what;
+    SetLogPath(logs.Path().c_str());
+    EXPECT_EQ(ReadFile(path), good) << c.what;
+    EXPECT_FALSE(fs::exists(path + ".tmp")) << c.what;
+    // With room again the same save goes through.
+    c.saveBig();
+    EXPECT_GE(ReadFile(path).size(), big.size()) << c.what;
+  }
+}
+
+TEST_F(WholeFileTest, TargetsThatCannotBeReplacedFail) {
+  GetFileMap()["member.txt"] = "@0:0,10";
+  EXPECT_FALSE(WriteFileReplacing("member.txt", "x", 1));
+  // A folder in the way of the temporary file.
+  fs::create_directories(folder.Path() + "/blocked.dat.tmp/inside");
+  EXPECT_FALSE(WriteFileReplacing("user:blocked.dat", "x", 1));
+  EXPECT_FALSE(fs::exists(folder.Path() + "/blocked.dat"));
+  EXPECT_NE(Log().find("Could not save user:blocked.dat"), std::string::npos);
+}
+
+}  // namespace
