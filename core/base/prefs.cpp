@@ -2,6 +2,7 @@
 // saving through a temporary file so that a failed write never costs the previous file.
 #include "core/base/prefs.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/base/cipher.h"
@@ -74,13 +75,34 @@ TPrefs::TPrefs(bool saveEnabled) : mSaveEnabled(saveEnabled) {
   mCurrent = &SectionsFor(mInstallKey);
 
   std::vector<char> file;
-  if (!ReadWholeFile(mFileName, &file)) {
+  if (!ReadWholeFile(mFileName, &file, (size_t)kPrefsMaxFileSize + 1)) {
     text = ReadInstallText(&present);
     if (!text.IsEmpty()) mInstallKey = text;
     mCurrent = &SectionsFor(mInstallKey);
     return;
   }
+  if (file.size() > kPrefsMaxFileSize) {
+    LogPrintf("Prefs: %s is larger than %u bytes; the rest is ignored", mFileName.c_str(), kPrefsMaxFileSize);
+    file.resize(kPrefsMaxFileSize);
+  }
   if (LoadImage((const uint8_t*)file.data(), file.size(), installTextEmpty)) Save();
+}
+
+TPrefs::TSection* TPrefs::TSectionList::Find(int index) {
+  auto it = filled.find(index);
+  return it == filled.end() ? nullptr : &it->second;
+}
+
+const TPrefs::TSection* TPrefs::TSectionList::Find(int index) const {
+  auto it = filled.find(index);
+  return it == filled.end() ? nullptr : &it->second;
+}
+
+int TPrefs::CountItems() const {
+  size_t items = mStore.size();
+  for (const auto& entry : mStore)
+    for (const auto& section : entry.second.filled) items += section.second.size();
+  return (int)std::min<size_t>(items, 0x7FFFFFFF);
 }
 
 bool TPrefs::LoadImage(const uint8_t* data, size_t size, bool installTextEmpty) {
@@ -99,6 +121,17 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
   bool first = true;
   TStr targetKey;
   int targetSection = 0;
+  int items = CountItems();
+  auto tooMany = [] {
+    LogPrintf("Prefs: more than %d entries; the rest of the file is ignored", kPrefsMaxItems);
+  };
+  // The target install key's sections; null once a new key would pass the item bound.
+  auto listFor = [&](const TStr& key) -> TSectionList* {
+    auto it = mStore.find(key);
+    if (it != mStore.end()) return &it->second;
+    if (++items > kPrefsMaxItems) return nullptr;
+    return &mStore[key];
+  };
   for (;;) {
     if (size - pos < 8) return;
     const uint8_t* tag = data + pos;
@@ -136,8 +169,9 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
       if (plain.size() != 2) return;
       int index = ReadLE16((const uint8_t*)plain.data());
       if (index > kPrefsMaxUserIndex) return;
-      TSectionList& list = SectionsFor(targetKey);
-      if ((int)list.size() < index + 1) list.resize(index + 1);
+      TSectionList* list = listFor(targetKey);
+      if (!list) return tooMany();
+      if (list->count < index + 1) list->count = index + 1;
       targetSection = index;
     } else if (memcmp(tag, "KVPR", 4) == 0) {
       // Every read stays inside the deciphered record; a key must end inside it.
@@ -150,9 +184,19 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
       TStr key(keyStart);
       TValue value(plain.begin() + 2 + keyBytes, plain.end());
       if (value.empty() || value.back() != 0) value.push_back(0);
-      TSectionList& list = SectionsFor(targetKey);
-      if ((int)list.size() < targetSection + 1) list.resize(targetSection + 1);
-      list[targetSection][key] = std::move(value);
+      TSectionList* list = listFor(targetKey);
+      if (!list) return tooMany();
+      if (list->count < targetSection + 1) list->count = targetSection + 1;
+      TSection& section = list->filled[targetSection];
+      auto it = section.find(key);
+      if (it != section.end()) {
+        it->second = std::move(value);
+      } else if (++items > kPrefsMaxItems) {
+        if (section.empty()) list->filled.erase(targetSection);
+        return tooMany();
+      } else {
+        section.emplace(key, std::move(value));
+      }
     } else {
       return;
     }
@@ -180,16 +224,19 @@ void TPrefs::ImportOlderFormat(const std::vector<char>& file) {
   TSectionList imported;
   TStr name;
   TXmlNode* child = nullptr;
+  int items = CountItems() + 1;
   sections.ResetChildIterator();
-  while (sections.GetNextChild(name, child)) {
+  while (sections.GetNextChild(name, child) && imported.count <= kPrefsMaxUserIndex) {
     TSection section;
     TStr key, value;
     child->ResetAttributeIterator();
-    while (child->GetNextAttribute(key, value)) {
+    while (child->GetNextAttribute(key, value) && items < kPrefsMaxItems) {
       const char* text = value.c_str();
+      if (section.find(key) == section.end()) ++items;
       section[key] = TValue(text, text + value.Length() + 1);
     }
-    imported.push_back(std::move(section));
+    if (!section.empty()) imported.filled[imported.count] = std::move(section);
+    ++imported.count;
   }
 
   TStr installKey = mInstallKey;
@@ -208,15 +255,16 @@ void TPrefs::ImportOlderFormat(const std::vector<char>& file) {
 }
 
 int TPrefs::GetUserCount() {
-  if (!mCurrent || mCurrent->empty()) return 0;
-  return (int)mCurrent->size() - 1;
+  if (!mCurrent || mCurrent->count == 0) return 0;
+  return mCurrent->count - 1;
 }
 
 TStr TPrefs::GetString(TStr key, TStr def, int user) {
-  if (!mCurrent || user < -1 || user + 1 >= (int)mCurrent->size()) return def;
-  const TSection& section = (*mCurrent)[user + 1];
-  auto it = section.find(key);
-  if (it == section.end()) return def;
+  if (!mCurrent || user < -1 || user + 1 >= mCurrent->count) return def;
+  const TSection* section = mCurrent->Find(user + 1);
+  if (!section) return def;
+  auto it = section->find(key);
+  if (it == section->end()) return def;
   return TStr(it->second.data());  // stored values always end in a NUL
 }
 
@@ -230,9 +278,9 @@ void TPrefs::SetString(TStr key, TStr value, int user, bool saveNow) {
     LogPrintf("Prefs: user %d out of range, value not stored", user);
     return;
   }
-  if ((int)mCurrent->size() < user + 2) mCurrent->resize(user + 2);
+  if (mCurrent->count < user + 2) mCurrent->count = user + 2;
   const char* text = value.c_str();
-  (*mCurrent)[user + 1][key] = TValue(text, text + value.Length() + 1);
+  mCurrent->filled[user + 1][key] = TValue(text, text + value.Length() + 1);
   if (saveNow) Save();
 }
 
@@ -242,7 +290,12 @@ void TPrefs::SetInt(TStr key, int value, int user, bool saveNow) {
 
 void TPrefs::DeleteUser(int user) {
   if (user < 0 || user >= GetUserCount()) return;
-  mCurrent->erase(mCurrent->begin() + user + 1);
+  int index = user + 1;
+  std::map<int, TSection> moved;
+  for (auto& [i, section] : mCurrent->filled)
+    if (i != index) moved[i > index ? i - 1 : i] = std::move(section);
+  mCurrent->filled.swap(moved);
+  --mCurrent->count;
 }
 
 std::vector<char> TPrefs::Encipher(const void* data, size_t size) {
@@ -274,10 +327,12 @@ void TPrefs::Save() {
   keyChunk(mInstallKey);
   for (const auto& [installKey, sections] : mStore) {
     keyChunk(installKey);
-    for (size_t i = 0; i < sections.size(); ++i) {
-      std::vector<char> index = {(char)(i & 0xFF), (char)(i >> 8)};
-      AppendChunk(image, "USER", index);
-      for (const auto& [key, value] : sections[i]) {
+    // Only sections with entries, and the last one, which keeps the user count.
+    auto userChunk = [&](int i) { AppendChunk(image, "USER", {(char)(i & 0xFF), (char)(i >> 8)}); };
+    for (const auto& [i, section] : sections.filled) {
+      if (section.empty()) continue;
+      userChunk(i);
+      for (const auto& [key, value] : section) {
         size_t keyBytes = (size_t)key.Length() + 1;
         std::vector<char> record;
         record.push_back((char)(keyBytes & 0xFF));
@@ -285,13 +340,17 @@ void TPrefs::Save() {
         record.insert(record.end(), key.c_str(), key.c_str() + keyBytes);
         record.insert(record.end(), value.begin(), value.end());
         // Entries the loader would refuse would also end the load of everything after them.
-        if (keyBytes > 0xFFFF || record.size() + 8 > kPrefsMaxChunk) {
+        // The loader reads no further than its size bound either.
+        if (keyBytes > 0xFFFF || record.size() + 8 > kPrefsMaxChunk ||
+            image.size() + record.size() + 16 > kPrefsMaxFileSize) {
           LogPrintf("Prefs: entry too large to save, skipped");
           continue;
         }
         enciphered("KVPR", record.data(), record.size());
       }
     }
+    const TSection* last = sections.Find(sections.count - 1);
+    if (sections.count > 0 && (!last || last->empty())) userChunk(sections.count - 1);
   }
   if (!complete) {
     LogPrintf("Prefs: could not encipher the preferences; %s is kept as it was", mFileName.c_str());
@@ -308,13 +367,15 @@ std::vector<TStr> TPrefs::GetInstallKeys() const {
 
 int TPrefs::GetSectionCount(TStr installKey) const {
   auto it = mStore.find(installKey);
-  return it == mStore.end() ? 0 : (int)it->second.size();
+  return it == mStore.end() ? 0 : it->second.count;
 }
 
 std::vector<std::pair<TStr, TStr>> TPrefs::GetSectionEntries(TStr installKey, int index) const {
   std::vector<std::pair<TStr, TStr>> out;
   auto it = mStore.find(installKey);
-  if (it == mStore.end() || index < 0 || index >= (int)it->second.size()) return out;
-  for (const auto& [key, value] : it->second[index]) out.emplace_back(key, TStr(value.data()));
+  if (it == mStore.end()) return out;
+  const TSection* section = it->second.Find(index);
+  if (!section) return out;
+  for (const auto& [key, value] : *section) out.emplace_back(key, TStr(value.data()));
   return out;
 }

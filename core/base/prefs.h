@@ -15,6 +15,10 @@ class TCipher;
 // Chunk layout of "prefs.dat": tag, 32-bit little-endian length, data.
 constexpr uint32_t kPrefsMaxChunk = 4u << 20;
 constexpr int kPrefsMaxUserIndex = 1024;
+// Bounds on what a file can make the store hold: bytes read from it (and written to it), and
+// entries plus install keys. Real files stay far below both.
+constexpr uint32_t kPrefsMaxFileSize = 8u << 20;
+constexpr int kPrefsMaxItems = 65536;
 
 class TPrefs {
  public:
@@ -48,13 +52,22 @@ class TPrefs {
  private:
   typedef std::vector<char> TValue;  // the text with its NUL
   typedef std::map<TStr, TValue> TSection;
-  typedef std::vector<TSection> TSectionList;
+  // Sections by index (0 global, u + 1 user u). Only sections holding entries take memory: a
+  // file naming user 1024 must not make a thousand empty sections, nor save them back.
+  struct TSectionList {
+    int count = 0;
+    std::map<int, TSection> filled;
+    TSection* Find(int index);
+    const TSection* Find(int index) const;
+  };
 
   TSectionList& SectionsFor(const TStr& installKey) { return mStore[installKey]; }
   void ImportOlderFormat(const std::vector<char>& file);
   // Enciphered copy of bytes; empty when the cipher gives nothing.
   std::vector<char> Encipher(const void* data, size_t size);
   void AppendChunk(std::vector<char>& image, const char* tag, const std::vector<char>& data);
+  // Entries and install keys held, against kPrefsMaxItems.
+  int CountItems() const;
 
   std::unique_ptr<TCipher> mCipher;
   std::map<TStr, TSectionList> mStore;

@@ -47,6 +47,8 @@ inline constexpr const char* kSettingViewportScale = "viewportscale";
 inline constexpr const char* kSettingStartupDir = "startupdir";
 inline constexpr const char* kSettingActiveX = "activex";
 inline constexpr const char* kSettingHwnd = "hwnd";
+// Read by the framework only.
+inline constexpr const char* kSettingHttpMaxBody = "httpmaxbody";
 
 // Stores the value, runs the cheat gate for "cheatcode"/"encryptionkey", sets the legacy
 // line-wrap flag for "legacylinewrap", then tells the listener (once the platform set one).

@@ -15,6 +15,7 @@
 #include "core/base/disk_file_data.h"
 #include "core/base/file.h"
 #include "core/base/log.h"
+#include "core/base/settings.h"
 #include "platform/wininet/wininet.h"
 
 namespace {
@@ -117,19 +118,28 @@ const char* TSimpleHttpRequest::GetData() const {
   return GetStatus() == kComplete ? mData : nullptr;
 }
 
-void TSimpleHttpRequest::Append(const char* bytes, uint32_t n) {
-  uint32_t needed = mReceived + n + 1;
+bool TSimpleHttpRequest::Append(const char* bytes, uint32_t n) {
+  // 64-bit arithmetic: doubling a 32-bit capacity wraps to 0 past 2 GiB.
+  uint64_t needed = (uint64_t)mReceived + n + 1;
+  if (needed > (uint64_t)mMaxBody + 1) {
+    LogPrintf("HTTP reply larger than %u bytes; the request fails", (unsigned)mMaxBody);
+    return false;
+  }
   if (mCapacity < needed) {
-    uint32_t capacity = mCapacity ? mCapacity : 1;
+    uint64_t capacity = mCapacity ? mCapacity : 1;
     while (capacity < needed) capacity *= 2;
-    char* grown = (char*)malloc(capacity);
-    memcpy(grown, mData, mReceived + 1);
-    free(mData);
+    if (capacity > (uint64_t)mMaxBody + 1) capacity = (uint64_t)mMaxBody + 1;
+    char* grown = (char*)realloc(mData, (size_t)capacity);
+    if (!grown) {
+      LogPrintf("HTTP reply of %u bytes does not fit in memory; the request fails", (unsigned)needed);
+      return false;
+    }
     mData = grown;
-    mCapacity = capacity;
+    mCapacity = (uint32_t)capacity;
   }
   memcpy(mData + mReceived, bytes, n);
   mData[mReceived + n] = 0;
+  return true;
 }
 
 void TSimpleHttpRequest::Receive() {
@@ -147,6 +157,11 @@ void TSimpleHttpRequest::Receive() {
     }
   } else {
     mData = (char*)malloc(1);
+    if (!mData) {
+      delete[] piece;
+      mStatus.store(kFailed, std::memory_order_release);
+      return;
+    }
     mData[0] = 0;
     mCapacity = 1;
   }
@@ -172,12 +187,11 @@ void TSimpleHttpRequest::Receive() {
       if (got == 0) break;
       // A body that would not fit the 32-bit counters, or a short write (full disk), fails
       // instead of passing for a complete transfer.
-      if ((uint64_t)mReceived + got + 1 > 0xFFFFFFFFull ||
-          (out && out->Write(piece, (int)got) != (int)got)) {
+      if ((uint64_t)mReceived + got + 1 > 0xFFFFFFFFull || (out && out->Write(piece, (int)got) != (int)got) ||
+          (!out && !Append(piece, got))) {
         status = kFailed;
         break;
       }
-      if (!out) Append(piece, got);
       mReceived += got;
       available -= got < available ? got : available;
     }
@@ -329,6 +343,7 @@ TSimpleHttpRequest* TSimpleHttp::Start(uint32_t flags) {
   }
   r->mPost = mPost;
   r->mFlags = flags;
+  r->mMaxBody = (uint32_t)GetSettingClamped(kSettingHttpMaxBody, kHttpDefaultMaxBody, kHttpMinMaxBody, kHttpMaxMaxBody);
   r->mSession = CurrentSession();
   try {
     std::thread(TSimpleHttpRequest::Run, r).detach();

@@ -7,6 +7,12 @@
 
 #include "core/base/str.h"
 
+// The largest reply body kept in memory: the setting "httpmaxbody" (bytes) within these
+// bounds. A longer reply ends the request as failed.
+constexpr int kHttpDefaultMaxBody = 8 << 20;
+constexpr int kHttpMinMaxBody = 4096;
+constexpr int kHttpMaxMaxBody = 1 << 30;
+
 // Every byte except these is copied unchanged: the URL-reserved characters listed by the
 // original and, since a query must stay plain ASCII, control bytes and bytes 0x7F and above
 // become upper-case percent escapes.
@@ -34,7 +40,8 @@ class TSimpleHttpRequest {
   ~TSimpleHttpRequest();
   static void Run(TSimpleHttpRequest* request);
   void Receive();
-  void Append(const char* bytes, uint32_t n);
+  // False when the body would pass the cap or memory runs out.
+  bool Append(const char* bytes, uint32_t n);
 
   // Written by the owner before the worker starts, then read-only.
   char* mURL = nullptr;
@@ -43,6 +50,7 @@ class TSimpleHttpRequest {
   char* mBody = nullptr;
   uint32_t mFlags = 0;
   bool mPost = false;
+  uint32_t mMaxBody = kHttpDefaultMaxBody;
   // The worker's own; the owner reads them only after it has seen a final status.
   void* mSession = nullptr;
   void* mRequest = nullptr;

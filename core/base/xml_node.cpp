@@ -350,16 +350,9 @@ void TXmlNode::LoadFile(const char* path) {
 }
 
 void TXmlNode::LoadString(const char* text) {
-  if (!text) return;
-  if (strncmp(text, "ZXML", 4) == 0) {
-    // Only the container knows its length: header plus its stated compressed size.
-    const unsigned char* p = (const unsigned char*)text;
-    uint32_t packed = 0;
-    for (int i = 0; i < 4; ++i) packed |= (uint32_t)p[4 + i] << (8 * i);
-    LoadString(text, (int)std::min<uint64_t>((uint64_t)packed + kZxmlHeaderSize, 0x7FFFFFFF));
-    return;
-  }
-  LoadString(text, (int)strlen(text));
+  // The text is all the caller vouches for: a container's header cannot widen it, so a ZXML
+  // container whose stated size passes the first NUL is refused as damaged.
+  if (text) LoadString(text, (int)strnlen(text, 0x7FFFFFFF));
 }
 
 void TXmlNode::LoadString(const char* text, int length) {

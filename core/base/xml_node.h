@@ -84,7 +84,8 @@ class TXmlNode {
 
   // Parse a document's content into this node: its top-level elements become children.
   void LoadFile(const char* path);
-  // XML text (NUL-terminated) or a ZXML container trusted for its own stated size.
+  // XML text up to its NUL. A ZXML container needs the form with a length: here it would be
+  // cut at its first NUL byte and refused as damaged.
   void LoadString(const char* text);
   // XML text or a ZXML container of exactly length bytes.
   void LoadString(const char* text, int length);

@@ -84,6 +84,16 @@ int Pack(const std::string& out, const std::string& dir) {
     if (it->is_regular_file()) files.push_back(it->path());
   }
   std::sort(files.begin(), files.end());
+  // Checked before anything is read: the directory's offsets are 32-bit.
+  std::vector<std::pair<size_t, uint64_t>> sizes;
+  for (const fs::path& f : files) {
+    uint64_t size = fs::file_size(f, ec);
+    sizes.emplace_back(fs::relative(f, dir).generic_string().size(), ec ? 0 : size);
+  }
+  if (PackSize(sizes) > kPackMaxSize) {
+    fprintf(stderr, "kspack: %s would be larger than 4 GiB; its offsets would not fit in 32 bits\n", out.c_str());
+    return 1;
+  }
   for (const fs::path& f : files) {
     TPackMember m;
     m.name = fs::relative(f, dir).generic_string();

@@ -16,10 +16,12 @@ bool ReadFile(const char* path, std::string* out) {
   return true;
 }
 
+// A full disk often shows only when the buffered bytes are flushed at close.
 bool WriteFile(const char* path, const std::vector<char>& bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(bytes.data(), (std::streamsize)bytes.size());
-  return (bool)out;
+  out.close();
+  return !out.fail();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "core/base/prefs.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -294,6 +295,74 @@ TEST_F(PrefsTest, FailedSaveKeepsThePreviousFile) {
   { TPrefs(true).SetString("keep", "changed", -1, true); }
   EXPECT_NE(ReadFile(PrefsPath()), before);
   EXPECT_FALSE(std::filesystem::exists(PrefsPath() + ".tmp"));
+}
+
+// A file naming high user sections under many install keys costs memory and write-back in
+// proportion to its own size, not to the sections it names; the user counts survive.
+TEST_F(PrefsTest, HighSectionNumbersCostWhatTheFileHolds) {
+  ChunkImage image;
+  image.Ikey("unknown");
+  for (int k = 0; k < 300; ++k) image.Ikey("k" + std::to_string(k)).User(1024);
+  image.Ikey("unknown").User(1).Kvpr("a", "1");
+  WriteFile(PrefsPath(), image.Bytes());
+  size_t before = mallinfo2().uordblks;
+  {
+    TPrefs prefs(true);
+    size_t used = mallinfo2().uordblks - before;
+    EXPECT_EQ(prefs.GetSectionCount("k7"), 1025);
+    EXPECT_EQ(prefs.GetUserCount(), 1);
+    EXPECT_STREQ(prefs.GetString("a", "", 0).c_str(), "1");
+    EXPECT_STREQ(prefs.GetString("a", "none", 1023).c_str(), "none");
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    EXPECT_LT(used, 40 * image.Bytes().size());
+#endif
+    (void)used;
+  }  // saved here
+  EXPECT_LE(ReadFile(PrefsPath()).size(), image.Bytes().size() + 32);
+  TPrefs again(false);
+  EXPECT_EQ(again.GetSectionCount("k299"), 1025);
+  EXPECT_EQ(again.GetUserCount(), 1);
+  EXPECT_STREQ(again.GetString("a", "", 0).c_str(), "1");
+  again.DeleteUser(0);
+  EXPECT_EQ(again.GetUserCount(), 0);
+  EXPECT_STREQ(again.GetString("a", "gone", 0).c_str(), "gone");
+}
+
+// Loading stops at a bound on entries and on bytes read; saving never writes a file the
+// loader would cut short.
+TEST_F(PrefsTest, LoadingAndSavingAreBounded) {
+  TempFolder logs;
+  SetLogPath(logs.Path().c_str());
+  ChunkImage many;
+  many.Ikey("unknown").Ikey("unknown").User(0);
+  for (int i = 0; i < kPrefsMaxItems + 10; ++i) many.Kvpr("k" + std::to_string(i), "");
+  WriteFile(PrefsPath(), many.Bytes());
+  {
+    TPrefs prefs(false);
+    EXPECT_STREQ(prefs.GetString("k100", "absent", -1).c_str(), "");
+    EXPECT_STREQ(prefs.GetString(TStr::Format("k%d", kPrefsMaxItems + 9), "absent", -1).c_str(), "absent");
+  }
+  std::filesystem::remove(PrefsPath());
+  std::string big(3u << 20, 'v');
+  {
+    TPrefs prefs(true);
+    for (const char* key : {"one", "two", "three"}) prefs.SetString(key, TStr(big.c_str()), -1, false);
+  }
+  EXPECT_LE(ReadFile(PrefsPath()).size(), kPrefsMaxFileSize);
+  TPrefs back(false);
+  EXPECT_EQ(back.GetString("one", "", -1).Length(), (int)big.size());
+  EXPECT_EQ(back.GetString("three", "", -1).Length(), (int)big.size());
+  EXPECT_STREQ(back.GetString("two", "skipped", -1).c_str(), "skipped");  // key order: one, three, two
+  // A file past the byte bound loads what lies within it.
+  WriteFile(PrefsPath(), ReadFile(PrefsPath()) + ChunkImage().Kvpr("two", big).Kvpr("late", "x").Bytes());
+  TPrefs cut(false);
+  EXPECT_STREQ(cut.GetString("late", "cut", -1).c_str(), "cut");
+  EXPECT_EQ(cut.GetString("three", "", -1).Length(), (int)big.size());
+  SetLogPath(nullptr);
+  std::string log = ReadFile(logs.Path() + "/logfile.txt");
+  EXPECT_NE(log.find("Prefs: more than 65536 entries; the rest of the file is ignored"), std::string::npos);
+  EXPECT_NE(log.find("Prefs: entry too large to save, skipped"), std::string::npos);
+  EXPECT_NE(log.find("is larger than 8388608 bytes; the rest is ignored"), std::string::npos);
 }
 
 TEST_F(PrefsTest, MissingKeyIsLoggedAndUsersBeyondTheLimitAreRefused) {

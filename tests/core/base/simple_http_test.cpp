@@ -11,6 +11,7 @@
 
 #include "core/base/file.h"
 #include "core/base/log.h"
+#include "core/base/settings.h"
 #include "platform/wininet/wininet_test_control.h"
 #include "tests/core/base/support/loopback_server.h"
 #include "tests/support/temp_folder.h"
@@ -138,6 +139,42 @@ TEST_F(SimpleHttpTest, EmptyAndLargeBodies) {
     EXPECT_EQ(strlen(http.GetData()), expected.size());
     EXPECT_TRUE(http.GetData() == expected) << "body differs, size " << expected.size();
   }
+}
+
+// The body kept in memory has a cap (a setting, clamped); a longer reply fails with a log line
+// instead of growing without end.
+TEST_F(SimpleHttpTest, RepliesLongerThanTheCapFail) {
+  TempFolder logFolder;
+  SetLogPath(logFolder.Path().c_str());
+  const struct {
+    const char* setting;
+    size_t size;
+    uint32_t status;
+  } cases[] = {
+      {"4096", 4096, TSimpleHttpRequest::kComplete},
+      {"4096", 4097, TSimpleHttpRequest::kFailed},
+      {"1", 4096, TSimpleHttpRequest::kComplete},  // clamped up to the smallest cap
+      {"1", 70000, TSimpleHttpRequest::kFailed},   // several pieces: the cap falls mid-way
+      {"100000", 70000, TSimpleHttpRequest::kComplete},
+  };
+  for (const auto& c : cases) {
+    SetSetting(kSettingHttpMaxBody, c.setting);
+    server.SetReply({200, "text/plain", std::string(c.size, 'z')});
+    TSimpleHttp http;
+    http.Open(server.Url("/big").c_str(), false, nullptr);
+    http.Start(0);
+    EXPECT_EQ(WaitForStatus(http), c.status) << c.setting << " " << c.size;
+    if (c.status == TSimpleHttpRequest::kComplete) {
+      ASSERT_NE(http.GetData(), nullptr);
+      EXPECT_EQ(strlen(http.GetData()), c.size);
+    } else {
+      EXPECT_EQ(http.GetData(), nullptr);
+    }
+  }
+  ClearSettingsForTest();
+  SetLogPath(nullptr);
+  std::string log = ReadFile(logFolder.Path() + "/logfile.txt");
+  EXPECT_NE(log.find("HTTP reply larger than 4096 bytes; the request fails"), std::string::npos);
 }
 
 TEST_F(SimpleHttpTest, OutputFileReceivesTheBody) {

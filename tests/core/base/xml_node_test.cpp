@@ -282,6 +282,25 @@ TEST_F(XmlFileTest, DamagedContainerFailsWithALogLine) {
   EXPECT_NE(LogText().find("TXmlNode: damaged ZXML container"), std::string::npos);
 }
 
+// Without a length the text ends at its NUL: a container's header never widens what is read.
+TEST_F(XmlFileTest, ContainerInMemoryIsBoundedByItsBuffer) {
+  std::string good = Zxml("<a>hello</a>");
+  std::string lying = good;
+  lying[5] = (char)0x7F;  // claims 32 KiB more compressed bytes than there are
+  for (bool honest : {true, false}) {
+    const std::string& bytes = honest ? good : lying;
+    std::vector<char> exact(bytes.begin(), bytes.end());
+    TXmlNode unsized;
+    unsized.LoadString(exact.data());
+    EXPECT_FALSE(unsized.HasChildren());
+    EXPECT_TRUE(unsized.HadParseError());
+    TXmlNode sized;
+    sized.LoadString(exact.data(), (int)exact.size());
+    EXPECT_EQ(Shape(&sized), honest ? "{a(hello)}" : "");
+  }
+  EXPECT_NE(LogText().find("compressed size passes the end of the data"), std::string::npos);
+}
+
 TEST_F(XmlFileTest, FilesReadLikeStringsAcrossBlockEdges) {
   // Tokens that put bytes back (br/ before ">", a name before "=") land on every offset
   // around the reader's block edges.

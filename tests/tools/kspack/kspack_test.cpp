@@ -12,6 +12,7 @@
 #include "core/base/file.h"
 #include "core/base/file_map_handler.h"
 #include "tests/support/run_tool.h"
+#include "tools/kspack/pack_writer.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -91,4 +92,19 @@ TEST(Kspack, BadUsageAndMissingFiles) {
   EXPECT_EQ(Kspack("").status, 2);
   EXPECT_EQ(Kspack("list /no/such.ksp").status, 1);
   EXPECT_EQ(Kspack("pack /tmp/x.ksp /no/such/folder").status, 1);
+}
+
+// A sparse 4 GiB member costs no disk; the tool refuses it before reading a byte of it.
+TEST(Kspack, PacksPastFourGigabytesAreRefused) {
+  TempFolder t;
+  std::ofstream(t.File("src/small.txt"), std::ios::binary) << "x";
+  std::ofstream(t.File("src/huge.bin"), std::ios::binary) << "";
+  fs::resize_file(t.File("src/huge.bin"), 0xFFFFFFF0ull);
+  ToolResult r = Kspack("pack " + t.Path() + "/out.ksp " + t.Path() + "/src");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("offsets would not fit in 32 bits"), std::string::npos) << r.out;
+  EXPECT_FALSE(fs::exists(t.Path() + "/out.ksp"));
+  // Just under the limit the sizes alone decide; the writer's own check agrees.
+  EXPECT_LE(PackSize({{8, 0xFFFFFFF0ull - 64}}), kPackMaxSize);
+  EXPECT_GT(PackSize({{8, 0xFFFFFFF0ull}, {9, 1}}), kPackMaxSize);
 }

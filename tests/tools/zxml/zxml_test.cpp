@@ -64,3 +64,16 @@ TEST(ZxmlTool, DamagedContainersAreErrors) {
   EXPECT_EQ(Zxml("unpack /no/such/file " + t.File("out")).status, 1);
   EXPECT_EQ(Zxml("squeeze a b").status, 2);
 }
+
+// /dev/full takes the open and refuses the bytes only when they are flushed at close.
+TEST(ZxmlTool, AWriteThatFailsAtCloseIsAnError) {
+  TempFolder t;
+  std::ofstream(t.File("in.xml"), std::ios::binary) << "<a>short</a>";
+  ASSERT_EQ(Zxml("pack " + t.File("in.xml") + " " + t.File("in.zxml")).status, 0);
+  for (const char* mode : {"pack", "unpack"}) {
+    std::string in = std::string(mode) == "pack" ? t.File("in.xml") : t.File("in.zxml");
+    ToolResult r = Zxml(std::string(mode) + " " + in + " /dev/full");
+    EXPECT_EQ(r.status, 1) << mode;
+    EXPECT_NE(r.out.find("cannot write /dev/full"), std::string::npos) << r.out;
+  }
+}
