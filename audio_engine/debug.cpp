@@ -24,6 +24,7 @@ std::map<uint32_t, TraceRecord>& Switches() {
 }
 std::mutex gSinkMutex;
 MessageSink gSink;  // guarded by gSinkMutex
+LogSink gLogSink;   // guarded by gSinkMutex
 }  // namespace
 
 void Trace(const char*, ...) {}
@@ -38,6 +39,29 @@ void ClearTraceSwitches() { Switches().clear(); }
 void SetMessageSink(MessageSink sink) {
   std::lock_guard<std::mutex> lock(gSinkMutex);
   gSink = std::move(sink);
+}
+
+void SetLogSink(LogSink sink) {
+  std::lock_guard<std::mutex> lock(gSinkMutex);
+  gLogSink = std::move(sink);
+}
+
+void Log(const char* format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  LogSink sink;
+  {
+    std::lock_guard<std::mutex> lock(gSinkMutex);
+    sink = gLogSink;
+  }
+  if (sink) {
+    sink(text);
+    return;
+  }
+  std::fprintf(stderr, "VexaAPI: %s\n", text);
 }
 
 void MessageBox(const char* format, ...) {

@@ -25,4 +25,10 @@ void SetMessageSink(MessageSink sink);
 
 extern const char* const kMessageTitle;
 
+// Log lines for bad data and refused input (a file that does not parse, a cycle in a
+// project): unlike the trace they are always written, to standard error unless a sink is set.
+void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+using LogSink = std::function<void(const std::string& line)>;
+void SetLogSink(LogSink sink);
+
 }  // namespace Tarn

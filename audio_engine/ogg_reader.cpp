@@ -90,8 +90,34 @@ int cOggReader::OpenDecoder(bool seekable) {
   uint32_t rate = info ? (uint32_t)info->rate : 44100;
   mFormat = TarnMix::MakeWaveFormat(channels, rate, 16, TarnMix::kFormatPcm);
   mSeekable = ov_seekable(&mDecoder->file) != 0;
+  mFormatChanged = false;
   if (mSeekable) {
-    ogg_int64_t frames = ov_pcm_total(&mDecoder->file, -1);
+    // A chained stream plays as far as its parts keep the first part's format, so the length
+    // reported and the samples delivered always agree.
+    long links = ov_streams(&mDecoder->file);
+    ogg_int64_t frames = 0;
+    mLinks = 0;
+    for (long i = 0; i < links; i++) {
+      vorbis_info* part = ov_info(&mDecoder->file, (int)i);
+      if (!part || part->channels != mFormat.channels || (uint32_t)part->rate != mFormat.sampleRate) {
+        if (!mReportedChange)
+          Log("Ogg stream: part %ld changes to %d channels at %ld Hz; only the first %d part(s) play", i + 1,
+              part ? part->channels : 0, part ? part->rate : 0L, mLinks);
+        mReportedChange = true;
+        break;
+      }
+      ogg_int64_t n = ov_pcm_total(&mDecoder->file, (int)i);
+      if (n < 0) {
+        frames = -1;
+        break;
+      }
+      frames += n;
+      mLinks++;
+    }
+    if (mLinks == 0) mLinks = 1;
+    // After opening a chain the decoder can stand past a first part that fits in one page;
+    // an explicit seek to the start puts it on the first sample.
+    if (links > 1) ov_pcm_seek(&mDecoder->file, 0);
     mTotalFrames = frames < 0 ? -1 : frames;
     mTotalBytes = mTotalFrames < 0 ? -1 : mTotalFrames * mFormat.blockAlign;
   }
@@ -116,15 +142,32 @@ int cOggReader::Close() {
   return kOk;
 }
 
+bool cOggReader::CurrentLinkMatches() {
+  if (mSeekable) {
+    if (mBitstream < mLinks) return true;
+  } else {
+    vorbis_info* part = ov_info(&mDecoder->file, -1);
+    if (part && part->channels == mFormat.channels && (uint32_t)part->rate == mFormat.sampleRate) return true;
+    if (!mReportedChange)
+      Log("Ogg stream: a later part changes to %d channels at %ld Hz; the stream ends before it",
+          part ? part->channels : 0, part ? part->rate : 0L);
+    mReportedChange = true;
+  }
+  mFormatChanged = true;
+  return false;
+}
+
 int cOggReader::Read(void* buffer, uint32_t count, uint32_t* read) {
   *read = 0;
   if (!mOpen) return kNotFound;
   char* out = (char*)buffer;
   int holes = 0;
-  while (*read < count) {
+  while (*read < count && !mFormatChanged) {
     long r = ov_read(&mDecoder->file, out + *read, (int)std::min<uint32_t>(count - *read, 1u << 20), 0, 2, 1, &mBitstream);
     if (r == OV_HOLE && ++holes < 64) continue;
     if (r <= 0) break;
+    // Samples of a part in another format would be read as the first part's: drop them.
+    if (!CurrentLinkMatches()) break;
     *read += (uint32_t)r;
   }
   return kOk;
@@ -134,6 +177,8 @@ int cOggReader::Seek(uint32_t frame, uint32_t* newFrame) {
   if (!mOpen) return kNotFound;
   if (mSeekable) {
     DWORD start = timeGetTime();
+    if (mTotalFrames >= 0 && (int64_t)frame > mTotalFrames) frame = (uint32_t)mTotalFrames;
+    mFormatChanged = false;
     int r = ov_pcm_seek(&mDecoder->file, frame);
     Trace("ov_pcm_seek took %ld msec\n", (long)(timeGetTime() - start));
     ogg_int64_t at = ov_pcm_tell(&mDecoder->file);

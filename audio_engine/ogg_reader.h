@@ -25,10 +25,15 @@ class cOggReader : public cIReader, public cISeek, public TarnMix::cWaveFormatHo
   int GetLengthFrames(int64_t* frames);
   bool IsOpen() const { return mOpen; }
   bool IsSeekable() const { return mSeekable; }
+  // Parts of a chained stream that play: those before the first part whose channels or rate
+  // differ from the first's (the rest are dropped with a log line).
+  int PlayableLinks() const { return mLinks; }
 
  private:
   struct Callbacks;
   int OpenDecoder(bool seekable);
+  // Whether the part being decoded has the first part's format; logs the first change.
+  bool CurrentLinkMatches();
 
   cIReader* mSource;
   cISeek* mSourceSeek;
@@ -40,6 +45,9 @@ class cOggReader : public cIReader, public cISeek, public TarnMix::cWaveFormatHo
   bool mSeekable;
   int64_t mTotalBytes = -1;
   int64_t mTotalFrames = -1;
+  int mLinks = 1;
+  bool mFormatChanged = false;  // decoding reached a part in another format: the stream ends there
+  bool mReportedChange = false;
 };
 
 }  // namespace Tarn

@@ -32,7 +32,14 @@ cXmlParser::~cXmlParser() {
 
 bool cXmlParser::Parse(const char* data, size_t length, bool final) {
   if (!mParser || mFailed) return false;
-  if (XML_Parse((XML_Parser)mParser, data, (int)length, final ? 1 : 0) == XML_STATUS_ERROR) mFailed = true;
+  XML_Parser p = (XML_Parser)mParser;
+  if (XML_Parse(p, data, (int)length, final ? 1 : 0) == XML_STATUS_ERROR) {
+    mFailed = true;
+    mErrorLine = XML_GetCurrentLineNumber(p);
+    mErrorColumn = XML_GetCurrentColumnNumber(p) + 1;
+    mErrorText = XML_ErrorString(XML_GetErrorCode(p));
+    if (!mErrorText) mErrorText = "unknown error";
+  }
   return !mFailed;
 }
 

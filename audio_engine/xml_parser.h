@@ -22,11 +22,18 @@ class cXmlParser {
 
   // False once the document is in error; later calls are ignored.
   bool Parse(const char* data, size_t length, bool final);
+  bool Failed() const { return mFailed; }
+  // Where the document went wrong and why (line and column count from 1).
+  unsigned long ErrorLine() const { return mErrorLine; }
+  unsigned long ErrorColumn() const { return mErrorColumn; }
+  const char* ErrorText() const { return mErrorText; }
 
  private:
   void* mParser;
   cListener* mListener;
   bool mFailed = false;
+  unsigned long mErrorLine = 0, mErrorColumn = 0;
+  const char* mErrorText = "";
 };
 
 }  // namespace Tarn

@@ -1,6 +1,7 @@
 // Project documents: patches as property sets, the project's name.
 #include "audio_engine/xml_project_reader.h"
 
+#include "audio_engine/debug.h"
 #include "audio_engine/name_id.h"
 #include "audio_engine/xml_reader.h"
 
@@ -37,11 +38,15 @@ void cXmlProjectReader::EndElement(const char* name) {
   mText.Clear();
 }
 
-int ReadProject(cIReader* stream, cTarnProject* project) {
+int ReadProject(cIReader* stream, cTarnProject* project, const char* where) {
   cXmlReader xml;
   cXmlProjectReader handler(&xml, project);
   xml.PushHandler(&handler);
-  return xml.Read(stream);
+  int r = xml.Read(stream);
+  if (r != kOk)
+    Log("Project %s is not loaded: XML error at line %lu, column %lu: %s", where ? where : "(unnamed)",
+        xml.ErrorLine(), xml.ErrorColumn(), xml.ErrorText().c_str());
+  return r;
 }
 
 }  // namespace Tarn

@@ -33,7 +33,9 @@ class cXmlProjectReader : public cIXmlHandler {
   cTextBuffer mText;
 };
 
-// Parses one project document from a stream into the project: the parse result (0).
-int ReadProject(cIReader* stream, cTarnProject* project);
+// Parses one project document from a stream into the project: 0; 1 when the parser rejected
+// it, with a log line naming `where` (the file) and the place. A rejected project holds only
+// part of its patches and must not be used.
+int ReadProject(cIReader* stream, cTarnProject* project, const char* where = nullptr);
 
 }  // namespace Tarn

@@ -27,10 +27,14 @@ int cXmlReader::Read(cIReader* reader) {
       length -= 3;
     }
     first = false;
-    parser.Parse(data, length, false);
+    if (!parser.Parse(data, length, false)) break;
   }
-  parser.Parse("", 0, true);
-  return kOk;
+  if (!parser.Failed()) parser.Parse("", 0, true);
+  if (!parser.Failed()) return kOk;
+  mErrorLine = parser.ErrorLine();
+  mErrorColumn = parser.ErrorColumn();
+  mErrorText = parser.ErrorText();
+  return kFailed;
 }
 
 void cXmlReader::OnStart(const char* name, const char** attributes) {

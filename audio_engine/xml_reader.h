@@ -1,6 +1,7 @@
 // cXmlReader: feeds a byte stream through the parser to a stack of element handlers.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "audio_engine/reader.h"
@@ -13,8 +14,12 @@ class cXmlReader : private cXmlParser::cListener {
  public:
   cXmlReader() = default;
 
-  // Parses the whole stream: 0. Parse errors are not reported.
+  // Parses the whole stream: 0; 1 when the parser rejected the document (what was read
+  // before the error has reached the handlers; the error's place is kept below).
   int Read(cIReader* reader);
+  unsigned long ErrorLine() const { return mErrorLine; }
+  unsigned long ErrorColumn() const { return mErrorColumn; }
+  const std::string& ErrorText() const { return mErrorText; }
 
   // Handlers are not owned. A handler is popped only when the elements it counted have ended,
   // so no handler can pop its parent and no popped handler is called.
@@ -34,6 +39,8 @@ class cXmlReader : private cXmlParser::cListener {
   };
   std::vector<Level> mStack;  // top last
   cTextBuffer mText;
+  unsigned long mErrorLine = 0, mErrorColumn = 0;
+  std::string mErrorText;
 };
 
 }  // namespace Tarn

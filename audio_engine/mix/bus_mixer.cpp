@@ -42,8 +42,11 @@ cBusMixer::~cBusMixer() {
 }
 
 int cBusMixer::GetState(uint32_t* state) {
-  if (mRoot && mEngineTick) mEngineTick->Update();
-  Reset();
+  if (mRoot) {
+    if (mEngineTick) mEngineTick->Update();
+    mFreshState = false;  // the tick may have changed the tree: the root always resets
+  }
+  TakeFreshState();
   *state = IsActive() ? kStateProducing : kStateStopped;
   return 0;
 }

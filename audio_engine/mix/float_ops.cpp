@@ -50,6 +50,15 @@ void AddMono16ToStereo(float* dst, const int16_t* src, size_t frames, float gain
   }
 }
 
+void AddMonoToStereo(float* dst, const float* src, size_t frames, float gain) {
+  if (gain == 0.0f) return;
+  for (size_t i = 0; i < frames; i++) {
+    float v = src[i] * gain;
+    dst[2 * i] += v;
+    dst[2 * i + 1] += v;
+  }
+}
+
 void AddStereo16ToStereo(float* dst, const int16_t* src, size_t frames, float gain) {
   AddMono16ToMono(dst, src, frames * 2, gain);
 }

@@ -9,6 +9,7 @@ namespace TarnMix {
 void AddFloats(float* dst, const float* src, size_t count, float gain);
 void AddMono16ToMono(float* dst, const int16_t* src, size_t count, float gain);
 void AddMono16ToStereo(float* dst, const int16_t* src, size_t frames, float gain);
+void AddMonoToStereo(float* dst, const float* src, size_t frames, float gain);
 void AddStereo16ToStereo(float* dst, const int16_t* src, size_t frames, float gain);
 void ScaleFloats(float* buffer, size_t count, float gain);
 void ScaleStereo(float* buffer, size_t frames, float left, float right);

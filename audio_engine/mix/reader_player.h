@@ -25,6 +25,10 @@ class cReaderPlayer : public cBusMixer {
 
  protected:
   void OnSourceEnded() override { mFinished = true; }
+  // A start plays from the buffer's position: nothing left over from before may sound.
+  void OnStart() override {
+    if (mSource) mSource->Restart();
+  }
   Tarn::cAutoPtr<cReaderWaveSource> mSource;
   bool mFinished = false;
 };

@@ -1,6 +1,8 @@
-// cReaderWaveSource: 16-bit PCM from a reader added into the float mix, one sample for one.
+// cReaderWaveSource: 16-bit PCM from a reader added into the float mix. Files at the mix rate
+// go one sample for one; any other rate is resampled to 44,100 Hz as it is read.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "audio_engine/mix/wave_format.h"
@@ -11,8 +13,8 @@ namespace TarnMix {
 
 class cReaderWaveSource : public cIWaveSource {
  public:
-  cReaderWaveSource(Tarn::cIReader* reader, const cWaveFormat& readerFormat)
-      : mReader(reader), mReaderFormat(readerFormat) {}
+  cReaderWaveSource(Tarn::cIReader* reader, const cWaveFormat& readerFormat);
+  ~cReaderWaveSource() override;
 
   int Reset() override { return 0; }
   int GetState(uint32_t* state) override {
@@ -23,11 +25,19 @@ class cReaderWaveSource : public cIWaveSource {
   int GetLevel(float*, uint32_t) override { return 3; }
   int Advance(uint32_t) override { return 0; }
 
+  // The reader was repositioned: what the resampler still holds belongs to the old place.
+  void Restart();
+  bool Resamples() const { return mResampler != nullptr; }
+
  private:
+  struct Resampler;
+  uint32_t RenderResampled(float* out, uint32_t frames, float gain);
+
   Tarn::cIReader* mReader;  // not owned
   cWaveFormat mReaderFormat;
   std::vector<int16_t> mScratch;  // grown only
   uint32_t mLastRead = 1;
+  std::unique_ptr<Resampler> mResampler;
 };
 
 }  // namespace TarnMix

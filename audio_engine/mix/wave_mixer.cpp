@@ -8,11 +8,14 @@ namespace TarnMix {
 
 namespace {
 uint64_t gGlobalMixTime = 0;  // guarded by the engine lock
+uint32_t gComingBlockFrames = 0;  // guarded by the engine lock
 }
 
 uint64_t GlobalMixTime() { return gGlobalMixTime; }
 void AdvanceGlobalMixTime(uint64_t frames) { gGlobalMixTime += frames; }
 void ResetGlobalMixTime(uint64_t frames) { gGlobalMixTime = frames; }
+uint32_t ComingBlockFrames() { return gComingBlockFrames; }
+void SetComingBlockFrames(uint32_t frames) { gComingBlockFrames = frames; }
 
 int cWaveMixer::Reset() {
   mRenderSources.clear();
@@ -24,12 +27,13 @@ int cWaveMixer::Reset() {
     if (state == kStateStatic) mControlSources.push_back(s);
     if (state == kStateProducing) mRenderSources.push_back(s);
   }
+  mState = !mRenderSources.empty() ? kStateProducing : !mControlSources.empty() ? kStateStatic : kStateStopped;
+  mFreshState = true;
   return 0;
 }
 
 int cWaveMixer::GetState(uint32_t* state) {
-  Reset();
-  mState = !mRenderSources.empty() ? kStateProducing : !mControlSources.empty() ? kStateStatic : kStateStopped;
+  TakeFreshState();
   *state = mState;
   return 0;
 }

@@ -15,13 +15,20 @@ namespace TarnMix {
 uint64_t GlobalMixTime();
 void AdvanceGlobalMixTime(uint64_t frames);
 void ResetGlobalMixTime(uint64_t frames = 0);
+// Frames of the block the output is about to read, set before the engine tick so that nodes
+// can start things on exact frames inside it; 0 outside a block.
+uint32_t ComingBlockFrames();
+void SetComingBlockFrames(uint32_t frames);
 
 class cWaveMixer : public cIWaveSource, public cWaveFormatHolder {
  public:
   explicit cWaveMixer(const cWaveFormat& format, bool root = false) : mRoot(root) { mFormat = format; }
   ~cWaveMixer() override = default;
 
+  // Resets every child once and takes the state each computed in that reset, so a whole tree
+  // resets in one pass; the result is kept for the next state query.
   int Reset() override;
+  // The state of the last reset when it has not been taken yet, else a fresh reset.
   int GetState(uint32_t* state) override;
   int Render(void* buffer, uint32_t bytes, uint32_t* rendered, float gain, uint32_t reserved) override;
   // The product of the levels of the control sources that answer.
@@ -43,6 +50,12 @@ class cWaveMixer : public cIWaveSource, public cWaveFormatHolder {
   std::vector<cIWaveSource*> mControlSources;
   std::vector<cIWaveSource*> mRenderCopy;
   uint32_t mState = kStateStopped;
+  bool mFreshState = false;  // a reset computed mState and no query took it yet
+  // Takes the state the last reset left, resetting first when none is waiting.
+  void TakeFreshState() {
+    if (!mFreshState) Reset();
+    mFreshState = false;
+  }
   float mLevel = 1.0f;
   cEffectsChain mEffects;
   bool mRoot;

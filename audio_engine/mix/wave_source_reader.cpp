@@ -16,6 +16,7 @@ int cWaveSourceReader::Read(void* buffer, uint32_t n, uint32_t* read) {
   std::memset(mScratch.data(), 0, need);
   std::memset(buffer, 0, n);
   uint32_t state = kStateStopped;
+  SetComingBlockFrames(mFormat.blockAlign ? n / mFormat.blockAlign : 0);
   mMixer->GetState(&state);
   if (state == kStateProducing) {
     uint32_t got = 0;
@@ -27,6 +28,7 @@ int cWaveSourceReader::Read(void* buffer, uint32_t n, uint32_t* read) {
   } else if (state == kStateStopped && mFormat.blockAlign) {
     mMixer->Advance(n / mFormat.blockAlign);
   }
+  SetComingBlockFrames(0);
   *read = n;
   return 0;
 }

@@ -179,3 +179,35 @@ TEST_F(MixFixture, SendsDeliverTheLastMixToTheTarget) {
   out = Read(32);
   EXPECT_EQ(out[0], 0);
 }
+
+TEST_F(MixFixture, ADeepBusTreeResetsEachNodeOncePerBlock) {
+  // A leaf under eight bus levels: every level used to reset its children twice.
+  struct CountingSource : ConstSource {
+    CountingSource() : ConstSource(500.0f) {}
+    int Reset() override {
+      resets++;
+      return 0;
+    }
+    int GetState(uint32_t* s) override {
+      queries++;
+      return ConstSource::GetState(s);
+    }
+    int resets = 0, queries = 0;
+  } leaf;
+  std::vector<std::unique_ptr<cBusMixer>> levels;
+  cWaveMixer* parent = root.get();
+  for (int i = 0; i < 8; i++) {
+    levels.push_back(std::make_unique<cBusMixer>(cTarnSoundSystem::RootFormat()));
+    levels.back()->SetParent(parent);
+    levels.back()->Play(-1);
+    parent = levels.back().get();
+  }
+  levels.back()->AddSource(&leaf);
+  for (int block = 1; block <= 3; block++) {
+    auto out = Read(100);
+    EXPECT_EQ(out[0], 500);
+    EXPECT_EQ(leaf.resets, block);
+    EXPECT_EQ(leaf.queries, block);
+  }
+  levels.back()->RemoveSource(&leaf);
+}

@@ -273,3 +273,88 @@ TEST_F(OggTest, CachedAndStreamedPlayersGiveTheSameMix) {
   TarnMix::cSound missing(cString("nothing.ogg"), true);
   EXPECT_TRUE(missing.IsEmpty());
 }
+
+TEST_F(OggTest, FilesAtOtherRatesPlayAtTheirPitchAndLength) {
+  TempFolder dir;
+  cPersist::Init(dir.Path().c_str());
+  auto* system = TarnMix::cTarnSoundSystem::Init();
+  struct Case {
+    int rate, channels;
+  } cases[] = {{22050, 1}, {48000, 2}, {32000, 2}, {44100, 1}};
+  for (const auto& c : cases) {
+    ToneGen::ToneSpec spec;
+    spec.rate = c.rate;
+    spec.channels = c.channels;
+    spec.frequency = 1000.0;
+    spec.amplitude = 0.5;
+    spec.frames = (uint32_t)c.rate;  // one second
+    std::string name = "tone" + std::to_string(c.rate) + ".ogg";
+    ASSERT_TRUE(ToneGen::WriteFile(dir.File(name), ToneGen::MakeOggTone(spec)));
+    TarnMix::cSound player(cString(name.c_str()), true);
+    ASSERT_FALSE(player.IsEmpty());
+    player.Play(-1);
+    std::vector<int16_t> out(2 * 44100 * 3 / 2);
+    for (size_t at = 0; at < out.size(); at += 2 * 882) {
+      uint32_t got = 0;
+      system->RootReader()->Read(out.data() + at, 882 * 4, &got);
+    }
+    // One second of sound at the mix rate, at the tone's pitch, then silence.
+    size_t last = 0;
+    for (size_t i = 0; i < out.size() / 2; i++)
+      if (std::abs(out[2 * i]) > 200) last = i;
+    EXPECT_NEAR((double)last, 44100.0, 300.0) << c.rate;
+    std::vector<int16_t> body(out.begin(), out.begin() + 2 * 40000);
+    double f, rms;
+    Measure(body, 2, 1, &f, &rms);
+    EXPECT_NEAR(f, 1000.0, 5.0) << c.rate;
+    EXPECT_NEAR(rms, 0.5 * 32767 / std::sqrt(2.0), 0.5 * 32767 * 0.05) << c.rate;
+  }
+  TarnMix::cTarnSoundSystem::Shutdown();
+  cPersist::Shutdown();
+}
+
+TEST_F(OggTest, ChainedStreamsReportTheLengthTheyDeliver) {
+  auto part = [](int channels, int rate, uint32_t frames, int serial) {
+    ToneGen::ToneSpec spec;
+    spec.channels = channels;
+    spec.rate = rate;
+    spec.frames = frames;
+    spec.serial = serial;
+    return ToneGen::MakeOggTone(spec);
+  };
+  auto chain = [](std::vector<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> all;
+    for (auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    int64_t frames;  // what plays, at two channels
+    bool logged;
+  } cases[] = {
+      {"same format", chain({part(2, 44100, 3000, 1), part(2, 44100, 2000, 2)}), 5000, false},
+      {"mono part", chain({part(2, 44100, 3000, 1), part(1, 44100, 2000, 2)}), 3000, true},
+      {"other rate", chain({part(2, 44100, 3000, 1), part(2, 22050, 2000, 2), part(2, 44100, 900, 3)}), 3000, true},
+  };
+  for (auto& c : cases) {
+    for (bool seekable : {true, false}) {
+      std::vector<std::string> lines;
+      SetLogSink([&](const std::string& l) { lines.push_back(l); });
+      BytesReader bytes(c.bytes);
+      StreamOnly stream(&bytes);
+      cOggReader ogg(seekable ? (cIReader*)&bytes : (cIReader*)&stream);
+      ASSERT_EQ(ogg.Open(), 0) << c.what;
+      int64_t frames = 0;
+      ogg.GetLengthFrames(&frames);
+      auto pcm = Decode(&ogg);
+      EXPECT_EQ(frames, c.frames) << c.what << " seekable " << seekable;
+      EXPECT_EQ((int64_t)pcm.size(), c.frames * 2) << c.what << " seekable " << seekable;
+      EXPECT_EQ(!lines.empty(), c.logged) << c.what;
+      if (!lines.empty()) {
+        EXPECT_NE(lines[0].find("part"), std::string::npos) << lines[0];
+      }
+      SetLogSink(nullptr);
+    }
+  }
+}

@@ -325,9 +325,37 @@ TEST(ProjectReader, PatchesDuplicatesAndQueryDefs) {
   SetMessageSink(nullptr);
 }
 
+TEST(ProjectReader, ARejectedDocumentFailsWithItsPlace) {
+  cPropertyVocabulary::Build();
+  std::vector<std::string> lines;
+  SetLogSink([&](const std::string& l) { lines.push_back(l); });
+  struct Case {
+    const char* doc;
+    const char* place;
+  } cases[] = {
+      // An element name the parser refuses, after one good patch.
+      {"<Project>\n<PropertySet><Name>Good</Name><PlayerType>Mixer</PlayerType></PropertySet>\n"
+       "<PropertySet><1Name>Bad</1Name></PropertySet>\n</Project>",
+       "line 3, column 15"},
+      {"<Project><PropertySet><Name>Cut</Name></PropertySet>", "line 1, column 53"},
+      {"<Project></Projekt>", "line 1, column 12"},
+  };
+  for (const auto& c : cases) {
+    lines.clear();
+    cTarnProject project;
+    MemoryReader reader(c.doc, 7);  // small chunks: the error may come in any of them
+    EXPECT_EQ(ReadProject(&reader, &project, "Music.VEX: Music.xml"), 1) << c.doc;
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Music.VEX: Music.xml"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(c.place), std::string::npos) << lines[0];
+  }
+  SetLogSink(nullptr);
+}
+
 TEST(ProjectReader, TenThousandMutatedProjectsNeverCrash) {
   cPropertyVocabulary::Build();
   SetMessageSink([](const std::string&, const std::string&) {});
+  SetLogSink([](const std::string&) {});
   std::string seed = kProject;
   uint32_t state = 12345;
   auto next = [&]() {
@@ -353,4 +381,5 @@ TEST(ProjectReader, TenThousandMutatedProjectsNeverCrash) {
     ReadProject(&reader, &project);
   }
   SetMessageSink(nullptr);
+  SetLogSink(nullptr);
 }

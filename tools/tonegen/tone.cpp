@@ -32,7 +32,7 @@ std::vector<uint8_t> MakeOggTone(const ToneSpec& spec) {
   vorbis_analysis_init(&vd, &vi);
   vorbis_block_init(&vd, &vb);
   ogg_stream_state os;
-  ogg_stream_init(&os, 0x7E57);  // fixed serial: the same spec gives the same bytes
+  ogg_stream_init(&os, spec.serial);  // fixed per spec: the same spec gives the same bytes
   ogg_packet header, comment, code;
   vorbis_analysis_headerout(&vd, &vc, &header, &comment, &code);
   ogg_stream_packetin(&os, &header);

@@ -14,6 +14,7 @@ struct ToneSpec {
   int channels = 2;
   int rate = 44100;
   float quality = 0.6f;  // Vorbis VBR quality
+  int serial = 0x7E57;   // Ogg stream serial; chained files need a different one per part
 };
 
 // The encoded file; empty on failure.
