@@ -58,10 +58,10 @@ bool TAnimatedTexture::LoadSheet() {
   TTextureData* data = GetData();
   if (!data) return false;
   const TAnimation& a = mAnimation;
-  data->mFlags = kTextureAlpha;
+  data->SetFlags(kTextureAlpha);
   TStr mask = a.maskName.IsEmpty() ? TStr() : a.folder + a.maskName;
   if (Load(a.folder + a.imageName, mask)) return true;
-  data->mFlags = kTextureAlpha;
+  data->SetFlags(kTextureAlpha);
   return Load(a.imageName, a.maskName);
 }
 

@@ -12,9 +12,9 @@ class TNullTextureData : public TTextureData {
   void Restore() override {}
   bool SetPixels(uint32_t, uint32_t, const uint32_t*) override { return false; }
   bool CreateSurface(uint32_t, uint32_t, bool) override { return false; }
-  void CopyTo(int, int, const TRect*, std::shared_ptr<TTexture>) override {}
+  void CopyTo(int, int, const TRect*, TTextureData*) override {}
   void Clear() override {}
-  bool Lock(uint32_t**, int*) override { return false; }
+  bool Lock(uint32_t*&, int&) override { return false; }
   void Unlock() override {}
 };
 

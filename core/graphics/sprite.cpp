@@ -133,7 +133,7 @@ bool TSprite::HitTest(const TVec2& point, int threshold) {
 
   uint32_t* pixels = nullptr;
   int pitch = 0;
-  if (!target->Lock(&pixels, &pitch)) return true;
+  if (!target->Lock(pixels, pitch)) return true;
   int alpha = (int)(pixels[kHitPixel * pitch + kHitPixel] >> 24);
   target->Unlock();
   // 16-bit surfaces keep four bits of alpha.

@@ -44,7 +44,7 @@ TTexture::TTexture() : mData(TRenderer::Get()->GetBackend()->CreateTextureData()
 
 TTexture::~TTexture() {
   // Only unnamed textures (render targets, textures made in memory) sit under their address key.
-  if (mData && mData->mFileName.IsEmpty()) ForgetKey(MakeRenderTargetKey(this));
+  if (mData && mData->GetFileName().IsEmpty()) ForgetKey(MakeRenderTargetKey(this));
   mData.reset();
 }
 
@@ -85,7 +85,7 @@ std::shared_ptr<TTexture> TTexture::Get(TStr name, uint32_t request) {
   else if (!(request & kRequestNoAlpha))
     flags |= kTextureDetectAlpha;
   if (request & kRequestMipmap) flags |= kTextureMipmap;
-  texture->mData->mFlags = flags;
+  texture->mData->SetFlags(flags);
   if (!texture->Load(name)) {
     texture.reset();
     ForgetKey(key);
@@ -98,7 +98,7 @@ std::shared_ptr<TTexture> TTexture::GetWithMask(TStr image, TStr mask, uint32_t 
   TStr key = MakeMaskCacheKey(image, mask, mipmap, false);
   if (std::shared_ptr<TTexture> live = FindLiveTexture(key)) return live;
   std::shared_ptr<TTexture> texture = Create(key);
-  texture->mData->mFlags = kTextureAlpha | (mipmap ? kTextureMipmap : 0);
+  texture->mData->SetFlags(kTextureAlpha | (mipmap ? kTextureMipmap : 0));
   if (!texture->Load(image, mask)) {
     texture.reset();
     ForgetKey(key);
@@ -110,7 +110,7 @@ std::shared_ptr<TTexture> TTexture::GetSimple(TStr name) {
   TStr key = MakeCacheKey(name, false, false, true);
   if (std::shared_ptr<TTexture> live = FindLiveTexture(key)) return live;
   std::shared_ptr<TTexture> texture = Create(key);
-  texture->mData->mFlags = kTextureSimple | kTextureDetectAlpha;
+  texture->mData->SetFlags(kTextureSimple | kTextureDetectAlpha);
   if (!texture->Load(name)) {
     texture.reset();
     ForgetKey(key);
@@ -121,7 +121,7 @@ std::shared_ptr<TTexture> TTexture::GetSimple(TStr name) {
 std::shared_ptr<TTexture> TTexture::CreateRenderTarget(int width, int height) {
   if (width <= 0 || height <= 0) return nullptr;
   std::shared_ptr<TTexture> texture = Create(TStr());
-  texture->mData->mFlags = kTextureRenderTarget | kTextureAlpha;
+  texture->mData->SetFlags(kTextureRenderTarget | kTextureAlpha);
   if (!texture->mData->CreateSurface((uint32_t)width, (uint32_t)height, true)) return nullptr;
   return texture;
 }
@@ -136,13 +136,13 @@ void TTexture::Restore() {
 
 bool TTexture::Load(TStr name, TStr mask) { return mData && mData->Load(name, mask); }
 
-TStr TTexture::GetFileName() const { return mData ? mData->mFileName : TStr(); }
-bool TTexture::HasAlpha() const { return mData && mData->HasAlpha(); }
-bool TTexture::IsSimple() const { return mData && mData->IsSimple(); }
-int TTexture::GetWidth() const { return mData ? (int)mData->mWidth : 0; }
-int TTexture::GetHeight() const { return mData ? (int)mData->mHeight : 0; }
+TStr TTexture::GetFileName() const { return mData ? mData->GetFileName() : TStr(); }
+bool TTexture::HasAlpha() const { return mData && mData->HasFlag(kTextureAlpha); }
+bool TTexture::IsSimple() const { return mData && mData->HasFlag(kTextureSimple); }
+int TTexture::GetWidth() const { return mData ? (int)mData->GetWidth() : 0; }
+int TTexture::GetHeight() const { return mData ? (int)mData->GetHeight() : 0; }
 
-bool TTexture::Lock(uint32_t** pixels, int* pitch) { return mData && mData->Lock(pixels, pitch); }
+bool TTexture::Lock(uint32_t*& pixels, int& pitch) { return mData && mData->Lock(pixels, pitch); }
 
 void TTexture::Unlock() {
   if (mData) mData->Unlock();
@@ -151,19 +151,19 @@ void TTexture::Unlock() {
 void TTexture::GetSurfaceSize(int* width, int* height) const {
   *width = *height = 0;
   if (!mData) return;
-  if (mData->mSurfaceWidth && mData->mSurfaceHeight) {
-    *width = (int)mData->mSurfaceWidth;
-    *height = (int)mData->mSurfaceHeight;
+  if (mData->GetSurfaceWidth() && mData->GetSurfaceHeight()) {
+    *width = (int)mData->GetSurfaceWidth();
+    *height = (int)mData->GetSurfaceHeight();
     return;
   }
-  *width = (int)((mData->mWidth + 2 * mData->mMarginX + 1) & ~1u);
-  *height = (int)((mData->mHeight + 2 * mData->mMarginY + 1) & ~1u);
+  *width = (int)((mData->GetWidth() + 2 * mData->GetMarginX() + 1) & ~1u);
+  *height = (int)((mData->GetHeight() + 2 * mData->GetMarginY() + 1) & ~1u);
 }
 
 bool TTexture::MakeQuad(const TDrawSpec& spec, TVec2 corners[4], TVec2* uv0, TVec2* uv1) const {
   if (!mData || IsSimple()) return false;
   TRect source = (spec.mFlags & TDrawSpec::kSourceRect) ? spec.mSourceRect
-                                                        : TRect(0, 0, (int)mData->mWidth, (int)mData->mHeight);
+                                                        : TRect(0, 0, (int)mData->GetWidth(), (int)mData->GetHeight());
   if (source.IsEmpty()) return false;
   float w = (float)source.Width(), h = (float)source.Height();
   TVec2 offset = (spec.mFlags & TDrawSpec::kOrigin) ? -spec.mOrigin : TVec2(-w * 0.5f, -h * 0.5f);
@@ -183,7 +183,7 @@ bool TTexture::MakeQuad(const TDrawSpec& spec, TVec2 corners[4], TVec2* uv0, TVe
   GetSurfaceSize(&surfaceWidth, &surfaceHeight);
   if (surfaceWidth <= 0 || surfaceHeight <= 0) return false;
   // Texture coordinates are taken against the surface, which may be larger than the image.
-  float mx = (float)mData->mMarginX, my = (float)mData->mMarginY;
+  float mx = (float)mData->GetMarginX(), my = (float)mData->GetMarginY();
   *uv0 = TVec2((mx + source.left) / surfaceWidth, (my + source.top) / surfaceHeight);
   *uv1 = TVec2((mx + source.right) / surfaceWidth, (my + source.bottom) / surfaceHeight);
   return true;
@@ -226,15 +226,15 @@ void TTexture::DrawSprite(float x, float y, float alpha, float scale, float rota
 
 void TTexture::CopyPixels(int x, int y, const TRect* source, std::shared_ptr<TTexture> destination) {
   if (!mData || TRenderer::Get()->IsDrawing()) return;
-  TRect r(0, 0, (int)mData->mWidth, (int)mData->mHeight);
+  TRect r(0, 0, (int)mData->GetWidth(), (int)mData->GetHeight());
   if (source) {
     r = *source;
     if (r.left < 0) r.left = 0;
     if (r.top < 0) r.top = 0;
-    if (r.right > (int)mData->mWidth) r.right = (int)mData->mWidth;
-    if (r.bottom > (int)mData->mHeight) r.bottom = (int)mData->mHeight;
+    if (r.right > (int)mData->GetWidth()) r.right = (int)mData->GetWidth();
+    if (r.bottom > (int)mData->GetHeight()) r.bottom = (int)mData->GetHeight();
   }
-  mData->CopyTo(x, y, &r, destination);
+  mData->CopyTo(x, y, &r, destination ? destination->GetData() : nullptr);
 }
 
 void BuildTexturedQuad(TVertex out[4], const TVec2& position, TVec2 corners[4], const TVec2& uv0, const TVec2& uv1,
@@ -258,3 +258,5 @@ void BuildTexturedQuad(TVertex out[4], const TVec2& position, TVec2 corners[4], 
     out[k].v = vs[k];
   }
 }
+
+TTextureData* GetTextureData(const std::shared_ptr<TTexture>& texture) { return texture ? texture->GetData() : nullptr; }

@@ -66,7 +66,7 @@ class TTexture : public TAsset {
   bool HasAlpha() const;
   bool IsSimple() const;
   // 32-bit ARGB pixels and the pitch in pixels, written back by Unlock.
-  bool Lock(uint32_t** pixels, int* pitch);
+  bool Lock(uint32_t*& pixels, int& pitch);
   void Unlock();
   // The size of the surface behind the image, which texture coordinates are taken against.
   void GetSurfaceSize(int* width, int* height) const;

@@ -2,6 +2,7 @@
 // extension fallback, the image readers by extension, mask merging, and the surface size rules.
 #include "core/graphics/texture_data.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "core/base/file.h"
@@ -86,24 +87,15 @@ uint8_t ApplyTextureOptions(TStr options, uint8_t flags) {
   return flags;
 }
 
-bool TTextureData::Load(TStr file, TStr mask) {
-  TStr path, options;
-  SplitTextureName(file, &path, &options);
-  mFlags = ApplyTextureOptions(options, mFlags);
-  if (!FileExists(path) && !HasImageExtension(path)) {
-    static const char* const kFallbacks[] = {".png", ".jpg", ".jp2"};
-    for (const char* ext : kFallbacks)
-      if (FileExists(path + TStr(ext)) && LoadOne(path + TStr(ext), mask)) return true;
-    return false;
-  }
-  return LoadOne(path, mask);
-}
+namespace {
 
-bool TTextureData::LoadOne(TStr path, TStr mask) {
+std::atomic<TTextureLoader> gLoader{&LoadTextureImage};
+
+bool LoadOne(TTextureData& data, const TStr& path, const TStr& mask) {
   ImageBuffer image;
   if (!ReadImage(path, image)) return false;
 
-  uint8_t flags = mFlags;
+  uint8_t flags = data.GetFlags();
   TStr maskName = mask;
   if (maskName.IsEmpty() && path.Find(".jpg") >= 0 && GetSettingBool(SettingKey(kSettingAutoMergeMask))) {
     TStr merged = path.SubStr(0, path.Find(".jpg", TStr::kBackward)) + TStr(".mask.png");
@@ -132,14 +124,43 @@ bool TTextureData::LoadOne(TStr path, TStr mask) {
     if (!(flags & kTextureSlow) && (surfaceWidth > kMaxTextureSide || surfaceHeight > kMaxTextureSide)) return false;
   }
 
-  mFlags = flags;
-  if (!CreateSurface(surfaceWidth, surfaceHeight, true)) return false;
-  // The surface may be larger than the image; the image keeps its own size and sits at the
-  // surface's top-left, so texture coordinates cover only the image.
-  mWidth = width;
-  mHeight = height;
-  if (!SetPixels((uint32_t)image.side, height, image.Words())) return false;
-  mFileName = path;
-  mMaskName = mask;
+  data.SetFlags(flags);
+  if (!data.CreateSurface(surfaceWidth, surfaceHeight, true)) return false;
+  // The surface may be larger than the image; the image keeps its own size, so texture
+  // coordinates cover only the image.
+  data.SetSize(width, height);
+  if (!data.SetPixels((uint32_t)image.side, height, image.Words())) return false;
+  int dot = path.Find('.', TStr::kBackward);
+  int slash = path.Find('/', TStr::kBackward);
+  if (dot > slash)
+    data.SetFileName(path.SubStr(0, dot), path.SubStr(dot + 1));
+  else
+    data.SetFileName(path, TStr());
+  data.SetMaskName(mask);
   return true;
+}
+
+}  // namespace
+
+bool LoadTextureImage(TTextureData& data, const TStr& file, const TStr& mask) {
+  TStr path, options;
+  SplitTextureName(file, &path, &options);
+  data.SetFlags(ApplyTextureOptions(options, data.GetFlags()));
+  if (!FileExists(path) && !HasImageExtension(path)) {
+    static const char* const kFallbacks[] = {".png", ".jpg", ".jp2"};
+    for (const char* ext : kFallbacks)
+      if (FileExists(path + TStr(ext)) && LoadOne(data, path + TStr(ext), mask)) return true;
+    return false;
+  }
+  return LoadOne(data, path, mask);
+}
+
+void TTextureData::SetLoader(TTextureLoader loader) { gLoader = loader ? loader : &LoadTextureImage; }
+
+TTextureLoader TTextureData::GetLoader() { return gLoader.load(); }
+
+TStr TTextureData::GetFileName() const {
+  if (mBaseName.IsEmpty()) return TStr();
+  if (mExtension.IsEmpty()) return mBaseName;
+  return mBaseName + TStr(".") + mExtension;
 }
