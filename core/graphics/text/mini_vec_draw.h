@@ -1,0 +1,149 @@
+// TKsMiniVecDraw: the anti-aliased filler of small vector shapes (font glyphs and the layout's
+// rectangles). One program-wide instance. Spans go either to a line batch that the screen draws
+// or straight into the pixels of a locked target; every shape's spans are recorded, keyed by
+// its content and transform, so repeated glyphs are replayed instead of filled again.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+#include "core/base/color.h"
+
+// 32-bit ARGB pixels that spans are blended into; pitch in pixels.
+struct TPixelTarget {
+  uint32_t* pixels = nullptr;
+  int width = 0, height = 0, pitch = 0;
+};
+
+// One vertex of the line batch: the renderer's 2D vertex layout (32 bytes).
+struct TSpanVertex {
+  float x, y, z, w;
+  uint32_t diffuse, specular;
+  float u, v;
+};
+
+class TKsMiniVecDraw {
+ public:
+  // Draws count vertices as a line list (pairs); the renderer's DrawVertices on the screen.
+  using LineDrawer = std::function<void(const TSpanVertex* vertices, int count)>;
+
+  TKsMiniVecDraw();
+  ~TKsMiniVecDraw();
+  TKsMiniVecDraw(const TKsMiniVecDraw&) = delete;
+  TKsMiniVecDraw& operator=(const TKsMiniVecDraw&) = delete;
+
+  // Places the following shapes at (x, y) pixels, on pixels (or the line batch when null).
+  // Changing target flushes the previous one first.
+  bool Begin(float x, float y, const TPixelTarget* pixels);
+  // Draws one shape at the origin plus (x, y) quarter pixels. The stream ends at command 8, at
+  // an unknown command or after size bytes, whichever comes first.
+  void DrawShape(const uint8_t* shape, uint32_t size, int x, int y);
+  // Flushes the line batch and drops the target.
+  void End();
+
+  void SetColour(int number, const TColor& colour, float alphaFactor);
+  void SetOffset(int a, int b, int c);
+
+  // Transform state, read by every following shape.
+  void SetScale(float sx, float sy) { mScaleX = sx; mScaleY = sy; }
+  void SetRotation(float cosine, float sine) { mCos = cosine; mSin = sine; }
+  // A first width of 0 disables both pens.
+  void SetPenWidths(float w0, float w1) { mPenWidth[0] = w0; mPenWidth[1] = w1; }
+  void SetItalic(bool italic) { mItalic = italic; }
+  // Pixel modes of locked targets: replace, accumulate onto transparent, else blend over.
+  void SetPixelMode(bool replace, bool accumulate) { mReplace = replace; mAccumulate = accumulate; }
+
+  void SetLineDrawer(LineDrawer drawer) { mLineDrawer = std::move(drawer); }
+  // Vertices per line-batch draw (even, 2 ... 256).
+  void SetBatchSize(int vertices);
+  int GetBatchSize() const { return mBatchSize; }
+
+  // Counters for tests and benchmarks.
+  int GetFillCount() const { return mFills; }
+  int GetReplayCount() const { return mReplays; }
+  size_t GetCachedSpanCount() const { return mSpans.size(); }
+  // The cache is emptied when it would hold more spans than this.
+  void SetCacheLimit(size_t spans) { mCacheLimit = spans; }
+
+  static constexpr int kCells = 3200;  // pixel columns of a coverage line, -1600 ... 1599
+
+ private:
+  struct Edge {
+    float x0, y0, x1, y1, x, slope;
+    int startRow, endRow;
+    uint8_t fill, layer;
+    bool reversed;
+  };
+  // A recorded span: pixels relative to the shape's pixel position (signed: glyph tops and left
+  // bearings lie before it); index 0xFF ends a shape.
+  struct Span {
+    int16_t x0, x1, y;
+    uint8_t index, cls;
+  };
+  struct Key {
+    uint64_t hash;
+    uint32_t length;
+    uint8_t phaseX, phaseY, italic;
+    float scaleX, scaleY, pen0, pen1, cosine, sine;
+    bool operator==(const Key& o) const;
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const;
+  };
+  struct Entry {
+    size_t first, count;
+  };
+
+  bool ReadShape(const uint8_t* shape, uint32_t size);
+  void AddLine(float x0, float y0, float x1, float y1);
+  void AddEdge(float x0, float y0, float x1, float y1, uint8_t fill, uint8_t layer);
+  void Fill();
+  void AddStretch(int cls, int s, int e);
+  void EmitRow(int row);
+  void Emit(const Span& span);
+  void Replay(const Entry& entry);
+  void BlendSpan(int x0, int x1, int y, uint32_t colour);
+  void FlushBatch();
+
+  // Transform state.
+  float mScaleX = 1, mScaleY = 1, mCos = 1, mSin = 0;
+  float mPenWidth[2] = {0, 0};
+  bool mItalic = false;
+  bool mReplace = false, mAccumulate = false;
+  float mOffset[3] = {0.25f, 0.25f, 0.25f};
+
+  // Placement: origin pixel and quarter-pixel phase (-3 ... 0) from Begin; per shape, the
+  // shape's pixel position and the phases that crossings and rows are shifted by.
+  int mOriginX = 0, mOriginY = 0, mPhaseX = 0, mPhaseY = 0;
+  int mShapeX = 0, mShapeY = 0, mShiftX = 0, mShiftY = 0;
+  const TPixelTarget* mTarget = nullptr;
+
+  // Colour tables.
+  uint8_t mClassOf[256];
+  uint32_t mPartial[256][4];
+  uint32_t mRamp[4][32];
+  int mColourCount = 0;
+
+  // Per-shape fill state, reused across shapes.
+  std::vector<Edge> mEdges;
+  std::vector<int> mRowHead, mNext, mActive;
+  int mLayer = 2, mFillBase = 0, mFill1 = 0, mFill2 = 0, mTopLayer = 2;
+  float mPenX = 0, mPenY = 0;
+  int8_t mCells[4][kCells + 2];
+  int mTouchedLo[4], mTouchedHi[4];
+
+  // Span cache.
+  std::unordered_map<Key, Entry, KeyHash> mCache;
+  std::vector<Span> mSpans;
+  bool mRecording = false;
+  size_t mCacheLimit = 1 << 20;
+
+  // Line batch.
+  std::vector<TSpanVertex> mBatch;
+  int mBatchSize = 256;
+  LineDrawer mLineDrawer;
+
+  int mFills = 0, mReplays = 0;
+};
