@@ -45,6 +45,22 @@ uint32_t ScanShape(const uint8_t* shape, uint32_t size, F define) {
   return p;
 }
 
+// 64-bit content hash of a shape, eight bytes a step.
+uint64_t HashBytes(const uint8_t* p, uint32_t n) {
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  uint32_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t v;
+    memcpy(&v, p + i, 8);
+    h = (h ^ v) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  }
+  for (; i < n; i++) h = (h ^ p[i]) * 0x100000001B3ull;
+  return h ^ h >> 29;
+}
+
+int Ceil(float v) { return -Floor(-v); }
+
 }  // namespace
 
 bool TKsMiniVecDraw::Key::operator==(const Key& o) const {
@@ -127,12 +143,11 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
   // tables as the fill did.
   mColourCount = 0;
   SetColour(0, TColor(0, 0, 0, 0), 1.0f);
-  uint64_t hash = 0xCBF29CE484222325ull;
   uint32_t length = ScanShape(shape, size, [&](const uint8_t* rgb) {
     if (mColourCount < 255)
       SetColour(++mColourCount, TColor(rgb[0] / 255.0f, rgb[1] / 255.0f, rgb[2] / 255.0f, 1), 1);
   });
-  for (uint32_t i = 0; i < length; i++) hash = (hash ^ shape[i]) * 0x100000001B3ull;
+  uint64_t hash = HashBytes(shape, length);
 
   Key key{hash, length, (uint8_t)mShiftX, (uint8_t)mShiftY, (uint8_t)mItalic, mScaleX, mScaleY,
           mPenWidth[0], mPenWidth[0] != 0 ? mPenWidth[1] : 0.0f, mCos, mSin};
@@ -142,10 +157,7 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
     Replay(it->second);
     return;
   }
-  if (mSpans.size() > mCacheLimit) {
-    mCache.clear();
-    mSpans.clear();
-  }
+  if (mSpans.size() > mCacheLimit) ClearCache();
   mFills++;
   size_t first = mSpans.size();
   mRecording = true;
@@ -207,7 +219,7 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
 
 void TKsMiniVecDraw::AddLine(float x0, float y0, float x1, float y1) {
   float dx = x1 - x0, dy = y1 - y0;
-  float length = std::sqrt(dx * dx + dy * dy);
+  float length = mPenWidth[0] != 0 ? std::sqrt(dx * dx + dy * dy) : 0.0f;
   // A zero-length line has no direction to stroke across.
   for (int pen = 0; pen < 2 && mPenWidth[pen] != 0 && length > 0; pen++) {
     float w = mPenWidth[pen] * 4;
@@ -242,16 +254,15 @@ void TKsMiniVecDraw::AddEdge(float x0, float y0, float x1, float y1, uint8_t fil
     std::swap(x0, x1);
     std::swap(y0, y1);
   }
-  if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1)) return;
+  if (!std::isfinite(x0 + x1 + y0 + y1)) return;
   // The edge crosses the centres of sub-scan-lines startRow ... endRow - 1.
-  int startRow = std::max(-kRowLimit, (int)std::ceil(std::clamp(y0 - 0.5f, -2e6f, 2e6f)));
-  int endRow = std::min(kRowLimit, (int)std::ceil(std::clamp(y1 - 0.5f, -2e6f, 2e6f)));
+  int startRow = std::max(-kRowLimit, Ceil(y0 - 0.5f));
+  int endRow = std::min(kRowLimit, Ceil(y1 - 0.5f));
   if (startRow >= endRow) return;
   if (!reversed && layer < 2) fill = 0;
   Edge e;
   e.x0 = x0; e.y0 = y0; e.x1 = x1; e.y1 = y1;
   e.slope = (x1 - x0) / (y1 - y0);
-  e.x = 0;
   e.startRow = startRow;
   e.endRow = endRow;
   e.fill = fill;
@@ -278,47 +289,45 @@ void TKsMiniVecDraw::Fill() {
   for (int row = minRow; row < maxRow; row++) {
     float y = row + 0.5f;
     size_t kept = 0;
-    for (int i : mActive) {
-      Edge& e = mEdges[i];
-      if (e.endRow <= row) continue;
-      e.x += e.slope;
-      mActive[kept++] = i;
+    for (size_t i = 0; i < mActive.size(); i++) {
+      Active a = mActive[i];
+      if (a.endRow <= row) continue;
+      a.x += a.slope;
+      mActive[kept++] = a;
     }
     mActive.resize(kept);
     for (int i = mRowHead[row - minRow]; i >= 0; i = mNext[i]) {
-      Edge& e = mEdges[i];
-      e.x = e.x0 + (y - e.y0) * e.slope;
-      mActive.push_back(i);
+      const Edge& e = mEdges[i];
+      mActive.push_back(Active{e.x0 + (y - e.y0) * e.slope, e.slope, e.endRow, e.fill, e.layer,
+                               (int8_t)(e.reversed ? 1 : -1)});
     }
     // Insertion sort: the order barely changes from one sub-scan-line to the next.
     for (size_t i = 1; i < mActive.size(); i++) {
-      int moving = mActive[i];
-      float x = mEdges[moving].x;
+      Active moving = mActive[i];
       size_t j = i;
-      for (; j > 0 && mEdges[mActive[j - 1]].x > x; j--) mActive[j] = mActive[j - 1];
+      for (; j > 0 && mActive[j - 1].x > moving.x; j--) mActive[j] = mActive[j - 1];
       mActive[j] = moving;
     }
 
     if (!mActive.empty()) {
+      // One value per layer; the set bits of present say which layers show a colour, so the
+      // visible one is the highest set bit's.
       memset(value, 0, mTopLayer + 1);
+      uint64_t present = 0;
       int winding[2] = {0, 0};
       int visible = 0, start = 0;
-      for (int i : mActive) {
-        const Edge& e = mEdges[i];
-        int q = Floor(e.x);
-        if (e.layer < 2) {
-          winding[e.layer] += e.reversed ? 1 : -1;
-          value[e.layer] = winding[e.layer] ? 255 - e.layer : 0;
+      for (const Active& a : mActive) {
+        int q = Floor(a.x);
+        uint8_t v;
+        if (a.layer < 2) {
+          winding[a.layer] += a.winding;
+          v = winding[a.layer] ? 255 - a.layer : 0;
         } else {
-          value[e.layer] = value[e.layer] != e.fill ? e.fill : 0;
+          v = value[a.layer] != a.fill ? a.fill : 0;
         }
-        int now = 0;
-        for (int l = mTopLayer; l >= 0; l--) {
-          if (value[l]) {
-            now = value[l];
-            break;
-          }
-        }
+        value[a.layer] = v;
+        present = v ? present | 1ull << a.layer : present & ~(1ull << a.layer);
+        int now = present ? value[63 - __builtin_clzll(present)] : 0;
         if (now != visible) {
           if (visible) AddStretch(mClassOf[visible], start, q - 1);
           visible = now;

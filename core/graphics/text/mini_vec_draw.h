@@ -64,6 +64,7 @@ class TKsMiniVecDraw {
   int GetFillCount() const { return mFills; }
   int GetReplayCount() const { return mReplays; }
   size_t GetCachedSpanCount() const { return mSpans.size(); }
+  void ClearCache() { mCache.clear(); mSpans.clear(); }
   // The cache is emptied when it would hold more spans than this.
   void SetCacheLimit(size_t spans) { mCacheLimit = spans; }
 
@@ -71,10 +72,17 @@ class TKsMiniVecDraw {
 
  private:
   struct Edge {
-    float x0, y0, x1, y1, x, slope;
+    float x0, y0, x1, y1, slope;
     int startRow, endRow;
     uint8_t fill, layer;
     bool reversed;
+  };
+  // An edge crossing the current sub-scan-line, kept by value so the sort moves little.
+  struct Active {
+    float x, slope;
+    int endRow;
+    uint8_t fill, layer;
+    int8_t winding;
   };
   // A recorded span: pixels relative to the shape's pixel position (signed: glyph tops and left
   // bearings lie before it); index 0xFF ends a shape.
@@ -128,7 +136,8 @@ class TKsMiniVecDraw {
 
   // Per-shape fill state, reused across shapes.
   std::vector<Edge> mEdges;
-  std::vector<int> mRowHead, mNext, mActive;
+  std::vector<int> mRowHead, mNext;
+  std::vector<Active> mActive;
   int mLayer = 2, mFillBase = 0, mFill1 = 0, mFill2 = 0, mTopLayer = 2;
   float mPenX = 0, mPenY = 0;
   int8_t mCells[4][kCells + 2];
