@@ -13,6 +13,10 @@
 #include <cstring>
 
 #include "core/base/saturate.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/texture.h"
+
+TKsMiniVecDraw* TKsMiniVecDraw::sInstance = nullptr;
 
 namespace {
 
@@ -88,9 +92,26 @@ TKsMiniVecDraw::TKsMiniVecDraw() {
   SetColour(1, TColor(0, 0, 0, 1), 1.0f);
   mEdges.reserve(512);
   mBatch.reserve(256);
+  mLineDrawer = [](const TVertex* vertices, int count) {
+    TVertexArray array = TVertexArray::Create2d(const_cast<TVertex*>(vertices), (uint32_t)count);
+    TRenderer::Get()->DrawVertices(kPrimitiveLineList, &array);
+  };
 }
 
-TKsMiniVecDraw::~TKsMiniVecDraw() { End(); }
+TKsMiniVecDraw::~TKsMiniVecDraw() {
+  End();
+  if (sInstance == this) sInstance = nullptr;
+}
+
+TKsMiniVecDraw& TKsMiniVecDraw::Get() {
+  if (!sInstance) {
+    static TKsMiniVecDraw fallback;
+    sInstance = &fallback;
+  }
+  return *sInstance;
+}
+
+void TKsMiniVecDraw::SetInstance(TKsMiniVecDraw* instance) { sInstance = instance; }
 
 void TKsMiniVecDraw::SetColour(int number, const TColor& colour, float alphaFactor) {
   if (number < 0 || number > 255) return;
@@ -114,9 +135,31 @@ void TKsMiniVecDraw::SetBatchSize(int vertices) {
   mBatchSize = std::clamp(vertices & ~1, 2, 256);
 }
 
+bool TKsMiniVecDraw::Begin(float x, float y, std::shared_ptr<TTexture> target) {
+  if (target != mTexture) {
+    End();
+    if (target) {
+      uint32_t* pixels = nullptr;
+      int pitch = 0;
+      if (!target->Lock(pixels, pitch)) return false;
+      mTexture = target;
+      mTexturePixels = TPixelTarget{pixels, target->GetWidth(), target->GetHeight(), pitch};
+    } else {
+      TRenderer::Get()->SetTexture(nullptr);
+    }
+  }
+  return Begin(x, y, mTexture ? &mTexturePixels : nullptr);
+}
+
 bool TKsMiniVecDraw::Begin(float x, float y, const TPixelTarget* pixels) {
-  if (pixels != mTarget) End();
-  mTarget = pixels;
+  if (pixels != mTarget) {
+    FlushBatch();
+    if (mTexture && pixels != &mTexturePixels) {
+      mTexture->Unlock();
+      mTexture.reset();
+    }
+    mTarget = pixels;
+  }
   mOriginX = SaturateToInt32(x);
   mOriginY = SaturateToInt32(y);
   mPhaseX = SaturateToInt32((double)x * 4.0) % 4;
@@ -127,6 +170,10 @@ bool TKsMiniVecDraw::Begin(float x, float y, const TPixelTarget* pixels) {
 void TKsMiniVecDraw::End() {
   FlushBatch();
   mTarget = nullptr;
+  if (mTexture) {
+    mTexture->Unlock();
+    mTexture.reset();
+  }
 }
 
 void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y) {
@@ -390,8 +437,8 @@ void TKsMiniVecDraw::Emit(const Span& span) {
   }
   if (!mLineDrawer) return;
   float fy = y + mOffset[2];
-  mBatch.push_back(TSpanVertex{x0 + mOffset[0], fy, 0.1f, 0.5f, colour, 0, 0, 0});
-  mBatch.push_back(TSpanVertex{x1 + mOffset[1], fy, 0.1f, 0.5f, colour, 0, 0, 0});
+  mBatch.push_back(TVertex{x0 + mOffset[0], fy, 0.1f, 0.5f, colour, 0, 0, 0});
+  mBatch.push_back(TVertex{x1 + mOffset[1], fy, 0.1f, 0.5f, colour, 0, 0, 0});
   if ((int)mBatch.size() >= mBatchSize) FlushBatch();
 }
 

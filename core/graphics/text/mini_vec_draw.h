@@ -6,10 +6,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "core/base/color.h"
+#include "core/graphics/vertex_array.h"
+
+class TTexture;
 
 // 32-bit ARGB pixels that spans are blended into; pitch in pixels.
 struct TPixelTarget {
@@ -17,30 +21,30 @@ struct TPixelTarget {
   int width = 0, height = 0, pitch = 0;
 };
 
-// One vertex of the line batch: the renderer's 2D vertex layout (32 bytes).
-struct TSpanVertex {
-  float x, y, z, w;
-  uint32_t diffuse, specular;
-  float u, v;
-};
-
 class TKsMiniVecDraw {
  public:
   // Draws count vertices as a line list (pairs); the renderer's DrawVertices on the screen.
-  using LineDrawer = std::function<void(const TSpanVertex* vertices, int count)>;
+  using LineDrawer = std::function<void(const TVertex* vertices, int count)>;
 
   TKsMiniVecDraw();
   ~TKsMiniVecDraw();
+
+  // The program's instance: the one installed by the platform, else one made on first use.
+  static TKsMiniVecDraw& Get();
+  static void SetInstance(TKsMiniVecDraw* instance);
   TKsMiniVecDraw(const TKsMiniVecDraw&) = delete;
   TKsMiniVecDraw& operator=(const TKsMiniVecDraw&) = delete;
 
   // Places the following shapes at (x, y) pixels, on pixels (or the line batch when null).
   // Changing target flushes the previous one first.
   bool Begin(float x, float y, const TPixelTarget* pixels);
+  // The same on a texture, locked until the target changes or End; without one the renderer's
+  // texture is cleared and spans go to the line batch. False when the texture cannot be locked.
+  bool Begin(float x, float y, std::shared_ptr<TTexture> target);
   // Draws one shape at the origin plus (x, y) quarter pixels. The stream ends at command 8, at
   // an unknown command or after size bytes, whichever comes first.
   void DrawShape(const uint8_t* shape, uint32_t size, int x, int y);
-  // Flushes the line batch and drops the target.
+  // Flushes the line batch and drops the target (unlocking a texture).
   void End();
 
   void SetColour(int number, const TColor& colour, float alphaFactor);
@@ -127,6 +131,8 @@ class TKsMiniVecDraw {
   int mOriginX = 0, mOriginY = 0, mPhaseX = 0, mPhaseY = 0;
   int mShapeX = 0, mShapeY = 0, mShiftX = 0, mShiftY = 0;
   const TPixelTarget* mTarget = nullptr;
+  std::shared_ptr<TTexture> mTexture;  // locked; its pixels are mTexturePixels
+  TPixelTarget mTexturePixels;
 
   // Colour tables.
   uint8_t mClassOf[256];
@@ -149,10 +155,12 @@ class TKsMiniVecDraw {
   bool mRecording = false;
   size_t mCacheLimit = 1 << 20;
 
-  // Line batch.
-  std::vector<TSpanVertex> mBatch;
+  // Line batch (the renderer's DrawVertices unless replaced).
+  std::vector<TVertex> mBatch;
   int mBatchSize = 256;
   LineDrawer mLineDrawer;
 
   int mFills = 0, mReplays = 0;
+
+  static TKsMiniVecDraw* sInstance;
 };

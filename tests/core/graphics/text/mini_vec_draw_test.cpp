@@ -338,9 +338,9 @@ TEST(MiniVecDraw, DamagedStreamsAndFarShapes) {
 
 TEST(MiniVecDraw, LineBatchCarriesTheOffsets) {
   TKsMiniVecDraw r;
-  std::vector<TSpanVertex> drawn;
+  std::vector<TVertex> drawn;
   int draws = 0;
-  r.SetLineDrawer([&](const TSpanVertex* v, int n) {
+  r.SetLineDrawer([&](const TVertex* v, int n) {
     drawn.insert(drawn.end(), v, v + n);
     draws++;
   });
