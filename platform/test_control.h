@@ -40,6 +40,12 @@ void InjectClose(HWND window);  // the caption's close button
 void InjectExpose(HWND window);
 void InjectDisplayChange(int width, int height);
 
+// For a test harness inside the program: a hook called on the program's thread each time its
+// message pump finds nothing to do (PeekMessage without a message on the thread that owns the
+// SDL window), and the program's main window (the first top-level window with an SDL window).
+void SetIdleHook(void (*hook)(void* context), void* context);
+HWND FindProgramWindow();
+
 // Message boxes never block: each is recorded and answered with the configured button
 // (0: the box's default button).
 struct MessageBoxRecord {

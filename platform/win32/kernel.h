@@ -35,6 +35,8 @@ BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 HANDLE GetCurrentThread();  // a pseudo handle meaning "the calling thread"
 DWORD GetCurrentThreadId();
 DWORD GetCurrentProcessId();
+// Ends the process at once with the code (no static destructors run, as threads may still be live).
+[[noreturn]] void ExitProcess(UINT code);
 
 // Mutexes, events and waitable timers. A named mutex is also seen by other processes (a lock
 // file), so a second process learns ERROR_ALREADY_EXISTS; ownership stays within a process.

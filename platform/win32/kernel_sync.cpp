@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -485,6 +486,11 @@ BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode) {
 HANDLE GetCurrentThread() { return kCurrentThread; }
 DWORD GetCurrentThreadId() { return ThreadId(); }
 DWORD GetCurrentProcessId() { return (DWORD)getpid(); }
+
+void ExitProcess(UINT code) {
+  fflush(nullptr);
+  _exit((int)code);
+}
 
 HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
   bool existed = false;

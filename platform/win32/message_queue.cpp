@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/test_control.h"
 #include "platform/win32/user_internal.h"
 
 namespace win32 {
@@ -444,3 +445,8 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
   KernelCv().notify_all();
   return TRUE;
 }
+
+namespace TestControl {
+void SetIdleHook(void (*hook)(void* context), void* context) { win32::SetIdleHook(hook, context); }
+HWND FindProgramWindow() { return win32::FirstSdlWindow(); }
+}  // namespace TestControl

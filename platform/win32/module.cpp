@@ -7,7 +7,6 @@
 #include <set>
 
 #include "platform/test_control.h"
-#include "platform/win32/harness_api.h"
 #include "platform/win32/internal.h"
 
 namespace {
@@ -85,20 +84,12 @@ HMODULE LoadLibraryA(LPCSTR name) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
-  bool fresh;
   {
     std::lock_guard<std::mutex> lock(gModulesLock);
     Module& m = Modules()[(uintptr_t)dl];
-    fresh = m.refs == 0;
     m.dl = dl;
     m.path = loadedPath;
     m.refs++;
-  }
-  // Like the original's process-attach notice: a module built against this layer receives the
-  // process's own platform calls, so it never runs a second copy of the layer.
-  if (fresh) {
-    auto attach = (Win32AttachPlatformFn)dlsym(dl, kWin32AttachPlatformExport);
-    if (attach) attach(Win32GetHarnessApi());
   }
   return (HMODULE)dl;
 }

@@ -356,6 +356,7 @@ void PumpSdl() {
   if (!IsSdlThread()) return;
   SDL_Event e;
   while (SDL_PollEvent(&e)) HandleEvent(e);
+  ChannelPoll();
 }
 
 bool CreateSdlWindow(Window& w) {

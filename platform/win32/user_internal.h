@@ -119,6 +119,14 @@ extern POINT gCursor;                             // screen position; kernel loc
 extern BYTE gKeys[256];  // bit 0x80 down, 0x01 toggled; kernel lock
 WPARAM MouseKeyFlagsLocked();
 void SetIdleHook(void (*hook)(void*), void* context);
+
+// The cross-process window channel (window_channel.cpp).
+void ChannelPublish(HWND h, const std::string& className);
+void ChannelWithdraw(HWND h);
+HWND ChannelFind(const std::string& className);  // a proxy handle, or null
+bool ChannelIsProxy(HWND h);
+bool ChannelRequest(HWND proxy, const char* operation, int argument);
+void ChannelPoll();  // on the SDL thread
 HWND FirstSdlWindow();  // the oldest top-level window with an SDL window
 
 // The SDL backend (sdl_backend.cpp).

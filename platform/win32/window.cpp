@@ -218,7 +218,7 @@ HWND CreateWindowImpl(DWORD exStyle, std::shared_ptr<WindowClass> cls, const std
     T().windows[(uintptr_t)w->handle] = w;
     if (!w->messageOnly) PlaceLocked(*w, HWND_TOP);
   }
-  if (!w->parent && !w->messageOnly) CreateSdlWindow(*w);
+  if (!w->parent && !w->messageOnly && CreateSdlWindow(*w)) ChannelPublish(w->handle, cls->name);
   HWND h = w->handle;
   CREATESTRUCTA cs{param, instance, menu, parent, height, width, y, x, (LONG)style, titleArg,
                    cls->name.c_str(), exStyle};
@@ -624,6 +624,7 @@ BOOL DestroyWindow(HWND h) {
     hadCapture = T().capture == h;
     children = w->children;
   }
+  ChannelWithdraw(h);
   if (hadCapture) ReleaseCapture();
   if (wasForeground) DeactivateApp();
   if (GetFocus() == h) SetFocus(nullptr);
@@ -699,16 +700,20 @@ BOOL IsWindowEnabled(HWND h) {
 }
 
 HWND FindWindowA(LPCSTR className, LPCSTR title) {
-  Lock lock(KernelLock());
-  auto cls = className ? FindClassLocked(className) : nullptr;
-  if (className && !cls) return nullptr;
-  std::string want = title ? Latin1ToUtf8(title) : "";
-  for (auto& w : TopLevelWindowsLocked()) {
-    if (cls && w->cls != cls) continue;
-    if (title && w->title != want) continue;
-    return w->handle;
+  {
+    Lock lock(KernelLock());
+    auto cls = className ? FindClassLocked(className) : nullptr;
+    std::string want = title ? Latin1ToUtf8(title) : "";
+    if (!className || cls) {
+      for (auto& w : TopLevelWindowsLocked()) {
+        if (cls && w->cls != cls) continue;
+        if (title && w->title != want) continue;
+        return w->handle;
+      }
+    }
   }
-  return nullptr;
+  // Another process's window of the class (a first instance), by the per-user channel.
+  return className && !title ? ChannelFind(className) : nullptr;
 }
 
 HWND GetParent(HWND h) {
@@ -900,6 +905,7 @@ int GetWindowTextA(HWND h, LPSTR buffer, int size) {
 }
 
 BOOL ShowWindow(HWND h, int command) {
+  if (ChannelIsProxy(h)) return ChannelRequest(h, "show", command);
   bool wasVisible, minimized, topLevel;
   {
     Lock lock(KernelLock());
@@ -1088,6 +1094,7 @@ HDC GetDC(HWND h) {
 int ReleaseDC(HWND, HDC dc) { return dc ? 1 : 0; }
 
 BOOL SetForegroundWindow(HWND h) {
+  if (ChannelIsProxy(h)) return ChannelRequest(h, "foreground", 0);
   if (!IsWindow(h)) {
     Fail(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;

@@ -1,65 +1,172 @@
-// ksHarness: the test-harness library that the program loads by name at start ("ksHarness.dll",
-// export "TestHook"). It is inert unless an ORVELLA_HARNESS_* variable asks for something:
-//   ORVELLA_HARNESS_QUIT_AFTER_IDLE=N   close the main window (as the user would) after N idle
-//                                      turns of the program's message pump;
-//   ORVELLA_HARNESS_COMMAND_LINE=text   replace the program's command line.
-// It drives the program only through the Win32HarnessApi table that LoadLibraryA hands over.
-// Later behaviours hook in the same way: scripted input (a script of "turn N: key/mouse/text"
-// lines played from the idle hook through the TestControl injections added to the table), time
-// (switch the program to the manual clock and advance it a fixed step per idle turn, so runs
-// are repeatable), and frame capture (the display stand-in's capture call added to the table,
-// writing numbered images every K turns).
+// ksHarness: the test-harness library the program loads by name at start ("ksHarness.dll",
+// export "TestHook"). It is inert unless an ORVELLA_HARNESS_* variable asks for something (the
+// controls are listed in tests/e2e/README.md). It shares the program's platform layer (one
+// shared library), so it drives the program's own windows, queue and clock: it replaces the
+// command line, plays a script of input and clock steps at given frames (idle turns of the
+// program's pump) or times, captures presented frames to PNG and ends the run with WM_QUIT.
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
-#include "platform/win32/harness_api.h"
+#include "platform/directx/directx_test_control.h"
+#include "platform/test_control.h"
+#include "platform/win32/win32.h"
 
 #define HARNESS_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
-const Win32HarnessApi* gApi = nullptr;
+struct Step {
+  bool byTime = false;  // else by frame
+  uint32_t when = 0;
+  std::string action;
+  std::vector<std::string> args;
+  bool done = false;
+};
+
+// Main thread only: the hook runs inside the program's pump.
+std::vector<Step> gSteps;
 long gQuitAfterIdle = -1;
-long gIdleTurns = 0;
+uint32_t gClockStep = 0;
+uint32_t gStartTime = 0;
+long gFrames = 0;
 bool gCloseSent = false;
 std::string gCommandLine;
+FILE* gReport = nullptr;
+
+void Report(const char* format, const std::string& text) {
+  if (!gReport) return;
+  fprintf(gReport, "frame %ld time %u: ", gFrames, (unsigned)(timeGetTime() - gStartTime));
+  fprintf(gReport, format, text.c_str());
+  fputc('\n', gReport);
+  fflush(gReport);
+}
+
+int Arg(const Step& s, size_t i, int def = 0) { return i < s.args.size() ? atoi(s.args[i].c_str()) : def; }
+
+TestControl::MouseButton ButtonOf(const std::string& name) {
+  if (name == "right") return TestControl::kRight;
+  if (name == "middle") return TestControl::kMiddle;
+  if (name == "x1") return TestControl::kX1;
+  if (name == "x2") return TestControl::kX2;
+  return TestControl::kLeft;
+}
+
+void Capture(const std::string& path) {
+  std::vector<uint32_t> pixels;
+  int width = 0, height = 0;
+  bool ok = TestControl::Display::GetLastPresentedFrame(pixels, width, height) &&
+            TestControl::Display::WritePng(path, pixels.data(), width, height, width);
+  Report(ok ? "captured %s" : "no frame to capture for %s", path);
+}
+
+void Run(const Step& s, HWND main) {
+  const std::string& a = s.action;
+  if (a == "move") {
+    TestControl::InjectMouseMove(main, Arg(s, 0), Arg(s, 1));
+  } else if (a == "button" && s.args.size() >= 4) {
+    TestControl::InjectMouseButton(main, ButtonOf(s.args[0]), s.args[1] == "down", Arg(s, 2), Arg(s, 3));
+  } else if (a == "wheel") {
+    TestControl::InjectMouseWheel(main, Arg(s, 0), Arg(s, 1), Arg(s, 2));
+  } else if (a == "key" && s.args.size() >= 2) {
+    TestControl::InjectKey(main, (UINT)strtoul(s.args[0].c_str(), nullptr, 0), s.args[1] == "down",
+                           s.args.size() > 2 && s.args[2] == "extended");
+  } else if (a == "text") {
+    std::string text;
+    for (size_t i = 0; i < s.args.size(); i++) text += (i ? " " : "") + s.args[i];
+    TestControl::InjectText(main, text);
+  } else if (a == "activate") {
+    TestControl::InjectActivateApp(main, Arg(s, 0, 1) != 0);
+  } else if (a == "minimize") {
+    TestControl::InjectMinimize(main);
+  } else if (a == "restore") {
+    TestControl::InjectRestore(main);
+  } else if (a == "close") {
+    TestControl::InjectClose(main);
+  } else if (a == "clock") {
+    if (TestControl::IsManualClock()) TestControl::AdvanceClock((uint32_t)Arg(s, 0));
+  } else if (a == "capture" && !s.args.empty()) {
+    Capture(s.args[0]);
+    return;
+  } else if (a == "quit") {
+    PostMessageA(main, WM_QUIT, (WPARAM)Arg(s, 0), 0);
+  }
+  Report("%s", a);
+}
 
 void OnIdle(void*) {
-  gIdleTurns++;
-  if (gQuitAfterIdle >= 0 && !gCloseSent && gIdleTurns >= gQuitAfterIdle) {
-    if (HWND main = gApi->FindMainWindow()) {
-      gApi->InjectClose(main);
-      gCloseSent = true;
-    }
+  gFrames++;
+  if (gClockStep && TestControl::IsManualClock()) TestControl::AdvanceClock(gClockStep);
+  HWND main = TestControl::FindProgramWindow();
+  if (!main) return;
+  uint32_t elapsed = timeGetTime() - gStartTime;
+  for (Step& s : gSteps) {
+    if (s.done) continue;
+    if (s.byTime ? elapsed < s.when : (uint32_t)gFrames < s.when) continue;
+    s.done = true;
+    Run(s, main);
+  }
+  if (gQuitAfterIdle >= 0 && !gCloseSent && gFrames >= gQuitAfterIdle) {
+    TestControl::InjectClose(main);
+    gCloseSent = true;
   }
 }
 
-LRESULT HarnessProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return gApi->DefWindowProcA(window, message, wParam, lParam);
+// One step a line: "frame N ACTION ARGS..." or "time MS ACTION ARGS..."; "#" starts a comment.
+void LoadScript(const char* path) {
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t hash = line.find('#');
+    if (hash != std::string::npos) line.resize(hash);
+    std::istringstream words(line);
+    std::string kind;
+    Step s;
+    if (!(words >> kind >> s.when >> s.action)) continue;
+    if (kind != "frame" && kind != "time") continue;
+    s.byTime = kind == "time";
+    std::string w;
+    while (words >> w) s.args.push_back(w);
+    gSteps.push_back(s);
+  }
+}
+
+LRESULT CALLBACK HarnessProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace
 
-HARNESS_EXPORT void Win32AttachPlatform(const Win32HarnessApi* api) {
-  if (api && api->version >= 1 && api->size >= sizeof(Win32HarnessApi)) gApi = api;
-}
-
 HARNESS_EXPORT HWND TestHook(char** commandLine) {
   const char* quit = std::getenv("ORVELLA_HARNESS_QUIT_AFTER_IDLE");
   const char* line = std::getenv("ORVELLA_HARNESS_COMMAND_LINE");
-  if (!gApi || (!quit && !line)) return nullptr;
+  const char* script = std::getenv("ORVELLA_HARNESS_SCRIPT");
+  const char* clock = std::getenv("ORVELLA_HARNESS_MANUAL_CLOCK");
+  const char* report = std::getenv("ORVELLA_HARNESS_REPORT");
+  if (!quit && !line && !script && !clock) return nullptr;
   if (line && commandLine) {
     gCommandLine = line;
     *commandLine = gCommandLine.data();
   }
-  if (quit) {
-    gQuitAfterIdle = std::atol(quit);
-    gApi->SetIdleHook(OnIdle, nullptr);
+  if (clock) {
+    unsigned start = 0, step = 0;
+    sscanf(clock, "%u:%u", &start, &step);
+    TestControl::UseManualClock(start);
+    gClockStep = step;
   }
+  gStartTime = timeGetTime();
+  if (report) gReport = fopen(report, "a");
+  if (script) LoadScript(script);
+  if (quit) gQuitAfterIdle = std::atol(quit);
+  TestControl::SetIdleHook(OnIdle, nullptr);
   // The harness's own message-only window: the program posts WM_QUIT to it when it ends.
   WNDCLASSA wc{};
   wc.lpfnWndProc = HarnessProc;
   wc.lpszClassName = "ksHarness";
-  gApi->RegisterClassA(&wc);
-  return gApi->CreateWindowExA(0, "ksHarness", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, "ksHarness", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
