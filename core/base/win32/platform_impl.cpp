@@ -108,8 +108,8 @@ TStr BaseName(const TStr& programPath) {
 }
 
 TStr FolderOf(const TStr& path) {
-  int slash = path.Find('/', 1);  // backward
-  int back = path.Find('\\', 1);
+  int slash = path.Find('/', TStr::kBackward);
+  int back = path.Find('\\', TStr::kBackward);
   int at = slash > back ? slash : back;
   return at >= 0 ? path.SubStr(0, at + 1) : TStr();
 }
@@ -272,6 +272,9 @@ void TPlatformImpl::SetUpDataFolders() {
     mUserFolder = TrimTrailingSeparator(mUserFolder);
     mCommonFolder = TrimTrailingSeparator(mCommonFolder);
   }
+}
+
+void TPlatformImpl::ApplyWorkingFolder() {
   const char* wd = strstr(TPlatform::GetCommandLine(), "-wd=");
   if (wd) {
     TStr folder;
@@ -586,7 +589,7 @@ bool TPlatformImpl::TranslateMessageToEvent(const MSG& msg, TPlatformEvent* e) {
       return true;
     }
     case WM_CAPTURECHANGED:
-      if ((HWND)msg.lParam != mMainWindow) Fill(e, kEventMouseLost);
+      if (msg.lParam && (HWND)msg.lParam != mMainWindow) Fill(e, kEventMouseLost);
       return false;
     case WM_SYSKEYDOWN:
       if (msg.lParam & (1 << 29)) {
@@ -786,8 +789,9 @@ LRESULT TPlatformImpl::HandleMessage(HWND window, UINT message, WPARAM wParam, L
       mHoverArmed = mLeaveArmed = false;
       return 0;
     case WM_CAPTURECHANGED:
-      // Sent, not posted: the pump learns of it through this flag.
-      if ((HWND)lParam != window) mCaptureLostPending = true;
+      // Sent, not posted: the pump learns of it through this flag. Our own release names no
+      // window and is no loss.
+      if (lParam && (HWND)lParam != window) mCaptureLostPending = true;
       break;
     case WM_USER:
       if (TGameState* store = TGameState::GetInstance()) store->SetState("windowmessage", TStr::Format("%d", (int)wParam));

@@ -44,9 +44,10 @@ class TPlatformImpl : public TPlatformSettingTarget {
   void GetEvent(TPlatformEvent* event);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  // Resolves the user, common and desktop folders (unless embedded without "-pq=") and applies
-  // "-wd=".
+  // Resolves the user, common and desktop folders (unless embedded without "-pq=").
   void SetUpDataFolders();
+  // "-wd=": changes the working folder (quoted: up to the closing quote; else to a blank).
+  void ApplyWorkingFolder();
   // Tears down what the destructor of TPlatform leaves to the implementation, in order.
   void Shutdown();
   // Stops the mouse thread and waits for it (before anything it reads goes away).

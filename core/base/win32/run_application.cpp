@@ -90,10 +90,12 @@ int RunApplication(HINSTANCE instance, HINSTANCE previous, char* commandLine, in
   if (axTest) impl->mEmbedded = impl->mActiveXTest = true;
 
   impl->SetUpDataFolders();
+  // The log opens before the working folder changes, so that the change reaches it.
   if (!impl->mEmbedded || TPlatform::IsPqMode())
     SetLogPath(impl->mUserFolder.c_str());
   else
     SetLogPath(nullptr);
+  impl->ApplyWorkingFolder();
 
   auto* platform = new TPlatform(impl);
   impl->CreateMainWindow();
