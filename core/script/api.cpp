@@ -17,7 +17,10 @@ const char lua_ident[] = "$Lua: " LUA_VERSION " $";
 
 #define api_incr_top(L) \
   { \
-    if (L->top >= L->ci->top && L->stack_last - L->top <= 1) luaD_growstack(L, 1); \
+    if (L->top >= L->ci->top) { \
+      if (L->stack_last - L->top <= 1) luaD_growstack(L, 1); \
+      else luaD_movestack(L); \
+    } \
     L->top++; \
   }
 

@@ -67,6 +67,7 @@ int lua_getinfo(lua_State *L, const char *what, lua_Debug *ar) {
   StkId f = NULL;
   CallInfo *ci = NULL;
   int status = 1;
+  bool pushfunc = false;
   if (*what == '>') {
     f = L->top - 1;
     if (!ttisfunction(f)) luaG_runerror(L, "value for `lua_getinfo' is not a function");
@@ -91,13 +92,15 @@ int lua_getinfo(lua_State *L, const char *what, lua_Debug *ar) {
           ar->name = NULL;
         }
         break;
-      case 'f':
-        if (f == NULL) setnilvalue(L->top);
-        else setobj(L->top, f);
-        incr_top(L);
-        break;
+      case 'f': pushfunc = true; break;
       default: status = 0;  // invalid option
     }
+  }
+  // Pushed last: the push may move the stack, and `f' points into it.
+  if (pushfunc) {
+    if (f == NULL) setnilvalue(L->top);
+    else setobj(L->top, f);
+    incr_top(L);
   }
   return status;
 }

@@ -4,9 +4,22 @@
 
 #include "core/script/state.h"
 
+// A debug build (ORVELLA_SCRIPT_STACK_MOVE) moves the stack wherever it could grow, so that an
+// address kept across such a point reads freed memory at once (AddressSanitizer reports it).
+#if defined(ORVELLA_SCRIPT_STACK_MOVE)
+#define luaD_movestack(L) luaD_reallocstack(L, (L)->stacksize - EXTRA_STACK - 1)
+#else
+#define luaD_movestack(L) ((void)0)
+#endif
+
 // Makes sure n free slots exist above the top (the stack may move).
 #define luaD_checkstack(L, n) \
-  if ((char *)L->stack_last - (char *)L->top <= (n) * (int)sizeof(TObject)) luaD_growstack(L, n);
+  do { \
+    if ((char *)(L)->stack_last - (char *)(L)->top <= (n) * (int)sizeof(TObject)) \
+      luaD_growstack(L, n); \
+    else \
+      luaD_movestack(L); \
+  } while (0)
 
 #define incr_top(L) { luaD_checkstack(L, 1); L->top++; }
 

@@ -1,6 +1,7 @@
 // The stop-the-world mark-and-sweep collector.
 #pragma once
 
+#include "core/script/do.h"
 #include "core/script/object.h"
 
 // Bits of `marked'.
@@ -10,7 +11,12 @@
 #define GC_VALUEWEAK 8
 #define GC_FIXED 16      // never collected (see luaS_fix)
 
-#define luaC_checkGC(L) { if (G(L)->nblocks >= G(L)->GCthreshold) luaC_collectgarbage(L); }
+// A collection may run finalisers, which may grow (move) the stack.
+#define luaC_checkGC(L) \
+  { \
+    luaD_movestack(L); \
+    if (G(L)->nblocks >= G(L)->GCthreshold) luaC_collectgarbage(L); \
+  }
 
 void luaC_separateudata(lua_State *L);
 void luaC_callGCTM(lua_State *L);

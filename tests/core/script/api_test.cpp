@@ -307,6 +307,32 @@ TEST(ScriptApi, ErrorsAndHandlers) {
   EXPECT_STREQ(lua_tostring(L, -1), "error in error handling");
 }
 
+// "f" pushes the function; the other options asked after it must not read it from where the
+// stack was before that push grew it.
+TEST(ScriptApi, GetinfoWithFunctionFirstSurvivesTheStackGrowing) {
+  State L;
+  lua_register(L, "probe", [](lua_State *S) -> int {
+    int bad = 0;
+    for (int k = 0; k < 80; k++) {  // every distance of the top from the end of the stack
+      lua_Debug ar;
+      if (!lua_getstack(S, 1, &ar) || !lua_getinfo(S, "fSl", &ar)) {
+        lua_pushstring(S, "no info");
+        return lua_error(S);
+      }
+      if (!lua_isfunction(S, -1) || std::strcmp(ar.what, "main") != 0 || ar.currentline != 2) bad++;
+      lua_pop(S, 1);
+      lua_pushnumber(S, k);
+    }
+    lua_pushnumber(S, bad);
+    return 1;
+  });
+  std::string error;
+  ASSERT_EQ(RunCode(L, "\nassert_zero = probe()", &error), 0) << error;
+  lua_pushstring(L, "assert_zero");
+  lua_gettable(L, LUA_GLOBALSINDEX);
+  EXPECT_EQ(lua_tonumber(L, -1), 0);
+}
+
 TEST(ScriptApi, NextWalksArrayThenHash) {
   State L;
   ASSERT_EQ(RunCode(L, "return {10, 20, x = 1}"), 0);

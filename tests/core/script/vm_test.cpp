@@ -222,6 +222,29 @@ TEST_F(ScriptVm, LoopsAndTheirMessages) {
   });
 }
 
+// A constructor of a few dozen items makes the frame reach the end of the first stack block,
+// so the generic for's call is where the stack grows: the loop must still find its registers.
+TEST_F(ScriptVm, GenericForKeepsItsRegistersWhenTheStackGrows) {
+  const std::string big =
+      "local t = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, "
+      "21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40} ";
+  const std::string deep = "local function deep(n) if n > 0 then local p = {n} return deep(n - 1) end end ";
+  Check({
+      {(big + deep +
+        "local function it(s, i) deep(30) if i < 3 then return i + 1, s[i + 1] * 10 end end "
+        "local out = '' for i, v in it, t, 0 do out = out .. i .. '=' .. v .. ' ' end return out")
+           .c_str(),
+       "1=10 2=20 3=30 "},
+      {(big + "local n = 0 for k, v in next, t do n = n + v end return n").c_str(), "820"},
+      {(big + deep +
+        "local function ipairs_(a) return function(a, i) deep(5) i = i + 1 "
+        "if a[i] then return i, a[i] end end, a, 0 end "
+        "local n = 0 for i, v in ipairs_(t) do n = n + i * v end return n")
+           .c_str(),
+       "22140"},
+  });
+}
+
 TEST_F(ScriptVm, CallsTailCallsAndVarargs) {
   Check({
       {"local function f(...) return arg.n end return f(1, nil, 3, nil)", "4"},
