@@ -400,8 +400,10 @@ void luaG_typeerror(lua_State *L, const TObject *o, const char *op) {
     luaG_runerror(L, "attempt to %s a %s value", op, t);
 }
 
+// Names the second operand only when the first is a narrow string (a number on the left has
+// been turned into one by then); a wide string on the left is itself the culprit.
 void luaG_concaterror(lua_State *L, StkId p1, StkId p2) {
-  if (ttisstring(p1) || ttisnumber(p1)) p1 = p2;
+  if (ttisstring(p1)) p1 = p2;
   luaG_typeerror(L, p1, "concatenate");
 }
 

@@ -14,7 +14,10 @@ namespace {
 int B_error(lua_State *L) {
   int level = luaL_optint(L, 2, 1);
   lua_settop(L, 1);
-  if (lua_type(L, 1) == LUA_TSTRING && level > 0) {
+  // A number gets the position too (it converts to a string); a wide string does not, as
+  // joining it to the narrow position would itself fail.
+  int t = lua_type(L, 1);
+  if ((t == LUA_TSTRING || t == LUA_TNUMBER) && level > 0) {
     luaL_where(L, level);
     lua_pushvalue(L, 1);
     lua_concat(L, 2);

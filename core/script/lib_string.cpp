@@ -395,7 +395,8 @@ int S_find(lua_State *L) {
       lua_pushnumber(L, (lua_Number)(s2 - s + l2));
       return 2;
     }
-    return 0;
+    lua_pushnil(L);  // not found
+    return 1;
   }
   MatchState ms;
   bool anchor = (*p == '^') ? (p++, true) : false;
@@ -410,7 +411,8 @@ int S_find(lua_State *L) {
       return push_captures(&ms, nullptr, nullptr) + 2;
     }
   } while (s1++ < ms.src_end && !anchor);
-  return 0;
+  lua_pushnil(L);  // not found
+  return 1;
 }
 
 int gfind_aux(lua_State *L) {

@@ -288,11 +288,7 @@ void luaV_concat(lua_State *L, int total, int last) {
       }
     } else {
       if (!towide(L, top - 2) || !towide(L, top - 1)) {
-        if (!call_binTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) {
-          StkId p1 = top - 2;
-          bool firstok = ttisstring(p1) || ttiswstring(p1) || ttisnumber(p1);
-          luaG_typeerror(L, firstok ? top - 1 : p1, "concatenate");
-        }
+        if (!call_binTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) luaG_concaterror(L, top - 2, top - 1);
       } else if (tsvalue(top - 1)->len > 0) {
         lu_mem tl = cast(lu_mem, tsvalue(top - 1)->len) + cast(lu_mem, tsvalue(top - 2)->len);
         while (n < total && towide(L, top - n - 1)) {

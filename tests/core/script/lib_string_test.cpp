@@ -87,6 +87,11 @@ TEST_F(StringLibraryTest, Patterns) {
       {"tostring(string.find('a+b', '+', 1, true))", "2"},
       {"tostring((string.find('abc', 'b', -1)))", "nil"},
       {"tostring(string.find('abc', 'c', -1))", "3"},
+      // Nothing found is one nil, not an empty answer.
+      {"(function(...) return arg.n end)(string.find('abc', 'x'))", "1"},
+      {"(function(...) return arg.n end)(string.find('abc', 'x+'))", "1"},
+      {"(function(...) return arg.n end)(string.find('abc', '^b'))", "1"},
+      {"(function(...) return arg.n end)(string.find('abc', 'a', 9, true))", "1"},
       {"tostring(string.find('', ''))", "1"},
       {"tostring(string.find('abc', '[a-'))", "error: malformed pattern (missing `]')"},
       {"tostring(string.find('a]', '[]]'))", "2"},

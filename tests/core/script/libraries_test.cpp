@@ -146,6 +146,22 @@ TEST_F(LibraryTest, PrintWritesNarrowAndWideTextSeparatedByTabs) {
   EXPECT_NE(error.find("`tostring' must return a string to `print'"), std::string::npos);
 }
 
+// error() puts the position before any message that converts to a string.
+TEST_F(LibraryTest, ErrorAddsThePositionToStringsAndNumbers) {
+  struct Case {
+    const char* expr;
+    const char* result;
+  } cases[] = {
+      {"({pcall(function() error('x') end)})[2]", "test:1: x"},
+      {"({pcall(function() error(42) end)})[2]", "test:1: 42"},
+      {"({pcall(function() error(42, 0) end)})[2]", "number"},
+      {"({pcall(function() error({}) end)})[2]", "table"},
+      {"({pcall(function() error(L\"w\") end)})[2]", "wstring"},
+      {"type(({pcall(error, 42)})[2])", "string"},  // level 1 is pcall: no position, still joined
+  };
+  for (const Case& c : cases) EXPECT_EQ(Eval(c.expr), c.result) << c.expr;
+}
+
 TEST_F(LibraryTest, DoStringReportsThroughAlert) {
   ASSERT_EQ(script_test::RunCode(L, "function _ALERT(m) alerted = m end"), 0);
   EXPECT_EQ(lua_dostring(L, "error('x', 0)"), LUA_ERRRUN);

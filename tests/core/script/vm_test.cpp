@@ -114,6 +114,11 @@ TEST_F(ScriptVm, Concatenation) {
       {"return 'a' .. {}", "error: test:1: attempt to concatenate a table value"},
       {"local t = {} return t .. 'a'", "error: test:1: attempt to concatenate local `t' (a table value)"},
       {"return 'a' .. nil", "error: test:1: attempt to concatenate a nil value"},
+      // The first operand is named unless it is a narrow string (a number counts as one).
+      {"return L\"a\" .. {}", "error: test:1: attempt to concatenate a wstring value"},
+      {"local w = L\"a\" return w .. {}", "error: test:1: attempt to concatenate local `w' (a wstring value)"},
+      {"return {} .. L\"a\"", "error: test:1: attempt to concatenate a table value"},
+      {"return 1 .. {}", "error: test:1: attempt to concatenate a table value"},
       {"local t = setmetatable({}, {__concat = function(a, b) return 'cat' end}) return 'x' .. t .. 'y'",
        "xcat"},
       {"local t = setmetatable({}, {__concat = function(a, b) return L\"w\" end}) return L\"x\" .. t",

@@ -33,7 +33,7 @@ assert(not ok and e == obj)
 ok, e = pcall(error)
 assert(not ok and e == nil)
 ok, e = pcall(error, 42)
-assert(not ok and e == 42)
+assert(not ok and e == "42")
 
 -- assert's own message, raised like luaL_error with the caller's position.
 check("errors.lua:39: assertion failed!", pcall(function() assert(false) end))
@@ -65,4 +65,7 @@ assert(f == nil and msg == "src:1: unfinished string near `<eof>'")
 local function recurse() return 1 + recurse() end
 ok, e = pcall(recurse)
 assert(not ok and e == "errors.lua:65: stack overflow")
+
+-- A number message gets the position like a string.
+check("errors.lua:70: 42", pcall(function() error(42) end))
 print("errors ok")
