@@ -1,6 +1,7 @@
 // string.pack and string.unpack: Lua values to binary records and back under a format string,
 // with wide strings, a selectable byte order and one padded block ("@N:fill ... @").
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -22,8 +23,22 @@ struct Item {
   bool hadCount = false;
 };
 
+// A decimal number of the format; one that does not fit its type (an int, or a byte for the
+// fill) is refused rather than cut short. `farg' is the format's argument number.
+int ReadNumber(lua_State *L, const char **f, int farg, int limit, const char *what) {
+  const char *p = *f;
+  int64_t n = 0;
+  while (isdigit((unsigned char)*p)) {
+    n = n * 10 + (*p - '0');
+    if (n > limit) luaL_argerror(L, farg, what);
+    p++;
+  }
+  *f = p;
+  return (int)n;
+}
+
 // Reads the next item at *f; byte-order marks switch *bigEndian. False at the end.
-bool NextItem(const char **f, bool *bigEndian, Item *item) {
+bool NextItem(lua_State *L, int farg, const char **f, bool *bigEndian, Item *item) {
   const char *p = *f;
   for (;;) {
     while (*p == ' ' || *p == ',') p++;
@@ -39,30 +54,18 @@ bool NextItem(const char **f, bool *bigEndian, Item *item) {
     if (*p == '\0') return false;  // a lone prefix ends the format
   }
   item->code = *p++;
-  int n = 0;
-  item->hadCount = false;
-  while (isdigit((unsigned char)*p)) {
-    if (n < 100000000) n = n * 10 + (*p - '0');
-    item->hadCount = true;
-    p++;
-  }
+  item->hadCount = isdigit((unsigned char)*p) != 0;
+  int n = ReadNumber(L, &p, farg, INT_MAX, "count too large");
   item->count = n == 0 ? 1 : n;
   *f = p;
   return true;
 }
 
 // Reads the fill value after "@N:"; the size is the item's count.
-int ReadFill(const char **f) {
-  const char *p = *f;
-  if (*p != ':') return 0;
-  p++;
-  int n = 0;
-  while (isdigit((unsigned char)*p)) {
-    if (n < 100000000) n = n * 10 + (*p - '0');
-    p++;
-  }
-  *f = p;
-  return n;
+int ReadFill(lua_State *L, const char **f) {
+  if (**f != ':') return 0;
+  (*f)++;
+  return ReadNumber(L, f, 1, 255, "fill byte too large");
 }
 
 int BadCode(lua_State *L, char code) {
@@ -98,6 +101,12 @@ struct Packer {
     memcpy(&u, &d, 8);
     Number(u, 8);
   }
+  // Padding as one piece: a block of any size costs one string, not a byte-by-byte append.
+  void Fill(char c, size_t n) {
+    luaL_pushrepeated(b.L, &c, 1, n);
+    luaL_addvalue(&b);
+    written += n;
+  }
   void Units(const lua_WChar *w, size_t n) {
     for (size_t i = 0; i < n; i++) Number(w[i], 2);
   }
@@ -112,18 +121,18 @@ int P_pack(lua_State *L) {
   size_t blockStart = 0, blockSize = 0;
   int fill = 0;
   Item it;
-  while (NextItem(&f, &pk.bigEndian, &it)) {
+  while (NextItem(L, 1, &f, &pk.bigEndian, &it)) {
     if (it.code == '@') {
       if (blocks == 0) {
         blockSize = it.hadCount ? (size_t)it.count : 0;
-        fill = ReadFill(&f);
+        fill = ReadFill(L, &f);
         blockStart = pk.written;
       } else if (blocks == 1) {
-        ReadFill(&f);
-        unsigned char c = (unsigned char)fill;
-        while (pk.written - blockStart < blockSize) pk.Bytes(&c, 1);
+        ReadFill(L, &f);
+        size_t done = pk.written - blockStart;
+        if (done < blockSize) pk.Fill((char)fill, blockSize - done);
       } else {
-        ReadFill(&f);
+        ReadFill(L, &f);
       }
       blocks++;
       continue;
@@ -232,7 +241,7 @@ int P_unpack(lua_State *L) {
   int n = 0;
   Item it;
   bool done = false;
-  while (!done && NextItem(&f, &r.bigEndian, &it)) {
+  while (!done && NextItem(L, 2, &f, &r.bigEndian, &it)) {
     int reps = it.code == 'A' ? 1 : it.count;
     for (int k = 0; k < reps && !done; k++) {
       luaL_checkstack(L, 2, "too many results");

@@ -1,6 +1,7 @@
 // String library: the stock functions with pattern matching, string.format with the B, b? and
 // Q conversions, and string.lualex; the library table is also the method table of strings.
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -58,12 +59,9 @@ int S_upper(lua_State *L) {
 
 int S_rep(lua_State *L) {
   size_t l;
-  luaL_Buffer b;
   const char *s = luaL_checklstring(L, 1, &l);
   int n = luaL_checkint(L, 2);
-  luaL_buffinit(L, &b);
-  while (n-- > 0) luaL_addlstring(&b, s, l);
-  luaL_pushresult(&b);
+  luaL_pushrepeated(L, s, l, n > 0 ? (size_t)n : 0);
   return 1;
 }
 
@@ -478,7 +476,7 @@ int S_gsub(lua_State *L) {
   size_t srcl;
   const char *src = luaL_checklstring(L, 1, &srcl);
   const char *p = luaL_checkstring(L, 2);
-  int max_s = luaL_optint(L, 4, (int)srcl + 1);
+  int max_s = luaL_optint(L, 4, srcl < (size_t)INT_MAX ? (int)srcl + 1 : INT_MAX);
   bool anchor = (*p == '^') ? (p++, true) : false;
   int n = 0;
   MatchState ms;

@@ -1,5 +1,8 @@
 // Table library: concat, foreach, foreachi, getn, setn, sort, insert, remove; sizes follow the
 // auxiliary library's getn (field "n", the recorded size, then the core's size rule).
+#include <climits>
+#include <cstdint>
+
 #include "core/script/lib_aux.h"
 
 namespace {
@@ -12,10 +15,10 @@ int aux_getn(lua_State *L, int t) {
 int T_foreachi(lua_State *L) {
   int n = aux_getn(L, 1);
   luaL_checktype(L, 2, LUA_TFUNCTION);
-  for (int i = 1; i <= n; i++) {
+  for (int64_t i = 1; i <= n; i++) {  // 64-bit: a size of INT_MAX must not wrap the counter
     lua_pushvalue(L, 2);
     lua_pushnumber(L, (lua_Number)i);
-    lua_rawgeti(L, 1, i);
+    lua_rawgeti(L, 1, (int)i);
     lua_call(L, 2, 1);
     if (!lua_isnil(L, -1)) return 1;
     lua_pop(L, 1);
@@ -49,10 +52,67 @@ int T_setn(lua_State *L) {
   return 0;
 }
 
+// Above this many places a shift walks the table's own entries instead of every position.
+const int64_t kDenseShift = 1 << 20;
+
+// Moves t[first..last] one place up (dir 1) or down (dir -1), as the classic place-by-place
+// loop does, leaving first (up) or last (down) to the caller. A range of billions of empty
+// places (a size set near 2^31, a negative position) costs only the entries the table holds.
+void shift(lua_State *L, int first, int last, int dir) {
+  if ((int64_t)last - first < kDenseShift) {
+    if (dir > 0) {
+      for (int k = last; k > first; k--) {
+        lua_rawgeti(L, 1, k - 1);
+        lua_rawseti(L, 1, k);
+      }
+    } else {
+      for (int k = first; k < last; k++) {
+        lua_rawgeti(L, 1, k + 1);
+        lua_rawseti(L, 1, k);
+      }
+    }
+    return;
+  }
+  // The old values of the range, by position, kept in a scratch table while the places move.
+  lua_newtable(L);
+  int old = lua_gettop(L);
+  lua_pushnil(L);
+  while (lua_next(L, 1)) {
+    bool number = lua_type(L, -2) == LUA_TNUMBER;
+    lua_Number k = number ? lua_tonumber(L, -2) : 0;
+    if (number && k >= first && k <= last && k == (lua_Number)(int)k) {
+      lua_pushvalue(L, -2);
+      lua_insert(L, -2);
+      lua_rawset(L, old);  // the key stays for the next step
+    } else {
+      lua_pop(L, 1);
+    }
+  }
+  // Clear the places that lose their value, then write each value one place over.
+  for (int pass = 0; pass < 2; pass++) {
+    lua_pushnil(L);
+    while (lua_next(L, old)) {
+      int k = (int)lua_tonumber(L, -2);
+      int to = k + dir;
+      if (pass == 0) {
+        if (k != (dir > 0 ? first : last)) {
+          lua_pushnil(L);
+          lua_rawseti(L, 1, k);
+        }
+      } else if (to >= first && to <= last) {
+        lua_pushvalue(L, -1);
+        lua_rawseti(L, 1, to);
+      }
+      lua_pop(L, 1);
+    }
+  }
+  lua_pop(L, 1);
+}
+
 int T_insert(lua_State *L) {
   int v = lua_gettop(L);
-  int n = aux_getn(L, 1) + 1;
-  int pos;
+  int64_t n = (int64_t)aux_getn(L, 1) + 1;
+  int64_t pos;
   if (v == 2) {
     pos = n;
   } else {
@@ -60,13 +120,11 @@ int T_insert(lua_State *L) {
     if (pos > n) n = pos;  // the table grows up to pos
     v = 3;
   }
-  luaL_setn(L, 1, n);
-  while (--n >= pos) {
-    lua_rawgeti(L, 1, n);
-    lua_rawseti(L, 1, n + 1);
-  }
+  if (n > INT_MAX) return luaL_error(L, "table overflow");
+  luaL_setn(L, 1, (int)n);
+  if (n > pos) shift(L, (int)pos, (int)n, 1);
   lua_pushvalue(L, v);
-  lua_rawseti(L, 1, pos);
+  lua_rawseti(L, 1, (int)pos);
   return 0;
 }
 
@@ -76,10 +134,7 @@ int T_remove(lua_State *L) {
   if (n <= 0) return 0;
   luaL_setn(L, 1, n - 1);
   lua_rawgeti(L, 1, pos);
-  for (; pos < n; pos++) {
-    lua_rawgeti(L, 1, pos + 1);
-    lua_rawseti(L, 1, pos);
-  }
+  if (pos < n) shift(L, pos, n, -1);
   lua_pushnil(L);
   lua_rawseti(L, 1, n);
   return 1;
@@ -93,13 +148,13 @@ int T_concat(lua_State *L) {
   int i = luaL_optint(L, 3, 1);
   int last = luaL_optint(L, 4, luaL_getn(L, 1));
   luaL_buffinit(L, &b);
-  for (; i <= last; i++) {
-    lua_rawgeti(L, 1, i);
+  for (int64_t k = i; k <= last; k++) {  // 64-bit: a last of INT_MAX must not wrap
+    lua_rawgeti(L, 1, (int)k);
     // A wide string has no narrow text to join.
     int t = lua_type(L, -1);
     luaL_argcheck(L, t == LUA_TSTRING || t == LUA_TNUMBER, 1, "table contains non-strings");
     luaL_addvalue(&b);
-    if (i != last) luaL_addlstring(&b, sep, lsep);
+    if (k != last) luaL_addlstring(&b, sep, lsep);
   }
   luaL_pushresult(&b);
   return 1;
@@ -135,7 +190,7 @@ void auxsort(lua_State *L, int lo, int up) {
     else
       lua_pop(L, 2);
     if (up - lo == 1) break;
-    int i = (lo + up) / 2;
+    int i = lo + (up - lo) / 2;  // (lo + up) / 2 without overflowing near INT_MAX
     lua_rawgeti(L, 1, i);
     lua_rawgeti(L, 1, lo);
     if (sort_comp(L, -2, -1)) {

@@ -32,7 +32,7 @@ void luaS_resize(lua_State *L, int newsize) {
 
 static TString *newstrobj(lua_State *L, int tag, const void *str, size_t l, size_t unit,
                           lu_hash h) {
-  size_t bytes = sizeof(TString) + (l + 1) * unit;
+  size_t bytes = l >= MAX_BLOCKSIZE ? MAX_BLOCKSIZE : sizeof(TString) + (l + 1) * unit;
   TString *ts = cast(TString *, luaM_malloc(L, bytes));
   ts->tt = cast(lu_byte, tag);
   ts->marked = 0;
@@ -83,7 +83,10 @@ TString *luaS_newlwstr(lua_State *L, const lua_WChar *str, size_t l) {
 }
 
 static Udata *newudata(lua_State *L, size_t len, size_t alloc) {
-  Udata *u = cast(Udata *, luaM_malloc(L, sizeudata(alloc)));
+  // A size near the top of size_t would wrap with the header added: ask for a block the
+  // memory manager refuses instead.
+  lu_mem bytes = alloc >= MAX_BLOCKSIZE ? MAX_BLOCKSIZE : sizeudata(alloc);
+  Udata *u = cast(Udata *, luaM_malloc(L, bytes));
   u->marked = 0;
   u->tt = LUA_TUSERDATA;
   u->len = len;

@@ -263,7 +263,7 @@ static const TObject *getany(Table *t, const TObject *key) {
 }
 
 const TObject *luaH_getnum(Table *t, int key) {
-  if (static_cast<unsigned>(key - 1) < static_cast<unsigned>(t->sizearray)) return &t->array[key - 1];
+  if (static_cast<unsigned>(key) - 1u < static_cast<unsigned>(t->sizearray)) return &t->array[key - 1];
   lua_Number nk = cast(lua_Number, key);
   Node *n = hashnum(t, nk);
   do {

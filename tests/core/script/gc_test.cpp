@@ -155,24 +155,8 @@ TEST_F(ScriptGc, AutomaticCollectionKeepsMemoryBounded) {
   EXPECT_LT(lua_getgccount(L), 4096);  // kilobytes
 }
 
-// An allocation function with a byte budget: growth beyond it fails.
-struct Budget {
-  size_t used = 0;
-  size_t limit = SIZE_MAX;
-};
-
-void *BudgetAlloc(void *ud, void *ptr, size_t osize, size_t nsize) {
-  Budget *b = static_cast<Budget *>(ud);
-  if (nsize == 0) {
-    std::free(ptr);
-    b->used -= osize;
-    return nullptr;
-  }
-  if (nsize > osize && b->used + (nsize - osize) > b->limit) return nullptr;
-  void *p = std::realloc(ptr, nsize);
-  if (p) b->used += nsize - osize;
-  return p;
-}
+using script_test::Budget;
+using script_test::BudgetAlloc;
 
 TEST(ScriptMemory, AllocationFailuresGiveTheMemoryErrorAndTheStateStaysUsable) {
   Budget budget;

@@ -8,6 +8,7 @@
 
 #include "core/base/crt_rand.h"
 #include "core/script/lib_aux.h"
+#include "core/script/state.h"
 #include "tests/core/script/script_test_support.h"
 
 namespace {
@@ -112,6 +113,52 @@ TEST_F(StringLibraryTest, Patterns) {
       {"string.dump(print)", "error: unable to dump given function"},
   };
   for (const Case& c : cases) EXPECT_EQ(Eval(c.expr), c.result) << c.expr;
+}
+
+// Counts near and beyond the 32-bit limits, and negative positions, answer at once.
+TEST_F(StringLibraryTest, CountsAtTheIntegerLimitsFinishAtOnce) {
+  const Case cases[] = {
+      {"string.len(string.rep('', 2^31))", "0"},
+      {"string.len(string.rep('ab', 2^40))", "error: memory allocation error: block too big"},
+      {"string.rep('ab', -2^31)", ""},
+      {"string.rep('ab', 3)", "ababab"},
+      {"string.len(string.rep('abc', 1000)) .. string.sub(string.rep('abc', 1000), 2998)", "3000abc"},
+      {"(function() local t = {1, 2} table.setn(t, 2^31 - 1) table.insert(t, 'v') end)()",
+       "error: table overflow"},
+      {"(function() local t = {1, 2, 3} table.insert(t, -2^31, 'v') "
+       "return table.getn(t) .. tostring(t[1]) .. t[2] .. t[3] .. t[4] .. t[-2^31] end)()",
+       "4nil123v"},
+      {"(function() local t = {1, 2, 3, x = 'x'} t[0] = 0 t[-7] = -7 "
+       "local r = table.remove(t, -2^31) "
+       "return tostring(r) .. t[-8] .. tostring(t[-7]) .. t[-1] .. t[0] .. t[1] .. t[2] .. tostring(t[3]) .. t.x end)()",
+       "nil-7nil0123nilx"},
+      {"(function() local t = {} t[2^31 - 1] = 'a' return table.concat(t, ',', 2^31 - 1) end)()", "a"},
+      {"(function() local t = {} table.insert(t, 2^31 - 1, 'z') return table.getn(t) .. t[2^31 - 1] end)()",
+       "2147483647z"},
+      {"string.pack('A99999999999', 'x')", "error: bad argument #1 to `pack' (count too large)"},
+      {"string.pack('@4:256A@', 'x')", "error: bad argument #1 to `pack' (fill byte too large)"},
+      {"string.unpack('ab', 'b2147483648')", "error: bad argument #2 to `unpack' (count too large)"},
+      {"string.len(string.pack('@100000:65A@', 'x')) .. string.sub(string.pack('@100000:65A@', 'x'), -2)",
+       "100000AA"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Eval(c.expr), c.result) << c.expr;
+}
+
+// A result too large for memory is one failed request: the memory error comes at once.
+TEST(StringLibraryMemory, HugeResultsFailAtTheirOneRequest) {
+  script_test::Budget budget;
+  lua_State* L = luaE_openwith(script_test::BudgetAlloc, &budget);
+  ASSERT_NE(L, nullptr);
+  OpenAllLibraries(L);
+  budget.limit = budget.used + 64 * 1024 * 1024;
+  for (const char* code : {"local s = string.rep('x', 2^31)", "local s = string.rep('abcd', 2^28)",
+                           "local s = string.pack('@2000000000A@', 'x')"}) {
+    std::string error;
+    EXPECT_EQ(script_test::RunCode(L, code, &error), LUA_ERRMEM) << code;
+    EXPECT_EQ(error, "not enough memory") << code;
+  }
+  EXPECT_EQ(script_test::RunCode(L, "assert(string.len(string.rep('x', 2^20)) == 2^20)"), 0);
+  lua_close(L);
 }
 
 TEST_F(StringLibraryTest, LualexInBothWidths) {

@@ -1,6 +1,8 @@
 // Helpers shared by the script engine's tests: loading and running text, dumping chunks.
 #pragma once
 
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "core/script/lua.h"
@@ -100,6 +102,25 @@ struct State {
   ~State() { lua_close(L); }
   operator lua_State *() const { return L; }
 };
+
+// An allocation function with a byte budget (for luaE_openwith): growth beyond it fails.
+struct Budget {
+  size_t used = 0;
+  size_t limit = SIZE_MAX;
+};
+
+inline void *BudgetAlloc(void *ud, void *ptr, size_t osize, size_t nsize) {
+  Budget *b = static_cast<Budget *>(ud);
+  if (nsize == 0) {
+    std::free(ptr);
+    b->used -= osize;
+    return nullptr;
+  }
+  if (nsize > osize && b->used + (nsize - osize) > b->limit) return nullptr;
+  void *p = std::realloc(ptr, nsize);
+  if (p) b->used += nsize - osize;
+  return p;
+}
 
 inline std::u16string Units(lua_State *L, int idx) {
   const lua_WChar *w = lua_towstring(L, idx);
