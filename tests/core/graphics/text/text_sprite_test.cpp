@@ -1,0 +1,123 @@
+// The text sprite: anchors by alignment, drawing through the renderer (only while visible,
+// rotated with its parent), its box and hit test; and layouts drawn into a texture.
+#include "core/graphics/text/text_sprite.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/graphics/text/font_cache.h"
+#include "core/graphics/text/mini_vec_draw.h"
+#include "tests/core/graphics/fake_display.h"
+
+namespace {
+
+class TextSpriteTest : public DrawingTest {
+ protected:
+  void SetUp() override {
+    DrawingTest::SetUp();
+    TFontCache::Get().Clear();
+    TKsMiniVecDraw::SetInstance(&mRasteriser);
+  }
+  void TearDown() override {
+    TKsMiniVecDraw::SetInstance(nullptr);
+    TFontCache::Get().Clear();
+    DrawingTest::TearDown();
+  }
+  // Line-list draws that reached the device.
+  int LineDraws() {
+    int n = 0;
+    for (const std::string& c : Calls()) n += c.rfind("DrawVertices 2 ", 0) == 0;
+    return n;
+  }
+  void Draw(const std::shared_ptr<TSprite>& s) {
+    R()->BeginDraw(0);
+    R()->Begin2d();
+    s->Draw(TDrawSpec());
+    R()->End2d();
+    R()->EndDraw(0);
+  }
+  TKsMiniVecDraw mRasteriser;
+};
+
+TEST_F(TextSpriteTest, AlignmentSetsTheAnchor) {
+  struct Case {
+    int alignment;
+    float x, y;
+  };
+  const Case cases[] = {{0, 0, 0}, {1 | 4, 50, 20}, {3, 50, 0}, {2, 100, 0}, {8, 0, 40}, {4 | 8, 0, 20}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.alignment);
+    auto s = TTextSprite::Create(100, 40, c.alignment, "", 12, TColor(1, 1, 1, 1));
+    EXPECT_EQ(s->GetAnchor(), TVec2(c.x, c.y));
+    EXPECT_EQ(s->GetLayout()->GetFlags(), c.alignment);
+  }
+}
+
+TEST_F(TextSpriteTest, CreationSetsTheLayout) {
+  auto s = TTextSprite::Create(100, 40, 0, "", 12, TColor(1, 0, 0, 1));
+  EXPECT_STREQ(s->GetClassName(), "TTextSprite");
+  EXPECT_TRUE(s->IsKindOf(TSprite::ClassId()));
+  EXPECT_STREQ(s->GetLayout()->GetFontName().c_str(), "__DEFAULT");  // an empty name keeps it
+  EXPECT_EQ(s->GetLayout()->GetFontSize(), 12);
+}
+
+TEST_F(TextSpriteTest, DrawsOnlyWhileVisibleAndTurnsWithItsParent) {
+  auto parent = TSprite::Create();
+  auto s = TTextSprite::Create(200, 40, 1 | 4, "", 16, TColor(1, 1, 1, 1));
+  s->SetText("Hello");
+  parent->AddChild(s);
+  Calls();
+  Draw(parent);
+  EXPECT_GT(LineDraws(), 0);
+
+  s->SetVisible(false);
+  Draw(parent);
+  EXPECT_EQ(LineDraws(), 0);
+  s->SetVisible(true);
+
+  // A parent turned by 30 degrees turns the text about the anchor by as much.
+  TMat3& m = parent->GetDrawSpec().mMatrix;
+  float c = (float)cos(M_PI / 6), sn = (float)sin(M_PI / 6);
+  m.m[0][0] = c;
+  m.m[0][1] = sn;
+  m.m[1][0] = -sn;
+  m.m[1][1] = c;
+  Draw(parent);
+  EXPECT_GT(LineDraws(), 0);
+  EXPECT_NEAR(s->GetLayout()->GetSin(), 0.5f, 1e-5f);
+  EXPECT_NEAR(s->GetLayout()->GetCos(), c, 1e-5f);
+}
+
+TEST_F(TextSpriteTest, RectAndHitTest) {
+  auto s = TTextSprite::Create(100, 40, 0, "", 12, TColor(1, 1, 1, 1));
+  s->SetPosition(TVec2(200, 100));
+  TRect r = s->GetRect(TDrawSpec());
+  EXPECT_EQ(r.left, 150);
+  EXPECT_EQ(r.top, 80);
+  EXPECT_EQ(r.right, 250);
+  EXPECT_EQ(r.bottom, 120);
+  EXPECT_TRUE(s->HitTest(TVec2(150, 80), 0));
+  EXPECT_TRUE(s->HitTest(TVec2(249.5f, 119.5f), 0));
+  EXPECT_FALSE(s->HitTest(TVec2(250, 100), 0));
+  EXPECT_FALSE(s->HitTest(TVec2(200, 120), 0));
+}
+
+TEST_F(TextSpriteTest, LayoutDrawsIntoATexture) {
+  auto target = TTexture::CreateRenderTarget(64, 32);
+  ASSERT_TRUE(target);
+  TTextLayout* l = TTextLayout::Create("Wg", 64, 32, 0, "", 20, TColor(1, 1, 1, 1));
+  l->SetPixelMode(true, false);
+  l->Draw(TVec2(2, 2), 32, 1.0f, 0, 1.0f, target);
+  TTextLayout::Destroy(l);
+  uint32_t* pixels = nullptr;
+  int pitch = 0;
+  ASSERT_TRUE(target->Lock(pixels, pitch));
+  int lit = 0;
+  for (int y = 0; y < 32; y++)
+    for (int x = 0; x < 64; x++) lit += (pixels[y * pitch + x] >> 24) == 255;
+  target->Unlock();
+  EXPECT_GT(lit, 20);
+}
+
+}  // namespace
