@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the game on the sample assets: in a real window when a display
-# exists, headless otherwise. Extra arguments go to the program.
+# Sets up, builds and runs the game program quillomer-lorvane (the walking skeleton when the
+# program is not built): in a real window when a display exists, headless otherwise. Extra
+# arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup
