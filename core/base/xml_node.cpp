@@ -118,23 +118,66 @@ TStr XmlUnescape(TStr text) {
 
 namespace {
 
-void AppendEscaped(std::string& out, const char* text) {
-  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
-    switch (*p) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default:
-        if (*p < 0x20 || *p >= 0x80) {
-          out += "&#";
-          out += std::to_string((int)*p);
-          out += ';';
-        } else {
-          out += (char)*p;
-        }
+// Length of the well-formed UTF-8 sequence at p (at most n bytes), 0 when there is none: only
+// whole sequences are written as they are, so a standard reader sees valid text and ours never
+// reads a stray lead byte together with the markup after it.
+int Utf8SequenceLength(const unsigned char* p, size_t n) {
+  int length = p[0] >= 0xF0 ? 4 : p[0] >= 0xE0 ? 3 : p[0] >= 0xC2 ? 2 : 0;
+  if (length == 0 || p[0] > 0xF4 || (size_t)length > n) return 0;
+  for (int k = 1; k < length; ++k)
+    if ((p[k] & 0xC0) != 0x80) return 0;
+  if (p[0] == 0xE0 && p[1] < 0xA0) return 0;   // overlong
+  if (p[0] == 0xED && p[1] >= 0xA0) return 0;  // surrogates
+  if (p[0] == 0xF0 && p[1] < 0x90) return 0;   // overlong
+  if (p[0] == 0xF4 && p[1] >= 0x90) return 0;  // past U+10FFFF
+  return length;
+}
+
+void AppendReference(std::string& out, unsigned char c) {
+  out += "&#";
+  out += std::to_string((int)c);
+  out += ';';
+}
+
+// Where escaped text goes decides what else the reader would take apart: inside double quotes
+// only the quote and the entities matter; a bare token also ends at white space and "=";
+// element text collapses white space and reads "=" as a piece of its own.
+enum EscapeContext { kQuotedText, kBareToken, kElementText };
+
+void AppendEscaped(std::string& out, const char* text, EscapeContext context = kQuotedText) {
+  const unsigned char* p = (const unsigned char*)text;
+  size_t n = strlen(text);
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char c = p[i];
+    switch (c) {
+      case '&': out += "&amp;"; continue;
+      case '<': out += "&lt;"; continue;
+      case '>': out += "&gt;"; continue;
+      case '"': out += "&quot;"; continue;
+      case '\'': out += "&apos;"; continue;
+      default: break;
     }
+    if (c >= 0x80) {
+      int length = Utf8SequenceLength(p + i, n - i);
+      if (length == 0) {
+        AppendReference(out, c);
+      } else {
+        out.append((const char*)p + i, (size_t)length);
+        i += (size_t)length - 1;
+      }
+      continue;
+    }
+    bool reference = c < 0x20;
+    if (context != kQuotedText && c == '=') reference = true;
+    // A bare token ending in "/" right before ">" would lose the "/" to the "name/" rule.
+    if (context == kBareToken && (c == ' ' || (c == '/' && i + 1 == n && i > 0))) reference = true;
+    // One blank between two other characters is what the reader puts back between pieces.
+    if (context == kElementText && c == ' ')
+      reference = i == 0 || i + 1 == n || p[i - 1] == ' ' || p[i + 1] == ' ';
+    if (reference)
+      AppendReference(out, c);
+    else
+      out += (char)c;
   }
 }
 
@@ -213,9 +256,118 @@ bool ReadToken(TGetChar* s, std::string& token, bool& quoted, bool& markup) {
 
 enum TagResult { kTagChild, kTagDone, kTagClose, kTagEnd };
 
+// Reads exactly the bytes of word when they come next; otherwise puts back what it read.
+bool Expect(TGetChar* s, const char* word) {
+  int n = 0;
+  for (; word[n]; ++n) {
+    int c = s->GetChar();
+    if (c != (unsigned char)word[n]) {
+      if (c >= 0) s->UngetChar(c);
+      break;
+    }
+  }
+  if (!word[n]) return true;
+  while (n > 0) s->UngetChar((unsigned char)word[--n]);
+  return false;
+}
+
+// Bytes up to the end marker, which is consumed; false when the input ends first.
+bool ReadUntil(TGetChar* s, const char* end, std::string& out) {
+  size_t m = strlen(end);
+  for (int c; (c = s->GetChar()) >= 0;) {
+    out += (char)c;
+    if (out.size() >= m && out.compare(out.size() - m, m, end) == 0) {
+      out.resize(out.size() - m);
+      return true;
+    }
+  }
+  return false;
+}
+
+// A declaration's body up to its closing ">": quoted strings, the bracketed internal subset
+// and comments inside it may all hold ">" without ending it.
+bool ReadDeclaration(TGetChar* s, std::string& out) {
+  int depth = 0;
+  char quote = 0;
+  for (int c; (c = s->GetChar()) >= 0;) {
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = (char)c;
+    } else if (c == '[') {
+      ++depth;
+    } else if (c == ']' && depth > 0) {
+      --depth;
+    } else if (c == '>' && depth == 0) {
+      return true;
+    } else if (c == '<' && depth > 0 && Expect(s, "!--")) {
+      out += "<!--";
+      if (!ReadUntil(s, "-->", out)) return false;
+      out += "-->";
+      continue;
+    }
+    out += (char)c;
+  }
+  return false;
+}
+
+TStr Trimmed(const std::string& text) {
+  size_t a = 0, b = text.size();
+  while (a < b && IsSpace((unsigned char)text[a])) ++a;
+  while (b > a && IsSpace((unsigned char)text[b - 1])) --b;
+  return TStr(text.data() + a, (int)(b - a));
+}
+
+// Comments, CDATA sections and the document type declaration are read whole, as written: what
+// they hold never becomes elements or text of the tree. Each is a childless node whose text is
+// its content. False when the input ends inside one (the node keeps what was read).
+bool ParseRawSection(TXmlNode* node, TGetChar* s, bool* found) {
+  const char* name = nullptr;
+  std::string content;
+  bool complete;
+  *found = true;
+  if (Expect(s, "!--")) {
+    name = kXmlCommentName;
+    complete = ReadUntil(s, "-->", content);
+  } else if (Expect(s, "![CDATA[")) {
+    name = kXmlCDataName;
+    complete = ReadUntil(s, "]]>", content);
+  } else if (Expect(s, "!DOCTYPE")) {
+    int next = s->GetChar();
+    if (next >= 0) s->UngetChar(next);
+    if (next >= 0 && !IsSpace(next) && next != '>' && next != '[') {
+      // "<!DOCTYPEx": an ordinary name; the tokenizer reads it again.
+      for (int k = 7; k >= 0; --k) s->UngetChar((unsigned char)"!DOCTYPE"[k]);
+      *found = false;
+      return true;
+    }
+    name = kXmlDoctypeName;
+    complete = ReadDeclaration(s, content);
+  } else {
+    *found = false;
+    return true;
+  }
+  TXmlNode* child = node->AddChild(TStr(name));
+  // Text ends at a NUL byte. A declaration cut short there or by the end of the input (an open
+  // quote or subset) could not be written back as it stands: it keeps no text.
+  size_t length = strnlen(content.c_str(), content.size());
+  bool whole = complete && length == content.size();
+  content.resize(length);
+  TStr text = name != kXmlDoctypeName ? TStr(content.data(), (int)content.size())
+              : whole                ? Trimmed(content)
+                                     : TStr();
+  child->AddText(text, text.Length());
+  child->EndElement(TStr(name));
+  if (!complete) s->mError = true;
+  return complete;
+}
+
 TagResult ParseXmlTag(TXmlNode* node, TGetChar* s, TXmlNode** child, TStr* closeName) {
   std::string token;
   bool quoted, markup;
+  bool raw = false;
+  if (!ParseRawSection(node, s, &raw)) return kTagEnd;
+  if (raw) return kTagDone;
   if (!ReadToken(s, token, quoted, markup)) {
     s->mError = true;
     return kTagEnd;
@@ -236,7 +388,8 @@ TagResult ParseXmlTag(TXmlNode* node, TGetChar* s, TXmlNode** child, TStr* close
     return kTagEnd;
   }
   TStr name(token.c_str());
-  bool special = token == "?xml" || token == "!DOCTYPE" || token.compare(0, 3, "!--") == 0;
+  // Judged on the name as the tree keeps it (up to a NUL byte), so the writer sees the same.
+  bool special = name == TStr("?xml") || name == TStr(kXmlDoctypeName) || strncmp(name.c_str(), "!--", 3) == 0;
   TXmlNode* element = node->AddChild(name);
   std::string pending, lastBare;
   bool havePending = false, wantValue = false;
@@ -433,30 +586,131 @@ TStr TXmlNode::ToString() {
   return TStr(out.c_str());
 }
 
+namespace {
+
+bool StartsWith(const TStr& text, const char* prefix) { return strncmp(text.c_str(), prefix, strlen(prefix)) == 0; }
+
+// A name the reader reads back from a bare token: not a closing tag, not a raw section, not
+// cut short by the "name/" rule.
+bool BareNameReadsBack(const TStr& name) {
+  const char* text = name.c_str();
+  size_t n = strlen(text);
+  return n > 0 && text[0] != '/' && text[0] != '!' && text[n - 1] != '/';
+}
+
+void AppendName(std::string& out, const TStr& name) {
+  if (BareNameReadsBack(name)) {
+    AppendEscaped(out, name.c_str(), kBareToken);
+  } else {
+    out += '"';
+    AppendEscaped(out, name.c_str());
+    out += '"';
+  }
+}
+
+// name=value as the reader reads it back: a name that would end the tag or read as nothing is
+// quoted; an empty bare value is a reference that reads back as nothing.
+void AppendAttribute(std::string& out, const TStr& name, const TStr& value, bool quoted) {
+  const char* n = name.c_str();
+  if (n[0] && n[0] != '/' && n[0] != '?') {
+    AppendEscaped(out, n, kBareToken);
+  } else {
+    out += '"';
+    AppendEscaped(out, n);
+    out += '"';
+  }
+  out += '=';
+  if (quoted) {
+    out += '"';
+    AppendEscaped(out, value.c_str());
+    out += '"';
+  } else if (value.c_str()[0]) {
+    AppendEscaped(out, value.c_str(), kBareToken);
+  } else {
+    out += "&#0;";
+  }
+}
+
+// Content of a comment or CDATA section, where only its end marker must not appear.
+void AppendRaw(std::string& out, const TStr& text, const char* end, const char* broken) {
+  std::string content = text.c_str();
+  for (size_t at = 0; (at = content.find(end, at)) != std::string::npos; at += strlen(broken))
+    content.replace(at, strlen(end), broken);
+  out += content;
+}
+
+}  // namespace
+
 void TXmlNode::Write(std::string& out, int indent) const {
   std::string pad((size_t)indent, ' ');
   out += pad;
+  // Raw sections as the reader makes them: text only. A node of such a name that holds more
+  // (attributes read from a spaced-out tag, or children) is written as an element instead.
+  bool textOnly = mAttributes.empty() && mChildren.empty();
+  if (textOnly && mName == TStr(kXmlCommentName)) {
+    out += "<!--";
+    AppendRaw(out, mText, "-->", "-- >");
+    out += "-->\n";
+    return;
+  }
+  if (textOnly && mName == TStr(kXmlCDataName)) {
+    out += "<![CDATA[";
+    AppendRaw(out, mText, "]]>", "]]]]><![CDATA[>");
+    out += "]]>\n";
+    return;
+  }
+  if (textOnly && mName == TStr(kXmlDoctypeName)) {
+    out += "<!DOCTYPE";
+    if (mText.Length()) out += std::string(" ") + mText.c_str();
+    out += ">\n";
+    return;
+  }
+  bool childless = mChildren.empty() && mText.Length() == 0;
+  if (StartsWith(mName, "?") && childless) {
+    // A processing instruction; the blank keeps the last token apart from its "?".
+    out += "<?";
+    AppendEscaped(out, mName.c_str() + 1, kBareToken);
+    for (const Attribute& a : mAttributes) {
+      out += ' ';
+      AppendAttribute(out, a.name, a.value, a.quoted);
+    }
+    out += " ?>\n";
+    return;
+  }
+
+  // The reader closes an element at once after these names, or when the last bare token of the
+  // tag begins with "/" or "?": such an element is written without a closing tag, as it was
+  // read.
+  bool specialName =
+      mName == TStr("?xml") || mName == TStr(kXmlDoctypeName) || StartsWith(mName, kXmlCommentName);
+  const char* lastBare = "";
+  for (const Attribute& a : mAttributes) {
+    const char* name = a.name.c_str();
+    if (name[0] && name[0] != '/' && name[0] != '?') lastBare = name;
+    if (!a.quoted) lastBare = a.value.c_str();
+  }
+  bool lastClosesTag = lastBare[0] == '/' || lastBare[0] == '?';
+  bool closedAtOnce = specialName || (lastClosesTag && childless);
   out += '<';
-  AppendEscaped(out, mName.c_str());
+  AppendName(out, mName);
   for (const Attribute& a : mAttributes) {
     out += '\n';
     out += pad;
     out += "    ";
-    AppendEscaped(out, a.name.c_str());
-    out += '=';
-    if (a.quoted) out += '"';
-    AppendEscaped(out, a.value.c_str());
-    if (a.quoted) out += '"';
+    AppendAttribute(out, a.name, a.value, a.quoted);
   }
+  // A word without "=" is dropped by the reader but keeps such a value from closing the tag.
+  if (lastClosesTag && !childless) out += " _";
   out += ">\n";
+  if (closedAtOnce) return;
   if (mText.Length() != 0) {
     out += pad;
-    AppendEscaped(out, mText.c_str());
+    AppendEscaped(out, mText.c_str(), kElementText);
     out += '\n';
   }
   for (const auto& child : mChildren) child->Write(out, indent + 4);
   out += pad;
   out += "</";
-  AppendEscaped(out, mName.c_str());
+  AppendEscaped(out, mName.c_str(), kBareToken);
   out += ">\n";
 }

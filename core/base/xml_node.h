@@ -14,6 +14,14 @@ class TFile;
 // Nesting deeper than this stops the parse with a log line (the rest of the input is dropped).
 constexpr int kMaxXmlDepth = 1000;
 
+// Names of the childless nodes that hold a comment, a CDATA section or the document type
+// declaration; their text is the content as written, and the writer gives them back their own
+// syntax. A processing instruction is a node whose name begins "?" (the target), with the
+// attributes read from it.
+constexpr const char* kXmlCommentName = "!--";
+constexpr const char* kXmlCDataName = "![CDATA[";
+constexpr const char* kXmlDoctypeName = "!DOCTYPE";
+
 // A character source, and the parser's state for one load.
 class TGetChar {
  public:
@@ -45,7 +53,7 @@ class TGetCharFile : public TGetChar {
  private:
   // Bytes are taken from the file a block at a time; the last few of the previous block are
   // kept in front so that the tokenizer can step back across a block edge.
-  static constexpr int kKeep = 8;
+  static constexpr int kKeep = 16;
   static constexpr int kBlock = 8192;
   TStr mPath;
   TFile* mFile = nullptr;
@@ -105,7 +113,8 @@ class TXmlNode {
   void SetAttribute(const char* name, const char* value);
   void SetAttributeInt(const char* name, int value);
 
-  // The element and its subtree, 4 blanks of indentation a level, never self-closed.
+  // The element and its subtree, 4 blanks of indentation a level, never self-closed; what the
+  // reader reads back from it is the same tree.
   TStr ToString();
 
   // True when the last load met malformed input (the tree holds what came before it).
