@@ -77,6 +77,24 @@ void SetWindowsVersion(DWORD major, DWORD minor);
 void FailLoadLibrary(const std::string& name);  // by file name, as passed or without folder
 void ClearLoadLibraryFailures();
 
+// The screen as GetDeviceCaps, GetSystemMetrics and the work area report it: size, NUMCOLORS
+// (-1 above 8 bits per pixel) and bits per pixel. ClearScreenMetrics follows the real screen
+// again (so does ResetFaults).
+void SetScreenMetrics(int width, int height, int colours, int bitsPerPixel);
+void ClearScreenMetrics();
+
+// An icon or cursor made by CreateIconIndirect: its 32-bit ARGB pixels (alpha from the colour
+// bitmap, or from the mask when the colour bitmap has none), size, hot spot and kind.
+struct IconImage {
+  std::vector<uint32_t> argb;
+  int width = 0, height = 0;
+  int hotX = 0, hotY = 0;
+  bool isIcon = false;
+};
+bool GetIconImage(HICON icon, IconImage& image);
+// Icons alive now (made and not destroyed).
+int LiveIconCount();
+
 // Back to no faults, the default answers and Windows XP (recorded calls are kept).
 void ResetFaults();
 

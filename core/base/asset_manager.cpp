@@ -31,3 +31,16 @@ void TAssetManager::RestoreAll() {
     if (auto a = entry.second.lock()) live.push_back(std::move(a));
   for (auto& a : live) a->Restore();
 }
+
+void TAssetManager::ReleaseAll() {
+  std::vector<std::shared_ptr<TAsset>> live;
+  for (auto it = mAssets.begin(); it != mAssets.end();) {
+    if (auto a = it->second.lock()) {
+      live.push_back(std::move(a));
+      ++it;
+    } else {
+      it = mAssets.erase(it);
+    }
+  }
+  for (auto& a : live) a->Release();
+}

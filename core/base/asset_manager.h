@@ -28,6 +28,9 @@ class TAssetManager {
   int GetAssetCount() const { return (int)mAssets.size(); }
   // Restore on every live asset, in key order.
   void RestoreAll();
+  // Release on every live asset (before the display drops its device); entries whose asset has
+  // gone are erased.
+  void ReleaseAll();
 
  private:
   std::map<TStr, std::weak_ptr<TAsset>> mAssets;

@@ -52,6 +52,3 @@ class TNullRenderBackend : public TRenderBackend {
 }  // namespace
 
 std::unique_ptr<TRenderBackend> CreateNullRenderBackend() { return std::make_unique<TNullRenderBackend>(); }
-
-// Until the display handler plugs in, frames are refused.
-std::unique_ptr<TRenderBackend> CreateDefaultRenderBackend() { return CreateNullRenderBackend(); }

@@ -3,6 +3,8 @@
 #include "platform/directx/direct3d_device.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cmath>
 #include <vector>
 
@@ -363,8 +365,13 @@ HRESULT IDirect3DDevice7::GetMaterial(LPD3DMATERIAL7 material) {
 
 HRESULT IDirect3DDevice7::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
   if ((unsigned)state >= D3D_MAXRENDERSTATES || (int)state <= 0) return DDERR_INVALIDPARAMS;
-  if (state == D3DRENDERSTATE_ANTIALIAS && value != D3DANTIALIAS_NONE && dx::faults::AntialiasRefused())
-    return DDERR_INVALIDPARAMS;
+  if (state == D3DRENDERSTATE_ANTIALIAS && value != D3DANTIALIAS_NONE) {
+    if (dx::faults::AntialiasRefused()) return DDERR_INVALIDPARAMS;
+    // Accepted and kept, but the rasteriser draws hard edges: say so once.
+    static std::atomic<bool> told{false};
+    if (!told.exchange(true))
+      std::fprintf(stderr, "display stand-in: the antialias render state is accepted and ignored\n");
+  }
   mState->rs[state] = value;
   return D3D_OK;
 }

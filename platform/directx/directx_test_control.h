@@ -47,8 +47,9 @@ struct Profile {
   std::vector<DDPIXELFORMAT> textureFormats;
   std::vector<DWORD> zBufferDepths{16, 32};
   // Desktop. Without a profile set by a test, width and height follow the real screen once SDL
-  // video runs. The colour count is for the Win32 stand-in's GetDeviceCaps(NUMCOLORS); the display
-  // itself goes by the bits per pixel.
+  // video runs. SetProfile also gives the Win32 stand-in this desktop (GetDeviceCaps with
+  // NUMCOLORS for the colour count, screen metrics, work area); the display itself goes by the
+  // bits per pixel.
   DWORD desktopWidth = 1280, desktopHeight = 1024, desktopBitsPerPixel = 32;
   int desktopColors = -1;  // NUMCOLORS: -1 above 8 bits per pixel
   DWORD monitorFrequency = 60;

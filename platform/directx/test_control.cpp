@@ -7,6 +7,7 @@
 #include "platform/directx/ddraw.h"
 #include "platform/directx/draw_shared.h"
 #include "platform/directx/pixel_format.h"
+#include "platform/test_control.h"
 
 namespace {
 
@@ -155,9 +156,14 @@ std::vector<DDPIXELFORMAT> DefaultTextureFormats() {
 }
 
 void SetProfile(const Profile& profile) {
-  std::lock_guard<std::mutex> lock(State().mutex);
-  State().profile = profile;
-  State().profileSet = true;
+  {
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().profile = profile;
+    State().profileSet = true;
+  }
+  // The Win32 side reports the same desktop (GetDeviceCaps, screen metrics, work area).
+  TestControl::SetScreenMetrics((int)profile.desktopWidth, (int)profile.desktopHeight, profile.desktopColors,
+                                (int)profile.desktopBitsPerPixel);
 }
 
 Profile GetProfile() { return dx::CurrentProfile(); }
@@ -182,6 +188,7 @@ void Reset() {
     s.antialiasRefused = false;
     s.restoreAllResult = DD_OK;
   }
+  TestControl::ClearScreenMetrics();
   ResetCapture();
 }
 

@@ -423,6 +423,8 @@ void SdlCaptureMouse(bool capture) {
 }
 
 bool SdlScreenSize(int* width, int* height) {
+  int colours, bits;
+  if (TestScreenMetrics(width, height, &colours, &bits)) return true;
   if (!EnsureSdl()) return false;
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;

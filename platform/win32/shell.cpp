@@ -367,6 +367,7 @@ void ResetFaults() {
   }
   FailOpenClipboard(false);
   ClearLoadLibraryFailures();
+  ClearScreenMetrics();
 }
 void SetWindowsVersion(DWORD major, DWORD minor) {
   std::lock_guard<std::mutex> lock(gShellLock);

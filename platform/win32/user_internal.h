@@ -138,6 +138,11 @@ void DestroySdlWindow(Window& w);
 void SyncSdlWindow(const Window& w);  // size, position, visibility, title
 void SdlMinimize(SDL_Window* w, bool minimize);
 void SdlSetCursorVisible(bool visible);
+// Shows the cursor a handle stands for in the SDL windows (gdi.cpp): an icon made by
+// CreateIconIndirect with its pixels, a loaded system cursor as SDL's default, null hides it.
+void SdlShowCursorImage(HCURSOR cursor);
+// Screen metrics set by a test (false: follow the real screen).
+bool TestScreenMetrics(int* width, int* height, int* colours, int* bitsPerPixel);
 void SdlWarpCursor(HWND top, int clientX, int clientY);
 void SdlCaptureMouse(bool capture);
 bool SdlScreenSize(int* width, int* height);

@@ -178,3 +178,4 @@ void SetLastError(DWORD error);
 #include "platform/win32/files.h"
 #include "platform/win32/shell.h"
 #include "platform/win32/user.h"
+#include "platform/win32/gdi.h"

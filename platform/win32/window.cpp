@@ -1196,14 +1196,15 @@ HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name) { return LoadIconA(instance, IS_INTRESOURCE(name) ? (LPCSTR)name : ""); }
 
 int GetDeviceCaps(HDC dc, int index) {
-  int w = 1024, h = 768;
+  int w = 1024, h = 768, colours = -1, bits = 32;
   SdlScreenSize(&w, &h);
+  TestScreenMetrics(&w, &h, &colours, &bits);
   switch (index) {
     case HORZRES: return w;
     case VERTRES: return h;
-    case BITSPIXEL: return 32;
+    case BITSPIXEL: return bits;
     case PLANES: return 1;
-    case NUMCOLORS: return -1;  // more than a palette's worth, as for any true-colour display
+    case NUMCOLORS: return colours;  // -1: more than a palette's worth (any true-colour display)
     case LOGPIXELSX:
     case LOGPIXELSY: return 96;
     case VREFRESH: return 60;
@@ -1218,7 +1219,7 @@ HCURSOR SetCursor(HCURSOR cursor) {
     old = T().cursor;
     T().cursor = cursor;
   }
-  if (old != cursor) SdlSetCursorVisible(cursor != nullptr);
+  if (old != cursor) SdlShowCursorImage(cursor);
   return old;
 }
 HCURSOR GetCursor() {
