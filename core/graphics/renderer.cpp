@@ -11,6 +11,7 @@
 #include "core/base/log.h"
 #include "core/base/platform_time.h"
 #include "core/base/settings.h"
+#include "core/graphics/text/text_layout.h"
 #include "core/graphics/texture.h"
 #include "platform/directx/d3d_types.h"
 
@@ -31,6 +32,7 @@ TRenderer::TRenderer() {
 
 TRenderer::~TRenderer() {
   mBackend.reset();
+  if (mOverlay) TTextLayout::Destroy(mOverlay);
   mClipStack.clear();
   mTexture.reset();
   mCaptureTexture.reset();
@@ -84,8 +86,11 @@ void TRenderer::DrawOverlay() {
       "%dkB<br>MaxMem: %dkB<tab pos='150'>MaxTexMem: %dkB<br>",
       kVersion[0], kVersion[1], kVersion[2], kVersion[3], mFramesPerSecond, sprites, mem / 1024, texMem / 1024,
       maxMem / 1024, maxTexMem / 1024);
+  if (!mOverlay) mOverlay = TTextLayout::Create(TStr(), 512, 512, 0, TStr(), 16, TColor(1, 0, 0, 1));
   bool began = Begin2d();
   FillRect(TRect(0, 0, 300, 64), TColor(0, 0, 0, 0));
+  mOverlay->SetText(mOverlayText);
+  mOverlay->DrawInRect(TRect(0, 0, 512, 512), 1.0f, 0, 1.0f);
   if (began) End2d();
 }
 

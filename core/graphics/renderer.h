@@ -14,6 +14,7 @@
 #include "core/base/str.h"
 #include "core/graphics/render_backend.h"
 
+class TTextLayout;
 class TTexture;
 class TVertexArray;
 struct D3DMATERIAL7;
@@ -128,6 +129,7 @@ class TRenderer {
   float mFramesPerSecond = 0.0f;
   uint32_t mFrameStamps[kFrameStamps] = {};
   bool mDebugOverlay = false;
+  TTextLayout* mOverlay = nullptr;  // owned; made when the overlay is first drawn
   TStr mOverlayText;
   std::shared_ptr<TTexture> mTexture;
   std::shared_ptr<TTexture> mCaptureTexture;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/base/win32/run_application.h"
+#include "core/graphics/renderer_service.h"
 #include "game/shell/game_main.h"
 
 namespace {
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   std::string commandLine;
   for (int i = 1; i < argc; i++) commandLine += (i > 1 ? " " : "") + Quoted(argv[i]);
   StoreGameSettings();
+  InstallRendererService();
   RunApplication(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL, GameMain, false);
   return 0;
 }
