@@ -435,6 +435,10 @@ void TKsMiniVecDraw::Emit(const Span& span) {
     BlendSpan(x0, x1, y, colour);
     return;
   }
+  AddLine(x0, x1, y, colour);
+}
+
+void TKsMiniVecDraw::AddLine(int x0, int x1, int y, uint32_t colour) {
   if (!mLineDrawer) return;
   float fy = y + mOffset[2];
   mBatch.push_back(TVertex{x0 + mOffset[0], fy, 0.1f, 0.5f, colour, 0, 0, 0});

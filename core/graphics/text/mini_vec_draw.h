@@ -48,7 +48,17 @@ class TKsMiniVecDraw {
   void End();
 
   void SetColour(int number, const TColor& colour, float alphaFactor);
+  // The line batch's offsets: (a/4 - 1, b/4 - 1, c/4) added to each line's start x, end x and y.
   void SetOffset(int a, int b, int c);
+  // Finds the offsets that put one-pixel lines on the pixels meant on this display: draws 128
+  // offset choices into a render target through the renderer and keeps the best that lights
+  // exactly its pixels; (1, 1, 1) when none does. A device that drew almost nothing is tried
+  // again with batches of 64 vertices. Returns whether a choice passed.
+  bool CalibrateOffset();
+  // One quarter-pixel span [x0, x1] on quarter row y as aliased lines in colour 0's partial
+  // colours (calibration only).
+  void DrawAliasedSpan(int x0, int x1, int y);
+  const float* GetOffset() const { return mOffset; }
 
   // Transform state, read by every following shape.
   void SetScale(float sx, float sy) { mScaleX = sx; mScaleY = sy; }
@@ -118,6 +128,8 @@ class TKsMiniVecDraw {
   void Replay(const Entry& entry);
   void BlendSpan(int x0, int x1, int y, uint32_t colour);
   void FlushBatch();
+  void AddLine(int x0, int x1, int y, uint32_t colour);
+  bool CalibrateOnce(bool& passed);
 
   // Transform state.
   float mScaleX = 1, mScaleY = 1, mCos = 1, mSin = 0;

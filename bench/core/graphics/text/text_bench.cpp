@@ -14,6 +14,7 @@
 
 #include "core/graphics/text/builtin_font.h"
 #include "core/graphics/text/mini_vec_draw.h"
+#include "core/graphics/text/text_layout.h"
 #include "core/graphics/text/vector_font.h"
 
 namespace {
@@ -101,6 +102,21 @@ void BM_FreeTypeFill(benchmark::State& state) {
   FT_Done_FreeType(lib);
 }
 
+void BM_Layout(benchmark::State& state) {
+  std::string text;
+  while (text.size() < 10 * 1024) {
+    text += "The <b>factory</b> opens at dawn: <i>cocoa beans</i> arrive from the "
+            "<font color=\"#802020\" size=\"18\">port</font>, are roasted and "
+            "<a id=\"shop\">sold</a> before noon.<br>";
+  }
+  TTextLayout* layout = TTextLayout::Create(text.c_str(), 400, 300, 0, "", 14, TColor(0, 0, 0, 1));
+  for (auto _ : state) layout->Layout();
+  state.SetBytesProcessed(state.iterations() * text.size());
+  state.counters["lines"] = layout->GetLineCount();
+  TTextLayout::Destroy(layout);
+}
+
+BENCHMARK(BM_Layout);
 BENCHMARK(BM_Fill)->Arg(12)->Arg(24)->Arg(48);
 BENCHMARK(BM_FreeTypeFill)->Arg(12)->Arg(24)->Arg(48);
 BENCHMARK(BM_Replay)->Arg(12)->Arg(24)->Arg(48);
