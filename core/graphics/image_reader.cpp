@@ -53,6 +53,21 @@ struct JpegDecode {
   bool created = false;
 };
 
+// Four bytes a pixel of CMYK to three of RGB, in place (the row holds side x 4 bytes). Each
+// colour is what is left of white after its ink and the black ink.
+void CmykRowToRgb(unsigned char* row, int width, bool inverted) {
+  for (int x = 0; x < width; ++x) {
+    const unsigned char* in = row + (size_t)x * 4;
+    unsigned k = inverted ? in[3] : 255u - in[3];
+    unsigned char rgb[3];
+    for (int i = 0; i < 3; ++i) {
+      unsigned left = inverted ? in[i] : 255u - in[i];
+      rgb[i] = (unsigned char)((left * k + 127) / 255);
+    }
+    memcpy(row + (size_t)x * 3, rgb, 3);
+  }
+}
+
 bool DecodeJpeg(JpegDecode* d, int* width, int* height, int* side) {
   jpeg_decompress_struct* cinfo = &d->cinfo;
   if (setjmp(d->err.jump)) return false;
@@ -63,11 +78,15 @@ bool DecodeJpeg(JpegDecode* d, int* width, int* height, int* side) {
   if (cinfo->image_width == 0 || cinfo->image_height == 0 || cinfo->image_width > (JDIMENSION)kMaxImageSide ||
       cinfo->image_height > (JDIMENSION)kMaxImageSide)
     return false;
-  cinfo->out_color_space = JCS_RGB;
+  // The library does not turn CMYK into RGB: those are read as CMYK and converted here.
+  bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+  cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
   jpeg_start_decompress(cinfo);
-  if (cinfo->output_components != 3 || cinfo->output_width > (JDIMENSION)kMaxImageSide ||
+  if (cinfo->output_components != (cmyk ? 4 : 3) || cinfo->output_width > (JDIMENSION)kMaxImageSide ||
       cinfo->output_height > (JDIMENSION)kMaxImageSide)
     return false;
+  // Files with Adobe's marker store CMYK inverted (0 is full ink), as Photoshop writes them.
+  bool inverted = cmyk && cinfo->saw_Adobe_marker;
   int w = (int)cinfo->output_width;
   int h = (int)cinfo->output_height;
   int s = ImageSideFor(w, h);
@@ -77,6 +96,7 @@ bool DecodeJpeg(JpegDecode* d, int* width, int* height, int* side) {
   while (cinfo->output_scanline < cinfo->output_height) {
     JSAMPROW row = d->pixels + (size_t)cinfo->output_scanline * rowLength;
     jpeg_read_scanlines(cinfo, &row, 1);
+    if (cmyk) CmykRowToRgb(row, w, inverted);
   }
   jpeg_finish_decompress(cinfo);
   *width = w;
@@ -115,15 +135,18 @@ namespace {
 
 void Jp2Quiet(const char*, void*) {}
 
-// One component's sample at an image position, scaled to 8 bits. Components may be
-// subsampled, so the position is divided by the component's step and kept inside it.
+// One component's sample at an image position, scaled to 8 bits. A component's samples sit on
+// the reference grid at multiples of its step, from its own origin on: an image pixel takes the
+// sample whose cell covers its grid position (the image's origin added), kept inside the
+// component at the edges.
 struct Channel {
   const opj_image_comp_t* comp = nullptr;
+  int64_t originX = 0, originY = 0;  // the image's origin on the reference grid
   int Sample(int x, int y) const {
-    int cx = (int)((unsigned)x / (comp->dx ? comp->dx : 1));
-    int cy = (int)((unsigned)y / (comp->dy ? comp->dy : 1));
-    if (cx >= (int)comp->w) cx = (int)comp->w - 1;
-    if (cy >= (int)comp->h) cy = (int)comp->h - 1;
+    int64_t cx = (originX + x) / (comp->dx ? comp->dx : 1) - (int64_t)comp->x0;
+    int64_t cy = (originY + y) / (comp->dy ? comp->dy : 1) - (int64_t)comp->y0;
+    cx = cx < 0 ? 0 : cx >= (int64_t)comp->w ? (int64_t)comp->w - 1 : cx;
+    cy = cy < 0 ? 0 : cy >= (int64_t)comp->h ? (int64_t)comp->h - 1 : cy;
     int64_t v = comp->data[(size_t)cy * comp->w + (size_t)cx];
     int prec = (int)comp->prec;
     if (comp->sgnd) v += (int64_t)1 << (prec - 1);
@@ -135,6 +158,13 @@ struct Channel {
     return v < 0 ? 0 : v > 255 ? 255 : (int)v;
   }
 };
+
+// sYCC (full-range Y, Cb, Cr of 8 bits) to R, G, B.
+void SyccToRgb(int y, int cb, int cr, unsigned char rgb[3]) {
+  double b = cb - 128.0, r = cr - 128.0;
+  double out[3] = {y + 1.402 * r, y - 0.344136 * b - 0.714136 * r, y + 1.772 * b};
+  for (int i = 0; i < 3; ++i) rgb[i] = (unsigned char)(out[i] < 0 ? 0 : out[i] > 255 ? 255 : (int)(out[i] + 0.5));
+}
 
 bool UsableComponent(const opj_image_comp_t& c) {
   return c.data && c.w > 0 && c.h > 0 && c.prec >= 1 && c.prec <= 31 && c.dx >= 1 && c.dy >= 1;
@@ -184,11 +214,17 @@ bool ReadJp2Image(const char* path, unsigned char** pixels, int* width, int* hei
     bool grey = image->color_space == OPJ_CLRSPC_GRAY || colours.size() < 3;
     size_t colourCount = grey ? 1 : 3;
     if (alpha < 0 && colours.size() > colourCount) alpha = colours[colourCount];
+    // The colour box may say the colours are Y, Cb and Cr.
+    bool sycc = !grey && image->color_space == OPJ_CLRSPC_SYCC;
     Channel red, green, blue, opacity;
     red.comp = &image->comps[colours[0]];
     green.comp = grey ? red.comp : &image->comps[colours[1]];
     blue.comp = grey ? red.comp : &image->comps[colours[2]];
     if (alpha >= 0) opacity.comp = &image->comps[alpha];
+    for (Channel* c : {&red, &green, &blue, &opacity}) {
+      c->originX = image->x0;
+      c->originY = image->y0;
+    }
 
     int s = ImageSideFor(w, h);
     buffer = AllocImagePixels(s);
@@ -198,9 +234,17 @@ bool ReadJp2Image(const char* path, unsigned char** pixels, int* width, int* hei
       unsigned char* row = buffer + (size_t)y * rowLength;
       for (int x = 0; x < w; ++x) {
         unsigned char* p = row + (size_t)x * 4;
-        p[0] = (unsigned char)blue.Sample(x, y);
-        p[1] = (unsigned char)green.Sample(x, y);
-        p[2] = (unsigned char)red.Sample(x, y);
+        if (sycc) {
+          unsigned char rgb[3];
+          SyccToRgb(red.Sample(x, y), green.Sample(x, y), blue.Sample(x, y), rgb);
+          p[0] = rgb[2];
+          p[1] = rgb[1];
+          p[2] = rgb[0];
+        } else {
+          p[0] = (unsigned char)blue.Sample(x, y);
+          p[1] = (unsigned char)green.Sample(x, y);
+          p[2] = (unsigned char)red.Sample(x, y);
+        }
         p[3] = opacity.comp ? (unsigned char)opacity.Sample(x, y) : 255;
       }
       // Stretch the border so filtering at the edges sees the image, not black.

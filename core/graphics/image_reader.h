@@ -13,10 +13,12 @@
 bool ReadPngImage(const char* path, unsigned char** pixels, int* width, int* height, int* side,
                   uint32_t* keyColour, bool* hasAlpha = nullptr);
 
-// Each row holds three bytes a pixel, red, green, blue, from the start of the row.
+// Each row holds three bytes a pixel, red, green, blue, from the start of the row. CMYK files
+// (inverted when they carry Adobe's marker) are converted to RGB.
 bool ReadJpegImage(const char* path, unsigned char** pixels, int* width, int* height, int* side);
 
 // 32-bit ARGB words (bytes blue, green, red, alpha); rows are continued to the side by their
 // last pixel and the rows below the image repeat its last row. Without an opacity component
-// every alpha byte is 255 and hasAlpha false.
+// every alpha byte is 255 and hasAlpha false. sYCC colours (by the colour box) become RGB;
+// subsampled components are placed by the image's and their own origins.
 bool ReadJp2Image(const char* path, unsigned char** pixels, int* width, int* height, int* side, bool* hasAlpha);

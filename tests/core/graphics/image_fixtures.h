@@ -88,15 +88,47 @@ inline std::string EncodeJpeg(int width, int height, const std::vector<unsigned 
   return bytes;
 }
 
+// cmyk holds width x height x 4 bytes, written as given. With Adobe's marker the library also
+// records the transform (none, or YCCK when ycck is set); readers take such data as inverted.
+inline std::string EncodeCmykJpeg(int width, int height, const std::vector<unsigned char>& cmyk, bool adobe,
+                                  bool ycck = false) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = (JDIMENSION)width;
+  c.image_height = (JDIMENSION)height;
+  c.input_components = 4;
+  c.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&c);
+  if (ycck) jpeg_set_colorspace(&c, JCS_YCCK);
+  jpeg_set_quality(&c, 100, TRUE);
+  c.write_Adobe_marker = adobe ? TRUE : FALSE;
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW row = (JSAMPROW)&cmyk[(size_t)c.next_scanline * (size_t)width * 4];
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::string bytes((const char*)out, size);
+  jpeg_destroy_compress(&c);
+  free(out);
+  return bytes;
+}
+
 struct Jp2Spec {
   OPJ_CODEC_FORMAT codec = OPJ_CODEC_JP2;
   int width = 1, height = 1;
   int precision = 8;
   bool sgnd = false;
   OPJ_COLOR_SPACE space = OPJ_CLRSPC_SRGB;
-  std::vector<std::vector<int>> comps;  // each width x height samples
+  std::vector<std::vector<int>> comps;  // each holds its component's samples, row by row
   int alphaIndex = -1;                  // component flagged as opacity
   std::vector<int> steps;               // per-component subsampling step (1 when absent)
+  int x0 = 0, y0 = 0;                   // image origin on the reference grid
 };
 
 inline Jp2Spec Jp2(OPJ_CODEC_FORMAT codec, int width, int height, int precision, bool sgnd, OPJ_COLOR_SPACE space,
@@ -120,16 +152,22 @@ inline bool WriteJp2(const std::string& path, const Jp2Spec& s) {
     p = opj_image_cmptparm_t{};
     OPJ_UINT32 step = i < s.steps.size() ? (OPJ_UINT32)s.steps[i] : 1;
     p.dx = p.dy = step;
-    p.w = ((OPJ_UINT32)s.width + step - 1) / step;
-    p.h = ((OPJ_UINT32)s.height + step - 1) / step;
+    // A component covers the samples whose grid positions fall inside the image.
+    OPJ_UINT32 x0 = (OPJ_UINT32)s.x0, y0 = (OPJ_UINT32)s.y0;
+    OPJ_UINT32 x1 = x0 + (OPJ_UINT32)s.width, y1 = y0 + (OPJ_UINT32)s.height;
+    p.x0 = (x0 + step - 1) / step;
+    p.y0 = (y0 + step - 1) / step;
+    p.w = (x1 + step - 1) / step - p.x0;
+    p.h = (y1 + step - 1) / step - p.y0;
     p.prec = (OPJ_UINT32)s.precision;
     p.sgnd = s.sgnd ? 1 : 0;
   }
   opj_image_t* image = opj_image_create((OPJ_UINT32)params.size(), params.data(), s.space);
   if (!image) return false;
-  image->x0 = image->y0 = 0;
-  image->x1 = (OPJ_UINT32)s.width;
-  image->y1 = (OPJ_UINT32)s.height;
+  image->x0 = (OPJ_UINT32)s.x0;
+  image->y0 = (OPJ_UINT32)s.y0;
+  image->x1 = (OPJ_UINT32)(s.x0 + s.width);
+  image->y1 = (OPJ_UINT32)(s.y0 + s.height);
   for (size_t i = 0; i < s.comps.size(); ++i) {
     for (size_t k = 0; k < s.comps[i].size(); ++k) image->comps[i].data[k] = s.comps[i][k];
     image->comps[i].alpha = (OPJ_UINT16)((int)i == s.alphaIndex ? 1 : 0);

@@ -2,6 +2,7 @@
 // source with its error manager, JPEG-2000 through OpenJPEG, and damaged files of each.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -47,6 +48,57 @@ struct Decoded {
 
 void ReadPng(const std::string& path, Decoded* d) {
   d->ok = ReadPngImage(path.c_str(), &d->pixels, &d->width, &d->height, &d->side, &d->key, &d->alpha);
+}
+
+// A binary PPM made by another tool: its RGB triples, row by row (comment lines skipped).
+std::vector<unsigned char> ReadFixturePpm(const std::string& name, int* width, int* height) {
+  std::ifstream in(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/core/graphics/fixtures/" + name,
+                   std::ios::binary);
+  std::string line, header;
+  for (int seen = 0; seen < 3 && std::getline(in, line);)
+    if (!line.empty() && line[0] != '#') {
+      header += line + " ";
+      ++seen;
+    }
+  *width = *height = 0;
+  sscanf(header.c_str(), "P6 %d %d", width, height);
+  std::vector<unsigned char> rgb((size_t)*width * (size_t)*height * 3);
+  in.read((char*)rgb.data(), (std::streamsize)rgb.size());
+  return rgb;
+}
+
+std::string ReadFixture(const std::string& name) {
+  std::ifstream in(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/core/graphics/fixtures/" + name,
+                   std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The sYCC images of the fixture folder: 7 x 5, luma at full size, chroma at 1 / step.
+Jp2Spec SyccImage(int step) {
+  Jp2Spec s = Jp2(OPJ_CODEC_JP2, 7, 5, 8, false, OPJ_CLRSPC_SYCC, {});
+  s.steps = {1, step, step};
+  int cw = (7 + step - 1) / step, ch = (5 + step - 1) / step;
+  std::vector<int> y, cb, cr;
+  for (int i = 0; i < 35; ++i) y.push_back(40 + i * 5);
+  for (int i = 0; i < cw * ch; ++i) {
+    cb.push_back(60 + i * 17 % 150);
+    cr.push_back(200 - i * 13 % 170);
+  }
+  s.comps = {y, cb, cr};
+  return s;
+}
+
+// Largest difference of one colour byte between a decoded buffer and RGB triples.
+int LargestDifference(const unsigned char* pixels, int side, const std::vector<unsigned char>& rgb, int width,
+                      int height, bool argb) {
+  int worst = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      for (int i = 0; i < 3; ++i) {
+        int got = argb ? pixels[((size_t)y * side + x) * 4 + (2 - i)] : pixels[((size_t)y * side + x) * 4 + i];
+        worst = std::max(worst, std::abs(got - rgb[((size_t)y * width + x) * 3 + i]));
+      }
+  return worst;
 }
 
 }  // namespace
@@ -347,4 +399,99 @@ TEST_F(ImageTest, DamagedJpeg2000FilesFail) {
     EXPECT_FALSE(ReadJp2Image(path.c_str(), &pixels, &w, &h, &side, &alpha)) << c.what;
     EXPECT_EQ(pixels, nullptr) << c.what;
   }
+}
+
+// Colour boxes that say sYCC give RGB, full-size and half-size chroma alike, as OpenJPEG's own
+// decoder converts them.
+TEST_F(ImageTest, Jpeg2000SyccBecomesRgb) {
+  for (int step : {1, 2}) {
+    std::string name = "sycc" + std::to_string(step) + ".jp2";
+    ASSERT_TRUE(WriteJp2(mTemp.File(name), SyccImage(step)));
+    int refWidth = 0, refHeight = 0;
+    std::vector<unsigned char> reference =
+        ReadFixturePpm(step == 1 ? "sycc444.ppm" : "sycc420.ppm", &refWidth, &refHeight);
+    ASSERT_EQ(refWidth, 7);
+    ASSERT_EQ(refHeight, 5);
+    Decoded d;
+    d.ok = ReadJp2Image(Path(name).c_str(), &d.pixels, &d.width, &d.height, &d.side, &d.alpha);
+    ASSERT_TRUE(d.ok) << step;
+    EXPECT_LE(LargestDifference(d.pixels, d.side, reference, 7, 5, true), 1) << step;
+    EXPECT_EQ(d.At(0, 0) >> 24, 0xFFu);
+  }
+}
+
+// Samples of a subsampled component sit at multiples of its step on the reference grid: an
+// image starting at an odd position takes the first sample for its first two columns.
+TEST_F(ImageTest, Jpeg2000SubsampledComponentsFollowTheOrigins) {
+  // 4 x 4 pixels at (1, 1): red at full size; green and blue at half size, whose cells cover
+  // the grid from 2 on (component origin 1) in both directions.
+  Jp2Spec s = Jp2(OPJ_CODEC_J2K, 4, 4, 8, false, OPJ_CLRSPC_SRGB,
+                  {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {100, 110, 120, 130}, {200, 210, 220, 230}});
+  s.steps = {1, 2, 2};
+  s.x0 = 1;
+  s.y0 = 1;
+  ASSERT_TRUE(WriteJp2(mTemp.File("origin.j2k"), s));
+  Decoded d;
+  d.ok = ReadJp2Image(Path("origin.j2k").c_str(), &d.pixels, &d.width, &d.height, &d.side, &d.alpha);
+  ASSERT_TRUE(d.ok);
+  ASSERT_EQ(d.width, 4);
+  ASSERT_EQ(d.height, 4);
+  // Grid 1, 2, 3, 4 take chroma 0, 0, 0, 1, across and down.
+  const int cell[4] = {0, 0, 0, 1};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) {
+      uint32_t green = 100 + 10 * (cell[y] * 2 + cell[x]);
+      uint32_t want = 0xFF000000u | (uint32_t)(y * 4 + x) << 16 | green << 8 | (green + 100);
+      EXPECT_EQ(d.At(x, y), want) << x << "," << y;
+    }
+}
+
+// CMYK JPEGs load as RGB: with Adobe's marker the data is inverted (plain CMYK or YCCK), without
+// it the bytes are ink amounts. Flat colours come out exactly; a file made by another tool
+// matches that tool's own conversion.
+TEST_F(ImageTest, CmykJpegsLoadAsRgb) {
+  const struct {
+    unsigned char ink[4];
+    unsigned char rgb[3];
+  } colours[] = {
+      {{0, 255, 255, 0}, {255, 0, 0}},   {{255, 255, 0, 0}, {0, 0, 255}}, {{0, 0, 0, 255}, {0, 0, 0}},
+      {{0, 0, 0, 0}, {255, 255, 255}},   {{128, 0, 0, 0}, {127, 255, 255}}, {{0, 64, 0, 128}, {127, 95, 127}},
+  };
+  const struct {
+    const char* what;
+    bool adobe, ycck;
+  } forms[] = {{"plain", false, false}, {"adobe", true, false}, {"adobe ycck", true, true}};
+  for (const auto& form : forms)
+    for (const auto& c : colours) {
+      std::vector<unsigned char> cmyk;
+      for (int i = 0; i < 8 * 8; ++i)
+        for (int k = 0; k < 4; ++k) cmyk.push_back(form.adobe ? (unsigned char)(255 - c.ink[k]) : c.ink[k]);
+      std::string path = Put("cmyk.jpg", EncodeCmykJpeg(8, 8, cmyk, form.adobe, form.ycck));
+      Decoded d;
+      d.ok = ReadJpegImage(path.c_str(), &d.pixels, &d.width, &d.height, &d.side);
+      ASSERT_TRUE(d.ok) << form.what;
+      std::vector<unsigned char> want;
+      for (int i = 0; i < 64; ++i) want.insert(want.end(), c.rgb, c.rgb + 3);
+      // Rows hold three bytes a pixel, as for any JPEG.
+      std::vector<unsigned char> rows;
+      for (int y = 0; y < 8; ++y) rows.insert(rows.end(), d.pixels + (size_t)y * d.side * 4, d.pixels + (size_t)y * d.side * 4 + 24);
+      int worst = 0;
+      for (size_t i = 0; i < want.size(); ++i) worst = std::max(worst, std::abs((int)rows[i] - (int)want[i]));
+      EXPECT_LE(worst, 1) << form.what << " ink " << (int)c.ink[0] << "," << (int)c.ink[1] << "," << (int)c.ink[2]
+                          << "," << (int)c.ink[3];
+    }
+
+  int refWidth = 0, refHeight = 0;
+  std::vector<unsigned char> reference = ReadFixturePpm("cmyk_adobe.ppm", &refWidth, &refHeight);
+  std::string path = Put("other.jpg", ReadFixture("cmyk_adobe.jpg"));
+  Decoded d;
+  d.ok = ReadJpegImage(path.c_str(), &d.pixels, &d.width, &d.height, &d.side);
+  ASSERT_TRUE(d.ok);
+  ASSERT_EQ(d.width, refWidth);
+  ASSERT_EQ(d.height, refHeight);
+  int worst = 0;
+  for (int y = 0; y < d.height; ++y)
+    for (int i = 0; i < d.width * 3; ++i)
+      worst = std::max(worst, std::abs((int)d.pixels[(size_t)y * d.side * 4 + i] - (int)reference[(size_t)y * d.width * 3 + i]));
+  EXPECT_LE(worst, 1);
 }
