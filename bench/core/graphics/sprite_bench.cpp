@@ -37,37 +37,17 @@ class SurfaceOnly : public TTextureData {
   void Unlock() override {}
 };
 
-class Sink : public TRenderBackend {
+class Sink : public TNullRenderBackend {
  public:
   uint64_t vertices = 0;
   bool BeginDraw(uint32_t) override { return true; }
-  void EndDraw(uint32_t) override {}
   bool Begin2d() override { return true; }
-  void End2d() override {}
-  bool Begin3d() override { return true; }
-  bool BeginRenderTarget(std::shared_ptr<TTexture>, uint32_t) override { return true; }
-  void EndRenderTarget() override {}
   void DrawVertices(uint32_t, TVertexArray* va) override {
     vertices += va->GetCount();
     benchmark::DoNotOptimize(va->GetVertices());
   }
-  void DrawIndexedVertices(uint32_t, TVertexArray*, const uint16_t*, uint32_t) override {}
-  void SetTexture(std::shared_ptr<TTexture>) override {}
-  void FillRect(int, int, int, int, const TColor*, std::shared_ptr<TTexture>) override {}
-  void SetClipRect(const TRect&) override {}
-  void SetViewport(int, int, int, int) override {}
   void GetViewport(int* l, int* t, int* r, int* b) override { *l = *t = 0, *r = 800, *b = 600; }
-  void PushViewport(int, int, int, int) override {}
-  void PopViewport() override {}
-  void SetBlendMode(int) override {}
-  void SetCullMode(int) override {}
-  void SetMaterial(const D3DMATERIAL7&) override {}
-  void SetTextureFilter(int) override {}
   bool SupportsNonPowerOfTwo() override { return true; }
-  void SetOption(TStr, TStr) override {}
-  TStr GetOption(TStr) override { return TStr(); }
-  bool IsFrameDone() override { return true; }
-  void OnOutOfVideoMemory() override {}
   TRect GetScreenRect() override { return TRect(0, 0, 800, 600); }
   std::unique_ptr<TTextureData> CreateTextureData() override { return std::make_unique<SurfaceOnly>(); }
 };
