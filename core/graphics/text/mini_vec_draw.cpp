@@ -144,10 +144,10 @@ bool TKsMiniVecDraw::Begin(float x, float y, std::shared_ptr<TTexture> target) {
       if (!target->Lock(pixels, pitch)) return false;
       mTexture = target;
       mTexturePixels = TPixelTarget{pixels, target->GetWidth(), target->GetHeight(), pitch};
-    } else {
-      TRenderer::Get()->SetTexture(nullptr);
     }
   }
+  // Lines on the screen are untextured.
+  if (!target) TRenderer::Get()->SetTexture(nullptr);
   return Begin(x, y, mTexture ? &mTexturePixels : nullptr);
 }
 

@@ -39,6 +39,7 @@ void TTextLayout::Draw(TVec2 position, int visibleHeight, float scale, int spaci
     TRect viewport = TRenderer::Get()->GetViewport();
     position.x += viewport.left;
     position.y += viewport.top;
+    if (!r.Begin(0, 0, std::shared_ptr<TTexture>())) return;
     DrawLines(position, visibleHeight, scale, 0, spacing, opacity, r, nullptr);
     return;
   }
