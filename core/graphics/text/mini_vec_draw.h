@@ -50,7 +50,7 @@ class TKsMiniVecDraw {
   void SetColour(int number, const TColor& colour, float alphaFactor);
   // The line batch's offsets: (a/4 - 1, b/4 - 1, c/4) added to each line's start x, end x and y.
   void SetOffset(int a, int b, int c);
-  // Finds the offsets that put one-pixel lines on the pixels meant on this display: draws 128
+  // Finds the offsets that put one-pixel lines on the pixels meant on this display: draws 256
   // offset choices into a render target through the renderer and keeps the best that lights
   // exactly its pixels; (1, 1, 1) when none does. A device that drew almost nothing is tried
   // again with batches of 64 vertices. Returns whether a choice passed.
