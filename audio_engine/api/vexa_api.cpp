@@ -1,14 +1,35 @@
-// The exported functions of VexaAPI. Until the engine lifecycle exists they only answer that
-// the engine is not available.
+// The exported functions of VexaAPI: thin C entries over the engine's lifecycle; nothing
+// thrown inside may cross them.
+#include "audio_engine/api/vexa_api.h"
+
 #include <cstdarg>
+
+#include "audio_engine/vexa_engine.h"
 
 #define VEXA_EXPORT extern "C" __attribute__((visibility("default")))
 
-namespace {
-constexpr int kNotAvailable = 2;
+VEXA_EXPORT void VexaInit(const char* dataFolder, void* window) {
+  try {
+    Tarn::VexaEngineInit(dataFolder, (HWND)window);
+  } catch (...) {
+  }
 }
 
-VEXA_EXPORT int VexaInit(const char*, void*) { return kNotAvailable; }
-VEXA_EXPORT int VexaEvent(const char*, ...) { return kNotAvailable; }
-VEXA_EXPORT int VexaEvent_F(const char*, float) { return kNotAvailable; }
-VEXA_EXPORT int VexaShutdown() { return kNotAvailable; }
+VEXA_EXPORT void VexaEvent(const char* name, ...) {
+  va_list values;
+  va_start(values, name);
+  try {
+    Tarn::VexaEngineEventV(name, values);
+  } catch (...) {
+  }
+  va_end(values);
+}
+
+VEXA_EXPORT void VexaEvent_F(const char* name, float value) { VexaEvent(name, (double)value); }
+
+VEXA_EXPORT void VexaShutdown(void) {
+  try {
+    Tarn::VexaEngineShutdown();
+  } catch (...) {
+  }
+}

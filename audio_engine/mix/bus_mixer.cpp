@@ -63,7 +63,8 @@ int cBusMixer::Render(void* buffer, uint32_t bytes, uint32_t* rendered, float ga
     const int64_t kNever = INT64_MAX;
     int64_t stopAt = mStopTime != 0 ? std::max<int64_t>(mStopTime - now, pos) : kNever;
     int64_t startAt = mStartTime != 0 ? std::max<int64_t>(mStartTime - now, pos) : kNever;
-    int64_t next = std::min<int64_t>({stopAt, startAt, (int64_t)frames});
+    int64_t restartAt = mRestartTime != 0 ? std::max<int64_t>(mRestartTime - now, pos) : kNever;
+    int64_t next = std::min<int64_t>({stopAt, startAt, restartAt, (int64_t)frames});
     if (mPlaying && next > pos) {
       uint32_t got = 0;
       Mix(out + (size_t)pos * 2, (uint32_t)(next - pos) * block, &got, gain);
@@ -75,6 +76,12 @@ int cBusMixer::Render(void* buffer, uint32_t bytes, uint32_t* rendered, float ga
       mStopTime = 0;
       if (mPlaying) OnStop();
       mPlaying = false;
+    } else if (restartAt == next) {
+      mRestartTime = 0;
+      OnRestart();
+      if (!mPlaying) OnStart();
+      mPlaying = true;
+      *rendered = bytes;
     } else {
       mStartTime = 0;
       OnStart();
@@ -82,8 +89,17 @@ int cBusMixer::Render(void* buffer, uint32_t bytes, uint32_t* rendered, float ga
       *rendered = bytes;
     }
   }
+  for (size_t i = 0; i < mMixNotify.size(); i++) mMixNotify[i]->OnMixNotify(now, frames);
   if (mRoot) AdvanceGlobalMixTime(frames);
   return 0;
+}
+
+void cBusMixer::AddMixNotify(cIMixNotify* target) {
+  if (target && std::find(mMixNotify.begin(), mMixNotify.end(), target) == mMixNotify.end()) mMixNotify.push_back(target);
+}
+
+void cBusMixer::RemoveMixNotify(cIMixNotify* target) {
+  mMixNotify.erase(std::remove(mMixNotify.begin(), mMixNotify.end(), target), mMixNotify.end());
 }
 
 int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain) {
@@ -155,12 +171,16 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   for (int i = 0; i < kSendGroups; i++)
     for (cBusMixer* member : mSendGroups[i]) member->DeliverSend(i, mix, bytes);
   mEffects.Process(mix, bytes);
+  // Sends deliver a complete mix: a return that renders inside this bus's own mix would
+  // otherwise read this buffer half filled.
+  if (mSendTargets[0] || mSendTargets[1] || mSendTargets[2] || mSendTargets[3])
+    mLastMix.assign(mix, mix + (size_t)frames * 2);
   float left = 0.0f, right = 0.0f;
   StereoPeaks(mix, frames, &left, &right);
   mPeak[0] = std::max(mPeak[0], left);
   mPeak[1] = std::max(mPeak[1], right);
   if (mute == 1.0f) AddFloats(buffer, mix, (size_t)frames * 2, gain);
-  if (got < bytes && mStartTime == 0 && mStopTime == 0 && mFilePlayer) {
+  if (got < bytes && mStartTime == 0 && mStopTime == 0 && mRestartTime == 0 && mFilePlayer) {
     OnSourceEnded();
     Kill();
   }
@@ -171,8 +191,8 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
 
 int cBusMixer::DeliverSend(int index, float* buffer, uint32_t bytes) {
   if (!mPlaying || mLastRendered == 0 || index < 0 || index >= kSendGroups) return 0;
-  size_t count = std::min<size_t>(bytes / 4, mMixBuffer.size());
-  AddFloats(buffer, mMixBuffer.data(), count, StaticValue(SendLevelId(index), 1.0f));
+  size_t count = std::min<size_t>(bytes / 4, mLastMix.size());
+  AddFloats(buffer, mLastMix.data(), count, StaticValue(SendLevelId(index), 1.0f));
   return 0;
 }
 
@@ -214,9 +234,22 @@ int cBusMixer::GetStatus(uint32_t* status) {
   return 0;
 }
 
+int cBusMixer::RestartAt(int64_t time) {
+  if (time > (int64_t)GlobalMixTime()) {
+    if (!mRegistered) Register();
+    mRestartTime = time;
+    return 0;
+  }
+  mRestartTime = 0;
+  OnRestart();
+  if (!mPlaying) return Play(-1);
+  return 0;
+}
+
 int cBusMixer::Kill() {
   mStopTime = 0;
   mStartTime = 0;
+  mRestartTime = 0;
   mPlaying = false;
   OnStop();
   return 0;

@@ -13,6 +13,13 @@
 
 namespace TarnMix {
 
+// Told after each block a bus mixed (automation clips follow their player's time this way).
+class cIMixNotify {
+ public:
+  virtual ~cIMixNotify() = default;
+  virtual void OnMixNotify(int64_t mixTime, uint32_t frames) = 0;
+};
+
 class cBusMixer : public cWaveMixer, public Tarn::cISound {
  public:
   static constexpr int kInsertSlots = 4;
@@ -34,7 +41,7 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   int Stop(int64_t time) override;
   int GetStatus(uint32_t* status) override;
   int Kill() override;
-  bool IsActive() override { return mPlaying || mStartTime != 0; }
+  bool IsActive() override { return mPlaying || mStartTime != 0 || mRestartTime != 0; }
   int GetValue(uint32_t id, float* value, uint32_t flag) override;
   // Holds a real-time parameter ("Volume", "Pan", "Mute", "SendLevelN") at a static value.
   int SetParameter(uint32_t id, const Tarn::tVariant& value, uint32_t propagate) override;
@@ -43,6 +50,11 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
 
   virtual void OnStart() {}
   virtual void OnStop() {}
+  // A restart landed: playing goes on from wherever the subclass moves its source.
+  virtual void OnRestart() {}
+  // Plays again from the top at an exact frame (at once for a time not in the future), also
+  // while playing: a loop handed its next pass continues without a gap.
+  int RestartAt(int64_t time);
   // A file player's source ran dry.
   virtual void OnSourceEnded() {}
   // Mixes the children into this bus's mix buffer and adds it into the caller's buffer.
@@ -74,6 +86,10 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   void SetParameterSource(uint32_t id, cIWaveSource* source);
   float StaticValue(uint32_t id, float def) const;
 
+  // Notified after every block this bus renders (not owned).
+  void AddMixNotify(cIMixNotify* target);
+  void RemoveMixNotify(cIMixNotify* target);
+
   // The engine tick the root runs before each block.
   void SetEngineTick(Tarn::cIUpdate* tick) { mEngineTick = tick; }
   void SetFilePlayer(bool on) { mFilePlayer = on; }
@@ -82,6 +98,7 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   bool Playing() const { return mPlaying; }
   int64_t PendingStart() const { return mStartTime; }
   int64_t PendingStop() const { return mStopTime; }
+  int64_t PendingRestart() const { return mRestartTime; }
 
  protected:
   float mVolume = 1.0f, mPan = 0.0f, mMute = 1.0f;
@@ -97,6 +114,7 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   float mSendLevels[kSendGroups] = {1.0f, 1.0f, 1.0f, 1.0f};
   int64_t mStartTime = 0;  // 0 = none
   int64_t mStopTime = 0;   // 0 = none
+  int64_t mRestartTime = 0;  // 0 = none
   bool mPlaying = false;
   float mPeak[2] = {0.0f, 0.0f};
   cWaveMixer* mParent = nullptr;
@@ -104,6 +122,8 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   int mReturnNumber = -1;
   bool mFilePlayer = false;
   Tarn::cIUpdate* mEngineTick = nullptr;
+  std::vector<cIMixNotify*> mMixNotify;
+  std::vector<float> mLastMix;  // the last complete mix, which sends deliver
 };
 
 }  // namespace TarnMix

@@ -100,3 +100,63 @@ void cSound::SetEndFrame(int64_t frame) {
 }
 
 }  // namespace TarnMix
+
+namespace TarnMix {
+
+int64_t cSound::ToFileFrames(int64_t mixFrames) const {
+  if (mixFrames < 0 || !mOgg) return mixFrames;
+  uint32_t rate = mOgg->GetWaveFormat().sampleRate;
+  if (rate == 0 || rate == 44100) return mixFrames;
+  return (int64_t)((long double)mixFrames * rate / 44100.0L);
+}
+
+void cSound::SetPoints(int64_t start, int64_t end, int64_t loopStart, int64_t loopEnd, bool loop) {
+  if (!mBuffer) return;
+  mBuffer->SetStart(ToFileFrames(start));
+  SetEndFrame(ToFileFrames(end));
+  mBuffer->SetLoopStart(ToFileFrames(loopStart));
+  mBuffer->SetLoopEnd(ToFileFrames(loopEnd));
+  mBuffer->SetLoop(loop);
+}
+
+void cSound::SetPositionFrames(int64_t mixFrames) {
+  if (!mBuffer) return;
+  mBuffer->SetPosition(ToFileFrames(mixFrames));
+  mFinished = false;
+  if (mSource) mSource->Restart();
+}
+
+bool cSound::WithdrawStart() {
+  bool any = false;
+  if (mRestartTime != 0) {
+    mRestartTime = 0;
+    any = true;
+  }
+  if (!mPlaying && mStartTime != 0) {
+    mStartTime = 0;
+    any = true;
+  }
+  return any;
+}
+
+int cSound::PlayFrom(int64_t time, int64_t mixPosition) {
+  int64_t now = (int64_t)GlobalMixTime();
+  if (mPlaying && time > now) {
+    mRestartPosition = mixPosition;
+    return RestartAt(time);
+  }
+  SetPositionFrames(mixPosition);
+  return Play(time);
+}
+
+void cSound::OnRestart() {
+  if (!mBuffer) return;
+  if (!mPrepared) {
+    if (mStreaming) mBuffer->Open();
+    else AddLockRequest();
+    mPrepared = true;
+  }
+  SetPositionFrames(mRestartPosition);
+}
+
+}  // namespace TarnMix

@@ -51,8 +51,21 @@ class cSound : public cReaderPlayer {
   void ReleaseLockRequest();
   void SetEndFrame(int64_t frame);
 
+  // Engine positions (samples at 44,100 Hz) in the file's own frames; -1 stays -1.
+  int64_t ToFileFrames(int64_t mixFrames) const;
+  // Start, end and loop points in engine samples (-1: the end of the file).
+  void SetPoints(int64_t start, int64_t end, int64_t loopStart, int64_t loopEnd, bool loop);
+  // Moves the buffer to an engine position; what the source still held is dropped.
+  void SetPositionFrames(int64_t mixFrames);
+  // Takes back a start (or restart) set for a time still to come: true when there was one.
+  bool WithdrawStart();
+  // Plays from an engine position at a time: at once when stopped (the position is taken
+  // now), or as an exact-frame restart when already playing.
+  int PlayFrom(int64_t time, int64_t mixPosition);
+
  protected:
   void OnStop() override;
+  void OnRestart() override;
 
  private:
   void Unprepare();
@@ -66,6 +79,7 @@ class cSound : public cReaderPlayer {
   bool mOpenedBuffer = false;
   bool mPrepared = false;
   int64_t mEndFrame = -1;
+  int64_t mRestartPosition = 0;  // engine samples
 };
 
 }  // namespace TarnMix
