@@ -135,31 +135,55 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   float* mix = mMixBuffer.data();
 
   const bool staticPan = panState == kStateStatic && pan != 0.5f;
-  uint32_t got = 0;
-  if (volumeState != kStateProducing && panState != kStateProducing && !staticPan) {
-    cWaveMixer::Render(mix, bytes, &got, volume, 0);
-  } else {
-    cWaveMixer::Render(mix, bytes, &got, 1.0f, 0);
-    if (volumeState != kStateProducing && panState != kStateProducing) {
+  const bool curves = volumeState == kStateProducing || panState == kStateProducing;
+  const bool plain = !curves && !staticPan;  // children render straight at the volume
+  // Volume and pan of this bus over a buffer of its children (unless rendered at the volume).
+  auto fader = [&](float* b) {
+    if (plain) return;
+    if (!curves) {
       float left = volume, right = volume;
       if (pan > 0.5f) left = std::min(volume * (1.0f - (pan - 0.5f) * 2.0f), 1.0f);
       if (pan < 0.5f) right = std::min(volume * (1.0f - (0.5f - pan) * 2.0f), 1.0f);
-      ScaleStereo(mix, frames, left, right);
-    } else {
-      // Curves at the control rate, held per control frame.
-      const float* vc = volumeState == kStateProducing ? mCurves[kVolumeId].data() : nullptr;
-      const float* pc = panState == kStateProducing ? mCurves[kPanId].data() : nullptr;
-      for (uint32_t i = 0; i < frames; i++) {
-        uint32_t k = (uint32_t)((uint64_t)i * kControlRate / 44100);
-        float v = vc ? vc[k] : volume;
-        float p = pc ? pc[k] : (staticPan ? pan : 0.5f);
-        float left = v, right = v;
-        if (p > 0.5f) left = std::min(v * (1.0f - (p - 0.5f) * 2.0f), 1.0f);
-        if (p < 0.5f) right = std::min(v * (1.0f - (0.5f - p) * 2.0f), 1.0f);
-        mix[2 * i] *= left;
-        mix[2 * i + 1] *= right;
-      }
+      ScaleStereo(b, frames, left, right);
+      return;
     }
+    // Curves at the control rate, held per control frame.
+    const float* vc = volumeState == kStateProducing ? mCurves[kVolumeId].data() : nullptr;
+    const float* pc = panState == kStateProducing ? mCurves[kPanId].data() : nullptr;
+    for (uint32_t i = 0; i < frames; i++) {
+      uint32_t k = (uint32_t)((uint64_t)i * kControlRate / 44100);
+      float v = vc ? vc[k] : volume;
+      float p = pc ? pc[k] : (staticPan ? pan : 0.5f);
+      float left = v, right = v;
+      if (p > 0.5f) left = std::min(v * (1.0f - (p - 0.5f) * 2.0f), 1.0f);
+      if (p < 0.5f) right = std::min(v * (1.0f - (0.5f - p) * 2.0f), 1.0f);
+      b[2 * i] *= left;
+      b[2 * i + 1] *= right;
+    }
+  };
+  const float renderGain = plain ? volume : 1.0f;
+  const bool sends = mSendTargets[0] || mSendTargets[1] || mSendTargets[2] || mSendTargets[3];
+  // Effect returns play inside the bus that sends to them: they render after the other
+  // children, and what the bus sends is its mix without them, so a return never gets its own
+  // output back.
+  mDrySources.clear();
+  mReturnSources.clear();
+  for (cIWaveSource* src : mRenderSources) {
+    auto* bus = dynamic_cast<cBusMixer*>(src);
+    (bus && bus->mReturnNumber >= 0 && bus->mParent == this ? mReturnSources : mDrySources).push_back(src);
+  }
+  uint32_t got = 0;
+  RenderSources(mDrySources, mix, bytes, &got, renderGain);
+  fader(mix);
+  if (sends) mLastMix.assign(mix, mix + (size_t)frames * 2);
+  if (!mReturnSources.empty()) {
+    if (mReturnMix.size() != (size_t)frames * 2) mReturnMix.assign((size_t)frames * 2, 0.0f);
+    else std::fill(mReturnMix.begin(), mReturnMix.end(), 0.0f);
+    uint32_t returned = 0;
+    RenderSources(mReturnSources, mReturnMix.data(), bytes, &returned, renderGain);
+    fader(mReturnMix.data());
+    AddFloats(mix, mReturnMix.data(), (size_t)frames * 2, 1.0f);
+    got = std::max(got, returned);
   }
   for (cIWaveSource* insert : mInserts) {
     if (!insert) continue;
@@ -171,10 +195,6 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   for (int i = 0; i < kSendGroups; i++)
     for (cBusMixer* member : mSendGroups[i]) member->DeliverSend(i, mix, bytes);
   mEffects.Process(mix, bytes);
-  // Sends deliver a complete mix: a return that renders inside this bus's own mix would
-  // otherwise read this buffer half filled.
-  if (mSendTargets[0] || mSendTargets[1] || mSendTargets[2] || mSendTargets[3])
-    mLastMix.assign(mix, mix + (size_t)frames * 2);
   float left = 0.0f, right = 0.0f;
   StereoPeaks(mix, frames, &left, &right);
   mPeak[0] = std::max(mPeak[0], left);

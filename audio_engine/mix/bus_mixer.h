@@ -123,7 +123,9 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   bool mFilePlayer = false;
   Tarn::cIUpdate* mEngineTick = nullptr;
   std::vector<cIMixNotify*> mMixNotify;
-  std::vector<float> mLastMix;  // the last complete mix, which sends deliver
+  std::vector<float> mLastMix;  // the last mix of the children but returns: what sends deliver
+  std::vector<float> mReturnMix;
+  std::vector<cIWaveSource*> mDrySources, mReturnSources;  // this block's render sources, split
 };
 
 }  // namespace TarnMix

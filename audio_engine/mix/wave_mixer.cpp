@@ -50,15 +50,20 @@ int cWaveMixer::Render(void* buffer, uint32_t bytes, uint32_t* rendered, float g
   }
   *rendered = 0;
   if (mSources.empty()) return 0;
+  RenderSources(mRenderSources, buffer, bytes, rendered, gain);
+  return 0;
+}
+
+void cWaveMixer::RenderSources(const std::vector<cIWaveSource*>& sources, void* buffer, uint32_t bytes,
+                               uint32_t* rendered, float gain) {
   // A copy: a source may leave the mix while it renders. Kept as a member so that steady
   // blocks allocate nothing; a mixer never renders into itself.
-  mRenderCopy.assign(mRenderSources.begin(), mRenderSources.end());
+  mRenderCopy.assign(sources.begin(), sources.end());
   for (cIWaveSource* s : mRenderCopy) {
     uint32_t got = 0;
     s->Render(buffer, bytes, &got, gain, 0);
     *rendered = std::max(*rendered, got);
   }
-  return 0;
 }
 
 int cWaveMixer::GetLevel(float* level, uint32_t frames) {

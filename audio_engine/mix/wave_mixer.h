@@ -45,6 +45,9 @@ class cWaveMixer : public cIWaveSource, public cWaveFormatHolder {
   bool IsRoot() const { return mRoot; }
 
  protected:
+  // Adds these sources' renders into the buffer at the gain; *rendered is the largest count.
+  void RenderSources(const std::vector<cIWaveSource*>& sources, void* buffer, uint32_t bytes, uint32_t* rendered,
+                     float gain);
   std::vector<cIWaveSource*> mSources;  // not owned, in the order added
   std::vector<cIWaveSource*> mRenderSources;
   std::vector<cIWaveSource*> mControlSources;

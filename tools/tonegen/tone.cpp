@@ -52,7 +52,7 @@ std::vector<uint8_t> MakeOggTone(const ToneSpec& spec) {
       float** buffer = vorbis_analysis_buffer(&vd, (int)n);
       for (uint32_t i = 0; i < n; i++) {
         double t = (double)(done + i) / spec.rate;
-        float v = (float)(spec.amplitude * std::sin(2.0 * M_PI * spec.frequency * t));
+        float v = (float)(spec.amplitude * std::sin(2.0 * M_PI * spec.frequency * t + spec.phase));
         for (int c = 0; c < spec.channels; c++) buffer[c][i] = v;
       }
       vorbis_analysis_wrote(&vd, (int)n);

@@ -10,6 +10,7 @@ namespace ToneGen {
 struct ToneSpec {
   double frequency = 440.0;
   double amplitude = 0.5;  // of full scale
+  double phase = 0.0;      // radians at the first frame (pi/2: a cosine, which starts at full level)
   uint32_t frames = 44100;
   int channels = 2;
   int rate = 44100;
