@@ -1,0 +1,147 @@
+// Start-up, events and shut-down through the exported functions (compiled into this test):
+// retrying a failed start, pause and its case, hexadecimal names, the float form, empty folders.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "audio_engine/api/vexa_api.h"
+#include "audio_engine/critical_section.h"
+#include "audio_engine/mix/wave_mixer.h"
+#include "audio_engine/name_id.h"
+#include "audio_engine/nodes/bus.h"
+#include "audio_engine/property_ids.h"
+#include "audio_engine/sound.h"
+#include "audio_engine/tarn_sound_system.h"
+#include "audio_engine/vexa_engine.h"
+#include "tests/audio_engine/support/engine_harness.h"
+#include "tests/audio_engine/support/project_xml.h"
+#include "tests/support/run_tool.h"
+#include "tests/support/temp_folder.h"
+#include "tools/tonegen/tone.h"
+
+using namespace Tarn;
+using namespace VexaTest;
+
+namespace {
+
+// A pack with a music bus, a tone on it, "Music Volume", and two oddly named events.
+std::string BuildPack(TempFolder& dir) {
+  ProjectXml p("Small");
+  p.Patch("Root Control Mixer Channel", "MixerChannel").Set("ChildName", "Root Control Mixer");
+  p.Patch("Root Control Mixer", "Mixer").List("SoundList", {"Master Bus", "Music"});
+  p.Patch("Master Bus", "MixerChannel").Set("ChildName", "Master Bus Bus");
+  p.Patch("Master Bus Bus", "Bus");
+  p.Patch("Music", "MixerChannel").Set("ChildName", "Music Bus");
+  p.Patch("Music Bus", "Bus").Set("OutputBusMixerChannel", "Master Bus");
+  p.Patch("Hum", "MixerChannel").Set("OutputBusMixerChannel", "Music").Set("ChildName", "Hum Box");
+  p.Patch("Hum Box", "LoopBox").Set("ResourceName", "Hum Tone").Set("ResourceLoopEnabled", "true");
+  p.Patch("Hum Tone", "SampleResource").Set("Url", "hum.ogg");
+  p.Patch("Music Volume", "Arrangement").List("ParameterList", {"Music Volume Value"});
+  p.List("SoundList", {"Music Volume Track"});
+  p.Patch("Music Volume Value", "Parameter").Set("Index", 0);
+  p.Patch("Music Volume Track", "TrackPlayer").List("Automation", {"Music Volume Curve"});
+  p.Patch("Music Volume Curve", "AutomationClip").Set("AutomationTarget", "Music");
+  p.Set("AutomationController", "Volume").List("ParameterList", {"Music Volume Value"});
+  p.Patch("pause", "MixerChannel");   // an event, not the pause command
+  p.Patch("0x1a2b", "MixerChannel");  // its identifier is 0x1A2B
+  std::string text = p.Text();
+  std::FILE* f = std::fopen(dir.File("stage/Small.xml").c_str(), "wb");
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+  ToneGen::ToneSpec hum;
+  hum.frequency = 220.0;
+  hum.frames = 44100;
+  ToneGen::WriteFile(dir.File("stage/hum.ogg"), ToneGen::MakeOggTone(hum));
+  ToolResult r = RunTool("vexpack", "pack " + dir.File("data/Small.VEX") + " Small.xml=" + dir.File("stage/Small.xml") +
+                                        " hum.ogg=" + dir.File("stage/hum.ogg"));
+  EXPECT_EQ(r.status, 0) << r.out;
+  return dir.Path() + "/data";
+}
+
+cSound* Node(const char* name) {
+  cAutoCriticalSection lock(EngineLock());
+  return cTarnSoundSystem::Get() ? cTarnSoundSystem::Get()->CachedSound(NameId(name)) : nullptr;
+}
+
+class LifecycleTest : public ::testing::Test {
+ protected:
+  TempFolder dir;
+  std::string folder = BuildPack(dir);
+  EngineHarness engine;
+};
+
+}  // namespace
+
+TEST_F(LifecycleTest, AStartWithoutADeviceCanBeRetried) {
+  VexaEvent("Hum");  // before any start: nothing
+  EXPECT_FALSE(VexaEngineStarted());
+  DSoundTest::FailDeviceCreation(true);
+  VexaInit(folder.c_str(), nullptr);
+  EXPECT_FALSE(VexaEngineStarted());
+  VexaEvent("Hum");
+  DSoundTest::FailDeviceCreation(false);
+  ASSERT_TRUE(engine.Start(folder));  // the output without a device is made again
+  VexaEvent("Hum");
+  auto out = engine.Render(8820);
+  EXPECT_GT(Rms(out, 882, 8820, 0), 1000.0);
+}
+
+TEST_F(LifecycleTest, ASecondStartChangesNothing) {
+  ASSERT_TRUE(engine.Start(folder));
+  cTarnDirectSoundSystem* output = VexaEngineOutput();
+  size_t projects = cTarnSoundSystem::Get()->ProjectCount();
+  VexaInit(folder.c_str(), nullptr);
+  EXPECT_EQ(VexaEngineOutput(), output);
+  EXPECT_EQ(cTarnSoundSystem::Get()->ProjectCount(), projects);
+  EXPECT_EQ(projects, 1u);
+}
+
+TEST_F(LifecycleTest, PauseByExactNameAndEventsByHexadecimalIdentifier) {
+  ASSERT_TRUE(engine.Start(folder));
+  VexaEvent("Hum");
+  engine.Render(882);
+  VexaEvent("pause");  // lower case: the event of that name
+  ASSERT_NE(Node("pause"), nullptr);
+  EXPECT_EQ(Node("pause")->StartTime(), (int64_t)TarnMix::GlobalMixTime());
+  EXPECT_EQ(DSoundTest::PlayingBufferCount(), 1);
+  VexaEvent("Pause");
+  EXPECT_EQ(DSoundTest::PlayingBufferCount(), 0);
+  uint64_t paused = TarnMix::GlobalMixTime();
+  engine.Render(4410);
+  EXPECT_EQ(TarnMix::GlobalMixTime(), paused);  // engine time stands still
+  VexaEvent("Unpause");
+  EXPECT_EQ(DSoundTest::PlayingBufferCount(), 1);
+  auto resumed = engine.Render(882);
+  EXPECT_EQ(resumed.size(), 2u * 882);
+  VexaEvent("0x00001A2B");
+  ASSERT_NE(Node("0x1a2b"), nullptr);
+  EXPECT_EQ(Node("0x1a2b")->StartTime(), (int64_t)TarnMix::GlobalMixTime());
+}
+
+TEST_F(LifecycleTest, TheFloatFormIsTheDoubleForm) {
+  ASSERT_TRUE(engine.Start(folder));
+  auto* bus = dynamic_cast<cBus*>(Node("Music Bus"));
+  ASSERT_NE(bus, nullptr);
+  VexaEvent_F("Music Volume", 0.5f);
+  engine.Render(882);
+  float viaFloat = bus->Mixer()->StaticValue(Ids::kVolume, -1.0f);
+  VexaEvent("Music Volume", 1.0);
+  engine.Render(882);
+  VexaEvent("Music Volume", 0.5);
+  engine.Render(882);
+  EXPECT_FLOAT_EQ(bus->Mixer()->StaticValue(Ids::kVolume, -1.0f), viaFloat);
+  EXPECT_FLOAT_EQ(viaFloat, 0.25f);
+}
+
+TEST_F(LifecycleTest, AFolderWithoutPacksAndShutdownTwice) {
+  TempFolder empty;
+  ASSERT_TRUE(engine.Start(empty.Path()));
+  EXPECT_EQ(cTarnSoundSystem::Get()->ProjectCount(), 0u);
+  VexaEvent("Hum");
+  auto out = engine.Render(882);
+  EXPECT_LT(Rms(out, 0, 882, 0), 1.0);
+  VexaShutdown();
+  EXPECT_FALSE(VexaEngineStarted());
+  EXPECT_EQ(cTarnSoundSystem::Get(), nullptr);
+  VexaShutdown();
+}
