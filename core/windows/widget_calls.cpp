@@ -1,0 +1,14 @@
+// Finding the widget interfaces of a window.
+#include "core/windows/widget_calls.h"
+
+#include "core/windows/window.h"
+
+namespace {
+TMoviePlayerMaker gMoviePlayerMaker = nullptr;
+}
+
+TButtonCalls* AsButton(TWindow* window) { return dynamic_cast<TButtonCalls*>(window); }
+TImageCalls* AsImage(TWindow* window) { return dynamic_cast<TImageCalls*>(window); }
+
+void SetMoviePlayerMaker(TMoviePlayerMaker maker) { gMoviePlayerMaker = maker; }
+TMoviePlayerMaker GetMoviePlayerMaker() { return gMoviePlayerMaker; }

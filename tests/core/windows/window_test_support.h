@@ -1,0 +1,238 @@
+// Shared by the window toolkit's tests: a host that records drawing and steers frame pacing,
+// a probe window that records what reaches it, a button stand-in, and a fixture with the
+// window manager, the root screen and the window script on the manual clock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/base/log.h"
+#include "core/base/memory_file.h"
+#include "core/base/settings.h"
+#include "core/script/lua_bindings.h"
+#include "core/script/lua_function.h"
+#include "core/windows/layered_window.h"
+#include "core/windows/message.h"
+#include "core/windows/screen.h"
+#include "core/windows/widget_calls.h"
+#include "core/windows/window.h"
+#include "core/windows/window_host.h"
+#include "core/windows/window_manager.h"
+#include "core/windows/window_script.h"
+#include "platform/test_control.h"
+#include "tests/support/temp_folder.h"
+
+namespace window_test {
+
+inline std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class RecordingHost : public TWindowHost {
+ public:
+  bool IsFrameDone() override { return frameDone; }
+  bool IsWindowActive() override { return active; }
+  bool IsEmbedded() override { return embedded; }
+  bool HasPqSwitch() override { return pq; }
+  bool IsDisplayReady() override { return displayReady; }
+  int GetMouseMode() override { return mouseMode; }
+  bool BeginDraw() override {
+    beginCalls++;
+    return beginSucceeds;
+  }
+  void EndDraw() override { frames++; }
+  void FillRect(const TRect& rect, const TColor& color) override { fills.push_back(rect); }
+  bool SetClipboardText(TStr text) override {
+    clipboard = text.c_str();
+    return true;
+  }
+
+  bool frameDone = true, active = true, embedded = false, pq = false, displayReady = true;
+  bool beginSucceeds = true;
+  int mouseMode = 0;
+  int beginCalls = 0, frames = 0;
+  std::vector<TRect> fills;
+  std::string clipboard;
+};
+
+// Records every call that reaches it into a shared log as "name:what".
+class ProbeWindow : public TWindow {
+ public:
+  ProbeWindow(const char* name, TRect rect, std::vector<std::string>* log, bool handles = false)
+      : mLog(log), mHandles(handles) {
+    mName = name;
+    mRect = rect;
+  }
+  bool OnMouseDown(TPoint p) override { return Note("down", p); }
+  bool OnOtherMouseEvent(TPoint p, uint32_t button) override { return Note("other", p); }
+  bool OnMouseUp(TPoint p) override { return Note("up", p); }
+  bool OnMouseMove(TPoint p) override { return Note("move", p); }
+  bool OnMouseLeave() override { return Note("leave"); }
+  bool OnKeyDown(uint8_t key, uint32_t) override { return Note("key"); }
+  bool OnChar(uint8_t c) override { return Note("char"); }
+  void OnSetFocus(TWindow* previous) override { Note(std::string("focus<") + (previous ? previous->GetName().c_str() : "null")); }
+  void Draw() override { Note("draw"); }
+  bool OnMessage(TMessage* m) override {
+    Note("msg" + std::to_string(m->GetType()) + "=" + m->GetName().c_str());
+    return claimType == m->GetType();
+  }
+  bool OnAnimate() override {
+    Note("anim");
+    return keepAnimating;
+  }
+  void OnModalPopped() override { Note("popped"); }
+
+  int claimType = -1;
+  bool keepAnimating = true;
+
+ private:
+  bool Note(const std::string& what, TPoint p) {
+    return Note(what + "@" + std::to_string(p.x) + "," + std::to_string(p.y));
+  }
+  bool Note(const std::string& what) {
+    if (mLog) mLog->push_back(std::string(mName.c_str()) + ":" + what);
+    return mHandles;
+  }
+  std::vector<std::string>* mLog;
+  bool mHandles;
+};
+
+// Stands in for the button of the widgets: records presses and actions, runs a Lua command.
+class FakeButton : public TLayeredWindow, public TButtonCalls {
+ public:
+  FakeButton(const char* name, uint32_t options, std::vector<std::string>* log)
+      : TLayeredWindow(4), mOptions(options), mLog(log) {
+    mName = name;
+    mRect = TRect(0, 0, 10, 10);
+  }
+  ~FakeButton() override { delete mCommand; }
+  bool Press() override {
+    mLog->push_back(std::string(mName.c_str()) + ":press");
+    return true;
+  }
+  bool DoAction() override {
+    mLog->push_back(std::string(mName.c_str()) + ":action");
+    return false;
+  }
+  uint32_t GetOptions() const override { return mOptions; }
+  void SetToggleState(bool on) override { mOptions = on ? (mOptions | kButtonOn) : (mOptions & ~kButtonOn); }
+  void SetLabel(TStr text) override { mLabel = text; }
+  TStr GetLabel() override { return mLabel; }
+  void SetLuaCommand(TLuaFunction* command) override {
+    delete mCommand;
+    mCommand = command;
+  }
+  bool OnMouseLeave() override {
+    mLog->push_back(std::string(mName.c_str()) + ":leave");
+    return true;
+  }
+  TLuaFunction* GetCommand() const { return mCommand; }
+
+ private:
+  uint32_t mOptions;
+  std::vector<std::string>* mLog;
+  TStr mLabel;
+  TLuaFunction* mCommand = nullptr;
+};
+
+class WindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestControl::UseManualClock(1000);
+    SetLogPath(logs.Path().c_str());
+    ClearSettingsForTest();
+    manager = new TWindowManager();
+    manager->SetHost(&host);
+    screen = new TScreen();
+    manager->SetScreen(screen);
+    script = new TWindowScript();
+    manager->InitScript(script);
+  }
+  void TearDown() override {
+    delete manager;
+    host.GetTaskList().KillAllTasks();  // the window script
+    for (const std::string& name : files) RegisterMemoryFile(name.c_str(), nullptr, 0);
+    SetLogPath(nullptr);
+    ClearSettingsForTest();
+    TestControl::UseRealClock();
+  }
+
+  std::string Log() { return ReadText(logs.Path() + "/logfile.txt"); }
+  lua_State* L() { return script->GetState(); }
+
+  // A file the scripts read, served from memory.
+  void AddFile(const std::string& name, const std::string& text) {
+    texts.push_back(std::make_unique<std::string>(text));
+    RegisterMemoryFile(name.c_str(), texts.back()->data(), (uint32_t)texts.back()->size());
+    files.push_back(name);
+  }
+  void Run(const std::string& code) { script->DoLuaString(code.c_str()); }
+  // Starts the script's coroutine with the body (it runs to its first wait).
+  void StartMain(const std::string& body) {
+    script->DoLuaString(("return function() " + body + " end").c_str(), -1, 1);
+  }
+  std::string GlobalString(const char* name) {
+    lua_pushstring(L(), name);
+    lua_gettable(L(), LUA_GLOBALSINDEX);
+    std::string s = lua_isnil(L(), -1)       ? "nil"
+                    : lua_isboolean(L(), -1) ? (lua_toboolean(L(), -1) ? "true" : "false")
+                    : lua_tostring(L(), -1)  ? lua_tostring(L(), -1)
+                                             : "?";
+    lua_pop(L(), 1);
+    return s;
+  }
+  double GlobalNumber(const char* name) { return script->GetGlobalNumber(name); }
+  bool GlobalIsNil(const char* name) {
+    lua_pushstring(L(), name);
+    lua_gettable(L(), LUA_GLOBALSINDEX);
+    bool nil = lua_isnil(L(), -1);
+    lua_pop(L(), 1);
+    return nil;
+  }
+
+  // One turn of the main loop: the platform's task pass, then the idle event.
+  void Idle(int turns = 1) {
+    for (int i = 0; i < turns; i++) {
+      host.GetTaskList().RunTasks(0);
+      Send(kEventIdle);
+    }
+  }
+  void Advance(uint32_t ms) { TestControl::AdvanceClock(ms); }
+  void Send(int32_t type, int32_t param = 0, int32_t x = 0, int32_t y = 0, int32_t modifiers = 0) {
+    TPlatformEvent e;
+    e.type = type;
+    e.param = param;
+    e.x = x;
+    e.y = y;
+    e.modifiers = modifiers;
+    manager->HandleEvent(e);
+  }
+  void Click(int x, int y) {
+    Send(kEventLeftDown, 0, x, y);
+    Send(kEventLeftUp, 0, x, y);
+  }
+  // A function of the script state as a handle (the caller deletes it).
+  TLuaFunction* Function(const std::string& code) {
+    Run("gTestFunction = " + code);
+    lua_pushliteral(L(), "gTestFunction");
+    lua_gettable(L(), LUA_GLOBALSINDEX);
+    return new TLuaFunction(L());
+  }
+
+  TempFolder logs;
+  std::vector<std::string> events;  // what probe windows record; outlives the windows
+  RecordingHost host;
+  TWindowManager* manager = nullptr;
+  TScreen* screen = nullptr;
+  TWindowScript* script = nullptr;
+  std::vector<std::unique_ptr<std::string>> texts;
+  std::vector<std::string> files;
+};
+
+}  // namespace window_test
