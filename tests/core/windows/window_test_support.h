@@ -16,6 +16,7 @@
 #include "core/base/settings.h"
 #include "core/script/lua_bindings.h"
 #include "core/script/lua_function.h"
+#include "core/script/lua_table.h"
 #include "core/windows/layered_window.h"
 #include "core/windows/message.h"
 #include "core/windows/screen.h"
@@ -48,6 +49,10 @@ class RecordingHost : public TWindowHost {
   }
   void EndDraw() override { frames++; }
   void FillRect(const TRect& rect, const TColor& color) override { fills.push_back(rect); }
+  // The label and its arguments, so tests see what reached the string table.
+  TStr GetString(TStr label, TStr a1, TStr a2, TStr a3, TStr a4, TStr a5) override {
+    return label + "(" + a1 + "," + a2 + "," + a3 + "," + a4 + "," + a5 + ")";
+  }
   bool SetClipboardText(TStr text) override {
     clipboard = text.c_str();
     return true;
@@ -89,6 +94,9 @@ class ProbeWindow : public TWindow {
   void OnModalPopped() override { Note("popped"); }
 
   int claimType = -1;
+  bool handles() const { return mHandles; }
+  void SetHandles(bool on) { mHandles = on; }
+  void SetFlagsRaw(uint32_t flags) { mFlags = flags; }
   bool keepAnimating = true;
 
  private:
@@ -139,6 +147,36 @@ class FakeButton : public TLayeredWindow, public TButtonCalls {
   std::vector<std::string>* mLog;
   TStr mLabel;
   TLuaFunction* mCommand = nullptr;
+};
+
+// A listener that takes every message and records it as "type:name".
+class Collector : public TMessageListener {
+ public:
+  explicit Collector(std::vector<std::string>* out, bool takes = true) : mOut(out), mTakes(takes) {}
+  bool OnMessage(TMessage* m) override {
+    mOut->push_back(std::to_string(m->GetType()) + ":" + m->GetName().c_str());
+    return mTakes;
+  }
+
+ private:
+  std::vector<std::string>* mOut;
+  bool mTakes;
+};
+
+// Stands in for the image widget.
+class FakeImage : public TWindow, public TImageCalls {
+ public:
+  void SetTexture(std::shared_ptr<TTexture> texture, float scale) override {
+    calls++;
+    lastScale = scale;
+    mTexture = texture;
+  }
+  bool HasTexture() const override { return mHas; }
+  static TWindow* Factory() { return new FakeImage(); }
+  bool mHas = false;
+  int calls = 0;
+  float lastScale = 0;
+  std::shared_ptr<TTexture> mTexture;
 };
 
 class WindowFixture : public ::testing::Test {
@@ -223,6 +261,14 @@ class WindowFixture : public ::testing::Test {
     lua_pushliteral(L(), "gTestFunction");
     lua_gettable(L(), LUA_GLOBALSINDEX);
     return new TLuaFunction(L());
+  }
+
+  // A table of the script state from a constructor (the caller deletes the handle).
+  TLuaTable* Table(const std::string& constructor) {
+    Run("gTestTable = " + constructor);
+    lua_pushliteral(L(), "gTestTable");
+    lua_gettable(L(), LUA_GLOBALSINDEX);
+    return new TLuaTable(L());
   }
 
   TempFolder logs;
