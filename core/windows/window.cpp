@@ -19,8 +19,6 @@ namespace {
 // Every constructor takes the next serial.
 uint32_t gNextSerial = 0;
 
-bool Contains(const TRect& r, TPoint p) { return r.left <= p.x && p.x < r.right && r.top <= p.y && p.y < r.bottom; }
-
 void RequestRedraw() {
   if (TWindowManager* manager = TWindowManager::Get()) manager->Invalidate();
 }
@@ -264,7 +262,7 @@ bool TWindow::IsVisible() const {
 
 TWindow* TWindow::ChildAt(TPoint point) {
   for (TWindow* child : mChildren)
-    if (child->IsVisible() && Contains(child->mRect, point)) return child;
+    if (child->IsVisible() && child->mRect.Contains(point.x, point.y)) return child;
   return this;
 }
 
@@ -357,7 +355,7 @@ bool TWindow::HandleEvent(const TPlatformEvent& event, bool focusAssigned) {
       TPoint at(copy.x, copy.y);
       for (++it; it != siblings.end(); ++it) {
         TWindow* sibling = *it;
-        if (!sibling->IsVisible() || !Contains(sibling->mRect, at)) continue;
+        if (!sibling->IsVisible() || !sibling->mRect.Contains(at.x, at.y)) continue;
         TPoint inside = at;
         sibling->OffsetFromParent(inside);
         TWindow* target = sibling->HitTest(inside, -1);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <list>
 
-#include "core/base/platform_event.h"
+#include "core/base/platform.h"
 #include "core/base/point.h"
 #include "core/base/rect.h"
 #include "core/base/str.h"

@@ -11,6 +11,7 @@
 #include "core/windows/layered_window.h"
 #include "core/windows/lua_message_wrapper.h"
 #include "core/windows/modal_window.h"
+#include "core/windows/text.h"
 #include "core/windows/widget_calls.h"
 #include "core/windows/window_host.h"
 #include "core/windows/window_layout.h"
@@ -113,6 +114,11 @@ TStr TWindowScript::GetLabel(TStr name) {
   if (!TopModal()) return TStr("");
   TWindow* window = FindUnderTop(name);
   if (!window) return name + "_is_not_found";
+  if (window->IsKindOf(&TText::GetFactory)) {
+    TStr text;
+    static_cast<TText*>(window)->GetText(text);
+    return text;
+  }
   if (TButtonCalls* button = AsButton(window)) return button->GetLabel();
   return name + "_is_not_a_TText_window_or_TButton";
 }
@@ -124,7 +130,10 @@ void TWindowScript::RegisterHotkey(TStr key, TStr name) {
 
 void TWindowScript::SetLabel(TStr name, TStr label) {
   TWindow* window = FindUnderTop(name);
-  if (TButtonCalls* button = window ? AsButton(window) : nullptr) button->SetLabel(label);
+  if (window && window->IsKindOf(&TText::GetFactory))
+    static_cast<TText*>(window)->SetText(label);
+  else if (TButtonCalls* button = window ? AsButton(window) : nullptr)
+    button->SetLabel(label);
 }
 
 TStr TWindowScript::TagHotKey(TStr key, TStr label, TStr) {

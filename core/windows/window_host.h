@@ -16,6 +16,7 @@
 #include "core/base/task_list.h"
 
 class TStringTable;
+class TTextLayout;
 class TTexture;
 
 class TWindowHost {
@@ -64,6 +65,8 @@ class TWindowHost {
   virtual void FillRect(const TRect& rect, const TColor& color) {}
   // Draws a texture at the screen origin with default parameters.
   virtual void DrawTexture(const std::shared_ptr<TTexture>& texture) {}
+  // Draws a text layout into a screen rectangle (in 2D): scale, line spacing, opacity.
+  virtual void DrawTextLayout(TTextLayout* layout, const TRect& rect, float scale, int spacing, float alpha) {}
 
   void SetViewport(const TRect& viewport) { mViewport = viewport; }
   void SetStringTable(TStringTable* table) { mStrings = table; }

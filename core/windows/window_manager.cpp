@@ -7,6 +7,7 @@
 #include "core/windows/lua_message_wrapper.h"
 #include "core/windows/message.h"
 #include "core/windows/modal_window.h"
+#include "core/windows/screen.h"
 #include "core/windows/window_host.h"
 #include "core/windows/window_script.h"
 #include "core/windows/window_spider.h"
@@ -14,8 +15,6 @@
 namespace {
 
 TWindowManager* gManager = nullptr;
-
-bool Contains(const TRect& r, TPoint p) { return r.left <= p.x && p.x < r.right && r.top <= p.y && p.y < r.bottom; }
 
 TModalWindow* AsModal(TWindow* window) {
   return window && window->IsKindOf(&TModalWindow::ClassId) ? static_cast<TModalWindow*>(window) : nullptr;
@@ -307,7 +306,7 @@ void TWindowManager::HandleMouse(const TPlatformEvent& event) {
     std::vector<TWindow*> trackers = mTrackers;
     for (TWindow* tracker : trackers) {
       if (!IsMouseTracker(tracker)) continue;
-      if (!Contains(tracker->GetScreenRect(), screen) && mode == 0) {
+      if (!tracker->GetScreenRect().Contains(screen.x, screen.y) && mode == 0) {
         tracker->OnMouseLeave();
         RemoveMouseTracker(tracker);
       } else {
@@ -409,6 +408,23 @@ void TWindowManager::InitScript(TWindowScript* script) {
   mHost->GetTaskList().AddTask(script);
 }
 
+void TWindowManager::InitScript() { InitScript(new TWindowScript()); }
+
+lua_State* TWindowManager::GetScriptState() { return mScript ? mScript->GetState() : nullptr; }
+
+void TWindowManager::AbortMovie() {
+  if (mScript) mScript->AbortMovie();
+}
+
+void TWindowManager::GetRootRect(int& left, int& top, int& right, int& bottom) {
+  if (!mRoot) SetScreen(new TScreen());
+  const TRect& r = mRoot->GetRect();
+  left = r.left;
+  top = r.top;
+  right = r.right;
+  bottom = r.bottom;
+}
+
 void TWindowManager::RegisterWindowClass(TStr typeName, TWindowFactory factory) {
   if (mScript) mScript->RegisterWindowClass(typeName, factory);
 }
@@ -429,4 +445,6 @@ void TWindowManager::RunWindowScript(TWindow* window, TStr path) { RunScriptBoun
 
 void TWindowManager::DoWindowString(TWindow* window, TStr text) { RunScriptBound(window, false, text); }
 
-bool TWindowManager::SetTranslateLabels(bool on) { return mScript ? mScript->SetTranslateLabels(on) : false; }
+void TWindowManager::SetTranslateLabels(bool on) {
+  if (mScript) mScript->SetTranslateLabels(on);
+}

@@ -10,7 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/base/platform_event.h"
+#include "core/base/platform.h"
+#include "core/base/platform_services.h"
 #include "core/base/point.h"
 #include "core/base/str.h"
 #include "core/windows/window.h"
@@ -28,11 +29,11 @@ class TWindowHoverHandler {
   virtual bool OnHover(TWindow* window, TPoint point) = 0;
 };
 
-class TWindowManager {
+class TWindowManager : public TPlatformWindowManager {
  public:
   TWindowManager();
   // Deletes the listeners, pops every modal window, deletes the closed windows and the queue.
-  virtual ~TWindowManager();
+  ~TWindowManager() override;
   TWindowManager(const TWindowManager&) = delete;
   TWindowManager& operator=(const TWindowManager&) = delete;
 
@@ -84,27 +85,36 @@ class TWindowManager {
   void OnWindowDestroyed(TWindow* window);
 
   // Frame and events.
-  void HandleEvent(const TPlatformEvent& event);
+  void HandleEvent(const TPlatformEvent& event) override;
   void Update();
-  void Invalidate() { mRedraw = true; }
+  void Invalidate() override { mRedraw = true; }
   bool NeedsRedraw() const { return mRedraw; }
 
   // Script forwarding.
   TWindowScript* GetScript() const { return mScript; }
   // Keeps the script (the platform task list runs and owns it).
   void InitScript(TWindowScript* script);
+  // The platform's start-up: a new window script.
+  void InitScript() override;
+  lua_State* GetScriptState() override;
   void RegisterWindowClass(TStr typeName, TWindowFactory factory);
   // Make the window the script's current window for the time of the run.
   void RunWindowScript(TWindow* window, TStr path);
   void DoWindowString(TWindow* window, TStr text);
-  // Returns the previous value.
-  bool SetTranslateLabels(bool on);
+  // Text windows look their labels up in the string table (the script keeps the flag).
+  void SetTranslateLabels(bool on) override;
+  void AbortMovie() override;
+  // The root screen's rectangle; the first display mode asks for it, so the screen is made then.
+  void GetRootRect(int& left, int& top, int& right, int& bottom) override;
 
-  // Movie state: no frame is drawn while a movie plays.
+  // Movie state: no frame is drawn while a movie plays; the pump drops presses while one plays
+  // without taking input, and the mouse thread leaves the cursor to one that takes input.
   bool IsMoviePlaying() const { return mMoviePlaying; }
   void SetMoviePlaying(bool on) { mMoviePlaying = on; }
   bool IsMovieInput() const { return mMovieInput; }
   void SetMovieInput(bool on) { mMovieInput = on; }
+  bool IsModalInput() override { return mMovieInput; }
+  bool IsInputBlocked() override { return mMoviePlaying && !mMovieInput; }
 
   // Optional render-target texture, drawn into by every frame and shown by the root screen.
   void SetRenderTarget(std::shared_ptr<TTexture> texture) { mRenderTarget = std::move(texture); }

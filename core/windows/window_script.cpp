@@ -17,6 +17,7 @@
 #include "core/script/lua_table.h"
 #include "core/script/state.h"
 #include "core/windows/lua_message_wrapper.h"
+#include "core/windows/text.h"
 #include "core/windows/widget_calls.h"
 #include "core/windows/window_manager.h"
 #include "core/windows/window_style.h"
@@ -35,6 +36,7 @@ bool CanWaitHere(lua_State* L) {
 TWindowScript::TWindowScript() : TScript(nullptr) {
   lua_State* L = GetState();
   RegisterFunctions();
+  RegisterWindowClass("Text", &TText::GetFactory);
   RegisterWindowClass("Window", &TWindow::GetFactory);
   InstallMessageMetatable(L);
   int top = lua_gettop(L);

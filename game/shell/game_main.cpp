@@ -4,6 +4,8 @@
 #include "core/base/platform_services.h"
 #include "core/base/settings.h"
 #include "core/base/string_table.h"
+#include "core/windows/window_manager.h"
+#include "core/windows/window_script.h"
 
 namespace {
 
@@ -26,6 +28,9 @@ void GameMain(TPlatform* platform, const char* commandLine) {
   platform->SetWindowTitle(platform->GetStringTable()->GetString("windowtitle"));
   platform->SetDisplayMode(800, 600, false);
   TPlatformWindowManager* windows = platform->GetWindowManager();
+  // The window script's main flow (its returned function becomes the script's coroutine).
+  if (TWindowManager* manager = TWindowManager::Get())
+    if (TWindowScript* script = manager->GetScript()) script->RunScript("ui/mainloop.lua");
   for (;;) {
     TPlatformEvent event;
     platform->GetEvent(&event);

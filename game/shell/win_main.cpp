@@ -4,6 +4,7 @@
 
 #include "core/base/win32/run_application.h"
 #include "core/graphics/renderer_service.h"
+#include "core/windows/window_service.h"
 #include "game/shell/game_main.h"
 
 namespace {
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; i++) commandLine += (i > 1 ? " " : "") + Quoted(argv[i]);
   StoreGameSettings();
   InstallRendererService();
+  InstallWindowService();
   RunApplication(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL, GameMain, false);
   return 0;
 }

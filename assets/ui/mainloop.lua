@@ -1,0 +1,12 @@
+-- The program's main window script, until the game's own screens exist: it shows the sample
+-- dialog and shows it again whenever it closes. The returned function runs as the window
+-- script's coroutine, so it may wait for messages.
+ReadFile("ui/sample_dialog.lua")
+
+return function()
+  gSampleOpened = 0
+  while true do
+    gSampleOpened = gSampleOpened + 1
+    ShowSampleDialog()
+  end
+end

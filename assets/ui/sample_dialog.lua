@@ -1,0 +1,33 @@
+-- The sample dialog: a title, a line of help and a counter. Every key or click that no window
+-- takes counts; Escape closes the dialog.
+SetDefaultStyle {}
+
+function ShowSampleDialog()
+  local id = PushModal("ui/sample_dialog.lua")
+  MakeDialog {
+    SetStyle { font = { "__DEFAULT", 24, Color(255, 255, 255) }, padding = kHAlignCenter },
+    Window { name = "panel", x = kCenter, y = kCenter, w = 480, h = 200,
+      Text { name = "title", x = 0, y = 20, w = kMax, h = 36, label = "#Orvella" },
+      AppendStyle { font = { "__DEFAULT", 16, Color(200, 200, 200) } },
+      Text { name = "help", x = 0, y = 80, w = kMax, h = 24,
+             label = "#Press a key or click; Escape closes the dialog." },
+      Text { name = "count", x = 0, y = 130, w = kMax, h = 24, label = "#Nothing pressed yet." },
+    },
+  }
+  local presses = 0
+  while true do
+    local m = WaitForMessage()
+    if m and m.type == kModalClosed and m.name == id then
+      return
+    end
+    if m and m.type == kPressAnyKey then
+      if m.name == "raw:" .. string.char(27) then
+        CloseWindow("escape")
+      else
+        presses = presses + 1
+        gSamplePresses = presses
+        SetLabel("count", "Pressed " .. presses .. " times (" .. m.name .. ").")
+      end
+    end
+  end
+end

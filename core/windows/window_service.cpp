@@ -1,0 +1,110 @@
+// The platform's window-manager seam and the window host over TPlatform and TRenderer.
+#include "core/windows/window_service.h"
+
+#include "core/base/platform.h"
+#include "core/base/platform_services.h"
+#include "core/base/string_table.h"
+#include "core/base/task_list.h"
+#include "core/base/win32/platform_impl.h"
+#include "core/graphics/draw_spec.h"
+#include "core/graphics/renderer.h"
+#include "core/graphics/text/text_layout.h"
+#include "core/graphics/texture.h"
+#include "core/windows/window_host.h"
+#include "core/windows/window_manager.h"
+
+namespace {
+
+class TPlatformWindowHost : public TWindowHost {
+ public:
+  uint32_t GetTime() override { return Platform() ? Platform()->GetTime() : TWindowHost::GetTime(); }
+  bool HasPlatform() override { return Platform() != nullptr; }
+  bool IsFrameDone() override { return !Platform() || Platform()->IsFrameDone(); }
+  bool IsWindowActive() override { return !Platform() || Platform()->IsWindowActive(); }
+  bool IsEmbedded() override { return Platform() && Platform()->GetHostWindow() != nullptr; }
+  bool HasPqSwitch() override { return TPlatform::IsPqMode(); }
+  bool IsDisplayReady() override { return Platform() && Platform()->GetImpl()->IsDisplayReady(); }
+  int GetMouseMode() override { return Platform() ? Platform()->GetMouseMode() : 0; }
+  void PostQuit(int code) override {
+    if (Platform()) Platform()->PostQuit(code);
+  }
+  TTaskList& GetTaskList() override {
+    TTaskList* tasks = Platform() ? Platform()->GetTaskList() : nullptr;
+    return tasks ? *tasks : TWindowHost::GetTaskList();
+  }
+  TStr GetString(TStr label, TStr a1, TStr a2, TStr a3, TStr a4, TStr a5) override {
+    TStringTable* table = Platform() ? Platform()->GetStringTable() : nullptr;
+    return table ? table->GetString(label, a1, a2, a3, a4, a5) : label;
+  }
+  bool SetClipboardText(TStr text) override { return Platform() && Platform()->SetClipboardText(text); }
+  std::shared_ptr<TTexture> LoadTexture(TStr name) override { return TTexture::Get(name, 0); }
+
+  TRect GetViewport() override { return TRenderer::Get()->GetViewport(); }
+  // The renderer's clip stack is empty (all zero) outside a frame: the whole viewport then.
+  TRect GetClipRect() override {
+    TRect clip = TRenderer::Get()->GetClipRect();
+    return clip == TRect() ? GetViewport() : clip;
+  }
+  void PushClipRect(const TRect& rect) override { TRenderer::Get()->PushClipRect(rect); }
+  void PopClipRect() override { TRenderer::Get()->PopClipRect(); }
+  bool BeginDraw() override {
+    TRenderer* renderer = TRenderer::Get();
+    if (!renderer->BeginDraw(0)) return false;
+    // The bottom entry of the renderer's clip stack never pops: it is the whole screen.
+    renderer->SetClipRect(renderer->GetViewport());
+    return true;
+  }
+  void EndDraw() override { TRenderer::Get()->EndDraw(0); }
+  bool BeginRenderTarget(const std::shared_ptr<TTexture>& texture) override {
+    TRenderer* renderer = TRenderer::Get();
+    if (!renderer->BeginRenderTarget(texture, 0)) return false;
+    renderer->SetClipRect(renderer->GetViewport());
+    return true;
+  }
+  void EndRenderTarget() override { TRenderer::Get()->EndRenderTarget(); }
+  void FillRect(const TRect& rect, const TColor& color) override {
+    TRenderer* renderer = TRenderer::Get();
+    TRect viewport = renderer->GetViewport();
+    TRect r = rect;
+    r.Offset(-viewport.left, -viewport.top);  // the renderer takes it relative to the viewport
+    TDraw2dScope scope(renderer->Begin2d());
+    renderer->FillRect(r, color);
+  }
+  void DrawTexture(const std::shared_ptr<TTexture>& texture) override {
+    TDraw2dScope scope(TRenderer::Get()->Begin2d());
+    TDrawSpec spec;
+    spec.SetOrigin(TVec2(0, 0));
+    texture->Draw(spec);
+  }
+  void DrawTextLayout(TTextLayout* layout, const TRect& rect, float scale, int spacing, float alpha) override {
+    TDraw2dScope scope(TRenderer::Get()->Begin2d());
+    layout->DrawInRect(rect, scale, spacing, alpha);
+  }
+
+ private:
+  static TPlatform* Platform() { return TPlatform::GetInstance(); }
+};
+
+TPlatformWindowHost& Host() {
+  static TPlatformWindowHost host;
+  return host;
+}
+
+}  // namespace
+
+void InstallWindowService() {
+  SetWindowManagerFactory([]() -> TPlatformWindowManager* {
+    TWindowManager* manager = new TWindowManager();
+    manager->SetHost(&Host());
+    return manager;
+  });
+  // A capture texture must have the root window's size.
+  TRenderer::SetRootSizeQuery([](int* width, int* height) {
+    TWindowManager* manager = TWindowManager::Get();
+    TWindow* root = manager ? manager->GetScreen() : nullptr;
+    if (!root) return false;
+    *width = root->GetWidth();
+    *height = root->GetHeight();
+    return true;
+  });
+}
