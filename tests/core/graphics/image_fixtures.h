@@ -61,8 +61,12 @@ inline bool WritePng(const std::string& path, const PngSpec& s) {
   return fclose(f) == 0;
 }
 
-// rgb holds width x height x 3 bytes.
-inline std::string EncodeJpeg(int width, int height, const std::vector<unsigned char>& rgb, int quality = 95) {
+// samples holds width x height x components bytes in the colour space given. For CMYK, adobe
+// chooses whether Adobe's marker is written (the library records the transform in it: none, or
+// YCCK when ycck is set); readers take data with the marker as inverted.
+inline std::string EncodeJpegSamples(int width, int height, const std::vector<unsigned char>& samples,
+                                     J_COLOR_SPACE space, int quality, bool adobe = false, bool ycck = false) {
+  int components = space == JCS_CMYK ? 4 : 3;
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   c.err = jpeg_std_error(&err);
@@ -72,13 +76,15 @@ inline std::string EncodeJpeg(int width, int height, const std::vector<unsigned 
   jpeg_mem_dest(&c, &out, &size);
   c.image_width = (JDIMENSION)width;
   c.image_height = (JDIMENSION)height;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
+  c.input_components = components;
+  c.in_color_space = space;
   jpeg_set_defaults(&c);
+  if (ycck) jpeg_set_colorspace(&c, JCS_YCCK);
   jpeg_set_quality(&c, quality, TRUE);
+  if (space == JCS_CMYK) c.write_Adobe_marker = adobe ? TRUE : FALSE;
   jpeg_start_compress(&c, TRUE);
   while (c.next_scanline < c.image_height) {
-    JSAMPROW row = (JSAMPROW)&rgb[(size_t)c.next_scanline * (size_t)width * 3];
+    JSAMPROW row = (JSAMPROW)&samples[(size_t)c.next_scanline * (size_t)width * components];
     jpeg_write_scanlines(&c, &row, 1);
   }
   jpeg_finish_compress(&c);
@@ -88,35 +94,15 @@ inline std::string EncodeJpeg(int width, int height, const std::vector<unsigned 
   return bytes;
 }
 
-// cmyk holds width x height x 4 bytes, written as given. With Adobe's marker the library also
-// records the transform (none, or YCCK when ycck is set); readers take such data as inverted.
+// rgb holds width x height x 3 bytes.
+inline std::string EncodeJpeg(int width, int height, const std::vector<unsigned char>& rgb, int quality = 95) {
+  return EncodeJpegSamples(width, height, rgb, JCS_RGB, quality);
+}
+
+// cmyk holds width x height x 4 bytes, written as given.
 inline std::string EncodeCmykJpeg(int width, int height, const std::vector<unsigned char>& cmyk, bool adobe,
                                   bool ycck = false) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = (JDIMENSION)width;
-  c.image_height = (JDIMENSION)height;
-  c.input_components = 4;
-  c.in_color_space = JCS_CMYK;
-  jpeg_set_defaults(&c);
-  if (ycck) jpeg_set_colorspace(&c, JCS_YCCK);
-  jpeg_set_quality(&c, 100, TRUE);
-  c.write_Adobe_marker = adobe ? TRUE : FALSE;
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = (JSAMPROW)&cmyk[(size_t)c.next_scanline * (size_t)width * 4];
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  std::string bytes((const char*)out, size);
-  jpeg_destroy_compress(&c);
-  free(out);
-  return bytes;
+  return EncodeJpegSamples(width, height, cmyk, JCS_CMYK, 100, adobe, ycck);
 }
 
 struct Jp2Spec {
