@@ -648,6 +648,7 @@ void TPlatformImpl::SetActiveState(bool active) {
 }
 
 void TPlatformImpl::ApplicationActivation(bool active) {
+  mAppActivationSeen = true;
   if (active == mSecondActivationValue) return;
   SetActiveState(active);
   mSecondActivationValue = active;

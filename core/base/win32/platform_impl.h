@@ -58,6 +58,12 @@ class TPlatformImpl : public TPlatformSettingTarget {
   void SetViewportScale(float scale) override { mViewportScaleX = mViewportScaleY = scale; }
 
   bool IsDisplayReady();
+  // Pump state the display handler reads and sets while it sets the display up.
+  bool IsMinimised() const { return mMinimised; }
+  bool IsAppActive() const { return mSecondActivationValue; }
+  bool HasSeenAppActivation() const { return mAppActivationSeen; }
+  bool IsCursorShown() const { return mCursorShown; }
+  void SetDisplayResetPending() { mDisplayResetPending = true; }
   TPlatformDisplay* GetDisplay();
   TPlatformRenderer* GetRenderer();
   void DestroyRenderer();
@@ -97,7 +103,8 @@ class TPlatformImpl : public TPlatformSettingTarget {
   bool mVSync = false;
   int mMouseMode = 0;  // 0 absolute, 1 relative
   POINT mMouseCenter{0, 0};
-  float mViewportScaleX = 1.0f, mViewportScaleY = 1.0f;
+  // The mouse thread reads the scale (through the display's cursor) and the minimised flag.
+  std::atomic<float> mViewportScaleX{1.0f}, mViewportScaleY{1.0f};
 
   TPlatformWindowManager* mWindowManager = nullptr;
   TAssetManager* mAssetManager = nullptr;
@@ -133,9 +140,10 @@ class TPlatformImpl : public TPlatformSettingTarget {
   bool mClosePending = false;
   bool mSecondActivationPending = false;
   bool mSecondActivationValue = false;
+  bool mAppActivationSeen = false;
   bool mDisplayResetPending = false;
   bool mPaintPending = false;
-  bool mMinimised = false;
+  std::atomic<bool> mMinimised{false};
   bool mMouseLeavePending = false;
   bool mHoverArmed = false;
   bool mLeaveArmed = false;

@@ -1,7 +1,6 @@
 // TDisplayHost: what the display handler needs of the platform object and the window manager,
-// behind one interface, so that the display code never reaches upward into them. The program
-// installs the host that forwards to TPlatform and TWindowManager; tests install their own.
-// Without a host the display behaves as if no platform object existed yet.
+// behind one interface. The default host forwards to TPlatform and the platform's window manager
+// while they exist (and answers as if there were no platform otherwise); tests install their own.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +64,6 @@ class TDisplayHost {
   virtual void OnRenderTargetRefused() = 0;
 };
 
-// Null restores the default (no platform). The host must outlive its installation.
+// Null restores the default (the platform's). The host must outlive its installation.
 void SetDisplayHost(TDisplayHost* host);
 TDisplayHost& GetDisplayHost();

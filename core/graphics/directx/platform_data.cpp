@@ -159,7 +159,11 @@ std::unique_ptr<TRenderBackend> CreateDefaultRenderBackend() {
 
 // --- Cursor: the device context draws it. ---
 
-POINT TPlatformData::MoveMouseCursor(int x, int y) { return mContext->DrawMouseCursor(x, y, false); }
+void TPlatformData::MoveMouseCursor(int& x, int& y) {
+  POINT p = mContext->DrawMouseCursor(x, y, false);
+  x = p.x;
+  y = p.y;
+}
 
 void TPlatformData::RefreshMouseCursor() { mContext->RefreshMouseCursor(); }
 
@@ -168,7 +172,11 @@ bool TPlatformData::ApplySystemCursor() {
   return true;
 }
 
-POINT TPlatformData::GetMousePosition() { return mContext->GetMousePosition(); }
+void TPlatformData::GetMousePosition(int& x, int& y) {
+  POINT p = mContext->GetMousePosition();
+  x = p.x;
+  y = p.y;
+}
 
 void TPlatformData::HideMouseCursor() { mContext->HideMouseCursor(); }
 
@@ -176,11 +184,15 @@ void TPlatformData::ShowMouseCursor(bool show) { mContext->ShowMouseCursor(show)
 
 void TPlatformData::ResetMouseCursor() { mContext->ResetMouseCursor(); }
 
-POINT TPlatformData::GetScreenOrigin() { return mContext->GetDisplayOrigin(); }
+void TPlatformData::GetScreenOrigin(int& x, int& y) {
+  POINT p = mContext->GetDisplayOrigin();
+  x = p.x;
+  y = p.y;
+}
 
-bool TPlatformData::SetMouseCursor(const std::shared_ptr<TTexture>& texture, int hotX, int hotY, bool alpha) {
-  std::shared_ptr<TTexture> hold = texture;  // the caller's reference may go during the call
-  return mContext->SetMouseCursorImage(hold, hotX, hotY, alpha);
+void TPlatformData::SetMouseCursor(std::shared_ptr<TTexture> texture, int hotX, int hotY, bool alpha) {
+  // `texture` holds its own reference: the caller's may go during the call.
+  mContext->SetMouseCursorImage(texture, hotX, hotY, alpha);
 }
 
 void TPlatformData::SetVSync(bool on) { mContext->SetVSync(on); }

@@ -20,6 +20,7 @@
 #include "core/base/mat4.h"
 #include "core/base/rect.h"
 #include "core/base/str.h"
+#include "core/base/platform_services.h"
 #include "core/graphics/render_backend.h"
 #include "platform/directx/d3d.h"
 
@@ -29,8 +30,9 @@ class TTexture;
 class TTextureData;
 class TVertexArray;
 
-// The renderer's backend in the program (CreateDefaultRenderBackend makes it).
-class TPlatformData : public TRenderBackend {
+// The renderer's backend in the program (CreateDefaultRenderBackend makes it), and the display
+// as the platform object sees it.
+class TPlatformData : public TRenderBackend, public TPlatformDisplay {
  public:
   // --- Lifetime ---
   // Makes the one instance (the renderer does, once); Get answers it until it is deleted.
@@ -41,19 +43,20 @@ class TPlatformData : public TRenderBackend {
   TPlatformData& operator=(const TPlatformData&) = delete;
 
   // --- Queries ---
-  bool IsFullScreen() const { return mFullScreen; }
+  bool IsFullScreen() override { return mFullScreen; }
   void GetDisplaySize(uint32_t& width, uint32_t& height, bool& fullScreen) const;
   // Left, top, right, bottom of the viewport in display pixels.
   void GetViewport(int* left, int* top, int* right, int* bottom) override;
+  void GetViewport(int& left, int& top, int& right, int& bottom) override { GetViewport(&left, &top, &right, &bottom); }
   // (0, 0, width, height) of the display (of the render target while one is active).
   TRect GetScreenRect() override { return mScreenRect; }
   bool IsSquareTextureOnly() const { return mSquareTexturesOnly; }
   bool HasSeparateTextureMemories() const { return mSeparateTextureMemories; }
   // Set up, and neither lost nor broken (the mouse thread asks).
-  bool IsDisplayReady() const { return mReady && !mBroken; }
+  bool IsDisplayReady() override { return mReady && !mBroken; }
   // DirectDraw, Direct3D and the device all exist and the display is not broken; a missing one
   // flags the display broken.
-  bool IsDeviceValid();
+  bool IsDeviceValid() override;
   // False while the last present is still being shown (and without a back buffer).
   bool IsFrameDone() override;
   // Textures are made in powers of two (the device's rule).
@@ -88,16 +91,17 @@ class TPlatformData : public TRenderBackend {
   // Brings the display up; the outcome is the state above (ready, broken, full screen, fatal).
   // force: even when nothing changed or the program is inactive; silent: no informing boxes;
   // embedded: the program runs in a host window.
-  void SetDisplay(uint32_t width, uint32_t height, bool fullScreen, bool force, bool silent, bool embedded);
+  // Answers whether the display is ready afterwards.
+  bool SetDisplay(int width, int height, bool fullScreen, int force, int silent, bool embedded) override;
   // Window <-> full screen at the current size; false when a window cannot be had.
-  bool ResetDisplay(bool fullScreen);
+  bool ResetDisplay(bool fullScreen) override;
   // The window with its frame would not fit on the desktop.
   bool IsDesktopTooSmall(uint32_t width, uint32_t height) const;
   void CenterWindowOnMonitor(HWND window);
   // Calibrates the 2D texel offset once per run against what the rasteriser draws.
-  void TestRenderTarget();
+  void TestRenderTarget() override;
   // Re-reads the desktop's width, height and colour count.
-  void UpdateDesktopMode();
+  void UpdateDesktopMode() override;
   void FlipToGdiSurface();
 
   // --- Frames and render states (platform_data_draw.cpp) ---
@@ -157,21 +161,23 @@ class TPlatformData : public TRenderBackend {
   // Makes the device draw into `to`; true even when that failed (it is logged).
   bool SwitchRenderTarget(IDirectDrawSurface7* from, IDirectDrawSurface7* to);
   HRESULT WaitForFlip();
-  void Restore();
+  // Answers whether the display is ready afterwards.
+  bool Restore() override;
   void RestoreAssets();
-  void ResetWorkingCount() { mWorkingCount = 0; }
+  void ResetWorkingCount() override { mWorkingCount = 0; }
 
   // --- Mouse cursor (forwarded to the device context) ---
-  POINT MoveMouseCursor(int x, int y);
-  void RefreshMouseCursor();
-  bool ApplySystemCursor();
-  POINT GetMousePosition();
-  void HideMouseCursor();
-  void ShowMouseCursor(bool show);
+  // In: the client position ((-1, -1): where it is); out: the cursor's position.
+  void MoveMouseCursor(int& x, int& y) override;
+  void RefreshMouseCursor() override;
+  bool ApplySystemCursor() override;
+  void GetMousePosition(int& x, int& y) override;
+  void HideMouseCursor() override;
+  void ShowMouseCursor(bool show) override;
   void ResetMouseCursor();
-  POINT GetScreenOrigin();
-  // `alpha` picks the alpha image (else the colour-keyed one).
-  bool SetMouseCursor(const std::shared_ptr<TTexture>& texture, int hotX, int hotY, bool alpha);
+  void GetScreenOrigin(int& x, int& y) override;
+  // `alpha` picks the alpha image (else the colour-keyed one); the platform passes its keep flag.
+  void SetMouseCursor(std::shared_ptr<TTexture> texture, int hotX, int hotY, bool alpha) override;
   void SetVSync(bool on);
 
   std::unique_ptr<TTextureData> CreateTextureData() override;
@@ -193,6 +199,7 @@ class TPlatformData : public TRenderBackend {
   bool IsProgramActive();
   void SetDefaultDeviceState();
   void ReadDeviceCaps();
+  void SetDisplayOnce(uint32_t width, uint32_t height, bool fullScreen, bool force, bool silent, bool embedded);
   void SetDisplayFailed(uint32_t width, uint32_t height, bool fullScreen, bool silent);
   HRESULT ApplyViewport(const TRect& rect, const TRect& bounds);
   void PrepareVertexKind(uint32_t kind);
@@ -218,7 +225,7 @@ class TPlatformData : public TRenderBackend {
   TRect mClipRect;
   TRect mTargetRect;
   LPDIRECTDRAWSURFACE7 mTargetSurface = nullptr;
-  bool mFullScreen = false;
+  std::atomic<bool> mFullScreen{false};  // the mouse thread's cursor checks read it
   int mBlendMode = -1;
   uint32_t mDisplayDepth = 0;
   // Read by the mouse thread (IsDisplayReady) while the main thread sets the display up.

@@ -254,23 +254,22 @@ bool TPlatformData::SwitchRenderTarget(IDirectDrawSurface7* from, IDirectDrawSur
   return true;
 }
 
-void TPlatformData::Restore() {
+bool TPlatformData::Restore() {
   TDisplayHost& host = GetDisplayHost();
   if (mInRestore) {
     FlagBroken();
     host.Sleep(50);
-    return;
+    return false;
   }
   mInRestore = true;
   TFlagReset guard{mInRestore};
   if (host.IsMinimized()) {
     host.Sleep(100);
-    return;
+    return IsDisplayReady();
   }
   if (TAssetManager* assets = TAssetManager::GetInstance()) assets->ReleaseAll();
-  if (RestoreSurfaces()) return;
-  uint32_t width = (uint32_t)mScreenRect.Width(), height = (uint32_t)mScreenRect.Height();
-  SetDisplay(width, height, mFullScreen, true, false, false);
+  if (!RestoreSurfaces()) SetDisplay(mScreenRect.Width(), mScreenRect.Height(), mFullScreen, true, false, false);
+  return IsDisplayReady();
 }
 
 bool TPlatformData::RestoreSurfaces() {
@@ -296,8 +295,7 @@ bool TPlatformData::RestoreSurfaces() {
   if (mWorkingCount < 3) {
     if (host.IsWindowActive()) {
       LogPrintf("TPlatformData::Restore: Working count too small (%d). Calling SetDisplay()", (int)mWorkingCount);
-      uint32_t width = (uint32_t)mScreenRect.Width(), height = (uint32_t)mScreenRect.Height();
-      SetDisplay(width, height, mFullScreen, true, false, false);
+      SetDisplay(mScreenRect.Width(), mScreenRect.Height(), mFullScreen, true, false, false);
     } else {
       FlagBroken();
     }

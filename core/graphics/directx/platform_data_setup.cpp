@@ -4,6 +4,7 @@
 //
 // SetDisplay holds the mouse mutex for its whole run (the cursor is never drawn while surfaces
 // come and go) and may call itself once for the fallback; the mutex is recursive per thread.
+#include <algorithm>
 #include <cmath>
 
 #include "core/base/asset_manager.h"
@@ -103,8 +104,15 @@ bool TPlatformData::ResetDisplay(bool fullScreen) {
   return true;
 }
 
-void TPlatformData::SetDisplay(uint32_t width, uint32_t height, bool fullScreen, bool force, bool silent,
+bool TPlatformData::SetDisplay(int requestWidth, int requestHeight, bool fullScreen, int force, int silent,
                                bool embedded) {
+  SetDisplayOnce((uint32_t)std::max(requestWidth, 0), (uint32_t)std::max(requestHeight, 0), fullScreen, force != 0,
+                 silent != 0, embedded);
+  return IsDisplayReady();
+}
+
+void TPlatformData::SetDisplayOnce(uint32_t width, uint32_t height, bool fullScreen, bool force, bool silent,
+                                   bool embedded) {
   TDisplayHost& host = GetDisplayHost();
   // Returns that leave the device alone put "ready" back: the mouse thread stops drawing the
   // cursor while it is clear.
