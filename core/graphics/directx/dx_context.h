@@ -134,7 +134,7 @@ class TDXContext {
   bool CursorRects(POINT mouse, const RECT& bound, RECT& dest, RECT& source) const;
   RECT CursorBound(bool toBackBuffer) const;
   bool RestoreCursorBackground(LPDIRECTDRAWSURFACE7 target, const RECT& dest, const RECT& source);
-  void BuildRuns(TTextureData& data, std::list<TCursorRun>& runs, bool alphaImage);
+  bool BuildRuns(TTextureData& data, std::list<TCursorRun>& runs, bool alphaImage);
   TCursorPixel PremultiplyCursorPixel(uint32_t argb) const;
   void BlendCursorRuns(const DDSURFACEDESC2& locked, const std::list<TCursorRun>& runs) const;
   bool DrawsWindowsCursor() const;

@@ -364,14 +364,14 @@ void TDXContext::BlendCursorRuns(const DDSURFACEDESC2& locked, const std::list<T
   }
 }
 
-void TDXContext::BuildRuns(TTextureData& data, std::list<TCursorRun>& runs, bool alphaImage) {
+bool TDXContext::BuildRuns(TTextureData& data, std::list<TCursorRun>& runs, bool alphaImage) {
   runs.clear();
   uint32_t* pixels = nullptr;
   int pitch = 0;
   if (!data.Lock(pixels, pitch)) {
     mLost = true;
     mSurfacesFailed = true;
-    return;
+    return false;
   }
   int width = 0, height = 0;
   TextureSurfaceSize(data, width, height);
@@ -397,6 +397,7 @@ void TDXContext::BuildRuns(TTextureData& data, std::list<TCursorRun>& runs, bool
     }
   }
   data.Unlock();
+  return true;
 }
 
 bool TDXContext::SetMouseCursorImage(const std::shared_ptr<TTexture>& texture, int hotX, int hotY, bool alpha) {
@@ -406,15 +407,17 @@ bool TDXContext::SetMouseCursorImage(const std::shared_ptr<TTexture>& texture, i
   if (alpha && GetSetting("activex") == "1") return CreateCursorIcon(texture, hotX, hotY);
   bool wasShowing = alpha ? (mAlphaImageInUse || mColorKeyTexture) : (mColorKeyTexture && !mAlphaImageInUse);
   TTextureData* data = GetTextureData(texture);
+  // An image that cannot be read stays lost (a success would clear the flag with no runs).
+  bool built = true;
   if (alpha) {
     mAlphaTexture = texture;
     mAlphaHotSpot = POINT{hotX, hotY};
     mAlphaRuns.clear();
-    if (data) BuildRuns(*data, mAlphaRuns, true);
+    if (data) built = BuildRuns(*data, mAlphaRuns, true);
   } else {
     mColorKeyTexture = texture;
     mColorKeyRuns.clear();
-    if (data) BuildRuns(*data, mColorKeyRuns, false);
+    if (data) built = BuildRuns(*data, mColorKeyRuns, false);
   }
   if (texture) {
     if (alpha) mAlphaImageInUse = true;
@@ -423,7 +426,7 @@ bool TDXContext::SetMouseCursorImage(const std::shared_ptr<TTexture>& texture, i
   }
   mCursorWidth = 0;
   mCursorHeight = 0;
-  if (!mColorKeyTexture) return true;
+  if (!mColorKeyTexture) return built;
   if (!mListener) {
     mListener = new MouseTextureListener(this);
     GetDisplayHost().AddOwnTask(mListener);
@@ -447,7 +450,7 @@ bool TDXContext::SetMouseCursorImage(const std::shared_ptr<TTexture>& texture, i
       DrawMouseCursor(p.x, p.y, false);
     }
   }
-  return true;
+  return built;
 }
 
 void TDXContext::RestoreMouseImage() {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -44,7 +45,8 @@ class FakeHost : public TDisplayHost {
   // What the display did to the platform.
   std::vector<int> exits, quits;
   std::vector<uint32_t> sleeps;
-  int invalidates = 0, resets = 0, defaultCursors = 0, refusedTargets = 0, taskRuns = 0;
+  int resets = 0, defaultCursors = 0, refusedTargets = 0, taskRuns = 0;
+  std::atomic<int> invalidates{0};  // the mouse thread asks for redraws too
   std::vector<TTask*> ownTasks;
 
   ~FakeHost() override {
@@ -193,6 +195,8 @@ class DisplayTest : public ::testing::Test {
   }
 
   TempFolder logs, common;
+  // The platform's registry of live assets, which set-ups and restores release and rebuild.
+  TAssetManager assets;
   FakeHost host;
   HWND window = nullptr;
   TPlatformData* display = nullptr;
