@@ -240,7 +240,7 @@ HRESULT CDisplay::ShowFrame() {
       DDBLTFX fx{};
       fx.dwSize = sizeof(fx);
       fx.dwDDFX = DDBLTFX_NOTEARING;
-      RECT dest = mRect;
+      RECT dest = GetRect();
       hr = mFrontBuffer->Blt(&dest, mBackBuffer, nullptr, DDBLT_WAIT | DDBLT_DDFX, &fx);
     } else {
       hr = mFrontBuffer->Flip(nullptr, 0);
@@ -261,21 +261,22 @@ void CDisplay::RefreshRect() {
     POINT topLeft{client.left, client.top}, bottomRight{client.right, client.bottom};
     ClientToScreen(mWindow, &topLeft);
     ClientToScreen(mWindow, &bottomRight);
-    mRect = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    SetRect(RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y});
   } else if (mFrontBuffer) {
     // The whole screen in the display mode set (what the screen metrics report after it).
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof(desc);
     mFrontBuffer->GetSurfaceDesc(&desc);
-    mRect = RECT{0, 0, (LONG)desc.dwWidth, (LONG)desc.dwHeight};
+    SetRect(RECT{0, 0, (LONG)desc.dwWidth, (LONG)desc.dwHeight});
   } else {
-    mRect = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SetRect(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
   }
 }
 
 POINT CDisplay::GetOrigin() {
   RefreshRect();
-  return POINT{mRect.left, mRect.top};
+  RECT r = GetRect();
+  return POINT{r.left, r.top};
 }
 
 void CDisplay::RestoreMode() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "platform/directx/ddraw.h"
 
@@ -35,7 +36,10 @@ class CDisplay {
   LPDIRECTDRAWSURFACE7 GetBackBuffer() const { return mBackBuffer; }
   HWND GetWindow() const { return mWindow; }
   // Client area on the screen (window) or the whole screen.
-  RECT GetRect() const { return mRect; }
+  RECT GetRect() const {
+    std::lock_guard<std::mutex> lock(mRectLock);
+    return mRect;
+  }
   bool IsWindowed() const { return mWindowed != 0; }
   bool WasCreatedOnce() const { return mCreatedOnce != 0; }
 
@@ -47,7 +51,14 @@ class CDisplay {
   LPDIRECTDRAWSURFACE7 mBackBuffer = nullptr;
   LPDIRECTDRAWSURFACE7 mLeftBackBuffer = nullptr;  // released when present, never made
   HWND mWindow = nullptr;
-  RECT mRect{0, 0, 0, 0};  // the mouse thread reads it: refreshed under the mouse mutex only
+  void SetRect(const RECT& rect) {
+    std::lock_guard<std::mutex> lock(mRectLock);
+    mRect = rect;
+  }
+
+  // The mouse thread reads the rectangle before it takes the mouse mutex.
+  mutable std::mutex mRectLock;
+  RECT mRect{0, 0, 0, 0};  // guarded by mRectLock
   uint32_t mWindowed = 0;
   uint32_t mCreatedOnce = 0;
 };
