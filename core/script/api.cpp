@@ -415,7 +415,7 @@ void lua_gettypemetatable(lua_State *L, int tag) {
 int lua_getn(lua_State *L, int idx) {
   StkId t = luaA_index(L, idx);
   if (!ttistable(t)) return 0;
-  return luaH_getn(hvalue(t));
+  return luaH_getn(hvalue(t), G(L)->nname);
 }
 
 // Set functions (stack -> Lua).

@@ -128,7 +128,7 @@ static void adjust_varargs(lua_State *L, int nfixargs, StkId base) {
   for (int i = 0; i < actual; i++)  // put extra arguments into `arg' table
     setobj(luaH_setnum(L, htab, i + 1), L->top - actual + i);
   TObject nname;
-  setsvalue(&nname, luaS_newliteral(L, "n"));
+  setsvalue(&nname, G(L)->nname);
   setnvalue(luaH_set(L, htab, &nname), cast(lua_Number, actual));
   L->top -= actual;  // remove extra elements from the stack
   sethvalue(L->top, htab);

@@ -179,16 +179,24 @@ struct Node {
   struct Node *next;  // for chaining
 };
 
+// The size bounds let lua_getn answer without walking the table: every array slot above
+// `abound' is nil, and no number key of the hash part above `nbound' holds a value. Both only
+// rise on writes (a write may store nil: they stay bounds, not exact values) and are lowered
+// when lua_getn finds the true position.
 struct Table {
   CommonHeader;
   lu_byte flags;      // 1<<p means tagmethod(p) is not present
   lu_byte lsizenode;  // log2 of size of `node' array
+  lu_byte fracnums;   // the hash part has (or had) a number key that is not an integer
   struct Table *metatable;  // never null
   TObject *array;
   Node *node;
   Node *firstfree;    // this position is free; all positions after it are full
   GCObject *gclist;
   int sizearray;
+  int abound;         // no array slot above this position holds a value
+  int numkeys;        // hash nodes whose key is a number (with a value or not)
+  lua_Number nbound;  // no number key above this in the hash part holds a value (>= 0)
 };
 
 #define lmod(s, size) ((int)((s) & ((size) - 1)))

@@ -90,6 +90,8 @@ static void f_luaopen(lua_State *L, void *ud) {
   sethvalue(registry(L), luaH_new(L, 4, 4));  // registry
   luaT_init(L);
   luaX_init(L);
+  g->nname = luaS_newliteral(L, "n");
+  luaS_fix(g->nname);
   luaS_fix(luaS_newliteral(L, MEMERRMSG));
   g->GCthreshold = 4 * g->nblocks;
 }
@@ -153,6 +155,7 @@ lua_State *luaE_openwith(lua_Alloc f, void *ud) {
   g->nblocks = sizeof(LG);
   g->nCresume = 0;
   for (int i = 0; i < TM_N; i++) g->tmname[i] = NULL;
+  g->nname = NULL;
   if (luaD_rawrunprotected(L, f_luaopen, NULL) != 0) {
     // memory allocation error: free partial state
     close_state(L);

@@ -57,6 +57,7 @@ struct global_State {
   struct lua_State *mainthread;
   Node dummynode[1];       // common node array for all empty tables
   TString *tmname[TM_N];   // array with tag-method names
+  TString *nname;          // "n", the size field of tables (fixed)
   int nCresume;            // nested lua_resume calls (they nest on the C stack)
 };
 

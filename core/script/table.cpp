@@ -158,6 +158,9 @@ static void setnodevector(lua_State *L, Table *t, int lsize) {
   }
   t->lsizenode = cast(lu_byte, lsize);
   t->firstfree = gnode(t, size - 1);  // first free position to be used
+  t->numkeys = 0;  // the keys come back through newkey
+  t->fracnums = 0;
+  t->nbound = 0;
 }
 
 static void resize(lua_State *L, Table *t, int nasize, int nhsize) {
@@ -172,6 +175,7 @@ static void resize(lua_State *L, Table *t, int nasize, int nhsize) {
       if (!ttisnil(&t->array[i])) setobj(luaH_setnum(L, t, i + 1), &t->array[i]);
     }
     luaM_reallocvector(L, t->array, oldasize, nasize, TObject);
+    if (t->abound > nasize) t->abound = nasize;
   }
   for (int i = twoto(oldhsize) - 1; i >= 0; i--) {  // re-insert the old hash part
     Node *old = nold + i;
@@ -198,6 +202,10 @@ Table *luaH_new(lua_State *L, int narray, int lnhash) {
   t->flags = cast(lu_byte, ~0);
   t->array = NULL;
   t->sizearray = 0;
+  t->abound = 0;
+  t->numkeys = 0;
+  t->fracnums = 0;
+  t->nbound = 0;
   t->lsizenode = 0;
   t->node = G(L)->dummynode;  // consistent should an allocation below fail
   t->firstfree = t->node;
@@ -249,7 +257,27 @@ static TObject *newkey(lua_State *L, Table *t, const TObject *key) {
     }
   }
   setobj(gkey(mp), key);
+  if (ttisnumber(key)) {
+    lua_Number n = nvalue(key);
+    t->numkeys++;
+    if (n != std::floor(n)) t->fracnums = 1;
+    if (n > t->nbound) t->nbound = n;
+  }
   return gval(mp);
+}
+
+// A slot handed out for writing may receive a value: the size bounds must cover it.
+static inline TObject *coverslot(Table *t, const TObject *slot, const TObject *key) {
+  TObject *s = const_cast<TObject *>(slot);
+  if (ttisnumber(key)) {
+    if (s >= t->array && s < t->array + t->sizearray) {
+      int k = static_cast<int>(s - t->array) + 1;
+      if (k > t->abound) t->abound = k;
+    } else if (nvalue(key) > t->nbound) {
+      t->nbound = nvalue(key);
+    }
+  }
+  return s;
 }
 
 static const TObject *getany(Table *t, const TObject *key) {
@@ -301,7 +329,7 @@ const TObject *luaH_get(Table *t, const TObject *key) {
 TObject *luaH_set(lua_State *L, Table *t, const TObject *key) {
   const TObject *p = luaH_get(t, key);
   t->flags = 0;
-  if (p != &luaO_nilobject) return const_cast<TObject *>(p);
+  if (p != &luaO_nilobject) return coverslot(t, p, key);
   if (ttisnil(key)) luaG_runerror(L, "table index is nil");
   if (ttisnumber(key) && nvalue(key) != nvalue(key)) luaG_runerror(L, "table index is NaN");
   return newkey(L, t, key);
@@ -309,28 +337,48 @@ TObject *luaH_set(lua_State *L, Table *t, const TObject *key) {
 
 TObject *luaH_setnum(lua_State *L, Table *t, int key) {
   const TObject *p = luaH_getnum(t, key);
-  if (p != &luaO_nilobject) return const_cast<TObject *>(p);
   TObject k;
   setnvalue(&k, cast(lua_Number, key));
+  if (p != &luaO_nilobject) return coverslot(t, p, &k);
   return newkey(L, t, &k);
 }
 
-int luaH_getn(Table *t) {
-  // A raw field "n" holding a number wins.
-  for (Node *n = gnode(t, 0), *end = n + sizenode(t); n < end; n++) {
-    if (ttisstring(gkey(n)) && tsvalue(gkey(n))->len == 1 && getstr(tsvalue(gkey(n)))[0] == 'n' &&
-        ttisnumber(gval(n)))
-      return luaO_num2int(nvalue(gval(n)));
-  }
-  lua_Number max = 0;
-  for (int i = t->sizearray; i > 0; i--) {
-    if (!ttisnil(&t->array[i - 1])) {
-      max = i;
-      break;
+// The largest number key of the hash part that holds a value, when it is above `floor';
+// else `floor'. Lowers nbound to what it finds.
+static lua_Number hashbound(Table *t, lua_Number floor) {
+  TObject key;
+  setnvalue(&key, t->nbound);
+  if (!ttisnil(luaH_get(t, &key))) return t->nbound;
+  // Values taken off the top one by one (a stack kept in the hash part): a few integer keys
+  // below the bound answer without a walk, unless a fractional key could lie between them.
+  if (!t->fracnums && t->nbound <= 2147483647.0) {
+    int k = static_cast<int>(t->nbound);
+    for (int step = 1; step <= 4; step++) {
+      if (k - step <= floor) {  // nothing above the floor holds a value
+        t->nbound = floor;
+        return floor;
+      }
+      if (!ttisnil(luaH_getnum(t, k - step))) {
+        t->nbound = k - step;
+        return t->nbound;
+      }
     }
   }
+  lua_Number max = 0;
   for (Node *n = gnode(t, 0), *end = n + sizenode(t); n < end; n++) {
     if (ttisnumber(gkey(n)) && !ttisnil(gval(n)) && nvalue(gkey(n)) > max) max = nvalue(gkey(n));
   }
-  return luaO_num2int(max);
+  t->nbound = max;
+  return max > floor ? max : floor;
+}
+
+int luaH_getn(Table *t, TString *nname) {
+  // A raw field "n" holding a number wins.
+  const TObject *n = luaH_getstr(t, nname);
+  if (ttisnumber(n)) return luaO_num2int(nvalue(n));
+  int a = t->abound;
+  while (a > 0 && ttisnil(&t->array[a - 1])) a--;
+  t->abound = a;
+  if (t->numkeys == 0 || t->nbound <= a) return a;
+  return luaO_num2int(hashbound(t, a));
 }

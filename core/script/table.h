@@ -17,5 +17,6 @@ TObject *luaH_set(lua_State *L, Table *t, const TObject *key);
 Table *luaH_new(lua_State *L, int narray, int lnhash);
 void luaH_free(lua_State *L, Table *t);
 int luaH_next(lua_State *L, Table *t, StkId key);
-// lua_getn's count (field "n", else the largest non-nil integer position).
-int luaH_getn(Table *t);
+// lua_getn's count: the number in the field "n" (named by nname), else the largest of the
+// last array position holding a value and the number keys of the hash part holding one.
+int luaH_getn(Table *t, TString *nname);

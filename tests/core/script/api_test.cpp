@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/base/crt_rand.h"
 #include "core/script/object.h"
 #include "tests/core/script/script_test_support.h"
 
@@ -53,11 +54,84 @@ TEST(ScriptApi, GetnFollowsFieldNThenTheLargestNumberKey) {
       {"return {n = -1e20}", INT_MIN},
       {"return {n = 0/0}", 0},
       {"return {1, 2, n = 'x'}", 2},
+      // After removals the size is found again: off the top of the array, of the hash part,
+      // and past a fractional key that lies between the integers.
+      {"local t = {} for i = 1, 100 do t[i] = i end for i = 100, 41, -1 do t[i] = nil end return t", 40},
+      {"local t = {} for i = 100, 200 do t[i] = i end for i = 200, 151, -1 do t[i] = nil end return t", 150},
+      {"local t = {1} t[2.5] = 1 t[3] = 1 t[3] = nil return t", 2},
+      {"local t = {1, 2} t[1e15] = 1 t[1e15] = nil return t", 2},
   };
   for (const Case &c : cases) {
     State L;
     ASSERT_EQ(RunCode(L, c.code), 0) << c.code;
     EXPECT_EQ(lua_getn(L, -1), c.expected) << c.code;
+  }
+}
+
+// The size rule computed the slow way: the number "n", else the largest number key holding a
+// value (array positions are such keys), at least 0, truncated.
+int WalkedSize(lua_State *L, int t) {
+  lua_pushstring(L, "n");
+  lua_rawget(L, t);
+  if (lua_type(L, -1) == LUA_TNUMBER) {
+    int n = luaO_num2int(lua_tonumber(L, -1));
+    lua_pop(L, 1);
+    return n;
+  }
+  lua_pop(L, 1);
+  double max = 0;
+  lua_pushnil(L);
+  while (lua_next(L, t)) {
+    if (lua_type(L, -2) == LUA_TNUMBER && lua_tonumber(L, -2) > max) max = lua_tonumber(L, -2);
+    lua_pop(L, 1);
+  }
+  return luaO_num2int(max);
+}
+
+// Random writes through every path that stores into a table (the interpreter's fast and slow
+// stores, constructors, raw sets from C, growth and shrinking of both parts, weak entries
+// cleared by the collector): the cached size always equals the walked one.
+TEST(ScriptApi, GetnAgreesWithAWalkAfterRandomWrites) {
+  State L;
+  OrvellaSrand(11);
+  const char *keys[] = {"1", "2", "3", "7", "8", "16", "17", "40", "64", "100", "1000", "2147483647",
+                        "1099511627776", "-1", "0", "2.5", "99.5", "'n'", "'x'", "k"};
+  const char *values[] = {"nil", "nil", "nil", "1", "true", "'s'", "{}", "-3.5", "1e20"};
+  ASSERT_EQ(RunCode(L, "t = {}"), 0);
+  for (int round = 0; round < 300; round++) {
+    std::string code = "local t, k = t, {} ";
+    if (round % 50 == 0) code = "t = {1, 2, 3, nil, 5} local t, k = t, {} ";
+    if (round % 50 == 25) code = "t = setmetatable({}, {__mode = 'v'}) local t, k = t, {} ";
+    int writes = 1 + OrvellaRand() % 40;
+    for (int w = 0; w < writes; w++) {
+      int r = OrvellaRand() % 100;
+      const char *key = keys[OrvellaRand() % (sizeof keys / sizeof *keys)];
+      const char *value = values[OrvellaRand() % (sizeof values / sizeof *values)];
+      if (r < 70) {
+        code += std::string("t[") + key + "] = " + value + " ";
+      } else if (r < 85) {  // runs of array positions, up or down
+        int from = 1 + OrvellaRand() % 70, n = OrvellaRand() % 40;
+        code += "for i = " + std::to_string(from) + ", " + std::to_string(from + n) +
+                (r < 80 ? " do t[i] = i end " : " do t[i] = nil end ");
+      } else if (r < 95) {
+        code += "for i = " + std::to_string(OrvellaRand() % 60) + ", 1, -1 do t[i] = nil end ";
+      } else {
+        code += "collectgarbage() ";
+      }
+    }
+    std::string error;
+    ASSERT_EQ(RunCode(L, code, &error), 0) << error << "\n" << code;
+    lua_pushstring(L, "t");
+    lua_gettable(L, LUA_GLOBALSINDEX);
+    // Raw writes from C now and then, beside the script's own.
+    if (round % 3 == 0) {
+      lua_pushnumber(L, 1 + OrvellaRand() % 80);
+      lua_rawseti(L, -2, 1 + OrvellaRand() % 80);
+      lua_pushnil(L);
+      lua_rawseti(L, -2, 1 + OrvellaRand() % 80);
+    }
+    ASSERT_EQ(lua_getn(L, -1), WalkedSize(L, lua_gettop(L))) << "round " << round << "\n" << code;
+    lua_pop(L, 1);
   }
 }
 
