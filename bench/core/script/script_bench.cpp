@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/script/lib_aux.h"
 #include "core/script/lua.h"
 
 namespace {
@@ -25,9 +26,10 @@ int SetMetatable(lua_State *L) {
   return 1;
 }
 
-void RunScript(benchmark::State &state, const char *script) {
+void RunScript(benchmark::State &state, const char *script, bool libraries = false) {
   for (auto _ : state) {
     lua_State *L = lua_open();
+    if (libraries) OpenAllLibraries(L);
     lua_register(L, "setmetatable", SetMetatable);
     const char *text = script;
     if (lua_load(L, ReadOnce, &text, "=bench") != 0 || lua_pcall(L, 0, 1, 0) != 0) {
@@ -100,6 +102,81 @@ void BM_MethodCallsAndClosures(benchmark::State &state) {
             "return c.value + f()");
 }
 BENCHMARK(BM_MethodCallsAndClosures)->Unit(benchmark::kMillisecond);
+
+// Everyday patterns with the libraries. The figures they are held against (a stock 5.1
+// interpreter on the same kind of machine): append idiom over 300,000 items 0.5 s, 200,000
+// concatenations of one character about a quarter of ours before tuning, 500,000 caught errors
+// 0.09 s; the size functions on a mixed table were about 100 times slower than there.
+
+// A table of 50,000 string keys beside 1,000 array items: the size functions must not walk the
+// hash part.
+const char kMixedTable[] =
+    "local t = {} for i = 1, 50000 do t['k' .. i] = i end "
+    "for i = 1, 1000 do t[i] = i end ";
+
+void BM_GetnOnMixedTable(benchmark::State &state) {
+  RunScript(state,
+            (std::string(kMixedTable) +
+             "local n = 0 for i = 1, 200000 do n = n + table.getn(t) end return n")
+                .c_str(),
+            true);
+}
+BENCHMARK(BM_GetnOnMixedTable)->Unit(benchmark::kMillisecond);
+
+void BM_SizeFunctionsOnMixedTable(benchmark::State &state) {
+  RunScript(state,
+            (std::string(kMixedTable) +
+             "local n, f = 0, function(i, v) end "
+             "for i = 1, 2000 do "
+             "  n = n + (unpack(t)) + string.len(table.concat(t, ',', 1, 10)) + string.len(table.concat(t)) "
+             "  table.foreachi(t, f) "
+             "end return n")
+                .c_str(),
+            true);
+}
+BENCHMARK(BM_SizeFunctionsOnMixedTable)->Unit(benchmark::kMillisecond);
+
+void BM_AppendIdiom300K(benchmark::State &state) {
+  RunScript(state,
+            "local t = {} for i = 1, 300000 do t[table.getn(t) + 1] = i end return table.getn(t)",
+            true);
+}
+BENCHMARK(BM_AppendIdiom300K)->Unit(benchmark::kMillisecond);
+
+void BM_AppendIdiomOnMixedTable300K(benchmark::State &state) {
+  RunScript(state,
+            "local t = {} for i = 1, 50000 do t['k' .. i] = i end "
+            "for i = 1, 300000 do t[table.getn(t) + 1] = i end return table.getn(t)",
+            true);
+}
+BENCHMARK(BM_AppendIdiomOnMixedTable300K)->Unit(benchmark::kMillisecond);
+
+void BM_TableInsertAndRemove(benchmark::State &state) {
+  RunScript(state,
+            "local t = {} for i = 1, 300000 do table.insert(t, i) end "
+            "local s = 0 for i = 1, 300000 do s = s + table.remove(t) end return s",
+            true);
+}
+BENCHMARK(BM_TableInsertAndRemove)->Unit(benchmark::kMillisecond);
+
+void BM_ConcatenationLoop200K(benchmark::State &state) {
+  RunScript(state, "local s = '' for i = 1, 200000 do s = s .. 'x' end return string.len(s)", true);
+}
+BENCHMARK(BM_ConcatenationLoop200K)->Unit(benchmark::kMillisecond);
+
+void BM_CaughtErrors500K(benchmark::State &state) {
+  RunScript(state, "local n = 0 for i = 1, 500000 do if not pcall(error, 'x') then n = n + 1 end end return n",
+            true);
+}
+BENCHMARK(BM_CaughtErrors500K)->Unit(benchmark::kMillisecond);
+
+void BM_CaughtErrorsWithPosition200K(benchmark::State &state) {
+  RunScript(state,
+            "local function f() error('x') end "
+            "local n = 0 for i = 1, 200000 do if not pcall(f) then n = n + 1 end end return n",
+            true);
+}
+BENCHMARK(BM_CaughtErrorsWithPosition200K)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
