@@ -1,6 +1,7 @@
 // Opening and closing a state, and creating and freeing threads.
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "core/script/debug.h"
 #include "core/script/do.h"
@@ -17,14 +18,80 @@ struct LG {
   global_State g;
 };
 
-static void *l_alloc(void *ud, void *ptr, size_t osize, size_t nsize) {
-  (void)ud;
-  (void)osize;
-  if (nsize == 0) {
-    std::free(ptr);
+// The default allocation function: the C library's, except for large blocks. Those are
+// rounded up to a size class (an eighth of their power of two) and the last few freed are
+// kept for the next request of their class. A loop that makes and drops large strings would
+// otherwise have the C library hand the memory back to the system after each collection and
+// fault it in again at the next step.
+namespace {
+
+const size_t kLargeBlock = 64 * 1024;
+const int kKeptBlocks = 8;
+const size_t kKeptBytes = 8 * 1024 * 1024;
+
+size_t LargeClass(size_t n) {
+  size_t grain = 1;
+  while ((grain << 4) <= n) grain <<= 1;  // 2^(floor(log2 n) - 3)
+  return (n + grain - 1) & ~(grain - 1);
+}
+
+// The blocks kept, oldest first; one record per state opened with the default function.
+struct KeptBlocks {
+  void *block[kKeptBlocks];
+  size_t size[kKeptBlocks];
+  int count = 0;
+  size_t bytes = 0;
+
+  void *Take(size_t cls) {
+    for (int i = count - 1; i >= 0; i--) {
+      if (size[i] != cls) continue;
+      void *p = block[i];
+      bytes -= size[i];
+      for (int j = i + 1; j < count; j++) block[j - 1] = block[j], size[j - 1] = size[j];
+      count--;
+      return p;
+    }
     return NULL;
   }
-  return std::realloc(ptr, nsize);
+  void Keep(void *p, size_t cls) {
+    if (cls > kKeptBytes) {
+      std::free(p);
+      return;
+    }
+    while (count == kKeptBlocks || bytes + cls > kKeptBytes) {  // drop the oldest
+      std::free(block[0]);
+      bytes -= size[0];
+      for (int j = 1; j < count; j++) block[j - 1] = block[j], size[j - 1] = size[j];
+      count--;
+    }
+    block[count] = p;
+    size[count] = cls;
+    count++;
+    bytes += cls;
+  }
+  ~KeptBlocks() {
+    for (int i = 0; i < count; i++) std::free(block[i]);
+  }
+};
+
+}  // namespace
+
+static void *l_alloc(void *ud, void *ptr, size_t osize, size_t nsize) {
+  KeptBlocks *kept = static_cast<KeptBlocks *>(ud);
+  bool wasLarge = ptr != NULL && osize >= kLargeBlock;
+  if (nsize == 0) {
+    if (wasLarge) kept->Keep(ptr, LargeClass(osize));
+    else std::free(ptr);
+    return NULL;
+  }
+  if (nsize < kLargeBlock) return std::realloc(ptr, nsize);
+  size_t cls = LargeClass(nsize);
+  if (ptr == NULL) {
+    void *p = kept->Take(cls);
+    return p ? p : std::malloc(cls);
+  }
+  if (wasLarge && LargeClass(osize) == cls) return ptr;  // the block already has the room
+  return std::realloc(ptr, cls);
 }
 
 static void stack_init(lua_State *L1, lua_State *L) {
@@ -122,7 +189,13 @@ void luaE_freethread(lua_State *L, lua_State *L1) {
   luaM_free(L, L1, sizeof(lua_State));
 }
 
-lua_State *lua_open(void) { return luaE_openwith(l_alloc, NULL); }
+lua_State *lua_open(void) {
+  KeptBlocks *kept = new (std::nothrow) KeptBlocks;
+  if (kept == NULL) return NULL;
+  lua_State *L = luaE_openwith(l_alloc, kept);
+  if (L == NULL) delete kept;
+  return L;
+}
 
 lua_State *luaE_openwith(lua_Alloc f, void *ud) {
   LG *lg = static_cast<LG *>(f(ud, NULL, 0, sizeof(LG)));
@@ -179,5 +252,8 @@ void lua_close(lua_State *L) {
     L->base = L->top = L->ci->base;
     L->nCcalls = 0;
   } while (luaD_rawrunprotected(L, callallgcTM, NULL) != 0);
+  lua_Alloc f = G(L)->frealloc;
+  void *ud = G(L)->ud;
   close_state(L);
+  if (f == l_alloc) delete static_cast<KeptBlocks *>(ud);
 }

@@ -30,8 +30,8 @@ void luaS_resize(lua_State *L, int newsize) {
   tb->hash = newhash;
 }
 
-static TString *newstrobj(lua_State *L, int tag, const void *str, size_t l, size_t unit,
-                          lu_hash h) {
+// A new string object of l units with its terminator; the caller fills in the text.
+static TString *newstrobj(lua_State *L, int tag, size_t l, size_t unit, lu_hash h) {
   size_t bytes = l >= MAX_BLOCKSIZE ? MAX_BLOCKSIZE : sizeof(TString) + (l + 1) * unit;
   TString *ts = cast(TString *, luaM_malloc(L, bytes));
   ts->tt = cast(lu_byte, tag);
@@ -39,7 +39,6 @@ static TString *newstrobj(lua_State *L, int tag, const void *str, size_t l, size
   ts->reserved = 0;
   ts->hash = h;
   ts->len = l;
-  if (l > 0) std::memcpy(ts + 1, str, l * unit);
   std::memset(reinterpret_cast<char *>(ts + 1) + l * unit, 0, unit);
   stringtable *tb = &G(L)->strt;
   h = lmod(h, tb->size);
@@ -61,7 +60,9 @@ TString *luaS_newlstr(lua_State *L, const char *str, size_t l) {
     if (ts->tt == LUA_TSTRING && ts->len == l && (l == 0 || std::memcmp(str, getstr(ts), l) == 0))
       return ts;
   }
-  return newstrobj(L, LUA_TSTRING, str, l, 1, h);
+  TString *ts = newstrobj(L, LUA_TSTRING, l, 1, h);
+  if (l > 0) std::memcpy(ts + 1, str, l);
+  return ts;
 }
 
 lu_hash luaS_hashw(const lua_WChar *str, size_t l) {
@@ -79,7 +80,50 @@ TString *luaS_newlwstr(lua_State *L, const lua_WChar *str, size_t l) {
         (l == 0 || std::memcmp(str, getwstr(ts), l * sizeof(lua_WChar)) == 0))
       return ts;
   }
-  return newstrobj(L, LUA_TWSTRING, str, l, sizeof(lua_WChar), h);
+  TString *ts = newstrobj(L, LUA_TWSTRING, l, sizeof(lua_WChar), h);
+  if (l > 0) std::memcpy(ts + 1, str, l * sizeof(lua_WChar));
+  return ts;
+}
+
+// Whether the joined pieces equal the text at s (both `total' units long).
+static bool samepieces(const StrPiece *pieces, int n, const char *s, size_t unit) {
+  for (int i = 0; i < n; i++) {
+    size_t bytes = pieces[i].len * unit;
+    if (bytes > 0 && std::memcmp(pieces[i].units, s, bytes) != 0) return false;
+    s += bytes;
+  }
+  return true;
+}
+
+TString *luaS_newpieces(lua_State *L, int tag, const StrPiece *pieces, int n, size_t total) {
+  size_t unit = tag == LUA_TWSTRING ? sizeof(lua_WChar) : 1;
+  // The hash of the joined text (the same samples luaS_newlstr and luaS_hashw take), reading
+  // each sampled unit from its piece: the samples go backwards, and so does the piece.
+  lu_hash h = cast(lu_hash, total);
+  size_t step = (total >> 5) + 1;
+  int k = n - 1;
+  size_t start = total - pieces[k].len;  // index of piece k's first unit
+  for (size_t l1 = total; l1 >= step; l1 -= step) {
+    size_t j = l1 - 1;
+    while (j < start) start -= pieces[--k].len;
+    size_t u = unit == 1 ? static_cast<const unsigned char *>(pieces[k].units)[j - start]
+                         : static_cast<const lua_WChar *>(pieces[k].units)[j - start];
+    h = h ^ ((h << 5) + (h >> 2) + cast(lu_hash, u));
+  }
+  for (GCObject *o = G(L)->strt.hash[lmod(h, G(L)->strt.size)]; o != NULL; o = o->gch.next) {
+    TString *ts = gcotots(o);
+    if (ts->tt == tag && ts->len == total && ts->hash == h &&
+        samepieces(pieces, n, reinterpret_cast<const char *>(ts + 1), unit))
+      return ts;
+  }
+  TString *ts = newstrobj(L, tag, total, unit, h);
+  char *out = reinterpret_cast<char *>(ts + 1);
+  for (int i = 0; i < n; i++) {
+    size_t bytes = pieces[i].len * unit;
+    if (bytes > 0) std::memcpy(out, pieces[i].units, bytes);
+    out += bytes;
+  }
+  return ts;
 }
 
 static Udata *newudata(lua_State *L, size_t len, size_t alloc) {

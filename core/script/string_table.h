@@ -20,5 +20,13 @@ Udata *luaS_newboxudata(lua_State *L);
 inline size_t luaS_udatapayload(size_t len) { return (len & 1) ? sizeof(void *) : len; }
 void luaS_freeall(lua_State *L);
 TString *luaS_newlstr(lua_State *L, const char *str, size_t l);
+// A run of units of a string being joined (bytes, or 16-bit units for wide strings).
+struct StrPiece {
+  const void *units;
+  size_t len;
+};
+// Interns the joined pieces as a string (tag LUA_TSTRING) or wide string (LUA_TWSTRING) of
+// `total' units without copying them into a buffer first.
+TString *luaS_newpieces(lua_State *L, int tag, const StrPiece *pieces, int n, size_t total);
 TString *luaS_newlwstr(lua_State *L, const lua_WChar *str, size_t l);
 lu_hash luaS_hashw(const lua_WChar *str, size_t l);

@@ -234,10 +234,8 @@ static inline bool towide(lua_State *L, StkId o) {
 // A string or a number, which concatenation turns into text.
 static inline bool textlike(const TObject *o) { return ttisstring(o) || ttisnumber(o); }
 
-// Length of the text of a string or number; `num' is scratch space for the digits.
-static inline size_t textlen(const TObject *o, char *num) {
-  return ttisstring(o) ? tsvalue(o)->len : static_cast<size_t>(luaO_num2str(nvalue(o), num));
-}
+// Operands joined in one pass at most; a longer run is joined in several.
+#define MAXPIECES 32
 
 void luaV_concat(lua_State *L, int total, int last) {
   // The last string-like operand decides: a wide string makes the whole chain wide.
@@ -261,28 +259,25 @@ void luaV_concat(lua_State *L, int total, int last) {
         if (leftok) tostring(L, top - 2);  // the metamethod sees the left number as text
         if (!call_binTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) luaG_concaterror(L, top - 2, top - 1);
       } else if (ttisnumber(top - 1) || tsvalue(top - 1)->len > 0) {  // if len=0, do nothing
-        char num[32];
-        lu_mem tl = textlen(top - 1, num) + textlen(top - 2, num);
-        while (n < total && textlike(top - n - 1)) {  // collect total length
-          tl += textlen(top - n - 1, num);
-          n++;
+        // The pieces are joined straight into the new string: no copy through a buffer.
+        while (n < total && n < MAXPIECES && textlike(top - n - 1)) n++;
+        StrPiece pieces[MAXPIECES];
+        char digits[MAXPIECES][32];
+        lu_mem tl = 0;
+        for (int i = n; i > 0; i--) {
+          StkId o = top - i;
+          StrPiece &p = pieces[n - i];
+          if (ttisstring(o)) {
+            p.units = svalue(o);
+            p.len = tsvalue(o)->len;
+          } else {
+            p.units = digits[n - i];
+            p.len = static_cast<size_t>(luaO_num2str(nvalue(o), digits[n - i]));
+          }
+          tl += p.len;
         }
         if (tl > MAX_BLOCKSIZE) luaG_runerror(L, "string size overflow");
-        char *buffer = luaZ_openspace(L, &G(L)->buff, tl);
-        tl = 0;
-        for (int i = n; i > 0; i--) {  // concat all strings
-          StkId o = top - i;
-          if (ttisstring(o)) {
-            size_t l = tsvalue(o)->len;
-            std::memcpy(buffer + tl, svalue(o), l);
-            tl += l;
-          } else {
-            int l = luaO_num2str(nvalue(o), num);
-            std::memcpy(buffer + tl, num, l);
-            tl += l;
-          }
-        }
-        setsvalue(top - n, luaS_newlstr(L, buffer, tl));
+        setsvalue(top - n, luaS_newpieces(L, LUA_TSTRING, pieces, n, tl));
       } else {
         tostring(L, top - 2);
       }
@@ -290,21 +285,16 @@ void luaV_concat(lua_State *L, int total, int last) {
       if (!towide(L, top - 2) || !towide(L, top - 1)) {
         if (!call_binTM(L, top - 2, top - 1, top - 2, TM_CONCAT)) luaG_concaterror(L, top - 2, top - 1);
       } else if (tsvalue(top - 1)->len > 0) {
-        lu_mem tl = cast(lu_mem, tsvalue(top - 1)->len) + cast(lu_mem, tsvalue(top - 2)->len);
-        while (n < total && towide(L, top - n - 1)) {
-          tl += tsvalue(top - n - 1)->len;
-          n++;
+        while (n < total && n < MAXPIECES && towide(L, top - n - 1)) n++;
+        StrPiece pieces[MAXPIECES];
+        lu_mem tl = 0;
+        for (int i = n; i > 0; i--) {
+          pieces[n - i].units = wsvalue(top - i);
+          pieces[n - i].len = tsvalue(top - i)->len;
+          tl += pieces[n - i].len;
         }
         if (tl > MAX_BLOCKSIZE) luaG_runerror(L, "string size overflow");
-        lua_WChar *buffer =
-            reinterpret_cast<lua_WChar *>(luaZ_openspace(L, &G(L)->buff, tl * sizeof(lua_WChar)));
-        tl = 0;
-        for (int i = n; i > 0; i--) {
-          size_t l = tsvalue(top - i)->len;
-          std::memcpy(buffer + tl, wsvalue(top - i), l * sizeof(lua_WChar));
-          tl += l;
-        }
-        setwsvalue(top - n, luaS_newlwstr(L, buffer, tl));
+        setwsvalue(top - n, luaS_newpieces(L, LUA_TWSTRING, pieces, n, tl));
       }
     }
     total -= n - 1;  // got `n' strings to create 1 new

@@ -114,6 +114,12 @@ TEST_F(ScriptVm, Concatenation) {
       {"return 'a' .. {}", "error: test:1: attempt to concatenate a table value"},
       {"local t = {} return t .. 'a'", "error: test:1: attempt to concatenate local `t' (a table value)"},
       {"return 'a' .. nil", "error: test:1: attempt to concatenate a nil value"},
+      // A joined string is the same interned string as the literal: found under its key.
+      {"local t = {['abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJ'] = 'found'} local p = 'abcdefghij' "
+       "return t[p .. 'klmnopqrstuvwxyz' .. 0 .. 123456789 .. 'ABCDEFGHIJ']", "found"},
+      {"local t = {[L\"wide text with 32 or more units in it\"] = 'w'} "
+       "return t[L\"wide text \" .. L\"with \" .. 32 .. L\" or more units in it\"]", "w"},
+      {"local s = 'a' .. 'b' .. 'c' .. 'd' .. 'e' .. 'f' .. 'g' .. 'h' .. 'i' .. 'j' .. 'k' .. 'l' .. 'm' .. 'n' .. 'o' .. 'p' .. 'q' .. 'r' .. 's' .. 't' .. 'u' .. 'v' .. 'w' .. 'x' .. 'y' .. 'z' .. 'a' .. 'b' .. 'c' .. 'd' .. 'e' .. 'f' .. 'g' .. 'h' .. 'i' .. 'j' .. 'k' .. 'l' .. 'm' .. 'n' return s == 'abcdefghijklmnopqrstuvwxyzabcdefghijklmn' and s", "abcdefghijklmnopqrstuvwxyzabcdefghijklmn"},
       // The first operand is named unless it is a narrow string (a number counts as one).
       {"return L\"a\" .. {}", "error: test:1: attempt to concatenate a wstring value"},
       {"local w = L\"a\" return w .. {}", "error: test:1: attempt to concatenate local `w' (a wstring value)"},
