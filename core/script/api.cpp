@@ -352,6 +352,11 @@ void lua_pushcclosure(lua_State *L, lua_CFunction fn, int n) {
   api_incr_top(L);
 }
 
+void lua_setnounwind(lua_State *L, int idx) {
+  StkId o = luaA_index(L, idx);
+  if (iscfunction(o)) clvalue(o)->c.nounwind = 1;
+}
+
 void lua_pushboolean(lua_State *L, int b) {
   setbvalue(L->top, (b != 0));  // ensure that true is 1
   api_incr_top(L);

@@ -8,6 +8,7 @@ Closure *luaF_newCclosure(lua_State *L, int nelems) {
   Closure *c = cast(Closure *, luaM_malloc(L, sizeCclosure(nelems)));
   luaC_link(L, valtogco(c), LUA_TFUNCTION);
   c->c.isC = 1;
+  c->c.nounwind = 0;
   c->c.nupvalues = cast(lu_byte, nelems);
   return c;
 }
@@ -16,6 +17,7 @@ Closure *luaF_newLclosure(lua_State *L, int nelems, TObject *e) {
   Closure *c = cast(Closure *, luaM_malloc(L, sizeLclosure(nelems)));
   luaC_link(L, valtogco(c), LUA_TFUNCTION);
   c->l.isC = 0;
+  c->l.nounwind = 0;
   c->l.p = NULL;
   setobj(&c->l.g, e);
   c->l.nupvalues = cast(lu_byte, nelems);

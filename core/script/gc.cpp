@@ -304,12 +304,14 @@ void luaC_callGCTM(lua_State *L) {
       setobj(L->top, tm);
       setuvalue(L->top + 1, udata);
       L->top += 2;
+      L->nunwind++;  // an error must come through here to restore the threshold
       try {
         luaD_call(L, L->top - 2, 0);
       } catch (...) {
         g->GCthreshold = oldt;
         throw;
       }
+      L->nunwind--;
       g->GCthreshold = oldt;
     }
   }

@@ -639,6 +639,8 @@ int luaopen_base(lua_State *L) {
     lua_pushstring(L, r->name);
     if (r->func) {
       lua_pushcfunction(L, r->func);
+      // Plain C down to the raise (checked): a caught error from these costs no unwinding.
+      if (r->func == B_error || r->func == B_assert) lua_setnounwind(L, -1);
     } else {
       lua_pushcfunction(L, ipairs_step);
       lua_pushcclosure(L, B_ipairs, 1);

@@ -101,6 +101,10 @@ void lua_pushcclosure(lua_State *L, lua_CFunction fn, int n);
 void lua_pushboolean(lua_State *L, int b);
 void lua_pushlightuserdata(lua_State *L, void *p);
 void lua_pushlwstring(lua_State *L, const lua_WChar *s, size_t l);
+// Marks the C function at idx as holding nothing that needs C++ unwinding (no objects with
+// destructors, no try blocks) whenever it calls back into scripts or raises an error, so that
+// an error may jump over it. Only for functions audited for that.
+void lua_setnounwind(lua_State *L, int idx);
 void lua_pushwstring(lua_State *L, const lua_WChar *s);
 
 // Get functions (Lua -> stack).

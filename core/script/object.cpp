@@ -207,7 +207,9 @@ const char *luaO_pushvfstring(lua_State *L, const char *fmt, va_list argp) {
     fmt = e + 2;
   }
   out.append(fmt);
+  L->nunwind++;  // `out' must be freed should the push fail
   pushstr(L, out.data(), out.size());
+  L->nunwind--;
   return svalue(L->top - 1);
 }
 

@@ -149,7 +149,9 @@ struct UpVal {
 };
 
 // Closures.
-#define ClosureHeader CommonHeader; lu_byte isC; lu_byte nupvalues; GCObject *gclist
+// `nounwind' (C functions): the function holds nothing that needs C++ unwinding while it
+// calls back or raises an error, so an error may jump over its frame (see luaD_throw).
+#define ClosureHeader CommonHeader; lu_byte isC; lu_byte nupvalues; lu_byte nounwind; GCObject *gclist
 
 struct CClosure {
   ClosureHeader;

@@ -132,6 +132,7 @@ static void preinit_state(lua_State *L) {
   L->stack_last = NULL;
   L->end_ci = NULL;
   L->errfunc = 0;
+  L->nunwind = 0;
   L->openupval = NULL;
   L->gclist = NULL;
   setnilvalue(gt(L));

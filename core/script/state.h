@@ -87,6 +87,7 @@ struct lua_State {
   GCObject *gclist;
   struct lua_longjmp *errorJmp;  // current protected-call record (see do.h)
   ptrdiff_t errfunc;  // current error handling function (stack index)
+  int nunwind;        // frames that need C++ unwinding since the innermost protected call
 };
 
 #define LUA_YIELD 1  // thread status while suspended

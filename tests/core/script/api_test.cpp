@@ -407,6 +407,69 @@ TEST(ScriptApi, GetinfoWithFunctionFirstSurvivesTheStackGrowing) {
   EXPECT_EQ(lua_tonumber(L, -1), 0);
 }
 
+// A native function holding an object with a destructor while it calls back into scripts.
+int gGuardsDestroyed = 0;
+struct Guard {
+  ~Guard() { gGuardsDestroyed++; }
+};
+int Guarded(lua_State *L) {
+  Guard g;
+  lua_call(L, lua_gettop(L) - 1, 0);
+  return 0;
+}
+int PlainError(lua_State *L) {
+  lua_settop(L, 1);
+  return lua_error(L);
+}
+
+// Caught errors either unwind (running the destructors of the native frames they cross) or,
+// where nothing in between needs that, jump straight to the protected call; both leave the
+// same results and a state that goes on working.
+TEST(ScriptApi, CaughtErrorsRunTheDestructorsOfTheNativeFramesTheyCross) {
+  State L;
+  lua_register(L, "guarded", Guarded);
+  lua_pushstring(L, "plainerror");
+  lua_pushcfunction(L, PlainError);
+  lua_setnounwind(L, -1);
+  lua_settable(L, LUA_GLOBALSINDEX);
+  struct Case {
+    const char *code;
+    const char *message;
+    int destroyed;
+  } cases[] = {
+      {"return pcall(plainerror, 'jump')", "jump", 0},
+      {"return pcall(function() local t = nil return t.x end)", "test:1: attempt to index local `t' (a nil value)", 0},
+      {"return pcall(guarded, function() plainerror('a') end)", "a", 1},
+      {"return pcall(guarded, plainerror, 'b')", "b", 1},
+      {"return pcall(guarded, function() local t = nil return t.x end)",
+       "test:1: attempt to index local `t' (a nil value)", 1},
+      {"return pcall(function() guarded(function() pcall(plainerror, 'in') end) plainerror('out') end)", "out", 1},
+      {"return pcall(function() guarded(function() guarded(error, 'twice') end) end)", "twice", 2},
+  };
+  for (const Case &c : cases) {
+    gGuardsDestroyed = 0;
+    int top = lua_gettop(L);
+    std::string error;
+    ASSERT_EQ(RunCode(L, c.code, &error), 0) << c.code << error;
+    EXPECT_EQ(lua_toboolean(L, top + 1), 0) << c.code;
+    EXPECT_STREQ(lua_tostring(L, top + 2), c.message) << c.code;
+    EXPECT_EQ(gGuardsDestroyed, c.destroyed) << c.code;
+    lua_settop(L, top);
+  }
+  // Thousands of caught errors of both kinds leave no call depth behind: nesting still
+  // reaches its usual limit.
+  std::string error;
+  ASSERT_EQ(RunCode(L, "for i = 1, 2000 do pcall(plainerror, 'x') pcall(guarded, plainerror, 'y') "
+                       "pcall(function() local t = nil return t.x end) end "
+                       "local function nest(n) if n == 0 then return 'deep' end "
+                       "local ok, r = pcall(nest, n - 1) return r end "
+                       "assert_deep = nest(150)", &error), 0) << error;
+  lua_pushstring(L, "assert_deep");
+  lua_gettable(L, LUA_GLOBALSINDEX);
+  EXPECT_STREQ(lua_tostring(L, -1), "deep");
+  EXPECT_EQ(lua_gettop(L), 1);
+}
+
 TEST(ScriptApi, NextWalksArrayThenHash) {
   State L;
   ASSERT_EQ(RunCode(L, "return {10, 20, x = 1}"), 0);

@@ -97,6 +97,19 @@ TEST_F(ScriptGc, FinalisersRunOnceAndAtClose) {
   EXPECT_EQ(gFinalised, 4);
 }
 
+// A finaliser that fails inside a collection started by a script's allocation: the error
+// reaches the script's protected call, and automatic collection stays on.
+TEST_F(ScriptGc, AFailingFinaliserLeavesCollectionOn) {
+  Run("local p = newproxy() getmetatable(p).__gc = function() local x = nil + 1 end p = nil "
+      "ok, message = pcall(function() for i = 1, 200000 do local t = {i} end end)");
+  EXPECT_EQ(gFinalised, 0);
+  lua_pushstring(L, "message");
+  lua_gettable(L, LUA_GLOBALSINDEX);
+  EXPECT_STREQ(lua_tostring(L, -1), "test:1: attempt to perform arithmetic on a nil value");
+  lua_pop(L, 1);
+  EXPECT_LT(lua_getgcthreshold(L), 4096);  // kilobytes: not the "no limit" of a finaliser run
+}
+
 TEST_F(ScriptGc, RevivedUserdataIsNotFinalisedAgain) {
   Run("do local p = newproxy(true) end collectgarbage()");
   EXPECT_EQ(gFinalised, 1);
