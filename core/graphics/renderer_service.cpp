@@ -20,6 +20,7 @@ class TRendererService : public TPlatformRenderer {
     right = r.right;
     bottom = r.bottom;
   }
+  TPlatformDisplay* GetDisplay() override { return dynamic_cast<TPlatformDisplay*>(TRenderer::Get()->GetBackend()); }
   void ToggleDebugOverlay() override { TRenderer::Get()->ToggleDebugInfo(); }
   void ClearRect(int left, int top, int right, int bottom) override {
     TRenderer::Get()->FillRect(TRect(left, top, right, bottom), TColor(0, 0, 0, 0));

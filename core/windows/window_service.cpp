@@ -49,12 +49,13 @@ class TPlatformWindowHost : public TWindowHost {
   void PopClipRect() override { TRenderer::Get()->PopClipRect(); }
   bool BeginDraw() override {
     TRenderer* renderer = TRenderer::Get();
-    if (!renderer->BeginDraw(0)) return false;
+    // A frame for the screen: the back buffer is prepared for it and EndDraw presents it.
+    if (!renderer->BeginDraw(1)) return false;
     // The bottom entry of the renderer's clip stack never pops: it is the whole screen.
     renderer->SetClipRect(renderer->GetViewport());
     return true;
   }
-  void EndDraw() override { TRenderer::Get()->EndDraw(0); }
+  void EndDraw() override { TRenderer::Get()->EndDraw(1); }
   bool BeginRenderTarget(const std::shared_ptr<TTexture>& texture) override {
     TRenderer* renderer = TRenderer::Get();
     if (!renderer->BeginRenderTarget(texture, 0)) return false;

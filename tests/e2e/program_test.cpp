@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/directx/directx_test_control.h"
 #include "platform/win32/win32.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
@@ -49,6 +50,43 @@ TEST_F(ProgramTest, RunsTheScriptOnTheManualClockAndEndsWithQuit) {
   for (const char* line : {"frame 2 ", ": move", "frame 3 ", ": key", ": clock", "frame 30 ", ": quit"})
     EXPECT_NE(steps.find(line), std::string::npos) << line << "\n" << steps;
   EXPECT_NE(LogText().find("quillomer-lorvane-design, version 3.0.0.1."), std::string::npos) << LogText();
+}
+
+// The frame the display presented: the sample dialog's text on the cleared screen.
+void ExpectDialogFrame(const std::string& png) {
+  std::vector<uint32_t> pixels;
+  int width = 0, height = 0;
+  ASSERT_TRUE(TestControl::Display::ReadPng(png, pixels, width, height)) << png;
+  EXPECT_EQ(width, 800);
+  EXPECT_EQ(height, 600);
+  size_t lit = 0;
+  for (uint32_t p : pixels) lit += (p & 0xFFFFFF) != 0;
+  EXPECT_GT(lit, 500u);               // the dialog's lines of text
+  EXPECT_LT(lit, pixels.size() / 4);  // on a screen cleared to black
+}
+
+TEST_F(ProgramTest, TheDisplayPresentsTheDialogsFrames) {
+  TempFolder work;
+  std::string script = work.File("script.txt"), report = work.File("report.txt"), png = work.File("frame.png");
+  std::ofstream(script) << "frame 40 capture " << png << "\nframe 45 quit\n";
+  setenv("ORVELLA_HARNESS_SCRIPT", script.c_str(), 1);
+  setenv("ORVELLA_HARNESS_REPORT", report.c_str(), 1);
+  ToolResult r = RunTool("quillomer-lorvane", "--multiple 2>&1");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(ReadFile(report).find("captured"), std::string::npos) << ReadFile(report) << LogText();
+  ExpectDialogFrame(png);
+}
+
+// The same in a real window on a virtual X display, the frames written as they are presented.
+TEST_F(ProgramTest, TheDisplayPresentsFramesInARealWindow) {
+  if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
+  TempFolder work;
+  std::string png = work.File("frame.png");
+  std::string command = "env -u SDL_VIDEODRIVER ORVELLA_DX_CAPTURE=" + png +
+                        " ORVELLA_HARNESS_QUIT_AFTER_IDLE=300 xvfb-run -a " + ToolPath("quillomer-lorvane") +
+                        " --multiple > " + work.File("out.txt") + " 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(work.File("out.txt"));
+  ExpectDialogFrame(png);
 }
 
 TEST_F(ProgramTest, AnInvalidHostWindowEndsTheProgramWithMinusOne) {
