@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/windows/modal_window.h"
+#include "core/windows/text.h"
 #include "core/windows/window_style.h"
 #include "tests/core/windows/window_test_support.h"
 
@@ -420,6 +421,70 @@ TEST_F(ScreenInitTest, RegisterHotkeyNeedsBothKeyAndName) {
   Run("RegisterHotkey('ctrl-q', 'quit'); RegisterHotkey(nil, 'x'); RegisterHotkey('ctrl-x', false)");
   EXPECT_EQ(dialog->GetKeyCommand("Control-Q"), TStr("quit"));
   EXPECT_EQ(dialog->GetKeyCommand("ctrl-x"), TStr(""));
+}
+
+}  // namespace
+
+namespace {
+
+// Windows and texts that count how many of them live.
+int gLiveWindows = 0;
+class CountedWindow : public TWindow {
+ public:
+  CountedWindow() { gLiveWindows++; }
+  ~CountedWindow() override { gLiveWindows--; }
+  static TWindow* Factory() { return new CountedWindow(); }
+};
+class CountedText : public TText {
+ public:
+  CountedText() { gLiveWindows++; }
+  ~CountedText() override { gLiveWindows--; }
+  static TWindow* Factory() { return new CountedText(); }
+};
+
+class DialogCycleTest : public ScreenInitTest {
+ protected:
+  // Closes the open dialog from outside and lets the next one open.
+  void Cycle() {
+    Run("CloseWindow(gCount)");
+    Idle(2);
+  }
+};
+
+TEST_F(DialogCycleTest, AThousandDialogsOpenAndCloseInFlatMemory) {
+  manager->RegisterWindowClass("Window", &CountedWindow::Factory);
+  manager->RegisterWindowClass("Text", &CountedText::Factory);
+  AddFile("assets/ui/cycle.lua",
+          "MakeDialog {\n"
+          "  Window { name = 'panel', x = kCenter, y = kCenter, w = 300, h = 200,\n"
+          "    Text { name = 'title', w = kMax, h = 30, label = 'Title ' .. gCount },\n"
+          "    Window { name = 'inner', y = 40, w = 100, h = 100 },\n"
+          "  },\n"
+          "}\n"
+          "RegisterHotkey('ctrl-q', 'panel')\n"
+          "SetFocus('inner')\n"
+          "PostMessage(CreateNamedMessage(1000, 'opened'))\n");
+  StartMain(
+      "gCount = 0\n"
+      "while true do gCount = gCount + 1; gLast = DoModal('ui/cycle.lua') end");
+  for (int i = 0; i < 100; i++) Cycle();
+  Run("collectgarbage()");
+  int luaKb = lua_getgccount(L());
+  EXPECT_EQ(gLiveWindows, 3);  // the open dialog's
+  for (int i = 0; i < 1000; i++) Cycle();
+  Run("collectgarbage()");
+  EXPECT_EQ(GlobalNumber("gCount"), 1101);
+  EXPECT_EQ(GlobalNumber("gLast"), 1100);
+  EXPECT_EQ(gLiveWindows, 3);
+  EXPECT_EQ(manager->GetModalCount(), 2u);
+  EXPECT_EQ(manager->GetQueuedCount(), 0u);
+  EXPECT_EQ(script->GetWindowDepth(), 1u);
+  EXPECT_LE(lua_getgccount(L()), luaKb + 2);  // kilobytes: nothing piles up in the script
+  Run("n = table.getn(gMessageQueue) + table.getn(gCommandQueue); for k in gClosedWindows do n = n + 1 end");
+  EXPECT_EQ(GlobalNumber("n"), 0);
+  delete manager;  // the last dialog's windows go with the manager
+  manager = nullptr;
+  EXPECT_EQ(gLiveWindows, 0);
 }
 
 }  // namespace
