@@ -1,5 +1,6 @@
 -- The sample dialog: a title, a line of help and a counter. Every key or click that no window
--- takes counts; Escape closes the dialog.
+-- takes counts; Escape closes the dialog. The texts are set after creation, so they show as
+-- written whether or not labels are translated.
 SetDefaultStyle {}
 
 function ShowSampleDialog()
@@ -7,13 +8,15 @@ function ShowSampleDialog()
   MakeDialog {
     SetStyle { font = { "__DEFAULT", 24, Color(255, 255, 255) }, padding = kHAlignCenter },
     Window { name = "panel", x = kCenter, y = kCenter, w = 480, h = 200,
-      Text { name = "title", x = 0, y = 20, w = kMax, h = 36, label = "#Orvella" },
+      Text { name = "title", x = 0, y = 20, w = kMax, h = 36 },
       AppendStyle { font = { "__DEFAULT", 16, Color(200, 200, 200) } },
-      Text { name = "help", x = 0, y = 80, w = kMax, h = 24,
-             label = "#Press a key or click; Escape closes the dialog." },
-      Text { name = "count", x = 0, y = 130, w = kMax, h = 24, label = "#Nothing pressed yet." },
+      Text { name = "help", x = 0, y = 80, w = kMax, h = 24 },
+      Text { name = "count", x = 0, y = 130, w = kMax, h = 24 },
     },
   }
+  SetLabel("title", "Orvella")
+  SetLabel("help", "Press a key or click; Escape closes the dialog.")
+  SetLabel("count", "Opened " .. (gSampleOpened or 1) .. " times, nothing pressed yet.")
   local presses = 0
   while true do
     local m = WaitForMessage()

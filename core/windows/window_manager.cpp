@@ -417,7 +417,13 @@ void TWindowManager::AbortMovie() {
 }
 
 void TWindowManager::GetRootRect(int& left, int& top, int& right, int& bottom) {
-  if (!mRoot) SetScreen(new TScreen());
+  if (!mRoot) {
+    // Cleared under every frame: a dialog over the bare screen would otherwise be drawn over
+    // the last frame's pixels.
+    auto* screen = new TScreen();
+    screen->SetFill(true, false);
+    SetScreen(screen);
+  }
   const TRect& r = mRoot->GetRect();
   left = r.left;
   top = r.top;

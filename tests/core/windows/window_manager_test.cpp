@@ -308,6 +308,41 @@ TEST_F(WindowManagerTest, TheStackIsDrawnFromTheHighestOpaqueFullScreenWindow) {
   (void)low;
 }
 
+TEST_F(WindowManagerTest, TheScreenClearsOnlyWhileOnTopUnlessItAlwaysFills) {
+  Advance(20);
+  Idle();
+  ASSERT_EQ(host.fills.size(), 1u);
+  EXPECT_EQ(host.fills[0], TRect(0, 0, 800, 600));
+  Push("dialog");
+  Advance(20);
+  Idle();
+  EXPECT_EQ(host.fills.size(), 1u);  // the screen is drawn, not cleared
+  screen->SetFill(true, false);
+  manager->Invalidate();
+  Advance(20);
+  Idle();
+  EXPECT_EQ(host.fills.size(), 2u);
+}
+
+TEST_F(WindowManagerTest, TheRootScreenIsMadeWhenTheFirstDisplayModeAsksForItsRectangle) {
+  TWindowManager fresh;  // a manager of its own, as the platform makes it
+  window_test::RecordingHost freshHost;
+  freshHost.SetViewport(TRect(0, 0, 640, 480));
+  fresh.SetHost(&freshHost);
+  int left, top, right, bottom;
+  fresh.GetRootRect(left, top, right, bottom);
+  ASSERT_NE(fresh.GetScreen(), nullptr);
+  EXPECT_EQ(TRect(left, top, right, bottom), TRect(0, 0, 640, 480));
+  EXPECT_EQ(fresh.GetTopModal(), fresh.GetScreen());
+  // Cleared under every frame, whatever lies above it.
+  fresh.PushModal(new TModalWindow());
+  Advance(20);
+  TPlatformEvent idle;
+  idle.type = kEventIdle;
+  fresh.HandleEvent(idle);
+  EXPECT_EQ(freshHost.fills.size(), 1u);
+}
+
 TEST_F(WindowManagerTest, TearingDownDeletesListenersWindowsAndQueuedMessages) {
   std::vector<std::string> seen;
   manager->AddMessageListener(new Collector(&seen));
