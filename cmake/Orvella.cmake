@@ -17,14 +17,19 @@ function(orvella_library name)
   target_link_libraries(${name} PUBLIC ${A_LIBS})
 endfunction()
 
-# orvella_test(name SOURCES... [LIBS ...]): a GoogleTest executable whose cases CTest runs
-# one process each, every process in its own temporary data folders (see tests/support).
+# orvella_test(name SOURCES... [LIBS ...] [LOCK resource]): a GoogleTest executable whose cases
+# CTest runs one process each, every process in its own temporary data folders (see
+# tests/support). Cases of tests that name the same LOCK never run at the same time.
 function(orvella_test name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE orvella_test_main ${A_LIBS})
+  set(lock "")
+  if(A_LOCK)
+    set(lock RESOURCE_LOCK ${A_LOCK})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 300)
+    PROPERTIES TIMEOUT 300 ${lock})
 endfunction()
 
 # orvella_test_folder(LIBS ...): one test executable per *_test.cpp file of the calling folder,
