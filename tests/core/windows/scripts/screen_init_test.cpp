@@ -157,15 +157,13 @@ TEST_F(ScreenInitTest, CreatingAndCustomCreatorAndSetDefaultDoNothing) {
 }
 
 TEST_F(ScreenInitTest, BeginGroupMarksOnlyTheNextWindow) {
-  Dialog(
-      "MakeDialog { Window { name = 'a', w = 1, h = 1 }, BeginGroup(), Window { name = 'b', w = 1, h = 1 },"
-      " Window { name = 'c', w = 1, h = 1 } }");
-  Run("SetBeginGroup(); g = gBeginGroup");
+  Dialog("");
+  Run("a = { typename = 'Window', w = 1, h = 1 }; b = { typename = 'Window', w = 1, h = 1 };"
+      " c = { typename = 'Window', w = 1, h = 1 }");
+  Run("DoWindow(a); BeginGroup()(); DoWindow(b); DoWindow(c); SetBeginGroup(); g = gBeginGroup");
+  Run("marks = a.beginGroup .. b.beginGroup .. c.beginGroup");
+  EXPECT_EQ(GlobalString("marks"), "010");
   EXPECT_EQ(GlobalNumber("g"), 1);
-  // The flag is copied into the window's table at creation.
-  Run("t1 = Window { w = 1, h = 1 }; t2 = Window { w = 1, h = 1 }; BeginGroup()(); t1(); t2()");
-  Run("x = gBeginGroup");
-  EXPECT_EQ(GlobalNumber("x"), 0);
 }
 
 TEST_F(ScreenInitTest, GetTagTreatsFalseAsMissingAndFollowsOnlyTheDefaultStylesParents) {
