@@ -138,6 +138,8 @@ int cSyncSystem::Play(cSound* clip, int64_t time) {
   cTarnSoundSystem* system = System();
   if (!clip || !system) return kNotFound;
   const cPropertySet* patch = clip->GetPatch();
+  // A clip that ended since the last tick neither sets the grid nor counts as playing.
+  PruneFinished();
   Entry entry = MakeEntry(clip);
   const int64_t now = Now();
   int64_t start = time == -1 ? now : time - 1;
@@ -200,6 +202,11 @@ int cSyncSystem::Play(cSound* clip, int64_t time) {
   return 0;
 }
 
+void cSyncSystem::PruneFinished() {
+  mStopping.remove_if([this](const Entry& e) { return Finished(e); });
+  mUnison.remove_if([this](const Entry& e) { return Finished(e); });
+}
+
 void cSyncSystem::StopAll(int64_t time) {
   cTarnSoundSystem* system = System();
   for (const Entry& e : mStopping) {
@@ -240,10 +247,7 @@ void cSyncSystem::Update() {
       mArrangements.erase(it);
       break;
     }
-  // Entries of clips that have ended go, so a finished master no longer sets the grid and
-  // a one-shot can start again at once.
-  mStopping.remove_if([this](const Entry& e) { return Finished(e); });
-  mUnison.remove_if([this](const Entry& e) { return Finished(e); });
+  PruneFinished();
   const char* formats[3] = {"cSyncSystem::Update: Stopping list size %ld\n", "cSyncSystem::Update: Unison list size %ld\n",
                             "cSyncSystem::Update: Arrangement list size %ld\n"};
   const std::list<Entry>* lists[3] = {&mStopping, &mUnison, &mArrangements};

@@ -54,6 +54,9 @@ class cSyncSystem {
   Entry MakeEntry(cSound* clip) const;
   // Whether an entry's clip has finished (its node is gone or no longer active).
   bool Finished(const Entry& e) const;
+  // Entries of clips that have ended go, so a finished master no longer sets the grid and a
+  // one-shot can start again at once.
+  void PruneFinished();
 
   std::list<Entry> mStopping;
   std::list<Entry> mUnison;

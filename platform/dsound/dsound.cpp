@@ -542,11 +542,15 @@ HRESULT Create(LPCGUID guid, IDirectSound** ds, void* outer) {
     // Opened outside the mixer lock: SDL may start calling back at once.
     Mixer probe;
     if (!OpenSdl(probe)) return DSERR_NODRIVER;
-    std::lock_guard<std::mutex> lock(m.mutex);
-    m.sdlDevice = probe.sdlDevice;
-    m.silentFallback = probe.silentFallback;
-    m.sdlUsers++;
-    SDL_PauseAudioDevice(m.sdlDevice, 0);
+    {
+      std::lock_guard<std::mutex> lock(m.mutex);
+      m.sdlDevice = probe.sdlDevice;
+      m.silentFallback = probe.silentFallback;
+      m.sdlUsers++;
+    }
+    // Unpaused outside the mixer lock: SDL holds its device lock while it calls back, and the
+    // callback takes the mixer lock, so taking them the other way round could deadlock.
+    SDL_PauseAudioDevice(probe.sdlDevice, 0);
   }
   *ds = new Device(manual);
   return S_OK;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "audio_engine/api/vexa_api.h"
+#include "audio_engine/callback_timer.h"
 #include "audio_engine/critical_section.h"
 #include "audio_engine/mix/wave_mixer.h"
 #include "audio_engine/name_id.h"
@@ -144,4 +145,30 @@ TEST_F(LifecycleTest, AFolderWithoutPacksAndShutdownTwice) {
   EXPECT_FALSE(VexaEngineStarted());
   EXPECT_EQ(cTarnSoundSystem::Get(), nullptr);
   VexaShutdown();
+}
+
+TEST(LifecycleRace, EventsWhileTheTimerThreadMixes) {
+  // The real clock and device: the timer thread ticks every 20 ms on its own while this
+  // thread sends events, pauses and resumes; the engine lock keeps them apart.
+  TempFolder dir;
+  std::string folder = BuildPack(dir);
+  TestControl::UseRealClock();
+  DSoundTest::UseManualDevice(false);
+  VexaInit(folder.c_str(), nullptr);
+  ASSERT_TRUE(VexaEngineStarted());
+  cCallbackTimer* timer = VexaEngineOutput()->Timer();
+  ASSERT_NE(timer, nullptr);
+  const char* events[] = {"Hum", "Music Volume", "Pause", "Unpause", "pause", "Hum"};
+  uint32_t start = timer->Ticks();
+  for (int i = 0; i < 2000000 && timer->Ticks() < start + 5; i++) {
+    const char* name = events[i % 6];
+    if (name[0] == 'M')
+      VexaEvent(name, (i % 10) / 10.0);
+    else
+      VexaEvent(name);
+  }
+  EXPECT_GE(timer->Ticks(), start + 5);
+  VexaEvent("Unpause");
+  VexaShutdown();
+  EXPECT_FALSE(VexaEngineStarted());
 }

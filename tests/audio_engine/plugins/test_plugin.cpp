@@ -61,7 +61,8 @@ void ProcessReplacing(tVstEffect* e, float** inputs, float** outputs, int32_t fr
 }
 
 [[maybe_unused]] tVstEffect* Create(tVstHostCallback host) {
-  if (!gPlugin) gPlugin = new Plugin();
+  static Plugin storage;  // one instance a library, never freed: nothing to leak
+  gPlugin = &storage;
   Plugin& p = *gPlugin;
   std::memset(&p.effect, 0, sizeof p.effect);
   p.effect.magic = kVstMagic;
