@@ -54,7 +54,7 @@ void LoadProjects(cTarnSoundSystem* system) {
   }
 }
 
-void PlayEvent(const char* name, const std::function<bool(double*)>& next) {
+void PlayNode(const char* name, const std::function<bool(double*)>& next) {
   cTarnSoundSystem* system = cTarnSoundSystem::Get();
   if (!system) return;
   cAutoCriticalSection lock(EngineLock());
@@ -124,7 +124,7 @@ void VexaEngineEventV(const char* name, va_list values) {
   }
   va_list copy;
   va_copy(copy, values);
-  PlayEvent(name, [&](double* v) {
+  PlayNode(name, [&](double* v) {
     *v = va_arg(copy, double);
     return true;
   });
@@ -143,8 +143,12 @@ void VexaEngineEvent(const char* name, const double* values, size_t count) {
     if (e.player) e.player->Play();
     return;
   }
+  PlayEvent(name, values, count);
+}
+
+void PlayEvent(const char* name, const double* values, size_t count) {
   size_t at = 0;
-  PlayEvent(name, [&](double* v) {
+  PlayNode(name, [&](double* v) {
     if (at >= count) return false;
     *v = values[at++];
     return true;

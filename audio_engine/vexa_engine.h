@@ -21,6 +21,9 @@ void VexaEngineInit(const char* dataFolder, HWND window);
 // double per parameter; the counted form sets no more parameters than it has values.
 void VexaEngineEventV(const char* name, va_list values);
 void VexaEngineEvent(const char* name, const double* values, size_t count);
+// Plays an event on the sound system whether or not the output is started (benchmarks and
+// tools drive the mix themselves); the engine lock is held for the look-up and the play.
+void PlayEvent(const char* name, const double* values, size_t count);
 // Tears down whatever exists, started or not; packs are unmounted and names forgotten.
 void VexaEngineShutdown();
 

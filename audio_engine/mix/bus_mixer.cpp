@@ -58,6 +58,7 @@ int cBusMixer::Render(void* buffer, uint32_t bytes, uint32_t* rendered, float ga
   float* out = (float*)buffer;
   uint32_t pos = 0;
   *rendered = 0;
+  mBlockPeak[0] = mBlockPeak[1] = 0.0f;
   // Events inside the block split it into segments; each lands on its exact frame.
   for (;;) {
     const int64_t kNever = INT64_MAX;
@@ -130,6 +131,27 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   mVolume = volume;
   mPan = pan;
   mMute = mute;
+  if (PassThrough(volumeState, panState, pan, mute)) {
+    // One source and nothing for this bus to do but its volume: the source mixes straight
+    // into the caller's buffer, and this bus meters from the source's block peaks.
+    cIWaveSource* only = mRenderSources[0];
+    uint32_t got = 0;
+    only->Render(buffer, bytes, &got, gain * volume, 0);
+    float peaks[2];
+    only->GetBlockPeaks(&peaks[0], &peaks[1]);
+    const float v = volume < 0.0f ? -volume : volume;
+    for (int c = 0; c < 2; c++) {
+      mBlockPeak[c] = std::max(mBlockPeak[c], peaks[c] * v);
+      mPeak[c] = std::max(mPeak[c], mBlockPeak[c]);
+    }
+    if (got < bytes && mStartTime == 0 && mStopTime == 0 && mRestartTime == 0 && mFilePlayer) {
+      OnSourceEnded();
+      Kill();
+    }
+    mLastRendered = got;
+    *rendered = got;
+    return 0;
+  }
   if (mMixBuffer.size() != (size_t)frames * 2) mMixBuffer.assign((size_t)frames * 2, 0.0f);
   else std::fill(mMixBuffer.begin(), mMixBuffer.end(), 0.0f);
   float* mix = mMixBuffer.data();
@@ -168,12 +190,18 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   // output back.
   mDrySources.clear();
   mReturnSources.clear();
+  bool anyReturn = false;
   for (cIWaveSource* src : mRenderSources) {
-    auto* bus = dynamic_cast<cBusMixer*>(src);
-    (bus && bus->mReturnNumber >= 0 && bus->mParent == this ? mReturnSources : mDrySources).push_back(src);
+    cBusMixer* bus = src->AsBusMixer();
+    anyReturn |= bus && bus->mReturnNumber >= 0 && bus->mParent == this;
   }
+  if (anyReturn)
+    for (cIWaveSource* src : mRenderSources) {
+      cBusMixer* bus = src->AsBusMixer();
+      (bus && bus->mReturnNumber >= 0 && bus->mParent == this ? mReturnSources : mDrySources).push_back(src);
+    }
   uint32_t got = 0;
-  RenderSources(mDrySources, mix, bytes, &got, renderGain);
+  RenderSources(anyReturn ? mDrySources : mRenderSources, mix, bytes, &got, renderGain);
   fader(mix);
   if (sends) mLastMix.assign(mix, mix + (size_t)frames * 2);
   if (!mReturnSources.empty()) {
@@ -195,11 +223,13 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   for (int i = 0; i < kSendGroups; i++)
     for (cBusMixer* member : mSendGroups[i]) member->DeliverSend(i, mix, bytes);
   mEffects.Process(mix, bytes);
+  // The meters and the hand-over to the caller in one pass; a muted bus only meters.
   float left = 0.0f, right = 0.0f;
-  StereoPeaks(mix, frames, &left, &right);
+  AddStereoWithPeaks(mute == 1.0f ? buffer : nullptr, mix, frames, gain, &left, &right);
+  mBlockPeak[0] = std::max(mBlockPeak[0], left);
+  mBlockPeak[1] = std::max(mBlockPeak[1], right);
   mPeak[0] = std::max(mPeak[0], left);
   mPeak[1] = std::max(mPeak[1], right);
-  if (mute == 1.0f) AddFloats(buffer, mix, (size_t)frames * 2, gain);
   if (got < bytes && mStartTime == 0 && mStopTime == 0 && mRestartTime == 0 && mFilePlayer) {
     OnSourceEnded();
     Kill();
@@ -207,6 +237,19 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   mLastRendered = got;
   *rendered = got;
   return 0;
+}
+
+bool cBusMixer::PassThrough(uint32_t volumeState, uint32_t panState, float pan, float mute) const {
+  if (mRoot || mute != 1.0f || mRenderSources.size() != 1 || !mRenderSources[0]->MetersItself()) return false;
+  if (volumeState == kStateProducing || panState == kStateProducing || (panState == kStateStatic && pan != 0.5f))
+    return false;
+  if (!mEffects.Empty() || mSendTargets[0] || mSendTargets[1] || mSendTargets[2] || mSendTargets[3]) return false;
+  for (int i = 0; i < kInsertSlots; i++)
+    if (mInserts[i]) return false;
+  for (int i = 0; i < kSendGroups; i++)
+    if (!mSendGroups[i].empty()) return false;
+  cBusMixer* only = mRenderSources[0]->AsBusMixer();
+  return !only || only->mReturnNumber < 0;
 }
 
 int cBusMixer::DeliverSend(int index, float* buffer, uint32_t bytes) {

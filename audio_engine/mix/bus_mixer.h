@@ -32,6 +32,12 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   using cWaveMixer::GetState;
   int GetState(uint32_t* state) override;
   int Render(void* buffer, uint32_t bytes, uint32_t* rendered, float gain, uint32_t reserved) override;
+  cBusMixer* AsBusMixer() override { return this; }
+  bool MetersItself() const override { return true; }
+  void GetBlockPeaks(float* left, float* right) const override {
+    *left = mBlockPeak[0];
+    *right = mBlockPeak[1];
+  }
 
   // cISound.
   int SetStartPosition(int32_t) override { return 0; }
@@ -86,6 +92,9 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   void SetParameterSource(uint32_t id, cIWaveSource* source);
   float StaticValue(uint32_t id, float def) const;
 
+  // Whether this block's mix can pass through to the caller (see Mix).
+  bool PassThrough(uint32_t volumeState, uint32_t panState, float pan, float mute) const;
+
   // Notified after every block this bus renders (not owned).
   void AddMixNotify(cIMixNotify* target);
   void RemoveMixNotify(cIMixNotify* target);
@@ -115,6 +124,7 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   int64_t mStartTime = 0;  // 0 = none
   int64_t mStopTime = 0;   // 0 = none
   int64_t mRestartTime = 0;  // 0 = none
+  float mBlockPeak[2] = {0.0f, 0.0f};  // of the mix this bus gave its caller in this block
   bool mPlaying = false;
   float mPeak[2] = {0.0f, 0.0f};
   cWaveMixer* mParent = nullptr;

@@ -4,6 +4,7 @@
 #include <samplerate.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "audio_engine/debug.h"
 #include "audio_engine/mix/float_ops.h"
@@ -69,18 +70,8 @@ int cReaderWaveSource::Render(void* buffer, uint32_t bytes, uint32_t* rendered, 
   mReader->Read(mScratch.data(), want, &got);
   mLastRead = got;
   const uint32_t gotFrames = got / block;
-  if (channels == 1) {
-    AddMono16ToStereo((float*)buffer, mScratch.data(), gotFrames, gain);
-  } else if (channels == 2) {
-    AddStereo16ToStereo((float*)buffer, mScratch.data(), gotFrames, gain);
-  } else {
-    // More channels than the mix has: the first two are left and right.
-    float* out = (float*)buffer;
-    for (uint32_t i = 0; i < gotFrames; i++) {
-      out[2 * i] += mScratch[(size_t)i * channels] * gain;
-      out[2 * i + 1] += mScratch[(size_t)i * channels + 1] * gain;
-    }
-  }
+  // The first two channels are left and right (a mono file feeds both); more are not mixed.
+  AddPcm16ToStereo((float*)buffer, mScratch.data(), gotFrames, channels, gain, &mPeak[0], &mPeak[1]);
   *rendered = gotFrames * 8;
   return 0;
 }
@@ -117,16 +108,17 @@ uint32_t cReaderWaveSource::RenderResampled(float* out, uint32_t frames, float g
   }
   // libsamplerate works at +-1; the mix is in 16-bit scale.
   const float g = gain * 32768.0f;
-  if (channels == 1) {
-    AddMonoToStereo(out, r.output.data(), produced, g);
-  } else if (channels == 2) {
-    AddFloats(out, r.output.data(), (size_t)produced * 2, g);
-  } else {
-    for (uint32_t i = 0; i < produced; i++) {
-      out[2 * i] += r.output[(size_t)i * channels] * g;
-      out[2 * i + 1] += r.output[(size_t)i * channels + 1] * g;
-    }
+  const size_t right = channels > 1 ? 1 : 0;
+  float peaks[2] = {0.0f, 0.0f};
+  for (uint32_t i = 0; i < produced; i++) {
+    float l = r.output[(size_t)i * channels], rr = r.output[(size_t)i * channels + right];
+    out[2 * i] += l * g;
+    out[2 * i + 1] += rr * g;
+    peaks[0] = std::max(peaks[0], std::fabs(l));
+    peaks[1] = std::max(peaks[1], std::fabs(rr));
   }
+  mPeak[0] = peaks[0] * 32768.0f;
+  mPeak[1] = peaks[1] * 32768.0f;
   return produced;
 }
 

@@ -25,6 +25,12 @@ class cReaderWaveSource : public cIWaveSource {
   int GetLevel(float*, uint32_t) override { return 3; }
   int Advance(uint32_t) override { return 0; }
 
+  bool MetersItself() const override { return true; }
+  void GetBlockPeaks(float* left, float* right) const override {
+    *left = mPeak[0];
+    *right = mPeak[1];
+  }
+
   // The reader was repositioned: what the resampler still holds belongs to the old place.
   void Restart();
   bool Resamples() const { return mResampler != nullptr; }
@@ -37,6 +43,7 @@ class cReaderWaveSource : public cIWaveSource {
   cWaveFormat mReaderFormat;
   std::vector<int16_t> mScratch;  // grown only
   uint32_t mLastRead = 1;
+  float mPeak[2] = {0.0f, 0.0f};  // of the last render, before its gain
   std::unique_ptr<Resampler> mResampler;
 };
 

@@ -9,9 +9,17 @@ namespace TarnMix {
 
 enum : uint32_t { kStateStopped = 0, kStateStatic = 1, kStateProducing = 2 };
 
+class cBusMixer;
+
 class cIWaveSource {
  public:
   virtual ~cIWaveSource() = default;
+  // The source as a bus mixer, or null: mixers ask this of every child every block.
+  virtual cBusMixer* AsBusMixer() { return nullptr; }
+  // Sources that know the channel peaks of their last render (before its gain) let a bus
+  // with nothing else to do pass them straight through and still meter.
+  virtual bool MetersItself() const { return false; }
+  virtual void GetBlockPeaks(float* left, float* right) const { *left = *right = 0.0f; }
   virtual int Reset() = 0;
   virtual int GetState(uint32_t* state) = 0;
   // Adds byte count bytes of samples into the buffer at the gain; *rendered gets how many.
