@@ -46,21 +46,22 @@ void SetLogSink(LogSink sink) {
   gLogSink = std::move(sink);
 }
 
+namespace {
+// A copy of a sink taken under its lock, so it is called without holding it.
+template <class T>
+T Current(const T& sink) {
+  std::lock_guard<std::mutex> lock(gSinkMutex);
+  return sink;
+}
+}  // namespace
+
 void Log(const char* format, ...) {
   char text[1024];
   va_list args;
   va_start(args, format);
   std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
-  LogSink sink;
-  {
-    std::lock_guard<std::mutex> lock(gSinkMutex);
-    sink = gLogSink;
-  }
-  if (sink) {
-    sink(text);
-    return;
-  }
+  if (LogSink sink = Current(gLogSink)) return sink(text);
   std::fprintf(stderr, "VexaAPI: %s\n", text);
 }
 
@@ -71,15 +72,7 @@ void MessageBox(const char* format, ...) {
   std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
   Trace("%s", text);
-  MessageSink sink;
-  {
-    std::lock_guard<std::mutex> lock(gSinkMutex);
-    sink = gSink;
-  }
-  if (sink) {
-    sink(kMessageTitle, text);
-    return;
-  }
+  if (MessageSink sink = Current(gSink)) return sink(kMessageTitle, text);
   ::MessageBoxA(nullptr, text, kMessageTitle, MB_OK);
 }
 

@@ -5,50 +5,6 @@
 
 namespace Tarn {
 
-namespace {
-inline uint32_t Get16(const unsigned char* d) { return (uint32_t)d[0] | ((uint32_t)d[1] << 8); }
-}  // namespace
-
-uint32_t SuperFastHash(const char* text, size_t length) {
-  if (text == nullptr || length == 0) return 0;
-  const unsigned char* data = (const unsigned char*)text;
-  uint32_t hash = (uint32_t)length;
-  uint32_t tmp;
-  size_t rem = length & 3;
-  for (size_t n = length >> 2; n > 0; n--) {
-    hash += Get16(data);
-    tmp = (Get16(data + 2) << 11) ^ hash;
-    hash = (hash << 16) ^ tmp;
-    data += 4;
-    hash += hash >> 11;
-  }
-  switch (rem) {
-    case 3:
-      hash += Get16(data);
-      hash ^= hash << 16;
-      hash ^= (uint32_t)((int32_t)(signed char)data[2] * (1 << 18));
-      hash += hash >> 11;
-      break;
-    case 2:
-      hash += Get16(data);
-      hash ^= hash << 11;
-      hash += hash >> 17;
-      break;
-    case 1:
-      hash += (uint32_t)(int32_t)(signed char)data[0];
-      hash ^= hash << 10;
-      hash += hash >> 1;
-      break;
-  }
-  hash ^= hash << 3;
-  hash += hash >> 5;
-  hash ^= hash << 4;
-  hash += hash >> 17;
-  hash ^= hash << 25;
-  hash += hash >> 6;
-  return hash;
-}
-
 uint32_t NameId(const char* text, size_t len) {
   if (text == nullptr || len == 0) return 0;
   if (len >= 2 && text[0] == '0' && text[1] == 'x') {

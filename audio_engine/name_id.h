@@ -7,22 +7,11 @@
 namespace Tarn {
 
 // The published SuperFastHash, seeded with the length; trailing bytes enter as signed chars.
-uint32_t SuperFastHash(const char* data, size_t len);
-
-// "0x..." reads as a hexadecimal number (stops at the first non-digit); anything else is
-// hashed. An empty or null text gives 0.
-uint32_t NameId(const char* text);
-uint32_t NameId(const char* text, size_t len);
-
-// The same hash at compile time, for the fixed names the engine compares against (no "0x"
-// form: those names are plain words).
-constexpr uint32_t ConstNameId(const char* text) {
-  size_t length = 0;
-  while (text[length]) length++;
-  if (length == 0) return 0;
+// Usable at compile time.
+constexpr uint32_t SuperFastHash(const char* data, size_t length) {
+  if (data == nullptr || length == 0) return 0;
   auto get16 = [](const char* d) { return (uint32_t)(uint8_t)d[0] | ((uint32_t)(uint8_t)d[1] << 8); };
   uint32_t hash = (uint32_t)length;
-  const char* data = text;
   for (size_t n = length >> 2; n > 0; n--) {
     hash += get16(data);
     uint32_t tmp = (get16(data + 2) << 11) ^ hash;
@@ -55,6 +44,18 @@ constexpr uint32_t ConstNameId(const char* text) {
   hash ^= hash << 25;
   hash += hash >> 6;
   return hash;
+}
+
+// "0x..." reads as a hexadecimal number (stops at the first non-digit); anything else is
+// hashed. An empty or null text gives 0.
+uint32_t NameId(const char* text);
+uint32_t NameId(const char* text, size_t len);
+
+// The identifier of a fixed name at compile time (no "0x" form: those names are plain words).
+constexpr uint32_t ConstNameId(const char* text) {
+  size_t length = 0;
+  while (text[length]) length++;
+  return SuperFastHash(text, length);
 }
 static_assert(ConstNameId("EventClip") == 0xBDFB42E6u);
 

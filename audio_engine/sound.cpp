@@ -1,7 +1,15 @@
 // The node base: forwarding to delegate and children, parameter binding, output buses,
 // insert effects, automation and event parameters.
+//
+// Every call that the design sends "to the delegate target" starts at the delegate and steps
+// over disabled nodes that have a delegate of their own; calls "to the delegate" do not step.
+// Values set on a node are its own; what it forwards is what RefreshParameterBinding makes of
+// them (subclasses combine them with the patch). The graph never holds a cycle: a delegate or
+// child that would lead back to the node is refused with a log line when it is adopted, so
+// every walk down the graph ends.
 #include "audio_engine/sound.h"
 
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -116,7 +124,7 @@ int cSound::GetState(int32_t* state) {
   return kNotFound;
 }
 
-int cSound::Play(int64_t time) {
+void cSound::BeginPlay(int64_t time) {
   mStartTime = time == -1 ? Now() : time;
   if (mParent) {
     cPropertySet* owner = nullptr;
@@ -128,6 +136,10 @@ int cSound::Play(int64_t time) {
       clip->SetOwnerPropertySet(mOwnerPropertySet);
       clip->Play(mStartTime);
     }
+}
+
+int cSound::Play(int64_t time) {
+  BeginPlay(time);
   if (mDelegate) {
     cSound* t = DelegateTarget();
     return t ? t->Play(mStartTime) : kNotFound;
@@ -401,43 +413,37 @@ int cSound::HandleParameterChange(uint32_t id, const tVariant& value, uint32_t p
   return 0;
 }
 
-int cSound::SetUpAutomation() {
-  mAutomation.clear();
-  const tVariant* list = PatchValue(Ids::kAutomation);
-  const cStringSet* names = list ? GetStringSet(*list) : nullptr;
+void cSound::ForEachListed(uint32_t list, const char* warning, const std::function<void(cIPatchHolder*)>& take) {
+  const tVariant* value = PatchValue(list);
+  const cStringSet* names = value ? GetStringSet(*value) : nullptr;
   cTarnSoundSystem* system = System();
-  if (!names || !system) return 0;
+  if (!names || !system) return;
   for (const cString& name : names->mSet) {
     cIPatchHolder* holder = nullptr;
     system->GetPatchHolder(name.Id(), &holder);
-    auto* clip = dynamic_cast<cAutomationClip*>(holder);
-    if (!clip) {
-      Trace("cSound::SetUpAutomation: WARNING: Sound %s not found (3)\n", name.c_str());
-      continue;
-    }
-    uint32_t target = clip->PatchId(Ids::kAutomationTarget);
-    uint32_t controller = clip->PatchId(Ids::kAutomationController);
-    mAutomation[target][controller] = clip;
+    if (holder)
+      take(holder);
+    else
+      Trace(warning, name.c_str());
   }
+}
+
+int cSound::SetUpAutomation() {
+  mAutomation.clear();
+  ForEachListed(Ids::kAutomation, "cSound::SetUpAutomation: WARNING: Sound %s not found (3)\n", [&](cIPatchHolder* h) {
+    if (auto* clip = dynamic_cast<cAutomationClip*>(h))
+      mAutomation[clip->PatchId(Ids::kAutomationTarget)][clip->PatchId(Ids::kAutomationController)] = clip;
+  });
   return 0;
 }
 
 int cSound::SetUpParameterList() {
   mParameterList.clear();
-  const tVariant* list = PatchValue(Ids::kParameterList);
-  const cStringSet* names = list ? GetStringSet(*list) : nullptr;
-  cTarnSoundSystem* system = System();
-  if (!names || !system) return 0;
-  for (const cString& name : names->mSet) {
-    cIPatchHolder* holder = nullptr;
-    system->GetPatchHolder(name.Id(), &holder);
-    auto* parameter = dynamic_cast<cEventParameter*>(holder);
-    if (!parameter) {
-      Trace("cSound::SetUpParameterList: WARNING: Sound %s not found (3)\n", name.c_str());
-      continue;
-    }
-    mParameterList[(uint32_t)parameter->PatchInt(Ids::kIndex)] = parameter;
-  }
+  ForEachListed(Ids::kParameterList, "cSound::SetUpParameterList: WARNING: Sound %s not found (3)\n",
+                [&](cIPatchHolder* h) {
+                  if (auto* parameter = dynamic_cast<cEventParameter*>(h))
+                    mParameterList[(uint32_t)parameter->PatchInt(Ids::kIndex)] = parameter;
+                });
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <map>
 
@@ -101,6 +102,11 @@ class cSound : public cISound, public cIUpdate, public cPatchHolder {
   // Appends `node` as a child (unless that would close a cycle): true when it did.
   bool AdoptChild(cSound* node, const char* where);
   void SetUpInsertEffects();
+  // The first steps of every play: the start time (-1: now), the owner's values from the
+  // parent, the automation started with them.
+  void BeginPlay(int64_t time);
+  // Each node a list property of the patch names, made if need be; a missing one is traced.
+  void ForEachListed(uint32_t list, const char* warning, const std::function<void(cIPatchHolder*)>& take);
   // Joins or leaves the engine update list.
   void StartUpdates();
   void StopUpdates();

@@ -1,4 +1,10 @@
 // The sync system: clip starts on the master's grid, stop-all, list upkeep.
+//
+// The master is the first entry of the stopping list; a new clip waits for the next boundary
+// of the master's grid (its unit length from tempo, metre and sync unit, counted from the
+// master's timeline start) and then stops or joins what plays according to its mode. Entries
+// of clips that have ended are dropped before each start and on every tick, so a finished
+// master neither sets the grid nor blocks its own next start.
 #include "audio_engine/sync_system.h"
 
 #include <cmath>

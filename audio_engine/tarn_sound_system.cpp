@@ -1,4 +1,10 @@
 // The sound system: projects, the patch factory and node cache, defaults, the engine tick.
+//
+// Nodes are made on first use and configured from their patch; configuring one may ask for
+// others (children, delegates, automation), so a node being configured is marked, and a
+// request for it meanwhile is a cycle in the project, refused with a log line. Nodes point at
+// each other and at each other's mixers, so they are only ever dropped all together: every
+// node first leaves its mixes and lists (Detach), then all are deleted.
 #include "audio_engine/tarn_sound_system.h"
 
 #include <cstring>

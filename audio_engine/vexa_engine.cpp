@@ -110,18 +110,27 @@ void VexaEngineInit(const char* dataFolder, HWND window) {
   Trace("[]VexaInit: dunn\n");
 }
 
-void VexaEngineEventV(const char* name, va_list values) {
+namespace {
+// True when the name is the pause or resume command (handled), or the engine is not started.
+bool OutputCommand(const char* name) {
   Engine& e = State();
-  if (!e.started || !name) return;
+  if (!e.started || !name) return true;
   Trace("[Events]<%s>\n", name);
+  // Without the engine lock: the update list the player leaves and joins guards itself.
   if (std::strcmp(name, "Pause") == 0) {
     if (e.player) e.player->Stop();
-    return;
+    return true;
   }
   if (std::strcmp(name, "Unpause") == 0) {
     if (e.player) e.player->Play();
-    return;
+    return true;
   }
+  return false;
+}
+}  // namespace
+
+void VexaEngineEventV(const char* name, va_list values) {
+  if (OutputCommand(name)) return;
   va_list copy;
   va_copy(copy, values);
   PlayNode(name, [&](double* v) {
@@ -132,17 +141,7 @@ void VexaEngineEventV(const char* name, va_list values) {
 }
 
 void VexaEngineEvent(const char* name, const double* values, size_t count) {
-  Engine& e = State();
-  if (!e.started || !name) return;
-  Trace("[Events]<%s>\n", name);
-  if (std::strcmp(name, "Pause") == 0) {
-    if (e.player) e.player->Stop();
-    return;
-  }
-  if (std::strcmp(name, "Unpause") == 0) {
-    if (e.player) e.player->Play();
-    return;
-  }
+  if (OutputCommand(name)) return;
   PlayEvent(name, values, count);
 }
 

@@ -58,18 +58,7 @@ void AddStereo16ToStereo(float* dst, const int16_t* src, size_t frames, float ga
 void AddPcm16ToStereo(float* dst, const int16_t* src, size_t frames, uint32_t channels, float gain, float* left,
                       float* right) {
   int32_t l = 0, r = 0;
-  if (channels == 2) {
-    // Integer magnitudes have no NaN: the maximum vectorises with the conversion.
-    for (size_t i = 0; i < frames; i++) {
-      int32_t a = src[2 * i], b = src[2 * i + 1];
-      dst[2 * i] += (float)a * gain;
-      dst[2 * i + 1] += (float)b * gain;
-      a = a < 0 ? -a : a;
-      b = b < 0 ? -b : b;
-      l = a > l ? a : l;
-      r = b > r ? b : r;
-    }
-  } else if (channels == 1) {
+  if (channels == 1) {
     for (size_t i = 0; i < frames; i++) {
       int32_t a = src[i];
       float v = (float)a * gain;
@@ -79,7 +68,8 @@ void AddPcm16ToStereo(float* dst, const int16_t* src, size_t frames, uint32_t ch
       l = a > l ? a : l;
     }
     r = l;
-  } else if (channels > 2) {
+  } else if (channels >= 2) {
+    // Integer magnitudes have no NaN: the maximum vectorises with the conversion.
     for (size_t i = 0; i < frames; i++) {
       int32_t a = src[i * channels], b = src[i * channels + 1];
       dst[2 * i] += (float)a * gain;

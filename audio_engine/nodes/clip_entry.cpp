@@ -1,5 +1,12 @@
 // Clip entries: next start and distance on a looping timeline with a pending jump, the
 // per-pass set-up, and handing plays and stops to the node on time.
+//
+// An entry reads the track's timeline (position, loop, pending jump to the start position)
+// and works out its next pass: where on the timeline it starts (the entry's start, or the loop
+// start for an entry reaching into the loop), how far away that is in samples (through the
+// loop end, or through the jump when the jump comes first), and so the engine time of the next
+// play and stop. Plays are handed to the node within the block about to be mixed, at their
+// exact time; once a pass has been handed and has begun, the next one is worked out.
 #include "audio_engine/nodes/clip_entry.h"
 
 #include <algorithm>

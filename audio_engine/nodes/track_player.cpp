@@ -1,5 +1,10 @@
 // Track players: the timeline position, the clip entries built from "SoundList", the insert
 // bus, and the automation applied at the play position.
+//
+// The position advances with the engine time on every tick, jumps to the start position when
+// a pending start arrives and wraps from the loop end to the loop start; a start in the
+// future places the position so that it reaches the start position exactly then. Entries are
+// the track's mixed children: without an insert bus they take the values set on the track.
 #include "audio_engine/nodes/track_player.h"
 
 #include <algorithm>
@@ -96,18 +101,7 @@ int cTrackPlayer::Play(int64_t time) {
   int64_t start = time == -1 ? now : time;
   if (mPendingStop != -1 && mPendingStop >= start) mPendingStop = -1;
   if (!mActive) mLastTick = now;
-  // The base start steps: the start time, the owner's values, the automation.
-  mStartTime = start;
-  if (mParent) {
-    cPropertySet* owner = nullptr;
-    mParent->GetOwnerPropertySet(&owner);
-    mOwnerPropertySet = owner;
-  }
-  for (auto& [target, controllers] : mAutomation)
-    for (auto& [controller, clip] : controllers) {
-      clip->SetOwnerPropertySet(mOwnerPropertySet);
-      clip->Play(start);
-    }
+  BeginPlay(start);
   mPendingStart = start;
   const int64_t d = start - now;
   if (d <= mStartPosition)

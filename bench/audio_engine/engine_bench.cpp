@@ -48,10 +48,7 @@ class Engine {
       ToneGen::WriteFile((mDir / ("tone" + std::to_string(i) + ".ogg")).string(), ToneGen::MakeOggTone(spec));
     }
     VexaTest::ProjectXml p("Bench");
-    p.Patch("Root Control Mixer Channel", "MixerChannel").Set("ChildName", "Root Control Mixer");
-    p.Patch("Root Control Mixer", "Mixer").List("SoundList", {"Master Bus"});
-    p.Patch("Master Bus", "MixerChannel").Set("ChildName", "Master Bus Bus").Set("Volume", 0.5);
-    p.Patch("Master Bus Bus", "Bus");
+    p.RootAndMaster({});
     for (int i = 0; i < kTones; i++)
       p.Patch("Tone " + std::to_string(i), "SampleResource").Set("Url", "tone" + std::to_string(i) + ".ogg");
     for (const char* kind : {"Voice", "Cold"})

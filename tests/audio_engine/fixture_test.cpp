@@ -52,16 +52,10 @@ const Tone kTones[] = {
 std::string ProjectText(const std::string& plugin) {
   ProjectXml p("Game");
   // Buses and their channels; every channel hangs under the root control mixer.
-  p.Patch("Root Control Mixer Channel", "MixerChannel").Set("ChildName", "Root Control Mixer");
-  p.Patch("Root Control Mixer", "Mixer").List("SoundList", {"Master Bus", "Sfx", "Music", "Muted", "Echo"});
-  p.Patch("Master Bus", "MixerChannel").Set("ChildName", "Master Bus Bus").Set("Volume", 1.0);
-  p.Patch("Master Bus Bus", "Bus");
-  p.Patch("Sfx", "MixerChannel").Set("ChildName", "Sfx Bus").Set("Volume", 0.5);
-  p.Patch("Sfx Bus", "Bus").Set("OutputBusMixerChannel", "Master Bus");
-  p.Patch("Music", "MixerChannel").Set("ChildName", "Music Bus").Set("Volume", 1.0);
-  p.Patch("Music Bus", "Bus").Set("OutputBusMixerChannel", "Master Bus");
-  p.Patch("Muted", "MixerChannel").Set("ChildName", "Muted Bus").Set("Mute", 0.0);
-  p.Patch("Muted Bus", "Bus").Set("OutputBusMixerChannel", "Master Bus");
+  p.RootAndMaster({"Sfx", "Music", "Muted", "Echo"});
+  p.Bus("Sfx").Set("Volume", 0.5);
+  p.Bus("Music").Set("Volume", 1.0);
+  p.Bus("Muted").Set("Mute", 0.0);
   p.Patch("Echo", "MixerChannel").Set("ChildName", "Echo Bus").Set("SendLevel0", 0.5);
   p.Patch("Echo Bus", "Bus").Set("OutputBusMixerChannel", "Master Bus").List("SoundList", {"Echo Return"});
   p.Patch("Echo Return", "MixerChannel").Set("ChildName", "Echo Return Bus");
@@ -126,12 +120,7 @@ std::string ProjectText(const std::string& plugin) {
   p.Patch("Layer", "ArrangementClip").Set("ResourceName", "Layer Part").Set("ResourceEndPosition", (int)kBar);
   p.Set("TimeLineLoopEnabled", "true").Set("SourceModeSyncSourceMode", "Unison");
   // Parameters.
-  p.Patch("Music Volume", "Arrangement").List("ParameterList", {"Music Volume Value"});
-  p.List("SoundList", {"Music Volume Track"});
-  p.Patch("Music Volume Value", "Parameter").Set("Index", 0);
-  p.Patch("Music Volume Track", "TrackPlayer").List("Automation", {"Music Volume Curve"});
-  p.Patch("Music Volume Curve", "AutomationClip").Set("AutomationTarget", "Music");
-  p.Set("AutomationController", "Volume").List("ParameterList", {"Music Volume Value"});
+  p.MusicVolume("Music");
   p.Patch("Two Values", "Arrangement").List("ParameterList", {"Alpha", "Beta"});
   p.Patch("Alpha", "Parameter").Set("Index", 1);  // listed first by name, second by index
   p.Patch("Beta", "Parameter").Set("Index", 0);
@@ -154,14 +143,9 @@ class FixtureFolder {
       ToneGen::WriteFile(d.File(std::string("stage/") + t.file), ToneGen::MakeOggTone(spec));
       args += std::string(" ") + t.file + "=" + d.File(std::string("stage/") + t.file);
     }
-    std::FILE* bad = std::fopen(d.File("stage/bad.ogg").c_str(), "wb");
-    std::fputs("this is not an Ogg Vorbis stream, only some text in its place", bad);
-    std::fclose(bad);
+    WriteText(d.File("stage/bad.ogg"), "this is not an Ogg Vorbis stream, only some text in its place");
     args += " bad.ogg=" + d.File("stage/bad.ogg");
-    std::FILE* xml = std::fopen(d.File("stage/Game.xml").c_str(), "wb");
-    std::string text = ProjectText(ToolPath("libvst_gain_plugin.so"));
-    std::fwrite(text.data(), 1, text.size(), xml);
-    std::fclose(xml);
+    WriteText(d.File("stage/Game.xml"), ProjectText(ToolPath("libvst_gain_plugin.so")));
     args += " Game.xml=" + d.File("stage/Game.xml");
     result = RunTool("vexpack", args);
     ToneGen::ToneSpec loose;

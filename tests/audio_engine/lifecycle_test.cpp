@@ -28,27 +28,15 @@ namespace {
 // A pack with a music bus, a tone on it, "Music Volume", and two oddly named events.
 std::string BuildPack(TempFolder& dir) {
   ProjectXml p("Small");
-  p.Patch("Root Control Mixer Channel", "MixerChannel").Set("ChildName", "Root Control Mixer");
-  p.Patch("Root Control Mixer", "Mixer").List("SoundList", {"Master Bus", "Music"});
-  p.Patch("Master Bus", "MixerChannel").Set("ChildName", "Master Bus Bus");
-  p.Patch("Master Bus Bus", "Bus");
-  p.Patch("Music", "MixerChannel").Set("ChildName", "Music Bus");
-  p.Patch("Music Bus", "Bus").Set("OutputBusMixerChannel", "Master Bus");
+  p.RootAndMaster({"Music"});
+  p.Bus("Music");
   p.Patch("Hum", "MixerChannel").Set("OutputBusMixerChannel", "Music").Set("ChildName", "Hum Box");
   p.Patch("Hum Box", "LoopBox").Set("ResourceName", "Hum Tone").Set("ResourceLoopEnabled", "true");
   p.Patch("Hum Tone", "SampleResource").Set("Url", "hum.ogg");
-  p.Patch("Music Volume", "Arrangement").List("ParameterList", {"Music Volume Value"});
-  p.List("SoundList", {"Music Volume Track"});
-  p.Patch("Music Volume Value", "Parameter").Set("Index", 0);
-  p.Patch("Music Volume Track", "TrackPlayer").List("Automation", {"Music Volume Curve"});
-  p.Patch("Music Volume Curve", "AutomationClip").Set("AutomationTarget", "Music");
-  p.Set("AutomationController", "Volume").List("ParameterList", {"Music Volume Value"});
+  p.MusicVolume("Music");
   p.Patch("pause", "MixerChannel");   // an event, not the pause command
   p.Patch("0x1a2b", "MixerChannel");  // its identifier is 0x1A2B
-  std::string text = p.Text();
-  std::FILE* f = std::fopen(dir.File("stage/Small.xml").c_str(), "wb");
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::fclose(f);
+  WriteText(dir.File("stage/Small.xml"), p.Text());
   ToneGen::ToneSpec hum;
   hum.frequency = 220.0;
   hum.frames = 44100;

@@ -15,9 +15,11 @@
 #include "audio_engine/xml_project_reader.h"
 #include "audio_engine/xml_property_handler.h"
 #include "audio_engine/xml_reader.h"
+#include "tests/audio_engine/support/memory_reader.h"
 #include "tests/support/temp_folder.h"
 
 using namespace Tarn;
+using VexaTest::MemoryReader;
 
 namespace {
 
@@ -53,28 +55,6 @@ void Write(const std::string& path, const std::string& bytes) {
   std::fclose(f);
 }
 
-// A reader over a string.
-class MemoryReader : public cIReader {
- public:
-  explicit MemoryReader(std::string text, uint32_t chunk = 0xFFFFFFFF) : mText(std::move(text)), mChunk(chunk) {}
-  int Open() override { return 0; }
-  int Close() override { return 0; }
-  int Read(void* b, uint32_t n, uint32_t* got) override {
-    *got = (uint32_t)std::min<size_t>({n, mChunk, mText.size() - mPos});
-    std::memcpy(b, mText.data() + mPos, *got);
-    mPos += *got;
-    return 0;
-  }
-  int GetSize(uint32_t* s) override {
-    *s = (uint32_t)mText.size();
-    return 0;
-  }
-
- private:
-  std::string mText;
-  uint32_t mChunk;
-  size_t mPos = 0;
-};
 
 cPropertySet ParseSet(const std::string& xml) {
   cPropertySet set;

@@ -2,6 +2,7 @@
 // maps, in the element forms the project reader takes.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,30 @@ class ProjectXml {
     mPatches.back() += s + "</FloatMap></" + property + ">";
     return *this;
   }
+  // The master bus with its channel, under the root control mixer, whose list also holds
+  // the channels given (each processed when the master bus starts).
+  ProjectXml& RootAndMaster(std::vector<std::string> channels) {
+    channels.insert(channels.begin(), "Master Bus");
+    Patch("Root Control Mixer Channel", "MixerChannel").Set("ChildName", "Root Control Mixer");
+    Patch("Root Control Mixer", "Mixer").List("SoundList", channels);
+    Patch("Master Bus", "MixerChannel").Set("ChildName", "Master Bus Bus");
+    return Patch("Master Bus Bus", "Bus");
+  }
+  // A bus playing into the master bus, and its channel (the fader), which the following
+  // calls add to.
+  ProjectXml& Bus(const std::string& channel) {
+    Patch(channel + " Bus", "Bus").Set("OutputBusMixerChannel", "Master Bus");
+    return Patch(channel, "MixerChannel").Set("ChildName", channel + " Bus");
+  }
+  // "Music Volume": an arrangement whose one parameter sets a channel's volume (squared).
+  ProjectXml& MusicVolume(const std::string& channel) {
+    Patch("Music Volume", "Arrangement").List("ParameterList", {"Music Volume Value"});
+    List("SoundList", {"Music Volume Track"});
+    Patch("Music Volume Value", "Parameter").Set("Index", 0);
+    Patch("Music Volume Track", "TrackPlayer").List("Automation", {"Music Volume Curve"});
+    Patch("Music Volume Curve", "AutomationClip").Set("AutomationTarget", channel);
+    return Set("AutomationController", "Volume").List("ParameterList", {"Music Volume Value"});
+  }
   std::string Text() const {
     std::string s = "<Project><Name>" + mName + "</Name>\n";
     for (const auto& p : mPatches) s += "<PropertySet>" + p + "</PropertySet>\n";
@@ -50,5 +75,17 @@ class ProjectXml {
   std::string mName;
   std::vector<std::string> mPatches;
 };
+
+}  // namespace VexaTest
+
+namespace VexaTest {
+
+// Writes a text file whole: true when every byte reached it.
+inline bool WriteText(const std::string& path, const std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && ok;
+}
 
 }  // namespace VexaTest
