@@ -4,6 +4,7 @@
 
 #include "core/base/win32/run_application.h"
 #include "core/graphics/renderer_service.h"
+#include "core/graphics/sound/sound_service.h"
 #include "core/windows/window_service.h"
 #include "game/shell/game_main.h"
 
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
   StoreGameSettings();
   InstallRendererService();
   InstallWindowService();
+  InstallSoundService();
   RunApplication(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL, GameMain, false);
   return 0;
 }

@@ -1,6 +1,7 @@
 // Software DirectSound: buffers are mixed into one 44100 Hz stereo stream that SDL plays (or,
-// for tests, that a manual device advances). Falls back to SDL's dummy driver, silent, when no
-// sound card can be opened.
+// for tests, that a manual device advances). Each buffer is read at its own frequency with
+// linear interpolation, its volume and pan applied in hundredths of a decibel as DirectSound
+// defines them. Falls back to SDL's dummy driver, silent, when no sound card can be opened.
 #include "platform/dsound/dsound.h"
 
 #include <SDL.h>
@@ -194,13 +195,15 @@ class Buffer : public IDirectSoundBuffer {
   HRESULT GetStatus(DWORD* status) override {
     if (!status) return DSERR_INVALIDPARAM;
     std::lock_guard<std::mutex> lock(M().mutex);
-    *status = (mPlaying ? DSBSTATUS_PLAYING : 0) | (mPlaying && mLooping ? DSBSTATUS_LOOPING : 0);
+    *status = (mPlaying ? DSBSTATUS_PLAYING : 0) | (mPlaying && mLooping ? DSBSTATUS_LOOPING : 0) |
+              (mLost ? DSBSTATUS_BUFFERLOST : 0);
     return S_OK;
   }
   HRESULT Lock(DWORD offset, DWORD bytes, void** p1, DWORD* n1, void** p2, DWORD* n2, DWORD flags) override {
     if (!p1 || !n1) return DSERR_INVALIDPARAM;
     if (mPrimary) return DSERR_PRIORITYLEVELNEEDED;
     std::lock_guard<std::mutex> lock(M().mutex);
+    if (mLost) return DSERR_BUFFERLOST;
     if (mLocked) return DSERR_INVALIDCALL;
     if (flags & DSBLOCK_FROMWRITECURSOR) offset = mPlaying ? (mCursor + WriteLead()) % mSize : mCursor;
     if (flags & DSBLOCK_ENTIREBUFFER) bytes = mSize;
@@ -219,6 +222,7 @@ class Buffer : public IDirectSoundBuffer {
   }
   HRESULT Play(DWORD, DWORD, DWORD flags) override {
     std::lock_guard<std::mutex> lock(M().mutex);
+    if (mLost) return DSERR_BUFFERLOST;
     mPlaying = true;
     mLooping = (flags & DSBPLAY_LOOPING) != 0;
     return S_OK;
@@ -278,7 +282,15 @@ class Buffer : public IDirectSoundBuffer {
     Commit(p2, n2);
     return S_OK;
   }
-  HRESULT Restore() override { return S_OK; }
+  // A lost buffer comes back stopped and silent: its memory was given to another application.
+  HRESULT Restore() override {
+    std::lock_guard<std::mutex> lock(M().mutex);
+    if (mLost) {
+      mLost = false;
+      std::fill(mData.begin(), mData.end(), mFormat.wBitsPerSample == 8 ? 0x80 : 0);
+    }
+    return S_OK;
+  }
 
   // Mixes this buffer into the accumulator; called with the mixer lock held.
   void MixLocked(int32_t* accum, uint32_t frames, std::vector<HANDLE>* events) {
@@ -300,15 +312,14 @@ class Buffer : public IDirectSoundBuffer {
     for (uint32_t i = 0; i < frames; i++) {
       uint32_t f = (uint32_t)pos;
       if (f >= total) f = total - 1;
-      const uint8_t* p = mData.data() + (size_t)f * block;
-      int l, r;
-      if (eight) {
-        l = ((int)p[0] - 128) << 8;
-        r = stereo ? ((int)p[1] - 128) << 8 : l;
-      } else {
-        l = (int16_t)(p[0] | (p[1] << 8));
-        r = stereo ? (int16_t)(p[2] | (p[3] << 8)) : l;
-      }
+      // Linear interpolation towards the next frame, so that other rates do not alias as a
+      // sample-and-hold would; the last frame of a buffer played once is held.
+      uint32_t g = f + 1 < total ? f + 1 : (mLooping ? 0 : f);
+      double t = pos - f;
+      double l0, r0, l1, r1;
+      ReadFrame(f, eight, stereo, &l0, &r0);
+      ReadFrame(g, eight, stereo, &l1, &r1);
+      double l = l0 + (l1 - l0) * t, r = r0 + (r1 - r0) * t;
       accum[2 * i] += (int32_t)std::lrint(l * gl);
       accum[2 * i + 1] += (int32_t)std::lrint(r * gr);
       double next = pos + step;
@@ -332,6 +343,17 @@ class Buffer : public IDirectSoundBuffer {
   }
 
   bool Playing() const { return mPlaying; }
+  // Called with the mixer lock held: stops without notifications, as a lost buffer does.
+  void LoseLocked() {
+    if (mPrimary) return;
+    mLost = true;
+    mPlaying = false;
+  }
+  std::vector<uint32_t> OffsetsLocked() const {
+    std::vector<uint32_t> offsets;
+    for (auto& n : mNotifications) offsets.push_back(n.dwOffset);
+    return offsets;
+  }
   bool OnManualDevice() const { return mDevice->Manual(); }
   bool Primary() const { return mPrimary; }
   DWORD Size() const { return mSize; }
@@ -356,6 +378,16 @@ class Buffer : public IDirectSoundBuffer {
   }
 
  private:
+  void ReadFrame(uint32_t frame, bool eight, bool stereo, double* l, double* r) const {
+    const uint8_t* p = mData.data() + (size_t)frame * mFormat.nBlockAlign;
+    if (eight) {
+      *l = ((int)p[0] - 128) * 256.0;
+      *r = stereo ? ((int)p[1] - 128) * 256.0 : *l;
+    } else {
+      *l = (int16_t)(p[0] | (p[1] << 8));
+      *r = stereo ? (int16_t)(p[2] | (p[3] << 8)) : *l;
+    }
+  }
   // About 10 ms ahead of the play cursor, whole frames.
   DWORD WriteLead() const {
     DWORD lead = mFormat.nSamplesPerSec / 100 * mFormat.nBlockAlign;
@@ -399,6 +431,7 @@ class Buffer : public IDirectSoundBuffer {
   double mFraction = 0.0;
   bool mPlaying = false;
   bool mLooping = false;
+  bool mLost = false;
   LONG mVolume = 0;
   LONG mPan = 0;
   DWORD mFrequency;
@@ -610,6 +643,16 @@ int PlayingBufferCount() {
   int n = 0;
   for (Buffer* b : M().buffers) n += b->Playing() ? 1 : 0;
   return n;
+}
+void LoseBuffers() {
+  std::lock_guard<std::mutex> lock(M().mutex);
+  for (Buffer* b : M().buffers) b->LoseLocked();
+}
+std::vector<uint32_t> NotificationOffsets(const void* buffer) {
+  std::lock_guard<std::mutex> lock(M().mutex);
+  for (Buffer* b : M().buffers)
+    if (static_cast<const IDirectSoundBuffer*>(b) == buffer) return b->OffsetsLocked();
+  return {};
 }
 bool IsSilentFallback() {
   std::lock_guard<std::mutex> lock(M().mutex);

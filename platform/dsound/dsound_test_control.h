@@ -31,6 +31,13 @@ std::vector<int16_t> TakeOutput();
 void FailDeviceCreation(bool fail);
 void FailPrimaryBuffer(bool fail);
 
+// Every secondary buffer is lost, as when another application takes the sound card: it stops
+// (without notifications), reports DSBSTATUS_BUFFERLOST and refuses Lock and Play with
+// DSERR_BUFFERLOST until Restore, which gives it back silent.
+void LoseBuffers();
+// The notification offsets set on a secondary buffer (empty for an unknown buffer).
+std::vector<uint32_t> NotificationOffsets(const void* buffer);
+
 // Buffers currently playing (all devices).
 int PlayingBufferCount();
 // Whether the real output runs on SDL's dummy driver after opening a device failed.

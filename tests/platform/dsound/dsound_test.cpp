@@ -2,12 +2,14 @@
 // status, notifications, and the SDL device with its silent fallback.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/dsound/dsound.h"
 #include "platform/dsound/dsound_test_control.h"
+#include "tests/support/tone_measure.h"
 
 namespace {
 
@@ -183,4 +185,118 @@ TEST(DSoundDevice, RealDeviceFallsBackToSilentPlayback) {
   EXPECT_TRUE(DSoundTest::IsSilentFallback());
   ds->Release();
   setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+namespace {
+
+// One second of a sine in the buffer's format, written whole.
+void WriteSine(IDirectSoundBuffer* b, const WAVEFORMATEX& f, double frequency, double amplitude) {
+  void *p1, *p2;
+  DWORD n1, n2;
+  ASSERT_EQ(b->Lock(0, 0, &p1, &n1, &p2, &n2, DSBLOCK_ENTIREBUFFER), DS_OK);
+  uint8_t* bytes = (uint8_t*)p1;
+  for (DWORD i = 0; i < n1 / f.nBlockAlign; i++) {
+    double v = amplitude * std::sin(2 * M_PI * frequency * i / f.nSamplesPerSec);
+    for (int c = 0; c < f.nChannels; c++) {
+      uint8_t* at = bytes + i * f.nBlockAlign + c * (f.wBitsPerSample / 8);
+      if (f.wBitsPerSample == 8) {
+        *at = (uint8_t)std::lrint(128 + v * 127);
+      } else {
+        int16_t s = (int16_t)std::lrint(v * 32767);
+        at[0] = (uint8_t)s;
+        at[1] = (uint8_t)(s >> 8);
+      }
+    }
+  }
+  ASSERT_EQ(b->Unlock(p1, n1, p2, n2), DS_OK);
+}
+
+}  // namespace
+
+TEST_F(DSoundFixture, EveryFormatPlaysAtItsPitchAndLevel) {
+  for (DWORD rate : {22050u, 44100u, 48000u}) {
+    for (WORD channels : {1, 2}) {
+      for (WORD bits : {8, 16}) {
+        WAVEFORMATEX f = Format(channels, rate, bits);
+        IDirectSoundBuffer* b = Make(f.nAvgBytesPerSec, DSBCAPS_CTRLVOLUME, f);
+        WriteSine(b, f, 1000.0, 0.5);
+        b->Play(0, 0, DSBPLAY_LOOPING);
+        DSoundTest::TakeOutput();
+        DSoundTest::AdvanceFrames(44100);
+        std::vector<int16_t> out = DSoundTest::TakeOutput();
+        for (int c = 0; c < 2; c++) {
+          EXPECT_NEAR(ToneMeasure::Frequency(out, 2, c, 44100), 1000.0, 1.0) << rate << " " << channels << " " << bits;
+          // 0.5 of full scale: an RMS of 0.5 / sqrt(2); 8-bit samples are coarser.
+          EXPECT_NEAR(ToneMeasure::Rms(out, 2, c), 0.5 * 32767 / std::sqrt(2.0), bits == 8 ? 250 : 60)
+              << rate << " " << channels << " " << bits;
+        }
+        b->Release();
+      }
+    }
+  }
+}
+
+TEST_F(DSoundFixture, FrequencyPanAndVolumeAsDocumented) {
+  WAVEFORMATEX f = Format(2, 22050, 16);
+  IDirectSoundBuffer* b = Make(f.nAvgBytesPerSec, DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME, f);
+  WriteSine(b, f, 500.0, 0.5);
+  b->Play(0, 0, DSBPLAY_LOOPING);
+  struct Case {
+    DWORD frequency;  // 0: the format's own
+    LONG pan, volume;
+    double pitch, left, right;  // levels relative to full
+  } cases[] = {{0, 0, 0, 500, 1, 1},           {44100, 0, 0, 1000, 1, 1},     {11025, 0, 0, 250, 1, 1},
+               {0, 600, 0, 500, 0.501, 1},     {0, -2000, 0, 500, 1, 0.1},    {0, DSBPAN_LEFT, 0, 500, 1, 0},
+               {0, 0, -600, 500, 0.501, 0.501}, {0, 600, -600, 500, 0.251, 0.501}, {0, 0, DSBVOLUME_MIN, 0, 0, 0}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(b->SetFrequency(c.frequency), DS_OK);
+    ASSERT_EQ(b->SetPan(c.pan), DS_OK);
+    ASSERT_EQ(b->SetVolume(c.volume), DS_OK);
+    DWORD frequency = 0;
+    b->GetFrequency(&frequency);
+    EXPECT_EQ(frequency, c.frequency ? c.frequency : 22050u);
+    DSoundTest::TakeOutput();
+    DSoundTest::AdvanceFrames(22050);
+    std::vector<int16_t> out = DSoundTest::TakeOutput();
+    double full = 0.5 * 32767 / std::sqrt(2.0);
+    if (c.pitch > 0) {
+      EXPECT_NEAR(ToneMeasure::Frequency(out, 2, c.pan < 0 ? 0 : 1, 44100), c.pitch, 1.0);
+    }
+    EXPECT_NEAR(ToneMeasure::Rms(out, 2, 0) / full, c.left, 0.01) << c.pan << " " << c.volume;
+    EXPECT_NEAR(ToneMeasure::Rms(out, 2, 1) / full, c.right, 0.01) << c.pan << " " << c.volume;
+  }
+  EXPECT_EQ(b->SetFrequency(99), DSERR_INVALIDPARAM);
+  EXPECT_EQ(b->SetFrequency(200001), DSERR_INVALIDPARAM);
+  EXPECT_EQ(b->SetPan(DSBPAN_RIGHT + 1), DSERR_INVALIDPARAM);
+  EXPECT_EQ(b->SetVolume(DSBVOLUME_MIN - 1), DSERR_INVALIDPARAM);
+  b->Release();
+  // Controls a buffer was not made with are unavailable.
+  IDirectSoundBuffer* plain = Make(4000, 0, f);
+  EXPECT_EQ(plain->SetFrequency(44100), DSERR_CONTROLUNAVAIL);
+  EXPECT_EQ(plain->SetPan(0), DSERR_CONTROLUNAVAIL);
+  EXPECT_EQ(plain->SetVolume(0), DSERR_CONTROLUNAVAIL);
+  plain->Release();
+}
+
+TEST_F(DSoundFixture, LostBuffersRefuseUntilRestoredThenComeBackSilent) {
+  IDirectSoundBuffer* b = Make(8000, 0, Format(2, 44100, 16));
+  Fill(b, 0, 8000, 1000);
+  b->Play(0, 0, DSBPLAY_LOOPING);
+  DSoundTest::LoseBuffers();
+  DWORD status = 0;
+  b->GetStatus(&status);
+  EXPECT_EQ(status, (DWORD)DSBSTATUS_BUFFERLOST);
+  EXPECT_EQ(DSoundTest::PlayingBufferCount(), 0);
+  void *p1, *p2;
+  DWORD n1, n2;
+  EXPECT_EQ(b->Lock(0, 4, &p1, &n1, &p2, &n2, 0), DSERR_BUFFERLOST);
+  EXPECT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DSERR_BUFFERLOST);
+  EXPECT_EQ(b->Restore(), DS_OK);
+  b->GetStatus(&status);
+  EXPECT_EQ(status, 0u);
+  ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+  DSoundTest::TakeOutput();
+  DSoundTest::AdvanceFrames(100);
+  for (int16_t s : DSoundTest::TakeOutput()) ASSERT_EQ(s, 0);
+  b->Release();
 }
