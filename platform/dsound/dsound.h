@@ -1,6 +1,7 @@
 // The DirectSound subset the framework sound and the audio engine call: devices, primary and
 // secondary buffers, Lock/Unlock, looping play, cursors, volume, status and position
-// notifications. Playing buffers are mixed in software and played through SDL.
+// notifications, lost buffers and their restore. Playing buffers are mixed in software and
+// played through SDL.
 #pragma once
 
 #include <cstdint>
