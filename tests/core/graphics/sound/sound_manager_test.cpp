@@ -3,6 +3,7 @@
 // a smoke test on SDL's dummy audio driver.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -51,16 +52,18 @@ TEST_F(SoundTest, DeviceFailuresLeaveTheManagerUninitialisedWithoutAThread) {
   std::string log = LogText();
   EXPECT_NE(log.find("DX Error:  (0x88780078), File .\\soundmanager, Line"), std::string::npos) << log;
   EXPECT_NE(log.find("DX Error:  (0x8878000a), File .\\soundmanager, Line"), std::string::npos) << log;
-  // A retry starts one thread, and a second initialisation none.
+  // A retry starts one thread, and a second initialisation none. (A sanitizer's runtime may
+  // start a helper with the first thread, so counts compare with the one after the start.)
   EXPECT_TRUE(manager->Initialize());
   EXPECT_TRUE(manager->HasStreamThread());
-  EXPECT_EQ(ThreadCount(), threads + 1);
+  int running = ThreadCount();
+  EXPECT_GT(running, threads);
   EXPECT_TRUE(manager->Initialize());
-  EXPECT_EQ(ThreadCount(), threads + 1);
+  EXPECT_EQ(ThreadCount(), running);
   // Shut-down wakes and joins the thread at once: the manual clock never moves. (The system
   // may list the thread a moment longer after it has ended.)
   manager.reset();
-  EXPECT_TRUE(Eventually([&] { return ThreadCount() == threads; }));
+  EXPECT_TRUE(Eventually([&] { return ThreadCount() == running - 1; }));
 }
 
 TEST_F(SoundTest, StreamThreadRefillsItsOwnManagerEvery50ms) {
@@ -75,6 +78,41 @@ TEST_F(SoundTest, StreamThreadRefillsItsOwnManagerEvery50ms) {
     return !writes.empty();
   }));
   EXPECT_EQ(writes[0].offset, 176400u);
+}
+
+TEST_F(SoundTest, GameThreadAndStreamThreadShareSoundsSafely) {
+  Manager(true);
+  Tone("sfx/short.ogg", 0.3);  // decoded into memory
+  Tone("sfx/long.ogg", 2.5);   // decoded as it plays, by both threads
+  auto shortSound = TSound::Get("sfx/short");
+  auto longSound = TSound::Get("sfx/long");
+  ASSERT_TRUE(shortSound && longSound);
+  std::atomic<bool> done{false};
+  // The sound card and the clock move on together, so the stream thread keeps servicing.
+  std::thread device([&] {
+    while (!done) {
+      DSoundTest::AdvanceFrames(441);
+      TestControl::AdvanceClock(10);
+      std::this_thread::yield();
+    }
+  });
+  std::vector<std::shared_ptr<TSoundInstance>> all;
+  for (int i = 0; i < 60; i++) {
+    all.push_back((i % 2 ? shortSound : longSound)->Play(i % 7 == 0));
+    if (i % 5 == 0) all[(size_t)i / 2]->Stop();
+    if (i % 11 == 0) manager->SetActive(i % 22 != 0);
+    manager->SetGroupVolume(0, (i % 10) / 10.0f);
+    manager->Update();
+    shortSound->GetInstanceCount();
+  }
+  manager->SetActive(true);
+  for (auto& instance : all) instance->Stop();
+  done = true;
+  device.join();
+  EXPECT_EQ(shortSound->GetInstanceCount() + longSound->GetInstanceCount(), 0);
+  TestControl::AdvanceClock(501);
+  manager->ServiceStreams();
+  EXPECT_EQ(manager->GetStreamCount(), 0);
 }
 
 TEST_F(SoundTest, VolumesAreMasterTimesGroupMappedOntoTheBuffer) {
