@@ -39,7 +39,7 @@ const tVariant& cPatchHolder::PatchOrDefault(uint32_t id) const {
   if (const tVariant* v = PatchValue(id)) return *v;
   if (cTarnSoundSystem* system = cTarnSoundSystem::Get())
     if (const tVariant* d = system->Defaults().Find(id)) return *d;
-  static const tVariant empty;
+  static const tVariant empty{};
   return empty;
 }
 

@@ -68,7 +68,7 @@ const tVariant& ChainValue(const cPropertySet* const chain[5], uint32_t id) {
   for (int k = 0; k < 5; k++)
     if (chain[k])
       if (const tVariant* v = chain[k]->Find(id)) return *v;
-  static const tVariant empty;
+  static const tVariant empty{};
   return empty;
 }
 

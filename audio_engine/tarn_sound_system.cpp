@@ -96,7 +96,7 @@ cTarnSoundSystem::cTarnSoundSystem() {
 cTarnSoundSystem::~cTarnSoundSystem() {
   Trace("cTarnSoundSystem::~cTarnSoundSystem\n");
   while (!mProjects.empty()) UnloadProject(mProjects.front().project.get());
-  DropNodes(nullptr);
+  DropNodes();
   mUpdates.Clear();
   mSync.Reset();
   mDefaults.reset();
@@ -306,18 +306,14 @@ cSound* cTarnSoundSystem::CachedSound(uint32_t id) const {
   return it == mCache.end() ? nullptr : dynamic_cast<cSound*>(it->second.Get());
 }
 
-void cTarnSoundSystem::DropNodes(const std::set<uint32_t>* only) {
+void cTarnSoundSystem::DropNodes() {
   cAutoCriticalSection lock(EngineLock());
   if (mSync) mSync->Clear();
   // Every node first leaves the mixes, update lists and nodes it joined; only then are they
   // deleted, so no node's teardown reaches one already gone.
   for (auto& [id, holder] : mCache)
     if (auto* p = dynamic_cast<cPatchHolder*>(holder.Get())) p->Detach();
-  if (!only) {
-    mCache.clear();
-    return;
-  }
-  for (uint32_t id : *only) mCache.erase(id);
+  mCache.clear();
 }
 
 int cTarnSoundSystem::RemovePatch(uint32_t id) {
@@ -325,12 +321,12 @@ int cTarnSoundSystem::RemovePatch(uint32_t id) {
   if (!mCache.count(id)) return kOk;
   // Other nodes may hold this one as child or delegate: the graph is taken down whole and
   // rebuilt on demand.
-  DropNodes(nullptr);
+  DropNodes();
   return kOk;
 }
 
 int cTarnSoundSystem::ClearPatches() {
-  DropNodes(nullptr);
+  DropNodes();
   return kOk;
 }
 
@@ -344,7 +340,7 @@ int cTarnSoundSystem::UnloadProject(cTarnProject* project) {
   for (auto e = mProjects.begin(); e != mProjects.end(); ++e) {
     if (e->project.get() != project) continue;
     // Nodes of other projects may point at this project's nodes: all go, before the patches.
-    DropNodes(nullptr);
+    DropNodes();
     mProjects.erase(e);
     return kOk;
   }
@@ -354,7 +350,7 @@ int cTarnSoundSystem::UnloadProject(cTarnProject* project) {
 int cTarnSoundSystem::UnloadAllProjects() {
   cAutoCriticalSection lock(EngineLock());
   while (!mProjects.empty()) UnloadProject(mProjects.front().project.get());
-  DropNodes(nullptr);
+  DropNodes();
   return kNotFound;
 }
 

@@ -86,7 +86,7 @@ class cTarnSoundSystem : public cIUpdate, public cIRendererHost {
   ~cTarnSoundSystem() override;
   void FillDefaults();
   // Empties the cache: every node leaves its mixes and lists before any is deleted.
-  void DropNodes(const std::set<uint32_t>* only);
+  void DropNodes();
 
   struct ProjectEntry {
     cString name;

@@ -17,7 +17,7 @@ void XMLCALL OnText(void* user, const XML_Char* s, int len) {
 }
 }  // namespace
 
-cXmlParser::cXmlParser(cListener* listener) : mListener(listener) {
+cXmlParser::cXmlParser(cListener* listener) {
   XML_Parser p = XML_ParserCreate(nullptr);
   mParser = p;
   if (!p) return;

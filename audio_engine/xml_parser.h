@@ -30,7 +30,6 @@ class cXmlParser {
 
  private:
   void* mParser;
-  cListener* mListener;
   bool mFailed = false;
   unsigned long mErrorLine = 0, mErrorColumn = 0;
   const char* mErrorText = "";

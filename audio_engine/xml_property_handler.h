@@ -15,13 +15,12 @@ class cXmlReader;
 
 class cFloatMapXmlHandler : public cIXmlHandler {
  public:
-  cFloatMapXmlHandler(cXmlReader* reader, cFloatMap* target) : mReader(reader), mTarget(target) {}
+  cFloatMapXmlHandler(cXmlReader*, cFloatMap* target) : mTarget(target) {}
   void StartElement(const char*, const char**) override {}
   void EndElement(const char* name) override;
   void CharacterData(const char* data, int length) override { mText.Append(data, (size_t)length); }
 
  private:
-  cXmlReader* mReader;
   cFloatMap* mTarget;
   cTextBuffer mText;
   int32_t mKey = 0;
@@ -30,13 +29,12 @@ class cFloatMapXmlHandler : public cIXmlHandler {
 
 class cStringListXmlHandler : public cIXmlHandler {
  public:
-  cStringListXmlHandler(cXmlReader* reader, cStringSet* target) : mReader(reader), mTarget(target) {}
+  cStringListXmlHandler(cXmlReader*, cStringSet* target) : mTarget(target) {}
   void StartElement(const char*, const char**) override {}
   void EndElement(const char* name) override;
   void CharacterData(const char* data, int length) override { mText.Append(data, (size_t)length); }
 
  private:
-  cXmlReader* mReader;
   cStringSet* mTarget;
   cTextBuffer mText;
 };

@@ -269,3 +269,32 @@ TEST_F(GraphTest, AFinishedOneShotMasterLeavesTheGridAndRetriggersDoNotPileUp) {
   EXPECT_FALSE(Get("Instant Box")->IsActive());
   EXPECT_EQ(arrangement->FadeLevel(), 0.0);
 }
+
+TEST_F(GraphTest, DroppingTheGraphWhilePlayingLeavesNothingInTheMix) {
+  // Players, buses and returns point at each other's mixers: every node leaves its mixes
+  // before any is deleted, whatever order the cache deletes them in.
+  ProjectXml p;
+  p.RootAndMaster({"Fx"});
+  p.Bus("Fx");
+  p.Patch("Fx Bus", "Bus").Set("OutputBusMixerChannel", "Master Bus").List("SoundList", {"Fx Return"});
+  p.Patch("Fx Return", "MixerChannel").Set("ChildName", "Fx Return Bus");
+  p.Patch("Fx Return Bus", "Bus").Set("EffectsReturnNumber", 0);
+  for (const char* name : {"One", "Two", "Three"}) {
+    p.Patch(name, "MixerChannel").Set("OutputBusMixerChannel", "Fx").Set("ChildName", std::string(name) + " Box");
+    p.Patch(std::string(name) + " Box", "LoopBox").Set("ResourceName", "Tone").Set("ResourceLoopEnabled", "true");
+  }
+  p.Patch("Tone", "SampleResource").Set("Url", "tone.ogg");
+  Load(p);
+  system->StartMasterBus();
+  for (const char* name : {"One", "Two", "Three"}) Get(name)->Play(-1);
+  auto before = Render(1764);
+  EXPECT_GT(VexaTest::Rms(before, 882, 1764, 0), 1000.0);
+  system->ClearPatches();
+  EXPECT_EQ(TarnMix::cTarnSoundSystem::Get()->Root()->SourceCount(), 0u);
+  auto after = Render(1764);
+  EXPECT_EQ(VexaTest::Rms(after, 0, 1764, 0), 0.0);
+  // Made again on demand, the graph plays as before.
+  system->StartMasterBus();
+  Get("Two")->Play(-1);
+  EXPECT_GT(VexaTest::Rms(Render(1764), 882, 1764, 0), 1000.0);
+}
