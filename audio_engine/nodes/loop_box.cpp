@@ -1,6 +1,9 @@
 // Loop boxes: the file player's resource, points, streaming, buses and automation.
 #include "audio_engine/nodes/loop_box.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "audio_engine/debug.h"
 #include "audio_engine/mix/tarn_sound_system.h"
 #include "audio_engine/nodes/automation_clip.h"
@@ -196,7 +199,8 @@ int cLoopBox::GetCurrentPosition(int32_t* position) {
   int64_t played = Now() - mStartTime;
   if (played < 0) played = 0;
   int64_t loopEnd = LoopEnd() > 0 ? LoopEnd() : INT32_MAX;
-  *position = (int32_t)LoopWrap(played + mPlayOffset, mStart, mLoopStart, loopEnd, mLoop && LoopEnd() > 0);
+  int64_t at = LoopWrap(played + mPlayOffset, mStart, mLoopStart, loopEnd, mLoop && LoopEnd() > 0);
+  *position = (int32_t)std::clamp<int64_t>(at, INT32_MIN, INT32_MAX);  // hours of play do not wrap
   return 0;
 }
 
