@@ -94,6 +94,6 @@ class TMat3;
 void BuildTexturedQuad(TVertex out[4], const TVec2& position, TVec2 corners[4], const TVec2& uv0, const TVec2& uv1,
                        const TMat3& matrix, float alpha, const TColor& colour);
 
-// Registers the texture ("png", "jpg") and animated-texture ("xml", "anm") loaders with the
-// asset map. The renderer does this when it is made.
+// Registers the texture ("png", "jpg"), animated-texture ("xml", "anm") and mesh ("mesh")
+// loaders with the asset map. The renderer does this when it is made.
 void RegisterTextureAssetLoaders();

@@ -1,7 +1,9 @@
-// The asset map's loaders for images ("png", "jpg": TTexture) and animations ("xml", "anm":
-// TAnimatedTexture). Options after "?" travel with the file name into the texture's cache key.
+// The asset map's loaders for images ("png", "jpg": TTexture), animations ("xml", "anm":
+// TAnimatedTexture) and meshes ("mesh": TModel). Options after "?" travel with the file name into
+// the texture's cache key.
 #include "core/base/asset_map.h"
 #include "core/graphics/animated_texture.h"
+#include "core/graphics/model.h"
 #include "core/graphics/texture.h"
 
 void RegisterTextureAssetLoaders() {
@@ -18,4 +20,6 @@ void RegisterTextureAssetLoaders() {
   animation.Load = [](TStr file, TStr) -> std::shared_ptr<TAsset> { return TAnimatedTexture::Get(file); };
   RegisterAssetLoader(TStr("xml"), animation);
   RegisterAssetLoader(TStr("anm"), animation);
+
+  RegisterModelAssetLoader();
 }

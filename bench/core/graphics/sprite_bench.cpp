@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/core/graphics/bench_display.h"
 #include "core/base/asset_manager.h"
 #include "core/base/task.h"
 #include "core/graphics/directx/display_host.h"
@@ -20,37 +21,6 @@
 #include "core/graphics/vertex_array.h"
 
 namespace {
-
-class SurfaceOnly : public TTextureData {
- public:
-  void Release() override {}
-  void Restore() override {}
-  bool SetPixels(uint32_t, uint32_t, const uint32_t*) override { return true; }
-  bool CreateSurface(uint32_t w, uint32_t h, bool) override {
-    mWidth = mSurfaceWidth = w;
-    mHeight = mSurfaceHeight = h;
-    return true;
-  }
-  void CopyTo(int, int, const TRect*, TTextureData*) override {}
-  void Clear() override {}
-  bool Lock(uint32_t*&, int&) override { return false; }
-  void Unlock() override {}
-};
-
-class Sink : public TNullRenderBackend {
- public:
-  uint64_t vertices = 0;
-  bool BeginDraw(uint32_t) override { return true; }
-  bool Begin2d() override { return true; }
-  void DrawVertices(uint32_t, TVertexArray* va) override {
-    vertices += va->GetCount();
-    benchmark::DoNotOptimize(va->GetVertices());
-  }
-  void GetViewport(int* l, int* t, int* r, int* b) override { *l = *t = 0, *r = 800, *b = 600; }
-  bool SupportsNonPowerOfTwo() override { return true; }
-  TRect GetScreenRect() override { return TRect(0, 0, 800, 600); }
-  std::unique_ptr<TTextureData> CreateTextureData() override { return std::make_unique<SurfaceOnly>(); }
-};
 
 // A root, 9 groups and 110 sprites in each group: 1,000 sprites, every one with a texture, layers mixed
 // so that both halves of each child list are walked.
@@ -72,10 +42,10 @@ std::shared_ptr<TSprite> BuildTree(const std::shared_ptr<TTexture>& texture) {
 
 void BM_SpriteTreeFrame(benchmark::State& state) {
   TAssetManager manager;
-  Sink* sink = nullptr;
+  BenchSink* sink = nullptr;
   TRenderer::Destroy();
   TRenderer::SetBackendFactory([&sink]() {
-    auto b = std::make_unique<Sink>();
+    auto b = std::make_unique<BenchSink>();
     sink = b.get();
     return b;
   });

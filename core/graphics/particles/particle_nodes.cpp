@@ -66,7 +66,8 @@ bool FAssign::Evaluate(TParticleContext& context, TParticleEvalState& state) {
   int32_t k = Trunc(state.Component(1, 0));
   uint32_t w = state.OperandWidth(0);
   if (k < 0 || (uint64_t)k + w > context.record.Length()) return false;
-  std::memcpy(context.record.data + k, state.Operand(0), w * sizeof(float));
+  const float* value = state.Operand(0);
+  for (uint32_t i = 0; i < w; ++i) context.record.data[k + i] = value[i];
   return true;
 }
 

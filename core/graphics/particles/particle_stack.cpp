@@ -44,7 +44,10 @@ bool TParticleEvalState::Push(const float* values, uint32_t width) {
   if (at >= TParticleStack::kMaxEntries || width > 255 || width > kFloats - stack.offsets[at]) return false;
   mSizes[at] = (uint8_t)width;
   stack.offsets[at + 1] = stack.offsets[at] + width;
-  std::memmove(mData + stack.offsets[at], values, width * sizeof(float));
+  // Forward float by float: a value taken from the operands lies at or after its destination,
+  // and float-sized stores let the next node's loads forward from them.
+  float* to = mData + stack.offsets[at];
+  for (uint32_t i = 0; i < width; ++i) to[i] = values[i];
   stack.count = at + 1;
   top = (uint8_t)(at + 1);
   base = top;
