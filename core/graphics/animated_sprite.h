@@ -52,7 +52,8 @@ class TAnimatedSprite : public TSprite {
 
   // Runs the named function of the sprite's script as a new play thread, at once up to its
   // first wait; an empty name makes an idle thread. Builds the script first when there is none
-  // (nothing happens without an animation).
+  // (nothing happens without an animation). Scripts reach the sprite through its shared
+  // ownership: a sprite must be held by a shared pointer (Create) before it plays.
   void Play(TStr function);
   // Builds a new script state for the animation, retiring the old one.
   void InitScript();

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "core/base/log.h"
 #include "core/base/saturate.h"
 #include "core/graphics/animated_sprite.h"
 #include "core/graphics/animated_texture.h"
@@ -71,7 +72,10 @@ void TAnimatedSprite::RegisterScriptFunctions(lua_State* L) {
       {"RemoveSprite", &Thunk<&TAnimatedSprite::ScriptRemoveSprite>},
   };
   int top = lua_gettop(L);
-  PushLink(L, weak_from_this());
+  std::weak_ptr<TSprite> self = weak_from_this();
+  if (self.expired())
+    LogPrintf("TAnimatedSprite::InitScript: the sprite is not held by a shared pointer; its script cannot reach it");
+  PushLink(L, self);
   for (const auto& f : functions) {
     lua_pushstring(L, f.name);
     lua_pushvalue(L, top + 1);

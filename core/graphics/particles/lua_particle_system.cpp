@@ -192,9 +192,10 @@ void TLuaParticleSystem::CreateParticles(double count) {
 void TLuaParticleSystem::Update(int32_t ms) {
   if (!mScript) return;
   MakeActive();
-  if (mSharedUser)
-    mScript->DoLuaString(TStr::Format("Update%u(%f);", mNumber, ms / 1000.0));
-  else
+  // A system that never loaded has no update function of its own in a shared state.
+  if (mSharedUser) {
+    if (mNumber) mScript->DoLuaString(TStr::Format("Update%u(%f);", mNumber, ms / 1000.0));
+  } else
     mScript->DoLuaString(TStr::Format("Update(%f);", ms / 1000.0));
   if (mCollection.GetLiveCount() == 0) return;
   StartPass((uint32_t)ms);

@@ -319,6 +319,12 @@ TEST_F(SharedScriptTest, SystemsShareOneStateAndKeepTheirOwnUpdates) {
   b.Update(10);
   EXPECT_EQ(Global(b, "bSeen"), 2.0);
   EXPECT_EQ(b.GetCollection().GetLiveCount(), 4);
+
+  // A system that joined the state but never loaded runs no one's update.
+  mSystems.push_back(std::make_unique<TLuaParticleSystem>());
+  mSystems.back()->Update(10);
+  EXPECT_EQ(Global(b, "bSeen"), 2.0);
+  EXPECT_EQ(LogText().find("Lua Error"), std::string::npos) << LogText();
 }
 
 }  // namespace
