@@ -3,6 +3,9 @@
 // and reloading after a display loss.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -161,6 +164,24 @@ TEST(MeshFile, ReadingFromMemoryStaysInsideTheBytes) {
       EXPECT_TRUE(mesh.vertices.empty() && mesh.indices.empty()) << n;
     }
   }
+}
+
+// The fuzz seeds were written by Python's struct module, not by our builder.
+TEST(MeshFile, FilesMadeByAnotherToolReadAsTheyWereWritten) {
+  const char* root = std::getenv("ORVELLA_SOURCE_DIR");
+  ASSERT_NE(root, nullptr);
+  std::ifstream in(std::string(root) + "/tests/fuzz/graphics/corpus/mesh/quad.mesh", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  TMesh mesh;
+  ASSERT_EQ(ReadMeshFile((const uint8_t*)bytes.data(), bytes.size(), &mesh), TMeshRead::kOk);
+  ASSERT_EQ(mesh.vertices.size(), 4u);
+  EXPECT_EQ(mesh.indices, (std::vector<uint16_t>{0, 1, 2, 1, 3, 2}));
+  const TMeshVertex& corner = mesh.vertices[3];
+  EXPECT_FLOAT_EQ(corner.position.x, 1.0f);
+  EXPECT_FLOAT_EQ(corner.position.y, 1.0f);
+  EXPECT_FLOAT_EQ(corner.normal.z, 1.0f);
+  EXPECT_FLOAT_EQ(corner.uv.x, 1.0f);
+  EXPECT_FLOAT_EQ(corner.uv.y, 1.0f);
 }
 
 }  // namespace
