@@ -1,4 +1,4 @@
-// The task list pass with its removal and deletion queues.
+// The task list pass with its removal marks and deletion queue.
 #include "core/base/task_list.h"
 
 #include <algorithm>
@@ -9,23 +9,33 @@ TTaskList::~TTaskList() {
   KillAllTasks();
 }
 
-bool TTaskList::In(const std::list<TTask*>& list, const TTask* task) {
-  return std::find(list.begin(), list.end(), task) != list.end();
+std::list<TTaskList::Entry>::iterator TTaskList::FindLive(const TTask* task) {
+  return std::find_if(mTasks.begin(), mTasks.end(),
+                      [task](const Entry& e) { return e.task == task && !e.removed; });
 }
 
-bool TTaskList::Contains(const TTask* task) const { return In(mTasks, task) && !In(mRemoval, task); }
+std::list<TTaskList::Entry>::const_iterator TTaskList::FindLive(const TTask* task) const {
+  return std::find_if(mTasks.begin(), mTasks.end(),
+                      [task](const Entry& e) { return e.task == task && !e.removed; });
+}
+
+bool TTaskList::Contains(const TTask* task) const { return FindLive(task) != mTasks.end(); }
+
+size_t TTaskList::Count() const {
+  return std::count_if(mTasks.begin(), mTasks.end(), [](const Entry& e) { return !e.removed; });
+}
 
 void TTaskList::AddTask(TTask* task) {
-  if (task) mTasks.push_back(task);
+  if (task) mTasks.push_back({task, false});
 }
 
 bool TTaskList::RemoveTask(TTask* task) {
-  if (!In(mTasks, task)) return false;
-  if (mRunning) {
-    if (!In(mRemoval, task)) mRemoval.push_back(task);
-  } else {
-    mTasks.remove(task);
-  }
+  auto it = FindLive(task);
+  if (it == mTasks.end()) return false;
+  if (mRunning)
+    it->removed = true;
+  else
+    mTasks.erase(it);
   return true;
 }
 
@@ -35,19 +45,17 @@ void TTaskList::RunTasks(int code) {
   mRunning = true;
   for (auto it = mTasks.begin(); it != mTasks.end();) {
     auto next = std::next(it);
-    TTask* task = *it;
-    if (!In(mRemoval, task) && task->Ready(code) && !task->DoTask()) {
+    TTask* task = it->task;
+    if (!it->removed && task->Ready(code) && !task->DoTask()) {
       mTasks.erase(it);
-      // Forget every queued mention, so a later task at the same address is not touched.
+      // A kill during this pass may have queued it too: it is deleted here, once.
       mDeletion.remove(task);
-      mRemoval.remove(task);
       delete task;
     }
     it = next;
   }
   mRunning = false;
-  for (TTask* task : mRemoval) mTasks.remove(task);
-  mRemoval.clear();
+  mTasks.remove_if([](const Entry& e) { return e.removed; });
   std::list<TTask*> doomed;
   doomed.swap(mDeletion);
   for (TTask* task : doomed) delete task;
@@ -56,20 +64,19 @@ void TTaskList::RunTasks(int code) {
 void TTaskList::KillAllTasks() {
   if (mRunning) {
     // Tasks already handed back by RemoveTask belong to their caller again: leave them be.
-    for (TTask* task : mTasks) {
-      if (In(mRemoval, task)) continue;
-      mRemoval.push_back(task);
-      if (!In(mDeletion, task)) mDeletion.push_back(task);
+    for (Entry& e : mTasks) {
+      if (e.removed) continue;
+      e.removed = true;
+      mDeletion.push_back(e.task);
     }
     return;
   }
   std::vector<TTask*> doomed;
-  for (TTask* task : mTasks)
-    if (!In(mRemoval, task)) doomed.push_back(task);
+  for (const Entry& e : mTasks)
+    if (!e.removed) doomed.push_back(e.task);
   for (TTask* task : mDeletion)
     if (std::find(doomed.begin(), doomed.end(), task) == doomed.end()) doomed.push_back(task);
   mTasks.clear();
-  mRemoval.clear();
   mDeletion.clear();
   // Deleting may run task destructors that touch this list: it is already empty.
   for (TTask* task : doomed) delete task;

@@ -23,14 +23,21 @@ class TTaskList {
   void KillAllTasks();
 
   bool IsRunning() const { return mRunning; }
-  size_t Count() const { return mTasks.size(); }
+  size_t Count() const;
   bool Contains(const TTask* task) const;
 
  private:
-  static bool In(const std::list<TTask*>& list, const TTask* task);
+  // An entry removed during a pass stays in the list, marked, until the pass ends: the mark
+  // belongs to the entry, not the address, so a new task that reuses a handed-back task's
+  // address is never taken for it.
+  struct Entry {
+    TTask* task;
+    bool removed;
+  };
+  std::list<Entry>::iterator FindLive(const TTask* task);
+  std::list<Entry>::const_iterator FindLive(const TTask* task) const;
 
   bool mRunning = false;
-  std::list<TTask*> mTasks;
-  std::list<TTask*> mRemoval;
+  std::list<Entry> mTasks;
   std::list<TTask*> mDeletion;
 };

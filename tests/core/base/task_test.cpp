@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <vector>
 
 #include "core/base/anim_task.h"
@@ -295,6 +296,32 @@ TEST(TaskListTest, TasksChangeTheListDuringAPass) {
     EXPECT_EQ(deleted, 2);
   }
   EXPECT_EQ(deleted, 5);  // the list's destructor deleted the three it still held
+}
+
+TEST(TaskListTest, NewTaskAtAHandedBackTasksAddressStaysInTheList) {
+  int deleted = 0;
+  std::vector<int> order;
+  TTaskList list;
+  auto* handed = new ListTask(&deleted, &order, 1);
+  auto* swapper = new ListTask(&deleted, &order, 2);
+  ListTask* reborn = nullptr;
+  // Hands a task back, deletes it and adds a new one in its storage, all within one pass.
+  swapper->action = [&] {
+    EXPECT_TRUE(list.RemoveTask(handed));
+    handed->~ListTask();
+    reborn = new (handed) ListTask(&deleted, &order, 3);
+    list.AddTask(reborn);
+    EXPECT_TRUE(list.Contains(reborn));
+    swapper->action = nullptr;
+  };
+  list.AddTask(swapper);
+  list.AddTask(handed);
+  list.RunTasks(0);
+  EXPECT_EQ(order, (std::vector<int>{2, 3}));  // the new task ran in the same pass
+  EXPECT_TRUE(list.Contains(reborn));
+  EXPECT_EQ(list.Count(), 2u);
+  list.RunTasks(0);
+  EXPECT_EQ(order, (std::vector<int>{2, 3, 2, 3}));
 }
 
 TEST(TaskListTest, KillAllDuringAPass) {
