@@ -6,6 +6,7 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "core/base/saturate.h"
 #include "core/base/str.h"
@@ -16,10 +17,51 @@
 // give the empty string.
 TStr GetLuaString(lua_State* L, int index);
 void PushLuaString(lua_State* L, const TStr& s);
-// A handle on a copy of the value at index, released by the running script after the call.
+// A handle on a copy of the value at index. Made while a bound native function runs on the
+// state, it stays valid until that function returns and is then released by the running
+// script at its next call or resume; made elsewhere, it goes to the running script at once.
 TLuaTable* GetLuaTable(lua_State* L, int index);
 
 namespace lua_binding {
+
+// One bound native function running. A script run nested in the native (DoLuaString, Resume)
+// deletes the running script's temporaries, so the table handles the call makes stay here
+// until it returns; an error leaving the call deletes them.
+class NativeCall {
+ public:
+  explicit NativeCall(lua_State* L);
+  ~NativeCall();
+  NativeCall(const NativeCall&) = delete;
+  NativeCall& operator=(const NativeCall&) = delete;
+
+  // Hands the call's handles to the running script; for a call that returned.
+  void Release();
+  // The innermost running call on L's state (null outside bound functions).
+  static NativeCall* Innermost(lua_State* L);
+  void Keep(TLuaObjectWrapper* handle) { mHandles.push_back(handle); }
+
+ private:
+  const void* mGlobal;  // the state's shared part: coroutines of one state share temporaries
+  NativeCall* mOuter;
+  std::vector<TLuaObjectWrapper*> mHandles;
+};
+
+// Only calls that can make table handles pay for the bookkeeping: typed ones with a table
+// parameter, and raw ones (they may call GetLuaTable themselves).
+template <bool kMakesTables, typename F>
+int RunNative(lua_State* L, F&& body) {
+  if constexpr (kMakesTables) {
+    NativeCall call(L);
+    int results = body();
+    call.Release();
+    return results;
+  } else {
+    return body();
+  }
+}
+
+template <typename... Args>
+constexpr bool kTakesTable = (std::is_same_v<std::decay_t<Args>, TLuaTable*> || ...);
 
 template <typename T, typename Enable = void>
 struct Arg;
@@ -108,17 +150,21 @@ struct MemberBox {
 template <typename R, typename... Args>
 int FreeAdapter(lua_State* L) {
   auto* box = static_cast<FreeBox<R, Args...>*>(lua_touserdata(L, lua_upvalueindex(1)));
-  auto args = ReadArgs<Args...>(L, std::index_sequence_for<Args...>{});
-  return CallAndPush<R>(L, box->fn, args);
+  return RunNative<kTakesTable<Args...>>(L, [&] {
+    auto args = ReadArgs<Args...>(L, std::index_sequence_for<Args...>{});
+    return CallAndPush<R>(L, box->fn, args);
+  });
 }
 
 template <typename C, typename R, typename... Args>
 int MemberAdapter(lua_State* L) {
   auto* box = static_cast<MemberBox<C, R, Args...>*>(lua_touserdata(L, lua_upvalueindex(1)));
-  auto args = ReadArgs<Args...>(L, std::index_sequence_for<Args...>{});
   C* object = box->object;
   auto fn = box->fn;
-  return CallAndPush<R>(L, [object, fn](auto&&... a) -> R { return (object->*fn)(a...); }, args);
+  return RunNative<kTakesTable<Args...>>(L, [&] {
+    auto args = ReadArgs<Args...>(L, std::index_sequence_for<Args...>{});
+    return CallAndPush<R>(L, [object, fn](auto&&... a) -> R { return (object->*fn)(a...); }, args);
+  });
 }
 
 template <typename C>
@@ -130,7 +176,7 @@ struct RawBox {
 template <typename C>
 int RawAdapter(lua_State* L) {
   auto* box = static_cast<RawBox<C>*>(lua_touserdata(L, lua_upvalueindex(1)));
-  return (box->object->*(box->fn))(L);
+  return RunNative<true>(L, [&] { return (box->object->*(box->fn))(L); });
 }
 
 template <typename Box>

@@ -2,7 +2,9 @@
 // and native-function registration with its conversion rules.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "core/script/lib_aux.h"
 #include "core/script/lua_bindings.h"
@@ -281,6 +283,93 @@ TEST_F(HandleTest, MembersBindToTheirObjectAndTheLastRegistrationWins) {
   EXPECT_EQ(lua_tonumber(L, 1), 2);
   EXPECT_EQ(lua_tonumber(L, 2), 4);  // three arguments and the pushed value
   lua_settop(L, 0);
+}
+
+// ---- table arguments across script runs nested in the binding ----
+
+bool Anchored(lua_State* L, const void* handle) {
+  lua_pushlightuserdata(L, const_cast<void*>(handle));
+  lua_rawget(L, LUA_REGISTRYINDEX);
+  bool anchored = !lua_isnil(L, -1);
+  lua_pop(L, 1);
+  return anchored;
+}
+
+// Takes a table, runs script code through the host, and only then reads the table.
+struct NestedReader {
+  lua_State* L;
+  std::function<void()> nested;
+  const void* last = nullptr;
+  bool anchoredAfterRun = false;
+  int depth = 0;
+  // Only the outermost call runs the nested code, so a binding may call itself once.
+  double Read(TLuaTable* t) {
+    if (++depth == 1) {
+      last = t;
+      nested();
+      anchoredAfterRun = Anchored(L, t);
+    }
+    depth--;
+    return t->GetNumber("x", -1);
+  }
+  int ReadRaw(lua_State* S) {
+    lua_pushnumber(S, Read(GetLuaTable(S, 1)));
+    return 1;
+  }
+  int Fail(lua_State* S) {
+    last = GetLuaTable(S, 1);
+    nested();
+    lua_pushliteral(S, "refused");
+    return lua_error(S);
+  }
+};
+
+TEST_F(HandleTest, TableArgumentsOutliveScriptRunsNestedInTheBinding) {
+  TScript script(L);
+  NestedReader reader;
+  reader.L = L;
+  RegisterLuaMember(L, "Read", &reader, &NestedReader::Read);
+  RegisterLuaRawMember(L, "ReadRaw", &reader, &NestedReader::ReadRaw);
+  RegisterLuaRawMember(L, "Fail", &reader, &NestedReader::Fail);
+  TScript* thread = nullptr;
+  struct Case {
+    const char* name;
+    std::function<void()> nested;
+  } cases[] = {
+      {"text run on the script", [&] { script.DoLuaString("collectgarbage() y = 1"); }},
+      {"a binding two runs deep", [&] {
+         script.DoLuaString("y = Read({x = 7})");
+         EXPECT_EQ(script.GetGlobalNumber("y"), 7);
+       }},
+      // A thread script is the newest on the state: it holds the temporaries.
+      {"text run on the thread", [&] { thread->DoLuaString("y = 2"); }},
+      {"resume of the thread", [&] { thread->Resume(0); }},
+  };
+  for (const Case& c : cases) {
+    if (!thread && std::string(c.name).find("thread") != std::string::npos) {
+      thread = script.NewThread();
+      thread->DoLuaString("return function() while true do coroutine.yield() end end", -1, 1);
+      ASSERT_TRUE(thread->IsYielded());
+    }
+    for (const char* binding : {"Read", "ReadRaw"}) {
+      SCOPED_TRACE(std::string(c.name) + " in " + binding);
+      reader.nested = c.nested;
+      script.DoLuaString((std::string("result = ") + binding + "({x = 5})").c_str());
+      EXPECT_TRUE(reader.anchoredAfterRun);
+      EXPECT_EQ(script.GetGlobalNumber("result"), 5);
+      // Released as before: valid until the holding script's next run, then gone.
+      EXPECT_TRUE(Anchored(L, reader.last));
+      (thread ? thread : &script)->DoLuaString("z = 1");
+      EXPECT_FALSE(Anchored(L, reader.last));
+    }
+  }
+  // An error leaving the binding takes its handles with it.
+  reader.nested = [&] { script.DoLuaString("y = 3"); };
+  script.DoLuaString("Fail({})");
+  EXPECT_FALSE(Anchored(L, reader.last));
+  EXPECT_EQ(script.GetGlobalNumber("y"), 3);
+  EXPECT_EQ(lua_gettop(L), 0);
+  delete thread;
 }
 
 }  // namespace
