@@ -2,6 +2,7 @@
 #include "core/script/script.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/base/file.h"
 #include "core/base/log.h"
@@ -222,9 +223,20 @@ int TScript::RunFunction(int nargs, int nresults) {
     TLuaFunction* closure = new TLuaFunction(mL);
     lua_remove(mL, 1);
     closure->Push();
-    if (OfferCall()) {
+    Offer offer;
+    Offer* outer = std::exchange(mOffer, &offer);
+    bool handed = OfferCall();
+    mOffer = outer;
+    if (handed || offer.taken) {
       delete closure;
-      return 0;
+      if (handed || offer.status == 0) return 0;
+      // The coroutine ran the call and failed (Resume logged it). Running it again here would
+      // repeat whatever it did before the error; report it like a failed call instead.
+      if (offer.hasMessage)
+        PushLuaString(mL, offer.message);
+      else
+        lua_pushnil(mL);
+      return offer.status;
     }
     closure->Push();
     delete closure;
@@ -328,11 +340,21 @@ bool TScript::RunScript(TStr fileName) {
 }
 
 int TScript::Resume(int nargs) {
+  // Runs nested in this resume never count as the offered call's.
+  Offer* offer = std::exchange(mOffer, nullptr);
   DeleteTemporaries();
   int status = lua_resume(mL, nargs);
+  if (offer) {
+    offer->taken = true;
+    offer->status = status;
+  }
   if (status != 0) {
     const char* msg = lua_tostring(mL, -1);
     LogPrintf("lua_resume ERROR: %s", msg ? msg : "(error object is not a string)");
+    if (offer && msg) {
+      offer->hasMessage = true;
+      offer->message = TStr(msg, (int)lua_strlen(mL, -1));
+    }
     lua_pop(mL, 1);
   }
   return status;

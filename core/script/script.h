@@ -24,7 +24,8 @@ class TScript : public TAnimTask {
 
   bool Animate() override;
   // Called with a closure on top of the stack while the coroutine is suspended; false (after
-  // popping it) asks for the call to be made at once.
+  // popping it) asks for the call to be made at once. An override that resumes the coroutine
+  // (Resume) with the closure has taken the call: it is not made again, even when it failed.
   virtual bool OfferCall();
 
   // A new script on a coroutine sharing this script's globals; the caller owns it.
@@ -55,7 +56,16 @@ class TScript : public TAnimTask {
   void InstallEnvironment();
   void DeleteTemporaries();
 
+  // What the first Resume made while a call is offered did with it.
+  struct Offer {
+    bool taken = false;
+    int status = 0;
+    bool hasMessage = false;
+    TStr message;
+  };
+
   lua_State* mL;
+  Offer* mOffer = nullptr;  // set only during OfferCall
   TLuaThread* mThread = nullptr;
   bool mOwnsState = false;
   std::vector<TLuaObjectWrapper*> mTemporaries;

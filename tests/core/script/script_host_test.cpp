@@ -225,6 +225,63 @@ TEST_F(ScriptHostTest, CallsIntoASuspendedCoroutineCarrySixArguments) {
   delete script;
 }
 
+// Takes every offered call into the coroutine, the way window scripts do while they wait.
+class TakingScript : public TScript {
+ public:
+  using TScript::TScript;
+  bool OfferCall() override {
+    lua_State* L = GetState();
+    lua_pushnil(L);
+    lua_insert(L, -2);
+    return Resume(2) == 0;
+  }
+};
+
+TEST_F(ScriptHostTest, ACallTheCoroutineTookAndFailedIsNotMadeAgain) {
+  TScript parent;
+  lua_State* L = parent.GetState();
+  lua_State* co = lua_newthread(L);
+  lua_pushliteral(L, "keep");
+  lua_insert(L, -2);
+  lua_settable(L, LUA_REGISTRYINDEX);
+  TakingScript script(co);
+  script.DoLuaString(
+      "hits = 0 reported = 0\n"
+      "function LuaErrorMessage(text) reported = reported + 1 end\n"
+      "function Hit(fail) hits = hits + 1 if fail then error('after the effect') end end");
+  const char* body = "return function() while true do local _, f = coroutine.yield() f() end end";
+  script.DoLuaString(body, -1, 1);
+  ASSERT_TRUE(script.IsYielded());
+
+  lua_pushliteral(co, "Hit");
+  lua_gettable(co, LUA_GLOBALSINDEX);
+  EXPECT_EQ(script.RunFunction(0, 0), 0);  // made in the coroutine, which waits again
+  EXPECT_EQ(script.GetGlobalNumber("hits"), 1);
+  EXPECT_TRUE(script.IsYielded());
+  EXPECT_EQ(lua_gettop(co), 0);
+
+  lua_pushliteral(co, "Hit");
+  lua_gettable(co, LUA_GLOBALSINDEX);
+  lua_pushboolean(co, 1);
+  EXPECT_EQ(script.RunFunction(1, 0), LUA_ERRRUN);
+  EXPECT_EQ(script.GetGlobalNumber("hits"), 2);  // once, not again at once
+  EXPECT_FALSE(script.IsYielded());
+  ASSERT_EQ(lua_gettop(co), 1);  // the error value, as a failed direct call leaves it
+  EXPECT_NE(std::string(lua_tostring(co, -1)).find("after the effect"), std::string::npos);
+  lua_settop(co, 0);
+
+  // Through source text: the failure is reported once, the text runs once.
+  script.DoLuaString(body, -1, 1);
+  ASSERT_TRUE(script.IsYielded());
+  script.DoLuaString("Hit(true)");
+  EXPECT_EQ(script.GetGlobalNumber("hits"), 3);
+  EXPECT_EQ(script.GetGlobalNumber("reported"), 1);
+  EXPECT_EQ(lua_gettop(co), 0);
+  std::string log = Log();
+  EXPECT_NE(log.find("lua_resume ERROR: "), std::string::npos) << log;
+  EXPECT_NE(log.find("after the effect\n\twhen running Hit(true)"), std::string::npos) << log;
+}
+
 TEST_F(ScriptHostTest, ScriptCodeIsCachedWhileHeldAndRecompiledAfterErrors) {
   TAssetManager manager;
   AddFile("scripts/cached.lua", "return 1");
