@@ -23,6 +23,7 @@ class TScreen : public TModalWindow {
     mFillNever = never;
   }
   void SetClearColor(const TColor& color) { mClearColor = color; }
+  const TColor& GetClearColor() const { return mClearColor; }
 
  private:
   bool mFillAlways = false;

@@ -26,6 +26,18 @@ bool IsUnder(const TWindow* window, const TWindow* ancestor) {
   return false;
 }
 
+// The event with its point in the window's coordinates; a move in relative mouse mode keeps its
+// point as it came.
+TPlatformEvent ToWindow(const TPlatformEvent& event, const TWindow* window, int mode) {
+  TPlatformEvent local = event;
+  if (event.type == kEventMouseMove && mode == 1) return local;
+  TPoint p(event.x, event.y);
+  window->ScreenToLocal(p);
+  local.x = p.x;
+  local.y = p.y;
+  return local;
+}
+
 template <typename T>
 void Erase(std::vector<T>& list, const T& value) {
   list.erase(std::remove(list.begin(), list.end(), value), list.end());
@@ -75,6 +87,7 @@ bool TWindowManager::IsModal(const TWindow* window) const {
 
 void TWindowManager::PushModal(TWindow* window) {
   if (!window) return;
+  mCapture = nullptr;
   std::vector<TWindow*> trackers;
   trackers.swap(mTrackers);
   for (TWindow* tracker : trackers) tracker->OnMouseLeave();
@@ -218,6 +231,7 @@ void TWindowManager::ScheduleDelete(TWindow* window) {
   for (TMessage* message : mQueue)
     if (message->GetWindow() && IsUnder(message->GetWindow(), window)) message->SetWindow(nullptr);
   RemoveMouseTracker(window);
+  if (mCapture && IsUnder(mCapture, window)) mCapture = nullptr;
 }
 
 void TWindowManager::DeleteClosedWindows() {
@@ -234,6 +248,7 @@ void TWindowManager::DeleteClosedWindows() {
 
 void TWindowManager::OnWindowDestroyed(TWindow* window) {
   if (mFocus == window) mFocus = nullptr;
+  if (mCapture == window) mCapture = nullptr;
   RemoveMouseTracker(window);
   Erase(mClosed, window);
   if (mRoot == window) mRoot = nullptr;
@@ -267,6 +282,7 @@ void TWindowManager::HandleEvent(const TPlatformEvent& event) {
       HandleMouse(event);
       break;
     case kEventMouseLost: {
+      mCapture = nullptr;
       std::vector<TWindow*> trackers = mTrackers;
       for (TWindow* tracker : trackers) {
         if (GetTopModal() != top) break;
@@ -300,7 +316,9 @@ void TWindowManager::HandleEvent(const TPlatformEvent& event) {
 void TWindowManager::HandleMouse(const TPlatformEvent& event) {
   int mode = mHost->GetMouseMode();
   TPoint screen(event.x, event.y);
-  if (!mTrackers.empty()) {
+  if (mCapture) {
+    mCapture->HandleEvent(ToWindow(event, mCapture, mode), false);
+  } else if (!mTrackers.empty()) {
     TWindow* top = GetTopModal();
     // A copy: handlers add and remove trackers while the walk goes on.
     std::vector<TWindow*> trackers = mTrackers;
@@ -310,14 +328,7 @@ void TWindowManager::HandleMouse(const TPlatformEvent& event) {
         tracker->OnMouseLeave();
         RemoveMouseTracker(tracker);
       } else {
-        TPlatformEvent local = event;
-        if (!(event.type == kEventMouseMove && mode == 1)) {
-          TPoint p = screen;
-          tracker->ScreenToLocal(p);
-          local.x = p.x;
-          local.y = p.y;
-        }
-        tracker->HandleEvent(local, false);
+        tracker->HandleEvent(ToWindow(event, tracker, mode), false);
       }
       if (GetTopModal() != top) break;
     }

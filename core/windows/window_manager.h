@@ -68,6 +68,11 @@ class TWindowManager : public TPlatformWindowManager {
   void AddMouseTracker(TWindow* window);
   void RemoveMouseTracker(TWindow* window);
   bool IsMouseTracker(const TWindow* window) const;
+  // Mouse capture (a slider's drag): while set, the window gets every mouse event, wherever the
+  // pointer is, instead of the trackers and the window under the pointer. Null releases it; a
+  // modal push, a lost capture and the window's deletion release it too.
+  void SetMouseCapture(TWindow* window) { mCapture = window; }
+  TWindow* GetMouseCapture() const { return mCapture; }
 
   // Messages; each call taking a message takes ownership of it.
   void PostMessage(TMessage* message);
@@ -140,6 +145,7 @@ class TWindowManager : public TPlatformWindowManager {
   bool mTopModalOnly = false;
   bool mRedraw = true;
   std::vector<TWindow*> mTrackers;
+  TWindow* mCapture = nullptr;
   TWindow* mFocus = nullptr;
   TWindowScript* mScript = nullptr;
   std::deque<TMessage*> mQueue;

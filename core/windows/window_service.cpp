@@ -6,10 +6,12 @@
 #include "core/base/string_table.h"
 #include "core/base/task_list.h"
 #include "core/base/win32/platform_impl.h"
+#include "core/graphics/directx/platform_data.h"
 #include "core/graphics/draw_spec.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/text/text_layout.h"
 #include "core/graphics/texture.h"
+#include "core/graphics/vertex_array.h"
 #include "core/windows/window_host.h"
 #include "core/windows/window_manager.h"
 
@@ -36,8 +38,29 @@ class TPlatformWindowHost : public TWindowHost {
     TStringTable* table = Platform() ? Platform()->GetStringTable() : nullptr;
     return table ? table->GetString(label, a1, a2, a3, a4, a5) : label;
   }
+  void GetFlashStrings(std::vector<std::pair<TStr, TStr>>& strings) override {
+    if (TStringTable* table = Platform() ? Platform()->GetStringTable() : nullptr) table->GetFlashStrings(strings);
+  }
   bool SetClipboardText(TStr text) override { return Platform() && Platform()->SetClipboardText(text); }
+  TStr GetClipboardText() override { return Platform() ? Platform()->GetClipboardText() : TStr(); }
+  void OpenUrl(TStr url) override {
+    if (Platform()) Platform()->OpenUrl(url);
+  }
   std::shared_ptr<TTexture> LoadTexture(TStr name) override { return TTexture::Get(name, 0); }
+
+  HWND GetMainWindow() override { return Platform() ? Platform()->GetMainWindow() : nullptr; }
+  bool IsMouseCursorShown() override {
+    return Platform() ? Platform()->GetImpl()->IsCursorShown() : TWindowHost::IsMouseCursorShown();
+  }
+  void ShowMouseCursor(bool shown) override {
+    if (Platform()) Platform()->ShowMouseCursor(shown);
+  }
+  void FlipToGdiSurface() override {
+    if (TPlatformData* display = TPlatformData::Get()) display->FlipToGdiSurface();
+  }
+  void ResetMouseCursor() override {
+    if (TPlatformData* display = TPlatformData::Get()) display->ResetMouseCursor();
+  }
 
   TRect GetViewport() override { return TRenderer::Get()->GetViewport(); }
   // The renderer's clip stack is empty (all zero) outside a frame: the whole viewport then.
@@ -80,6 +103,17 @@ class TPlatformWindowHost : public TWindowHost {
   void DrawTextLayout(TTextLayout* layout, const TRect& rect, float scale, int spacing, float alpha) override {
     TDraw2dScope scope(TRenderer::Get()->Begin2d());
     layout->DrawInRect(rect, scale, spacing, alpha);
+  }
+  void DrawTexture(const std::shared_ptr<TTexture>& texture, const TDrawSpec& spec) override {
+    TDraw2dScope scope(TRenderer::Get()->Begin2d());
+    texture->Draw(spec);
+  }
+  void DrawTriangles(const std::shared_ptr<TTexture>& texture, TVertex* vertices, uint32_t count) override {
+    TRenderer* renderer = TRenderer::Get();
+    TDraw2dScope scope(renderer->Begin2d());
+    renderer->SetTexture(texture);
+    TVertexArray array = TVertexArray::Create2d(vertices, count);
+    renderer->DrawVertices(kPrimitiveTriangleList, &array);
   }
 
  private:

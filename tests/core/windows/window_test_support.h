@@ -14,6 +14,8 @@
 #include "core/base/log.h"
 #include "core/base/memory_file.h"
 #include "core/base/settings.h"
+#include "core/graphics/draw_spec.h"
+#include "core/graphics/vertex_array.h"
 #include "core/script/lua_bindings.h"
 #include "core/script/lua_function.h"
 #include "core/script/lua_table.h"
@@ -57,6 +59,39 @@ class RecordingHost : public TWindowHost {
     clipboard = text.c_str();
     return true;
   }
+  TStr GetClipboardText() override { return TStr(clipboard.c_str()); }
+  void OpenUrl(TStr url) override { urls.push_back(url.c_str()); }
+  void GetFlashStrings(std::vector<std::pair<TStr, TStr>>& strings) override { strings = flashStrings; }
+  // Sounds that exist are the names in `soundFiles`; playing one records "play:name".
+  std::shared_ptr<TWindowSound> LoadSound(TStr name) override {
+    for (const std::string& file : soundFiles)
+      if (file == name.c_str()) return std::make_shared<Sound>(name.c_str(), &sounds);
+    return nullptr;
+  }
+  HWND GetMainWindow() override { return mainWindow; }
+  void FlipToGdiSurface() override { gdiFlips++; }
+  void ResetMouseCursor() override { cursorResets++; }
+  void DrawTexture(const std::shared_ptr<TTexture>& texture, const TDrawSpec& spec) override {
+    drawnTextures.push_back({texture, spec});
+  }
+  void DrawTriangles(const std::shared_ptr<TTexture>& texture, TVertex* vertices, uint32_t count) override {
+    triangles.push_back({texture, std::vector<TVertex>(vertices, vertices + count)});
+  }
+
+  struct Sound : TWindowSound {
+    Sound(std::string name, std::vector<std::string>* log) : mName(std::move(name)), mLog(log) {}
+    void Play() override { mLog->push_back("play:" + mName); }
+    std::string mName;
+    std::vector<std::string>* mLog;
+  };
+  struct DrawnTexture {
+    std::shared_ptr<TTexture> texture;
+    TDrawSpec spec;
+  };
+  struct DrawnTriangles {
+    std::shared_ptr<TTexture> texture;
+    std::vector<TVertex> vertices;
+  };
 
   bool frameDone = true, active = true, embedded = false, pq = false, displayReady = true;
   bool beginSucceeds = true;
@@ -64,6 +99,13 @@ class RecordingHost : public TWindowHost {
   int beginCalls = 0, frames = 0;
   std::vector<TRect> fills;
   std::string clipboard;
+  std::vector<std::string> urls;
+  std::vector<std::pair<TStr, TStr>> flashStrings;
+  std::vector<std::string> soundFiles, sounds;
+  HWND mainWindow = nullptr;
+  int gdiFlips = 0, cursorResets = 0;
+  std::vector<DrawnTexture> drawnTextures;
+  std::vector<DrawnTriangles> triangles;
 };
 
 // Records every call that reaches it into a shared log as "name:what".
