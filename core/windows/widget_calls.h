@@ -56,7 +56,7 @@ class TMoviePlayer {
   virtual void Stop() = 0;
 };
 
-// The movie module installs its maker; without one no movie starts.
+// The Flash movie player makes every movie unless another maker is installed (null restores it).
 typedef TMoviePlayer* (*TMoviePlayerMaker)(TStr name, bool translate, bool allowInput);
 void SetMoviePlayerMaker(TMoviePlayerMaker maker);
 TMoviePlayerMaker GetMoviePlayerMaker();

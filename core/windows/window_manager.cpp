@@ -8,6 +8,7 @@
 #include "core/windows/message.h"
 #include "core/windows/modal_window.h"
 #include "core/windows/screen.h"
+#include "core/windows/widgets/xsell_window.h"
 #include "core/windows/window_host.h"
 #include "core/windows/window_script.h"
 #include "core/windows/window_spider.h"
@@ -414,6 +415,7 @@ void TWindowManager::DrawModalStack(int pass) {
 void TWindowManager::InitScript(TWindowScript* script) {
   mScript = script;
   if (!script) return;
+  script->RegisterWindowClass("XSellWindow", &TXSellWindow::GetFactory);
   if (TWindow* top = GetTopModal()) script->SetModalWindow(top);
   BindScriptFunctions();
   mHost->GetTaskList().AddTask(script);

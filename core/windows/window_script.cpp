@@ -19,6 +19,10 @@
 #include "core/windows/lua_message_wrapper.h"
 #include "core/windows/text.h"
 #include "core/windows/widget_calls.h"
+#include "core/windows/widgets/button.h"
+#include "core/windows/widgets/image.h"
+#include "core/windows/widgets/slider.h"
+#include "core/windows/widgets/text_edit.h"
 #include "core/windows/window_manager.h"
 #include "core/windows/window_style.h"
 
@@ -36,7 +40,11 @@ bool CanWaitHere(lua_State* L) {
 TWindowScript::TWindowScript() : TScript(nullptr) {
   lua_State* L = GetState();
   RegisterFunctions();
+  RegisterWindowClass("Slider", &TSlider::GetFactory);
+  RegisterWindowClass("Bitmap", &TImage::GetFactory);
+  RegisterWindowClass("Button", &TButton::GetFactory);
   RegisterWindowClass("Text", &TText::GetFactory);
+  RegisterWindowClass("TextEdit", &TTextEdit::GetFactory);
   RegisterWindowClass("Window", &TWindow::GetFactory);
   InstallMessageMetatable(L);
   int top = lua_gettop(L);
@@ -279,6 +287,11 @@ void TWindowScript::StopMovie() {
 
 void TWindowScript::AbortMovie() {
   if (!mMovie) return;
+  lua_State* L = GetState();
+  int top = lua_gettop(L);
   StopMovie();
+  // Only a script that waits is resumed: one that runs (the close request came from inside
+  // it) or sits in a plain Yield would take the resume for something else.
   if (IsYielded() && mWaitState == kWaitForMessage) ResumeScript(0);
+  lua_settop(L, top);
 }

@@ -154,7 +154,7 @@ TEST_F(WindowFunctionsTest, DestroyWindowDetachesAndDefersButRefusesModalWindows
 }
 
 TEST_F(WindowFunctionsTest, MoviesStartThroughTheInstalledMakerAndAnAbortEndsTheWait) {
-  EXPECT_EQ(Call("StartMovie('intro', false, false)"), "false");  // no movie module
+  EXPECT_EQ(Call("StartMovie('intro', false, false)"), "false");  // no control host here
   struct Player : TMoviePlayer {
     bool Start() override { return true; }
     bool IsPlaying() override { return true; }
