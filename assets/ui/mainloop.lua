@@ -1,12 +1,18 @@
 -- The program's main window script, until the game's own screens exist: it shows the sample
--- dialog and shows it again whenever it closes. The returned function runs as the window
--- script's coroutine, so it may wait for messages.
+-- dialog (or, with the setting "sampledialog" = "widgets", the widget dialog) and shows it again
+-- whenever it closes. The returned function runs as the window script's coroutine, so it may
+-- wait for messages.
 ReadFile("ui/sample_dialog.lua")
+ReadFile("ui/widget_dialog.lua")
 
 return function()
   gSampleOpened = 0
   while true do
     gSampleOpened = gSampleOpened + 1
-    ShowSampleDialog()
+    if GetConfig("sampledialog", "") == "widgets" then
+      ShowWidgetDialog()
+    else
+      ShowSampleDialog()
+    end
   end
 end
