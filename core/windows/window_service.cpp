@@ -9,6 +9,7 @@
 #include "core/graphics/directx/platform_data.h"
 #include "core/graphics/draw_spec.h"
 #include "core/graphics/renderer.h"
+#include "core/graphics/sound/sound.h"
 #include "core/graphics/text/text_layout.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/vertex_array.h"
@@ -16,6 +17,16 @@
 #include "core/windows/window_manager.h"
 
 namespace {
+
+// Each play starts a new instance and lets go of it at once: the sound plays out by itself.
+class TFrameworkSound : public TWindowSound {
+ public:
+  explicit TFrameworkSound(std::shared_ptr<TSound> sound) : mSound(std::move(sound)) {}
+  void Play() override { mSound->Play(); }
+
+ private:
+  std::shared_ptr<TSound> mSound;
+};
 
 class TPlatformWindowHost : public TWindowHost {
  public:
@@ -47,6 +58,7 @@ class TPlatformWindowHost : public TWindowHost {
     if (Platform()) Platform()->OpenUrl(url);
   }
   std::shared_ptr<TTexture> LoadTexture(TStr name) override { return TTexture::Get(name, 0); }
+  std::shared_ptr<TWindowSound> LoadSound(TStr name) override { return LoadFrameworkSound(name); }
 
   HWND GetMainWindow() override { return Platform() ? Platform()->GetMainWindow() : nullptr; }
   bool IsMouseCursorShown() override {
@@ -126,6 +138,12 @@ TPlatformWindowHost& Host() {
 }
 
 }  // namespace
+
+std::shared_ptr<TWindowSound> LoadFrameworkSound(TStr name) {
+  std::shared_ptr<TSound> sound = TSound::Get(name, 1, 0);
+  if (!sound) return nullptr;
+  return std::make_shared<TFrameworkSound>(std::move(sound));
+}
 
 void InstallWindowService() {
   SetWindowManagerFactory([]() -> TPlatformWindowManager* {
