@@ -21,3 +21,7 @@ class CDisplaySurface {
   DDSURFACEDESC2 mDesc{};
   bool mColorKeyed = false;
 };
+
+// Copies (stretching) between two surfaces through their device contexts: the fallback when a
+// blit between them fails. False when either context cannot be had.
+bool CopyThroughGdi(LPDIRECTDRAWSURFACE7 dest, const RECT& to, LPDIRECTDRAWSURFACE7 source, const RECT& from);

@@ -15,7 +15,6 @@
 #include "core/graphics/directx/dx_error.h"
 #include "core/graphics/directx/platform_data.h"
 #include "platform/directx/d3dx.h"
-#include "platform/directx/gdi_blit.h"
 
 namespace {
 
@@ -502,41 +501,19 @@ void TDxTextureData::CopyTo(int x, int y, const TRect* source, TTextureData* des
                      : RECT{0, 0, (LONG)mWidth, (LONG)mHeight};
   LONG width = from.right - from.left, height = from.bottom - from.top;
   TDisplayHost& host = GetDisplayHost();
-  HRESULT hr;
-  HDC destDc = nullptr, sourceDc = nullptr;
-  if (!destination && host.IsDisplayScaling()) {
-    float scale = host.GetDisplayScale();
-    RECT to{(LONG)(x * scale), (LONG)(y * scale), (LONG)((x + width) * scale), (LONG)((y + height) * scale)};
-    hr = target->Blt(&to, mSurface, &from, DDBLT_WAIT, nullptr);
-    if (FAILED(hr) && hr != DDERR_SURFACELOST) {
-      if (!gLoggedScaledCopyFailure) {
-        gLoggedScaledCopyFailure = true;
-        DxLog(hr, kUnitTextureData, __LINE__);
-      }
-      if (SUCCEEDED(target->GetDC(&destDc))) {
-        if (SUCCEEDED(mSurface->GetDC(&sourceDc))) {
-          StretchBlt(destDc, to.left, to.top, to.right - to.left, to.bottom - to.top, sourceDc, from.left, from.top,
-                     width, height, SRCCOPY);
-          mSurface->ReleaseDC(sourceDc);
-        }
-        target->ReleaseDC(destDc);
-      }
+  bool scaled = !destination && host.IsDisplayScaling();
+  float scale = scaled ? host.GetDisplayScale() : 1.0f;
+  RECT to{(LONG)(x * scale), (LONG)(y * scale), (LONG)((x + width) * scale), (LONG)((y + height) * scale)};
+  // On the screen with display scaling the copy stretches; otherwise it goes 1:1.
+  HRESULT hr = scaled ? target->Blt(&to, mSurface, &from, DDBLT_WAIT, nullptr)
+                      : target->BltFast((DWORD)x, (DWORD)y, mSurface, &from, DDBLTFAST_WAIT);
+  if (FAILED(hr) && hr != DDERR_SURFACELOST) {
+    bool& logged = scaled ? gLoggedScaledCopyFailure : gLoggedCopyFailure;
+    if (!logged) {
+      logged = true;
+      DxLog(hr, kUnitTextureData, __LINE__);
     }
-  } else {
-    hr = target->BltFast((DWORD)x, (DWORD)y, mSurface, &from, DDBLTFAST_WAIT);
-    if (FAILED(hr) && hr != DDERR_SURFACELOST) {
-      if (!gLoggedCopyFailure) {
-        gLoggedCopyFailure = true;
-        DxLog(hr, kUnitTextureData, __LINE__);
-      }
-      if (SUCCEEDED(target->GetDC(&destDc))) {
-        if (SUCCEEDED(mSurface->GetDC(&sourceDc))) {
-          BitBlt(destDc, x, y, width, height, sourceDc, from.left, from.top, SRCCOPY);
-          mSurface->ReleaseDC(sourceDc);
-        }
-        target->ReleaseDC(destDc);
-      }
-    }
+    CopyThroughGdi(target, to, mSurface, from);
   }
   if (hr == DDERR_SURFACELOST && display) display->FlagBrokenThrottled();
 }

@@ -12,7 +12,6 @@
 #include "core/graphics/directx/dx_error.h"
 #include "core/graphics/directx/dx_texture_data.h"
 #include "core/graphics/directx/platform_data.h"
-#include "platform/directx/gdi_blit.h"
 
 namespace {
 
@@ -151,16 +150,7 @@ bool TPlatformData::CopyTargetToTexture(TDxTextureData& texture, const RECT& cop
   if (back.ddpfPixelFormat.dwRGBBitCount == 32 &&
       SUCCEEDED(DX_CHECK(surface->Blt(&area, mRenderSurface, &area, DDBLT_WAIT, nullptr), kUnitDisplayHandler)))
     return true;
-  HDC source = nullptr, dest = nullptr;
-  bool haveSource = SUCCEEDED(DX_CHECK(mRenderSurface->GetDC(&source), kUnitDisplayHandler));
-  bool haveDest = haveSource && SUCCEEDED(DX_CHECK(surface->GetDC(&dest), kUnitDisplayHandler));
-  if (haveSource && haveDest) {
-    StretchBlt(dest, 0, 0, area.right, area.bottom, source, 0, 0, area.right, area.bottom, SRCCOPY);
-    surface->ReleaseDC(dest);
-    mRenderSurface->ReleaseDC(source);
-    return true;
-  }
-  if (haveSource) mRenderSurface->ReleaseDC(source);
+  if (CopyThroughGdi(surface, area, mRenderSurface, area)) return true;
   // Without device contexts: convert pixel by pixel.
   uint32_t* pixels = nullptr;
   int pitch = 0;
