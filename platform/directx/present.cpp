@@ -5,7 +5,9 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <string>
@@ -26,12 +28,16 @@ struct CaptureState {
   std::mutex mutex;  // guards every field
   std::string path;
   bool envRead = false;
-  std::vector<uint32_t> frame;
+  std::vector<uint32_t> frame;  // the visible area as last presented
   int width = 0, height = 0;
+  POINT origin{0, 0};  // of the visible area on the surface
+  // What other threads changed and the main thread has not shown yet (frame coordinates).
+  SDL_Rect pending{0, 0, 0, 0};
+  HWND pendingWindow = nullptr;
   int count = 0;
   bool ownWindow = false;
   std::string title = "Orvella";
-  SDL_Window* window = nullptr;  // main thread only
+  SDL_Window* window = nullptr;  // main thread only, read and made without the mutex
 };
 
 CaptureState& Capture() {
@@ -39,24 +45,47 @@ CaptureState& Capture() {
   return state;
 }
 
-SDL_Window* WindowFor(HWND window, int width, int height) {
+// What one upload to the window needs, taken out of the capture state under its mutex so that
+// SDL is called without it (SDL calls back into PresentPending while holding its own locks).
+struct TUpload {
+  std::vector<uint32_t> pixels;  // the changed part, rows packed
+  SDL_Rect dirty{0, 0, 0, 0};    // where it sits in the frame
+  int frameWidth = 0, frameHeight = 0;
+  HWND window = nullptr;
+  bool ownWindow = false;
+  std::string title;
+};
+
+// The caller holds the capture state's mutex.
+TUpload TakeUploadLocked(const SDL_Rect& dirty, HWND window) {
+  auto& c = Capture();
+  TUpload u;
+  u.dirty = dirty;
+  u.frameWidth = c.width;
+  u.frameHeight = c.height;
+  u.window = window;
+  u.ownWindow = c.ownWindow;
+  u.title = c.title;
+  u.pixels.resize((size_t)dirty.w * dirty.h);
+  for (int y = 0; y < dirty.h; ++y)
+    std::memcpy(u.pixels.data() + (size_t)y * dirty.w, c.frame.data() + (size_t)(dirty.y + y) * c.width + dirty.x,
+                (size_t)dirty.w * 4);
+  return u;
+}
+
+// Main thread only (the window of our own is made and used there).
+SDL_Window* WindowFor(const TUpload& u) {
 #ifdef ORVELLA_DX_HAVE_WIN32_SDL
-  if (window) {
-    if (SDL_Window* w = Win32GetSdlWindow(window)) return w;
+  if (u.window) {
+    if (SDL_Window* w = Win32GetSdlWindow(u.window)) return w;
   }
 #endif
   auto& c = Capture();
-  bool own;
-  std::string title;
-  {
-    std::lock_guard<std::mutex> lock(c.mutex);
-    own = c.ownWindow;
-    title = c.title;
-  }
-  if (!own) return nullptr;
+  if (!u.ownWindow) return nullptr;
   if (!c.window) {
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-    c.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_SHOWN);
+    c.window = SDL_CreateWindow(u.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, u.frameWidth,
+                                u.frameHeight, SDL_WINDOW_SHOWN);
   }
   return c.window;
 }
@@ -66,17 +95,6 @@ SDL_Window* WindowFor(HWND window, int width, int height) {
 namespace dx {
 
 namespace {
-
-struct PendingPresent {
-  std::mutex mutex;  // guards both fields
-  IDirectDrawSurface7* surface = nullptr;  // counted reference
-  HWND window = nullptr;
-};
-
-PendingPresent& Pending() {
-  static PendingPresent pending;
-  return pending;
-}
 
 std::atomic<bool> gWatching{false};
 thread_local bool tUploading = false;  // the upload itself pumps events for a window of our own
@@ -89,20 +107,30 @@ int WatchEvents(void*, SDL_Event*) {
   return 0;
 }
 
-void Upload(const std::vector<uint32_t>& frame, int w, int h, HWND window) {
-  SDL_Window* win = WindowFor(window, w, h);
-  if (!win) return;
+// Shows the changed part of the frame in the window.
+void Upload(const TUpload& u) {
+  SDL_Window* win = WindowFor(u);
+  if (!win || u.pixels.empty()) return;
   SDL_Surface* ws = SDL_GetWindowSurface(win);
   if (!ws) return;
-  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.data()), w, h, 32, w * 4,
-                                                        SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(u.pixels.data()), u.dirty.w, u.dirty.h,
+                                                        32, u.dirty.w * 4, SDL_PIXELFORMAT_ARGB8888);
   if (src) {
-    if (ws->w == w && ws->h == h)
-      SDL_BlitSurface(src, nullptr, ws, nullptr);
-    else
-      SDL_BlitScaled(src, nullptr, ws, nullptr);
+    SDL_Rect to = u.dirty;
+    if (ws->w == u.frameWidth && ws->h == u.frameHeight) {
+      SDL_BlitSurface(src, nullptr, ws, &to);
+      to = u.dirty;
+    } else {
+      // Scaled to the window: the changed part goes to the part of the window it covers.
+      double sx = (double)ws->w / u.frameWidth, sy = (double)ws->h / u.frameHeight;
+      to = SDL_Rect{(int)std::floor(u.dirty.x * sx), (int)std::floor(u.dirty.y * sy), 0, 0};
+      to.w = (int)std::ceil((u.dirty.x + u.dirty.w) * sx) - to.x;
+      to.h = (int)std::ceil((u.dirty.y + u.dirty.h) * sy) - to.y;
+      SDL_Rect scaled = to;
+      SDL_BlitScaled(src, nullptr, ws, &scaled);
+    }
     SDL_FreeSurface(src);
-    SDL_UpdateWindowSurface(win);
+    SDL_UpdateWindowSurfaceRects(win, &to, 1);
   }
   if (win == Capture().window) SDL_PumpEvents();
 }
@@ -128,62 +156,70 @@ void PresentSurface(IDirectDrawSurface7* surface, const RECT& rect, HWND window,
   if (r.left >= r.right || r.top >= r.bottom) return;
   int w = r.right - r.left, h = r.bottom - r.top;
   auto& c = Capture();
-  std::vector<uint32_t> frame((size_t)w * h);
-  for (int y = 0; y < h; ++y)
-    RowToArgb(surface->Format(), surface->Pixels() + (size_t)(r.top + y) * surface->Pitch() + (size_t)r.left * surface->Format().bytes,
-              frame.data() + (size_t)y * w, w);
-  for (auto& p : frame) p |= 0xFF000000u;
-  std::string path;
-  {
-    std::lock_guard<std::mutex> lock(c.mutex);
-    if (!c.envRead) {
-      c.envRead = true;
-      if (const char* env = std::getenv("ORVELLA_DX_CAPTURE"); env && *env && c.path.empty()) c.path = env;
-    }
-    path = c.path;
-    c.frame = frame;
+  std::unique_lock<std::mutex> lock(c.mutex);
+  if (!c.envRead) {
+    c.envRead = true;
+    if (const char* env = std::getenv("ORVELLA_DX_CAPTURE"); env && *env && c.path.empty()) c.path = env;
+  }
+  // Only the blitted part changed (a flip passes the whole surface), unless the visible area
+  // moved: a small blit, the mouse cursor's, costs its own pixels, not a whole frame.
+  RECT dirty = r;
+  bool same = c.count > 0 && c.width == w && c.height == h && c.origin.x == r.left && c.origin.y == r.top;
+  if (same) {
+    dirty = RECT{std::max(rect.left, r.left), std::max(rect.top, r.top), std::min(rect.right, r.right),
+                 std::min(rect.bottom, r.bottom)};
+    if (dirty.left >= dirty.right || dirty.top >= dirty.bottom) return;
+  } else {
+    c.frame.assign((size_t)w * h, 0);
     c.width = w;
     c.height = h;
-    ++c.count;
+    c.origin = POINT{r.left, r.top};
   }
-  if (!path.empty()) TestControl::Display::WritePng(path, frame.data(), w, h, w);
+  int dw = dirty.right - dirty.left;
+  for (LONG y = dirty.top; y < dirty.bottom; ++y) {
+    uint32_t* out = c.frame.data() + (size_t)(y - r.top) * w + (dirty.left - r.left);
+    RowToArgb(surface->Format(),
+              surface->Pixels() + (size_t)y * surface->Pitch() + (size_t)dirty.left * surface->Format().bytes, out, dw);
+    for (int x = 0; x < dw; ++x) out[x] |= 0xFF000000u;
+  }
+  ++c.count;
+  if (!c.path.empty()) TestControl::Display::WritePng(c.path, c.frame.data(), w, h, w);
+  SDL_Rect changed{(int)(dirty.left - r.left), (int)(dirty.top - r.top), dw, (int)(dirty.bottom - dirty.top)};
   if (!onMainThread) {
     // The window is only touched on the main thread: leave the upload to its next event.
-    auto& p = Pending();
-    std::lock_guard<std::mutex> lock(p.mutex);
-    if (p.surface != surface) {
-      surface->AddRef();
-      if (p.surface) p.surface->Release();
-      p.surface = surface;
-    }
-    p.window = window;
+    if (c.pending.w > 0)
+      SDL_UnionRect(&c.pending, &changed, &c.pending);
+    else
+      c.pending = changed;
+    c.pendingWindow = window;
     return;
   }
+  if (c.pending.w > 0) SDL_UnionRect(&c.pending, &changed, &changed);
+  c.pending = SDL_Rect{0, 0, 0, 0};
+  TUpload upload = TakeUploadLocked(changed, window);
+  lock.unlock();
   gMainThread = std::this_thread::get_id();
   if (!gWatching.exchange(true) && SDL_WasInit(SDL_INIT_VIDEO)) SDL_AddEventWatch(WatchEvents, nullptr);
   else if (!SDL_WasInit(SDL_INIT_VIDEO)) gWatching = false;
   tUploading = true;
-  Upload(frame, w, h, window);
+  Upload(upload);
   tUploading = false;
 }
 
 void PresentPending() {
-  IDirectDrawSurface7* surface;
-  HWND window;
+  auto& c = Capture();
+  TUpload upload;
   {
-    auto& p = Pending();
-    std::lock_guard<std::mutex> lock(p.mutex);
-    surface = p.surface;
-    window = p.window;
-    p.surface = nullptr;
+    std::lock_guard<std::mutex> lock(c.mutex);
+    if (c.pending.w <= 0 || c.frame.empty()) return;
+    SDL_Rect changed = c.pending;
+    c.pending = SDL_Rect{0, 0, 0, 0};
+    ++c.count;  // the window shows it now: a present of its own
+    upload = TakeUploadLocked(changed, c.pendingWindow);
   }
-  if (!surface) return;
-  {
-    std::lock_guard<std::mutex> lock(surface->PixelLock());
-    if (!surface->Lost())
-      PresentSurface(surface, RECT{0, 0, (LONG)surface->Width(), (LONG)surface->Height()}, window, true);
-  }
-  surface->Release();
+  tUploading = true;
+  Upload(upload);
+  tUploading = false;
 }
 
 void SetWindowFullScreen(HWND window, bool fullScreen) {
@@ -210,6 +246,7 @@ void ResetCapture() {
   c.envRead = true;
   c.frame.clear();
   c.width = c.height = 0;
+  c.pending = SDL_Rect{0, 0, 0, 0};
   c.count = 0;
 }
 

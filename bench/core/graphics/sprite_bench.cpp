@@ -9,10 +9,8 @@
 #include <vector>
 
 #include "bench/core/graphics/bench_display.h"
+#include "bench/core/graphics/bench_screen.h"
 #include "core/base/asset_manager.h"
-#include "core/base/task.h"
-#include "core/graphics/directx/display_host.h"
-#include "core/graphics/directx/platform_data.h"
 #include "core/graphics/render_backend.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/sprite.h"
@@ -68,60 +66,11 @@ void BM_SpriteTreeFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_SpriteTreeFrame)->Unit(benchmark::kMicrosecond);
 
-// A platform that is always active, with a window of its own.
-class BenchHost : public TDisplayHost {
- public:
-  HWND window = nullptr;
-  bool HasPlatform() override { return true; }
-  HWND GetMainWindow() override { return window; }
-  HWND GetExternalParent() override { return nullptr; }
-  bool IsMinimized() override { return false; }
-  bool IsWindowActive() override { return true; }
-  bool IsAppActive() override { return true; }
-  bool HasSeenAppActivation() override { return false; }
-  bool IsFullScreenInactive() override { return false; }
-  bool IsDisplayScaling() override { return false; }
-  float GetDisplayScale() override { return 1.0f; }
-  void SetDisplayScale(float) override {}
-  void RestoreDisplayScale() override {}
-  void SetDisplayReset() override {}
-  bool IsCursorShown() override { return false; }
-  bool IsPqMode() override { return false; }
-  bool IsZylomHost() override { return false; }
-  uint32_t GetTime() override { return timeGetTime(); }
-  void Sleep(uint32_t ms) override { ::Sleep(ms); }
-  void SetDefaultMouseCursor() override {}
-  void AddOwnTask(TTask* task) override { tasks.emplace_back(task); }
-  void RunTasks(int) override {}
-  void PostQuit(int) override {}
-  void ExitProgram(int) override {}
-  bool HasWindowManager() override { return false; }
-  bool IsMoviePlaying() override { return false; }
-  void Invalidate() override {}
-  bool GetRootRect(TRect&) override { return false; }
-  void OnRenderTargetRefused() override {}
-  std::vector<std::unique_ptr<TTask>> tasks;
-};
-
-LRESULT BenchWindowProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(h, message, wParam, lParam);
-}
-
 void BM_SpriteTreeFrameOnDisplay(benchmark::State& state) {
   TAssetManager manager;
-  BenchHost host;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = BenchWindowProc;
-  wc.lpszClassName = "sprite_bench";
-  RegisterClassA(&wc);
-  host.window = CreateWindowExA(0, "sprite_bench", "Sprites", WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                                nullptr, nullptr);
-  SetDisplayHost(&host);
-  TRenderer::Destroy();
-  TRenderer::SetBackendFactory(nullptr);
+  TBenchScreen bench(false);
   TRenderer* r = TRenderer::Get();
-  TPlatformData::Get()->SetDisplay(800, 600, false, true, true, false);
-  if (!TPlatformData::Get()->IsDisplayReady()) {
+  if (!bench.Ready()) {
     state.SkipWithError("the display did not come up");
   } else {
     auto texture = TTexture::CreateRenderTarget(16, 16);
@@ -136,10 +85,6 @@ void BM_SpriteTreeFrameOnDisplay(benchmark::State& state) {
     }
     state.counters["fps"] = benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
   }
-  TRenderer::Destroy();
-  SetDisplayHost(nullptr);
-  DestroyWindow(host.window);
-  UnregisterClassA("sprite_bench", nullptr);
 }
 BENCHMARK(BM_SpriteTreeFrameOnDisplay)->Unit(benchmark::kMillisecond);
 

@@ -28,20 +28,29 @@ bool IsArgb8888(const DDPIXELFORMAT& f) {
          f.dwBBitMask == 0xFFu && (f.dwFlags & DDPF_ALPHAPIXELS) && f.dwRGBAlphaBitMask == 0xFF000000u;
 }
 
-// A channel byte placed at its mask (cut to the mask's width).
-uint32_t ToMask(uint32_t byte, DWORD mask) {
-  if (!mask) return 0;
-  int n = CountMaskBits(mask);
-  return ((byte >> (8 - std::min(n, 8))) << MaskShift(mask)) & mask;
-}
+// How a channel byte goes to its mask and back, worked out once a conversion.
+struct TChannel {
+  DWORD mask = 0;
+  int low = 0;    // the mask's lowest bit
+  int width = 0;  // its number of bits
+  int top = 0;    // shift that puts the mask's top bit on bit 7 (negative: to the left)
 
-// The channel under `mask` with the mask's top bit moved to bit 7.
-uint32_t FromMask(uint32_t pixel, DWORD mask) {
-  if (!mask) return 0;
-  int top = MaskShift(mask) + CountMaskBits(mask) - 8;
-  uint32_t v = pixel & mask;
-  return (top >= 0 ? v >> top : v << -top) & 0xFF;
-}
+  explicit TChannel(DWORD m) : mask(m) {
+    if (!m) return;
+    low = MaskShift(m);
+    width = CountMaskBits(m);
+    top = low + width - 8;
+  }
+  // The byte cut to the mask's width and placed at it.
+  uint32_t Place(uint32_t byte) const {
+    return mask ? ((byte >> (8 - (width < 8 ? width : 8))) << low) & mask : 0;
+  }
+  // The channel with the mask's top bit on bit 7.
+  uint32_t Take(uint32_t pixel) const {
+    uint32_t v = pixel & mask;
+    return (top >= 0 ? v >> top : v << -top) & 0xFF;
+  }
+};
 
 uint32_t ReadBytes(const uint8_t* p, int bytes) {
   uint32_t v = 0;
@@ -379,6 +388,7 @@ bool TDxTextureData::ConvertArea(bool write, uint32_t left, uint32_t top, uint32
   bool ok = bits == 15 || bits == 16 || bits == 24 || bits == 32;
   DWORD alphaMask = (f.dwFlags & DDPF_ALPHAPIXELS) && bits != 24 ? f.dwRGBAlphaBitMask : 0;
   bool alpha = HasFlag(kTextureAlpha) && alphaMask;
+  const TChannel red(f.dwRBitMask), green(f.dwGBitMask), blue(f.dwBBitMask), alphaChannel(alphaMask);
   // Never past the surface, whatever the caller's sizes say.
   columns = left < locked.dwWidth ? std::min(columns, locked.dwWidth - left) : 0;
   rows = top < locked.dwHeight ? std::min(rows, locked.dwHeight - top) : 0;
@@ -390,14 +400,13 @@ bool TDxTextureData::ConvertArea(bool write, uint32_t left, uint32_t top, uint32
       uint8_t* at = row + (size_t)x * bytes;
       if (write) {
         uint32_t p = line[x];
-        uint32_t out = ToMask((p >> 16) & 0xFF, f.dwRBitMask) | ToMask((p >> 8) & 0xFF, f.dwGBitMask) |
-                       ToMask(p & 0xFF, f.dwBBitMask);
-        out |= alpha ? ToMask(p >> 24, alphaMask) : alphaMask;
+        uint32_t out = red.Place((p >> 16) & 0xFF) | green.Place((p >> 8) & 0xFF) | blue.Place(p & 0xFF);
+        out |= alpha ? alphaChannel.Place(p >> 24) : alphaMask;
         WriteBytes(at, bytes, out);
       } else {
         uint32_t p = ReadBytes(at, bytes);
-        uint32_t a = alpha ? FromMask(p, alphaMask) : 0xFF;
-        line[x] = a << 24 | FromMask(p, f.dwRBitMask) << 16 | FromMask(p, f.dwGBitMask) << 8 | FromMask(p, f.dwBBitMask);
+        uint32_t a = alpha ? alphaChannel.Take(p) : 0xFF;
+        line[x] = a << 24 | red.Take(p) << 16 | green.Take(p) << 8 | blue.Take(p);
       }
     }
   }
