@@ -128,6 +128,32 @@ TEST_F(CursorTest, TheMouseThreadWaitsForItsSixteenMilliseconds) {
   EXPECT_EQ(display->GetContext()->GetDrawnPosition().x, 60);
 }
 
+TEST_F(CursorTest, HidingAndShowingTheCursor) {
+  OpenWith(true);
+  display->SetMouseCursor(Image(8, 8, Filled(8, 8, 0xFFFF0000u)), 0, 0, false);
+  MouseAt(200, 200);
+  auto before = Front();
+  int x = 200, y = 200;
+  display->MoveMouseCursor(x, y);
+  ASSERT_TRUE(display->GetContext()->IsCursorDrawn());
+  display->ShowMouseCursor(false);
+  EXPECT_TRUE(Front() == before);
+  // Switched off, the mouse thread draws nothing.
+  TestControl::AdvanceClock(16);
+  x = 200, y = 200;
+  display->MoveMouseCursor(x, y);
+  EXPECT_FALSE(display->GetContext()->IsCursorDrawn());
+  EXPECT_TRUE(Front() == before);
+  // Switched on again, the next present carries it.
+  display->ShowMouseCursor(true);
+  ASSERT_TRUE(display->BeginDraw(1));
+  display->EndDraw(1);
+  std::vector<uint32_t> frame;
+  int w = 0, h = 0;
+  ASSERT_TRUE(TD::GetLastPresentedFrame(frame, w, h));
+  EXPECT_EQ(frame[(size_t)200 * w + 200] & 0xFFFFFF, 0xFE0000u);
+}
+
 TEST_F(CursorTest, LeavingTheWindowTakesTheCursorOff) {
   OpenWith(false);
   display->SetMouseCursor(Image(8, 8, Filled(8, 8, 0xFFFF0000u)), 0, 0, false);

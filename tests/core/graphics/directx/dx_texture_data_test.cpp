@@ -215,6 +215,14 @@ TEST_F(TextureDataTest, CopiesGoIntoOtherTexturesAndOntoTheScreen) {
   EXPECT_EQ(out[12 * 32 + 10], 0xFFFF0000u);
   EXPECT_EQ(out[12 * 32 + 13], 0xFFFF0000u);
   EXPECT_EQ(out[12 * 32 + 14], 0u);
+  // A copy that runs past the destination's edge is refused by the blit and goes through GDI,
+  // which keeps the part that fits (the failure is logged once).
+  source->CopyTo(28, 28, nullptr, target.get());
+  source->CopyTo(29, 29, nullptr, target.get());
+  ASSERT_TRUE(target->ReadPixels(32, 32, out.data()));
+  EXPECT_EQ(out[31 * 32 + 31], 0xFFFF0000u);
+  EXPECT_EQ(out[28 * 32 + 28], 0xFFFF0000u);
+  EXPECT_EQ(CountLogged("File .\\dxtexturedata"), 1);
   // Onto the display's target surface, stretched by the display scale.
   host.scaling = true;
   host.scale = 2.0f;
