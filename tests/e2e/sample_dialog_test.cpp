@@ -3,24 +3,14 @@
 // and it opens again; the frames the display presented show each step.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/directx/directx_test_control.h"
-#include "tests/support/run_tool.h"
+#include "tests/e2e/harness_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 struct Frame {
   std::vector<uint32_t> pixels;
@@ -50,25 +40,15 @@ Frame Load(const std::string& png) {
 
 TEST(SampleDialogTest, KeysAndClicksCountAndEscapeOpensTheDialogAgain) {
   TempFolder work;
-  std::string script = work.File("script.txt"), report = work.File("report.txt");
-  std::ofstream(script) << "frame 20 capture " << work.File("before.png") << "\n"
-                        << "frame 22 key 65 down\nframe 23 key 65 up\n"
-                        << "frame 40 capture " << work.File("key.png") << "\n"
-                        << "frame 42 button left down 10 10\nframe 43 button left up 10 10\n"
-                        << "frame 60 capture " << work.File("click.png") << "\n"
-                        << "frame 62 key 27 down\nframe 63 key 27 up\n"
-                        << "frame 80 capture " << work.File("reopened.png") << "\n"
-                        << "frame 82 quit\n";
-  setenv("ORVELLA_HARNESS_SCRIPT", script.c_str(), 1);
-  setenv("ORVELLA_HARNESS_REPORT", report.c_str(), 1);
-  setenv("ORVELLA_HARNESS_MANUAL_CLOCK", "5000:20", 1);
-  ToolResult r = RunTool("quillomer-lorvane", "--multiple 2>&1");
-  unsetenv("ORVELLA_HARNESS_SCRIPT");
-  unsetenv("ORVELLA_HARNESS_REPORT");
-  unsetenv("ORVELLA_HARNESS_MANUAL_CLOCK");
-  ASSERT_EQ(r.status, 0) << r.out;
-  std::string steps = ReadAll(report);
-  ASSERT_EQ(steps.find("no frame"), std::string::npos) << steps;
+  std::string steps;
+  steps = steps + "frame 20 capture " + work.File("before.png") + "\n" + "frame 22 key 65 down\nframe 23 key 65 up\n" +
+          "frame 40 capture " + work.File("key.png") + "\n" +
+          "frame 42 button left down 10 10\nframe 43 button left up 10 10\n" + "frame 60 capture " +
+          work.File("click.png") + "\n" + "frame 62 key 27 down\nframe 63 key 27 up\n" + "frame 80 capture " +
+          work.File("reopened.png") + "\n" + "frame 82 quit\n";
+  HarnessRun run = RunWithHarness(steps, "--multiple 2>&1");
+  ASSERT_EQ(run.result.status, 0) << run.result.out;
+  ASSERT_EQ(run.report.find("no frame"), std::string::npos) << run.report;
 
   // The dialog is centred: its title at rows 220-256, its counter at rows 330-354.
   const int titleTop = 220, titleBottom = 256, countTop = 330, countBottom = 354;

@@ -16,6 +16,7 @@
 #include "core/graphics/texture.h"
 #include "tests/core/graphics/directx/display_fixture.h"
 #include "tests/core/graphics/image_fixtures.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -58,22 +59,7 @@ class SpriteScene : public displaytest::DisplayTest {
     std::vector<uint32_t> crop;
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) crop.push_back(frame[(size_t)y * fw + x] | 0xFF000000u);
-    std::string path = std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/core/graphics/golden/" + name + ".png";
-    if (getenv("ORVELLA_UPDATE_GOLDEN")) {
-      ASSERT_TRUE(TestControl::Display::WritePng(path, crop.data(), width, height, width));
-      return;
-    }
-    std::vector<uint32_t> golden;
-    int gw = 0, gh = 0;
-    ASSERT_TRUE(TestControl::Display::ReadPng(path, golden, gw, gh)) << path;
-    ASSERT_EQ(gw, width);
-    ASSERT_EQ(gh, height);
-    int bad = 0;
-    for (size_t i = 0; i < crop.size(); ++i)
-      if (crop[i] != golden[i] && bad++ < 5)
-        ADD_FAILURE() << "pixel (" << i % width << ", " << i / width << ") is " << std::hex << crop[i] << ", golden "
-                      << golden[i];
-    EXPECT_EQ(bad, 0) << name;
+    ::ExpectGolden(crop, width, height, "tests/core/graphics/golden/" + name + ".png");
   }
 
   TAssetManager manager;

@@ -9,6 +9,7 @@
 #include "core/graphics/text/mini_vec_draw.h"
 #include "core/graphics/text/text_layout.h"
 #include "platform/directx/directx_test_control.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -27,19 +28,7 @@ struct Picture {
 };
 
 void CheckGolden(const char* name, Picture& p) {
-  std::string path = std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/core/graphics/text/golden/" + name;
-  if (getenv("ORVELLA_UPDATE_GOLDEN")) {
-    ASSERT_TRUE(TestControl::Display::WritePng(path, p.pixels.data(), p.width, p.height, p.width));
-    return;
-  }
-  std::vector<uint32_t> golden;
-  int w = 0, h = 0;
-  ASSERT_TRUE(TestControl::Display::ReadPng(path, golden, w, h)) << path;
-  ASSERT_EQ(w, p.width);
-  ASSERT_EQ(h, p.height);
-  int differ = 0;
-  for (size_t i = 0; i < golden.size(); i++) differ += golden[i] != p.pixels[i];
-  EXPECT_EQ(differ, 0) << name << ": pixels differ from the golden picture";
+  ExpectGolden(p.pixels, p.width, p.height, std::string("tests/core/graphics/text/golden/") + name);
 }
 
 class TextLayoutDraw : public ::testing::Test {

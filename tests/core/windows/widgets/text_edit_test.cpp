@@ -110,7 +110,7 @@ TEST_F(TextEditTest, EdgesOfTheTextRaiseRefusals) {
     bool answer;
   } atStart[] = {{"backspace", kEventChar, 8, 0, false}, {"left", kEventKeyDown, 0x82, kModExtended, true}},
     atEnd[] = {{"right", kEventKeyDown, 0x83, kModExtended, true}, {"delete", kEventKeyDown, 0xFF, kModExtended, true}};
-  for (const Case& c : atStart) {
+  auto expect = [&](const Case& c) {
     edit->refusals = 0;
     TPlatformEvent e;
     e.type = c.type;
@@ -118,17 +118,10 @@ TEST_F(TextEditTest, EdgesOfTheTextRaiseRefusals) {
     e.modifiers = c.modifiers;
     EXPECT_EQ(edit->HandleEvent(e, false), c.answer) << c.name;
     EXPECT_EQ(edit->refusals, 1) << c.name;
-  }
+  };
+  for (const Case& c : atStart) expect(c);
   Play("ab", false);
-  for (const Case& c : atEnd) {
-    edit->refusals = 0;
-    TPlatformEvent e;
-    e.type = c.type;
-    e.param = c.key;
-    e.modifiers = c.modifiers;
-    EXPECT_EQ(edit->HandleEvent(e, false), c.answer) << c.name;
-    EXPECT_EQ(edit->refusals, 1) << c.name;
-  }
+  for (const Case& c : atEnd) expect(c);
   EXPECT_EQ(Text(edit), "ab");
   // Enter and Tab are refused by this class: nothing is posted for them.
   Messages();
