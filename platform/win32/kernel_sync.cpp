@@ -75,8 +75,13 @@ struct MutexObject : KObject, std::enable_shared_from_this<MutexObject> {
   DWORD count = 0;
   bool abandoned = false;
   int lockFd = -1;  // held while this process owns the name across processes
+  std::string lockPath;
   ~MutexObject() override {
-    if (lockFd >= 0) close(lockFd);
+    if (lockFd < 0) return;
+    // Removed while still locked, so a name's file lives only as long as its holder; a process
+    // that opened it just before finds it gone once it gets the lock and starts over.
+    unlink(lockPath.c_str());
+    close(lockFd);
   }
   bool Waitable() const override { return true; }
   bool IsSignaled(DWORD) override { return owner == 0 || owner == ThreadId(); }
@@ -177,19 +182,31 @@ std::string LockFolder() {
   return folder;
 }
 
-// True when another process holds the name; else keeps the lock file open in `fd`.
-bool NameHeldElsewhere(const std::string& name, int* fd) {
+// True when another process holds the name; else keeps the lock file open in `fd` and its
+// path in `path`.
+bool NameHeldElsewhere(const std::string& name, int* fd, std::string* path) {
   std::string file = name;
   for (char& c : file)
     if (c == '/' || c == '\\') c = '_';
   file = LockFolder() + "/" + file;
-  int f = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (f < 0) return false;  // no lock folder: the name is only seen by this process
-  if (flock(f, LOCK_EX | LOCK_NB) != 0) {
+  for (int attempt = 0; attempt < 16; attempt++) {
+    int f = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (f < 0) return false;  // no lock folder: the name is only seen by this process
+    if (flock(f, LOCK_EX | LOCK_NB) != 0) {
+      close(f);
+      return true;
+    }
+    // The holder we raced with may have removed the file between our open and our lock: only
+    // the file still at the path counts.
+    struct stat held, named;
+    if (fstat(f, &held) == 0 && stat(file.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      *fd = f;
+      *path = file;
+      return false;
+    }
     close(f);
-    return true;
   }
-  *fd = f;
   return false;
 }
 
@@ -499,9 +516,11 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
   if (!h || existed) return h;
   if (name && *name) {
     int fd = -1;
-    bool elsewhere = NameHeldElsewhere(name, &fd);
+    std::string path;
+    bool elsewhere = NameHeldElsewhere(name, &fd, &path);
     Lock lock(KernelLock());
     m->lockFd = fd;
+    m->lockPath = std::move(path);
     if (elsewhere) {
       lock.unlock();
       SetLastError(ERROR_ALREADY_EXISTS);

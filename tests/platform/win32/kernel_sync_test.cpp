@@ -102,7 +102,13 @@ TEST(KernelSyncTest, NamedMutexInOneProcess) {
   SetLastError(0);
   HANDLE again = CreateMutexA(nullptr, TRUE, name.c_str());
   EXPECT_EQ(GetLastError(), 0u);  // every handle closed: the name is free again
+  // The name's lock file lives as long as the mutex, so names made per run leave nothing behind.
+  const char* runtime = getenv("XDG_RUNTIME_DIR");
+  std::string lockFile = std::string(runtime && *runtime ? runtime : "/tmp") + "/orvella-mutex-" +
+                         std::to_string((unsigned)getuid()) + "/" + name;
+  EXPECT_EQ(access(lockFile.c_str(), F_OK), 0);
   CloseHandle(again);
+  EXPECT_NE(access(lockFile.c_str(), F_OK), 0);
 }
 
 TEST(KernelSyncTest, NamedMutexSeenByASecondProcess) {
