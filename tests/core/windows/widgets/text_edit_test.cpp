@@ -2,6 +2,8 @@
 // the blinking caret, what the markup is given, and the Tab ring of a dialog.
 #include "core/windows/widgets/text_edit.h"
 
+#include "core/base/crt_rand.h"
+
 #include "tests/core/windows/widgets/widget_test_support.h"
 
 namespace {
@@ -97,6 +99,66 @@ TEST_F(TextEditTest, KeySequencesInByteAndUtf8Modes) {
     Play(c.typed, c.wide);
     EXPECT_EQ(Text(edit), c.text) << c.keys << " " << c.typed;
     EXPECT_EQ(edit->GetCaret(), c.caret) << c.keys << " " << c.typed;
+    Run("DestroyWindow('e')");
+    Idle();
+  }
+}
+
+// Long random runs of typing and editing keys against a plain model of the buffer: characters
+// of one, two and three bytes, control characters, the arrows, Delete and Backspace, up to the
+// length limit.
+TEST_F(TextEditTest, RandomEditingMatchesAModelInBothModes) {
+  const std::vector<std::string> characters = {"a", "Z", "~", " ", "\xc3\xa9", "\xe2\x82\xac", "\x01", "\xe9"};
+  // Byte mode, byte mode with password (8-bit bytes are characters then), utf8 mode.
+  for (int mode = 0; mode < 3; mode++) {
+    bool utf8 = mode == 2, password = mode == 1;
+    OrvellaSrand(mode + 3);
+    RecordingEdit* edit = MakeEdit(utf8 ? "utf8 = true, length = 12" : password ? "password = true, length = 12" : "length = 12");
+    std::vector<std::string> model;  // one entry a character
+    size_t caret = 0;                 // in characters
+    for (int step = 0; step < 3000; step++) {
+      int pick = OrvellaRand() % 12;
+      if (pick < 8) {
+        const std::string& c = characters[pick];
+        // In utf8 mode each entry is typed as one code point (a lone byte as its own code, so
+        // 0xE9 is "é"); in byte mode byte by byte, where 8-bit bytes are refused.
+        std::string inserted = c;
+        bool accepted;
+        if (utf8) {
+          uint32_t code = c.size() > 1 ? Utf8DecodeChar(c.c_str()) : (unsigned char)c[0];
+          char bytes[4];
+          inserted.assign(bytes, (size_t)Utf8EncodeChar(code, bytes));
+          accepted = code >= 0x20;
+          Send(kEventWideChar, (int32_t)code);
+        } else if (password) {
+          if (c.size() > 1) continue;  // only bytes that are characters of the font here
+          accepted = (unsigned char)c[0] >= 0x20;
+          Send(kEventChar, (unsigned char)c[0]);
+        } else {
+          accepted = c.size() == 1 && (unsigned char)c[0] >= 0x20 && (unsigned char)c[0] < 0x80;
+          for (char b : c) Send(kEventChar, (unsigned char)b);
+        }
+        size_t bytes = 0;
+        for (const std::string& m : model) bytes += m.size();
+        bool room = utf8 ? model.size() < 12 : bytes + 1 < 12;
+        if (accepted && room) model.insert(model.begin() + caret++, inserted);
+      } else if (pick == 8 && caret > 0) {
+        Send(kEventKeyDown, 0x82, 0, 0, kModExtended), caret--;
+      } else if (pick == 9 && caret < model.size()) {
+        Send(kEventKeyDown, 0x83, 0, 0, kModExtended), caret++;
+      } else if (pick == 10 && caret < model.size()) {
+        Send(kEventKeyDown, 0xFF, 0, 0, kModExtended), model.erase(model.begin() + caret);
+      } else if (pick == 11 && caret > 0) {
+        Send(kEventChar, 8), model.erase(model.begin() + --caret);
+      }
+      std::string text, before;
+      for (size_t i = 0; i < model.size(); i++) {
+        text += model[i];
+        if (i < caret) before += model[i];
+      }
+      ASSERT_EQ(Text(edit), text) << "mode " << mode << " step " << step;
+      ASSERT_EQ(edit->GetCaret(), before.size()) << "mode " << mode << " step " << step;
+    }
     Run("DestroyWindow('e')");
     Idle();
   }
