@@ -44,7 +44,7 @@ function ShowWidgetDialog()
       XSellWindow { name = "xsell", x = 20, y = 260, w = 520, h = 90,
         Text { name = "centertext1", x = 0, y = 0, w = 520, h = 20, padding = kHAlignCenter },
         Text { name = "descrip1", x = 0, y = 26, w = 520, h = 40 },
-        Window { name = "xsellbutton1", x = 500, y = 80, w = 20, h = 10 },
+        Button { name = "xsellbutton1", x = 500, y = 80, w = 20, h = 10, command = function() LaunchGameLink(1) end },
       },
       Text { name = "status", x = 20, y = 360, w = 380, h = 20 },
       Button { name = "close", close = true, cancel = true, x = 420, y = 370,

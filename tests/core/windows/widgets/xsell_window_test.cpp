@@ -2,6 +2,7 @@
 // centring its buttons, opening its links, and the two script functions bound to the page.
 #include "core/windows/widgets/xsell_window.h"
 
+#include "core/graphics/text/text_layout.h"
 #include "core/windows/text.h"
 #include "tests/core/windows/widgets/widget_test_support.h"
 
@@ -103,6 +104,23 @@ TEST_F(XSellTest, ButtonsAndLogosAreCentredOnWhereTheyStood) {
   EXPECT_EQ(Find("xsellbutton8")->GetRect(), TRect(350, 160, 370, 170));  // the eighth is not moved
   Run("SetupXSell()");  // a second run moves them again
   EXPECT_EQ(Find("xsellbutton1")->GetRect(), TRect(330, 10, 350, 20));
+}
+
+TEST_F(XSellTest, ClickedDescriptionLinkPressesItsButton) {
+  AddFile("xsell/xsell.xml",
+          "<xsell><gameinfo description=\"First\" linktext=\"Get it\" link=\"http://one\"/></xsell>");
+  StartMessageLog();
+  Make("XSellWindow { name = 'page', w = 400, h = 300,"
+       "  Text { name = 'descrip1', y = 20, w = 300, h = 20 },"
+       "  Button { name = 'xsellbutton1', x = 350, y = 20, w = 20, h = 10, command = function() LaunchGameLink(1) end } }");
+  Run("SetupXSell()");
+  TText* text = Find<TText>("descrip1");
+  int x = 0;
+  while (x < 300 && text->GetLayout()->GetLinkAt(x, 10, 0).IsEmpty()) x++;
+  ASSERT_LT(x, 300) << "no link laid out";
+  Click(x + 2, 30);
+  EXPECT_EQ(host.urls, std::vector<std::string>{"http://one"});
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"8:LuaAction:xsellbutton1", "3:xsellbutton1"}));
 }
 
 TEST_F(XSellTest, ScriptFunctionsFollowTheLatestPageAndGoWithIt) {
