@@ -2,6 +2,7 @@
 // centring its buttons, opening its links, and the two script functions bound to the page.
 #include "core/windows/widgets/xsell_window.h"
 
+#include "core/base/zxml.h"
 #include "core/graphics/text/text_layout.h"
 #include "core/windows/text.h"
 #include "tests/core/windows/widgets/widget_test_support.h"
@@ -66,6 +67,18 @@ TEST_F(XSellTest, EntriesFillThePageAndTheRestIsHidden) {
   Run("LaunchGameLink(2) LaunchGameLink(0) LaunchGameLink(5) LaunchGameLink(-1) LaunchGameLink(9)");
   // An empty link and numbers past the links open nothing.
   EXPECT_EQ(host.urls, (std::vector<std::string>{"http://two", "http://site"}));
+}
+
+TEST_F(XSellTest, CompressedDataFileReadsTheSame) {
+  std::string xml = "<xsell><gameinfo description=\"Packed\" link=\"http://packed\"/></xsell>";
+  std::vector<char> packed;
+  ASSERT_TRUE(ZxmlEncode(xml.data(), xml.size(), &packed));
+  AddFile("xsell/xsell.xml", std::string(packed.begin(), packed.end()));
+  MakePage();
+  Run("SetupXSell() LaunchGameLink(1)");
+  EXPECT_EQ(Label("descrip1"), "Packed");
+  EXPECT_FALSE(Shown("descrip2"));
+  EXPECT_EQ(host.urls, std::vector<std::string>{"http://packed"});
 }
 
 TEST_F(XSellTest, WithoutSiteLinkTheSiteButtonHidesAndTheEighthEntryIsLinkZero) {
