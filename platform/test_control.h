@@ -17,6 +17,10 @@ bool IsManualClock();
 // Blocks until at least `count` threads wait on the manual clock (Sleep or a timed wait), so a
 // test can advance time knowing where its workers stand.
 void WaitForClockWaiters(int count);
+// Blocks until every thread the manual clock has let go is waiting on it again (or has ended)
+// and none waits for a time already reached: the work due up to now is done. Gives up after
+// realMs of real time (false), in case a woken thread waits on something else.
+bool WaitForClockSettled(uint32_t realMs);
 
 // Input and window events. They go through SDL's event queue to the window's SDL window (the
 // top-level window owning `window`), so they take the path of real input and turn into

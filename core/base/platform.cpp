@@ -90,6 +90,7 @@ TPlatform::~TPlatform() {
   if (mImpl->mTaskList) mImpl->mTaskList->KillAllTasks();
   mImpl->DeleteSoundManager();
   mImpl->DeleteShapeRasteriser();
+  RunPlatformShutdownHooks();
   mImpl->DestroyRenderer();
   gInstance = nullptr;
   SetPlatformTimeSource(nullptr);

@@ -16,6 +16,18 @@ std::vector<void (*)()>& AssetLoaderRegistrations() {
   return registrations;
 }
 
+std::vector<void (*)()>& ShutdownHooks() {
+  static std::vector<void (*)()> hooks;
+  return hooks;
+}
+
+// Each function once, however often its module is installed.
+void AddOnce(std::vector<void (*)()>& list, void (*f)()) {
+  for (auto g : list)
+    if (g == f) return;
+  list.push_back(f);
+}
+
 template <class T>
 T* MakeOrDefault(const std::function<T*()>& factory) {
   T* made = factory ? factory() : nullptr;
@@ -36,12 +48,14 @@ TPlatformRenderer* MakeRenderer() { return MakeOrDefault(gRendererFactory); }
 TPlatformSoundManager* MakeSoundManager() { return MakeOrDefault(gSoundManagerFactory); }
 TPlatformShapeRasteriser* MakeShapeRasteriser() { return MakeOrDefault(gShapeRasteriserFactory); }
 
-void AddAssetLoaderRegistration(void (*registration)()) {
-  for (auto r : AssetLoaderRegistrations())
-    if (r == registration) return;
-  AssetLoaderRegistrations().push_back(registration);
-}
+void AddAssetLoaderRegistration(void (*registration)()) { AddOnce(AssetLoaderRegistrations(), registration); }
 
 void RegisterPlatformAssetLoaders() {
   for (auto r : AssetLoaderRegistrations()) r();
+}
+
+void AddPlatformShutdownHook(void (*hook)()) { AddOnce(ShutdownHooks(), hook); }
+
+void RunPlatformShutdownHooks() {
+  for (auto h : ShutdownHooks()) h();
 }

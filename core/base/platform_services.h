@@ -109,3 +109,8 @@ TPlatformShapeRasteriser* MakeShapeRasteriser();
 void AddAssetLoaderRegistration(void (*registration)());
 void RegisterPlatformAssetLoaders();
 
+// Shut-down hooks of the modules that keep program-wide state for the platform's lifetime (the
+// font registry): the platform's destructor runs them after the shape rasteriser is gone.
+void AddPlatformShutdownHook(void (*hook)());
+void RunPlatformShutdownHooks();
+

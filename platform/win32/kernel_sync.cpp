@@ -44,6 +44,9 @@ struct ThreadState {
   DWORD lastError = 0;
   int priority = THREAD_PRIORITY_NORMAL;
   std::vector<std::weak_ptr<MutexObject>> owned;  // guarded by the kernel lock
+  // Let go by a wait on the manual clock and not waiting on it again yet: still at the work
+  // that woke it (guarded by the kernel lock).
+  bool woken = false;
   ~ThreadState();
 };
 
@@ -67,6 +70,10 @@ HandleTable& Table() {
 }
 
 int gClockWaiters = 0;  // threads blocked on the manual clock; guarded by the kernel lock
+int gWokenWorkers = 0;  // threads whose woken flag is set; guarded by the kernel lock
+// The manual-clock time each parked thread waits for, when it waits for one (guarded by the
+// kernel lock).
+std::map<const void*, DWORD> gParkedDue;
 
 const HANDLE kCurrentThread = (HANDLE)(intptr_t)-2;
 
@@ -170,6 +177,8 @@ ThreadState::~ThreadState() {
   {
     Lock lock(KernelLock());
     AbandonOwnedLocked(*this);
+    if (woken) gWokenWorkers--;
+    woken = false;
   }
   KernelCv().notify_all();
 }
@@ -300,6 +309,7 @@ DWORD WaitEngine(DWORD count, const HANDLE* handles, bool waitAll, DWORD ms, con
     return WAIT_FAILED;
   }
   std::vector<std::shared_ptr<KObject>> objects;
+  ThreadState& me = State();
   Lock lock(KernelLock());
   for (DWORD i = 0; i < count; i++) {
     auto obj = FindHandleLocked(handles[i]);
@@ -371,10 +381,20 @@ DWORD WaitEngine(DWORD count, const HANDLE* handles, bool waitAll, DWORD ms, con
       } else if (pumping) {
         KernelCv().wait_for(lock, std::chrono::milliseconds(hooks->pumpSliceMs));
       } else {
+        // Parked, the thread has done its work; woken, it counts as working until it parks
+        // again or ends (WaitForClockSettled), the thread that moves the clock excepted.
+        if (me.woken) gWokenWorkers--;
+        me.woken = false;
+        if (remaining != INFINITE) gParkedDue[&me] = now + remaining;
         gClockWaiters++;
-        KernelCv().notify_all();  // lets WaitForClockWaiters see us
+        KernelCv().notify_all();  // lets WaitForClockWaiters and WaitForClockSettled see us
         KernelCv().wait(lock);
         gClockWaiters--;
+        gParkedDue.erase(&me);
+        if (!IsManualClockOwner()) {
+          me.woken = true;
+          gWokenWorkers++;
+        }
       }
     } else {
       DWORD slice = remaining;
@@ -394,6 +414,17 @@ using namespace win32;
 void TestControl::WaitForClockWaiters(int count) {
   Lock lock(KernelLock());
   KernelCv().wait(lock, [&] { return gClockWaiters >= count; });
+}
+
+bool TestControl::WaitForClockSettled(uint32_t realMs) {
+  Lock lock(KernelLock());
+  return KernelCv().wait_for(lock, std::chrono::milliseconds(realMs), [] {
+    if (gWokenWorkers > 0) return false;
+    DWORD now = timeGetTime();
+    for (auto& parked : gParkedDue)
+      if ((int32_t)(parked.second - now) <= 0) return false;
+    return true;
+  });
 }
 
 DWORD GetLastError() { return State().lastError; }

@@ -349,6 +349,12 @@ void TPlatformImpl::DeleteSoundManager() {
   mSoundManager = nullptr;
 }
 
+bool TPlatformImpl::GetViewportScale(float& x, float& y) const {
+  x = mViewportScaleX;
+  y = mViewportScaleY;
+  return mEmbedded || x != 1.0f || y != 1.0f;
+}
+
 void TPlatformImpl::DeleteShapeRasteriser() {
   delete mShapeRasteriser;
   mShapeRasteriser = nullptr;

@@ -56,6 +56,9 @@ class TPlatformImpl : public TPlatformSettingTarget {
   // TPlatformSettingTarget
   void SetVSync(bool on) override { mVSync = on; }
   void SetViewportScale(float scale) override { mViewportScaleX = mViewportScaleY = scale; }
+  // The display scales the program's pixels (embedded in a host, or a scale set): true with the
+  // factors, so drawing that works in device pixels (text) can follow.
+  bool GetViewportScale(float& x, float& y) const;
 
   bool IsDisplayReady();
   // Pump state the display handler reads and sets while it sets the display up.

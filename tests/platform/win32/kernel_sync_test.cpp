@@ -205,6 +205,43 @@ TEST(KernelSyncTest, WorkerSleepWaitsForTheManualClock) {
   EXPECT_GE(Join(t), 50u);
 }
 
+// After each step of the clock the ticks due so far have all been worked, however late the
+// ticking thread is scheduled; a thread that ends after its wake does not hold the wait up.
+TEST(KernelSyncTest, SettledClockMeansEveryDueTickIsDone) {
+  TestControl::UseManualClock(0);
+  HANDLE timer = CreateWaitableTimerA(nullptr, FALSE, nullptr);
+  LARGE_INTEGER due;
+  due.QuadPart = -20 * 10000;
+  ASSERT_TRUE(SetWaitableTimer(timer, &due, 20, nullptr, nullptr, FALSE));
+  std::atomic<int> ticks{0};
+  std::atomic<bool> stop{false};
+  auto ticker = [&]() -> DWORD {
+    while (WaitForSingleObject(timer, INFINITE) == WAIT_OBJECT_0 && !stop) {
+      volatile double work = 0;
+      for (int i = 0; i < 20000; i++) work = work + i;  // a tick that takes a while
+      ticks++;
+    }
+    return 0;
+  };
+  auto once = [&]() -> DWORD {
+    Sleep(30);
+    return 0;
+  };
+  HANDLE t = StartThread(&ticker);
+  HANDLE shortLived = StartThread(&once);
+  TestControl::WaitForClockWaiters(2);
+  for (int step = 1; step <= 40; step++) {
+    TestControl::AdvanceClock(20);
+    ASSERT_TRUE(TestControl::WaitForClockSettled(10000));
+    ASSERT_EQ(ticks.load(), step);
+  }
+  EXPECT_EQ(Join(shortLived), 0u);
+  stop = true;
+  TestControl::AdvanceClock(20);
+  Join(t);
+  CloseHandle(timer);
+}
+
 TEST(KernelSyncTest, ClockOwnerWaitMovesTheClockToItsDeadline) {
   TestControl::UseManualClock(100);
   HANDLE e = CreateEventA(nullptr, FALSE, FALSE, nullptr);
