@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/base/platform.h"
+#include "core/base/platform_services.h"
 #include "core/base/saturate.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
@@ -154,10 +156,7 @@ bool TKsMiniVecDraw::Begin(float x, float y, std::shared_ptr<TTexture> target) {
 bool TKsMiniVecDraw::Begin(float x, float y, const TPixelTarget* pixels) {
   if (pixels != mTarget) {
     FlushBatch();
-    if (mTexture && pixels != &mTexturePixels) {
-      mTexture->Unlock();
-      mTexture.reset();
-    }
+    if (mTexture && pixels != &mTexturePixels) ReleaseTexture();
     mTarget = pixels;
   }
   mOriginX = SaturateToInt32(x);
@@ -170,10 +169,15 @@ bool TKsMiniVecDraw::Begin(float x, float y, const TPixelTarget* pixels) {
 void TKsMiniVecDraw::End() {
   FlushBatch();
   mTarget = nullptr;
-  if (mTexture) {
-    mTexture->Unlock();
-    mTexture.reset();
-  }
+  if (mTexture) ReleaseTexture();
+}
+
+void TKsMiniVecDraw::ReleaseTexture() {
+  mTexture->Unlock();
+  mTexture.reset();
+  // A texture is drawn by some window; the screen changed with it.
+  if (TPlatform* platform = TPlatform::GetInstance())
+    if (TPlatformWindowManager* windows = platform->GetWindowManager()) windows->Invalidate();
 }
 
 void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y) {
@@ -440,9 +444,10 @@ void TKsMiniVecDraw::Emit(const Span& span) {
 
 void TKsMiniVecDraw::AddLine(int x0, int x1, int y, uint32_t colour) {
   if (!mLineDrawer) return;
-  float fy = y + mOffset[2];
-  mBatch.push_back(TVertex{x0 + mOffset[0], fy, 0.1f, 0.5f, colour, 0, 0, 0});
-  mBatch.push_back(TVertex{x1 + mOffset[1], fy, 0.1f, 0.5f, colour, 0, 0, 0});
+  const float k = mLineScale;
+  float fy = (y + mOffset[2]) * k;
+  mBatch.push_back(TVertex{(x0 + mOffset[0]) * k, fy, 0.1f, 0.5f, colour, 0, 0, 0});
+  mBatch.push_back(TVertex{(x1 + mOffset[1]) * k, fy, 0.1f, 0.5f, colour, 0, 0, 0});
   if ((int)mBatch.size() >= mBatchSize) FlushBatch();
 }
 

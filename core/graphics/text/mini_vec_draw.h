@@ -40,7 +40,10 @@ class TKsMiniVecDraw {
   bool Begin(float x, float y, const TPixelTarget* pixels);
   // The same on a texture, locked until the target changes or End; without one the renderer's
   // texture is cleared and spans go to the line batch. False when the texture cannot be locked.
+  // Letting go of a texture asks the window manager for a new frame: the screen shows it.
   bool Begin(float x, float y, std::shared_ptr<TTexture> target);
+  // The pixels shapes go to now (a locked texture's), null for the line batch.
+  const TPixelTarget* GetTarget() const { return mTarget; }
   // Draws one shape at the origin plus (x, y) quarter pixels. The stream ends at command 8, at
   // an unknown command or after size bytes, whichever comes first.
   void DrawShape(const uint8_t* shape, uint32_t size, int x, int y);
@@ -70,6 +73,9 @@ class TKsMiniVecDraw {
   void SetPixelMode(bool replace, bool accumulate) { mReplace = replace; mAccumulate = accumulate; }
 
   void SetLineDrawer(LineDrawer drawer) { mLineDrawer = std::move(drawer); }
+  // Line-batch coordinates are pixels times this: with the display scaled, shapes are filled in
+  // its device pixels and the lines handed back in the drawing's own pixels (1 / the scale).
+  void SetLineScale(float scale) { FlushBatch(); mLineScale = scale; }
   // Vertices per line-batch draw (even, 2 ... 256).
   void SetBatchSize(int vertices);
   int GetBatchSize() const { return mBatchSize; }
@@ -119,6 +125,7 @@ class TKsMiniVecDraw {
   };
 
   bool ReadShape(const uint8_t* shape, uint32_t size);
+  void ReleaseTexture();
   void AddLine(float x0, float y0, float x1, float y1);
   void AddEdge(float x0, float y0, float x1, float y1, uint8_t fill, uint8_t layer);
   void Fill();
@@ -170,6 +177,7 @@ class TKsMiniVecDraw {
   // Line batch (the renderer's DrawVertices unless replaced).
   std::vector<TVertex> mBatch;
   int mBatchSize = 256;
+  float mLineScale = 1.0f;
   LineDrawer mLineDrawer;
 
   int mFills = 0, mReplays = 0;

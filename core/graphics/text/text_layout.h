@@ -95,7 +95,9 @@ class TTextLayout {
   void GetBounds(TRect& bounds, float scale) const;
 
   // Draws the lines from the scroll position on at position: to the screen (through the
-  // renderer's viewport) or, with a target, into its pixels. Nothing for a negative scale.
+  // renderer's viewport, in the display's own pixels when it scales the program's) or, with a
+  // target, into its pixels, which asks the window manager for a new frame. Nothing for a
+  // negative scale.
   void Draw(TVec2 position, int visibleHeight, float scale, int spacing, float opacity,
             std::shared_ptr<TTexture> target = nullptr);
   void DrawInRect(const TRect& rect, float scale, int spacing, float opacity,

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/base/platform.h"
+#include "core/base/win32/platform_impl.h"
 #include "core/graphics/draw_spec.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/text/mini_vec_draw.h"
@@ -24,6 +26,13 @@ std::vector<uint8_t> Rectangle(float x0, float y0, float x1, float y1) {
   return w.Bytes();
 }
 
+// The platform's viewport scale while the display scales the program's pixels, else 0.
+float ScreenViewportScale() {
+  TPlatform* platform = TPlatform::GetInstance();
+  float x = 1.0f, y = 1.0f;
+  return platform && platform->GetImpl() && platform->GetImpl()->GetViewportScale(x, y) && x > 0 ? x : 0.0f;
+}
+
 TColor Faded(TColor c, float opacity) {
   c.a *= opacity;
   return c;
@@ -40,16 +49,16 @@ void TTextLayout::Draw(TVec2 position, int visibleHeight, float scale, int spaci
     position.x += viewport.left;
     position.y += viewport.top;
     if (!r.Begin(0, 0, std::shared_ptr<TTexture>())) return;
-    DrawLines(position, visibleHeight, scale, 0, spacing, opacity, r, nullptr);
+    // On a scaled display the glyphs are filled at its own resolution, not magnified.
+    float v = ScreenViewportScale();
+    if (v > 0) r.SetLineScale(1.0f / v);
+    DrawLines(position, visibleHeight, scale, v, spacing, opacity, r, nullptr);
+    r.SetLineScale(1.0f);
     return;
   }
-  // The texture stays locked while its lines are drawn.
-  uint32_t* pixels = nullptr;
-  int pitch = 0;
-  if (!target->Lock(pixels, pitch)) return;
-  TPixelTarget t{pixels, target->GetWidth(), target->GetHeight(), pitch};
-  DrawLines(position, visibleHeight, scale, 0, spacing, opacity, r, &t);
-  target->Unlock();
+  // The texture stays locked while its lines are drawn; letting it go asks for a new frame.
+  if (!r.Begin(0, 0, target)) return;
+  DrawLines(position, visibleHeight, scale, 0, spacing, opacity, r, r.GetTarget());
 }
 
 void TTextLayout::DrawInRect(const TRect& rect, float scale, int spacing, float opacity,
