@@ -1,5 +1,6 @@
 -- The sample dialog: a title, a line of help and a counter. Every key or click that no window
--- takes counts; Escape closes the dialog. The texts are set after creation, so they show as
+-- takes counts; S plays the framework's click and the audio engine's chime at once; Escape
+-- closes the dialog. The texts are set after creation, so they show as
 -- written whether or not labels are translated.
 SetDefaultStyle {}
 
@@ -15,7 +16,7 @@ function ShowSampleDialog()
     },
   }
   SetLabel("title", "Orvella")
-  SetLabel("help", "Press a key or click; Escape closes the dialog.")
+  SetLabel("help", "Press a key or click; S sounds, Escape closes.")
   SetLabel("count", "Opened " .. (gSampleOpened or 1) .. " times, nothing pressed yet.")
   local presses = 0
   while true do
@@ -26,6 +27,9 @@ function ShowSampleDialog()
     if m and m.type == kPressAnyKey then
       if m.name == "raw:" .. string.char(27) then
         CloseWindow("escape")
+      elseif m.name == "raw:S" and SoundEvent then
+        SoundEvent("ui_click")
+        SoundEvent("Chime")
       else
         presses = presses + 1
         gSamplePresses = presses

@@ -6,6 +6,7 @@
 #include "core/base/string_table.h"
 #include "core/windows/window_manager.h"
 #include "core/windows/window_script.h"
+#include "game/shell/sound_bridge.h"
 
 namespace {
 
@@ -28,9 +29,11 @@ void GameMain(TPlatform* platform, const char* commandLine) {
   platform->SetWindowTitle(platform->GetStringTable()->GetString("windowtitle"));
   platform->SetDisplayMode(800, 600, false);
   TPlatformWindowManager* windows = platform->GetWindowManager();
+  TWindowManager* manager = TWindowManager::Get();
+  TWindowScript* script = manager ? manager->GetScript() : nullptr;
+  SoundInit();
   // The window script's main flow (its returned function becomes the script's coroutine).
-  if (TWindowManager* manager = TWindowManager::Get())
-    if (TWindowScript* script = manager->GetScript()) script->RunScript("ui/mainloop.lua");
+  if (script) script->RunScript("ui/mainloop.lua");
   for (;;) {
     TPlatformEvent event;
     platform->GetEvent(&event);
@@ -39,4 +42,7 @@ void GameMain(TPlatform* platform, const char* commandLine) {
     if (event.type == kEventCloseRequest) platform->PostQuit(0);
     if (windows) windows->HandleEvent(event);
   }
+  // The engine is gone before the scripts save: a save that sounds meets a nil SoundEvent.
+  SoundShutdown();
+  if (script) script->DoLuaString("if Player then Player:SaveGame() end");
 }

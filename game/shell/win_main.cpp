@@ -5,6 +5,7 @@
 #include "core/base/win32/run_application.h"
 #include "core/graphics/renderer_service.h"
 #include "core/graphics/sound/sound_service.h"
+#include "core/graphics/text/text_service.h"
 #include "core/windows/window_service.h"
 #include "game/shell/game_main.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   InstallRendererService();
   InstallWindowService();
   InstallSoundService();
+  InstallTextService();
   RunApplication(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL, GameMain, false);
   return 0;
 }
