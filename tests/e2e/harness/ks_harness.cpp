@@ -3,7 +3,9 @@
 // controls are listed in tests/e2e/README.md). It shares the program's platform layer (one
 // shared library), so it drives the program's own windows, queue and clock: it replaces the
 // command line, plays a script of input and clock steps at given frames (idle turns of the
-// program's pump) or times, captures presented frames to PNG and ends the run with WM_QUIT.
+// program's pump) or times, captures presented frames to PNG, records what the sound devices
+// played and ends the run with WM_QUIT.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "platform/directx/directx_test_control.h"
+#include "platform/dsound/dsound_test_control.h"
 #include "platform/test_control.h"
 #include "platform/win32/win32.h"
 
@@ -37,6 +40,8 @@ long gFrames = 0;
 bool gCloseSent = false;
 std::string gCommandLine;
 FILE* gReport = nullptr;
+FILE* gSoundTap = nullptr;
+uint64_t gFramesPlayed = 0;  // output frames the manual sound device has played
 
 void Report(const char* format, const std::string& text) {
   if (!gReport) return;
@@ -98,8 +103,26 @@ void Run(const Step& s, HWND main) {
   Report("%s", a);
 }
 
+// The sound devices play as much as the program's clock has moved on since the harness
+// started, and what they played is appended to the tap file (16-bit stereo at 44100 Hz). The
+// mixing threads first finish the ticks due by now, and the clock moves on only after this, so
+// each tick comes before its frames play however the threads are scheduled.
+void PlaySound() {
+  if (!gSoundTap) return;
+  if (TestControl::IsManualClock() && !TestControl::WaitForClockSettled(2000))
+    Report("%s", "sound threads did not settle");
+  uint64_t due = (uint64_t)(timeGetTime() - gStartTime) * 44100 / 1000;
+  if (due > gFramesPlayed) DSoundTest::AdvanceFrames((uint32_t)(due - gFramesPlayed));
+  gFramesPlayed = due;
+  std::vector<int16_t> played = DSoundTest::TakeOutput();
+  DSoundTest::TakeWrites();  // only the mix is kept
+  fwrite(played.data(), sizeof(int16_t), played.size(), gSoundTap);
+  fflush(gSoundTap);
+}
+
 void OnIdle(void*) {
   gFrames++;
+  PlaySound();
   if (gClockStep && TestControl::IsManualClock()) TestControl::AdvanceClock(gClockStep);
   HWND main = TestControl::FindProgramWindow();
   if (!main) return;
@@ -147,7 +170,8 @@ HARNESS_EXPORT HWND TestHook(char** commandLine) {
   const char* script = std::getenv("ORVELLA_HARNESS_SCRIPT");
   const char* clock = std::getenv("ORVELLA_HARNESS_MANUAL_CLOCK");
   const char* report = std::getenv("ORVELLA_HARNESS_REPORT");
-  if (!quit && !line && !script && !clock) return nullptr;
+  const char* sound = std::getenv("ORVELLA_HARNESS_SOUND_TAP");
+  if (!quit && !line && !script && !clock && !sound) return nullptr;
   if (line && commandLine) {
     gCommandLine = line;
     *commandLine = gCommandLine.data();
@@ -160,6 +184,11 @@ HARNESS_EXPORT HWND TestHook(char** commandLine) {
   }
   gStartTime = timeGetTime();
   if (report) gReport = fopen(report, "a");
+  // Before the program makes its sound devices: they play only when the harness says.
+  if (sound && (gSoundTap = fopen(sound, "wb"))) {
+    DSoundTest::UseManualDevice(true);
+    DSoundTest::EnableTap(true);
+  }
   if (script) LoadScript(script);
   if (quit) gQuitAfterIdle = std::atol(quit);
   TestControl::SetIdleHook(OnIdle, nullptr);

@@ -1,0 +1,81 @@
+// End to end: both sound paths of the program at once. The sample dialog's S key plays the
+// framework's click (1000 Hz, "vexa/ui_click.ogg" through the framework's sound manager) and the
+// audio engine's event "Chime" (440 Hz, from the pack in assets/vexa, through libVexaAPI); the
+// harness has the sound devices play on the manual device in step with the program's clock and
+// hands over what was played.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/run_tool.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tone_measure.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr double kToneLevel = 0.3 * 32767;  // both sample tones are made at 0.3 of full scale
+
+std::vector<int16_t> ReadSamples(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<int16_t> samples(bytes.size() / 2);
+  if (!samples.empty()) memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  return samples;
+}
+
+// Stereo frames [from, to) in ms after the frame `start`.
+std::vector<int16_t> Window(const std::vector<int16_t>& s, size_t start, int fromMs, int toMs) {
+  size_t a = (start + (size_t)fromMs * kRate / 1000) * 2, b = (start + (size_t)toMs * kRate / 1000) * 2;
+  if (b > s.size()) b = s.size();
+  if (a > b) a = b;
+  return std::vector<int16_t>(s.begin() + a, s.begin() + b);
+}
+
+double Level(const std::vector<int16_t>& w, int channel, double frequency) {
+  return ToneMeasure::Amplitude(w, 2, channel, kRate, frequency);
+}
+
+TEST(ProgramSound, TheSoundKeyPlaysTheFrameworkClickAndTheEngineChimeAtOnce) {
+  TempFolder work;
+  std::string script = work.File("script.txt"), tap = work.File("tap.raw"), report = work.File("report.txt");
+  std::ofstream(script) << "frame 30 key 83 down\nframe 31 key 83 up\nframe 130 quit\n";
+  setenv("ORVELLA_HARNESS_SCRIPT", script.c_str(), 1);
+  setenv("ORVELLA_HARNESS_MANUAL_CLOCK", "5000:20", 1);
+  setenv("ORVELLA_HARNESS_SOUND_TAP", tap.c_str(), 1);
+  setenv("ORVELLA_HARNESS_REPORT", report.c_str(), 1);
+  ToolResult r = RunTool("quillomer-lorvane", "--multiple 2>&1");
+  for (const char* v : {"ORVELLA_HARNESS_SCRIPT", "ORVELLA_HARNESS_MANUAL_CLOCK", "ORVELLA_HARNESS_SOUND_TAP",
+                        "ORVELLA_HARNESS_REPORT"})
+    unsetenv(v);
+  ASSERT_EQ(r.status, 0) << r.out;
+  std::ifstream reportFile(report);
+  std::string steps((std::istreambuf_iterator<char>(reportFile)), std::istreambuf_iterator<char>());
+  // The harness says when the sound threads were late past its patience.
+  EXPECT_EQ(steps.find("did not settle"), std::string::npos) << steps;
+
+  std::vector<int16_t> played = ReadSamples(tap);
+  ASSERT_GT(played.size(), (size_t)2 * kRate * 2) << "less than two seconds were played";
+  // Nothing sounds before the key: the first loud sample is where both start.
+  size_t start = 0;
+  while (start < played.size() / 2 && std::abs(played[start * 2]) < 500) start++;
+  ASSERT_LT(start, played.size() / 2) << "nothing was heard";
+  EXPECT_GT(start, (size_t)kRate / 4) << "sound before the key was pressed";
+
+  // The click lasts 0.6 s from the key; the engine's mix reaches its device a ring buffer
+  // (under 0.2 s) later and lasts a second.
+  std::vector<int16_t> both = Window(played, start, 250, 550), chimeOnly = Window(played, start, 750, 1100);
+  for (int c = 0; c < 2; c++) {
+    EXPECT_NEAR(Level(both, c, 1000.0), kToneLevel, 1500) << "framework click, channel " << c;
+    EXPECT_NEAR(Level(both, c, 440.0), kToneLevel, 1500) << "engine chime, channel " << c;
+    EXPECT_LT(Level(both, c, 700.0), 300) << "a tone that was not played, channel " << c;
+    EXPECT_NEAR(Level(chimeOnly, c, 440.0), kToneLevel, 1500) << "engine chime alone, channel " << c;
+    EXPECT_LT(Level(chimeOnly, c, 1000.0), 300) << "the click has ended, channel " << c;
+  }
+}
+
+}  // namespace
