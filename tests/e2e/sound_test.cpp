@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/run_tool.h"
+#include "tests/e2e/harness_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tone_measure.h"
 
@@ -42,21 +42,13 @@ double Level(const std::vector<int16_t>& w, int channel, double frequency) {
 
 TEST(ProgramSound, TheSoundKeyPlaysTheFrameworkClickAndTheEngineChimeAtOnce) {
   TempFolder work;
-  std::string script = work.File("script.txt"), tap = work.File("tap.raw"), report = work.File("report.txt");
-  std::ofstream(script) << "frame 30 key 83 down\nframe 31 key 83 up\nframe 130 quit\n";
-  setenv("ORVELLA_HARNESS_SCRIPT", script.c_str(), 1);
-  setenv("ORVELLA_HARNESS_MANUAL_CLOCK", "5000:20", 1);
+  std::string tap = work.File("tap.raw");
   setenv("ORVELLA_HARNESS_SOUND_TAP", tap.c_str(), 1);
-  setenv("ORVELLA_HARNESS_REPORT", report.c_str(), 1);
-  ToolResult r = RunTool("quillomer-lorvane", "--multiple 2>&1");
-  for (const char* v : {"ORVELLA_HARNESS_SCRIPT", "ORVELLA_HARNESS_MANUAL_CLOCK", "ORVELLA_HARNESS_SOUND_TAP",
-                        "ORVELLA_HARNESS_REPORT"})
-    unsetenv(v);
-  ASSERT_EQ(r.status, 0) << r.out;
-  std::ifstream reportFile(report);
-  std::string steps((std::istreambuf_iterator<char>(reportFile)), std::istreambuf_iterator<char>());
+  HarnessRun run = RunWithHarness("frame 30 key 83 down\nframe 31 key 83 up\nframe 130 quit\n", "--multiple 2>&1");
+  unsetenv("ORVELLA_HARNESS_SOUND_TAP");
+  ASSERT_EQ(run.result.status, 0) << run.result.out;
   // The harness says when the sound threads were late past its patience.
-  EXPECT_EQ(steps.find("did not settle"), std::string::npos) << steps;
+  EXPECT_EQ(run.report.find("did not settle"), std::string::npos) << run.report;
 
   std::vector<int16_t> played = ReadSamples(tap);
   ASSERT_GT(played.size(), (size_t)2 * kRate * 2) << "less than two seconds were played";
