@@ -2,6 +2,7 @@
 #include "core/script/script.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "core/base/file.h"
@@ -29,28 +30,54 @@ std::vector<TScript*>& LiveScripts() {
   return scripts;
 }
 
-struct Orphan {
-  global_State* g;
-  TLuaObjectWrapper* handle;
+// Handles released while no live script was known for their state. The list lives in the
+// state (a registry box whose finaliser deletes what is left when the state closes), so a
+// state closed without any script leaves nothing stale behind in the process.
+struct OrphanBox {
+  std::vector<TLuaObjectWrapper*> handles;
 };
 
-// Handles released while no live script was known for their state.
-std::vector<Orphan>& Orphans() {
-  static std::vector<Orphan> orphans;
-  return orphans;
+const char kOrphanKey = 0;  // its address is the registry key
+
+int CloseOrphanBox(lua_State* L) {
+  auto* box = static_cast<OrphanBox*>(lua_touserdata(L, 1));
+  if (!box) return 0;
+  std::vector<TLuaObjectWrapper*> doomed;
+  doomed.swap(box->handles);
+  for (TLuaObjectWrapper* h : doomed) delete h;
+  box->~OrphanBox();
+  return 0;
+}
+
+OrphanBox* FindOrphanBox(lua_State* L) {
+  lua_pushlightuserdata(L, const_cast<char*>(&kOrphanKey));
+  lua_rawget(L, LUA_REGISTRYINDEX);
+  auto* box = static_cast<OrphanBox*>(lua_touserdata(L, -1));
+  lua_pop(L, 1);
+  return box;
+}
+
+OrphanBox* OrphanBoxFor(lua_State* L) {
+  if (OrphanBox* box = FindOrphanBox(L)) return box;
+  int top = lua_gettop(L);
+  lua_pushlightuserdata(L, const_cast<char*>(&kOrphanKey));
+  // An empty vector owns no memory, so a failure before the finaliser is set loses nothing.
+  auto* box = new (lua_newuserdata(L, sizeof(OrphanBox))) OrphanBox();
+  lua_newtable(L);
+  lua_pushliteral(L, "__gc");
+  lua_pushcfunction(L, CloseOrphanBox);
+  lua_rawset(L, -3);
+  lua_setmetatable(L, -2);
+  lua_rawset(L, LUA_REGISTRYINDEX);
+  lua_settop(L, top);
+  return box;
 }
 
 void DeleteOrphans(lua_State* L) {
-  auto& orphans = Orphans();
+  OrphanBox* box = FindOrphanBox(L);
+  if (!box || box->handles.empty()) return;
   std::vector<TLuaObjectWrapper*> doomed;
-  for (auto it = orphans.begin(); it != orphans.end();) {
-    if (it->g == G(L)) {
-      doomed.push_back(it->handle);
-      it = orphans.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  doomed.swap(box->handles);
   for (TLuaObjectWrapper* h : doomed) delete h;
 }
 
@@ -189,7 +216,7 @@ void TScript::AdoptTemporary(lua_State* L, TLuaObjectWrapper* handle) {
   if (script) {
     script->AddTemporary(handle);
   } else {
-    Orphans().push_back(Orphan{G(L), handle});
+    OrphanBoxFor(L)->handles.push_back(handle);
   }
 }
 
@@ -197,7 +224,7 @@ void TScript::DeleteTemporaries() {
   std::vector<TLuaObjectWrapper*> doomed;
   doomed.swap(mTemporaries);
   for (TLuaObjectWrapper* h : doomed) delete h;
-  if (!Orphans().empty()) DeleteOrphans(mL);
+  DeleteOrphans(mL);
 }
 
 bool TScript::IsYielded(int) const { return mL->ci != mL->base_ci && (mL->ci->flags & CIST_YIELD) != 0; }

@@ -361,6 +361,37 @@ TEST_F(ScriptHostTest, ABorrowedStateStaysOpen) {
   lua_close(L);
 }
 
+// Counts its own deletion, so that a test sees when a released handle is let go.
+class CountedHandle : public TLuaObjectWrapper {
+ public:
+  CountedHandle(lua_State* L, int* deaths) : TLuaObjectWrapper(L), mDeaths(deaths) {}
+  ~CountedHandle() override { ++*mDeaths; }
+
+ private:
+  int* mDeaths;
+};
+
+TEST_F(ScriptHostTest, HandlesReleasedWithoutAScriptGoWithTheNextRunOrTheStateItself) {
+  int deaths = 0;
+  lua_State* L = lua_open();
+  lua_newtable(L);
+  (new CountedHandle(L, &deaths))->AutoRelease();
+  {
+    TScript script(L);
+    EXPECT_EQ(deaths, 0);
+    script.DoLuaString("x = 1");
+    EXPECT_EQ(deaths, 1);
+  }
+  lua_newtable(L);
+  (new CountedHandle(L, &deaths))->AutoRelease();
+  lua_close(L);
+  EXPECT_EQ(deaths, 2);
+  // A state opened after the close, often at the same address, never meets the old handle.
+  TScript fresh;
+  fresh.DoLuaString("x = 1");
+  EXPECT_EQ(deaths, 2);
+}
+
 TEST_F(ScriptHostTest, GlobalAccessAndPops) {
   TScript script;
   lua_State* L = script.GetState();
