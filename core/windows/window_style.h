@@ -15,9 +15,12 @@ class TLuaTable;
 
 class TWindowStyle {
  public:
-  // The creator keeps the table handle alive while the style is used.
+  // Borrows the table: the creator keeps the handle alive while the style is used, and the
+  // style is never kept past the call that made it (hence no copies).
   explicit TWindowStyle(TLuaTable* table) : mTable(table) {}
   virtual ~TWindowStyle() {}
+  TWindowStyle(const TWindowStyle&) = delete;
+  TWindowStyle& operator=(const TWindowStyle&) = delete;
 
   double GetNumber(const char* key, double def);
   // Truncated toward zero (saturating).
