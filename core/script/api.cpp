@@ -13,8 +13,6 @@
 #include "core/script/table.h"
 #include "core/script/vm.h"
 
-const char lua_ident[] = "$Lua: " LUA_VERSION " $";
-
 #define api_incr_top(L) \
   { \
     if (L->top >= L->ci->top) { \
