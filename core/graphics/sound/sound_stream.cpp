@@ -228,13 +228,8 @@ void TSoundStream::Finish() {
   mQueuedInstance.reset();
 }
 
-void TSoundStream::Play(bool playOnce) {
-  TSoundManagerLock lock(mManager);
-  if (mFinished) return;
-  mPlayOnce = playOnce;
-  mStarted = true;
-  SetVolume(GroupVolume());
-  mClock.Reset();
+// Starts the buffer now, or, while the application is inactive, when it becomes active again.
+void TSoundStream::StartOrWait() {
   if (ManagerActive()) {
     mPaused = false;
     mPendingPlay = false;
@@ -244,6 +239,16 @@ void TSoundStream::Play(bool playOnce) {
     mPaused = true;
     mPendingPlay = true;
   }
+}
+
+void TSoundStream::Play(bool playOnce) {
+  TSoundManagerLock lock(mManager);
+  if (mFinished) return;
+  mPlayOnce = playOnce;
+  mStarted = true;
+  SetVolume(GroupVolume());
+  mClock.Reset();
+  StartOrWait();
 }
 
 void TSoundStream::Pause(bool pause) {
@@ -257,15 +262,7 @@ void TSoundStream::Pause(bool pause) {
     return;
   }
   SetVolume(GroupVolume());
-  if (ManagerActive()) {
-    mPaused = false;
-    mPendingPlay = false;
-    StartBuffer();
-    mClock.Start();
-  } else {
-    mPaused = true;
-    mPendingPlay = true;
-  }
+  StartOrWait();
 }
 
 void TSoundStream::SetPauseSwitch(bool on) {

@@ -68,6 +68,7 @@ class TSoundStream : public std::enable_shared_from_this<TSoundStream> {
   void Finish();
   void ReleaseBuffer();
   void StartBuffer();
+  void StartOrWait();  // caller holds the manager's mutex
   float GroupVolume();
   bool ManagerActive();
 
