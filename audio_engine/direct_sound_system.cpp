@@ -16,7 +16,15 @@ cTarnDirectSoundSystem::cTarnDirectSoundSystem(HWND window, cIRendererHost* host
   mDevice = device;
   if (!window) window = ::GetForegroundWindow();
   if (!window) window = ::GetDesktopWindow();
-  mDevice->SetCooperativeLevel(window, DSSCL_PRIORITY);
+  hr = mDevice->SetCooperativeLevel(window, DSSCL_PRIORITY);
+  if (FAILED(hr)) {
+    // A device that refused the window makes no buffers: the engine would start silent and
+    // never try again. Without a device it stays unstarted and a later start retries.
+    mDevice->Release();
+    mDevice = nullptr;
+    mSetupResult = hr;
+    return;
+  }
 
   DSBUFFERDESC desc{};
   desc.dwSize = sizeof desc;

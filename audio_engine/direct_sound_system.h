@@ -24,7 +24,8 @@ class cIRendererHost {
 class cTarnDirectSoundSystem : public cIUpdate, public cIAudioRenderer {
  public:
   // Device on the default playback device, priority level on the window (else the foreground
-  // window, else the desktop), primary buffer in the output format.
+  // window, else the desktop), primary buffer in the output format. A window the device
+  // refuses leaves no device.
   explicit cTarnDirectSoundSystem(HWND window, cIRendererHost* host = nullptr);
   ~cTarnDirectSoundSystem() override;
 
@@ -35,7 +36,8 @@ class cTarnDirectSoundSystem : public cIUpdate, public cIAudioRenderer {
   int Stop() override;
 
   IDirectSound8* Device() const { return mDevice; }
-  // 0 when set up; 12 when no primary buffer could be made; a DirectSound result otherwise.
+  // 0 when set up; 12 when no primary buffer could be made; a DirectSound result otherwise
+  // (device creation or the cooperative level failed).
   int SetupResult() const { return mSetupResult; }
   cUpdateList& Updates() { return mUpdates; }
   cCallbackTimer* Timer() const { return mTimer.Get(); }

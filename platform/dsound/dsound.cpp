@@ -46,6 +46,7 @@ struct Mixer {
   SDL_AudioDeviceID sdlDevice = 0;
   bool silentFallback = false;
   std::vector<int32_t> accum;
+  DSoundTest::CooperativeCall lastCooperative{};
 };
 Mixer& M() {
   static Mixer* m = new Mixer();  // outlives static destructors that may still release buffers
@@ -81,10 +82,15 @@ class Device : public IDirectSound {
     caps->dwPrimaryBuffers = 1;
     return S_OK;
   }
-  HRESULT SetCooperativeLevel(HWND, DWORD level) override {
-    if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) return DSERR_INVALIDPARAM;
-    mLevel = level;
-    return S_OK;
+  HRESULT SetCooperativeLevel(HWND window, DWORD level) override {
+    HRESULT hr = S_OK;
+    if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) hr = DSERR_INVALIDPARAM;
+    // A handle that names no window is refused; a null one is taken as it is.
+    else if (window && !IsWindow(window)) hr = DSERR_INVALIDPARAM;
+    else mLevel = level;
+    std::lock_guard<std::mutex> lock(M().mutex);
+    M().lastCooperative = DSoundTest::CooperativeCall{window, level, hr};
+    return hr;
   }
   bool Manual() const { return mManual; }
   DWORD Level() const { return mLevel; }
@@ -653,6 +659,10 @@ std::vector<uint32_t> NotificationOffsets(const void* buffer) {
   for (Buffer* b : M().buffers)
     if (static_cast<const IDirectSoundBuffer*>(b) == buffer) return b->OffsetsLocked();
   return {};
+}
+CooperativeCall LastCooperativeLevel() {
+  std::lock_guard<std::mutex> lock(M().mutex);
+  return M().lastCooperative;
 }
 bool IsSilentFallback() {
   std::lock_guard<std::mutex> lock(M().mutex);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/win32/win32.h"
+
 namespace DSoundTest {
 
 // Devices created from now on play nowhere: time passes only through AdvanceFrames.
@@ -37,6 +39,15 @@ void FailPrimaryBuffer(bool fail);
 void LoseBuffers();
 // The notification offsets set on a secondary buffer (empty for an unknown buffer).
 std::vector<uint32_t> NotificationOffsets(const void* buffer);
+
+// The last SetCooperativeLevel call on any device, refused or not (all zero before the first):
+// shows which window a device was given.
+struct CooperativeCall {
+  HWND window;
+  DWORD level;
+  HRESULT result;
+};
+CooperativeCall LastCooperativeLevel();
 
 // Buffers currently playing (all devices).
 int PlayingBufferCount();

@@ -1,4 +1,5 @@
-// The shared library from outside: exactly four exports, callable before and after a start.
+// The shared library from outside: exactly four exports, callable before and after a start,
+// and the window a caller hands to VexaInit reaching the engine's sound device.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +8,11 @@
 #include <sstream>
 #include <string>
 
+#include "platform/dsound/dsound.h"
+#include "platform/dsound/dsound_test_control.h"
+#include "platform/win32/win32.h"
 #include "tests/support/run_tool.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 std::string LibraryPath() { return ToolPath("libVexaAPI.so"); }
@@ -41,4 +46,51 @@ TEST(VexaApi, CallsBeforeAStartDoNothing) {
   shutdown();
   shutdown();  // twice: only unmounts nothing and clears nothing
   dlclose(library);
+}
+
+namespace {
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+}  // namespace
+
+// The library and this program share one platform layer, so a window made here is the window
+// the engine's device takes. A handle that names no window leaves the engine unstarted, and a
+// second start on a real window succeeds.
+TEST(VexaApi, TheEnginesDeviceTakesTheWindowGivenToInit) {
+  DSoundTest::UseManualDevice(true);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = PlainProc;
+  wc.lpszClassName = "api_test_main";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  auto make = [&] { return CreateWindowExA(0, wc.lpszClassName, "main", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr); };
+  HWND window = make(), gone = make();
+  ASSERT_TRUE(window && gone);
+  DestroyWindow(gone);
+
+  void* library = dlopen(LibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  auto init = (void (*)(const char*, HWND))dlsym(library, "VexaInit");
+  auto shutdown = (void (*)())dlsym(library, "VexaShutdown");
+  ASSERT_TRUE(init && shutdown);
+  TempFolder data;  // no packs: a start with no projects
+
+  init(data.Path().c_str(), gone);
+  DSoundTest::CooperativeCall call = DSoundTest::LastCooperativeLevel();
+  EXPECT_EQ(call.window, gone);
+  EXPECT_EQ(call.result, DSERR_INVALIDPARAM);
+  EXPECT_EQ(DSoundTest::PlayingBufferCount(), 0);  // not started: no output buffer plays
+
+  init(data.Path().c_str(), window);
+  call = DSoundTest::LastCooperativeLevel();
+  EXPECT_EQ(call.window, window);
+  EXPECT_EQ(call.level, (DWORD)DSSCL_PRIORITY);
+  EXPECT_EQ(call.result, DS_OK);
+  EXPECT_EQ(DSoundTest::PlayingBufferCount(), 1);  // started: the output buffer loops
+
+  shutdown();
+  EXPECT_EQ(DSoundTest::PlayingBufferCount(), 0);
+  dlclose(library);
+  DestroyWindow(window);
+  DSoundTest::UseManualDevice(false);
 }

@@ -1,5 +1,6 @@
 // The DirectSound stand-in: buffer descriptions, Lock/Unlock with wrap, cursors, volume,
-// status, notifications, and the SDL device with its silent fallback.
+// status, notifications, the window of the cooperative level, and the SDL device with its
+// silent fallback.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -162,6 +163,51 @@ TEST_F(DSoundFixture, OtherRatesAndMonoAreConverted) {
   EXPECT_EQ(out[1], 16384);
   EXPECT_EQ(out[0], 0);  // full right pan silences the left
   b->Release();
+}
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The window is checked: a live one, the desktop or none is taken; a handle that names no
+// window is refused and leaves the device without a level, so it makes no buffers.
+TEST(DSoundDevice, TheCooperativeLevelChecksItsWindow) {
+  DSoundTest::UseManualDevice(true);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = PlainProc;
+  wc.lpszClassName = "dsound_test_window";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  auto make = [&] { return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr); };
+  HWND live = make(), gone = make();
+  ASSERT_TRUE(live && gone);
+  DestroyWindow(gone);
+  struct Case {
+    const char* name;
+    HWND window;
+    HRESULT result;
+  } cases[] = {{"none", nullptr, DS_OK},
+               {"live", live, DS_OK},
+               {"desktop", GetDesktopWindow(), DS_OK},
+               {"destroyed", gone, DSERR_INVALIDPARAM},
+               {"never made", (HWND)(uintptr_t)0x7FFF0011, DSERR_INVALIDPARAM}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    IDirectSound8* ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate8(nullptr, &ds, nullptr), DS_OK);
+    EXPECT_EQ(ds->SetCooperativeLevel(c.window, DSSCL_PRIORITY), c.result);
+    DSoundTest::CooperativeCall call = DSoundTest::LastCooperativeLevel();
+    EXPECT_EQ(call.window, c.window);
+    EXPECT_EQ(call.level, (DWORD)DSSCL_PRIORITY);
+    EXPECT_EQ(call.result, c.result);
+    DSBUFFERDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = DSBCAPS_PRIMARYBUFFER;
+    IDirectSoundBuffer* primary = nullptr;
+    EXPECT_EQ(ds->CreateSoundBuffer(&d, &primary, nullptr), c.result == DS_OK ? DS_OK : DSERR_UNINITIALIZED);
+    if (primary) primary->Release();
+    ds->Release();
+  }
+  DestroyWindow(live);
 }
 
 TEST(DSoundDevice, RealDeviceFallsBackToSilentPlayback) {
