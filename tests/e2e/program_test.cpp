@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/directx/directx_test_control.h"
-#include "platform/win32/win32.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
@@ -94,46 +93,39 @@ TEST_F(ProgramTest, AnInvalidHostWindowEndsTheProgramWithMinusOne) {
   EXPECT_EQ(r.status, 255) << r.out;
 }
 
-LRESULT CALLBACK FirstProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) return 0;
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// This process plays the first instance: it holds the program's mutex and owns a window of its
-// class, minimised. The program, started second, must bring that window forward and end with 0.
+// Two runs of the program. The first runs under the harness, minimises itself and holds its
+// script until it is brought forward; its report comes through its output as it plays. The
+// second finds it by its window class, brings it forward and ends with 0 before its game runs
+// (it runs under the harness too, whose report would show a game that ran).
 TEST_F(ProgramTest, ASecondInstanceBringsTheFirstForwardAndExits) {
-  std::string program = ToolPath("quillomer-lorvane");
-  char shortPath[4096];
-  DWORD n = GetShortPathNameA(program.c_str(), shortPath, sizeof shortPath);
-  std::string base;
-  for (char c : std::string(shortPath, n))
-    if (c != '/' && c != '\\' && c != ':') base += (char)tolower((unsigned char)c);
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, (base + "_MUTEX").c_str());
-  ASSERT_NE(mutex, nullptr);
-  ASSERT_NE(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS) << "another run holds the program's mutex";
+  TempFolder work;
+  std::string firstScript = work.File("first.txt"), secondScript = work.File("second.txt");
+  std::string secondReport = work.File("second-report.txt");
+  std::ofstream(firstScript) << "frame 2 minimize\n"
+                                "frame 3 await minimized\n"
+                                "frame 3 await background\n"
+                                "frame 3 await restored\n"
+                                "frame 3 await foreground\n"
+                                "frame 4 quit\n";
+  std::ofstream(secondScript) << "frame 1 quit\n";
 
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = FirstProc;
-  std::string className = base + "_WNDCLASS";
-  wc.lpszClassName = className.c_str();
-  ASSERT_NE(RegisterClassA(&wc), 0);
-  HWND first = CreateWindowExA(0, className.c_str(), "first", 0xCE0000 | WS_VISIBLE, 0, 0, 480, 360, nullptr, nullptr,
-                               nullptr, nullptr);
-  ASSERT_NE(first, nullptr);
-  ShowWindow(first, SW_MINIMIZE);
-  ASSERT_TRUE(IsIconic(first));
+  setenv("ORVELLA_HARNESS_SCRIPT", firstScript.c_str(), 1);
+  setenv("ORVELLA_HARNESS_REPORT", "/dev/stdout", 1);
+  setenv("ORVELLA_HARNESS_MANUAL_CLOCK", "5000:20", 1);
+  RunningTool first("quillomer-lorvane", "");
+  ASSERT_TRUE(first.WaitForOutput(": await background\n")) << first.Out();
 
-  ToolResult r = RunTool("quillomer-lorvane", "2>&1");
-  EXPECT_EQ(r.status, 0) << r.out;
-  // The request waits in our channel until our pump runs.
-  MSG msg;
-  for (int i = 0; i < 500 && IsIconic(first); i++) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  EXPECT_FALSE(IsIconic(first));
-  DestroyWindow(first);
-  CloseHandle(mutex);
+  setenv("ORVELLA_HARNESS_SCRIPT", secondScript.c_str(), 1);
+  setenv("ORVELLA_HARNESS_REPORT", secondReport.c_str(), 1);
+  ToolResult second = RunTool("quillomer-lorvane", "");
+  EXPECT_EQ(second.status, 0) << second.out;
+  EXPECT_EQ(ReadFile(secondReport), "");
+
+  EXPECT_EQ(first.Finish(), 0) << first.Out();
+  size_t restored = first.Out().find(": await restored\n");
+  EXPECT_NE(restored, std::string::npos) << first.Out();
+  EXPECT_NE(first.Out().find(": await foreground\n", restored), std::string::npos) << first.Out();
+  EXPECT_NE(first.Out().find(": quit\n", restored), std::string::npos) << first.Out();
 }
 
 }  // namespace

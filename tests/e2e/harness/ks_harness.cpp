@@ -4,7 +4,8 @@
 // shared library), so it drives the program's own windows, queue and clock: it replaces the
 // command line, plays a script of input and clock steps at given frames (idle turns of the
 // program's pump) or times, captures presented frames to PNG, records what the sound devices
-// played and ends the run with WM_QUIT.
+// played and ends the run with WM_QUIT. An "await" step holds the rest of the script until the
+// main window reaches a state, so a test can make the program wait for another process.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -120,6 +121,15 @@ void PlaySound() {
   fflush(gSoundTap);
 }
 
+// The window states an "await" step waits for.
+bool StateReached(const std::string& state, HWND main) {
+  if (state == "minimized") return IsIconic(main);
+  if (state == "restored") return !IsIconic(main);
+  if (state == "foreground") return GetForegroundWindow() == main;
+  if (state == "background") return GetForegroundWindow() != main;
+  return true;  // an unknown state would hold the script for ever
+}
+
 void OnIdle(void*) {
   gFrames++;
   PlaySound();
@@ -130,6 +140,13 @@ void OnIdle(void*) {
   for (Step& s : gSteps) {
     if (s.done) continue;
     if (s.byTime ? elapsed < s.when : (uint32_t)gFrames < s.when) continue;
+    if (s.action == "await") {
+      std::string state = s.args.empty() ? "" : s.args[0];
+      if (!StateReached(state, main)) break;  // the steps after it wait too
+      s.done = true;
+      Report("await %s", state);
+      continue;
+    }
     s.done = true;
     Run(s, main);
   }
