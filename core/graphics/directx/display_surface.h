@@ -19,7 +19,6 @@ class CDisplaySurface {
  private:
   LPDIRECTDRAWSURFACE7 mSurface = nullptr;
   DDSURFACEDESC2 mDesc{};
-  bool mColorKeyed = false;
 };
 
 // Copies (stretching) between two surfaces through their device contexts: the fallback when a
