@@ -2,9 +2,10 @@
 // bucketed by the first sub-scan-line whose centre they cross; each sub-scan-line walks the
 // sorted active edges, keeps one fill value per layer (pens count windings, fill layers toggle)
 // and adds the stretches of the visible colour to its class's coverage line as two-cell deltas.
-// Every fourth sub-scan-line the running sums of those lines give 0 ... 16 covered samples a
-// pixel, and runs of equal coverage become spans: recorded for replay, then drawn as one-pixel
-// lines or blended into locked pixels.
+// Shapes of one layer in one colour (glyphs) skip the layer values: their sorted crossings
+// simply pair up. Every fourth sub-scan-line the running sums of those lines give 0 ... 16
+// covered samples a pixel, and runs of equal coverage become spans: recorded for replay and at
+// once drawn as one-pixel lines or blended into locked pixels.
 #include "core/graphics/text/mini_vec_draw.h"
 
 #include <algorithm>
@@ -27,10 +28,13 @@ constexpr int kRowLimit = 8192;         // sub-scan-lines each side of the shape
 constexpr int kQuarterLimit = 4 * 1600;  // quarter pixels each side of it on a coverage line
 const int kOperands[9] = {-1, 0, 1, 1, 4, 4, 8, 3, 0};
 
-int Floor(float v) {
-  v = std::clamp(v, -1e7f, 1e7f);
+inline int Floor(float v) {
+  // Clamped so the conversion is defined (NaN, only ever met on an edge about to be dropped,
+  // gives the low end); written so that it compiles to min and max without branches.
+  v = v > -1e7f ? v : -1e7f;
+  v = v < 1e7f ? v : 1e7f;
   int i = (int)v;
-  return v < (float)i ? i - 1 : i;
+  return i - (v < (float)i);
 }
 
 uint32_t WithAlpha(TColor32 c, uint32_t alpha) { c.SetA((uint8_t)alpha); return c.Value(); }
@@ -68,6 +72,28 @@ uint64_t HashBytes(const uint8_t* p, uint32_t n) {
 int Ceil(float v) { return -Floor(-v); }
 
 }  // namespace
+
+// Shape units to quarter pixels: italic shear, scale, rotation (skipped while the sine is 0),
+// then the shape's quarter-pixel phase. Each point is worked out the same way whichever edge
+// it ends, so shared corners meet exactly.
+struct TKsMiniVecDraw::ShapeTransform {
+  float scaleX, scaleY, cosine, sine, shiftX, shiftY;
+  bool italic;
+  [[gnu::always_inline]] Point operator()(float x, float y) const {
+    if (italic) x -= y / 3;
+    x *= scaleX;
+    y *= scaleY;
+    if (sine != 0) {
+      float rx = x * cosine - y * sine, ry = x * sine + y * cosine;
+      x = rx;
+      y = ry;
+    }
+    x += shiftX;
+    y += shiftY;
+    // The first sub-scan-line whose centre lies at or below y.
+    return Point{x, y, Ceil(y - 0.5f)};
+  }
+};
 
 bool TKsMiniVecDraw::Key::operator==(const Key& o) const {
   return hash == o.hash && length == o.length && phaseX == o.phaseX && phaseY == o.phaseY &&
@@ -120,10 +146,20 @@ void TKsMiniVecDraw::SetColour(int number, const TColor& colour, float alphaFact
   TColor32 c(colour);
   double scaled = (double)c.GetA() * alphaFactor;
   uint32_t a = (uint32_t)std::clamp(SaturateToInt32(scaled), 0, 255);
-  static const uint32_t kPartial[4] = {17, 40, 73, 128};
-  for (int k = 0; k < 4; k++) mPartial[number][k] = WithAlpha(c, a * kPartial[k] >> 8);
-  uint32_t* ramp = mRamp[mClassOf[number]];
-  for (int i = 0; i < 32; i++) ramp[i] = WithAlpha(c, i < 16 ? a * 16 * (i + 1) >> 8 : a * 255 >> 8);
+  // Every shape sets colour 0 and its own colours again; tables that already hold the colour
+  // are left as they are.
+  uint64_t key = 1ull << 32 | (c.Value() & 0xFFFFFFu) | a << 24;
+  if (mColourKey[number] != key) {
+    mColourKey[number] = key;
+    static const uint32_t kPartial[4] = {17, 40, 73, 128};
+    for (int k = 0; k < 4; k++) mPartial[number][k] = WithAlpha(c, a * kPartial[k] >> 8);
+  }
+  int cls = mClassOf[number];
+  if (mRampKey[cls] != key) {
+    mRampKey[cls] = key;
+    uint32_t* ramp = mRamp[cls];
+    for (int i = 0; i < 32; i++) ramp[i] = WithAlpha(c, i < 16 ? a * 16 * (i + 1) >> 8 : a * 255 >> 8);
+  }
 }
 
 void TKsMiniVecDraw::SetOffset(int a, int b, int c) {
@@ -205,15 +241,13 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
   auto it = mCache.find(key);
   if (it != mCache.end()) {
     mReplays++;
-    Replay(it->second);
+    DrawSpans(it->second.first, it->second.first + it->second.count);
     return;
   }
   if (mSpans.size() > mCacheLimit) ClearCache();
   mFills++;
   size_t first = mSpans.size();
-  mRecording = true;
   if (ReadShape(shape, length)) Fill();
-  mRecording = false;
   mCache.emplace(key, Entry{first, mSpans.size() - first});
 }
 
@@ -221,9 +255,15 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
   mEdges.clear();
   mLayer = mTopLayer = 2;
   mFillBase = mFill1 = mFill2 = 0;
-  mPenX = mPenY = 0;
   // A zero or broken scale draws nothing (and would give infinite stroke corners).
   if (!std::isfinite(mScaleX) || !std::isfinite(mScaleY) || mScaleX == 0 || mScaleY == 0) return false;
+  const ShapeTransform transform{mScaleX, mScaleY, mCos, mSin, (float)mShiftX, (float)mShiftY, mItalic};
+  const bool pens = mPenWidth[0] != 0;
+  // The pen in shape units (curves and strokes are worked out there) and transformed: each
+  // point is transformed once and ends the one line and starts the next.
+  float penX = 0, penY = 0;
+  Point pen = transform(0, 0);
+  uint8_t fill = 0;
   int colours = 0;
   for (uint32_t p = 0; p < size;) {
     uint8_t op = shape[p];
@@ -235,30 +275,53 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
         mTopLayer = std::max(mTopLayer, mLayer);
         mFillBase = colours;
         mFill1 = mFill2 = 0;
+        fill = 0;
         break;
-      case 2: mFill1 = a[0] ? std::min(255, mFillBase + a[0]) : 0; break;
-      case 3: mFill2 = a[0] ? std::min(255, mFillBase + a[0]) : 0; break;
-      case 4: mPenX = Coordinate(a); mPenY = Coordinate(a + 2); break;
+      case 2:
+        mFill1 = a[0] ? std::min(255, mFillBase + a[0]) : 0;
+        fill = (uint8_t)(mFill1 ? mFill1 : mFill2);
+        break;
+      case 3:
+        mFill2 = a[0] ? std::min(255, mFillBase + a[0]) : 0;
+        fill = (uint8_t)(mFill1 ? mFill1 : mFill2);
+        break;
+      case 4:
+        penX = Coordinate(a);
+        penY = Coordinate(a + 2);
+        pen = transform(penX, penY);
+        break;
       case 5: {
         float x = Coordinate(a), y = Coordinate(a + 2);
-        AddLine(mPenX, mPenY, x, y);
-        mPenX = x;
-        mPenY = y;
+        Point to = transform(x, y);
+        if (pens) StrokeLine(transform, penX, penY, x, y);
+        AddEdge(pen, to, fill, (uint8_t)mLayer);
+        penX = x;
+        penY = y;
+        pen = to;
         break;
       }
       case 6: {
         float cx = Coordinate(a), cy = Coordinate(a + 2), x = Coordinate(a + 4), y = Coordinate(a + 6);
-        float px = mPenX, py = mPenY;
-        for (int i = 1; i <= 3; i++) {
-          float t = i / 3.0f;
-          float nx = px + 2 * t * (cx - px) + t * t * (px - 2 * cx + x);
-          float ny = py + 2 * t * (cy - py) + t * t * (py - 2 * cy + y);
-          AddLine(mPenX, mPenY, nx, ny);
-          mPenX = nx;
-          mPenY = ny;
+        // Three lines through the points at t = 1/3, 2/3 and 1 of p0 + 2t(c - p0) + t^2(p0 - 2c + p2).
+        static constexpr float kT[3] = {1 / 3.0f, 2 / 3.0f, 3 / 3.0f};
+        float ax = cx - penX, ay = cy - penY, bx = penX - 2 * cx + x, by = penY - 2 * cy + y;
+        float px = penX, py = penY;
+        for (float t : kT) {
+          float nx = px + 2 * t * ax + t * t * bx;
+          float ny = py + 2 * t * ay + t * t * by;
+          Point to = transform(nx, ny);
+          if (pens) StrokeLine(transform, penX, penY, nx, ny);
+          AddEdge(pen, to, fill, (uint8_t)mLayer);
+          penX = nx;
+          penY = ny;
+          pen = to;
         }
-        mPenX = x;
-        mPenY = y;
+        // The pen ends on the curve's own end point, which the last step may miss by a rounding.
+        if (penX != x || penY != y) {
+          penX = x;
+          penY = y;
+          pen = transform(x, y);
+        }
         break;
       }
       case 7: colours = std::min(255, colours + 1); break;
@@ -268,65 +331,43 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
   return !mEdges.empty();
 }
 
-void TKsMiniVecDraw::AddLine(float x0, float y0, float x1, float y1) {
+void TKsMiniVecDraw::StrokeLine(const ShapeTransform& transform, float x0, float y0, float x1, float y1) {
   float dx = x1 - x0, dy = y1 - y0;
-  float length = mPenWidth[0] != 0 ? std::sqrt(dx * dx + dy * dy) : 0.0f;
+  float length = std::sqrt(dx * dx + dy * dy);
   // A zero-length line has no direction to stroke across.
   for (int pen = 0; pen < 2 && mPenWidth[pen] != 0 && length > 0; pen++) {
     float w = mPenWidth[pen] * 4;
     float hx = w / mScaleX * dx / length, hy = w / mScaleY * dy / length;
-    const float corner[6][2] = {{x0 + hy, y0 - hx}, {x0 - hx, y0 - hy}, {x0 - hy, y0 + hx},
-                                {x1 - hy, y1 + hx}, {x1 + hx, y1 + hy}, {x1 + hy, y1 - hx}};
-    for (int i = 0; i < 6; i++) {
-      const float* from = corner[i];
-      const float* to = corner[(i + 1) % 6];
-      AddEdge(from[0], from[1], to[0], to[1], 1, (uint8_t)pen);
-    }
+    const Point corner[6] = {transform(x0 + hy, y0 - hx), transform(x0 - hx, y0 - hy),
+                             transform(x0 - hy, y0 + hx), transform(x1 - hy, y1 + hx),
+                             transform(x1 + hx, y1 + hy), transform(x1 + hy, y1 - hx)};
+    for (int i = 0; i < 6; i++) AddEdge(corner[i], corner[(i + 1) % 6], 1, (uint8_t)pen);
   }
-  AddEdge(x0, y0, x1, y1, (uint8_t)(mFill1 ? mFill1 : mFill2), (uint8_t)mLayer);
 }
 
-void TKsMiniVecDraw::AddEdge(float x0, float y0, float x1, float y1, uint8_t fill, uint8_t layer) {
-  if (mItalic) {
-    x0 -= y0 / 3;
-    x1 -= y1 / 3;
-  }
-  x0 *= mScaleX; x1 *= mScaleX;
-  y0 *= mScaleY; y1 *= mScaleY;
-  if (mSin != 0) {
-    float rx0 = x0 * mCos - y0 * mSin, ry0 = x0 * mSin + y0 * mCos;
-    float rx1 = x1 * mCos - y1 * mSin, ry1 = x1 * mSin + y1 * mCos;
-    x0 = rx0; y0 = ry0; x1 = rx1; y1 = ry1;
-  }
-  x0 += mShiftX; x1 += mShiftX;
-  y0 += mShiftY; y1 += mShiftY;
-  bool reversed = y1 < y0;
-  if (reversed) {
-    std::swap(x0, x1);
-    std::swap(y0, y1);
-  }
-  if (!std::isfinite(x0 + x1 + y0 + y1)) return;
+[[gnu::always_inline]] inline void TKsMiniVecDraw::AddEdge(const Point& a, const Point& b, uint8_t fill, uint8_t layer) {
+  bool reversed = b.y < a.y;
+  const Point& p0 = reversed ? b : a;
+  const Point& p1 = reversed ? a : b;
   // The edge crosses the centres of sub-scan-lines startRow ... endRow - 1.
-  int startRow = std::max(-kRowLimit, Ceil(y0 - 0.5f));
-  int endRow = std::min(kRowLimit, Ceil(y1 - 0.5f));
+  int startRow = std::max(-kRowLimit, p0.row);
+  int endRow = std::min(kRowLimit, p1.row);
   if (startRow >= endRow) return;
+  if (!std::isfinite(p0.x + p1.x + p0.y + p1.y)) return;
   if (!reversed && layer < 2) fill = 0;
-  Edge e;
-  e.x0 = x0; e.y0 = y0; e.x1 = x1; e.y1 = y1;
-  e.slope = (x1 - x0) / (y1 - y0);
-  e.startRow = startRow;
-  e.endRow = endRow;
-  e.fill = fill;
-  e.layer = layer;
-  e.reversed = reversed;
-  mEdges.push_back(e);
+  float slope = (p1.x - p0.x) / (p1.y - p0.y);
+  float xStart = p0.x + ((float)startRow + 0.5f - p0.y) * slope;
+  mEdges.push_back(Edge{xStart, slope, startRow, endRow, fill, layer, reversed});
 }
 
 void TKsMiniVecDraw::Fill() {
   int minRow = INT_MAX, maxRow = INT_MIN;
+  const Edge& first = mEdges[0];
+  bool oneColour = first.layer >= 2 && first.fill != 0;
   for (const Edge& e : mEdges) {
     minRow = std::min(minRow, e.startRow);
     maxRow = std::max(maxRow, e.endRow);
+    oneColour = oneColour && e.layer == first.layer && e.fill == first.fill;
   }
   mRowHead.assign(maxRow - minRow, -1);
   mNext.resize(mEdges.size());
@@ -335,39 +376,120 @@ void TKsMiniVecDraw::Fill() {
     mNext[i] = head;
     head = i;
   }
-  mActive.clear();
-  uint8_t value[kMaxLayer + 1];
+  mActive.resize(mEdges.size());
+  if (oneColour)
+    FillOneColour(minRow, maxRow);
+  else
+    FillLayers(minRow, maxRow);
+  if (((maxRow - 1) & 3) != 3) EmitRow((maxRow - 1) >> 2);
+}
+
+// Every edge of one fill layer and one colour: each crossing toggles the colour, so the sorted
+// crossings pair up into stretches and neither the order of equal crossings nor the layer
+// values matter. Most shapes (glyphs, the layout's boxes) take this path.
+void TKsMiniVecDraw::FillOneColour(int minRow, int maxRow) {
+  const int cls = mClassOf[mEdges[0].fill];
+  int8_t* cells = mCells[cls];
+  Active* active = mActive.data();
+  // nextEnd: the first sub-scan-line that one of the active edges no longer crosses.
+  int count = 0, nextEnd = INT_MAX, lo = INT_MAX, hi = -1;
   for (int row = minRow; row < maxRow; row++) {
-    float y = row + 0.5f;
-    size_t kept = 0;
-    for (size_t i = 0; i < mActive.size(); i++) {
-      Active a = mActive[i];
-      if (a.endRow <= row) continue;
-      a.x += a.slope;
-      mActive[kept++] = a;
+    if (row == nextEnd) {
+      int kept = 0;
+      nextEnd = INT_MAX;
+      for (int k = 0; k < count; k++) {
+        if (active[k].endRow <= row) continue;
+        nextEnd = std::min(nextEnd, active[k].endRow);
+        active[kept++] = active[k];
+      }
+      count = kept;
     }
-    mActive.resize(kept);
     for (int i = mRowHead[row - minRow]; i >= 0; i = mNext[i]) {
       const Edge& e = mEdges[i];
-      mActive.push_back(Active{e.x0 + (y - e.y0) * e.slope, e.slope, e.endRow, e.fill, e.layer,
-                               (int8_t)(e.reversed ? 1 : -1)});
+      Active a{e.xStart, e.slope, e.endRow, 0, 0, 0};
+      int j = count++;
+      for (; j > 0 && active[j - 1].x > a.x; j--) active[j] = active[j - 1];
+      active[j] = a;
+      nextEnd = std::min(nextEnd, e.endRow);
     }
-    // Insertion sort: the order barely changes from one sub-scan-line to the next.
-    for (size_t i = 1; i < mActive.size(); i++) {
-      Active moving = mActive[i];
-      size_t j = i;
-      for (; j > 0 && mActive[j - 1].x > moving.x; j--) mActive[j] = mActive[j - 1];
-      mActive[j] = moving;
+    // Pairs of crossings enclose the colour; an odd one left over opens a stretch that nothing
+    // closes and is dropped. Each edge moves on to the next sub-scan-line once passed.
+    bool unsorted = false;
+    float previous = -INFINITY;
+    int k = 0;
+    for (; k + 1 < count; k += 2) {
+      float xa = active[k].x, xb = active[k + 1].x;
+      int s = std::max(Floor(xa), -kQuarterLimit) + kQuarterLimit;
+      int end = std::min(Floor(xb), kQuarterLimit) + kQuarterLimit;
+      xa += active[k].slope;
+      xb += active[k + 1].slope;
+      active[k].x = xa;
+      active[k + 1].x = xb;
+      unsorted |= (xa < previous) | (xb < xa);
+      previous = xb;
+      if (s >= end) continue;
+      cells[s >> 2] += 4 - (s & 3);
+      cells[(s >> 2) + 1] += s & 3;
+      cells[end >> 2] -= 4 - (end & 3);
+      cells[(end >> 2) + 1] -= end & 3;
+      lo = std::min(lo, s >> 2);
+      hi = std::max(hi, (end >> 2) + 1);
     }
+    if (k < count) {
+      active[k].x += active[k].slope;
+      unsorted |= active[k].x < previous;
+    }
+    if (unsorted) SortByX(active, count);
+    if ((row & 3) == 3 && hi >= 0) {
+      EmitClass(cls, lo, hi, row >> 2);
+      lo = INT_MAX;
+      hi = -1;
+    }
+  }
+  mTouchedLo[cls] = lo;
+  mTouchedHi[cls] = hi;
+}
 
-    if (!mActive.empty()) {
+void TKsMiniVecDraw::SortByX(Active* active, int count) {
+  for (int i = 1; i < count; i++) {
+    Active moving = active[i];
+    int j = i;
+    for (; j > 0 && active[j - 1].x > moving.x; j--) active[j] = active[j - 1];
+    active[j] = moving;
+  }
+}
+
+// The general walk: pens count windings, fill layers switch between their fill bytes, and the
+// highest layer showing a colour wins. The order of equal crossings matters here, so the
+// active list is sorted stably from one sub-scan-line to the next.
+void TKsMiniVecDraw::FillLayers(int minRow, int maxRow) {
+  int count = 0;
+  Active* active = mActive.data();
+  uint8_t value[kMaxLayer + 1];
+  for (int row = minRow; row < maxRow; row++) {
+    int kept = 0;
+    for (int i = 0; i < count; i++) {
+      Active a = active[i];
+      if (a.endRow <= row) continue;
+      a.x += a.slope;
+      active[kept++] = a;
+    }
+    count = kept;
+    for (int i = mRowHead[row - minRow]; i >= 0; i = mNext[i]) {
+      const Edge& e = mEdges[i];
+      active[count++] = Active{e.xStart, e.slope, e.endRow, e.fill, e.layer, (int8_t)(e.reversed ? 1 : -1)};
+    }
+    SortByX(active, count);
+
+    if (count) {
       // One value per layer; the set bits of present say which layers show a colour, so the
       // visible one is the highest set bit's.
       memset(value, 0, mTopLayer + 1);
       uint64_t present = 0;
       int winding[2] = {0, 0};
       int visible = 0, start = 0;
-      for (const Active& a : mActive) {
+      for (int i = 0; i < count; i++) {
+        const Active& a = active[i];
         int q = Floor(a.x);
         uint8_t v;
         if (a.layer < 2) {
@@ -388,10 +510,9 @@ void TKsMiniVecDraw::Fill() {
     }
     if ((row & 3) == 3) EmitRow(row >> 2);
   }
-  if (((maxRow - 1) & 3) != 3) EmitRow((maxRow - 1) >> 2);
 }
 
-void TKsMiniVecDraw::AddStretch(int cls, int s, int e) {
+inline void TKsMiniVecDraw::AddStretch(int cls, int s, int e) {
   // Clipped to the coverage line; the cells past its end only absorb the closing deltas.
   s = std::max(s, -kQuarterLimit) + kQuarterLimit;
   int end = std::min(e + 1, kQuarterLimit) + kQuarterLimit;
@@ -408,38 +529,87 @@ void TKsMiniVecDraw::AddStretch(int cls, int s, int e) {
 void TKsMiniVecDraw::EmitRow(int row) {
   for (int cls = 0; cls < 4; cls++) {
     if (mTouchedHi[cls] < 0) continue;
-    int8_t* cells = mCells[cls];
-    int lo = mTouchedLo[cls], hi = mTouchedHi[cls];
-    int sum = -1, runSum = -1, runStart = lo;
-    for (int c = lo; c <= hi; c++) {
-      sum += cells[c];
-      cells[c] = 0;
-      if (sum == runSum) continue;
-      if (runSum >= 0 && runStart < kCells) {
-        Emit(Span{(int16_t)(runStart - kCells / 2), (int16_t)(std::min(c, kCells) - kCells / 2),
-                  (int16_t)row, (uint8_t)std::min(runSum, 31), (uint8_t)cls});
-      }
-      runSum = sum;
-      runStart = c;
-    }
+    EmitClass(cls, mTouchedLo[cls], mTouchedHi[cls], row);
     mTouchedLo[cls] = INT_MAX;
     mTouchedHi[cls] = -1;
   }
 }
 
-void TKsMiniVecDraw::Replay(const Entry& entry) {
-  for (size_t i = 0; i < entry.count; i++) Emit(mSpans[entry.first + i]);
+void TKsMiniVecDraw::EmitClass(int cls, int lo, int hi, int row) {
+  if (!mTarget) return EmitClass<kLines>(cls, lo, hi, row);
+  if (mReplace) return EmitClass<kReplace>(cls, lo, hi, row);
+  if (mAccumulate) return EmitClass<kAccumulate>(cls, lo, hi, row);
+  EmitClass<kBlend>(cls, lo, hi, row);
 }
 
-void TKsMiniVecDraw::Emit(const Span& span) {
-  if (mRecording) mSpans.push_back(span);
-  uint32_t colour = mRamp[span.cls][span.index];
-  int x0 = mShapeX + span.x0, x1 = mShapeX + span.x1, y = mShapeY + span.y;
-  if (mTarget) {
-    BlendSpan(x0, x1, y, colour);
+// Cells hold changes of coverage, so a run of equal coverage ends only at a non-zero cell:
+// the scan skips zero cells eight at a time. Every change is undone by the row's last one,
+// so no run is left open. Each span is recorded and drawn at once.
+template <int kMode>
+void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
+  int8_t* cells = mCells[cls];
+  const uint32_t* ramp = mRamp[cls];
+  const int y = mShapeY + row;
+  uint32_t* pixels = nullptr;
+  int width = 0;
+  if (kMode != kLines) {
+    const TPixelTarget& t = *mTarget;
+    if (t.pixels && y >= 0 && y < t.height) {
+      pixels = t.pixels + (size_t)y * t.pitch;
+      width = t.width;
+    }
+  }
+  int sum = -1, runStart = c;
+  for (;;) {
+    uint64_t word;
+    memcpy(&word, cells + c, 8);
+    if (!word) {
+      c += 8;
+      if (c > hi) break;
+      continue;
+    }
+    c += __builtin_ctzll(word) >> 3;
+    if (c > hi) break;
+    if (sum >= 0 && runStart < kCells) {
+      Span span{(int16_t)(runStart - kCells / 2), (int16_t)(std::min(c, kCells) - kCells / 2), (int16_t)row,
+                (uint8_t)std::min(sum, 31), (uint8_t)cls};
+      mSpans.push_back(span);
+      uint32_t colour = ramp[span.index];
+      if (kMode == kLines)
+        AddLine(mShapeX + span.x0, mShapeX + span.x1, y, colour);
+      else if (pixels)
+        PutRun<kMode>(pixels, mShapeX + span.x0, mShapeX + span.x1, width, colour);
+    }
+    sum += cells[c];
+    cells[c] = 0;
+    runStart = c++;
+  }
+}
+
+void TKsMiniVecDraw::DrawSpans(size_t first, size_t end) {
+  if (!mTarget) {
+    for (size_t i = first; i < end; i++) {
+      const Span s = mSpans[i];
+      AddLine(mShapeX + s.x0, mShapeX + s.x1, mShapeY + s.y, mRamp[s.cls][s.index]);
+    }
     return;
   }
-  AddLine(x0, x1, y, colour);
+  const TPixelTarget& t = *mTarget;
+  if (!t.pixels) return;
+  for (size_t i = first; i < end; i++) {
+    const Span s = mSpans[i];
+    int y = mShapeY + s.y;
+    if (y < 0 || y >= t.height) continue;
+    uint32_t* row = t.pixels + (size_t)y * t.pitch;
+    int x0 = mShapeX + s.x0, x1 = mShapeX + s.x1;
+    uint32_t colour = mRamp[s.cls][s.index];
+    if (mReplace)
+      PutRun<kReplace>(row, x0, x1, t.width, colour);
+    else if (mAccumulate)
+      PutRun<kAccumulate>(row, x0, x1, t.width, colour);
+    else
+      PutRun<kBlend>(row, x0, x1, t.width, colour);
+  }
 }
 
 void TKsMiniVecDraw::AddLine(int x0, int x1, int y, uint32_t colour) {
@@ -451,19 +621,17 @@ void TKsMiniVecDraw::AddLine(int x0, int x1, int y, uint32_t colour) {
   if ((int)mBatch.size() >= mBatchSize) FlushBatch();
 }
 
-void TKsMiniVecDraw::BlendSpan(int x0, int x1, int y, uint32_t colour) {
-  const TPixelTarget& t = *mTarget;
-  if (y < 0 || y >= t.height || !t.pixels) return;
+template <int kMode>
+inline void TKsMiniVecDraw::PutRun(uint32_t* row, int x0, int x1, int width, uint32_t colour) {
   x0 = std::max(x0, 0);
-  x1 = std::min(x1, t.width);
-  uint32_t* row = t.pixels + (size_t)y * t.pitch;
+  x1 = std::min(x1, width);
   uint32_t a = colour >> 24;
-  if (mReplace) {
+  if (kMode == kReplace) {
     std::fill(row + x0, row + std::max(x0, x1), colour);
     return;
   }
   uint32_t sr = colour >> 16 & 0xFF, sg = colour >> 8 & 0xFF, sb = colour & 0xFF;
-  if (mAccumulate) {
+  if (kMode == kAccumulate) {
     // A span without alpha adds nothing; dividing by a zero total would be undefined.
     if (a == 0) return;
     for (int x = x0; x < x1; x++) {
@@ -475,14 +643,25 @@ void TKsMiniVecDraw::BlendSpan(int x0, int x1, int y, uint32_t colour) {
     }
     return;
   }
-  uint32_t na = 255 - a;
-  for (int x = x0; x < x1; x++) {
-    uint32_t d = row[x];
-    uint32_t r = ((d >> 16 & 0xFF) * na + sr * a) / 255;
-    uint32_t g = ((d >> 8 & 0xFF) * na + sg * a) / 255;
-    uint32_t b = ((d & 0xFF) * na + sb * a) / 255;
-    row[x] = (d & 0xFF000000u) | r << 16 | g << 8 | b;
+  // Blending over: full alpha gives the colour itself and none leaves the pixel, exactly as
+  // the division would.
+  if (a == 0 || x0 >= x1) return;
+  if (a == 255) {
+    for (int x = x0; x < x1; x++) row[x] = (row[x] & 0xFF000000u) | (colour & 0xFFFFFFu);
+    return;
   }
+  // Red and blue side by side in one word; v / 255 is (v + 1 + (v >> 8)) >> 8 for every
+  // v up to 255 * 255. Partly covered runs are mostly one pixel long.
+  uint32_t na = 255 - a, rb = (colour & 0xFF00FFu) * a, g = sg * a;
+  uint32_t* p = row + x0;
+  uint32_t* end = row + x1;
+  do {
+    uint32_t d = *p;
+    uint32_t vrb = (d & 0xFF00FFu) * na + rb, vg = (d >> 8 & 0xFF) * na + g;
+    vrb = (vrb + 0x10001u + (vrb >> 8 & 0xFF00FFu)) >> 8 & 0xFF00FFu;
+    vg = (vg + 1 + (vg >> 8)) >> 8;
+    *p = (d & 0xFF000000u) | vrb | vg << 8;
+  } while (++p < end);
 }
 
 void TKsMiniVecDraw::FlushBatch() {

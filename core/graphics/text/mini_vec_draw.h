@@ -91,8 +91,15 @@ class TKsMiniVecDraw {
   static constexpr int kCells = 3200;  // pixel columns of a coverage line, -1600 ... 1599
 
  private:
+  // A shape point in quarter pixels (phase included) and the first sub-scan-line below it.
+  struct Point {
+    float x, y;
+    int row;
+  };
+  // xStart is the crossing on the sub-scan-line startRow; each later one adds slope once, so
+  // every pass over the edge sees the same rounded crossings.
   struct Edge {
-    float x0, y0, x1, y1, slope;
+    float xStart, slope;
     int startRow, endRow;
     uint8_t fill, layer;
     bool reversed;
@@ -105,7 +112,7 @@ class TKsMiniVecDraw {
     int8_t winding;
   };
   // A recorded span: pixels relative to the shape's pixel position (signed: glyph tops and left
-  // bearings lie before it); index 0xFF ends a shape.
+  // bearings lie before it).
   struct Span {
     int16_t x0, x1, y;
     uint8_t index, cls;
@@ -126,14 +133,25 @@ class TKsMiniVecDraw {
 
   bool ReadShape(const uint8_t* shape, uint32_t size);
   void ReleaseTexture();
-  void AddLine(float x0, float y0, float x1, float y1);
-  void AddEdge(float x0, float y0, float x1, float y1, uint8_t fill, uint8_t layer);
+  struct ShapeTransform;
+  // The six sides of each pen's stroke around a line (shape units).
+  void StrokeLine(const ShapeTransform& transform, float x0, float y0, float x1, float y1);
+  void AddEdge(const Point& a, const Point& b, uint8_t fill, uint8_t layer);
   void Fill();
+  void FillOneColour(int minRow, int maxRow);
+  void FillLayers(int minRow, int maxRow);
+  // Insertion sort, stable: the order barely changes from one sub-scan-line to the next.
+  static void SortByX(Active* active, int count);
   void AddStretch(int cls, int s, int e);
+  // Where spans go: the line batch, or the locked pixels written, accumulated or blended over.
+  enum { kLines, kReplace, kAccumulate, kBlend };
   void EmitRow(int row);
-  void Emit(const Span& span);
-  void Replay(const Entry& entry);
-  void BlendSpan(int x0, int x1, int y, uint32_t colour);
+  void EmitClass(int cls, int lo, int hi, int row);
+  template <int kMode>
+  void EmitClass(int cls, int lo, int hi, int row);
+  template <int kMode>
+  static void PutRun(uint32_t* row, int x0, int x1, int width, uint32_t colour);
+  void DrawSpans(size_t first, size_t end);
   void FlushBatch();
   void AddLine(int x0, int x1, int y, uint32_t colour);
   bool CalibrateOnce(bool& passed);
@@ -157,6 +175,8 @@ class TKsMiniVecDraw {
   uint8_t mClassOf[256];
   uint32_t mPartial[256][4];
   uint32_t mRamp[4][32];
+  // What each colour's partial colours and each class's ramp were made from (0: nothing yet).
+  uint64_t mColourKey[256] = {}, mRampKey[4] = {};
   int mColourCount = 0;
 
   // Per-shape fill state, reused across shapes.
@@ -164,14 +184,14 @@ class TKsMiniVecDraw {
   std::vector<int> mRowHead, mNext;
   std::vector<Active> mActive;
   int mLayer = 2, mFillBase = 0, mFill1 = 0, mFill2 = 0, mTopLayer = 2;
-  float mPenX = 0, mPenY = 0;
-  int8_t mCells[4][kCells + 2];
+  // Two cells past the line's end take closing deltas; eight more let rows be read a word at
+  // a time.
+  int8_t mCells[4][kCells + 10];
   int mTouchedLo[4], mTouchedHi[4];
 
   // Span cache.
   std::unordered_map<Key, Entry, KeyHash> mCache;
   std::vector<Span> mSpans;
-  bool mRecording = false;
   size_t mCacheLimit = 1 << 20;
 
   // Line batch (the renderer's DrawVertices unless replaced).
