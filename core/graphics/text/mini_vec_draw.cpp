@@ -71,6 +71,12 @@ uint64_t HashBytes(const uint8_t* p, uint32_t n) {
 
 int Ceil(float v) { return -Floor(-v); }
 
+// Floor of a value known to lie well inside the int range.
+inline int FloorNear(float v) {
+  int i = (int)v;
+  return i - (v < (float)i);
+}
+
 }  // namespace
 
 // Shape units to quarter pixels: italic shear, scale, rotation (skipped while the sine is 0),
@@ -118,7 +124,7 @@ TKsMiniVecDraw::TKsMiniVecDraw() {
   memset(mCells, 0, sizeof mCells);
   for (int c = 0; c < 4; c++) mTouchedLo[c] = INT_MAX, mTouchedHi[c] = -1;
   SetColour(1, TColor(0, 0, 0, 1), 1.0f);
-  mEdges.reserve(512);
+  mEdges.resize(512);
   mBatch.reserve(256);
   mLineDrawer = [](const TVertex* vertices, int count) {
     TVertexArray array = TVertexArray::Create2d(const_cast<TVertex*>(vertices), (uint32_t)count);
@@ -252,7 +258,7 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
 }
 
 bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
-  mEdges.clear();
+  mEdgeCount = 0;
   mLayer = mTopLayer = 2;
   mFillBase = mFill1 = mFill2 = 0;
   // A zero or broken scale draws nothing (and would give infinite stroke corners).
@@ -269,6 +275,8 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
     uint8_t op = shape[p];
     const uint8_t* a = shape + p + 1;
     p += 1 + kOperands[op];  // ScanShape bounded size to whole commands
+    // A curve makes three lines, each with up to six sides of each pen's stroke.
+    if (mEdgeCount + 39 > (int)mEdges.size()) mEdges.resize(2 * mEdges.size() + 39);
     switch (op) {
       case 1:
         if (mLayer < kMaxLayer) mLayer++;
@@ -328,7 +336,7 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
       default: break;
     }
   }
-  return !mEdges.empty();
+  return mEdgeCount > 0;
 }
 
 void TKsMiniVecDraw::StrokeLine(const ShapeTransform& transform, float x0, float y0, float x1, float y1) {
@@ -357,28 +365,38 @@ void TKsMiniVecDraw::StrokeLine(const ShapeTransform& transform, float x0, float
   if (!reversed && layer < 2) fill = 0;
   float slope = (p1.x - p0.x) / (p1.y - p0.y);
   float xStart = p0.x + ((float)startRow + 0.5f - p0.y) * slope;
-  mEdges.push_back(Edge{xStart, slope, startRow, endRow, fill, layer, reversed});
+  mEdges[mEdgeCount++] = Edge(xStart, slope, startRow, endRow, fill, layer, reversed);
 }
 
 void TKsMiniVecDraw::Fill() {
   int minRow = INT_MAX, maxRow = INT_MIN;
   const Edge& first = mEdges[0];
   bool oneColour = first.layer >= 2 && first.fill != 0;
-  for (const Edge& e : mEdges) {
+  float reach = 0;
+  for (int i = 0; i < mEdgeCount; i++) {
+    const Edge& e = mEdges[i];
     minRow = std::min(minRow, e.startRow);
     maxRow = std::max(maxRow, e.endRow);
     oneColour = oneColour && e.layer == first.layer && e.fill == first.fill;
+    reach = std::max(reach, std::fabs(e.xStart) + std::fabs(e.slope) * (float)(e.endRow - e.startRow));
   }
+  // Crossings stay within a hair of the edge's span (each step rounds by at most 2^-24 of x),
+  // so shapes that reach less than this never meet the coverage line's ends.
+  bool near = reach < kQuarterLimit - 400;
   mRowHead.assign(maxRow - minRow, -1);
-  mNext.resize(mEdges.size());
-  for (int i = (int)mEdges.size() - 1; i >= 0; i--) {
+  if ((int)mNext.size() < mEdgeCount) {
+    mNext.resize(mEdgeCount);
+    mActive.resize(mEdgeCount);
+  }
+  for (int i = mEdgeCount - 1; i >= 0; i--) {
     int& head = mRowHead[mEdges[i].startRow - minRow];
     mNext[i] = head;
     head = i;
   }
-  mActive.resize(mEdges.size());
-  if (oneColour)
-    FillOneColour(minRow, maxRow);
+  if (oneColour && near)
+    FillOneColour<true>(minRow, maxRow);
+  else if (oneColour)
+    FillOneColour<false>(minRow, maxRow);
   else
     FillLayers(minRow, maxRow);
   if (((maxRow - 1) & 3) != 3) EmitRow((maxRow - 1) >> 2);
@@ -386,7 +404,9 @@ void TKsMiniVecDraw::Fill() {
 
 // Every edge of one fill layer and one colour: each crossing toggles the colour, so the sorted
 // crossings pair up into stretches and neither the order of equal crossings nor the layer
-// values matter. Most shapes (glyphs, the layout's boxes) take this path.
+// values matter. Most shapes (glyphs, the layout's boxes) take this path. Near shapes (every
+// crossing well inside the coverage line) need no clipping.
+template <bool kNear>
 void TKsMiniVecDraw::FillOneColour(int minRow, int maxRow) {
   const int cls = mClassOf[mEdges[0].fill];
   int8_t* cells = mCells[cls];
@@ -394,52 +414,80 @@ void TKsMiniVecDraw::FillOneColour(int minRow, int maxRow) {
   // nextEnd: the first sub-scan-line that one of the active edges no longer crosses.
   int count = 0, nextEnd = INT_MAX, lo = INT_MAX, hi = -1;
   for (int row = minRow; row < maxRow; row++) {
-    if (row == nextEnd) {
-      int kept = 0;
-      nextEnd = INT_MAX;
-      for (int k = 0; k < count; k++) {
-        if (active[k].endRow <= row) continue;
-        nextEnd = std::min(nextEnd, active[k].endRow);
-        active[kept++] = active[k];
+    int added = mRowHead[row - minRow];
+    if (row == nextEnd || added >= 0) {
+      // An edge that starts where another ends (the next side of an outline) takes its place,
+      // which keeps the list close to sorted.
+      if (row == nextEnd) {
+        int kept = 0;
+        nextEnd = INT_MAX;
+        for (int k = 0; k < count; k++) {
+          Active a = active[k];
+          if (a.endRow <= row) {
+            if (added < 0) continue;
+            const Edge& e = mEdges[added];
+            a = Active{e.xStart, e.slope, e.endRow, 0, 0, 0};
+            added = mNext[added];
+          }
+          nextEnd = std::min(nextEnd, a.endRow);
+          active[kept++] = a;
+        }
+        count = kept;
       }
-      count = kept;
-    }
-    for (int i = mRowHead[row - minRow]; i >= 0; i = mNext[i]) {
-      const Edge& e = mEdges[i];
-      Active a{e.xStart, e.slope, e.endRow, 0, 0, 0};
-      int j = count++;
-      for (; j > 0 && active[j - 1].x > a.x; j--) active[j] = active[j - 1];
-      active[j] = a;
-      nextEnd = std::min(nextEnd, e.endRow);
+      for (; added >= 0; added = mNext[added]) {
+        const Edge& e = mEdges[added];
+        active[count++] = Active{e.xStart, e.slope, e.endRow, 0, 0, 0};
+        nextEnd = std::min(nextEnd, e.endRow);
+      }
+      SortByX(active, count);
     }
     // Pairs of crossings enclose the colour; an odd one left over opens a stretch that nothing
     // closes and is dropped. Each edge moves on to the next sub-scan-line once passed.
-    bool unsorted = false;
-    float previous = -INFINITY;
-    int k = 0;
-    for (; k + 1 < count; k += 2) {
-      float xa = active[k].x, xb = active[k + 1].x;
-      int s = std::max(Floor(xa), -kQuarterLimit) + kQuarterLimit;
-      int end = std::min(Floor(xb), kQuarterLimit) + kQuarterLimit;
-      xa += active[k].slope;
-      xb += active[k + 1].slope;
-      active[k].x = xa;
-      active[k + 1].x = xb;
-      unsorted |= (xa < previous) | (xb < xa);
-      previous = xb;
-      if (s >= end) continue;
-      cells[s >> 2] += 4 - (s & 3);
-      cells[(s >> 2) + 1] += s & 3;
-      cells[end >> 2] -= 4 - (end & 3);
-      cells[(end >> 2) + 1] -= end & 3;
-      lo = std::min(lo, s >> 2);
-      hi = std::max(hi, (end >> 2) + 1);
+    if (count >= 2) {
+      bool unsorted = false;
+      float previous = -INFINITY;
+      int k = 0, first = 0, last = 0;
+      for (; k + 1 < count; k += 2) {
+        float xa = active[k].x, xb = active[k + 1].x;
+        int s, end;
+        if (kNear) {
+          s = FloorNear(xa) + kQuarterLimit;
+          end = FloorNear(xb) + kQuarterLimit;
+        } else {
+          s = std::max(Floor(xa), -kQuarterLimit) + kQuarterLimit;
+          end = std::min(Floor(xb), kQuarterLimit) + kQuarterLimit;
+        }
+        if (k == 0) first = s;
+        last = end;
+        xa += active[k].slope;
+        xb += active[k + 1].slope;
+        active[k].x = xa;
+        active[k + 1].x = xb;
+        unsorted |= (xa < previous) | (xb < xa);
+        previous = xb;
+        if (s >= end) continue;
+        cells[s >> 2] += 4 - (s & 3);
+        cells[(s >> 2) + 1] += s & 3;
+        cells[end >> 2] -= 4 - (end & 3);
+        cells[(end >> 2) + 1] -= end & 3;
+        if (!kNear) {
+          lo = std::min(lo, s >> 2);
+          hi = std::max(hi, (end >> 2) + 1);
+        }
+      }
+      if (k < count) {
+        active[k].x += active[k].slope;
+        unsorted |= active[k].x < previous;
+      }
+      // Near, the first and last ends bound the row's changes (clipped ends may not).
+      if (kNear) {
+        lo = std::min(lo, first >> 2);
+        hi = std::max(hi, (last >> 2) + 1);
+      }
+      if (unsorted) SortByX(active, count);
+    } else if (count == 1) {
+      active[0].x += active[0].slope;
     }
-    if (k < count) {
-      active[k].x += active[k].slope;
-      unsorted |= active[k].x < previous;
-    }
-    if (unsorted) SortByX(active, count);
     if ((row & 3) == 3 && hi >= 0) {
       EmitClass(cls, lo, hi, row >> 2);
       lo = INT_MAX;
@@ -559,6 +607,10 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
       width = t.width;
     }
   }
+  // At most a span a cell.
+  size_t count = mSpans.size();
+  mSpans.resize(count + (hi - c + 1));
+  Span* out = mSpans.data() + count;
   int sum = -1, runStart = c;
   for (;;) {
     uint64_t word;
@@ -571,9 +623,9 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
     c += __builtin_ctzll(word) >> 3;
     if (c > hi) break;
     if (sum >= 0 && runStart < kCells) {
-      Span span{(int16_t)(runStart - kCells / 2), (int16_t)(std::min(c, kCells) - kCells / 2), (int16_t)row,
-                (uint8_t)std::min(sum, 31), (uint8_t)cls};
-      mSpans.push_back(span);
+      Span span((int16_t)(runStart - kCells / 2), (int16_t)(std::min(c, kCells) - kCells / 2), (int16_t)row,
+                (uint8_t)std::min(sum, 31), (uint8_t)cls);
+      *out++ = span;
       uint32_t colour = ramp[span.index];
       if (kMode == kLines)
         AddLine(mShapeX + span.x0, mShapeX + span.x1, y, colour);
@@ -584,6 +636,7 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
     cells[c] = 0;
     runStart = c++;
   }
+  mSpans.resize(out - mSpans.data());
 }
 
 void TKsMiniVecDraw::DrawSpans(size_t first, size_t end) {

@@ -97,8 +97,12 @@ class TKsMiniVecDraw {
     int row;
   };
   // xStart is the crossing on the sub-scan-line startRow; each later one adds slope once, so
-  // every pass over the edge sees the same rounded crossings.
+  // every pass over the edge sees the same rounded crossings. Edges and spans are made without
+  // clearing so that their arrays can be sized ahead and filled through a pointer.
   struct Edge {
+    Edge() {}
+    Edge(float x, float s, int start, int end, uint8_t f, uint8_t l, bool r)
+        : xStart(x), slope(s), startRow(start), endRow(end), fill(f), layer(l), reversed(r) {}
     float xStart, slope;
     int startRow, endRow;
     uint8_t fill, layer;
@@ -114,6 +118,8 @@ class TKsMiniVecDraw {
   // A recorded span: pixels relative to the shape's pixel position (signed: glyph tops and left
   // bearings lie before it).
   struct Span {
+    Span() {}
+    Span(int16_t a, int16_t b, int16_t r, uint8_t i, uint8_t c) : x0(a), x1(b), y(r), index(i), cls(c) {}
     int16_t x0, x1, y;
     uint8_t index, cls;
   };
@@ -138,6 +144,7 @@ class TKsMiniVecDraw {
   void StrokeLine(const ShapeTransform& transform, float x0, float y0, float x1, float y1);
   void AddEdge(const Point& a, const Point& b, uint8_t fill, uint8_t layer);
   void Fill();
+  template <bool kNear>
   void FillOneColour(int minRow, int maxRow);
   void FillLayers(int minRow, int maxRow);
   // Insertion sort, stable: the order barely changes from one sub-scan-line to the next.
@@ -180,7 +187,8 @@ class TKsMiniVecDraw {
   int mColourCount = 0;
 
   // Per-shape fill state, reused across shapes.
-  std::vector<Edge> mEdges;
+  std::vector<Edge> mEdges;  // the first mEdgeCount are the shape's
+  int mEdgeCount = 0;
   std::vector<int> mRowHead, mNext;
   std::vector<Active> mActive;
   int mLayer = 2, mFillBase = 0, mFill1 = 0, mFill2 = 0, mTopLayer = 2;
