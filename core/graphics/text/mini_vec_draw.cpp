@@ -152,8 +152,12 @@ void TKsMiniVecDraw::SetColour(int number, const TColor& colour, float alphaFact
   TColor32 c(colour);
   double scaled = (double)c.GetA() * alphaFactor;
   uint32_t a = (uint32_t)std::clamp(SaturateToInt32(scaled), 0, 255);
-  // Every shape sets colour 0 and its own colours again; tables that already hold the colour
-  // are left as they are.
+  SetColour32(number, c, a);
+}
+
+// Every shape sets colour 0 and its own colours again; tables that already hold the colour are
+// left as they are.
+void TKsMiniVecDraw::SetColour32(int number, TColor32 c, uint32_t a) {
   uint64_t key = 1ull << 32 | (c.Value() & 0xFFFFFFu) | a << 24;
   if (mColourKey[number] != key) {
     mColourKey[number] = key;
@@ -235,7 +239,7 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
   // Colour 0 and the shape's own colours are set on every draw, so a replay sees the same
   // tables as the fill did.
   mColourCount = 0;
-  SetColour(0, TColor(0, 0, 0, 0), 1.0f);
+  SetColour32(0, TColor32(0), 0);
   uint32_t length = ScanShape(shape, size, [&](const uint8_t* rgb) {
     if (mColourCount < 255)
       SetColour(++mColourCount, TColor(rgb[0] / 255.0f, rgb[1] / 255.0f, rgb[2] / 255.0f, 1), 1);
@@ -250,11 +254,11 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
     DrawSpans(it->second.first, it->second.first + it->second.count);
     return;
   }
-  if (mSpans.size() > mCacheLimit) ClearCache();
+  if (mSpanCount > mCacheLimit) ClearCache();
   mFills++;
-  size_t first = mSpans.size();
+  size_t first = mSpanCount;
   if (ReadShape(shape, length)) Fill();
-  mCache.emplace(key, Entry{first, mSpans.size() - first});
+  mCache.emplace(key, Entry{first, mSpanCount - first});
 }
 
 bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
@@ -312,11 +316,14 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
         float cx = Coordinate(a), cy = Coordinate(a + 2), x = Coordinate(a + 4), y = Coordinate(a + 6);
         // Three lines through the points at t = 1/3, 2/3 and 1 of p0 + 2t(c - p0) + t^2(p0 - 2c + p2).
         static constexpr float kT[3] = {1 / 3.0f, 2 / 3.0f, 3 / 3.0f};
+        static constexpr float k2T[3] = {2 * kT[0], 2 * kT[1], 2 * kT[2]};
+        static constexpr float kTT[3] = {kT[0] * kT[0], kT[1] * kT[1], kT[2] * kT[2]};
         float ax = cx - penX, ay = cy - penY, bx = penX - 2 * cx + x, by = penY - 2 * cy + y;
         float px = penX, py = penY;
-        for (float t : kT) {
-          float nx = px + 2 * t * ax + t * t * bx;
-          float ny = py + 2 * t * ay + t * t * by;
+#pragma GCC unroll 3
+        for (int i = 0; i < 3; i++) {
+          float nx = px + k2T[i] * ax + kTT[i] * bx;
+          float ny = py + k2T[i] * ay + kTT[i] * by;
           Point to = transform(nx, ny);
           if (pens) StrokeLine(transform, penX, penY, nx, ny);
           AddEdge(pen, to, fill, (uint8_t)mLayer);
@@ -498,8 +505,9 @@ void TKsMiniVecDraw::FillOneColour(int minRow, int maxRow) {
   mTouchedHi[cls] = hi;
 }
 
-void TKsMiniVecDraw::SortByX(Active* active, int count) {
+inline void TKsMiniVecDraw::SortByX(Active* active, int count) {
   for (int i = 1; i < count; i++) {
+    if (!(active[i - 1].x > active[i].x)) continue;
     Active moving = active[i];
     int j = i;
     for (; j > 0 && active[j - 1].x > moving.x; j--) active[j] = active[j - 1];
@@ -608,9 +616,9 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
     }
   }
   // At most a span a cell.
-  size_t count = mSpans.size();
-  mSpans.resize(count + (hi - c + 1));
-  Span* out = mSpans.data() + count;
+  size_t need = mSpanCount + (hi - c + 1);
+  if (need > mSpans.size()) mSpans.resize(2 * need);
+  Span* out = mSpans.data() + mSpanCount;
   int sum = -1, runStart = c;
   for (;;) {
     uint64_t word;
@@ -636,7 +644,7 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
     cells[c] = 0;
     runStart = c++;
   }
-  mSpans.resize(out - mSpans.data());
+  mSpanCount = out - mSpans.data();
 }
 
 void TKsMiniVecDraw::DrawSpans(size_t first, size_t end) {

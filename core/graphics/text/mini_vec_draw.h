@@ -83,8 +83,11 @@ class TKsMiniVecDraw {
   // Counters for tests and benchmarks.
   int GetFillCount() const { return mFills; }
   int GetReplayCount() const { return mReplays; }
-  size_t GetCachedSpanCount() const { return mSpans.size(); }
-  void ClearCache() { mCache.clear(); mSpans.clear(); }
+  size_t GetCachedSpanCount() const { return mSpanCount; }
+  void ClearCache() {
+    mCache.clear();
+    mSpanCount = 0;
+  }
   // The cache is emptied when it would hold more spans than this.
   void SetCacheLimit(size_t spans) { mCacheLimit = spans; }
 
@@ -137,6 +140,7 @@ class TKsMiniVecDraw {
     size_t first, count;
   };
 
+  void SetColour32(int number, TColor32 colour, uint32_t alpha);
   bool ReadShape(const uint8_t* shape, uint32_t size);
   void ReleaseTexture();
   struct ShapeTransform;
@@ -199,7 +203,8 @@ class TKsMiniVecDraw {
 
   // Span cache.
   std::unordered_map<Key, Entry, KeyHash> mCache;
-  std::vector<Span> mSpans;
+  std::vector<Span> mSpans;  // the first mSpanCount are recorded, the rest room to grow
+  size_t mSpanCount = 0;
   size_t mCacheLimit = 1 << 20;
 
   // Line batch (the renderer's DrawVertices unless replaced).

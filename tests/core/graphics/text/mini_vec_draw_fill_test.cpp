@@ -393,6 +393,8 @@ Transform RandomTransform(std::mt19937& rng, bool pens) {
   const float scales[] = {0.05f, 0.3f, 1, 2.5f, 9, 40};
   t.scaleX = scales[rng() % 6] * (0.5f + unit(rng));
   t.scaleY = rng() % 3 ? t.scaleX : scales[rng() % 6];
+  // Far past the coverage line's ends or its row limits, but not both at once (slow to check).
+  if (t.scaleX > 5 && t.scaleY > 5) t.scaleY = 0.3f;
   if (rng() % 2) {
     float a = unit(rng) * 6.2831853f;
     t.cosine = std::cos(a);

@@ -314,6 +314,31 @@ TEST(MiniVecDraw, PixelModes) {
   EXPECT_EQ(run(false, true, 0x00000000, TColor(0, 1, 0, 0)), 0u);
 }
 
+// Blending over is exact at every alpha: a fully covered pixel becomes
+// (dst * (255 - a) + src * a) / 255 in each channel and keeps its own alpha.
+TEST(MiniVecDraw, BlendOverIsExactAtEveryAlpha) {
+  const uint32_t backgrounds[] = {0xFF000000, 0x80FFFFFF, 0x12345678, 0xFFFF00FF, 0x00FE01FD};
+  for (int step = 0; step <= 255; step++) {
+    auto draw = [&](bool replace, uint32_t background) {
+      Canvas c(8, 8, background);
+      TKsMiniVecDraw r;
+      r.SetPixelMode(replace, false);
+      r.SetColour(1, TColor(0.8f, 0.3f, 0.55f, 1), step / 255.0f);
+      r.Begin(0, 0, &c.target);
+      Draw(r, Box(0, 0, 8, 8), 0, 0);
+      r.End();
+      return c.At(1, 1);
+    };
+    uint32_t src = draw(true, 0), a = src >> 24;
+    for (uint32_t dst : backgrounds) {
+      uint32_t expected = dst & 0xFF000000u;
+      for (int shift : {16, 8, 0})
+        expected |= ((dst >> shift & 0xFF) * (255 - a) + (src >> shift & 0xFF) * a) / 255 << shift;
+      ASSERT_EQ(draw(false, dst), expected) << "alpha " << a << " over " << std::hex << dst;
+    }
+  }
+}
+
 // Streams that end early, unknown commands and shapes far outside the coverage line draw what
 // they can and never read or write out of bounds.
 TEST(MiniVecDraw, DamagedStreamsAndFarShapes) {
