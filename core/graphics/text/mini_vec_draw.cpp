@@ -599,8 +599,9 @@ void TKsMiniVecDraw::EmitClass(int cls, int lo, int hi, int row) {
 }
 
 // Cells hold changes of coverage, so a run of equal coverage ends only at a non-zero cell:
-// the scan skips zero cells eight at a time. Every change is undone by the row's last one,
-// so no run is left open. Each span is recorded and drawn at once.
+// the scan reads eight cells at a time and visits only the non-zero ones (cells past the
+// touched range are all zero). Every change is undone by the row's last one, so no run is
+// left open. Each span is recorded and drawn at once.
 template <int kMode>
 void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
   int8_t* cells = mCells[cls];
@@ -620,29 +621,29 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
   if (need > mSpans.size()) mSpans.resize(2 * need);
   Span* out = mSpans.data() + mSpanCount;
   int sum = -1, runStart = c;
-  for (;;) {
+  for (; c <= hi; c += 8) {
     uint64_t word;
     memcpy(&word, cells + c, 8);
-    if (!word) {
-      c += 8;
-      if (c > hi) break;
-      continue;
-    }
-    c += __builtin_ctzll(word) >> 3;
-    if (c > hi) break;
-    if (sum >= 0 && runStart < kCells) {
-      Span span((int16_t)(runStart - kCells / 2), (int16_t)(std::min(c, kCells) - kCells / 2), (int16_t)row,
-                (uint8_t)std::min(sum, 31), (uint8_t)cls);
-      *out++ = span;
-      uint32_t colour = ramp[span.index];
-      if (kMode == kLines)
-        AddLine(mShapeX + span.x0, mShapeX + span.x1, y, colour);
-      else if (pixels)
-        PutRun<kMode>(pixels, mShapeX + span.x0, mShapeX + span.x1, width, colour);
-    }
-    sum += cells[c];
-    cells[c] = 0;
-    runStart = c++;
+    if (!word) continue;
+    memset(cells + c, 0, 8);
+    do {
+      int at = __builtin_ctzll(word) >> 3;
+      int8_t change = (int8_t)(word >> 8 * at);
+      word &= ~(0xFFull << 8 * at);
+      at += c;
+      if (sum >= 0 && runStart < kCells) {
+        Span span((int16_t)(runStart - kCells / 2), (int16_t)(std::min(at, kCells) - kCells / 2), (int16_t)row,
+                  (uint8_t)std::min(sum, 31), (uint8_t)cls);
+        *out++ = span;
+        uint32_t colour = ramp[span.index];
+        if (kMode == kLines)
+          AddLine(mShapeX + span.x0, mShapeX + span.x1, y, colour);
+        else if (pixels)
+          PutRun<kMode>(pixels, mShapeX + span.x0, mShapeX + span.x1, width, colour);
+      }
+      sum += change;
+      runStart = at;
+    } while (word);
   }
   mSpanCount = out - mSpans.data();
 }
