@@ -162,8 +162,13 @@ bool TOggDataSource::SeekTo(uint64_t position) {
   if (rest > 0) {
     mPending.resize(block);
     long n = Decode((char*)mPending.data(), (int)block);
-    mPending.resize(n > 0 ? (size_t)n : 0);
-    if ((uint64_t)n < block) return false;
+    if (n < (long)block) {
+      // The end, or a link of another format (-1): nothing of that frame is ours to give, and
+      // the next read seeks again.
+      mPending.clear();
+      mPosition = UINT64_MAX;
+      return false;
+    }
     mPending.erase(mPending.begin(), mPending.begin() + (long)rest);
   }
   return true;

@@ -169,6 +169,12 @@ TEST_F(SoundTest, ChainedFilesPlayOnlyWhileTheirLinksKeepTheFirstFormat) {
   EXPECT_EQ(played.size(), 44100u * 4);  // the mono link is not read as stereo
   std::vector<uint8_t> again(64);
   EXPECT_EQ(ogg.Read(again.data(), played.size(), 64), 0);
+  // A position inside a sample frame of the mono link reads nothing either, and leaves the
+  // source able to read what it has.
+  EXPECT_EQ(ogg.Read(again.data(), played.size() + 1, 64), 0);
+  EXPECT_EQ(ogg.Read(again.data(), played.size() + 3, 1), 0);
+  ASSERT_EQ(ogg.Read(again.data(), 6, 64), 64);
+  EXPECT_EQ(0, std::memcmp(again.data(), played.data() + 6, 64));
 }
 
 TEST(StreamSpooler, LoopingSourceWrapsWithinOneRead) {
