@@ -47,15 +47,9 @@ TSoundManager::~TSoundManager() {
 
 TSoundManager* TSoundManager::GetInstance() { return gInstance.load(); }
 
-void TSoundManager::Lock() {
-  WaitForSingleObject(mMutex, INFINITE);
-  ++mLockDepth;
-}
+void TSoundManager::Lock() { WaitForSingleObject(mMutex, INFINITE); }
 
-void TSoundManager::Unlock() {
-  --mLockDepth;
-  ReleaseMutex(mMutex);
-}
+void TSoundManager::Unlock() { ReleaseMutex(mMutex); }
 
 bool TSoundManager::Initialize() {
   if (mInitialized) return true;

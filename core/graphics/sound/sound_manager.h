@@ -83,7 +83,6 @@ class TSoundManager : public TPlatformSoundManager {
   std::map<int, float> mGroupVolumes;
   bool mActive = true;
   TClock mCleanupClock;
-  int mLockDepth = 0;
 };
 
 // Holds the sound manager's mutex for a scope; does nothing when there is no manager.

@@ -82,7 +82,6 @@ bool TSoundStream::CreateBuffer(int channels, int sampleRate, int bitsPerSample,
   bytes = std::ceil(bytes / 8.0) * 8.0;
   mSize = (uint32_t)std::clamp(bytes, (double)DSBSIZE_MIN, (double)(DSBSIZE_MAX & ~7u));
   mHalf = mSize / 2;
-  mSeconds = format.nAvgBytesPerSec ? (float)mSize / (float)format.nAvgBytesPerSec : 0.0f;
 
   DSBUFFERDESC desc{};
   desc.dwSize = sizeof desc;

@@ -85,7 +85,6 @@ class TSoundStream : public std::enable_shared_from_this<TSoundStream> {
   HANDLE mEvents[3] = {nullptr, nullptr, nullptr};  // at 0, at the half, on stop
   uint32_t mSize = 0;
   uint32_t mHalf = 0;
-  float mSeconds = 0.0f;
 
   bool mEnded = false;         // the spooler has no more data
   bool mPlayOnce;
