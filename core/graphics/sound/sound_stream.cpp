@@ -20,11 +20,7 @@ namespace {
 
 inline constexpr const char* kUnitSoundStream = ".\\soundstream";
 
-bool Check(HRESULT hr, int line) {
-  if (FAILED(hr)) DxLog(hr, kUnitSoundStream, line);
-  return SUCCEEDED(hr);
-}
-#define DS_OK_AT(call) Check((call), __LINE__)
+#define DS_OK_AT(call) SUCCEEDED(DX_CHECK((call), kUnitSoundStream))
 
 }  // namespace
 
@@ -117,7 +113,7 @@ bool TSoundStream::RestoreIfLost() {
 }
 
 void TSoundStream::StartBuffer() {
-  if (mBuffer) DS_OK_AT(mBuffer->Play(0, 0, DSBPLAY_LOOPING));
+  if (mBuffer) DX_CHECK(mBuffer->Play(0, 0, DSBPLAY_LOOPING), kUnitSoundStream);
 }
 
 void TSoundStream::Update() {
@@ -256,7 +252,7 @@ void TSoundStream::Pause(bool pause) {
   if (pause) {
     mPaused = true;
     mPendingPlay = false;
-    if (mBuffer) DS_OK_AT(mBuffer->Stop());
+    if (mBuffer) DX_CHECK(mBuffer->Stop(), kUnitSoundStream);
     mClock.Pause();
     return;
   }
@@ -286,7 +282,7 @@ void TSoundStream::SetVolume(float volume) {
     level = (LONG)std::lround(-5000.0 * (1.0 - std::min(volume, 1.0f)));
   if (!mBuffer) return;
   RestoreIfLost();
-  DS_OK_AT(mBuffer->SetVolume(level));
+  DX_CHECK(mBuffer->SetVolume(level), kUnitSoundStream);
 }
 
 void TSoundStream::Stop() {
