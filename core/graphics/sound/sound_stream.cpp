@@ -215,9 +215,12 @@ void TSoundStream::Finish() {
   if (mFinished) return;
   mFinished = true;
   std::shared_ptr<TSoundInstance> instance = mInstance.lock();
-  std::shared_ptr<TSoundInstance> queued = mQueuedInstance.lock();
   if (mData) mData->OnStreamEnd(instance.get());
-  if (mQueuedData) mQueuedData->OnStreamEnd(queued.get());
+  DropQueued();
+}
+
+void TSoundStream::DropQueued() {
+  if (mQueuedData) mQueuedData->OnStreamEnd(mQueuedInstance.lock().get());
   mQueued.reset();
   mQueuedData.reset();
   mQueuedInstance.reset();
@@ -301,7 +304,7 @@ void TSoundStream::Queue(std::unique_ptr<TStreamSpooler> spooler, std::shared_pt
                          std::weak_ptr<TSoundInstance> instance) {
   TSoundManagerLock lock(mManager);
   if (mFinished) return;
-  if (mQueuedData) mQueuedData->OnStreamEnd(mQueuedInstance.lock().get());
+  DropQueued();
   mQueued = std::move(spooler);
   mQueuedData = std::move(data);
   mQueuedInstance = std::move(instance);
@@ -319,10 +322,7 @@ void TSoundStream::StopInstance(const TSoundInstance* instance) {
   if (mInstance.lock().get() == instance) {
     Stop();
   } else if (mQueuedInstance.lock().get() == instance) {
-    if (mQueuedData) mQueuedData->OnStreamEnd(mQueuedInstance.lock().get());
-    mQueued.reset();
-    mQueuedData.reset();
-    mQueuedInstance.reset();
+    DropQueued();
   }
 }
 

@@ -66,6 +66,8 @@ class TSoundStream : public std::enable_shared_from_this<TSoundStream> {
   bool RestoreIfLost();
   void Advance();
   void Finish();
+  // The queued sound is told it ended and let go.
+  void DropQueued();
   void ReleaseBuffer();
   void StartBuffer();
   void StartOrWait();  // caller holds the manager's mutex
