@@ -25,6 +25,8 @@ void SplitName(TStr name, int fallback, TStr* path, int* group) {
   if (at >= 0) *group = TStr(options.c_str() + at + 6).ToInt();
 }
 
+TStr AssetKey(const TStr& path, int group) { return TStr::Format("%s;%d;%d", path.c_str(), 0, group); }
+
 }  // namespace
 
 TSound::TSound() : mData(std::make_shared<TSoundData>()) {}
@@ -40,7 +42,7 @@ TStr TSound::MakeAssetKey(TStr name, int group) {
   TStr path;
   int resolved;
   SplitName(name, group, &path, &resolved);
-  return TStr::Format("%s;%d;%d", path.c_str(), 0, resolved);
+  return AssetKey(path, resolved);
 }
 
 std::shared_ptr<TSound> TSound::Get(TStr name, int flag, int group) {
@@ -48,7 +50,7 @@ std::shared_ptr<TSound> TSound::Get(TStr name, int flag, int group) {
   TStr path;
   int resolved;
   SplitName(name, group, &path, &resolved);
-  TStr key = TStr::Format("%s;%d;%d", path.c_str(), 0, resolved);
+  TStr key = AssetKey(path, resolved);
   TAssetManager* assets = TAssetManager::GetInstance();
   if (assets) {
     std::shared_ptr<TAsset> live = assets->FindAsset(key);
