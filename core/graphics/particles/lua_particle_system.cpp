@@ -120,7 +120,6 @@ void TLuaParticleSystem::Init() {
   RegisterScriptFunctions();
   lua_State* L = mScript->GetState();
   RunChunk(L, kParticlesLibrary, kParticlesLibrarySize, "particles.lua");
-  mRecordWidth = 0;
   TStr layout = mRenderer->GetLayoutScript();
   RunChunk(L, layout.c_str(), (size_t)layout.Length(), kRendererChunk);
 }

@@ -73,7 +73,6 @@ class TParticleEvalState {
   TParticleStack stack;
   uint8_t base = 0;
   uint8_t top = 0;
-  uint32_t capacity = TParticleStack::kMaxEntries;
   uint8_t operandCount = 0;
   int boundDepth = 0;
 
