@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -109,7 +108,6 @@ class TLuaParticleSystem {
   uint32_t mRecordWidth = 0;
   std::vector<uint8_t> mMemberWidths;
   std::vector<TParticleFunction*> mBound;
-  std::map<TStr, TParticleFactory> mFactories;
   TParticleProgram mInitProgram;
   TParticleProgram mAnimProgram;
   TParticleProgram mPendingSteps;  // statements compiled and not yet accumulated

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <map>
 
 #include "core/base/asset_map.h"
 #include "core/base/log.h"
@@ -59,6 +60,18 @@ void DefineExpressionFunction(lua_State* L, const char* name) {
   lua_settop(L, top);
 }
 
+// The node a name creates: the same names for every system. Null for an unknown name.
+TParticleFactory FindNodeFactory(const TStr& name) {
+  static const std::map<TStr, TParticleFactory> factories = [] {
+    std::map<TStr, TParticleFactory> byName;
+    for (const TParticleNodeName* n = kParticleOperatorNodes; n->name; ++n) byName[TStr(n->name)] = n->factory;
+    for (const TParticleNodeName* n = kParticleFunctionNodes; n->name; ++n) byName[TStr(n->name)] = n->factory;
+    return byName;
+  }();
+  auto found = factories.find(name);
+  return found != factories.end() ? found->second : nullptr;
+}
+
 uint8_t ByteWidth(lua_State* L, int idx) {
   if (lua_type(L, idx) != LUA_TNUMBER) return 0;
   int w = SaturateToInt32(lua_tonumber(L, idx));
@@ -97,12 +110,7 @@ int TLuaParticleSystem::Thunk(lua_State* L) {
 void TLuaParticleSystem::RegisterScriptFunctions() {
   lua_State* L = mScript->GetState();
   int top = lua_gettop(L);
-  mFactories.clear();
-  for (const TParticleNodeName* n = kParticleOperatorNodes; n->name; ++n) mFactories[TStr(n->name)] = n->factory;
-  for (const TParticleNodeName* n = kParticleFunctionNodes; n->name; ++n) {
-    mFactories[TStr(n->name)] = n->factory;
-    DefineExpressionFunction(L, n->name);
-  }
+  for (const TParticleNodeName* n = kParticleFunctionNodes; n->name; ++n) DefineExpressionFunction(L, n->name);
 
   PushActiveSlot(L);
   mActiveSlot = static_cast<TLuaParticleSystem**>(lua_touserdata(L, -1));
@@ -314,12 +322,12 @@ bool TLuaParticleSystem::CompileValue(lua_State* L, int idx, int* width) {
   }
   lua_pop(L, hasCommand ? 2 : 1);
 
-  auto factory = mFactories.find(name);
-  if (factory == mFactories.end()) {
+  TParticleFactory factory = FindNodeFactory(name);
+  if (!factory) {
     Alert(L, TStr::Format("Type not found: %s", name.c_str()));
     return false;
   }
-  std::shared_ptr<TParticleFunction> node = factory->second();
+  std::shared_ptr<TParticleFunction> node = factory();
   *width = node->GetResultSize((uint8_t)n, widths);
   mPendingSteps.push_back({node, (uint8_t)n});
   return true;
