@@ -158,14 +158,6 @@ bool T2dParticleRenderer::EnsureCapacity(uint32_t count) {
       return false;
     }
     gShared.capacity = (uint32_t)capacity;
-    const Corner* corners = mBrokenIndexedVerts ? kBrokenCorners : kIndexedCorners;
-    for (uint32_t i = 0; i < gShared.capacity; ++i) {
-      TVertex& v = gShared.vertices[i];
-      v.w = 0.5f;
-      v.specular = 0xFFFFFFFFu;
-      v.u = corners[i % perParticle].u;
-      v.v = corners[i % perParticle].v;
-    }
     gShared.indices.reset();
     gShared.indexQuads = 0;
   }
