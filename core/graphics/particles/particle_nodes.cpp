@@ -43,6 +43,16 @@ bool Componentwise(TParticleEvalState& state, bool scalarSecond, Op op) {
   return state.Push(out, w);
 }
 
+// op(a[i]) over the one operand's width.
+template <class Op>
+bool EachComponent(TParticleEvalState& state, Op op) {
+  if (state.GetOperandCount() != 1 || state.OperandWidth(0) > kMaxComputed) return false;
+  uint32_t w = state.OperandWidth(0);
+  float out[kMaxComputed];
+  for (uint32_t i = 0; i < w; ++i) out[i] = op(state.Operand(0)[i]);
+  return state.Push(out, w);
+}
+
 // Two scalars compared.
 template <class Op>
 bool Compare(TParticleEvalState& state, Op op) {
@@ -73,11 +83,8 @@ bool FAssign::Evaluate(TParticleContext& context, TParticleEvalState& state) {
 
 uint8_t FTimeScale::GetResultSize(uint8_t count, const uint8_t* widths) const { return FirstWidth(count, widths); }
 bool FTimeScale::Evaluate(TParticleContext& context, TParticleEvalState& state) {
-  if (state.GetOperandCount() != 1 || state.OperandWidth(0) > kMaxComputed) return false;
-  uint32_t w = state.OperandWidth(0);
-  float out[kMaxComputed];
-  for (uint32_t i = 0; i < w; ++i) out[i] = state.Operand(0)[i] * (float)context.elapsedMs / 1000.0f;
-  return state.Push(out, w);
+  const float elapsed = (float)context.elapsedMs;
+  return EachComponent(state, [elapsed](float v) { return v * elapsed / 1000.0f; });
 }
 
 uint8_t FExpire::GetResultSize(uint8_t, const uint8_t*) const { return 1; }
@@ -130,11 +137,7 @@ bool FDiv::Evaluate(TParticleContext&, TParticleEvalState& state) {
 
 uint8_t FUnm::GetResultSize(uint8_t count, const uint8_t* widths) const { return FirstWidth(count, widths); }
 bool FUnm::Evaluate(TParticleContext&, TParticleEvalState& state) {
-  if (state.GetOperandCount() != 1 || state.OperandWidth(0) > kMaxComputed) return false;
-  uint32_t w = state.OperandWidth(0);
-  float out[kMaxComputed];
-  for (uint32_t i = 0; i < w; ++i) out[i] = -state.Operand(0)[i];
-  return state.Push(out, w);
+  return EachComponent(state, [](float v) { return -v; });
 }
 
 uint8_t FLt::GetResultSize(uint8_t, const uint8_t*) const { return 1; }
