@@ -5,59 +5,43 @@
 
 #include "core/base/asset_manager.h"
 #include "core/base/asset_map.h"
-#include "core/base/file.h"
 #include "core/base/log.h"
+#include "core/base/whole_file.h"
 
 namespace {
 
 constexpr size_t kHeader = 8;
 constexpr size_t kVertexBytes = 16;
 constexpr size_t kTriangleBytes = 6;
+// The largest file the counts can ask for; anything after it is never read.
+constexpr size_t kMaxMeshBytes = kHeader + (kVertexBytes + kTriangleBytes) * 0xFFFF;
 
 uint16_t U16(const uint8_t* p) { return (uint16_t)(p[0] | p[1] << 8); }
 float Fixed(const uint8_t* p) { return (float)((int16_t)U16(p) / 1000.0); }
 
-// Opens and reads the file; false (with its log line) when it cannot be opened.
-bool ReadFileBytes(TStr path, std::vector<uint8_t>* bytes, bool* magicOk) {
-  TFile* file = FileOpen(path.c_str(), kFileReadBinary);
-  if (!file) {
+// Reads the file into mesh; false with its log line, the mesh left empty.
+bool LoadMesh(TStr path, TMesh* mesh, bool* opened) {
+  std::vector<char> file;
+  *opened = ReadWholeFile(path, &file, kMaxMeshBytes);
+  if (!*opened) {
     LogPrintf("TModel::Init: Failed to load %s", path.c_str());
     return false;
   }
-  bytes->assign(kHeader, 0);
-  int got = FileRead(file, bytes->data(), (int)kHeader);
-  *magicOk = got >= 4 && std::memcmp(bytes->data(), "TRIS", 4) == 0;
-  if (*magicOk && got == (int)kHeader) {
-    // The counts say how much follows; a shorter file reads short.
-    size_t body = kVertexBytes * U16(bytes->data() + 4) + kTriangleBytes * U16(bytes->data() + 6);
-    bytes->resize(kHeader + body);
-    got += body ? FileRead(file, bytes->data() + kHeader, (int)body) : 0;
-  }
-  bytes->resize(got > 0 ? (size_t)got : 0);
-  FileClose(file);
-  return true;
-}
-
-// Reads the file into mesh; false with its log line, the mesh left empty.
-bool LoadMesh(TStr path, TMesh* mesh, bool* opened) {
-  std::vector<uint8_t> bytes;
-  bool magicOk = false;
-  *opened = ReadFileBytes(path, &bytes, &magicOk);
-  if (!*opened || !magicOk) return false;
+  const uint8_t* bytes = (const uint8_t*)file.data();
   uint32_t detail = 0;
-  switch (ReadMeshFile(bytes.data(), bytes.size(), mesh, &detail)) {
+  switch (ReadMeshFile(bytes, file.size(), mesh, &detail)) {
     case TMeshRead::kOk:
       mesh->path = path;
       return true;
     case TMeshRead::kBadMagic:
       return false;
     case TMeshRead::kTooShort:
-      LogPrintf("TModel::Init: %s is shorter than its counts (%u bytes of %u)", path.c_str(), (uint32_t)bytes.size(),
+      LogPrintf("TModel::Init: %s is shorter than its counts (%u bytes of %u)", path.c_str(), (uint32_t)file.size(),
                 detail);
       return false;
     case TMeshRead::kBadIndex:
       LogPrintf("TModel::Init: %s has a triangle index %u at or beyond its %u vertices", path.c_str(), detail,
-                (uint32_t)U16(bytes.data() + 4));
+                (uint32_t)U16(bytes + 4));
       return false;
   }
   return false;
