@@ -7,15 +7,11 @@
 #include "core/base/log.h"
 #include "core/graphics/text/builtin_font.h"
 
-namespace {
-
-std::unique_ptr<TVectorFont> Builtin() {
+std::unique_ptr<TVectorFont> MakeBuiltinFont() {
   std::unique_ptr<uint8_t[]> bytes(new uint8_t[kBuiltinFontSize]);
   memcpy(bytes.get(), kBuiltinFont, kBuiltinFontSize);
   return std::make_unique<TVectorFont>(std::move(bytes), kBuiltinFontSize);
 }
-
-}  // namespace
 
 TFontCache& TFontCache::Get() {
   static TFontCache cache;
@@ -43,7 +39,7 @@ TVectorFont* TFontCache::GetFont(TStr name) {
     font = Load(name);
     if (!font) font = Load(kDefaultFile);
   }
-  if (!font) font = Builtin();
+  if (!font) font = MakeBuiltinFont();
   if (!font) LogPrintf("Font not found: %s", name.c_str());
   TVectorFont* result = font.get();
   mFonts[name] = std::move(font);

@@ -30,3 +30,6 @@ class TFontCache {
   std::map<TStr, std::unique_ptr<TVectorFont>> mFonts;
   int mLoads = 0;
 };
+
+// A new font over a copy of the built-in font's bytes.
+std::unique_ptr<TVectorFont> MakeBuiltinFont();

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/graphics/text/builtin_font.h"
+#include "core/graphics/text/font_cache.h"
 #include "core/graphics/text/mini_vec_draw.h"
 #include "core/graphics/text/text_layout.h"
 #include "core/graphics/text/vector_font.h"
@@ -23,11 +23,7 @@ const char* kSentence = "The quick brown fox jumps over the lazy dog, 0123456789
 constexpr float kEmUnits = 64.0f;  // the em of the fonts mvecgen writes
 
 const TVectorFont& Font() {
-  static TVectorFont* font = [] {
-    std::unique_ptr<uint8_t[]> bytes(new uint8_t[kBuiltinFontSize]);
-    memcpy(bytes.get(), kBuiltinFont, kBuiltinFontSize);
-    return new TVectorFont(std::move(bytes), kBuiltinFontSize);
-  }();
+  static std::unique_ptr<TVectorFont> font = MakeBuiltinFont();
   return *font;
 }
 

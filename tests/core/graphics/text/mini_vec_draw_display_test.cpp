@@ -6,7 +6,7 @@
 #include <set>
 
 #include "core/graphics/renderer.h"
-#include "core/graphics/text/builtin_font.h"
+#include "core/graphics/text/font_cache.h"
 #include "core/graphics/text/mini_vec_draw.h"
 #include "core/graphics/text/vector_font.h"
 #include "core/graphics/texture.h"
@@ -23,9 +23,8 @@ TEST_F(MiniVecDrawOnDisplay, CalibratedLinesMatchDirectPixels) {
   ASSERT_TRUE(r.CalibrateOffset());
   EXPECT_EQ(r.GetBatchSize(), 256);
 
-  std::unique_ptr<uint8_t[]> bytes(new uint8_t[kBuiltinFontSize]);
-  memcpy(bytes.get(), kBuiltinFont, kBuiltinFontSize);
-  TVectorFont font(std::move(bytes), kBuiltinFontSize);
+  std::unique_ptr<TVectorFont> builtin = MakeBuiltinFont();
+  const TVectorFont& font = *builtin;
   auto drawText = [&]() {
     r.SetColour(1, TColor(1, 1, 1, 1), 1.0f);
     r.SetScale(1.5f, 1.5f);

@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "core/graphics/text/builtin_font.h"
+#include "core/graphics/text/font_cache.h"
 #include "core/graphics/text/mini_vec_draw.h"
 #include "core/graphics/text/vector_font.h"
 
@@ -409,9 +409,8 @@ Transform RandomTransform(std::mt19937& rng, bool pens) {
 }
 
 TEST(MiniVecDrawFill, GlyphsMatchTheSortedWalk) {
-  std::unique_ptr<uint8_t[]> bytes(new uint8_t[kBuiltinFontSize]);
-  memcpy(bytes.get(), kBuiltinFont, kBuiltinFontSize);
-  TVectorFont font(std::move(bytes), kBuiltinFontSize);
+  std::unique_ptr<TVectorFont> builtin = MakeBuiltinFont();
+  const TVectorFont& font = *builtin;
   ASSERT_GT(font.GetGlyphCount(), 50);
   Reference reference;
   Filler filler;

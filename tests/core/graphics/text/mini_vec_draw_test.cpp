@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/graphics/text/builtin_font.h"
+#include "core/graphics/text/font_cache.h"
 #include "core/graphics/text/shape_writer.h"
 #include "core/graphics/text/vector_font.h"
 
@@ -103,9 +103,8 @@ TEST(MiniVecDraw, NegativeOriginKeepsTheGrid) {
 // Glyphs of the built-in font, drawn where each is a replay of an earlier fill, match fresh
 // fills pixel for pixel; other phases or scales are filled again.
 TEST(MiniVecDraw, ReplayedGlyphsAreIdenticalToFreshFills) {
-  std::unique_ptr<uint8_t[]> bytes(new uint8_t[kBuiltinFontSize]);
-  memcpy(bytes.get(), kBuiltinFont, kBuiltinFontSize);
-  TVectorFont builtin(std::move(bytes), kBuiltinFontSize);
+  std::unique_ptr<TVectorFont> font = MakeBuiltinFont();
+  const TVectorFont& builtin = *font;
   const char* text = "Wag; j\xC5{|}";
   auto drawAll = [&](TKsMiniVecDraw& r, Canvas& c, float scale) {
     Opaque(r);
