@@ -27,7 +27,6 @@ inline TTextChar DecodeTextChar(const char* text, int length, int index) {
   int n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
   if (index + n > length) n = length - index;  // cut off by the end: the rest is one character
   uint32_t code = n == 4 ? lead & 0x07 : n == 3 ? lead & 0x0F : n == 2 ? lead & 0x1F : lead;
-  if (n == 1) code = lead;
   for (int i = 1; i < n; i++) code = code << 6 | (p[index + i] & 0x3F);
   ch.code = code;
   ch.last = index + n - 1;

@@ -113,8 +113,6 @@ int TTextLayout::GetMaxScrollLine(float scale, int spacing) const {
 void TTextLayout::Layout() {
   mLines.clear();
   mTotalHeight = 0;
-  mBoundsLeft = 2147483647;
-  mBoundsRight = 0;
   TTextStyle base;
   base.face = mFontName;
   base.size = mFontSize;
@@ -289,8 +287,6 @@ void TTextLayout::Layout() {
     }
     line->xOffset += firstShift * 0.25f + 0.5f;
     if (endedOnAlignment) alignment = mMarkup.GetAlignment();
-    mBoundsLeft = std::min(mBoundsLeft, line->anchorX);
-    mBoundsRight = std::max(mBoundsRight, line->anchorX + RoundHalfAway(pen));
     mTotalHeight += line->height;
     mLines.push_back(line);
   }
@@ -305,7 +301,6 @@ void TTextLayout::Layout() {
     mVerticalAnchor = 0;
     mVerticalOffset = 0;
   }
-  if (mBoundsLeft == 2147483647) mBoundsLeft = 0;
 }
 
 TStr TTextLayout::GetLinkAt(int px, int py, int spacing) const {

@@ -126,7 +126,7 @@ class TTextLayout {
 
   TStr mText;
   TTextMarkup mMarkup;
-  int mBoundsLeft = 2147483647, mBoundsRight = 0, mTotalHeight = 0;
+  int mTotalHeight = 0;
   int mVerticalAnchor = 0;
   float mVerticalOffset = 0;
   int mWidth = 0, mHeight = 0;
