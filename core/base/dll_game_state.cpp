@@ -11,20 +11,11 @@ struct TDllGameState::Module {
   TGameStateHandler* handler = nullptr;
 };
 
-TDllGameState::TDllGameState() : mModule(new Module) {}
+TDllGameState::TDllGameState() : mModule(std::make_unique<Module>()) {}
 
 TDllGameState::~TDllGameState() {
-  if (mModule->handler && mModule->destroy) {
-    mModule->destroy(mModule->handler);
-    mModule->handler = nullptr;
-  }
-  if (mModule->module) {
-    FreeLibrary(mModule->module);
-    mModule->module = nullptr;
-    mModule->create = nullptr;
-    mModule->destroy = nullptr;
-  }
-  delete mModule;
+  if (mModule->handler && mModule->destroy) mModule->destroy(mModule->handler);
+  if (mModule->module) FreeLibrary(mModule->module);
 }
 
 bool TDllGameState::Load(TStr path) {

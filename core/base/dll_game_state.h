@@ -2,6 +2,8 @@
 // (".ksmod", exports "CreateHandler" and "DestroyHandler").
 #pragma once
 
+#include <memory>
+
 #include "core/base/game_state_handler.h"
 #include "core/base/str.h"
 
@@ -30,5 +32,5 @@ class TDllGameState : public TGameStateHandler {
 
  private:
   struct Module;
-  Module* mModule;
+  std::unique_ptr<Module> mModule;
 };
