@@ -30,6 +30,14 @@ std::vector<TScript*>& LiveScripts() {
   return scripts;
 }
 
+// Deletes the handles, taking them off the list first: nothing a destructor does meets a
+// half-deleted list.
+void DeleteHandles(std::vector<TLuaObjectWrapper*>& handles) {
+  std::vector<TLuaObjectWrapper*> doomed;
+  doomed.swap(handles);
+  for (TLuaObjectWrapper* h : doomed) delete h;
+}
+
 // Handles released while no live script was known for their state. The list lives in the
 // state (a registry box whose finaliser deletes what is left when the state closes), so a
 // state closed without any script leaves nothing stale behind in the process.
@@ -42,9 +50,7 @@ const char kOrphanKey = 0;  // its address is the registry key
 int CloseOrphanBox(lua_State* L) {
   auto* box = static_cast<OrphanBox*>(lua_touserdata(L, 1));
   if (!box) return 0;
-  std::vector<TLuaObjectWrapper*> doomed;
-  doomed.swap(box->handles);
-  for (TLuaObjectWrapper* h : doomed) delete h;
+  DeleteHandles(box->handles);
   box->~OrphanBox();
   return 0;
 }
@@ -75,10 +81,7 @@ OrphanBox* OrphanBoxFor(lua_State* L) {
 
 void DeleteOrphans(lua_State* L) {
   OrphanBox* box = FindOrphanBox(L);
-  if (!box || box->handles.empty()) return;
-  std::vector<TLuaObjectWrapper*> doomed;
-  doomed.swap(box->handles);
-  for (TLuaObjectWrapper* h : doomed) delete h;
+  if (box) DeleteHandles(box->handles);
 }
 
 void SetScriptGlobal(lua_State* L, TScript* script) {
@@ -221,9 +224,7 @@ void TScript::AdoptTemporary(lua_State* L, TLuaObjectWrapper* handle) {
 }
 
 void TScript::DeleteTemporaries() {
-  std::vector<TLuaObjectWrapper*> doomed;
-  doomed.swap(mTemporaries);
-  for (TLuaObjectWrapper* h : doomed) delete h;
+  DeleteHandles(mTemporaries);
   DeleteOrphans(mL);
 }
 
