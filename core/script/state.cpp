@@ -43,14 +43,8 @@ struct KeptBlocks {
   size_t bytes = 0;
 
   void *Take(size_t cls) {
-    for (int i = count - 1; i >= 0; i--) {
-      if (size[i] != cls) continue;
-      void *p = block[i];
-      bytes -= size[i];
-      for (int j = i + 1; j < count; j++) block[j - 1] = block[j], size[j - 1] = size[j];
-      count--;
-      return p;
-    }
+    for (int i = count - 1; i >= 0; i--)
+      if (size[i] == cls) return Remove(i);
     return NULL;
   }
   void Keep(void *p, size_t cls) {
@@ -58,12 +52,7 @@ struct KeptBlocks {
       std::free(p);
       return;
     }
-    while (count == kKeptBlocks || bytes + cls > kKeptBytes) {  // drop the oldest
-      std::free(block[0]);
-      bytes -= size[0];
-      for (int j = 1; j < count; j++) block[j - 1] = block[j], size[j - 1] = size[j];
-      count--;
-    }
+    while (count == kKeptBlocks || bytes + cls > kKeptBytes) std::free(Remove(0));  // the oldest
     block[count] = p;
     size[count] = cls;
     count++;
@@ -71,6 +60,14 @@ struct KeptBlocks {
   }
   ~KeptBlocks() {
     for (int i = 0; i < count; i++) std::free(block[i]);
+  }
+  // Takes entry i out of the list, keeping the order of the rest.
+  void *Remove(int i) {
+    void *p = block[i];
+    bytes -= size[i];
+    for (int j = i + 1; j < count; j++) block[j - 1] = block[j], size[j - 1] = size[j];
+    count--;
+    return p;
   }
 };
 
