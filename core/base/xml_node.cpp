@@ -598,32 +598,34 @@ bool BareNameReadsBack(const TStr& name) {
   return n > 0 && text[0] != '/' && text[0] != '!' && text[n - 1] != '/';
 }
 
-void AppendName(std::string& out, const TStr& name) {
-  if (BareNameReadsBack(name)) {
-    AppendEscaped(out, name.c_str(), kBareToken);
-  } else {
-    out += '"';
-    AppendEscaped(out, name.c_str());
-    out += '"';
-  }
+// An attribute name the reader reads back from a bare token: one that neither ends the tag
+// nor reads as nothing.
+bool BareAttributeNameReadsBack(const char* name) { return name[0] && name[0] != '/' && name[0] != '?'; }
+
+void AppendQuoted(std::string& out, const char* text) {
+  out += '"';
+  AppendEscaped(out, text);
+  out += '"';
 }
 
-// name=value as the reader reads it back: a name that would end the tag or read as nothing is
-// quoted; an empty bare value is a reference that reads back as nothing.
+void AppendName(std::string& out, const TStr& name) {
+  if (BareNameReadsBack(name))
+    AppendEscaped(out, name.c_str(), kBareToken);
+  else
+    AppendQuoted(out, name.c_str());
+}
+
+// name=value as the reader reads it back: a name that would not read back bare is quoted; an
+// empty bare value is a reference that reads back as nothing.
 void AppendAttribute(std::string& out, const TStr& name, const TStr& value, bool quoted) {
   const char* n = name.c_str();
-  if (n[0] && n[0] != '/' && n[0] != '?') {
+  if (BareAttributeNameReadsBack(n))
     AppendEscaped(out, n, kBareToken);
-  } else {
-    out += '"';
-    AppendEscaped(out, n);
-    out += '"';
-  }
+  else
+    AppendQuoted(out, n);
   out += '=';
   if (quoted) {
-    out += '"';
-    AppendEscaped(out, value.c_str());
-    out += '"';
+    AppendQuoted(out, value.c_str());
   } else if (value.c_str()[0]) {
     AppendEscaped(out, value.c_str(), kBareToken);
   } else {
@@ -685,8 +687,7 @@ void TXmlNode::Write(std::string& out, int indent) const {
       mName == TStr("?xml") || mName == TStr(kXmlDoctypeName) || StartsWith(mName, kXmlCommentName);
   const char* lastBare = "";
   for (const Attribute& a : mAttributes) {
-    const char* name = a.name.c_str();
-    if (name[0] && name[0] != '/' && name[0] != '?') lastBare = name;
+    if (BareAttributeNameReadsBack(a.name.c_str())) lastBare = a.name.c_str();
     if (!a.quoted) lastBare = a.value.c_str();
   }
   bool lastClosesTag = lastBare[0] == '/' || lastBare[0] == '?';
