@@ -43,7 +43,15 @@ std::string Folder() {
   return folder;
 }
 
-std::string SocketPath(pid_t pid) { return Folder() + "/" + std::to_string((long)pid) + ".sock"; }
+// The address of a process's socket; false when the path does not fit in one.
+bool SocketAddress(pid_t pid, sockaddr_un* addr) {
+  std::string path = Folder() + "/" + std::to_string((long)pid) + ".sock";
+  *addr = sockaddr_un{};
+  addr->sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr->sun_path) return false;
+  strcpy(addr->sun_path, path.c_str());
+  return true;
+}
 
 // Class names become file names: anything but letters, digits, "_", "-" and "." is escaped.
 std::string Escape(const std::string& name) {
@@ -64,22 +72,17 @@ void RemoveOwnSocket() {
   std::lock_guard<std::mutex> lock(gChannelLock);
   for (auto& [h, file] : gPublished) unlink(file.c_str());
   gPublished.clear();
-  if (gSocket >= 0) unlink(SocketPath(getpid()).c_str());
+  sockaddr_un addr;
+  if (gSocket >= 0 && SocketAddress(getpid(), &addr)) unlink(addr.sun_path);
 }
 
 bool OpenSocketLocked() {
   if (gSocket >= 0) return true;
+  sockaddr_un addr;
+  if (!SocketAddress(getpid(), &addr)) return false;
   int s = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (s < 0) return false;
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::string path = SocketPath(getpid());
-  if (path.size() >= sizeof addr.sun_path) {
-    close(s);
-    return false;
-  }
-  strcpy(addr.sun_path, path.c_str());
-  unlink(path.c_str());
+  unlink(addr.sun_path);
   if (bind(s, (sockaddr*)&addr, sizeof addr) != 0) {
     close(s);
     return false;
@@ -90,16 +93,10 @@ bool OpenSocketLocked() {
 }
 
 bool SendRequest(pid_t pid, const std::string& request) {
+  sockaddr_un addr;
+  if (!SocketAddress(pid, &addr)) return false;
   int s = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (s < 0) return false;
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::string path = SocketPath(pid);
-  if (path.size() >= sizeof addr.sun_path) {
-    close(s);
-    return false;
-  }
-  strcpy(addr.sun_path, path.c_str());
   bool ok = sendto(s, request.data(), request.size(), 0, (sockaddr*)&addr, sizeof addr) == (ssize_t)request.size();
   close(s);
   return ok;
