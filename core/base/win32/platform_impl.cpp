@@ -389,7 +389,8 @@ void TPlatformImpl::StartDisplayRestore() {
 void TPlatformImpl::GetEvent(TPlatformEvent* event) {
   Fill(event, kEventOther);
   bool hostWatched = IsZylomHost() || TPlatform::IsPqMode();
-  if (hostWatched && mHostWindow && !IsWindow(mHostWindow)) return Fill(event, kEventQuit);
+  auto hostGone = [&] { return hostWatched && mHostWindow && !IsWindow(mHostWindow); };
+  if (hostGone()) return Fill(event, kEventQuit);
 
   TGameState* store = TGameState::GetInstance();
   if (mFirstCall) {
@@ -403,17 +404,12 @@ void TPlatformImpl::GetEvent(TPlatformEvent* event) {
 
   // The host holds the game: only messages move until it lets go.
   while (store && store->IsBusy()) {
-    if (hostWatched && mHostWindow && !IsWindow(mHostWindow)) return Fill(event, kEventQuit);
+    if (hostGone()) return Fill(event, kEventQuit);
     ::Sleep(1);
     MSG msg;
-    BOOL got = mUtf8Mode ? PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) : PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
-    if (!got) continue;
+    if (!TakeMessage(&msg)) continue;
     if (msg.message == WM_QUIT) return Fill(event, kEventQuit);
-    TranslateMessage(&msg);
-    if (mUtf8Mode)
-      DispatchMessageW(&msg);
-    else
-      DispatchMessageA(&msg);
+    Dispatch(msg);
   }
 
   TPlatformDisplay* display = GetDisplay();
@@ -461,8 +457,7 @@ void TPlatformImpl::GetEvent(TPlatformEvent* event) {
   }
 
   MSG msg;
-  BOOL got = mUtf8Mode ? PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) : PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
-  if (!got) {
+  if (!TakeMessage(&msg)) {
     if (display && display->IsFullScreen() && mActive && !mActivationPending) IdleDisplayCheck();
     if (mSoundManager) mSoundManager->Update();
     if (mTaskList) mTaskList->RunTasks(0);
@@ -475,6 +470,15 @@ void TPlatformImpl::GetEvent(TPlatformEvent* event) {
   bool rightButton = msg.message == WM_RBUTTONDOWN || msg.message == WM_RBUTTONUP;
   // Embedded, the host would open its own menu on our right clicks.
   if (handledPaint || (mEmbedded && rightButton && msg.hwnd == mMainWindow)) return;
+  Dispatch(msg);
+}
+
+// The queue is read and dispatched wide in UTF-8 mode, so that characters arrive whole.
+bool TPlatformImpl::TakeMessage(MSG* msg) {
+  return mUtf8Mode ? PeekMessageW(msg, nullptr, 0, 0, PM_REMOVE) : PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE);
+}
+
+void TPlatformImpl::Dispatch(const MSG& msg) {
   TranslateMessage(&msg);
   if (mUtf8Mode)
     DispatchMessageW(&msg);

@@ -123,6 +123,8 @@ class TPlatformImpl : public TPlatformSettingTarget {
   static DWORD WINAPI MouseThreadMain(LPVOID self);
 
   // Pump pieces.
+  bool TakeMessage(MSG* msg);
+  void Dispatch(const MSG& msg);
   bool TranslateMessageToEvent(const MSG& msg, TPlatformEvent* event);
   bool FilterPress(UINT message);
   void SetActiveState(bool active);
