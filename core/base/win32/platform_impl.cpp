@@ -826,10 +826,15 @@ bool TPlatformImpl::IsWindowActive() {
   return false;
 }
 
+// Hosted ("-pq="), full screen is the host's to give: the request goes to it and is recorded.
+void TPlatformImpl::AskHostFullScreen(bool fullScreen) {
+  mHostFullScreen = fullScreen;
+  if (gHostMessageTarget) SendMessageA(gHostMessageTarget, WM_USER, fullScreen ? 1 : 0, 0);
+}
+
 bool TPlatformImpl::SetFullScreen(bool fullScreen) {
   if (TPlatform::IsPqMode()) {
-    mHostFullScreen = fullScreen;
-    if (gHostMessageTarget) SendMessageA(gHostMessageTarget, WM_USER, fullScreen ? 1 : 0, 0);
+    AskHostFullScreen(fullScreen);
     if (TPlatformDisplay* display = GetDisplay()) display->ResetDisplay(false);
     return true;
   }
@@ -920,8 +925,7 @@ void TPlatformImpl::RestoreMouseCursor() { SetMouseCursor(mCursorImage, mCursorH
 
 bool TPlatformImpl::SetDisplayMode(int width, int height, bool fullScreen) {
   if (TPlatform::IsPqMode()) {
-    mHostFullScreen = fullScreen;
-    if (gHostMessageTarget) SendMessageA(gHostMessageTarget, WM_USER, fullScreen ? 1 : 0, 0);
+    AskHostFullScreen(fullScreen);
     fullScreen = false;
   }
   mViewportScaleX = 1.0f;

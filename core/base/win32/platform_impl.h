@@ -136,6 +136,7 @@ class TPlatformImpl : public TPlatformSettingTarget {
   void ReturnRelativeCursor();
   void ArmMouseTracking();
   void StartDisplayRestore();
+  void AskHostFullScreen(bool fullScreen);
   LRESULT Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
