@@ -96,11 +96,8 @@ int16_t HighSigned(LPARAM l) { return (int16_t)((l >> 16) & 0xFFFF); }
 // The program path's short form, lower-cased, without separators and colons: the name the
 // single-instance mutex and the window class are made from.
 TStr BaseName(const TStr& programPath) {
-  char shortPath[MAX_PATH];
-  DWORD n = GetShortPathNameA(programPath.c_str(), shortPath, sizeof shortPath);
-  std::string path = (n > 0 && n < sizeof shortPath) ? std::string(shortPath, n) : std::string(programPath.c_str());
   std::string base;
-  for (char c : path) {
+  for (char c : std::string(ShortPathName(programPath).c_str())) {
     if (c == '\\' || c == ':' || c == '/') continue;
     base += (char)tolower((unsigned char)c);
   }
@@ -123,6 +120,12 @@ TStr TrimTrailingSeparator(TStr folder) {
 }  // namespace
 
 HWND GetHostMessageTarget() { return gHostMessageTarget; }
+
+TStr ShortPathName(const TStr& path) {
+  char shortPath[MAX_PATH];
+  DWORD n = GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath);
+  return n > 0 && n < sizeof shortPath ? TStr(shortPath, (int)n) : path;
+}
 
 int32_t TranslateKeyDown(uint32_t vk) {
   if (vk < 33 || vk > 222) return (int32_t)vk;

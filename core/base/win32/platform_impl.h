@@ -179,3 +179,5 @@ class TPlatformImpl : public TPlatformSettingTarget {
 
 // The host-message target: the main window's parent when embedded, else null.
 HWND GetHostMessageTarget();
+// The path's short form; the path itself when it has none.
+TStr ShortPathName(const TStr& path);

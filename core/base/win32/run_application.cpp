@@ -106,9 +106,7 @@ int RunApplication(HINSTANCE instance, HINSTANCE previous, char* commandLine, in
   platform->GetSoundManager()->Start();
   platform->GetRenderer();
 
-  char shortPath[MAX_PATH];
-  DWORD n = GetShortPathNameA(impl->mProgramPath.c_str(), shortPath, sizeof shortPath);
-  SetSetting(SettingKey(kSettingInstallKey), n > 0 && n < sizeof shortPath ? TStr(shortPath) : impl->mProgramPath);
+  SetSetting(SettingKey(kSettingInstallKey), ShortPathName(impl->mProgramPath));
   SetSetting(kSettingStartupDir, impl->mStartFolder);
   if (hasCheat) SetSetting(SettingKey(kSettingCheatCode), CheatCode(commandLine));
   if (const char* options = strstr(commandLine, "options=")) ApplyOptionPairs(options + 8);
