@@ -64,11 +64,10 @@ TPlatform::TPlatform(TPlatformImpl* impl) {
 
   TPlatformWindowManager* wm = mImpl->mWindowManager;
   wm->InitScript();
-  // A store made before the window script existed (a portal switch) gets its functions now.
-  if (TGameState* store = TGameState::GetInstance()) {
-    (void)store;
-    TGameState::RegisterScriptFunctions(wm->GetScriptState());
-  }
+  // The store exists from here on (made now unless a portal switch made it already); one made
+  // before the window script existed gets its functions now.
+  TGameState::GetInstance();
+  TGameState::RegisterScriptFunctions(wm->GetScriptState());
 
   SetSetting(SettingKey(kSettingComputerId), MakeComputerId());
   LoadSettingsFile("::assets/settings.xml");
