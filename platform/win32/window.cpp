@@ -1197,8 +1197,7 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name) { return LoadIconA(instance, I
 
 int GetDeviceCaps(HDC dc, int index) {
   int w = 1024, h = 768, colours = -1, bits = 32;
-  SdlScreenSize(&w, &h);
-  TestScreenMetrics(&w, &h, &colours, &bits);
+  if (!TestScreenMetrics(&w, &h, &colours, &bits)) SdlScreenSize(&w, &h);
   switch (index) {
     case HORZRES: return w;
     case VERTRES: return h;
