@@ -35,8 +35,7 @@ TStr SwitchWord(const char* commandLine, const char* name) {
   const char* at = strstr(commandLine, name);
   if (!at) return TStr();
   at += strlen(name);
-  const char* end = strchr(at, ' ');
-  return end ? TStr(at, (int)(end - at)) : TStr(at);
+  return TStr(at, (int)strcspn(at, " "));
 }
 
 }  // namespace

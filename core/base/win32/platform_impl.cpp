@@ -280,16 +280,10 @@ void TPlatformImpl::SetUpDataFolders() {
 void TPlatformImpl::ApplyWorkingFolder() {
   const char* wd = strstr(TPlatform::GetCommandLine(), "-wd=");
   if (wd) {
-    TStr folder;
     const char* start = wd + 4;
-    if (*start == '"') {
-      start++;
-      const char* end = strchr(start, '"');
-      folder = end ? TStr(start, (int)(end - start)) : TStr(start);
-    } else {
-      const char* end = strchr(start, ' ');
-      folder = end ? TStr(start, (int)(end - start)) : TStr(start);
-    }
+    bool quoted = *start == '"';
+    if (quoted) start++;
+    TStr folder(start, (int)strcspn(start, quoted ? "\"" : " "));
     LogPrintf("Switching current directory to: %s", folder.c_str());
     SetCurrentDirectoryA(folder.c_str());
   }
