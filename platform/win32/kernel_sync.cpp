@@ -160,6 +160,12 @@ bool MutexObject::Acquire(DWORD) {
   return wasAbandoned;
 }
 
+// Sets a thread's woken flag, keeping gWokenWorkers the count of the set ones (kernel lock held).
+void SetWokenLocked(ThreadState& t, bool woken) {
+  gWokenWorkers += (int)woken - (int)t.woken;
+  t.woken = woken;
+}
+
 // Hands on the mutexes a thread still owns as abandoned (kernel lock held).
 void AbandonOwnedLocked(ThreadState& t) {
   for (auto& weak : t.owned) {
@@ -177,8 +183,7 @@ ThreadState::~ThreadState() {
   {
     Lock lock(KernelLock());
     AbandonOwnedLocked(*this);
-    if (woken) gWokenWorkers--;
-    woken = false;
+    SetWokenLocked(*this, false);
   }
   KernelCv().notify_all();
 }
@@ -383,18 +388,14 @@ DWORD WaitEngine(DWORD count, const HANDLE* handles, bool waitAll, DWORD ms, con
       } else {
         // Parked, the thread has done its work; woken, it counts as working until it parks
         // again or ends (WaitForClockSettled), the thread that moves the clock excepted.
-        if (me.woken) gWokenWorkers--;
-        me.woken = false;
+        SetWokenLocked(me, false);
         if (remaining != INFINITE) gParkedDue[&me] = now + remaining;
         gClockWaiters++;
         KernelCv().notify_all();  // lets WaitForClockWaiters and WaitForClockSettled see us
         KernelCv().wait(lock);
         gClockWaiters--;
         gParkedDue.erase(&me);
-        if (!IsManualClockOwner()) {
-          me.woken = true;
-          gWokenWorkers++;
-        }
+        if (!IsManualClockOwner()) SetWokenLocked(me, true);
       }
     } else {
       DWORD slice = remaining;
