@@ -88,11 +88,6 @@ TPrefs::TPrefs(bool saveEnabled) : mSaveEnabled(saveEnabled) {
   if (LoadImage((const uint8_t*)file.data(), file.size(), installTextEmpty)) Save();
 }
 
-TPrefs::TSection* TPrefs::TSectionList::Find(int index) {
-  auto it = filled.find(index);
-  return it == filled.end() ? nullptr : &it->second;
-}
-
 const TPrefs::TSection* TPrefs::TSectionList::Find(int index) const {
   auto it = filled.find(index);
   return it == filled.end() ? nullptr : &it->second;

@@ -57,7 +57,6 @@ class TPrefs {
   struct TSectionList {
     int count = 0;
     std::map<int, TSection> filled;
-    TSection* Find(int index);
     const TSection* Find(int index) const;
   };
 
