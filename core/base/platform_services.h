@@ -28,6 +28,8 @@ class TPlatformDisplay {
   virtual bool IsFrameDone() { return true; }
   virtual void OnOutOfVideoMemory() {}
   virtual void UpdateDesktopMode() {}
+  // The "vsync" setting: wait for the vertical blank before each windowed present.
+  virtual void SetVSync(bool on) {}
   virtual void GetViewport(int& left, int& top, int& right, int& bottom) { left = top = right = bottom = 0; }
   virtual void GetScreenOrigin(int& x, int& y) { x = y = 0; }
   // Cursor: the software cursor drawn over the frame.

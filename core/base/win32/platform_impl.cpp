@@ -324,8 +324,15 @@ TPlatformRenderer* TPlatformImpl::GetRenderer() {
   if (!mRenderer) {
     mRenderer = MakeRenderer();
     mRendererShared = mRenderer;
+    // The settings file is read before the renderer exists: its "vsync" reaches the display here.
+    if (TPlatformDisplay* display = mRenderer->GetDisplay()) display->SetVSync(mVSync);
   }
   return mRenderer;
+}
+
+void TPlatformImpl::SetVSync(bool on) {
+  mVSync = on;
+  if (TPlatformDisplay* display = GetDisplay()) display->SetVSync(on);
 }
 
 TPlatformDisplay* TPlatformImpl::GetDisplay() { return mRenderer ? mRenderer->GetDisplay() : nullptr; }

@@ -54,7 +54,8 @@ class TPlatformImpl : public TPlatformSettingTarget {
   void StopMouseThread();
 
   // TPlatformSettingTarget
-  void SetVSync(bool on) override { mVSync = on; }
+  // Kept, and handed to the display handler now and whenever a renderer brings a new one.
+  void SetVSync(bool on) override;
   void SetViewportScale(float scale) override { mViewportScaleX = mViewportScaleY = scale; }
   // The display scales the program's pixels (embedded in a host, or a scale set): true with the
   // factors, so drawing that works in device pixels (text) can follow.

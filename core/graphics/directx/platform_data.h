@@ -178,7 +178,7 @@ class TPlatformData : public TRenderBackend, public TPlatformDisplay {
   void GetScreenOrigin(int& x, int& y) override;
   // `alpha` picks the alpha image (else the colour-keyed one); the platform passes its keep flag.
   void SetMouseCursor(std::shared_ptr<TTexture> texture, int hotX, int hotY, bool alpha) override;
-  void SetVSync(bool on);
+  void SetVSync(bool on) override;
 
   std::unique_ptr<TTextureData> CreateTextureData() override;
 

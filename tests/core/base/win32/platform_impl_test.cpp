@@ -3,6 +3,7 @@
 #include "core/base/win32/platform_impl.h"
 
 #include "core/base/game_state.h"
+#include "core/base/platform_services.h"
 #include "tests/core/base/win32/platform_fixture.h"
 
 namespace {
@@ -231,6 +232,38 @@ TEST_F(PumpTest, IdleCallsRunTheMainTaskListAndAdvanceLittle) {
     // Each idle call waits at most about 1 ms for a message.
     EXPECT_LE(timeGetTime() - before, 12u);
   });
+}
+
+// A renderer whose display handler records the vertical-sync flags it is given.
+struct VSyncDisplay : TPlatformDisplay {
+  std::vector<bool>* seen;
+  explicit VSyncDisplay(std::vector<bool>* s) : seen(s) {}
+  void SetVSync(bool on) override { seen->push_back(on); }
+};
+struct VSyncRenderer : TPlatformRenderer {
+  VSyncDisplay display;
+  explicit VSyncRenderer(std::vector<bool>* seen) : display(seen) {}
+  TPlatformDisplay* GetDisplay() override { return &display; }
+};
+
+using SettingTest = PlatformFixture;
+
+// "vsync" reaches the display handler when it is set, and one set before the renderer existed
+// (as the settings file's is) reaches the display of the renderer made afterwards.
+TEST_F(SettingTest, VSyncReachesTheDisplayHandler) {
+  std::vector<bool> seen;
+  SetRendererFactory([&] { return new VSyncRenderer(&seen); });
+  RunPlatform("options=vsync=1", [&](TPlatform* p) {
+    EXPECT_EQ(seen, (std::vector<bool>{false, true}));  // the renderer's start, then the option
+    SetSetting("vsync", "0");
+    EXPECT_EQ(seen.back(), false);
+    p->GetImpl()->DestroyRenderer();
+    SetSetting("vsync", "2");
+    seen.clear();
+    p->GetRenderer();
+    EXPECT_EQ(seen, (std::vector<bool>{true}));
+  });
+  SetRendererFactory(nullptr);
 }
 
 }  // namespace
