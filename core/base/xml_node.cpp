@@ -193,6 +193,16 @@ TStr XmlEscape(TStr text) {
 
 namespace {
 
+bool StartsWith(const TStr& text, const char* prefix) { return strncmp(text.c_str(), prefix, strlen(prefix)) == 0; }
+
+// The reader closes an element at once after these names (judged on the name as the tree keeps
+// it, up to a NUL byte, so that the writer judges alike), or when the last bare token of its tag
+// closes the tag.
+bool ClosedAtOnceName(const TStr& name) {
+  return name == TStr("?xml") || name == TStr(kXmlDoctypeName) || StartsWith(name, kXmlCommentName);
+}
+bool ClosesTag(const char* token) { return token[0] == '/' || token[0] == '?'; }
+
 bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // One character: a lead byte of 0xC0 and above brings its following bytes along.
@@ -388,8 +398,7 @@ TagResult ParseXmlTag(TXmlNode* node, TGetChar* s, TXmlNode** child, TStr* close
     return kTagEnd;
   }
   TStr name(token.c_str());
-  // Judged on the name as the tree keeps it (up to a NUL byte), so the writer sees the same.
-  bool special = name == TStr("?xml") || name == TStr(kXmlDoctypeName) || strncmp(name.c_str(), "!--", 3) == 0;
+  bool special = ClosedAtOnceName(name);
   TXmlNode* element = node->AddChild(name);
   std::string pending, lastBare;
   bool havePending = false, wantValue = false;
@@ -412,7 +421,7 @@ TagResult ParseXmlTag(TXmlNode* node, TGetChar* s, TXmlNode** child, TStr* close
       havePending = true;
     }
   }
-  if (special || (!lastBare.empty() && (lastBare[0] == '/' || lastBare[0] == '?'))) {
+  if (special || ClosesTag(lastBare.c_str())) {
     element->EndElement(name);
     return kTagDone;
   }
@@ -588,8 +597,6 @@ TStr TXmlNode::ToString() {
 
 namespace {
 
-bool StartsWith(const TStr& text, const char* prefix) { return strncmp(text.c_str(), prefix, strlen(prefix)) == 0; }
-
 // A name the reader reads back from a bare token: not a closing tag, not a raw section, not
 // cut short by the "name/" rule.
 bool BareNameReadsBack(const TStr& name) {
@@ -680,18 +687,14 @@ void TXmlNode::Write(std::string& out, int indent) const {
     return;
   }
 
-  // The reader closes an element at once after these names, or when the last bare token of the
-  // tag begins with "/" or "?": such an element is written without a closing tag, as it was
-  // read.
-  bool specialName =
-      mName == TStr("?xml") || mName == TStr(kXmlDoctypeName) || StartsWith(mName, kXmlCommentName);
+  // An element the reader closes at once is written without a closing tag, as it was read.
   const char* lastBare = "";
   for (const Attribute& a : mAttributes) {
     if (BareAttributeNameReadsBack(a.name.c_str())) lastBare = a.name.c_str();
     if (!a.quoted) lastBare = a.value.c_str();
   }
-  bool lastClosesTag = lastBare[0] == '/' || lastBare[0] == '?';
-  bool closedAtOnce = specialName || (lastClosesTag && childless);
+  bool lastClosesTag = ClosesTag(lastBare);
+  bool closedAtOnce = ClosedAtOnceName(mName) || (lastClosesTag && childless);
   out += '<';
   AppendName(out, mName);
   for (const Attribute& a : mAttributes) {
