@@ -1,5 +1,5 @@
 // The event pump: message-sequence tables, activation, the press filter, close requests, and
-// the key translation tables.
+// the key translation tables; the "vsync" setting's way to the display handler.
 #include "core/base/win32/platform_impl.h"
 
 #include "core/base/game_state.h"
