@@ -29,32 +29,6 @@ void AddFloats(float* dst, const float* src, size_t count, float gain) {
   for (; i < count; i++) dst[i] += src[i] * gain;
 }
 
-// A gain of 0 adds nothing, as in the float routine (never clears the destination).
-void AddMono16ToMono(float* dst, const int16_t* src, size_t count, float gain) {
-  if (gain == 0.0f) return;
-  size_t i = 0;
-  for (; i + 4 <= count; i += 4) {
-    dst[i] += src[i] * gain;
-    dst[i + 1] += src[i + 1] * gain;
-    dst[i + 2] += src[i + 2] * gain;
-    dst[i + 3] += src[i + 3] * gain;
-  }
-  for (; i < count; i++) dst[i] += src[i] * gain;
-}
-
-void AddMono16ToStereo(float* dst, const int16_t* src, size_t frames, float gain) {
-  if (gain == 0.0f) return;
-  for (size_t i = 0; i < frames; i++) {
-    float v = src[i] * gain;
-    dst[2 * i] += v;
-    dst[2 * i + 1] += v;
-  }
-}
-
-void AddStereo16ToStereo(float* dst, const int16_t* src, size_t frames, float gain) {
-  AddMono16ToMono(dst, src, frames * 2, gain);
-}
-
 void AddPcm16ToStereo(float* dst, const int16_t* src, size_t frames, uint32_t channels, float gain, float* left,
                       float* right) {
   int32_t l = 0, r = 0;
@@ -132,10 +106,6 @@ inline float MaxAbs(float a, float v) {
   return m > a ? m : a;
 }
 }  // namespace
-
-void StereoPeaks(const float* buffer, size_t frames, float* left, float* right) {
-  AddStereoWithPeaks(nullptr, buffer, frames, 0.0f, left, right);
-}
 
 void AddStereoWithPeaks(float* dst, const float* src, size_t frames, float gain, float* left, float* right) {
   const size_t n = frames * 2;

@@ -7,14 +7,9 @@
 namespace TarnMix {
 
 void AddFloats(float* dst, const float* src, size_t count, float gain);
-void AddMono16ToMono(float* dst, const int16_t* src, size_t count, float gain);
-void AddMono16ToStereo(float* dst, const int16_t* src, size_t frames, float gain);
-void AddStereo16ToStereo(float* dst, const int16_t* src, size_t frames, float gain);
 void ScaleFloats(float* buffer, size_t count, float gain);
 void ScaleStereo(float* buffer, size_t frames, float left, float right);
 float PeakOf(const float* buffer, size_t frames, size_t stride);
-// Both channel peaks of an interleaved stereo buffer in one pass.
-void StereoPeaks(const float* buffer, size_t frames, float* left, float* right);
 // Adds an interleaved stereo buffer into another at a gain and takes its channel peaks (of
 // the source, before the gain) in the same pass; gain 0 only takes the peaks.
 void AddStereoWithPeaks(float* dst, const float* src, size_t frames, float gain, float* left, float* right);
