@@ -50,12 +50,15 @@ cSound::~cSound() {
   mSource.Reset();
 }
 
+void cSound::Prepare() {
+  if (mPrepared || !mBuffer) return;
+  if (mStreaming) mBuffer->Open();
+  else AddLockRequest();
+  mPrepared = true;
+}
+
 int cSound::Play(int64_t time) {
-  if (!mPrepared && mBuffer) {
-    if (mStreaming) mBuffer->Open();
-    else AddLockRequest();
-    mPrepared = true;
-  }
+  Prepare();
   mFinished = false;
   return cBusMixer::Play(time);
 }
@@ -98,10 +101,6 @@ void cSound::SetEndFrame(int64_t frame) {
   mEndFrame = frame;
   if (mBuffer) mBuffer->SetEnd(frame);
 }
-
-}  // namespace TarnMix
-
-namespace TarnMix {
 
 int64_t cSound::ToFileFrames(int64_t mixFrames) const {
   if (mixFrames < 0 || !mOgg) return mixFrames;
@@ -150,12 +149,7 @@ int cSound::PlayFrom(int64_t time, int64_t mixPosition) {
 }
 
 void cSound::OnRestart() {
-  if (!mBuffer) return;
-  if (!mPrepared) {
-    if (mStreaming) mBuffer->Open();
-    else AddLockRequest();
-    mPrepared = true;
-  }
+  Prepare();
   SetPositionFrames(mRestartPosition);
 }
 

@@ -68,6 +68,8 @@ class cSound : public cReaderPlayer {
   void OnRestart() override;
 
  private:
+  // Streaming opens the buffer, cached takes the memory lock; once until unprepared.
+  void Prepare();
   void Unprepare();
 
   std::unique_ptr<Tarn::cIReader> mStream;
