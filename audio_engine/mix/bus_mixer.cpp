@@ -7,22 +7,15 @@
 
 #include "audio_engine/debug.h"
 #include "audio_engine/mix/float_ops.h"
-#include "audio_engine/name_id.h"
+#include "audio_engine/property_ids.h"
 
 namespace TarnMix {
 
 namespace {
-const uint32_t kVolumeId = Tarn::NameId("Volume");
-const uint32_t kPanId = Tarn::NameId("Pan");
-const uint32_t kMuteId = Tarn::NameId("Mute");
-uint32_t SendLevelId(int i) {
-  static const uint32_t ids[10] = {
-      Tarn::NameId("SendLevel0"), Tarn::NameId("SendLevel1"), Tarn::NameId("SendLevel2"),
-      Tarn::NameId("SendLevel3"), Tarn::NameId("SendLevel4"), Tarn::NameId("SendLevel5"),
-      Tarn::NameId("SendLevel6"), Tarn::NameId("SendLevel7"), Tarn::NameId("SendLevel8"),
-      Tarn::NameId("SendLevel9")};
-  return ids[i];
-}
+using Tarn::Ids::kMute;
+using Tarn::Ids::kPan;
+using Tarn::Ids::kSendLevels;
+using Tarn::Ids::kVolume;
 constexpr uint32_t kControlRate = 100;
 }  // namespace
 
@@ -111,8 +104,8 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   for (auto& [id, source] : mParameterSources) {
     uint32_t state = kStateStopped;
     source->GetState(&state);
-    if (id == kVolumeId) volumeState = state;
-    if (id == kPanId) panState = state;
+    if (id == kVolume) volumeState = state;
+    if (id == kPan) panState = state;
     if (state == kStateProducing) {
       std::vector<float>& curve = mCurves[id];
       if (curve.size() < ctlFrames) curve.resize(ctlFrames);
@@ -123,9 +116,9 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
       float v = 1.0f;
       source->GetLevel(&v, frames);
       mStaticValues[id] = v;
-      if (id == kVolumeId) volume = v;
-      if (id == kPanId) pan = v;
-      if (id == kMuteId) mute = v;
+      if (id == kVolume) volume = v;
+      if (id == kPan) pan = v;
+      if (id == kMute) mute = v;
     }
   }
   mVolume = volume;
@@ -170,8 +163,8 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
       return;
     }
     // Curves at the control rate, held per control frame.
-    const float* vc = volumeState == kStateProducing ? mCurves[kVolumeId].data() : nullptr;
-    const float* pc = panState == kStateProducing ? mCurves[kPanId].data() : nullptr;
+    const float* vc = volumeState == kStateProducing ? mCurves[kVolume].data() : nullptr;
+    const float* pc = panState == kStateProducing ? mCurves[kPan].data() : nullptr;
     for (uint32_t i = 0; i < frames; i++) {
       uint32_t k = (uint32_t)((uint64_t)i * kControlRate / 44100);
       float v = vc ? vc[k] : volume;
@@ -255,7 +248,7 @@ bool cBusMixer::PassThrough(uint32_t volumeState, uint32_t panState, float pan, 
 int cBusMixer::DeliverSend(int index, float* buffer, uint32_t bytes) {
   if (!mPlaying || mLastRendered == 0 || index < 0 || index >= kSendGroups) return 0;
   size_t count = std::min<size_t>(bytes / 4, mLastMix.size());
-  AddFloats(buffer, mLastMix.data(), count, StaticValue(SendLevelId(index), 1.0f));
+  AddFloats(buffer, mLastMix.data(), count, StaticValue(kSendLevels[index], 1.0f));
   return 0;
 }
 
@@ -390,13 +383,13 @@ void cBusMixer::ClearSends() {
   for (int i = 0; i < kSendGroups; i++) SetSendTarget(i, nullptr);
 }
 
-int cBusMixer::SetMute(bool muted) { return SetParameter(kMuteId, Tarn::tVariant::Float(muted ? 0.0f : 1.0f), 1); }
-int cBusMixer::SetVolume(float volume) { return SetParameter(kVolumeId, Tarn::tVariant::Float(volume), 1); }
-int cBusMixer::SetPan(float pan) { return SetParameter(kPanId, Tarn::tVariant::Float(pan), 1); }
+int cBusMixer::SetMute(bool muted) { return SetParameter(kMute, Tarn::tVariant::Float(muted ? 0.0f : 1.0f), 1); }
+int cBusMixer::SetVolume(float volume) { return SetParameter(kVolume, Tarn::tVariant::Float(volume), 1); }
+int cBusMixer::SetPan(float pan) { return SetParameter(kPan, Tarn::tVariant::Float(pan), 1); }
 
 int cBusMixer::SetSendLevel(int index, float level) {
   if (index < 0 || index > 9) return 2;
-  SetParameter(SendLevelId(index), Tarn::tVariant::Float(level), 1);
+  SetParameter(kSendLevels[index], Tarn::tVariant::Float(level), 1);
   if (index >= kSendGroups) return 0;
   float old = mSendLevels[index];
   mSendLevels[index] = level;
