@@ -130,20 +130,11 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
     cIWaveSource* only = mRenderSources[0];
     uint32_t got = 0;
     only->Render(buffer, bytes, &got, gain * volume, 0);
-    float peaks[2];
-    only->GetBlockPeaks(&peaks[0], &peaks[1]);
+    float left = 0.0f, right = 0.0f;
+    only->GetBlockPeaks(&left, &right);
     const float v = volume < 0.0f ? -volume : volume;
-    for (int c = 0; c < 2; c++) {
-      mBlockPeak[c] = std::max(mBlockPeak[c], peaks[c] * v);
-      mPeak[c] = std::max(mPeak[c], mBlockPeak[c]);
-    }
-    if (got < bytes && mStartTime == 0 && mStopTime == 0 && mRestartTime == 0 && mFilePlayer) {
-      OnSourceEnded();
-      Kill();
-    }
-    mLastRendered = got;
-    *rendered = got;
-    return 0;
+    Meter(left * v, right * v);
+    return EndMix(got, bytes, rendered);
   }
   if (mMixBuffer.size() != (size_t)frames * 2) mMixBuffer.assign((size_t)frames * 2, 0.0f);
   else std::fill(mMixBuffer.begin(), mMixBuffer.end(), 0.0f);
@@ -177,26 +168,16 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
     }
   };
   const float renderGain = plain ? volume : 1.0f;
-  const bool sends = mSendTargets[0] || mSendTargets[1] || mSendTargets[2] || mSendTargets[3];
   // Effect returns play inside the bus that sends to them: they render after the other
   // children, and what the bus sends is its mix without them, so a return never gets its own
   // output back.
   mDrySources.clear();
   mReturnSources.clear();
-  bool anyReturn = false;
-  for (cIWaveSource* src : mRenderSources) {
-    cBusMixer* bus = src->AsBusMixer();
-    anyReturn |= bus && bus->mReturnNumber >= 0 && bus->mParent == this;
-  }
-  if (anyReturn)
-    for (cIWaveSource* src : mRenderSources) {
-      cBusMixer* bus = src->AsBusMixer();
-      (bus && bus->mReturnNumber >= 0 && bus->mParent == this ? mReturnSources : mDrySources).push_back(src);
-    }
+  for (cIWaveSource* src : mRenderSources) (IsOwnReturn(src) ? mReturnSources : mDrySources).push_back(src);
   uint32_t got = 0;
-  RenderSources(anyReturn ? mDrySources : mRenderSources, mix, bytes, &got, renderGain);
+  RenderSources(mDrySources, mix, bytes, &got, renderGain);
   fader(mix);
-  if (sends) mLastMix.assign(mix, mix + (size_t)frames * 2);
+  if (Sends()) mLastMix.assign(mix, mix + (size_t)frames * 2);
   if (!mReturnSources.empty()) {
     if (mReturnMix.size() != (size_t)frames * 2) mReturnMix.assign((size_t)frames * 2, 0.0f);
     else std::fill(mReturnMix.begin(), mReturnMix.end(), 0.0f);
@@ -219,10 +200,19 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   // The meters and the hand-over to the caller in one pass; a muted bus only meters.
   float left = 0.0f, right = 0.0f;
   AddStereoWithPeaks(mute == 1.0f ? buffer : nullptr, mix, frames, gain, &left, &right);
+  Meter(left, right);
+  return EndMix(got, bytes, rendered);
+}
+
+void cBusMixer::Meter(float left, float right) {
   mBlockPeak[0] = std::max(mBlockPeak[0], left);
   mBlockPeak[1] = std::max(mBlockPeak[1], right);
   mPeak[0] = std::max(mPeak[0], left);
   mPeak[1] = std::max(mPeak[1], right);
+}
+
+int cBusMixer::EndMix(uint32_t got, uint32_t bytes, uint32_t* rendered) {
+  // A file player whose source ran dry with nothing scheduled has ended.
   if (got < bytes && mStartTime == 0 && mStopTime == 0 && mRestartTime == 0 && mFilePlayer) {
     OnSourceEnded();
     Kill();
@@ -232,11 +222,16 @@ int cBusMixer::Mix(float* buffer, uint32_t bytes, uint32_t* rendered, float gain
   return 0;
 }
 
+bool cBusMixer::IsOwnReturn(cIWaveSource* source) const {
+  cBusMixer* bus = source->AsBusMixer();
+  return bus && bus->mReturnNumber >= 0 && bus->mParent == this;
+}
+
 bool cBusMixer::PassThrough(uint32_t volumeState, uint32_t panState, float pan, float mute) const {
   if (mRoot || mute != 1.0f || mRenderSources.size() != 1 || !mRenderSources[0]->MetersItself()) return false;
   if (volumeState == kStateProducing || panState == kStateProducing || (panState == kStateStatic && pan != 0.5f))
     return false;
-  if (!mEffects.Empty() || mSendTargets[0] || mSendTargets[1] || mSendTargets[2] || mSendTargets[3]) return false;
+  if (!mEffects.Empty() || Sends()) return false;
   for (int i = 0; i < kInsertSlots; i++)
     if (mInserts[i]) return false;
   for (int i = 0; i < kSendGroups; i++)

@@ -92,9 +92,6 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   void SetParameterSource(uint32_t id, cIWaveSource* source);
   float StaticValue(uint32_t id, float def) const;
 
-  // Whether this block's mix can pass through to the caller (see Mix).
-  bool PassThrough(uint32_t volumeState, uint32_t panState, float pan, float mute) const;
-
   // Notified after every block this bus renders (not owned).
   void AddMixNotify(cIMixNotify* target);
   void RemoveMixNotify(cIMixNotify* target);
@@ -136,6 +133,17 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   std::vector<float> mLastMix;  // the last mix of the children but returns: what sends deliver
   std::vector<float> mReturnMix;
   std::vector<cIWaveSource*> mDrySources, mReturnSources;  // this block's render sources, split
+
+ private:
+  // Whether this block's mix can pass through to the caller (see Mix).
+  bool PassThrough(uint32_t volumeState, uint32_t panState, float pan, float mute) const;
+  // Raises the block's and the held meters to these channel peaks.
+  void Meter(float left, float right);
+  // The end of every mix: a file player that ran dry ends; what was rendered is kept.
+  int EndMix(uint32_t got, uint32_t bytes, uint32_t* rendered);
+  // An effect return this bus plays (and sends to).
+  bool IsOwnReturn(cIWaveSource* source) const;
+  bool Sends() const { return mSendTargets[0] || mSendTargets[1] || mSendTargets[2] || mSendTargets[3]; }
 };
 
 }  // namespace TarnMix
