@@ -95,8 +95,7 @@ cTarnSoundSystem::cTarnSoundSystem() {
 
 cTarnSoundSystem::~cTarnSoundSystem() {
   Trace("cTarnSoundSystem::~cTarnSoundSystem\n");
-  while (!mProjects.empty()) UnloadProject(mProjects.front().project.get());
-  DropNodes();
+  UnloadAllProjects();
   mUpdates.Clear();
   mSync.Reset();
   mDefaults.reset();
@@ -200,27 +199,27 @@ int cTarnSoundSystem::LoadProject(const char* name, cIReader* reader, const char
   project->mResourcesFolder = project->mFolder + "Resources/";
   auto before = mProjects.end();
   for (auto it = mProjects.begin(); it != mProjects.end(); ++it) {
-    cPropertySet* settings = it->project->FindPatch(Ids::kProjectSettings);
+    cPropertySet* settings = (*it)->FindPatch(Ids::kProjectSettings);
     if (settings && settings->GetBool(Ids::kLoadPriority, false)) {
       before = it;
       break;
     }
   }
-  mProjects.insert(before, ProjectEntry{project->mName, std::move(project)});
+  mProjects.insert(before, std::move(project));
   return r;
 }
 
 cTarnProject* cTarnSoundSystem::Project(size_t i) const {
-  for (const auto& e : mProjects)
-    if (i-- == 0) return e.project.get();
+  for (const auto& p : mProjects)
+    if (i-- == 0) return p.get();
   return nullptr;
 }
 
 int cTarnSoundSystem::FindPatch(uint32_t id, cPropertySet** patch) {
   cAutoCriticalSection lock(EngineLock());
   *patch = nullptr;
-  for (const auto& e : mProjects)
-    if (cPropertySet* p = e.project->FindPatch(id)) {
+  for (const auto& project : mProjects)
+    if (cPropertySet* p = project->FindPatch(id)) {
       *patch = p;
       return kOk;
     }
@@ -333,12 +332,9 @@ int cTarnSoundSystem::ClearPatches() {
 int cTarnSoundSystem::UnloadProject(cTarnProject* project) {
   cAutoCriticalSection lock(EngineLock());
   if (mSync) mSync->ClearStoppingAndUnison();
-  cSound* root = nullptr;
-  auto it = mCache.find(Ids::kRootControlMixerChannel);
-  if (it != mCache.end()) root = dynamic_cast<cSound*>(it->second.Get());
-  if (root) root->Kill();
+  if (cSound* root = CachedSound(Ids::kRootControlMixerChannel)) root->Kill();
   for (auto e = mProjects.begin(); e != mProjects.end(); ++e) {
-    if (e->project.get() != project) continue;
+    if (e->get() != project) continue;
     // Nodes of other projects may point at this project's nodes: all go, before the patches.
     DropNodes();
     mProjects.erase(e);
@@ -349,7 +345,7 @@ int cTarnSoundSystem::UnloadProject(cTarnProject* project) {
 
 int cTarnSoundSystem::UnloadAllProjects() {
   cAutoCriticalSection lock(EngineLock());
-  while (!mProjects.empty()) UnloadProject(mProjects.front().project.get());
+  while (!mProjects.empty()) UnloadProject(mProjects.front().get());
   DropNodes();
   return kNotFound;
 }
@@ -378,9 +374,7 @@ int cTarnSoundSystem::StopRenderer() { return mRenderer ? mRenderer->Stop() : kO
 int cTarnSoundSystem::Update() {
   cAutoCriticalSection lock(EngineLock());
   if (mSync) mSync->Update();
-  mInUpdateList = true;
   mUpdates.Run();
-  mInUpdateList = false;
   return 0;
 }
 

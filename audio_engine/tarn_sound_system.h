@@ -68,9 +68,6 @@ class cTarnSoundSystem : public cIUpdate, public cIRendererHost {
   size_t ProjectCount() const { return mProjects.size(); }
   cTarnProject* Project(size_t i) const;
   size_t CachedNodeCount() const { return mCache.size(); }
-  size_t UpdateCount() { return mUpdates.Size(); }
-  // True while the tick runs the update list.
-  bool InUpdateList() const { return mInUpdateList; }
 
   // The patch a variant names (trace "Missing patch - %s." when absent), or null.
   cPropertySet* FindPatchByVariant(const tVariant& name);
@@ -88,18 +85,13 @@ class cTarnSoundSystem : public cIUpdate, public cIRendererHost {
   // Empties the cache: every node leaves its mixes and lists before any is deleted.
   void DropNodes();
 
-  struct ProjectEntry {
-    cString name;
-    std::unique_ptr<cTarnProject> project;
-  };
   cAutoPtr<cSyncSystem> mSync;
   std::map<uint32_t, cSharedPtr<cIPatchHolder>> mCache;
   std::set<uint32_t> mCreating;  // nodes being configured right now (cycle guard)
   cIAudioRenderer* mRenderer = nullptr;
-  std::list<ProjectEntry> mProjects;
+  std::list<std::unique_ptr<cTarnProject>> mProjects;
   std::unique_ptr<cPropertySet> mDefaults;
   cUpdateList mUpdates;
-  bool mInUpdateList = false;
 };
 
 // Creates the node a "PlayerType" names: 0 (a null holder for "EditList"), 3 for resources and
