@@ -92,16 +92,16 @@ bool cSyncSystem::IsListed(uint32_t id, bool alsoResource) const {
 
 tVariant cSyncSystem::Master() const { return mStopping.empty() ? tVariant() : mStopping.front().name; }
 
-cSound* cSyncSystem::MasterNode() const {
-  if (mStopping.empty() || !System()) return nullptr;
-  const Entry& e = mStopping.front();
-  cSound* node = System()->CachedSound(e.name.Id());
+cSound* cSyncSystem::LiveNode(const Entry& e) const {
+  cSound* node = System() ? System()->CachedSound(e.name.Id()) : nullptr;
   return node == e.node ? node : nullptr;
 }
 
+cSound* cSyncSystem::MasterNode() const { return mStopping.empty() ? nullptr : LiveNode(mStopping.front()); }
+
 bool cSyncSystem::Finished(const Entry& e) const {
-  cSound* node = System() ? System()->CachedSound(e.name.Id()) : nullptr;
-  return node != e.node || !node || !node->IsActive();
+  cSound* node = LiveNode(e);
+  return !node || !node->IsActive();
 }
 
 int cSyncSystem::GetNextSyncTime(cSound* clip, int64_t* time) {
@@ -214,10 +214,9 @@ void cSyncSystem::PruneFinished() {
 }
 
 void cSyncSystem::StopAll(int64_t time) {
-  cTarnSoundSystem* system = System();
   for (const Entry& e : mStopping) {
-    cSound* node = system ? system->CachedSound(e.name.Id()) : nullptr;
-    if (!node || node != e.node) continue;
+    cSound* node = LiveNode(e);
+    if (!node) continue;
     const cPropertySet* patch = node->GetPatch();
     const tVariant* modeValue = PatchThenResource(patch, Ids::kMasterModeSyncSourceMode);
     uint32_t mode = modeValue ? modeValue->Id() : Ids::kStop;
@@ -230,10 +229,8 @@ void cSyncSystem::StopAll(int64_t time) {
       node->Stop(time);
     }
   }
-  for (const Entry& e : mUnison) {
-    cSound* node = system ? system->CachedSound(e.name.Id()) : nullptr;
-    if (node && node == e.node) node->Stop(time);
-  }
+  for (const Entry& e : mUnison)
+    if (cSound* node = LiveNode(e)) node->Stop(time);
   mStopping.clear();
   mUnison.clear();
 }
@@ -248,16 +245,10 @@ int cSyncSystem::RemoveByResource(uint32_t resource) {
 }
 
 void cSyncSystem::Update() {
-  for (auto it = mArrangements.begin(); it != mArrangements.end(); ++it)
-    if (Finished(*it)) {
-      mArrangements.erase(it);
-      break;
-    }
   PruneFinished();
-  const char* formats[3] = {"cSyncSystem::Update: Stopping list size %ld\n", "cSyncSystem::Update: Unison list size %ld\n",
-                            "cSyncSystem::Update: Arrangement list size %ld\n"};
-  const std::list<Entry>* lists[3] = {&mStopping, &mUnison, &mArrangements};
-  for (int k = 0; k < 3; k++)
+  const char* formats[2] = {"cSyncSystem::Update: Stopping list size %ld\n", "cSyncSystem::Update: Unison list size %ld\n"};
+  const std::list<Entry>* lists[2] = {&mStopping, &mUnison};
+  for (int k = 0; k < 2; k++)
     if (lists[k]->size() != mReported[k]) {
       mReported[k] = lists[k]->size();
       Trace(formats[k], (long)mReported[k]);
@@ -265,12 +256,6 @@ void cSyncSystem::Update() {
 }
 
 void cSyncSystem::Clear() {
-  mStopping.clear();
-  mUnison.clear();
-  mArrangements.clear();
-}
-
-void cSyncSystem::ClearStoppingAndUnison() {
   mStopping.clear();
   mUnison.clear();
 }

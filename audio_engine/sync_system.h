@@ -28,7 +28,7 @@ class cSyncSystem {
 
   // Starts a clip (time -1: on the master's next boundary, else one sample before the time).
   int Play(cSound* clip, int64_t time);
-  // One tick: drops entries of clips that have finished and reports list sizes.
+  // One tick: drops entries of clips that have finished and traces list sizes.
   void Update();
   // Stops what the stopping list may stop (fading where the master mode says so) and every
   // unison clip, at the time; empties both lists.
@@ -45,13 +45,13 @@ class cSyncSystem {
 
   // Forgets every entry (the nodes are going away).
   void Clear();
-  void ClearStoppingAndUnison();
   const std::list<Entry>& Stopping() const { return mStopping; }
   const std::list<Entry>& Unison() const { return mUnison; }
-  const std::list<Entry>& Arrangements() const { return mArrangements; }
 
  private:
   Entry MakeEntry(cSound* clip) const;
+  // The entry's node while the sound system still has it under the entry's name, else null.
+  cSound* LiveNode(const Entry& e) const;
   // Whether an entry's clip has finished (its node is gone or no longer active).
   bool Finished(const Entry& e) const;
   // Entries of clips that have ended go, so a finished master no longer sets the grid and a
@@ -60,8 +60,7 @@ class cSyncSystem {
 
   std::list<Entry> mStopping;
   std::list<Entry> mUnison;
-  std::list<Entry> mArrangements;
-  size_t mReported[3] = {0, 0, 0};
+  size_t mReported[2] = {0, 0};
 };
 
 // The value of a property from the first set of a chain that holds it (empty when none).

@@ -331,7 +331,7 @@ int cTarnSoundSystem::ClearPatches() {
 
 int cTarnSoundSystem::UnloadProject(cTarnProject* project) {
   cAutoCriticalSection lock(EngineLock());
-  if (mSync) mSync->ClearStoppingAndUnison();
+  if (mSync) mSync->Clear();
   if (cSound* root = CachedSound(Ids::kRootControlMixerChannel)) root->Kill();
   for (auto e = mProjects.begin(); e != mProjects.end(); ++e) {
     if (e->get() != project) continue;
