@@ -70,7 +70,7 @@ bool cSound::Reaches(const cSound* node) const {
   return false;
 }
 
-bool cSound::AdoptDelegate(cSound* node, const char* where) {
+bool cSound::AdoptDelegate(cSound* node) {
   if (node->Reaches(this)) {
     Log("Sound '%s': \"ChildName\" '%s' leads back to it; the cycle is cut here", PatchName(), node->PatchName());
     return false;
@@ -80,7 +80,7 @@ bool cSound::AdoptDelegate(cSound* node, const char* where) {
   return true;
 }
 
-bool cSound::AdoptChild(cSound* node, const char* where) {
+bool cSound::AdoptChild(cSound* node) {
   if (node->Reaches(this)) {
     Log("Sound '%s': \"SoundList\" entry '%s' leads back to it; the entry is left out", PatchName(),
         node->PatchName());
@@ -322,7 +322,7 @@ int cSound::HandleChildnameChange() {
   if (node) {
     if (mDelegate && mDelegate->mParent == this) mDelegate->mParent = nullptr;
     mDelegate = nullptr;
-    AdoptDelegate(node, "ChildName");
+    AdoptDelegate(node);
   } else {
     Trace("cSound::HandleChildnameChange: Child sound does not exist\n");
   }
@@ -333,7 +333,7 @@ void cSound::OnEndSetPatch() {
   mInSetPatch = false;
   if (const tVariant* name = PatchValue(Ids::kChildName)) {
     if (cSound* node = FindSound(name->Id()))
-      AdoptDelegate(node, "ChildName");
+      AdoptDelegate(node);
     else
       Trace("cSound::OnEndSetPatch: Child sound does not exist\n");
   }
@@ -386,7 +386,7 @@ int cSound::HandleParameterChange(uint32_t id, const tVariant& value, uint32_t p
             Trace("cMixer::HandleParameterChange: WARNING: Sound not found\n");
             continue;
           }
-          AdoptChild(node, "SoundList");
+          AdoptChild(node);
         }
       }
       if (!mInSetPatch) HandleOutputBusChange();

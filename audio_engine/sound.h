@@ -98,9 +98,9 @@ class cSound : public cISound, public cIUpdate, public cPatchHolder {
 
  protected:
   // Makes `node` the delegate (unless that would close a cycle): true when it did.
-  bool AdoptDelegate(cSound* node, const char* where);
+  bool AdoptDelegate(cSound* node);
   // Appends `node` as a child (unless that would close a cycle): true when it did.
-  bool AdoptChild(cSound* node, const char* where);
+  bool AdoptChild(cSound* node);
   void SetUpInsertEffects();
   // The first steps of every play: the start time (-1: now), the owner's values from the
   // parent, the automation started with them.

@@ -78,7 +78,7 @@ void cBus::SetUpReturns(const cStringSet* names) {
     }
     cSound* node = nullptr;
     system->GetSound(name.Id(), &node);
-    if (node) AdoptChild(node, "SoundList");
+    if (node) AdoptChild(node);
   }
 }
 
