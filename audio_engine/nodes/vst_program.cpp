@@ -8,11 +8,6 @@ namespace Tarn {
 
 cVstProgram::~cVstProgram() = default;
 
-int cVstProgram::GetPlugin(TarnVst::cVstPlugin** plugin) const {
-  *plugin = mPlugin.Get();
-  return mPlugin ? kOk : kNotFound;
-}
-
 int cVstProgram::HandleParameterChange(uint32_t id, const tVariant& value, uint32_t) {
   switch (id) {
     case Ids::kUrl:
@@ -23,7 +18,6 @@ int cVstProgram::HandleParameterChange(uint32_t id, const tVariant& value, uint3
           return kNotFound;
         }
         mPlugin.Reset(plugin);
-        mPath = value.Text();
         if (mProgram != -1) mPlugin->SetProgram(mProgram);
       }
       return 0;

@@ -18,11 +18,9 @@ class cVstProgram : public cPatchHolder {
   void OnEndSetPatch() override;
   // The plug-in, or null when none loaded.
   TarnVst::cVstPlugin* Plugin() const { return mPlugin.Get(); }
-  int GetPlugin(TarnVst::cVstPlugin** plugin) const;
 
  private:
   cAutoPtr<TarnVst::cVstPlugin> mPlugin;
-  cString mPath;
   int32_t mProgram = -1;
   std::map<int32_t, float> mParameters;  // index -> value
 };

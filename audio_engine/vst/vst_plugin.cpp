@@ -54,14 +54,14 @@ int cVstPlugin::Load(const Tarn::cString& path) {
     Tarn::Log("VST plug-in '%s' does not load", path.c_str());
     return Tarn::kNotFound;
   }
-  mEntry = mLoader->Entry();
-  if (!mEntry) {
+  tVstEntry entry = mLoader->Entry();
+  if (!entry) {
     Tarn::Log("VST plug-in '%s' has no entry point", path.c_str());
     return Tarn::kNotFound;
   }
   tVstEffect* effect = nullptr;
   try {
-    effect = mEntry(&cVstPlugin::HostCallback);
+    effect = entry(&cVstPlugin::HostCallback);
   } catch (...) {
     effect = nullptr;  // nothing may cross back into the engine
   }

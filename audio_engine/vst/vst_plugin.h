@@ -54,9 +54,7 @@ class cVstPlugin : public TarnMix::cIEffectProcessor {
 
   Tarn::cAutoPtr<cVstPluginLoader> mLoader;
   tVstEffect* mEffect = nullptr;
-  tVstEntry mEntry = nullptr;
   std::map<uint32_t, int32_t> mParameters;  // name identifier -> index
-  Tarn::cString mNames[4];
   int32_t mBlockSize = 0;
   std::vector<std::vector<float>> mScratch;  // channels beyond the two the mix has
   std::vector<float*> mInputs, mOutputs;
