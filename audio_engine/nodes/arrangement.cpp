@@ -13,9 +13,6 @@ int cArrangement::HandleParameterChange(uint32_t id, const tVariant& value, uint
   auto integer = [&](int32_t def) { return value.IsEmpty() ? def : value.AsInt(); };
   bool timeline = true;
   switch (id) {
-    case Ids::kTempo: mTempo = value.IsEmpty() ? 120.0 : VariantFloat(value); timeline = false; break;
-    case Ids::kTempoEnabled: mTempoEnabled = value.IsEmpty() || value.AsBool(); timeline = false; break;
-    case Ids::kTimeUnitsType: mTimeUnits = integer(2); timeline = false; break;
     case Ids::kTimeLineStartPosition: mTimeLineStart = integer(0); break;
     case Ids::kTimeLineEndPosition: mTimeLineEnd = integer(-1); break;
     case Ids::kTimeLineLoopStartPosition: mLoopStart = integer(0); break;
@@ -30,6 +27,10 @@ int cArrangement::HandleParameterChange(uint32_t id, const tVariant& value, uint
       }
       return 0;
     }
+    // Taken; the sync grid reads tempo and metre from the patches themselves.
+    case Ids::kTempo:
+    case Ids::kTempoEnabled:
+    case Ids::kTimeUnitsType:
     case Ids::kSourceModeSyncEnabled:
     case Ids::kSourceModeSyncSourceMode:
     case Ids::kSourceModeSyncNumerator:

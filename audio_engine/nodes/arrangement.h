@@ -28,9 +28,6 @@ class cArrangement : public cMixer {
   void PassTimeLine();
   void ReapplyVolume();
 
-  double mTempo = 120.0;
-  bool mTempoEnabled = true;
-  int32_t mTimeUnits = 2;
   int32_t mTimeLineStart = 0, mTimeLineEnd = -1, mLoopStart = 0, mLoopEnd = -1;
   bool mLoop = false;
   const cPropertySet* mCurrentClip = nullptr;

@@ -25,12 +25,11 @@ int64_t Now() { return (int64_t)TarnMix::GlobalMixTime(); }
 
 cClipEntry::cClipEntry(cTrackPlayer* track, cSound* node, bool enabled) : mTrack(track), mNode(node), mEnabled(enabled) {}
 
-void cClipEntry::SetTimes(int64_t start, bool hasStart, int64_t end, bool hasEnd, int32_t priority) {
+void cClipEntry::SetTimes(int64_t start, bool hasStart, int64_t end, bool hasEnd) {
   mStart = start;
   mHasStart = hasStart && start >= 0;
   mEnd = end;
   mHasEnd = hasEnd && end >= 0;
-  mPriority = priority;
 }
 
 int64_t cClipEntry::NextStart(int64_t from) const {
@@ -134,7 +133,6 @@ void cClipEntry::SetUp() {
       mNextStop = jumpTime;
       Trace("     Limit to pending play time %lld\n", (long long)jumpTime);
     }
-    mStopPosition = from + (mNextStop - (mHasStart ? mNextPlay : now));
   }
 }
 

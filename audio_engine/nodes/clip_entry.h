@@ -16,8 +16,8 @@ class cClipEntry {
 
   cClipEntry(cTrackPlayer* track, cSound* node, bool enabled);
 
-  // Own "TimeLineStartPosition" / "TimeLineEndPosition" (absent: -1) and "Priority".
-  void SetTimes(int64_t start, bool hasStart, int64_t end, bool hasEnd, int32_t priority);
+  // Own "TimeLineStartPosition" / "TimeLineEndPosition" (absent: -1).
+  void SetTimes(int64_t start, bool hasStart, int64_t end, bool hasEnd);
   // The track starts playing (its pending start and position are set): work out the pass.
   void OnTrackPlay();
   // The track stops at `time`.
@@ -48,13 +48,11 @@ class cClipEntry {
   bool mEnabled;
   int64_t mStart = kNone, mEnd = kNone;
   bool mHasStart = false, mHasEnd = false;
-  int32_t mPriority = 0;
   int64_t mNextPlay = kNone, mNextStop = kNone;
   int64_t mHandedPlay = kNone, mHandedStop = kNone;
   int64_t mPlayInForce = kNone, mStopInForce = kNone;
   int64_t mTrackStop = kNone;
   int64_t mOffset = 0;
-  int64_t mStopPosition = 0;
 };
 
 }  // namespace Tarn

@@ -21,7 +21,6 @@ void cClipPlayer::OnBeginSetPatch() {
 }
 
 int cClipPlayer::HandleParameterChange(uint32_t id, const tVariant& value, uint32_t propagate) {
-  auto integer = [&](int32_t def) { return value.IsEmpty() ? def : value.AsInt(); };
   switch (id) {
     case Ids::kResourceName: {
       mResource = nullptr;
@@ -36,11 +35,12 @@ int cClipPlayer::HandleParameterChange(uint32_t id, const tVariant& value, uint3
       }
       return 0;
     }
-    case Ids::kTimeLineStartPosition: mTimeLineStart = integer(0); return 0;
-    case Ids::kTimeLineEndPosition: mTimeLineEnd = integer(-1); return 0;
-    case Ids::kTimeLineLoopStartPosition: mTimeLineLoopStart = integer(0); return 0;
-    case Ids::kTimeLineLoopEndPosition: mTimeLineLoopEnd = integer(-1); return 0;
-    case Ids::kTimeLineLoopEnabled: mTimeLineLoop = !value.IsEmpty() && value.AsBool(); return 0;
+    // Taken; a play reads the clip's points from its patch.
+    case Ids::kTimeLineStartPosition:
+    case Ids::kTimeLineEndPosition:
+    case Ids::kTimeLineLoopStartPosition:
+    case Ids::kTimeLineLoopEndPosition:
+    case Ids::kTimeLineLoopEnabled:
     case Ids::kResourceStartPosition:
     case Ids::kResourceEndPosition:
     case Ids::kResourceLoopStartPosition:

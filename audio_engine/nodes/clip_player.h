@@ -24,8 +24,6 @@ class cClipPlayer : public cSound {
 
  private:
   cSound* mResource = nullptr;  // not owned
-  int32_t mTimeLineStart = 0, mTimeLineEnd = -1, mTimeLineLoopStart = 0, mTimeLineLoopEnd = -1;
-  bool mTimeLineLoop = false;
 };
 
 }  // namespace Tarn

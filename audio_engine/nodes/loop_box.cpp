@@ -54,7 +54,6 @@ void cLoopBox::MakePlayer(const tVariant& resourceName) {
     mPlayer->Unregister();
   }
   mClips.clear();
-  mPrepared = false;
   mPlayer.Reset();
   if (!url) {
     Log("Loop box '%s': resource '%s' has no \"Url\"; it stays silent", PatchName(), resourceName.Text().c_str());
@@ -160,7 +159,6 @@ int cLoopBox::Play(int64_t time) {
   int64_t position = mStartPositionSet ? mPendingPosition : (int64_t)mStart + mOffset;
   mStartPositionSet = false;
   mPlayOffset = (int32_t)(position - mStart);
-  mPrepared = true;
   return mPlayer->PlayFrom(start, position);
 }
 
@@ -176,7 +174,6 @@ int cLoopBox::StopNow() {
 
 int cLoopBox::Kill() {
   for (cAutomationClip* clip : mClips) clip->Kill();
-  mPrepared = false;
   return mPlayer ? mPlayer->Stop(0) : kNotFound;
 }
 

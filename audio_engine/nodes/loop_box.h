@@ -46,7 +46,6 @@ class cLoopBox : public cSound {
 
   cAutoPtr<TarnMix::cSound> mPlayer;
   std::list<cAutomationClip*> mClips;  // bound to the player; not owned
-  bool mPrepared = false;
   int32_t mStart = 0, mEnd = 5292000, mLoopStart = 0, mOffset = 0;
   int32_t mLoopEnd = -1;
   bool mLoop = false;

@@ -36,23 +36,11 @@ int cMixer::HandleParameterChange(uint32_t id, const tVariant& value, uint32_t p
   return cSound::HandleParameterChange(id, value, propagate);
 }
 
-void cMixer::OnEndSetPatch() {
-  cSound::OnEndSetPatch();
-  mMidiChannels.clear();
-  for (cSound* c : mChildren)
-    if (const tVariant* channel = c->PatchValue(Ids::kMidiChannel)) mMidiChannels[c] = channel->AsInt();
-}
-
 void cMixer::OnChannelStart(cSound* channel, int64_t time) {
   if (!mMutualExclusion || channel == mCurrentExclusive) return;
   for (cSound* c : mChildren)
     if (c != channel) c->Stop(time);
   mCurrentExclusive = channel;
-}
-
-int32_t cMixer::MidiChannelOf(const cSound* child) const {
-  auto it = mMidiChannels.find(child);
-  return it == mMidiChannels.end() ? -1 : it->second;
 }
 
 }  // namespace Tarn

@@ -2,8 +2,6 @@
 // starts stops the others. Base of the track player and the arrangement.
 #pragma once
 
-#include <map>
-
 #include "audio_engine/sound.h"
 
 namespace Tarn {
@@ -16,18 +14,14 @@ class cMixer : public cSound {
   int SetParameter(uint32_t id, const tVariant& value, uint32_t propagate) override;
   using cSound::SetParameter;
   int HandleParameterChange(uint32_t id, const tVariant& value, uint32_t propagate) override;
-  void OnEndSetPatch() override;
 
   // A child channel starts at `time`: with mutual exclusion every other child stops then.
   void OnChannelStart(cSound* channel, int64_t time);
   bool MutualExclusion() const { return mMutualExclusion; }
-  // The "MidiChannel" of a child, or -1.
-  int32_t MidiChannelOf(const cSound* child) const;
 
  protected:
   bool mMutualExclusion = false;
   cSound* mCurrentExclusive = nullptr;
-  std::map<const cSound*, int32_t> mMidiChannels;
 };
 
 }  // namespace Tarn

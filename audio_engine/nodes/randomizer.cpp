@@ -10,8 +10,8 @@ int cRandomizer::HandleParameterChange(uint32_t id, const tVariant& value, uint3
   double* target = nullptr;
   double def = 0.0;
   switch (id) {
-    case Ids::kPitchVaryMin: target = &mPitchMin; def = 0.0; break;
-    case Ids::kPitchVaryMax: target = &mPitchMax; def = 0.0; break;
+    case Ids::kPitchVaryMin:
+    case Ids::kPitchVaryMax: return 0;  // taken; pitch does not vary
     case Ids::kVolumeVaryMin: target = &mVolumeMin; def = 1.0; break;
     case Ids::kVolumeVaryMax: target = &mVolumeMax; def = 1.0; break;
     case Ids::kPanVaryMin: target = &mPanMin; def = 0.5; break;

@@ -11,7 +11,6 @@ class cRandomizer : public cSound {
   int Play(int64_t time) override;
 
  private:
-  double mPitchMin = 0.0, mPitchMax = 0.0;  // stored only
   double mVolumeMin = 1.0, mVolumeMax = 1.0;
   double mPanMin = 0.5, mPanMax = 0.5;
 };

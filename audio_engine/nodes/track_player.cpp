@@ -30,14 +30,15 @@ int cTrackPlayer::HandleParameterChange(uint32_t id, const tVariant& value, uint
   auto integer = [&](int64_t def) { return value.IsEmpty() ? def : (int64_t)value.AsInt(); };
   switch (id) {
     case Ids::kSoundList: BuildEntries(value.IsEmpty() ? nullptr : GetStringSet(value)); return 0;
-    case Ids::kTimeLineStartPosition: mTimeLineStart = integer(-1); return 0;
-    case Ids::kTimeLineEndPosition: mTimeLineEnd = integer(-1); return 0;
     case Ids::kTimeLineLoopStartPosition: mLoopStart = integer(0); return 0;
     case Ids::kTimeLineLoopEndPosition: mLoopEnd = integer(-1); return 0;
     case Ids::kTimeLineLoopEnabled: mLoop = !value.IsEmpty() && value.AsBool(); return 0;
-    case Ids::kTempo: mTempo = value.IsEmpty() ? 120.0 : VariantFloat(value); return 0;
-    case Ids::kTempoEnabled: mTempoEnabled = !value.IsEmpty() && value.AsBool(); return 0;
-    case Ids::kTimeUnitsType: mTimeUnits = (int32_t)integer(2); return 0;
+    // Taken, but the timeline's ends and tempo play no part in a track's position.
+    case Ids::kTimeLineStartPosition:
+    case Ids::kTimeLineEndPosition:
+    case Ids::kTempo:
+    case Ids::kTempoEnabled:
+    case Ids::kTimeUnitsType:
     case Ids::kDontKillChildren:
     case Ids::kInsertBus:
       return 0;
@@ -85,8 +86,7 @@ void cTrackPlayer::BuildEntries(const cStringSet* names) {
     auto entry = std::make_unique<cClipEntry>(this, node, enabled);
     const tVariant* start = exemplar->Find(Ids::kTimeLineStartPosition);
     const tVariant* end = exemplar->Find(Ids::kTimeLineEndPosition);
-    entry->SetTimes(start ? start->AsInt() : -1, start != nullptr, end ? end->AsInt() : -1, end != nullptr,
-                    exemplar->GetInt(Ids::kPriority, 0));
+    entry->SetTimes(start ? start->AsInt() : -1, start != nullptr, end ? end->AsInt() : -1, end != nullptr);
     mEntries.push_back(std::move(entry));
   }
   // By start, unsigned: entries without a start come last.

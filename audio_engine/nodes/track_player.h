@@ -52,13 +52,9 @@ class cTrackPlayer : public cMixer {
   void BuildEntries(const cStringSet* names);
 
   std::vector<std::unique_ptr<cClipEntry>> mEntries;  // ordered by their start
-  double mTempo = 120.0;
-  int32_t mTimeUnits = 2;
-  bool mTempoEnabled = false;
   int64_t mPosition = 1;
   bool mLoop = false;
   int64_t mLoopStart = 0, mLoopEnd = -1;
-  int64_t mTimeLineStart = -1, mTimeLineEnd = -1;
   int64_t mStartPosition = 0;  // where a start jumps to
   int64_t mPendingStart = -1;  // the engine time of that jump
   int64_t mPendingStop = -1;
