@@ -25,9 +25,6 @@ class cOggReader : public cIReader, public cISeek, public TarnMix::cWaveFormatHo
   int GetLengthFrames(int64_t* frames);
   bool IsOpen() const { return mOpen; }
   bool IsSeekable() const { return mSeekable; }
-  // Parts of a chained stream that play: those before the first part whose channels or rate
-  // differ from the first's (the rest are dropped with a log line).
-  int PlayableLinks() const { return mLinks; }
 
  private:
   struct Callbacks;
@@ -45,7 +42,7 @@ class cOggReader : public cIReader, public cISeek, public TarnMix::cWaveFormatHo
   bool mSeekable;
   int64_t mTotalBytes = -1;
   int64_t mTotalFrames = -1;
-  int mLinks = 1;
+  int mLinks = 1;  // parts of a chained stream that play: those before the first in another format
   bool mFormatChanged = false;  // decoding reached a part in another format: the stream ends there
   bool mReportedChange = false;
 };

@@ -104,7 +104,6 @@ class cBusMixer : public cWaveMixer, public Tarn::cISound {
   bool Playing() const { return mPlaying; }
   int64_t PendingStart() const { return mStartTime; }
   int64_t PendingStop() const { return mStopTime; }
-  int64_t PendingRestart() const { return mRestartTime; }
 
  protected:
   float mVolume = 1.0f, mPan = 0.0f, mMute = 1.0f;

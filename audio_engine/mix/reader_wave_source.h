@@ -33,7 +33,6 @@ class cReaderWaveSource : public cIWaveSource {
 
   // The reader was repositioned: what the resampler still holds belongs to the old place.
   void Restart();
-  bool Resamples() const { return mResampler != nullptr; }
 
  private:
   struct Resampler;

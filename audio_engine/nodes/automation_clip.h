@@ -51,7 +51,6 @@ class cAutomationClip : public cPatchHolder,
   int32_t Position() const { return mPosition; }
   // The level at a play position (before squaring).
   float LevelAt(int64_t position) const;
-  bool Squared() const { return mSquared; }
 
  private:
   float CurrentLevel() const;

@@ -32,8 +32,6 @@ class cClipEntry {
   cSound* Node() const { return mNode; }
   bool Enabled() const { return mEnabled; }
   int64_t Start() const { return mHasStart ? mStart : kNone; }
-  int64_t NextPlayTime() const { return mNextPlay; }
-  int64_t NextStopTime() const { return mNextStop; }
   int64_t Offset() const { return mOffset; }
 
   // Next position at which the entry starts, from a timeline position (-1: never).

@@ -9,7 +9,6 @@ namespace Tarn {
 class cRandomSelector : public cSound {
  public:
   int Play(int64_t time) override;
-  const cSound* LastChoice() const { return mLast; }
 
  private:
   cSound* mLast = nullptr;

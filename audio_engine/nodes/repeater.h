@@ -16,8 +16,6 @@ class cRepeater : public cSound {
   bool IsActive() override;
   int Update() override;
 
-  int RepeatsLeft() const { return mRepeatsLeft; }
-
  private:
   void ScheduleRepeat();
 
