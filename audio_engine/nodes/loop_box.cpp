@@ -17,13 +17,27 @@ cLoopBox::~cLoopBox() { Detach(); }
 
 void cLoopBox::Detach() {
   cSound::Detach();
+  ReleaseClips();
   if (mPlayer) {
-    for (cAutomationClip* clip : mClips) mPlayer->RemoveMixNotify(clip);
     mPlayer->Kill();
     mPlayer->Unregister();
     mPlayer->SetParent(nullptr);
   }
+}
+
+void cLoopBox::ReleaseClips() {
+  if (mPlayer)
+    for (cAutomationClip* clip : mClips) mPlayer->RemoveMixNotify(clip);
   mClips.clear();
+}
+
+void cLoopBox::LockPreloaded() {
+  mPlayer->SetEndFrame(mPlayer->ToFileFrames(mEnd));
+  mPlayer->AddLockRequest();
+}
+
+int64_t cLoopBox::ResourcePosition(int64_t offset) const {
+  return LoopWrap(offset, mStart, mLoopStart, LoopEnd(), mLoop && LoopEnd() > 0);
 }
 
 bool cLoopBox::IsPatchLocked(uint32_t id) {
@@ -48,12 +62,11 @@ void cLoopBox::MakePlayer(const tVariant& resourceName) {
   cTarnSoundSystem* system = cTarnSoundSystem::Get();
   cPropertySet* resource = system ? system->FindPatchByVariant(resourceName) : nullptr;
   const tVariant* url = resource ? resource->Find(Ids::kUrl) : nullptr;
+  ReleaseClips();
   if (mPlayer) {
-    for (cAutomationClip* clip : mClips) mPlayer->RemoveMixNotify(clip);
     mPlayer->Kill();
     mPlayer->Unregister();
   }
-  mClips.clear();
   mPlayer.Reset();
   if (!url) {
     Log("Loop box '%s': resource '%s' has no \"Url\"; it stays silent", PatchName(), resourceName.Text().c_str());
@@ -63,10 +76,7 @@ void cLoopBox::MakePlayer(const tVariant& resourceName) {
   if (mPlayer->IsEmpty()) Log("Loop box '%s': '%s' cannot be played; it stays silent", PatchName(), url->Text().c_str());
   PassPoints();
   mPlayer->SetStreaming(mStreaming);
-  if (mPreload) {
-    mPlayer->SetEndFrame(mPlayer->ToFileFrames(mEnd));
-    mPlayer->AddLockRequest();
-  }
+  if (mPreload) LockPreloaded();
   SetUpAutomation();
   HandleOutputBusChange();
 }
@@ -76,12 +86,10 @@ void cLoopBox::SetPreload(bool on) {
   if (on == mPreload) return;
   mPreload = on;
   if (!mPlayer) return;
-  if (on) {
-    mPlayer->SetEndFrame(mPlayer->ToFileFrames(mEnd));
-    mPlayer->AddLockRequest();
-  } else {
+  if (on)
+    LockPreloaded();
+  else
     mPlayer->ReleaseLockRequest();
-  }
 }
 
 int cLoopBox::HandleParameterChange(uint32_t id, const tVariant& value, uint32_t propagate) {
@@ -144,7 +152,7 @@ int cLoopBox::SetStartPosition(int32_t position) {
   for (cAutomationClip* clip : mClips) clip->SetStartPosition(position);
   if (!mPlayer) return kNotFound;
   // Taken by the next play, which may lie ahead while the player still plays its last pass.
-  mPendingPosition = LoopWrap(position, mStart, mLoopStart, LoopEnd() > 0 ? LoopEnd() : INT32_MAX, mLoop && LoopEnd() > 0);
+  mPendingPosition = ResourcePosition(position);
   mStartPositionSet = true;
   return 0;
 }
@@ -195,8 +203,7 @@ int cLoopBox::GetCurrentPosition(int32_t* position) {
   if (!mPlayer || !mPlayer->IsActive() || mStartTime < 0) return mPlayer ? 0 : kNotFound;
   int64_t played = Now() - mStartTime;
   if (played < 0) played = 0;
-  int64_t loopEnd = LoopEnd() > 0 ? LoopEnd() : INT32_MAX;
-  int64_t at = LoopWrap(played + mPlayOffset, mStart, mLoopStart, loopEnd, mLoop && LoopEnd() > 0);
+  int64_t at = ResourcePosition(played + mPlayOffset);
   *position = (int32_t)std::clamp<int64_t>(at, INT32_MIN, INT32_MAX);  // hours of play do not wrap
   return 0;
 }
@@ -234,9 +241,7 @@ int cLoopBox::OnParameterUpdate(uint32_t id) {
 
 int cLoopBox::SetUpAutomation() {
   cSound::SetUpAutomation();
-  if (mPlayer)
-    for (cAutomationClip* clip : mClips) mPlayer->RemoveMixNotify(clip);
-  mClips.clear();
+  ReleaseClips();
   auto it = mAutomation.find(Ids::kMixer);
   if (it == mAutomation.end() || !mPlayer) return 0;
   for (auto& [controller, clip] : it->second) {

@@ -43,6 +43,12 @@ class cLoopBox : public cSound {
   void PassPoints();
   void SetPreload(bool on);
   int64_t LoopEnd() const;
+  // The automation clips leave the player's notifications and the list.
+  void ReleaseClips();
+  // Cached play of a preloaded resource: the file up to the end point is locked in memory.
+  void LockPreloaded();
+  // Where an offset from the start lands in the resource, wrapped in the loop while looping.
+  int64_t ResourcePosition(int64_t offset) const;
 
   cAutoPtr<TarnMix::cSound> mPlayer;
   std::list<cAutomationClip*> mClips;  // bound to the player; not owned
