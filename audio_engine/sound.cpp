@@ -470,6 +470,15 @@ int cSound::UpdateChildren(int32_t position) {
   return 0;
 }
 
+void cSound::HandTimeLine(cSound* node, int32_t start, int32_t end, int32_t loopStart, int32_t loopEnd, bool loop,
+                          uint32_t propagate) {
+  node->HandleParameterChange(Ids::kTimeLineStartPosition, tVariant::Int(start), propagate);
+  node->HandleParameterChange(Ids::kTimeLineEndPosition, tVariant::Int(end), propagate);
+  node->HandleParameterChange(Ids::kTimeLineLoopStartPosition, tVariant::Int(loopStart), propagate);
+  node->HandleParameterChange(Ids::kTimeLineLoopEndPosition, tVariant::Int(loopEnd), propagate);
+  node->HandleParameterChange(Ids::kTimeLineLoopEnabled, tVariant::Bool(loop), propagate);
+}
+
 void cSound::StartUpdates() {
   if (cTarnSoundSystem* s = System()) s->StartUpdates(this);
 }

@@ -107,6 +107,9 @@ class cSound : public cISound, public cIUpdate, public cPatchHolder {
   void BeginPlay(int64_t time);
   // Each node a list property of the patch names, made if need be; a missing one is traced.
   void ForEachListed(uint32_t list, const char* warning, const std::function<void(cIPatchHolder*)>& take);
+  // Sets a timeline on a node as its "TimeLine..." properties: start, end, loop points, looping.
+  static void HandTimeLine(cSound* node, int32_t start, int32_t end, int32_t loopStart, int32_t loopEnd, bool loop,
+                           uint32_t propagate);
   // Joins or leaves the engine update list.
   void StartUpdates();
   void StopUpdates();

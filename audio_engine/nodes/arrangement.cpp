@@ -59,12 +59,7 @@ void cArrangement::PassTimeLine() {
     cSound* node = c;
     if (!dynamic_cast<cTrackPlayer*>(node)) node = c->Delegate();
     auto* track = dynamic_cast<cTrackPlayer*>(node);
-    if (!track) continue;
-    track->HandleParameterChange(Ids::kTimeLineStartPosition, tVariant::Int(mTimeLineStart), 0);
-    track->HandleParameterChange(Ids::kTimeLineEndPosition, tVariant::Int(mTimeLineEnd), 0);
-    track->HandleParameterChange(Ids::kTimeLineLoopStartPosition, tVariant::Int(mLoopStart), 0);
-    track->HandleParameterChange(Ids::kTimeLineLoopEndPosition, tVariant::Int(mLoopEnd), 0);
-    track->HandleParameterChange(Ids::kTimeLineLoopEnabled, tVariant::Bool(mLoop), 0);
+    if (track) HandTimeLine(track, mTimeLineStart, mTimeLineEnd, mLoopStart, mLoopEnd, mLoop, 0);
   }
 }
 

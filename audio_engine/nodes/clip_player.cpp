@@ -80,11 +80,7 @@ int cClipPlayer::Play(int64_t time) {
   const tVariant* loopEndValue = PatchValue(Ids::kResourceLoopEndPosition);
   int32_t loopStart = loopStartValue ? loopStartValue->AsInt() : start;
   int32_t loopEnd = loopEndValue && loopEndValue->AsInt() != -1 ? loopEndValue->AsInt() : end;
-  mResource->HandleParameterChange(Ids::kTimeLineStartPosition, tVariant::Int(start), 1);
-  mResource->HandleParameterChange(Ids::kTimeLineEndPosition, tVariant::Int(end), 1);
-  mResource->HandleParameterChange(Ids::kTimeLineLoopStartPosition, tVariant::Int(loopStart), 1);
-  mResource->HandleParameterChange(Ids::kTimeLineLoopEndPosition, tVariant::Int(loopEnd), 1);
-  mResource->HandleParameterChange(Ids::kTimeLineLoopEnabled, tVariant::Bool(PatchBool(Ids::kTimeLineLoopEnabled)), 1);
+  HandTimeLine(mResource, start, end, loopStart, loopEnd, PatchBool(Ids::kTimeLineLoopEnabled), 1);
   mResource->SetStartPosition(start);
   int64_t now = Now();
   Trace("cClipPlayer::Play: Play child resource from %ld  at time %lld in %lld samples (gmt %lld)\n", (long)start,
