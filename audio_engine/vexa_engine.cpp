@@ -70,15 +70,13 @@ void PlayNode(const char* name, const std::function<bool(double*)>& next) {
   node->GetParameterList(&parameters);
   cPropertySet* values = nullptr;
   node->GetOwnerPropertySet(&values);
-  if (values && parameters) {
-    uint32_t key = 0;
-    for (const auto& entry : *parameters) {
-      (void)entry;
+  // One value per parameter, stored under 0, 1, ... in the order of the parameters' indexes.
+  if (values && parameters)
+    for (uint32_t key = 0; key < parameters->size(); key++) {
       double value = 0.0;
       if (!next(&value)) break;
-      values->Set(key++, tVariant::Float((float)value));
+      values->Set(key, tVariant::Float((float)value));
     }
-  }
   node->Play(-1);
 }
 }  // namespace
