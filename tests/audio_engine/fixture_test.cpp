@@ -10,7 +10,6 @@
 
 #include "audio_engine/critical_section.h"
 #include "audio_engine/mix/wave_mixer.h"
-#include "audio_engine/name_id.h"
 #include "audio_engine/nodes/arrangement.h"
 #include "audio_engine/nodes/bus.h"
 #include "audio_engine/nodes/envelope.h"
@@ -167,11 +166,6 @@ class FixtureTest : public ::testing::Test {
   }
   void Event(const char* name) { VexaEngineEvent(name, nullptr, 0); }
   void Event(const char* name, double value) { VexaEngineEvent(name, &value, 1); }
-  template <class T>
-  T* Node(const char* name) {
-    cAutoCriticalSection lock(EngineLock());
-    return dynamic_cast<T*>(cTarnSoundSystem::Get()->CachedSound(NameId(name)));
-  }
   // Frames since the start of the mix, as an index into the stream.
   size_t Now() const { return (size_t)engine.Elapsed(); }
   void Save(const char* name) { EXPECT_TRUE(WriteWav(WavPath(name), engine.Stream())); }
@@ -218,7 +212,7 @@ TEST_F(FixtureTest, ChannelBalanceMutedBusAndTheEchoReturn) {
   Event("Muted Beep");
   auto muted = engine.Render(11025);
   EXPECT_LT(Rms(muted, 0, 11025, 0), 1.0);
-  auto* mutedBus = Node<cBus>("Muted Bus");
+  auto* mutedBus = CachedNode<cBus>("Muted Bus");
   ASSERT_NE(mutedBus, nullptr);
   EXPECT_GT(mutedBus->Mixer()->Peak(0), kFull * 0.9);
   engine.Render(22050);
@@ -241,10 +235,7 @@ TEST_F(FixtureTest, MusicStartsOnTheBarFadesOutAndLoopsWithoutGaps) {
   const auto& s = engine.Stream();
   // B's first frame is the bar's first frame: nothing of it before, its full level on it
   // (B starts as a cosine, so its onset is a step that A's slow sine cannot make).
-  size_t onset = SIZE_MAX;
-  for (size_t i = 1; i < s.size() / 2 && onset == SIZE_MAX; i++)
-    if (std::abs(s[2 * i] - s[2 * i - 2]) > 5000) onset = i;
-  EXPECT_EQ(onset, (size_t)kBar);
+  EXPECT_EQ(StepOnset(s, 5000), (size_t)kBar);
   EXPECT_LT(ToneLevel(s, kBar - 8820, kBar, 0, 3000.0), kFull * 0.01);
   EXPECT_NEAR(ToneLevel(s, kBar, kBar + 8820, 0, 3000.0), kFull, kFull * 0.05);
   // A fades out over a second from the bar (the level is squared) and ends in silence.
@@ -267,10 +258,7 @@ TEST_F(FixtureTest, StingerFollowsForItsLengthAndALayerJoinsInUnison) {
   Event("Theme B Clip");  // stops A and the layer on the bar after that
   engine.Render((uint32_t)(kBar + 30000 - 10000));
   const auto& s = engine.Stream();
-  size_t onset = SIZE_MAX;
-  for (size_t i = 1; i < s.size() / 2 && onset == SIZE_MAX; i++)
-    if (std::abs(s[2 * i] - s[2 * i - 2]) > 5000) onset = i;
-  EXPECT_EQ(onset, (size_t)kBar);
+  EXPECT_EQ(StepOnset(s, 5000), (size_t)kBar);
   // The stinger plays its clip's half bar, although its sound is a whole second.
   EXPECT_NEAR(ToneLevel(s, kBar + 441, kBar + 22050 - 441, 0, 5000.0), kFull, kFull * 0.05);
   EXPECT_LT(ToneLevel(s, kBar + 22050 + 441, kBar + 44100, 0, 5000.0), kFull * 0.01);
@@ -297,7 +285,7 @@ TEST_F(FixtureTest, EnvelopeSelectorRepeaterAndAutomationRamp) {
   EXPECT_NEAR(ToneLevel(swell, 26460, 44100, 0, 1000.0), kFull, kFull * 0.03);
   {
     cAutoCriticalSection lock(EngineLock());
-    Node<cEnvelope>("Swell")->Stop(-1);
+    CachedNode<cEnvelope>("Swell")->Stop(-1);
   }
   auto release = engine.Render(22050);
   EXPECT_LT(ToneLevel(release, 13230 + 882, 22050, 0, 1000.0), kFull * 0.002);
@@ -323,7 +311,7 @@ TEST_F(FixtureTest, EnvelopeSelectorRepeaterAndAutomationRamp) {
   int onsets = 0;
   for (size_t at = Onset(clicks, 0, 0, 3000); at != SIZE_MAX; at = Onset(clicks, at + 4410, 0, 3000)) onsets++;
   EXPECT_EQ(onsets, 3);
-  EXPECT_FALSE(Node<cSound>("Repeat")->IsActive());
+  EXPECT_FALSE(CachedNode<cSound>("Repeat")->IsActive());
   // Automation ramp on a loop box: (t / 1 s) squared.
   Event("Ramp");
   auto ramp = engine.Render(44100);
@@ -349,7 +337,7 @@ TEST_F(FixtureTest, LooseFilesFallBackAndABadFileStaysSilent) {
 TEST_F(FixtureTest, EventValuesGoInTheOrderOfTheParametersIndexes) {
   double values[] = {0.2, 0.8};
   VexaEngineEvent("Two Values", values, 2);
-  auto* node = Node<cArrangement>("Two Values");
+  auto* node = CachedNode<cArrangement>("Two Values");
   ASSERT_NE(node, nullptr);
   cAutoCriticalSection lock(EngineLock());
   EXPECT_FLOAT_EQ(node->Values().GetFloat(0), 0.2f);  // "Beta", index 0, listed second by name

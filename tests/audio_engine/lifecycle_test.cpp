@@ -6,9 +6,7 @@
 
 #include "audio_engine/api/vexa_api.h"
 #include "audio_engine/callback_timer.h"
-#include "audio_engine/critical_section.h"
 #include "audio_engine/mix/wave_mixer.h"
-#include "audio_engine/name_id.h"
 #include "audio_engine/nodes/bus.h"
 #include "audio_engine/property_ids.h"
 #include "audio_engine/sound.h"
@@ -45,11 +43,6 @@ std::string BuildPack(TempFolder& dir) {
                                         " hum.ogg=" + dir.File("stage/hum.ogg"));
   EXPECT_EQ(r.status, 0) << r.out;
   return dir.Path() + "/data";
-}
-
-cSound* Node(const char* name) {
-  cAutoCriticalSection lock(EngineLock());
-  return cTarnSoundSystem::Get() ? cTarnSoundSystem::Get()->CachedSound(NameId(name)) : nullptr;
 }
 
 class LifecycleTest : public ::testing::Test {
@@ -90,8 +83,8 @@ TEST_F(LifecycleTest, PauseByExactNameAndEventsByHexadecimalIdentifier) {
   VexaEvent("Hum");
   engine.Render(882);
   VexaEvent("pause");  // lower case: the event of that name
-  ASSERT_NE(Node("pause"), nullptr);
-  EXPECT_EQ(Node("pause")->StartTime(), (int64_t)TarnMix::GlobalMixTime());
+  ASSERT_NE(CachedNode("pause"), nullptr);
+  EXPECT_EQ(CachedNode("pause")->StartTime(), (int64_t)TarnMix::GlobalMixTime());
   EXPECT_EQ(DSoundTest::PlayingBufferCount(), 1);
   VexaEvent("Pause");
   EXPECT_EQ(DSoundTest::PlayingBufferCount(), 0);
@@ -103,13 +96,13 @@ TEST_F(LifecycleTest, PauseByExactNameAndEventsByHexadecimalIdentifier) {
   auto resumed = engine.Render(882);
   EXPECT_EQ(resumed.size(), 2u * 882);
   VexaEvent("0x00001A2B");
-  ASSERT_NE(Node("0x1a2b"), nullptr);
-  EXPECT_EQ(Node("0x1a2b")->StartTime(), (int64_t)TarnMix::GlobalMixTime());
+  ASSERT_NE(CachedNode("0x1a2b"), nullptr);
+  EXPECT_EQ(CachedNode("0x1a2b")->StartTime(), (int64_t)TarnMix::GlobalMixTime());
 }
 
 TEST_F(LifecycleTest, TheFloatFormIsTheDoubleForm) {
   ASSERT_TRUE(engine.Start(folder));
-  auto* bus = dynamic_cast<cBus*>(Node("Music Bus"));
+  auto* bus = CachedNode<cBus>("Music Bus");
   ASSERT_NE(bus, nullptr);
   VexaEvent_F("Music Volume", 0.5f);
   engine.Render(882);

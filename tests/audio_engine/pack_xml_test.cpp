@@ -55,7 +55,6 @@ void Write(const std::string& path, const std::string& bytes) {
   std::fclose(f);
 }
 
-
 cPropertySet ParseSet(const std::string& xml) {
   cPropertySet set;
   MemoryReader reader(xml);

@@ -15,9 +15,13 @@
 #include "audio_engine/debug.h"
 #include "audio_engine/direct_sound_system.h"
 #include "audio_engine/mix/wave_mixer.h"
+#include "audio_engine/name_id.h"
+#include "audio_engine/sound.h"
+#include "audio_engine/tarn_sound_system.h"
 #include "audio_engine/vexa_engine.h"
 #include "platform/dsound/dsound_test_control.h"
 #include "platform/test_control.h"
+#include "tests/support/tone_measure.h"
 
 namespace VexaTest {
 
@@ -73,31 +77,24 @@ class EngineHarness {
   std::vector<int16_t> mStream;
 };
 
+// Frames [from, to) of interleaved stereo (fewer where the mix ends).
+inline std::vector<int16_t> Frames(const std::vector<int16_t>& s, size_t from, size_t to) {
+  to = std::min(to, s.size() / 2);
+  if (to <= from) return {};
+  return std::vector<int16_t>(s.begin() + (ptrdiff_t)(2 * from), s.begin() + (ptrdiff_t)(2 * to));
+}
+
 // RMS of one channel over frames [from, to) of interleaved stereo.
 inline double Rms(const std::vector<int16_t>& s, size_t from, size_t to, int channel) {
-  to = std::min(to, s.size() / 2);
-  if (to <= from) return 0.0;
-  double sum = 0.0;
-  for (size_t i = from; i < to; i++) sum += (double)s[2 * i + channel] * s[2 * i + channel];
-  return std::sqrt(sum / (double)(to - from));
+  return ToneMeasure::Rms(Frames(s, from, to), 2, channel);
 }
 
 inline double Db(double ratio) { return 20.0 * std::log10(ratio); }
 
-// The strength of one frequency over frames [from, to) of a channel (a Goertzel filter),
-// as the amplitude of a sine of that frequency.
+// The strength of one frequency over frames [from, to) of a channel, as the amplitude of a
+// sine of that frequency.
 inline double ToneLevel(const std::vector<int16_t>& s, size_t from, size_t to, int channel, double frequency) {
-  to = std::min(to, s.size() / 2);
-  if (to <= from) return 0.0;
-  const double w = 2.0 * M_PI * frequency / 44100.0, c = 2.0 * std::cos(w);
-  double s1 = 0.0, s2 = 0.0;
-  for (size_t i = from; i < to; i++) {
-    double s0 = s[2 * i + channel] + c * s1 - s2;
-    s2 = s1;
-    s1 = s0;
-  }
-  double power = s1 * s1 + s2 * s2 - c * s1 * s2;
-  return 2.0 * std::sqrt(std::max(power, 0.0)) / (double)(to - from);
+  return ToneMeasure::Amplitude(Frames(s, from, to), 2, channel, 44100.0, frequency);
 }
 
 // The first frame at or after `from` where a channel's magnitude reaches `threshold`.
@@ -105,6 +102,22 @@ inline size_t Onset(const std::vector<int16_t>& s, size_t from, int channel, int
   for (size_t i = from; i < s.size() / 2; i++)
     if (std::abs(s[2 * i + channel]) >= threshold) return i;
   return SIZE_MAX;
+}
+
+// The first frame where the left channel jumps by more than `step` from the frame before:
+// the onset of a sound that starts at full level, which a running tone cannot make.
+inline size_t StepOnset(const std::vector<int16_t>& s, int step) {
+  for (size_t i = 1; i < s.size() / 2; i++)
+    if (std::abs(s[2 * i] - s[2 * i - 2]) > step) return i;
+  return SIZE_MAX;
+}
+
+// The node the running engine has made for a name, or null; looked up under the engine lock.
+template <class T = Tarn::cSound>
+T* CachedNode(const char* name) {
+  Tarn::cAutoCriticalSection lock(Tarn::EngineLock());
+  Tarn::cTarnSoundSystem* system = Tarn::cTarnSoundSystem::Get();
+  return system ? dynamic_cast<T*>(system->CachedSound(Tarn::NameId(name))) : nullptr;
 }
 
 // A 16-bit stereo WAV file of a mix, for people to listen to.
