@@ -51,6 +51,17 @@ function(orvella_test_folder)
   endforeach()
 endfunction()
 
+# orvella_fuzzer(name SOURCES... [LIBS ...]): a libFuzzer target (clang) under AddressSanitizer
+# and UndefinedBehaviorSanitizer. The code it tests gets coverage only where that code is built
+# with -fsanitize=fuzzer-no-link (see tests/fuzz).
+function(orvella_fuzzer name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+endfunction()
+
 # orvella_subdirs(): adds every subfolder of the calling folder that has a CMakeLists.txt.
 macro(orvella_subdirs)
   file(GLOB _subdirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
