@@ -2,6 +2,7 @@
 #include "audio_engine/vst/vst_plugin.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -17,7 +18,7 @@ std::map<tVstEffect*, cIVstListener*>& Listeners() {  // guarded by gListenersLo
   static std::map<tVstEffect*, cIVstListener*> listeners;
   return listeners;
 }
-bool gIdleTraced = false;
+std::atomic<bool> gIdleTraced{false};  // plug-ins call the host from their own threads
 }  // namespace
 
 tVstIntPtr cVstPlugin::HostCallback(tVstEffect* effect, int32_t opcode, int32_t index, tVstIntPtr, void*, float opt) {
@@ -31,8 +32,7 @@ tVstIntPtr cVstPlugin::HostCallback(tVstEffect* effect, int32_t opcode, int32_t 
     case kHostVersion:
       return kHostVersionAnswer;
     case kHostIdle:
-      if (!gIdleTraced) Tarn::Trace("(Future idle calls will not be displayed!)");
-      gIdleTraced = true;
+      if (!gIdleTraced.exchange(true)) Tarn::Trace("(Future idle calls will not be displayed!)");
       return 0;
     default:
       return 0;

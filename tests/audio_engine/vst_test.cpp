@@ -151,3 +151,19 @@ TEST_F(VstTest, AutomationFromAnotherThreadReachesTheCurrentListener) {
   cVstPlugin::SetListener(plugin.Effect(), nullptr);
   dlclose(library);
 }
+
+TEST_F(VstTest, IdleCallsFromTwoPluginThreadsShareNoUnguardedState) {
+  // Plug-ins call the host from threads of their own; its answer to an idle call keeps a
+  // flag that both may touch at once.
+  auto idle = [] {
+    tVstIntPtr sum = 0;
+    for (int i = 0; i < 2000; i++) sum += cVstPlugin::HostCallback(nullptr, kHostIdle, 0, 0, nullptr, 0.0f);
+    return sum;
+  };
+  tVstIntPtr other = -1;
+  std::thread plugThread([&] { other = idle(); });
+  tVstIntPtr mine = idle();
+  plugThread.join();
+  EXPECT_EQ(mine, 0);
+  EXPECT_EQ(other, 0);
+}
