@@ -40,19 +40,6 @@ int64_t PackPoint(POINT p) { return (int64_t)(uint32_t)p.x | (int64_t)((uint64_t
 
 POINT UnpackPoint(int64_t v) { return POINT{(LONG)(int32_t)(uint32_t)v, (LONG)(int32_t)(uint32_t)((uint64_t)v >> 32)}; }
 
-int MaskBits(DWORD mask) {
-  int n = 0;
-  for (; mask; mask &= mask - 1) ++n;
-  return n;
-}
-
-int MaskLow(DWORD mask) {
-  if (!mask) return 0;
-  int n = 0;
-  while (!(mask & 1u)) mask >>= 1, ++n;
-  return n;
-}
-
 // The surface size a texture shows at: image plus margins, rounded up to even numbers.
 void TextureSurfaceSize(const TTextureData& data, int& width, int& height) {
   width = (int)((data.GetWidth() + 2 * data.GetMarginX() + 1) & ~1u);
@@ -326,8 +313,8 @@ TCursorPixel TDXContext::PremultiplyCursorPixel(uint32_t argb) const {
   for (int i = 0; i < 3; ++i) {
     uint32_t product = a * channels[i];
     if (small) {
-      int n = MaskBits(masks[i]);
-      p.value[i] = (uint16_t)(((product >> (16 - n)) << MaskLow(masks[i])) & masks[i]);
+      int n = CountMaskBits(masks[i]);
+      p.value[i] = (uint16_t)(((product >> (16 - n)) << MaskShift(masks[i])) & masks[i]);
     } else {
       p.value[i] = (uint16_t)product;
     }

@@ -28,36 +28,6 @@ bool IsArgb8888(const DDPIXELFORMAT& f) {
          f.dwBBitMask == 0xFFu && (f.dwFlags & DDPF_ALPHAPIXELS) && f.dwRGBAlphaBitMask == 0xFF000000u;
 }
 
-// How a channel byte goes to its mask and back, worked out once a conversion.
-struct TChannel {
-  DWORD mask = 0;
-  int low = 0;    // the mask's lowest bit
-  int width = 0;  // its number of bits
-  int top = 0;    // shift that puts the mask's top bit on bit 7 (negative: to the left)
-
-  explicit TChannel(DWORD m) : mask(m) {
-    if (!m) return;
-    low = MaskShift(m);
-    width = CountMaskBits(m);
-    top = low + width - 8;
-  }
-  // The byte cut to the mask's width and placed at it.
-  uint32_t Place(uint32_t byte) const {
-    return mask ? ((byte >> (8 - (width < 8 ? width : 8))) << low) & mask : 0;
-  }
-  // The channel with the mask's top bit on bit 7.
-  uint32_t Take(uint32_t pixel) const {
-    uint32_t v = pixel & mask;
-    return (top >= 0 ? v >> top : v << -top) & 0xFF;
-  }
-};
-
-uint32_t ReadBytes(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= (uint32_t)p[i] << (8 * i);
-  return v;
-}
-
 void WriteBytes(uint8_t* p, int bytes, uint32_t v) {
   for (int i = 0; i < bytes; ++i) p[i] = (uint8_t)(v >> (8 * i));
 }
@@ -103,6 +73,19 @@ int MaskShift(uint32_t mask) {
   int n = 0;
   while (!(mask & 1u)) mask >>= 1, ++n;
   return n;
+}
+
+TPixelChannel::TPixelChannel(uint32_t m) : mask(m) {
+  if (!m) return;
+  low = MaskShift(m);
+  width = CountMaskBits(m);
+  top = low + width - 8;
+}
+
+uint32_t ReadPixelBytes(const uint8_t* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= (uint32_t)p[i] << (8 * i);
+  return v;
 }
 
 uint32_t NextPowerOfTwo(uint32_t value) {
@@ -388,7 +371,7 @@ bool TDxTextureData::ConvertArea(bool write, uint32_t left, uint32_t top, uint32
   bool ok = bits == 15 || bits == 16 || bits == 24 || bits == 32;
   DWORD alphaMask = (f.dwFlags & DDPF_ALPHAPIXELS) && bits != 24 ? f.dwRGBAlphaBitMask : 0;
   bool alpha = HasFlag(kTextureAlpha) && alphaMask;
-  const TChannel red(f.dwRBitMask), green(f.dwGBitMask), blue(f.dwBBitMask), alphaChannel(alphaMask);
+  const TPixelChannel red(f.dwRBitMask), green(f.dwGBitMask), blue(f.dwBBitMask), alphaChannel(alphaMask);
   // Never past the surface, whatever the caller's sizes say.
   columns = left < locked.dwWidth ? std::min(columns, locked.dwWidth - left) : 0;
   rows = top < locked.dwHeight ? std::min(rows, locked.dwHeight - top) : 0;
@@ -404,7 +387,7 @@ bool TDxTextureData::ConvertArea(bool write, uint32_t left, uint32_t top, uint32
         out |= alpha ? alphaChannel.Place(p >> 24) : alphaMask;
         WriteBytes(at, bytes, out);
       } else {
-        uint32_t p = ReadBytes(at, bytes);
+        uint32_t p = ReadPixelBytes(at, bytes);
         uint32_t a = alpha ? alphaChannel.Take(p) : 0xFF;
         line[x] = a << 24 | red.Take(p) << 16 | green.Take(p) << 8 | blue.Take(p);
       }

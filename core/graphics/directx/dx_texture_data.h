@@ -51,7 +51,27 @@ class TDxTextureData : public TTextureData {
   bool mLockedCopy = false;
 };
 
-// Helpers of the pixel conversions.
+// Helpers of the pixel conversions, shared by the texture surfaces, the render-target copies
+// and the software cursor.
 int CountMaskBits(uint32_t mask);
 int MaskShift(uint32_t mask);
 uint32_t NextPowerOfTwo(uint32_t value);
+// A pixel of 1 to 4 bytes, little-endian.
+uint32_t ReadPixelBytes(const uint8_t* p, int bytes);
+
+// How a channel byte goes to its mask and back, worked out once a conversion.
+struct TPixelChannel {
+  uint32_t mask = 0;
+  int low = 0;    // the mask's lowest bit
+  int width = 0;  // its number of bits
+  int top = 0;    // shift that puts the mask's top bit on bit 7 (negative: to the left)
+
+  explicit TPixelChannel(uint32_t m);
+  // The byte cut to the mask's width and placed at it.
+  uint32_t Place(uint32_t byte) const { return mask ? ((byte >> (8 - (width < 8 ? width : 8))) << low) & mask : 0; }
+  // The channel with the mask's top bit on bit 7.
+  uint32_t Take(uint32_t pixel) const {
+    uint32_t v = pixel & mask;
+    return (top >= 0 ? v >> top : v << -top) & 0xFF;
+  }
+};

@@ -21,34 +21,6 @@ struct TFlagReset {
   ~TFlagReset() { flag = false; }
 };
 
-int LowestBit(DWORD mask) {
-  if (!mask) return 0;
-  int n = 0;
-  while (!(mask & 1u)) mask >>= 1, ++n;
-  return n;
-}
-
-int BitCount(DWORD mask) {
-  int n = 0;
-  for (; mask; mask &= mask - 1) ++n;
-  return n;
-}
-
-// The channel of `pixel` under `mask`, with the mask's top bit moved to bit 7.
-uint8_t ChannelByte(uint32_t pixel, DWORD mask) {
-  int top = LowestBit(mask) + BitCount(mask) - 8;
-  uint32_t v = pixel & mask;
-  return (uint8_t)(top >= 0 ? v >> top : v << -top);
-}
-
-uint32_t ReadPixel(const uint8_t* p, int bytes) {
-  switch (bytes) {
-    case 2: return (uint32_t)p[0] | (uint32_t)p[1] << 8;
-    case 3: return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16;
-    default: return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-  }
-}
-
 }  // namespace
 
 HRESULT TPlatformData::WaitForFlip() {
@@ -160,14 +132,14 @@ bool TPlatformData::CopyTargetToTexture(TDxTextureData& texture, const RECT& cop
   if (SUCCEEDED(DX_CHECK(mRenderSurface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), kUnitDisplayHandler))) {
     const DDPIXELFORMAT& f = locked.ddpfPixelFormat;
     int bytes = (int)(f.dwRGBBitCount + 7) / 8;
+    const TPixelChannel red(f.dwRBitMask), green(f.dwGBitMask), blue(f.dwBBitMask);
     LONG rows = std::min<LONG>(area.bottom, (LONG)texture.GetSurfaceHeight());
     LONG columns = std::min<LONG>(area.right, (LONG)texture.GetSurfaceWidth());
     for (LONG y = 0; y < rows; ++y) {
       const uint8_t* row = static_cast<const uint8_t*>(locked.lpSurface) + (size_t)y * locked.lPitch;
       for (LONG x = 0; x < columns; ++x) {
-        uint32_t p = ReadPixel(row + (size_t)x * bytes, bytes);
-        pixels[(size_t)y * pitch + x] = 0xFF000000u | (uint32_t)ChannelByte(p, f.dwRBitMask) << 16 |
-                                        (uint32_t)ChannelByte(p, f.dwGBitMask) << 8 | ChannelByte(p, f.dwBBitMask);
+        uint32_t p = ReadPixelBytes(row + (size_t)x * bytes, bytes);
+        pixels[(size_t)y * pitch + x] = 0xFF000000u | red.Take(p) << 16 | green.Take(p) << 8 | blue.Take(p);
       }
     }
     mRenderSurface->Unlock(nullptr);
@@ -187,6 +159,7 @@ void TPlatformData::CopyAlphaMask(TDxTextureData& texture, const RECT& copy) {
     const DDPIXELFORMAT& f = locked.ddpfPixelFormat;
     int bits = (int)f.dwRGBBitCount;
     int bytes = (bits + 7) / 8;
+    const TPixelChannel red(f.dwRBitMask);
     // Only the part of the back buffer the target covered holds the mask: a texture larger
     // than the display would otherwise read past the back buffer.
     LONG rows = std::min<LONG>(copy.bottom, (LONG)std::min(texture.GetHeight(), texture.GetSurfaceHeight()));
@@ -194,8 +167,8 @@ void TPlatformData::CopyAlphaMask(TDxTextureData& texture, const RECT& copy) {
     for (LONG y = 0; y < rows; ++y) {
       const uint8_t* row = static_cast<const uint8_t*>(locked.lpSurface) + (size_t)y * locked.lPitch;
       for (LONG x = 0; x < columns; ++x) {
-        uint32_t p = ReadPixel(row + (size_t)x * bytes, bytes);
-        uint8_t alpha = bits == 32 ? (uint8_t)p : ChannelByte(p, f.dwRBitMask);
+        uint32_t p = ReadPixelBytes(row + (size_t)x * bytes, bytes);
+        uint8_t alpha = bits == 32 ? (uint8_t)p : (uint8_t)red.Take(p);
         uint32_t& out = pixels[(size_t)y * pitch + x];
         out = (out & 0x00FFFFFFu) | (uint32_t)alpha << 24;
       }
