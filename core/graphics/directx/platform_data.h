@@ -194,6 +194,12 @@ class TPlatformData : public TRenderBackend, public TPlatformDisplay {
   int64_t GetTextureMemory() const { return mTextureMemory; }
 
  private:
+  // Clears a re-entry guard (mInSetDisplay, mInRestore) on every way out of the call that set it.
+  struct TFlagReset {
+    bool& flag;
+    ~TFlagReset() { flag = false; }
+  };
+
   TPlatformData();
   void ReadDisplaySettings();
   bool IsProgramActive();

@@ -13,16 +13,6 @@
 #include "core/graphics/directx/dx_texture_data.h"
 #include "core/graphics/directx/platform_data.h"
 
-namespace {
-
-// Clears a re-entry guard on every way out of the call that set it.
-struct TFlagReset {
-  bool& flag;
-  ~TFlagReset() { flag = false; }
-};
-
-}  // namespace
-
 HRESULT TPlatformData::WaitForFlip() {
   LPDIRECTDRAWSURFACE7 front = mContext->GetFrontBuffer();
   if (!front) return DD_OK;

@@ -56,12 +56,6 @@ constexpr float kQuarterPi = 0.7853982f;
 // Texel offsets tried by the calibration: -0.5, -0.4, ... 0.4.
 constexpr int kTexelCandidates = 10;
 
-// Clears the re-entry guard on every way out of the call that set it.
-struct TGuardReset {
-  bool& guard;
-  ~TGuardReset() { guard = false; }
-};
-
 void ReleaseAllAssets() {
   if (TAssetManager* assets = TAssetManager::GetInstance()) assets->ReleaseAll();
 }
@@ -126,7 +120,7 @@ void TPlatformData::SetDisplayOnce(uint32_t width, uint32_t height, bool fullScr
     return;
   }
   mInSetDisplay = true;
-  TGuardReset guardReset{mInSetDisplay};
+  TFlagReset guard{mInSetDisplay};
 
   if (host.IsZylomHost()) {
     fullScreen = false;
