@@ -76,6 +76,8 @@ class TDXContext {
   bool PrepareBackBuffer();
   HRESULT Present();
   bool CanDrawToScreen();
+  // The desktop's width, height and colour count as the screen reports them now.
+  void ReadDesktopMetrics();
   void SetDesktopMetrics(int colourCount, int width, int height);
   POINT GetDisplayOrigin();
 
@@ -128,7 +130,6 @@ class TDXContext {
   void DetachListener() { mListener = nullptr; }
 
  private:
-  void ReadDesktopMetrics();
   void UpdateMousePosition();
   bool ShouldDrawCursor(POINT boundOrigin, bool positionGiven);
   bool CursorRects(POINT mouse, const RECT& bound, RECT& dest, RECT& source) const;

@@ -137,14 +137,7 @@ void TPlatformData::OnOutOfVideoMemory() {
   FileClose(file);
 }
 
-void TPlatformData::UpdateDesktopMode() {
-  HDC dc = GetDC(nullptr);
-  int width = GetDeviceCaps(dc, HORZRES);
-  int height = GetDeviceCaps(dc, VERTRES);
-  int colours = GetDeviceCaps(dc, NUMCOLORS);
-  ReleaseDC(nullptr, dc);
-  mContext->SetDesktopMetrics(colours, width, height);
-}
+void TPlatformData::UpdateDesktopMode() { mContext->ReadDesktopMetrics(); }
 
 void TPlatformData::FlipToGdiSurface() {
   if (mDirectDraw) DX_CHECK(mDirectDraw->FlipToGDISurface(), kUnitDisplayHandler);
