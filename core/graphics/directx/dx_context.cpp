@@ -270,9 +270,7 @@ bool TDXContext::PrepareBackBuffer() {
   }
   // The copy carries the cursor the mouse thread drew on the screen; the frame must not.
   if (mDrawn) {
-    mToBackBuffer = true;
-    EraseMouseCursor();
-    mToBackBuffer = false;
+    EraseCursorFromBackBuffer();
     mDrawn = true;
   }
   return true;
@@ -296,9 +294,7 @@ HRESULT TDXContext::Present() {
   if (windowed && cursor && mDrawn) {
     // The window keeps its back buffer from frame to frame: take the cursor out of it again,
     // while the screen shows it.
-    mToBackBuffer = true;
-    EraseMouseCursor();
-    mToBackBuffer = false;
+    EraseCursorFromBackBuffer();
     mDrawn = true;
   }
   return hr;

@@ -139,6 +139,9 @@ class TDXContext {
   TCursorPixel PremultiplyCursorPixel(uint32_t argb) const;
   void BlendCursorRuns(const DDSURFACEDESC2& locked, const std::list<TCursorRun>& runs) const;
   bool DrawsWindowsCursor() const;
+  // Takes the cursor out of the back buffer (the frame's), where the last present drew it;
+  // the cursor then counts as not drawn.
+  void EraseCursorFromBackBuffer();
   void DetachCursorListener();
   static HRESULT EnumDevicesCallback(LPSTR description, LPSTR name, LPD3DDEVICEDESC7 desc, LPVOID context);
   static HRESULT EnumZBufferCallback(LPDDPIXELFORMAT format, LPVOID context);

@@ -154,6 +154,12 @@ void TDXContext::EraseMouseCursor() {
   mDrawn = false;
 }
 
+void TDXContext::EraseCursorFromBackBuffer() {
+  mToBackBuffer = true;
+  EraseMouseCursor();
+  mToBackBuffer = false;
+}
+
 POINT TDXContext::DrawMouseCursor(int x, int y, bool toBackBuffer) {
   TDisplayHost& host = GetDisplayHost();
   if (mLost || host.IsFullScreenInactive()) return UnpackPoint(mMousePosition);
@@ -267,10 +273,7 @@ void TDXContext::ShowMouseCursor(bool show) {
   DrawMouseCursor(-1, -1, true);
   if (mDisplay.IsWindowed() && mDrawn) {
     // The window keeps its back buffer between frames: the cursor drawn there would stay in it.
-    mToBackBuffer = true;
-    EraseMouseCursor();
-    mToBackBuffer = false;
-    mDrawn = false;
+    EraseCursorFromBackBuffer();
     GetDisplayHost().Invalidate();
   }
 }
