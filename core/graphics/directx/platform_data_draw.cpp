@@ -29,18 +29,11 @@ D3DMATRIX ToD3d(const TMat4& m) {
 
 DWORD FvfOfKind(uint32_t kind) {
   switch (kind) {
-    case 0: return D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;  // 0x112
-    case 3: return D3DFVF_TLVERTEX;                           // 0x1C4
-    default: return D3DFVF_LVERTEX;                           // 0x1E2
+    case TVertexArray::kMesh: return D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;  // 0x112
+    case TVertexArray::kScreen: return D3DFVF_TLVERTEX;                         // 0x1C4
+    default: return D3DFVF_LVERTEX;                                             // 0x1E2
   }
 }
-
-// The 32-byte vertex of kinds 1 to 3 (display pixels or screen space).
-struct TQuadVertex {
-  float x, y, z, w;
-  uint32_t diffuse, specular;
-  float u, v;
-};
 
 }  // namespace
 
@@ -477,11 +470,11 @@ void TPlatformData::FillRectData(int left, int top, int right, int bottom, const
     uint32_t diffuse = TColor32(c).Value();
     float x0 = (float)(left - mViewport.left), y0 = (float)(top - mViewport.top);
     float x1 = (float)(right - mViewport.left), y1 = (float)(bottom - mViewport.top);
-    TQuadVertex quad[4] = {{x0, y0, 0.1f, 0.5f, diffuse, 0xFF000000u, 0, 0},
+    TVertex quad[4] = {{x0, y0, 0.1f, 0.5f, diffuse, 0xFF000000u, 0, 0},
                            {x1, y0, 0.1f, 0.5f, diffuse, 0xFF000000u, 0, 0},
                            {x1, y1, 0.1f, 0.5f, diffuse, 0xFF000000u, 0, 0},
                            {x0, y1, 0.1f, 0.5f, diffuse, 0xFF000000u, 0, 0}};
-    DrawKind(D3DPT_TRIANGLEFAN, 2, quad, 4);
+    DrawKind(D3DPT_TRIANGLEFAN, TVertexArray::k2d, quad, 4);
     if (blendMode >= 0) SetBlendMode(blendMode);
     SetTextureData(stageTexture);
     if (!was2d) End2d();
