@@ -56,6 +56,19 @@ constexpr float kQuarterPi = 0.7853982f;
 // Texel offsets tried by the calibration: -0.5, -0.4, ... 0.4.
 constexpr int kTexelCandidates = 10;
 
+// A window cannot be had: where the program may not leave it (embedded, or the PQ portal) the
+// reason is shown and the program ends (false); otherwise the set-up goes on in full screen.
+bool ForceFullScreen(TDisplayHost& host, bool mustExit, const char* text, const char* reason, bool& fullScreen) {
+  if (mustExit) {
+    MessageBoxA(nullptr, text, "Error", MB_ICONEXCLAMATION);
+    host.ExitProgram(-1);
+    return false;
+  }
+  LogPrintf("SetDisplay Forcing Fullscreen (%s)", reason);
+  fullScreen = true;
+  return true;
+}
+
 void ReleaseAllAssets() {
   if (TAssetManager* assets = TAssetManager::GetInstance()) assets->ReleaseAll();
 }
@@ -135,15 +148,7 @@ void TPlatformData::SetDisplayOnce(uint32_t width, uint32_t height, bool fullScr
     mReady = wasReady;
     return;
   }
-  if (mLowMemoryVideo) {
-    if (host.IsPqMode()) {
-      MessageBoxA(nullptr, kTextOutOfMemory, "Error", MB_ICONEXCLAMATION);
-      host.ExitProgram(-1);
-      return;
-    }
-    LogPrintf("SetDisplay Forcing Fullscreen (MEMORY)");
-    fullScreen = true;
-  }
+  if (mLowMemoryVideo && !ForceFullScreen(host, host.IsPqMode(), kTextOutOfMemory, "MEMORY", fullScreen)) return;
   bool active = IsProgramActive();
   if (!active && !force) {
     mReady = wasReady;
@@ -184,15 +189,9 @@ void TPlatformData::SetDisplayOnce(uint32_t width, uint32_t height, bool fullScr
     return;
   }
   mWorkingCount = 0;
-  if (!fullScreen && mContext->GetDesktopColourCount() != -1) {
-    if (parent) {
-      MessageBoxA(nullptr, kTextPalette, "Error", MB_ICONEXCLAMATION);
-      host.ExitProgram(-1);
-      return;
-    }
-    LogPrintf("SetDisplay Forcing Fullscreen (PALLETTED)");
-    fullScreen = true;
-  }
+  if (!fullScreen && mContext->GetDesktopColourCount() != -1 &&
+      !ForceFullScreen(host, parent != nullptr, kTextPalette, "PALLETTED", fullScreen))
+    return;
   if (fullScreen == mFullScreen && width == (uint32_t)mScreenRect.Width() &&
       height == (uint32_t)mScreenRect.Height() && !force) {
     mReady = wasReady;
@@ -203,25 +202,11 @@ void TPlatformData::SetDisplayOnce(uint32_t width, uint32_t height, bool fullScr
     if (!host.IsPqMode()) {
       float scale = host.GetDisplayScale();
       tooSmall = IsDesktopTooSmall((uint32_t)((float)width * scale), (uint32_t)((float)height * scale));
-      if (tooSmall) {
-        if (parent) {
-          MessageBoxA(nullptr, kTextSmall, "Error", MB_ICONEXCLAMATION);
-          host.ExitProgram(-1);
-          return;
-        }
-        LogPrintf("SetDisplay Forcing Fullscreen (SMALL)");
-        fullScreen = true;
-      }
+      if (tooSmall && !ForceFullScreen(host, parent != nullptr, kTextSmall, "SMALL", fullScreen)) return;
     }
-    if (!tooSmall && mContext->WindowOutOfVideoMemory()) {
-      if (parent) {
-        MessageBoxA(nullptr, kTextEmbeddedOutOfMemory, "Error", MB_ICONEXCLAMATION);
-        host.ExitProgram(-1);
-        return;
-      }
-      LogPrintf("SetDisplay Forcing Fullscreen (MEMORY)");
-      fullScreen = true;
-    }
+    if (!tooSmall && mContext->WindowOutOfVideoMemory() &&
+        !ForceFullScreen(host, parent != nullptr, kTextEmbeddedOutOfMemory, "MEMORY", fullScreen))
+      return;
   }
 
   ReleaseAllAssets();
