@@ -75,30 +75,10 @@ std::shared_ptr<TTexture> TTexture::Create(TStr key) {
   return texture;
 }
 
-std::shared_ptr<TTexture> TTexture::Get(TStr name, uint32_t request) {
-  TStr key = MakeCacheKey(name, (request & kRequestAlpha) != 0, (request & kRequestMipmap) != 0, false);
+std::shared_ptr<TTexture> TTexture::GetUnderKey(TStr key, uint8_t flags, TStr image, TStr mask) {
   if (std::shared_ptr<TTexture> live = FindLiveTexture(key)) return live;
   std::shared_ptr<TTexture> texture = Create(key);
-  uint8_t flags = 0;
-  if (request & kRequestAlpha)
-    flags |= kTextureAlpha;
-  else if (!(request & kRequestNoAlpha))
-    flags |= kTextureDetectAlpha;
-  if (request & kRequestMipmap) flags |= kTextureMipmap;
   texture->mData->SetFlags(flags);
-  if (!texture->Load(name)) {
-    texture.reset();
-    ForgetKey(key);
-  }
-  return texture;
-}
-
-std::shared_ptr<TTexture> TTexture::GetWithMask(TStr image, TStr mask, uint32_t request) {
-  bool mipmap = (request & kRequestMipmap) != 0;
-  TStr key = MakeMaskCacheKey(image, mask, mipmap, false);
-  if (std::shared_ptr<TTexture> live = FindLiveTexture(key)) return live;
-  std::shared_ptr<TTexture> texture = Create(key);
-  texture->mData->SetFlags(kTextureAlpha | (mipmap ? kTextureMipmap : 0));
   if (!texture->Load(image, mask)) {
     texture.reset();
     ForgetKey(key);
@@ -106,16 +86,25 @@ std::shared_ptr<TTexture> TTexture::GetWithMask(TStr image, TStr mask, uint32_t 
   return texture;
 }
 
+std::shared_ptr<TTexture> TTexture::Get(TStr name, uint32_t request) {
+  uint8_t flags = 0;
+  if (request & kRequestAlpha)
+    flags |= kTextureAlpha;
+  else if (!(request & kRequestNoAlpha))
+    flags |= kTextureDetectAlpha;
+  if (request & kRequestMipmap) flags |= kTextureMipmap;
+  return GetUnderKey(MakeCacheKey(name, (request & kRequestAlpha) != 0, (request & kRequestMipmap) != 0, false), flags,
+                     name, TStr());
+}
+
+std::shared_ptr<TTexture> TTexture::GetWithMask(TStr image, TStr mask, uint32_t request) {
+  bool mipmap = (request & kRequestMipmap) != 0;
+  return GetUnderKey(MakeMaskCacheKey(image, mask, mipmap, false), kTextureAlpha | (mipmap ? kTextureMipmap : 0),
+                     image, mask);
+}
+
 std::shared_ptr<TTexture> TTexture::GetSimple(TStr name) {
-  TStr key = MakeCacheKey(name, false, false, true);
-  if (std::shared_ptr<TTexture> live = FindLiveTexture(key)) return live;
-  std::shared_ptr<TTexture> texture = Create(key);
-  texture->mData->SetFlags(kTextureSimple | kTextureDetectAlpha);
-  if (!texture->Load(name)) {
-    texture.reset();
-    ForgetKey(key);
-  }
-  return texture;
+  return GetUnderKey(MakeCacheKey(name, false, false, true), kTextureSimple | kTextureDetectAlpha, name, TStr());
 }
 
 std::shared_ptr<TTexture> TTexture::CreateRenderTarget(int width, int height) {

@@ -79,6 +79,9 @@ class TTexture : public TAsset {
   TTexture();
 
  private:
+  // The live texture under the key, else one made under it with the flags and loaded from the
+  // image (and mask); a failed load leaves nothing under the key.
+  static std::shared_ptr<TTexture> GetUnderKey(TStr key, uint8_t flags, TStr image, TStr mask);
   // The quad of Draw before the spec's matrix: corners and the texture coordinate pairs.
   bool MakeQuad(const TDrawSpec& spec, TVec2 corners[4], TVec2* uv0, TVec2* uv1) const;
 
