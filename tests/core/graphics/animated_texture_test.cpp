@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "core/graphics/animated_texture.h"
@@ -245,6 +246,20 @@ TEST_F(AnimationTest, GetReadsTheFileAndItsSheet) {
   auto replaced = TAnimatedTexture::Get(TStr("anims/walk.anm"), TStr("other.png"));
   ASSERT_TRUE(replaced);
   EXPECT_STREQ(replaced->GetFileName().c_str(), "other.png");
+}
+
+TEST_F(AnimationTest, FilesAboveSixteenMegabytesAreRefused) {
+  // A valid file padded with zeros (which the reader ignores) to the limit, then one byte past it.
+  PutAsset("anims/big.anm", Anm::File(2, {{1, 2, 10, 0, 30, 20}}).Text());
+  std::string path = mTemp.File("assets/anims/big.anm");
+  TAnimation a;
+  std::filesystem::resize_file(path, 16u << 20);
+  EXPECT_TRUE(ReadAnimationFile(TStr("anims/big.anm"), a)) << LogText();
+  EXPECT_EQ(a.frames.size(), 1u);
+  std::filesystem::resize_file(path, (16u << 20) + 1);
+  TAnimation refused;
+  EXPECT_FALSE(ReadAnimationFile(TStr("anims/big.anm"), refused));
+  EXPECT_NE(LogText().find("Animation anims/big.anm is too large"), std::string::npos) << LogText();
 }
 
 TEST_F(AnimationTest, SetFrameAndFrameSize) {
