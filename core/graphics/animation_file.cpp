@@ -5,15 +5,15 @@
 #include "core/graphics/animation_file.h"
 
 #include <cstring>
-#include <memory>
+#include <vector>
 
-#include "core/base/file.h"
 #include "core/base/log.h"
+#include "core/base/whole_file.h"
 #include "core/base/xml_node.h"
 
 namespace {
 
-// Larger animation files are refused before they are read into memory.
+// Larger animation files are refused (at most one byte more is read to tell).
 constexpr int kMaxAnimationFileBytes = 16 << 20;
 
 // True when the element has the attribute at all (an empty value counts).
@@ -106,22 +106,6 @@ class Cursor {
 void TrackLargestFrame(TAnimation& a, const TAnimationFrame& f) {
   if (f.w > a.maxFrameWidth) a.maxFrameWidth = f.w;
   if (f.h > a.maxFrameHeight) a.maxFrameHeight = f.h;
-}
-
-bool ReadWholeFile(TStr path, std::unique_ptr<unsigned char[]>& bytes, size_t* length) {
-  TFile file;
-  if (!file.Open(path, 0)) return false;
-  int size = file.GetSize();
-  if (size < 0 || size > kMaxAnimationFileBytes) {
-    LogPrintf("Animation %s is too large", path.c_str());
-    return false;
-  }
-  bytes.reset(new unsigned char[(size_t)size + 1]);
-  int got = size > 0 ? file.Read(bytes.get(), size) : 0;
-  if (got != size) return false;
-  bytes[(size_t)size] = 0;
-  *length = (size_t)size;
-  return true;
 }
 
 }  // namespace
@@ -295,12 +279,14 @@ bool ReadAnimationAnm(const unsigned char* bytes, size_t length, TStr name, TAni
 bool ReadAnimationFile(TStr file, TAnimation& animation) {
   bool xml = file.Find(".xml") >= 0;
   if (!xml && file.Find(".anm") < 0) return false;
-  std::unique_ptr<unsigned char[]> bytes;
-  size_t length = 0;
-  if (!ReadWholeFile(file, bytes, &length)) {
-    // An unreadable XML file reads as an empty document, which names what is missing.
-    return xml && ReadAnimationXml("", 0, file, animation);
+  std::vector<char> bytes;
+  bool read = ReadWholeFile(file, &bytes, (size_t)kMaxAnimationFileBytes + 1);
+  if (read && bytes.size() > (size_t)kMaxAnimationFileBytes) {
+    LogPrintf("Animation %s is too large", file.c_str());
+    read = false;
   }
-  if (xml) return ReadAnimationXml((const char*)bytes.get(), (int)length, file, animation);
-  return ReadAnimationAnm(bytes.get(), length, file, animation);
+  // An unreadable XML file reads as an empty document, which names what is missing.
+  if (!read) return xml && ReadAnimationXml("", 0, file, animation);
+  if (xml) return ReadAnimationXml(bytes.data(), (int)bytes.size(), file, animation);
+  return ReadAnimationAnm((const unsigned char*)bytes.data(), bytes.size(), file, animation);
 }
