@@ -94,19 +94,20 @@ void TRenderer::DrawOverlay() {
   if (began) End2d();
 }
 
-bool TRenderer::Begin2d() {
-  if (mIn2d) {
-    LogPrintf("Begin2d called when already in Begin2d state");
-    return false;
-  }
-  if (mIn3d) {
-    LogPrintf("Begin2d called when already in Begin3d state");
+bool TRenderer::MayBegin(const char* block) const {
+  if (mIn2d || mIn3d) {
+    LogPrintf("%s called when already in %s state", block, mIn2d ? "Begin2d" : "Begin3d");
     return false;
   }
   if (!mDrawing) {
-    LogPrintf("ERROR: Calling Begin2d outside of a BeginDraw or BeginRenderTarget block!");
+    LogPrintf("ERROR: Calling %s outside of a BeginDraw or BeginRenderTarget block!", block);
     return false;
   }
+  return true;
+}
+
+bool TRenderer::Begin2d() {
+  if (!MayBegin("Begin2d")) return false;
   mIn2d = mBackend->Begin2d();
   return mIn2d;
 }
@@ -122,18 +123,7 @@ void TRenderer::End2d() {
 }
 
 bool TRenderer::Begin3d() {
-  if (mIn2d) {
-    LogPrintf("Begin3d called when already in Begin2d state");
-    return false;
-  }
-  if (mIn3d) {
-    LogPrintf("Begin3d called when already in Begin3d state");
-    return false;
-  }
-  if (!mDrawing) {
-    LogPrintf("ERROR: Calling Begin3d outside of a BeginDraw or BeginRenderTarget block!");
-    return false;
-  }
+  if (!MayBegin("Begin3d")) return false;
   mIn3d = mBackend->Begin3d();
   return mIn3d;
 }

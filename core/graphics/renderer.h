@@ -120,6 +120,8 @@ class TRenderer {
   TRenderer();
   ~TRenderer();
 
+  // Logs why a 2D or 3D block named `block` cannot begin now; true when it may.
+  bool MayBegin(const char* block) const;
   void ApplyClip();
   void DrawOverlay();
 
