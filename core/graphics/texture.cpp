@@ -145,8 +145,8 @@ void TTexture::GetSurfaceSize(int* width, int* height) const {
     *height = (int)mData->GetSurfaceHeight();
     return;
   }
-  *width = (int)((mData->GetWidth() + 2 * mData->GetMarginX() + 1) & ~1u);
-  *height = (int)((mData->GetHeight() + 2 * mData->GetMarginY() + 1) & ~1u);
+  *width = (int)mData->GetPaddedWidth();
+  *height = (int)mData->GetPaddedHeight();
 }
 
 bool TTexture::MakeQuad(const TDrawSpec& spec, TVec2 corners[4], TVec2* uv0, TVec2* uv1) const {

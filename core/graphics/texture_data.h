@@ -95,6 +95,10 @@ class TTextureData {
   uint32_t GetSurfaceHeight() const { return mSurfaceHeight; }
   uint32_t GetMarginX() const { return mMarginX; }
   uint32_t GetMarginY() const { return mMarginY; }
+  // The image with its margins on both sides, rounded up to even numbers: the size a texture
+  // shows at when the surface does not say otherwise.
+  uint32_t GetPaddedWidth() const { return (mWidth + 2 * mMarginX + 1) & ~1u; }
+  uint32_t GetPaddedHeight() const { return (mHeight + 2 * mMarginY + 1) & ~1u; }
   void SetSize(uint32_t width, uint32_t height) {
     mWidth = width;
     mHeight = height;

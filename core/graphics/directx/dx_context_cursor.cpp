@@ -40,12 +40,6 @@ int64_t PackPoint(POINT p) { return (int64_t)(uint32_t)p.x | (int64_t)((uint64_t
 
 POINT UnpackPoint(int64_t v) { return POINT{(LONG)(int32_t)(uint32_t)v, (LONG)(int32_t)(uint32_t)((uint64_t)v >> 32)}; }
 
-// The surface size a texture shows at: image plus margins, rounded up to even numbers.
-void TextureSurfaceSize(const TTextureData& data, int& width, int& height) {
-  width = (int)((data.GetWidth() + 2 * data.GetMarginX() + 1) & ~1u);
-  height = (int)((data.GetHeight() + 2 * data.GetMarginY() + 1) & ~1u);
-}
-
 }  // namespace
 
 void TDXContext::DetachCursorListener() {
@@ -363,10 +357,8 @@ bool TDXContext::BuildRuns(TTextureData& data, std::list<TCursorRun>& runs, bool
     mSurfacesFailed = true;
     return false;
   }
-  int width = 0, height = 0;
-  TextureSurfaceSize(data, width, height);
-  width = std::min<int>(width, (int)data.GetSurfaceWidth());
-  height = std::min<int>(height, (int)data.GetSurfaceHeight());
+  int width = (int)std::min(data.GetPaddedWidth(), data.GetSurfaceWidth());
+  int height = (int)std::min(data.GetPaddedHeight(), data.GetSurfaceHeight());
   for (int y = 0; y < height; ++y) {
     const uint32_t* row = pixels + (size_t)y * pitch;
     int x = 0;
@@ -423,10 +415,8 @@ bool TDXContext::SetMouseCursorImage(const std::shared_ptr<TTexture>& texture, i
   }
   if (alpha == mAlphaImageInUse && data) {
     mImageOffset = POINT{-hotX, -hotY};
-    int width = 0, height = 0;
-    TextureSurfaceSize(*data, width, height);
-    mCursorWidth = width;
-    mCursorHeight = height;
+    mCursorWidth = (int)data->GetPaddedWidth();
+    mCursorHeight = (int)data->GetPaddedHeight();
     if (!CreateCursorSurfaces()) {
       mLost = true;
       mSurfacesFailed = true;
