@@ -190,7 +190,7 @@ class TDXContext {
   HANDLE mMouseMutex = nullptr;
 };
 
-// Helpers of this unit, also used by the window procedure.
+// Helpers of this unit, shared with the software cursor (dx_context_cursor.cpp).
 bool IsWindowsVistaOrLater();
 bool IsWindowsXpOrLater();
 // Two upper-case hexadecimal digits a byte; empty for a length of 0 or less.
