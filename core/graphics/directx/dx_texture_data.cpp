@@ -165,11 +165,6 @@ HRESULT TDxTextureData::CreatePlainSurface(DDSURFACEDESC2& desc, bool alpha, boo
   desc.ddsCaps.dwCaps = (simple ? DDSCAPS_OFFSCREENPLAIN : DDSCAPS_TEXTURE) | (renderTarget ? DDSCAPS_3DDEVICE : 0u);
   bool systemMemory = !context->HasHardwareRenderer() || (simple && HasFlag(kTextureSlow));
   desc.ddsCaps.dwCaps |= systemMemory ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY;
-  if (!systemMemory) {
-    DDSCAPS2 video{DDSCAPS_VIDEOMEMORY, 0, 0, 0};
-    DWORD total = 0, free = 0;
-    directDraw->GetAvailableVidMem(&video, &total, &free);
-  }
   if (!alpha) {
     HRESULT hr = directDraw->CreateSurface(&desc, &mSurface, nullptr);
     if (FAILED(hr) && hr != DDERR_UNSUPPORTEDMODE) {
