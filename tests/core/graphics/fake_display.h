@@ -254,14 +254,7 @@ class DrawingTest : public FileLayerTest {
   // A PNG of 32-bit ARGB pixels (row by row) in the assets, where virtual paths find it.
   std::string PutPng(const std::string& relative, int width, int height, const std::vector<uint32_t>& argb) {
     std::string path = mTemp.File("assets/" + relative);
-    std::vector<unsigned char> rows;
-    for (uint32_t p : argb) {
-      rows.push_back((unsigned char)(p >> 16));
-      rows.push_back((unsigned char)(p >> 8));
-      rows.push_back((unsigned char)p);
-      rows.push_back((unsigned char)(p >> 24));
-    }
-    EXPECT_TRUE(WritePng(path, Png(width, height, PNG_COLOR_TYPE_RGBA, 8, rows)));
+    EXPECT_TRUE(WritePng(path, ArgbPng(width, height, argb)));
     BuildFileMap();
     return path;
   }

@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 #include <openjpeg.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -30,6 +31,15 @@ inline PngSpec Png(int width, int height, int colorType, int depth, std::vector<
   s.depth = depth;
   s.data = std::move(data);
   return s;
+}
+
+// An RGBA PNG of 32-bit ARGB pixels given row by row.
+inline PngSpec ArgbPng(int width, int height, const std::vector<uint32_t>& argb) {
+  std::vector<unsigned char> rows;
+  rows.reserve(argb.size() * 4);
+  for (uint32_t p : argb)
+    rows.insert(rows.end(), {(unsigned char)(p >> 16), (unsigned char)(p >> 8), (unsigned char)p, (unsigned char)(p >> 24)});
+  return Png(width, height, PNG_COLOR_TYPE_RGBA, 8, std::move(rows));
 }
 
 inline bool WritePng(const std::string& path, const PngSpec& s) {

@@ -40,11 +40,8 @@ class SpriteScene : public displaytest::DisplayTest {
     RegisterMemoryFile(TStr(name.c_str()), mFiles.back().data(), (uint32_t)mFiles.back().size());
   }
   void PutPng(const std::string& name, int width, int height, const std::vector<uint32_t>& argb) {
-    std::vector<unsigned char> rows;
-    for (uint32_t p : argb)
-      rows.insert(rows.end(), {(unsigned char)(p >> 16), (unsigned char)(p >> 8), (unsigned char)p, (unsigned char)(p >> 24)});
     std::string path = logs.Path() + "/" + name;
-    ASSERT_TRUE(WritePng(path, Png(width, height, PNG_COLOR_TYPE_RGBA, 8, rows)));
+    ASSERT_TRUE(WritePng(path, ArgbPng(width, height, argb)));
     std::ifstream in(path, std::ios::binary);
     PutFile(name, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
   }
