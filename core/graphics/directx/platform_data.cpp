@@ -110,13 +110,8 @@ void TPlatformData::FlagBroken() {
 }
 
 void TPlatformData::FlagBrokenThrottled() {
-  uint32_t now = GetDisplayHost().GetTime();
   // Wrapping times compare by their difference.
-  if ((int32_t)(now - mBrokenTime) > 250 || !mBroken) {
-    mBrokenTime = now;
-    mBroken = true;
-    SetSetting("dxbroken", "1");
-  }
+  if (!mBroken || (int32_t)(GetDisplayHost().GetTime() - mBrokenTime) > 250) FlagBroken();
 }
 
 void TPlatformData::OnOutOfVideoMemory() {
