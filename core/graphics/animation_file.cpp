@@ -103,6 +103,12 @@ class Cursor {
   bool mOk = true;
 };
 
+// The one log line of a binary file that ends early or holds impossible lengths; false.
+bool Damaged(TStr name) {
+  LogPrintf("Animation %s is truncated or damaged", name.c_str());
+  return false;
+}
+
 void TrackLargestFrame(TAnimation& a, const TAnimationFrame& f) {
   if (f.w > a.maxFrameWidth) a.maxFrameWidth = f.w;
   if (f.h > a.maxFrameHeight) a.maxFrameHeight = f.h;
@@ -216,10 +222,7 @@ bool ReadAnimationAnm(const unsigned char* bytes, size_t length, TStr name, TAni
   int32_t version = c.Int();
   a.sequenceName = c.String();
   a.sequenceSource = c.String();
-  if (!c.Ok()) {
-    LogPrintf("Animation %s is truncated or damaged", name.c_str());
-    return false;
-  }
+  if (!c.Ok()) return Damaged(name);
   if (!c.Tag("IMGN")) return false;
   a.imageRegX = c.Int();
   a.imageRegY = c.Int();
@@ -229,10 +232,7 @@ bool ReadAnimationAnm(const unsigned char* bytes, size_t length, TStr name, TAni
     for (int i = 0; i < 4; ++i) c.Float();
   a.imageName = c.String();
   a.maskName = c.String();
-  if (!c.Ok()) {
-    LogPrintf("Animation %s is truncated or damaged", name.c_str());
-    return false;
-  }
+  if (!c.Ok()) return Damaged(name);
   if (!c.Tag("FRMS")) return false;
   // Six integers, six floats, a name length and an anchor count, plus alpha from version 2.
   const size_t minFrame = 14 * 4 + (version > 1 ? 4 : 0);
@@ -269,10 +269,7 @@ bool ReadAnimationAnm(const unsigned char* bytes, size_t length, TStr name, TAni
   } else if (c.Ok()) {
     a.script = BuildDefaultAnimationScript((int)a.frames.size());
   }
-  if (!c.Ok()) {
-    LogPrintf("Animation %s is truncated or damaged", name.c_str());
-    return false;
-  }
+  if (!c.Ok()) return Damaged(name);
   return true;
 }
 
