@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "core/base/log.h"
-#include "core/windows/window_manager.h"
 #include "core/windows/window_spider.h"
 
 TLayeredWindow::TLayeredWindow(uint32_t layerCount) : mLayers(layerCount) {}
@@ -42,5 +41,5 @@ void TLayeredWindow::SelectLayer(uint32_t layer) {
   uint32_t shown = layer == kAllLayers ? 0 : layer;
   if (shown < mLayers.size())
     for (TWindow* w : mLayers[shown]) w->SetFlags(w->GetFlags() | kWindowEnabled);
-  if (TWindowManager* manager = TWindowManager::Get()) manager->Invalidate();
+  RequestRedraw();
 }

@@ -40,10 +40,6 @@ int32_t ResolveOrigin(int32_t p, int32_t size, uint32_t alignBits) {
   return ResolveLayoutPosition(p, 0, size, false);
 }
 
-void RequestRedraw() {
-  if (TWindowManager* manager = TWindowManager::Get()) manager->Invalidate();
-}
-
 }  // namespace
 
 TText::TText(bool renderTarget) {

@@ -19,10 +19,6 @@ namespace {
 // Every constructor takes the next serial.
 uint32_t gNextSerial = 0;
 
-void RequestRedraw() {
-  if (TWindowManager* manager = TWindowManager::Get()) manager->Invalidate();
-}
-
 bool IsMouseEvent(uint32_t type) {
   return (type >= kEventLeftDown && type <= kEventMouseMove) || type == kEventHover;
 }
@@ -47,6 +43,10 @@ TWindow::~TWindow() {
 }
 
 TWindow* TWindow::GetFactory() { return new TWindow(); }
+
+void TWindow::RequestRedraw() {
+  if (TWindowManager* manager = TWindowManager::Get()) manager->Invalidate();
+}
 
 TWindow* CallWindowFactory(TWindowFactory factory) {
   if (!factory) return nullptr;

@@ -149,6 +149,8 @@ class TWindow {
  protected:
   // Registers or unregisters the window as a cover of its parent modal window.
   void UpdateCover();
+  // Frames are drawn on demand: asks the running window manager for one.
+  static void RequestRedraw();
 
   TWindow* mParent = nullptr;
   std::list<TWindow*> mChildren;

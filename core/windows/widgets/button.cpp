@@ -20,10 +20,6 @@ namespace {
 
 TWindowManager* Manager() { return TWindowManager::Get(); }
 
-void RequestRedraw() {
-  if (TWindowManager* manager = Manager()) manager->Invalidate();
-}
-
 TButton* AsTButton(TWindow* window) {
   return window && window->IsKindOf(&TButton::GetFactory) ? static_cast<TButton*>(window) : nullptr;
 }

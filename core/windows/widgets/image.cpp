@@ -10,10 +10,6 @@
 
 namespace {
 
-void RequestRedraw() {
-  if (TWindowManager* manager = TWindowManager::Get()) manager->Invalidate();
-}
-
 int32_t Scaled(int size, float scale) { return (int32_t)((float)(uint32_t)size * scale + 0.5f); }
 
 }  // namespace
