@@ -45,6 +45,10 @@ class FindDefault : public TWindowSpider {
 
 }  // namespace
 
+TModalWindow* AsModal(TWindow* window) {
+  return window && window->IsKindOf(&TModalWindow::ClassId) ? static_cast<TModalWindow*>(window) : nullptr;
+}
+
 TStr NormalizeKeyName(TStr name) {
   name.ToLower();
   int n = name.Length();

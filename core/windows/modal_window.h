@@ -66,6 +66,9 @@ class TModalWindow : public TWindow {
   std::map<TStr, TStr> mHotKeys;
 };
 
+// The window as a modal window; null when it is none (or null).
+TModalWindow* AsModal(TWindow* window);
+
 // Lower case; "@x" names keep "@" and the last character upper-cased; other names become their
 // "shift-", "ctrl-" ("control-" too) and "alt-" prefixes in that order, then the last character
 // upper-cased: Control-Alt-s and alt-ctrl-S both give ctrl-alt-S.

@@ -404,7 +404,8 @@ void TWindow::BubbleMessage(TMessage* message) {
       return;
     }
     if (w->mFlags & kWindowModal) {
-      TWindow* focus = w->IsKindOf(&TModalWindow::ClassId) ? static_cast<TModalWindow*>(w)->GetFocusChild() : nullptr;
+      TModalWindow* modal = AsModal(w);
+      TWindow* focus = modal ? modal->GetFocusChild() : nullptr;
       if (focus && focus->OnMessage(UnwrapMessage(message))) {
         delete message;  // the wrapper: the wrapped message stays with its script object
         return;
@@ -424,7 +425,8 @@ void TWindow::BubbleMessage(TMessage* message) {
 
 TWindowAnim* TWindow::GetAnim() {
   if (mAnim) return mAnim;
-  TModalWindow* modal = IsKindOf(&TModalWindow::ClassId) ? static_cast<TModalWindow*>(this) : GetParentModal();
+  TModalWindow* modal = AsModal(this);
+  if (!modal) modal = GetParentModal();
   if (!modal) return nullptr;
   mAnim = new TWindowAnim(this);
   mAnim->SetClock(&modal->GetClock());

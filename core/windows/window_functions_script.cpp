@@ -38,10 +38,6 @@ TWindow* FindUpwards(const TStr& name) {
   return nullptr;
 }
 
-TModalWindow* AsModal(TWindow* window) {
-  return window && window->IsKindOf(&TModalWindow::ClassId) ? static_cast<TModalWindow*>(window) : nullptr;
-}
-
 // Entries 1 to 4 of the table at index, missing or non-numeric ones 0.
 void ReadFour(lua_State* L, int index, double out[4]) {
   for (int i = 0; i < 4; i++) {

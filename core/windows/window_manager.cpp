@@ -17,10 +17,6 @@ namespace {
 
 TWindowManager* gManager = nullptr;
 
-TModalWindow* AsModal(TWindow* window) {
-  return window && window->IsKindOf(&TModalWindow::ClassId) ? static_cast<TModalWindow*>(window) : nullptr;
-}
-
 bool IsUnder(const TWindow* window, const TWindow* ancestor) {
   for (const TWindow* w = window; w; w = w->GetParent())
     if (w == ancestor) return true;
