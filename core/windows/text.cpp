@@ -50,6 +50,10 @@ TText::~TText() { TTextLayout::Destroy(mLayout); }
 
 TWindow* TText::GetFactory() { return new TText(false); }
 
+TText* AsText(TWindow* window) {
+  return window && window->IsKindOf(&TText::GetFactory) ? static_cast<TText*>(window) : nullptr;
+}
+
 void TText::Init(TWindowStyle& style) {
   TStr face("__DEFAULT");
   int size = 16;

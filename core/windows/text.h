@@ -50,3 +50,6 @@ class TText : public TWindow {
   float mScrollMargin = 0.5f;
   TStr mPressedLink;
 };
+
+// The window as a text window; null when it is none (or null).
+TText* AsText(TWindow* window);

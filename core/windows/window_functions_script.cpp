@@ -110,10 +110,10 @@ TStr TWindowScript::GetLabel(TStr name) {
   if (!TopModal()) return TStr("");
   TWindow* window = FindUnderTop(name);
   if (!window) return name + "_is_not_found";
-  if (window->IsKindOf(&TText::GetFactory)) {
-    TStr text;
-    static_cast<TText*>(window)->GetText(text);
-    return text;
+  if (TText* text = AsText(window)) {
+    TStr label;
+    text->GetText(label);
+    return label;
   }
   if (TButtonCalls* button = AsButton(window)) return button->GetLabel();
   return name + "_is_not_a_TText_window_or_TButton";
@@ -126,8 +126,8 @@ void TWindowScript::RegisterHotkey(TStr key, TStr name) {
 
 void TWindowScript::SetLabel(TStr name, TStr label) {
   TWindow* window = FindUnderTop(name);
-  if (window && window->IsKindOf(&TText::GetFactory))
-    static_cast<TText*>(window)->SetText(label);
+  if (TText* text = AsText(window))
+    text->SetText(label);
   else if (TButtonCalls* button = window ? AsButton(window) : nullptr)
     button->SetLabel(label);
 }

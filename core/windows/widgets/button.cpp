@@ -74,6 +74,13 @@ void DefineButtonName(lua_State* L, const TStr& name) {
   lua_settable(L, LUA_GLOBALSINDEX);
 }
 
+// The caption: the first text window named "label" at or under one of the button's children.
+TText* FindLabel(const std::list<TWindow*>& children) {
+  for (TWindow* child : children)
+    if (TText* label = AsText(child->FindChild("label", -1))) return label;
+  return nullptr;
+}
+
 // Whether the window still hangs from the root screen.
 bool ReachesRoot(TWindow* window) {
   TWindowManager* manager = Manager();
@@ -164,25 +171,13 @@ void TButton::Toggle() {
 }
 
 void TButton::SetLabel(TStr text) {
-  for (TWindow* child : mChildren) {
-    TWindow* label = child->FindChild("label", -1);
-    if (label && label->IsKindOf(&TText::GetFactory)) {
-      static_cast<TText*>(label)->SetText(text);
-      return;
-    }
-  }
+  if (TText* label = FindLabel(mChildren)) label->SetText(text);
 }
 
 TStr TButton::GetLabel() {
-  for (TWindow* child : mChildren) {
-    TWindow* label = child->FindChild("label", -1);
-    if (label && label->IsKindOf(&TText::GetFactory)) {
-      TStr text;
-      static_cast<TText*>(label)->GetText(text);
-      return text;
-    }
-  }
-  return TStr();
+  TStr text;
+  if (TText* label = FindLabel(mChildren)) label->GetText(text);
+  return text;
 }
 
 // Creation keys.

@@ -8,10 +8,7 @@
 
 namespace {
 
-TText* FindText(TWindow* page, const TStr& name) {
-  TWindow* window = page->FindChild(name, -1);
-  return window && window->IsKindOf(&TText::GetFactory) ? static_cast<TText*>(window) : nullptr;
-}
+TText* FindText(TWindow* page, const TStr& name) { return AsText(page->FindChild(name, -1)); }
 
 void Hide(TWindow* page, const TStr& name) { DisableWindowSafe(page->FindChild(name, -1)); }
 
