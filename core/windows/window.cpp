@@ -242,7 +242,7 @@ bool TWindow::ForEachChild(TWindowSpider& spider, bool reverse) {
 }
 
 void TWindow::DeleteChildren() {
-  ChildrenDelete spider(this, TWindowManager::Get());
+  ChildrenDelete spider(this);
   ForEachChild(spider);
 }
 

@@ -231,6 +231,13 @@ void TWindowManager::ScheduleDelete(TWindow* window) {
   if (mCapture && IsUnder(mCapture, window)) mCapture = nullptr;
 }
 
+void DeleteWindowLater(TWindow* window) {
+  if (TWindowManager* manager = TWindowManager::Get())
+    manager->ScheduleDelete(window);
+  else
+    delete window;
+}
+
 void TWindowManager::DeleteClosedWindows() {
   if (mClosed.empty()) return;
   // One at a time: deleting a window forgets its closed descendants (OnWindowDestroyed), so

@@ -155,3 +155,7 @@ class TWindowManager : public TPlatformWindowManager {
   TWindowHost* mHost;
   TWindowManager* mPrevious;  // the manager Get() answered before this one
 };
+
+// Queues the window with the running manager's deletions; without a manager no event can be
+// using it, so it goes at once.
+void DeleteWindowLater(TWindow* window);

@@ -121,10 +121,7 @@ void TWindowScript::PopWindow() {
     // A window that could not be created: what was built in its place goes.
     mWindows.pop_back();
     mPlaceholders.erase(top);
-    if (TWindowManager* manager = TWindowManager::Get())
-      manager->ScheduleDelete(top);
-    else
-      delete top;
+    DeleteWindowLater(top);
     return;
   }
   if (mWindows.size() != 1) mWindows.pop_back();
@@ -179,10 +176,7 @@ int TWindowScript::GenericCreate(lua_State* L) {
     lua_pushvalue(L, 1);
     if (InitWindowFromTable(window)) return 0;
     // Refused by its parent: it was never attached, so nothing else knows it.
-    if (TWindowManager* manager = TWindowManager::Get())
-      manager->ScheduleDelete(window);
-    else
-      delete window;
+    DeleteWindowLater(window);
   }
   // The dialog's commands, name and PostCreate then go to a stand-in that PopWindow deletes,
   // never to the parent.

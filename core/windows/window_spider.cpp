@@ -13,11 +13,7 @@ bool GetLargest::Process(TWindow* window) {
 
 bool ChildrenDelete::Process(TWindow* window) {
   mParent->RemoveChild(window);
-  if (mManager) {
-    mManager->ScheduleDelete(window);
-  } else {
-    delete window;  // no manager, so no event can still be using it
-  }
+  DeleteWindowLater(window);
   return true;
 }
 

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 class TWindow;
-class TWindowManager;
 
 class TWindowSpider {
  public:
@@ -24,12 +23,11 @@ class GetLargest : public TWindowSpider {
 // Detaches each child from the parent and queues it for deletion.
 class ChildrenDelete : public TWindowSpider {
  public:
-  ChildrenDelete(TWindow* parent, TWindowManager* manager) : mParent(parent), mManager(manager) {}
+  explicit ChildrenDelete(TWindow* parent) : mParent(parent) {}
   bool Process(TWindow* window) override;
 
  private:
   TWindow* mParent;
-  TWindowManager* mManager;
 };
 
 // ANDs each child's flags with a mask (through SetFlags), optionally down the whole subtree.
