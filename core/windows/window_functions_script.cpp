@@ -38,6 +38,23 @@ TWindow* FindUpwards(const TStr& name) {
   return nullptr;
 }
 
+// Posts the script's message (argument 1) through a wrapper; toParent aims it at the top modal
+// window's parent instead of the window the message names.
+int PostScriptMessage(lua_State* L, const char* function, bool toParent) {
+  if (!ToMessage(L, 1)) return luaL_error(L, "%s: the argument is not a message", function);
+  lua_pushvalue(L, 1);
+  TLuaMessageWrapper* wrapper = new TLuaMessageWrapper(L);
+  if (toParent) {
+    TWindow* top = TopModal();
+    wrapper->SetWindow(top ? top->GetParent() : nullptr);
+  }
+  if (Manager())
+    Manager()->PostMessage(wrapper);
+  else
+    delete wrapper;
+  return 0;
+}
+
 // Entries 1 to 4 of the table at index, missing or non-numeric ones 0.
 void ReadFour(lua_State* L, int index, double out[4]) {
   for (int i = 0; i < 4; i++) {
@@ -290,29 +307,9 @@ int TWindowScript::CreateCloseMessage(lua_State* L) {
   return 1;
 }
 
-int TWindowScript::PostMessage(lua_State* L) {
-  if (!ToMessage(L, 1)) return luaL_error(L, "PostMessage: the argument is not a message");
-  lua_pushvalue(L, 1);
-  TLuaMessageWrapper* wrapper = new TLuaMessageWrapper(L);
-  if (Manager())
-    Manager()->PostMessage(wrapper);
-  else
-    delete wrapper;
-  return 0;
-}
+int TWindowScript::PostMessage(lua_State* L) { return PostScriptMessage(L, "PostMessage", false); }
 
-int TWindowScript::PostMessageToParent(lua_State* L) {
-  if (!ToMessage(L, 1)) return luaL_error(L, "PostMessageToParent: the argument is not a message");
-  lua_pushvalue(L, 1);
-  TLuaMessageWrapper* wrapper = new TLuaMessageWrapper(L);
-  TWindow* top = TopModal();
-  wrapper->SetWindow(top ? top->GetParent() : nullptr);
-  if (Manager())
-    Manager()->PostMessage(wrapper);
-  else
-    delete wrapper;
-  return 0;
-}
+int TWindowScript::PostMessageToParent(lua_State* L) { return PostScriptMessage(L, "PostMessageToParent", true); }
 
 TStr TWindowScript::GetString(TStr id, TStr a1, TStr a2, TStr a3, TStr a4, TStr a5) {
   if (id[0] == '#') return id.SubStr(1);
