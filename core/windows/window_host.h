@@ -18,7 +18,6 @@
 #include "core/base/task_list.h"
 #include "platform/win32/win32.h"
 
-class TStringTable;
 class TTextLayout;
 class TTexture;
 struct TDrawSpec;
@@ -58,9 +57,11 @@ class TWindowHost {
   // The platform's task list, run on every idle pass with code 0 and by each frame with code 1.
   virtual TTaskList& GetTaskList() { return mTasks; }
   // A label's text from the program's string table ("#####" when missing, as the table says);
-  // without a table the label itself.
+  // the base host has no table and answers the label itself.
   virtual TStr GetString(TStr label, TStr a1 = TStr(), TStr a2 = TStr(), TStr a3 = TStr(),
-                         TStr a4 = TStr(), TStr a5 = TStr());
+                         TStr a4 = TStr(), TStr a5 = TStr()) {
+    return label;
+  }
   // The string table's labels marked for movies, with their texts.
   virtual void GetFlashStrings(std::vector<std::pair<TStr, TStr>>& strings) {}
   virtual bool SetClipboardText(TStr text) { return false; }
@@ -103,7 +104,6 @@ class TWindowHost {
   virtual void DrawTriangles(const std::shared_ptr<TTexture>& texture, TVertex* vertices, uint32_t count) {}
 
   void SetViewport(const TRect& viewport) { mViewport = viewport; }
-  void SetStringTable(TStringTable* table) { mStrings = table; }
   bool WasQuitPosted() const { return mQuitPosted; }
 
  protected:
@@ -114,5 +114,4 @@ class TWindowHost {
   TTaskList mTasks;
   TRect mViewport{0, 0, 800, 600};
   std::vector<TRect> mClips;
-  TStringTable* mStrings = nullptr;
 };
