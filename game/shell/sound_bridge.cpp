@@ -12,7 +12,6 @@
 #include "core/script/lua.h"
 #include "core/script/lua_bindings.h"
 #include "core/windows/window_manager.h"
-#include "core/windows/window_script.h"
 
 namespace {
 
@@ -30,8 +29,7 @@ TAssetMap& BridgeSounds() {
 
 lua_State* WindowScriptState() {
   TWindowManager* manager = TWindowManager::Get();
-  TWindowScript* script = manager ? manager->GetScript() : nullptr;
-  return script ? script->GetState() : nullptr;
+  return manager ? manager->GetScriptState() : nullptr;
 }
 
 void PlayFrameworkSound(TStr key, TStr file) {

@@ -6,7 +6,6 @@
 #include "core/script/lua.h"
 #include "core/windows/widgets/xsell_window.h"
 #include "core/windows/window_manager.h"
-#include "core/windows/window_script.h"
 
 namespace {
 
@@ -26,8 +25,7 @@ int LaunchGameLinkFunction(lua_State* L) {
 
 lua_State* ScriptState() {
   TWindowManager* manager = TWindowManager::Get();
-  TWindowScript* script = manager ? manager->GetScript() : nullptr;
-  return script ? script->GetState() : nullptr;
+  return manager ? manager->GetScriptState() : nullptr;
 }
 
 // Pushes registry[page] (a table of the page's two closures, or nil).
