@@ -19,6 +19,14 @@ namespace {
 // Every constructor takes the next serial.
 uint32_t gNextSerial = 0;
 
+// The iterator moves on before the child is processed: a forward walk survives Process removing it.
+template <typename Iterator>
+bool Walk(Iterator it, Iterator end, TWindowSpider& spider) {
+  bool answer = true;
+  while (answer && it != end) answer = spider.Process(*it++);
+  return answer;
+}
+
 bool IsMouseEvent(uint32_t type) {
   return (type >= kEventLeftDown && type <= kEventMouseMove) || type == kEventHover;
 }
@@ -224,21 +232,8 @@ TWindow* TWindow::FindChild(const TStr& name, int depth) {
 }
 
 bool TWindow::ForEachChild(TWindowSpider& spider, bool reverse) {
-  bool answer = true;
-  if (!reverse) {
-    for (auto it = mChildren.begin(); it != mChildren.end();) {
-      TWindow* child = *it++;
-      answer = spider.Process(child);
-      if (!answer) break;
-    }
-  } else {
-    for (auto it = mChildren.rbegin(); it != mChildren.rend();) {
-      TWindow* child = *it++;
-      answer = spider.Process(child);
-      if (!answer) break;
-    }
-  }
-  return answer;
+  if (reverse) return Walk(mChildren.rbegin(), mChildren.rend(), spider);
+  return Walk(mChildren.begin(), mChildren.end(), spider);
 }
 
 void TWindow::DeleteChildren() {

@@ -109,7 +109,8 @@ class TWindow {
   void ChangeOrder(int mode, TWindow* reference = nullptr);
   // This window or the first match depth-first; depth -1 unlimited, 0 this window only.
   TWindow* FindChild(const TStr& name, int depth = -1);
-  // Stops at the first false and returns the last answer; Process may remove the current child.
+  // Stops at the first false and returns the last answer; in a forward walk Process may remove
+  // the current child (a reverse walk would then step from the removed one).
   bool ForEachChild(TWindowSpider& spider, bool reverse = false);
   // Detaches every child and queues it for deletion.
   void DeleteChildren();
