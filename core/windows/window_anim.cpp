@@ -3,9 +3,7 @@
 
 #include "core/windows/window.h"
 
-TWindowAnim::~TWindowAnim() {
-  if (mWindow && mWindow->mAnim == this) mWindow->mAnim = nullptr;
-}
+TWindowAnim::~TWindowAnim() { Detach(); }
 
 bool TWindowAnim::Animate() { return mWindow ? mWindow->OnAnimate() : false; }
 
