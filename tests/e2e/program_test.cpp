@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/directx/directx_test_control.h"
+#include "tests/e2e/harness_run.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
@@ -34,20 +35,14 @@ class ProgramTest : public ::testing::Test {
 };
 
 TEST_F(ProgramTest, RunsTheScriptOnTheManualClockAndEndsWithQuit) {
-  TempFolder work;
-  std::string script = work.File("script.txt"), report = work.File("report.txt");
-  std::ofstream(script) << "frame 2 move 100 120\n"
-                           "frame 3 key 65 down\n"
-                           "time 40 clock 1000\n"
-                           "frame 30 quit\n";
-  setenv("ORVELLA_HARNESS_SCRIPT", script.c_str(), 1);
-  setenv("ORVELLA_HARNESS_REPORT", report.c_str(), 1);
-  setenv("ORVELLA_HARNESS_MANUAL_CLOCK", "5000:2", 1);
-  ToolResult r = RunTool("quillomer-lorvane", "--multiple 2>&1");
-  EXPECT_EQ(r.status, 0) << r.out;
-  std::string steps = ReadFile(report);
+  HarnessRun run = RunWithHarness("frame 2 move 100 120\n"
+                                  "frame 3 key 65 down\n"
+                                  "time 40 clock 1000\n"
+                                  "frame 30 quit\n",
+                                  "--multiple 2>&1", "5000:2");
+  EXPECT_EQ(run.result.status, 0) << run.result.out;
   for (const char* line : {"frame 2 ", ": move", "frame 3 ", ": key", ": clock", "frame 30 ", ": quit"})
-    EXPECT_NE(steps.find(line), std::string::npos) << line << "\n" << steps;
+    EXPECT_NE(run.report.find(line), std::string::npos) << line << "\n" << run.report;
   EXPECT_NE(LogText().find("quillomer-lorvane-design, version 3.0.0.1."), std::string::npos) << LogText();
 }
 
