@@ -162,11 +162,7 @@ void TModalWindow::SetCovering(TWindow* window, bool covers) {
 }
 
 void TModalWindow::DropCoversUnder(TWindow* window) {
-  for (auto it = mCovers.begin(); it != mCovers.end();) {
-    bool under = false;
-    for (TWindow* w = *it; w && !under; w = w->GetParent()) under = w == window;
-    it = under ? mCovers.erase(it) : std::next(it);
-  }
+  for (auto it = mCovers.begin(); it != mCovers.end();) it = (*it)->IsUnder(window) ? mCovers.erase(it) : std::next(it);
   UpdateOpaque();
 }
 

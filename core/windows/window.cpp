@@ -255,6 +255,12 @@ bool TWindow::IsVisible() const {
   return true;
 }
 
+bool TWindow::IsUnder(const TWindow* ancestor) const {
+  for (const TWindow* w = this; w; w = w->mParent)
+    if (w == ancestor) return true;
+  return false;
+}
+
 TWindow* TWindow::ChildAt(TPoint point) {
   for (TWindow* child : mChildren)
     if (child->IsVisible() && child->mRect.Contains(point.x, point.y)) return child;

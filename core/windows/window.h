@@ -122,6 +122,8 @@ class TWindow {
   TWindow* HitTest(TPoint point, int depth = -1);
   // True when this window and every ancestor up to its modal window are enabled.
   bool IsVisible() const;
+  // True when this window is the ancestor or lies beneath it.
+  bool IsUnder(const TWindow* ancestor) const;
 
   // Identity.
   const TStr& GetName() const { return mName; }

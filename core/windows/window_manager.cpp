@@ -17,12 +17,6 @@ namespace {
 
 TWindowManager* gManager = nullptr;
 
-bool IsUnder(const TWindow* window, const TWindow* ancestor) {
-  for (const TWindow* w = window; w; w = w->GetParent())
-    if (w == ancestor) return true;
-  return false;
-}
-
 // The event with its point in the window's coordinates; a move in relative mouse mode keeps its
 // point as it came.
 TPlatformEvent ToWindow(const TPlatformEvent& event, const TWindow* window, int mode) {
@@ -226,9 +220,9 @@ void TWindowManager::ScheduleDelete(TWindow* window) {
   if (!window) return;
   if (std::find(mClosed.begin(), mClosed.end(), window) == mClosed.end()) mClosed.push_back(window);
   for (TMessage* message : mQueue)
-    if (message->GetWindow() && IsUnder(message->GetWindow(), window)) message->SetWindow(nullptr);
+    if (message->GetWindow() && message->GetWindow()->IsUnder(window)) message->SetWindow(nullptr);
   RemoveMouseTracker(window);
-  if (mCapture && IsUnder(mCapture, window)) mCapture = nullptr;
+  if (mCapture && mCapture->IsUnder(window)) mCapture = nullptr;
 }
 
 void DeleteWindowLater(TWindow* window) {

@@ -85,10 +85,7 @@ TText* FindLabel(const std::list<TWindow*>& children) {
 bool ReachesRoot(TWindow* window) {
   TWindowManager* manager = Manager();
   TWindow* root = manager ? manager->GetScreen() : nullptr;
-  if (!root) return false;
-  for (TWindow* w = window; w; w = w->GetParent())
-    if (w == root) return true;
-  return false;
+  return root && window->IsUnder(root);
 }
 
 }  // namespace
