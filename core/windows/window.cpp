@@ -263,7 +263,8 @@ bool TWindow::IsUnder(const TWindow* ancestor) const {
 
 TWindow* TWindow::ChildAt(TPoint point) {
   for (TWindow* child : mChildren)
-    if (child->IsVisible() && child->mRect.Contains(point.x, point.y)) return child;
+    // The rectangle first: IsVisible walks up to the modal window.
+    if (child->mRect.Contains(point.x, point.y) && child->IsVisible()) return child;
   return this;
 }
 
@@ -356,7 +357,7 @@ bool TWindow::HandleEvent(const TPlatformEvent& event, bool focusAssigned) {
       TPoint at(copy.x, copy.y);
       for (++it; it != siblings.end(); ++it) {
         TWindow* sibling = *it;
-        if (!sibling->IsVisible() || !sibling->mRect.Contains(at.x, at.y)) continue;
+        if (!sibling->mRect.Contains(at.x, at.y) || !sibling->IsVisible()) continue;
         TPoint inside = at;
         sibling->OffsetFromParent(inside);
         TWindow* target = sibling->HitTest(inside, -1);
