@@ -333,10 +333,14 @@ bool TWindow::HandleEvent(const TPlatformEvent& event, bool focusAssigned) {
   if (handled) return true;
 
   if (mFlags & kWindowModal) {
-    if (!GetSettingBool("overlaymouse")) {
-      TWindowManager* manager = TWindowManager::Get();
-      if (manager && event.type == kEventLeftUp) manager->PostMessage(new TMessage(kPressAnyKey, "mouse:up"));
-      if (manager && event.type == kEventKeyDown)
+    // Only a release or a key press becomes text, so only they read the setting (every mouse
+    // move that nobody takes ends here).
+    TWindowManager* manager = TWindowManager::Get();
+    bool posts = event.type == kEventLeftUp || event.type == kEventKeyDown;
+    if (posts && manager && !GetSettingBool("overlaymouse")) {
+      if (event.type == kEventLeftUp)
+        manager->PostMessage(new TMessage(kPressAnyKey, "mouse:up"));
+      else
         manager->PostMessage(new TMessage(kPressAnyKey, TStr("raw:") + (char)(uint8_t)event.param));
     }
     return false;
