@@ -22,6 +22,20 @@ std::shared_ptr<TAsset> TAssetManager::FindAsset(TStr key) { return mAssets[key]
 
 void TAssetManager::RegisterAsset(TStr key, std::shared_ptr<TAsset> asset) { mAssets[key] = asset; }
 
+std::shared_ptr<TAsset> TAssetManager::FindOrLoad(TStr key, TClassId kind,
+                                                  const std::function<std::shared_ptr<TAsset>()>& load) {
+  TAssetManager* manager = GetInstance();
+  if (!manager) return load();
+  std::shared_ptr<TAsset> live = manager->FindAsset(key);
+  if (live && live->IsKindOf(kind)) return live;
+  std::shared_ptr<TAsset> loaded = load();
+  if (loaded)
+    manager->RegisterAsset(key, loaded);
+  else
+    manager->RemoveAsset(key);
+  return loaded;
+}
+
 void TAssetManager::RemoveAsset(TStr key) { mAssets.erase(key); }
 
 void TAssetManager::RestoreAll() {

@@ -2,6 +2,7 @@
 // second request reuses a live asset and a display loss can restore every one.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -24,6 +25,14 @@ class TAssetManager {
   // empty reference, so it counts from then on.
   std::shared_ptr<TAsset> FindAsset(TStr key);
   void RegisterAsset(TStr key, std::shared_ptr<TAsset> asset);
+  // Every cached asset kind gets its assets this way: the live one of that kind under key in the
+  // platform's manager, else what load makes, registered under key. A load that gives null
+  // forgets the key, so a name that failed leaves nothing behind; without a manager it only loads.
+  static std::shared_ptr<TAsset> FindOrLoad(TStr key, TClassId kind, const std::function<std::shared_ptr<TAsset>()>& load);
+  template <class T, class Load>
+  static std::shared_ptr<T> FindOrLoad(TStr key, Load&& load) {
+    return std::static_pointer_cast<T>(FindOrLoad(key, T::ClassId(), [&]() -> std::shared_ptr<TAsset> { return load(); }));
+  }
   void RemoveAsset(TStr key);
   int GetAssetCount() const { return (int)mAssets.size(); }
   // Restore on every live asset, in key order.

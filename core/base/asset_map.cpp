@@ -63,15 +63,9 @@ void TAssetMap::AddAsset(TStr name, std::shared_ptr<TAsset> asset, bool quiet) {
   if (loader != Loaders().end()) {
     const TAssetLoader& l = loader->second;
     TStr key = l.MakeKey ? l.MakeKey(fileName, options) : fileName;
-    TAssetManager* manager = TAssetManager::GetInstance();
-    if (manager) {
-      std::shared_ptr<TAsset> live = manager->FindAsset(key);
-      if (live && live->IsKindOf(l.kind)) loaded = live;
-    }
-    if (!loaded && l.Load) {
-      loaded = l.Load(fileName, options);
-      if (loaded && manager) manager->RegisterAsset(key, loaded);
-    }
+    loaded = TAssetManager::FindOrLoad(key, l.kind, [&]() -> std::shared_ptr<TAsset> {
+      return l.Load ? l.Load(fileName, options) : nullptr;
+    });
   }
   if (!loaded) {
     if (!quiet) LogPrintf("TAssetMap::AddAsset: Error loading %s", name.c_str());

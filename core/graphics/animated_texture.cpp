@@ -16,19 +16,12 @@ TStr TAnimatedTexture::MakeAssetKey(TStr file, TStr image, TStr mask) {
 }
 
 std::shared_ptr<TAnimatedTexture> TAnimatedTexture::Get(TStr file, TStr image, TStr mask) {
-  TStr key = MakeAssetKey(file, image, mask);
-  TAssetManager* manager = TAssetManager::GetInstance();
-  if (manager) {
-    std::shared_ptr<TAsset> live = manager->FindAsset(key);
-    if (live && live->IsKindOf(ClassId())) return std::static_pointer_cast<TAnimatedTexture>(live);
-  }
-  std::shared_ptr<TAnimatedTexture> anim(new TAnimatedTexture());
-  if (manager) manager->RegisterAsset(key, anim);
-  if (!anim->Open(file, image, mask) || !anim->LoadSheet()) {
-    anim.reset();
-    if (manager) manager->RemoveAsset(key);
-  }
-  return anim;
+  return TAssetManager::FindOrLoad<TAnimatedTexture>(
+      MakeAssetKey(file, image, mask), [&]() -> std::shared_ptr<TAnimatedTexture> {
+        std::shared_ptr<TAnimatedTexture> anim(new TAnimatedTexture());
+        if (!anim->Open(file, image, mask) || !anim->LoadSheet()) return nullptr;
+        return anim;
+      });
 }
 
 bool TAnimatedTexture::Open(TStr file, TStr image, TStr mask) {

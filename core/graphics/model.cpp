@@ -89,15 +89,11 @@ TClassId TModel::ClassId() {
 }
 
 std::shared_ptr<TModel> TModel::Get(TStr name) {
-  TAssetManager* manager = TAssetManager::GetInstance();
-  if (manager) {
-    std::shared_ptr<TAsset> cached = manager->FindAsset(name);
-    if (cached && cached->IsKindOf(ClassId())) return std::static_pointer_cast<TModel>(cached);
-  }
-  std::shared_ptr<TModel> model(new TModel());
-  if (!model->Init(name)) return nullptr;
-  if (manager) manager->RegisterAsset(name, model);
-  return model;
+  return TAssetManager::FindOrLoad<TModel>(name, [&]() -> std::shared_ptr<TModel> {
+    std::shared_ptr<TModel> model(new TModel());
+    if (!model->Init(name)) return nullptr;
+    return model;
+  });
 }
 
 bool TModel::Init(TStr path) {

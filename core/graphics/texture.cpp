@@ -14,15 +14,6 @@
 
 namespace {
 
-std::shared_ptr<TTexture> FindLiveTexture(TStr key) {
-  TAssetManager* manager = TAssetManager::GetInstance();
-  if (!manager) return nullptr;
-  std::shared_ptr<TAsset> live = manager->FindAsset(key);
-  if (live && live->IsKindOf(TTexture::ClassId())) return std::static_pointer_cast<TTexture>(live);
-  return nullptr;
-}
-
-// A failed load leaves nothing under its key.
 void ForgetKey(TStr key) {
   if (TAssetManager* manager = TAssetManager::GetInstance()) manager->RemoveAsset(key);
 }
@@ -76,14 +67,12 @@ std::shared_ptr<TTexture> TTexture::Create(TStr key) {
 }
 
 std::shared_ptr<TTexture> TTexture::GetUnderKey(TStr key, uint8_t flags, TStr image, TStr mask) {
-  if (std::shared_ptr<TTexture> live = FindLiveTexture(key)) return live;
-  std::shared_ptr<TTexture> texture = Create(key);
-  texture->mData->SetFlags(flags);
-  if (!texture->Load(image, mask)) {
-    texture.reset();
-    ForgetKey(key);
-  }
-  return texture;
+  return TAssetManager::FindOrLoad<TTexture>(key, [&]() -> std::shared_ptr<TTexture> {
+    std::shared_ptr<TTexture> texture(new TTexture());
+    texture->mData->SetFlags(flags);
+    if (!texture->Load(image, mask)) return nullptr;
+    return texture;
+  });
 }
 
 std::shared_ptr<TTexture> TTexture::Get(TStr name, uint32_t request) {

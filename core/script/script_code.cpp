@@ -13,25 +13,8 @@ int AppendChunk(lua_State*, const void* p, size_t size, void* ud) {
   return 0;
 }
 
-}  // namespace
-
-TClassId TScriptCode::ClassId() {
-  static const char token = 0;
-  return &token;
-}
-
-std::shared_ptr<TScriptCode> TScriptCode::FromAsset(std::shared_ptr<TAsset> asset) {
-  if (asset && asset->IsKindOf(ClassId())) return std::static_pointer_cast<TScriptCode>(asset);
-  return nullptr;
-}
-
-std::shared_ptr<TScriptCode> TScriptCode::Load(TStr fileName, TStr path, TStr* errorOut) {
-  if (fileName.IsEmpty()) return nullptr;
-  TAssetManager* manager = TAssetManager::GetInstance();
-  if (manager) {
-    std::shared_ptr<TScriptCode> cached = FromAsset(manager->FindAsset(fileName));
-    if (cached) return cached;
-  }
+// The file compiled in a scratch state; empty when it does not compile.
+std::shared_ptr<TScriptCode> CompileFile(TStr fileName, TStr path, TStr* errorOut) {
   lua_State* L = lua_open();
   if (!L) return nullptr;
   if (path.IsEmpty()) path = "assets/?;../?;?";
@@ -47,6 +30,22 @@ std::shared_ptr<TScriptCode> TScriptCode::Load(TStr fileName, TStr path, TStr* e
     *errorOut = msg ? msg : "";
   }
   lua_close(L);
-  if (manager) manager->RegisterAsset(fileName, code);
   return code;
+}
+
+}  // namespace
+
+TClassId TScriptCode::ClassId() {
+  static const char token = 0;
+  return &token;
+}
+
+std::shared_ptr<TScriptCode> TScriptCode::FromAsset(std::shared_ptr<TAsset> asset) {
+  if (asset && asset->IsKindOf(ClassId())) return std::static_pointer_cast<TScriptCode>(asset);
+  return nullptr;
+}
+
+std::shared_ptr<TScriptCode> TScriptCode::Load(TStr fileName, TStr path, TStr* errorOut) {
+  if (fileName.IsEmpty()) return nullptr;
+  return TAssetManager::FindOrLoad<TScriptCode>(fileName, [&] { return CompileFile(fileName, path, errorOut); });
 }

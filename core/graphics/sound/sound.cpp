@@ -50,23 +50,18 @@ std::shared_ptr<TSound> TSound::Get(TStr name, int flag, int group) {
   TStr path;
   int resolved;
   SplitName(name, group, &path, &resolved);
-  TStr key = AssetKey(path, resolved);
-  TAssetManager* assets = TAssetManager::GetInstance();
-  if (assets) {
-    std::shared_ptr<TAsset> live = assets->FindAsset(key);
-    if (live && live->IsKindOf(ClassId())) return std::static_pointer_cast<TSound>(live);
-  }
-  auto sound = std::make_shared<TSound>();
-  if (assets) assets->RegisterAsset(key, sound);
-  sound->mData->SetGroup(resolved);
-  sound->mData->SetName(path);
-  std::shared_ptr<TSoundDataSource> source = CreateSoundDataSource(path, flag == 0);
-  if (!source) {
-    LogPrintf("TSound::Get: No valid sound file found: %s", name.c_str());
-    return nullptr;
-  }
-  sound->mData->SetSource(source);
-  return sound;
+  return TAssetManager::FindOrLoad<TSound>(AssetKey(path, resolved), [&]() -> std::shared_ptr<TSound> {
+    auto sound = std::make_shared<TSound>();
+    sound->mData->SetGroup(resolved);
+    sound->mData->SetName(path);
+    std::shared_ptr<TSoundDataSource> source = CreateSoundDataSource(path, flag == 0);
+    if (!source) {
+      LogPrintf("TSound::Get: No valid sound file found: %s", name.c_str());
+      return nullptr;
+    }
+    sound->mData->SetSource(source);
+    return sound;
+  });
 }
 
 std::shared_ptr<TSoundInstance> TSound::Play(bool loop) {

@@ -95,6 +95,40 @@ TEST(AssetManager, WeakRegistrySemantics) {
 
 TEST(AssetManager, NoInstanceWithoutAManager) { EXPECT_EQ(TAssetManager::GetInstance(), nullptr); }
 
+TEST(AssetManager, FindOrLoadReusesTheLiveAssetOfItsKindAndForgetsFailures) {
+  int loads = 0;
+  auto make = [&loads] {
+    ++loads;
+    return std::make_shared<FakeTexture>();
+  };
+  // Without a manager every request loads.
+  EXPECT_NE(TAssetManager::FindOrLoad<FakeTexture>(TStr("k"), make), nullptr);
+  EXPECT_EQ(loads, 1);
+
+  TAssetManager manager;
+  std::shared_ptr<FakeTexture> first = TAssetManager::FindOrLoad<FakeTexture>(TStr("k"), make);
+  EXPECT_EQ(TAssetManager::FindOrLoad<FakeTexture>(TStr("k"), make), first);
+  EXPECT_EQ(loads, 2);
+  EXPECT_EQ(manager.FindAsset(TStr("k")), first);
+
+  // A live asset of another kind under the key is replaced, not handed out.
+  auto sound = std::make_shared<FakeSound>();
+  manager.RegisterAsset(TStr("s"), sound);
+  std::shared_ptr<FakeTexture> texture = TAssetManager::FindOrLoad<FakeTexture>(TStr("s"), make);
+  EXPECT_EQ(loads, 3);
+  EXPECT_EQ(manager.FindAsset(TStr("s")), texture);
+
+  // A failed load leaves no entry, not even the one the look-up made.
+  int before = manager.GetAssetCount();
+  EXPECT_EQ(TAssetManager::FindOrLoad<FakeTexture>(TStr("broken"), [] { return std::shared_ptr<FakeTexture>(); }),
+            nullptr);
+  EXPECT_EQ(manager.GetAssetCount(), before);
+  // Nor does it keep a live asset that was there.
+  EXPECT_EQ(TAssetManager::FindOrLoad<FakeSound>(TStr("k"), [] { return std::shared_ptr<FakeSound>(); }), nullptr);
+  EXPECT_EQ(manager.GetAssetCount(), before - 1);
+  EXPECT_EQ(manager.FindAsset(TStr("k")), nullptr);
+}
+
 class AssetMapTest : public FileLayerTest {
  protected:
   void SetUp() override {
