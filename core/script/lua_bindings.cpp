@@ -21,6 +21,20 @@ TStr GetLuaString(lua_State* L, int index) {
 
 void PushLuaString(lua_State* L, const TStr& s) { lua_pushlstring(L, s.c_str(), (size_t)s.Length()); }
 
+TColor PopLuaColor(lua_State* L) {
+  TColor c;
+  if (lua_istable(L, -1)) {
+    float* parts[4] = {&c.r, &c.g, &c.b, &c.a};
+    for (int i = 0; i < 4; i++) {
+      lua_rawgeti(L, -1, i + 1);
+      *parts[i] = (float)lua_tonumber(L, -1);
+      lua_pop(L, 1);
+    }
+  }
+  lua_pop(L, 1);
+  return c;
+}
+
 TLuaTable* GetLuaTable(lua_State* L, int index) {
   lua_pushvalue(L, index);
   std::unique_ptr<TLuaTable> t(new TLuaTable(L));  // deleted if the hand-over fails

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/color.h"
 #include "core/base/saturate.h"
 #include "core/base/str.h"
 #include "core/script/lua.h"
@@ -17,6 +18,9 @@
 // give the empty string.
 TStr GetLuaString(lua_State* L, int index);
 void PushLuaString(lua_State* L, const TStr& s);
+// Pops the top value: a table gives entries 1 to 4 as red, green, blue and alpha (missing or
+// non-numeric ones 0); anything else gives transparent black.
+TColor PopLuaColor(lua_State* L);
 // A handle on a copy of the value at index. Made while a bound native function runs on the
 // state, it stays valid until that function returns and is then released by the running
 // script at its next call or resume; made elsewhere, it goes to the running script at once.

@@ -426,16 +426,4 @@ TStr TScript::PopString() {
   return s;
 }
 
-TColor TScript::PopColor() {
-  TColor c;
-  if (lua_istable(mL, -1)) {
-    float* parts[4] = {&c.r, &c.g, &c.b, &c.a};
-    for (int i = 0; i < 4; i++) {
-      lua_rawgeti(mL, -1, i + 1);
-      *parts[i] = (float)lua_tonumber(mL, -1);
-      lua_pop(mL, 1);
-    }
-  }
-  lua_pop(mL, 1);
-  return c;
-}
+TColor TScript::PopColor() { return PopLuaColor(mL); }

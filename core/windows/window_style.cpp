@@ -70,18 +70,7 @@ bool TWindowStyle::GetBool(const char* key, bool def) {
 
 TColor TWindowStyle::GetColor(const char* key, const TColor& def) {
   if (!Find(key)) return def;
-  lua_State* L = GetState();
-  TColor c;
-  if (lua_istable(L, -1)) {
-    float* parts[4] = {&c.r, &c.g, &c.b, &c.a};
-    for (int i = 0; i < 4; i++) {
-      lua_rawgeti(L, -1, i + 1);
-      *parts[i] = (float)lua_tonumber(L, -1);
-      lua_pop(L, 1);
-    }
-  }
-  lua_pop(L, 1);
-  return c;
+  return PopLuaColor(GetState());
 }
 
 TLuaTable* TWindowStyle::GetTable(const char* key) {
