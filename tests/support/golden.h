@@ -17,7 +17,8 @@
 inline void ExpectGolden(const std::vector<uint32_t>& pixels, int width, int height, const std::string& path,
                          bool update = true) {
   std::string full = std::string(getenv("ORVELLA_SOURCE_DIR")) + "/" + path;
-  if (update && getenv("ORVELLA_UPDATE_GOLDEN")) {
+  const char* rewrite = getenv("ORVELLA_UPDATE_GOLDEN");
+  if (update && rewrite && std::string(rewrite) == "1") {
     ASSERT_TRUE(TestControl::Display::WritePng(full, pixels.data(), width, height, width));
     return;
   }

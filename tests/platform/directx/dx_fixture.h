@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/directx/d3d.h"
 #include "platform/directx/d3dx.h"
 #include "platform/directx/directx_test_control.h"
+#include "tests/support/golden.h"
 
 namespace dxtest {
 
@@ -118,31 +118,13 @@ class DisplayTest : public ::testing::Test {
     return px;
   }
 
-  // Compares the target with golden/<name>.png; ORVELLA_UPDATE_GOLDEN=1 rewrites the file.
+  // Compares the target, made opaque, with golden/<name>.png.
   void ExpectGolden(const std::string& name) {
     std::vector<uint32_t> px;
     int w = 0, h = 0;
     ASSERT_TRUE(TestControl::Display::ReadSurface(target, px, w, h));
     for (auto& p : px) p |= 0xFF000000u;
-    const char* src = std::getenv("ORVELLA_SOURCE_DIR");
-    std::string dir = std::string(src ? src : ".") + "/tests/platform/directx/golden/";
-    std::string path = dir + name + ".png";
-    const char* update = std::getenv("ORVELLA_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-      ASSERT_TRUE(TestControl::Display::WritePng(path, px.data(), w, h, w));
-      return;
-    }
-    std::vector<uint32_t> want;
-    int ww = 0, wh = 0;
-    ASSERT_TRUE(TestControl::Display::ReadPng(path, want, ww, wh)) << "missing golden " << path;
-    ASSERT_EQ(ww, w);
-    ASSERT_EQ(wh, h);
-    int bad = 0;
-    for (size_t i = 0; i < px.size(); ++i)
-      if (px[i] != want[i] && bad++ < 5)
-        ADD_FAILURE() << name << ": pixel (" << i % w << ", " << i / w << ") is " << std::hex << px[i] << ", golden "
-                      << want[i];
-    EXPECT_EQ(bad, 0) << name;
+    ::ExpectGolden(px, w, h, "tests/platform/directx/golden/" + name + ".png");
   }
 
   IDirectDraw7* dd = nullptr;
