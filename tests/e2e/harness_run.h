@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
+#include "tests/support/host_file.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
@@ -29,9 +29,6 @@ inline HarnessRun RunWithHarness(const std::string& steps, const std::string& ar
   unsetenv("ORVELLA_HARNESS_SCRIPT");
   unsetenv("ORVELLA_HARNESS_REPORT");
   unsetenv("ORVELLA_HARNESS_MANUAL_CLOCK");
-  std::ifstream in(report);
-  std::stringstream text;
-  text << in.rdbuf();
-  run.report = text.str();
+  run.report = ReadHostFile(report);
   return run;
 }

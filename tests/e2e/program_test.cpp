@@ -5,22 +5,15 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/directx/directx_test_control.h"
 #include "tests/e2e/harness_run.h"
+#include "tests/support/host_file.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -30,7 +23,7 @@ class ProgramTest : public ::testing::Test {
   }
   // The program's log: the per-user folder of the game under the test's data folder.
   static std::string LogText() {
-    return ReadFile(std::string(getenv("ORVELLA_APPDATA_DIR")) + "/Kestrune/quillomer-lorvane-design/logfile.txt");
+    return ReadHostFile(std::string(getenv("ORVELLA_APPDATA_DIR")) + "/Kestrune/quillomer-lorvane-design/logfile.txt");
   }
 };
 
@@ -67,7 +60,7 @@ TEST_F(ProgramTest, TheDisplayPresentsTheDialogsFrames) {
   setenv("ORVELLA_HARNESS_REPORT", report.c_str(), 1);
   ToolResult r = RunTool("quillomer-lorvane", "--multiple 2>&1");
   EXPECT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(ReadFile(report).find("captured"), std::string::npos) << ReadFile(report) << LogText();
+  EXPECT_NE(ReadHostFile(report).find("captured"), std::string::npos) << ReadHostFile(report) << LogText();
   ExpectDialogFrame(png);
 }
 
@@ -79,7 +72,7 @@ TEST_F(ProgramTest, TheDisplayPresentsFramesInARealWindow) {
   std::string command = "env -u SDL_VIDEODRIVER ORVELLA_DX_CAPTURE=" + png +
                         " ORVELLA_HARNESS_QUIT_AFTER_IDLE=300 xvfb-run -a " + ToolPath("quillomer-lorvane") +
                         " --multiple > " + work.File("out.txt") + " 2>&1";
-  EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(work.File("out.txt"));
+  EXPECT_EQ(std::system(command.c_str()), 0) << ReadHostFile(work.File("out.txt"));
   ExpectDialogFrame(png);
 }
 
@@ -114,7 +107,7 @@ TEST_F(ProgramTest, ASecondInstanceBringsTheFirstForwardAndExits) {
   setenv("ORVELLA_HARNESS_REPORT", secondReport.c_str(), 1);
   ToolResult second = RunTool("quillomer-lorvane", "");
   EXPECT_EQ(second.status, 0) << second.out;
-  EXPECT_EQ(ReadFile(secondReport), "");
+  EXPECT_EQ(ReadHostFile(secondReport), "");
 
   EXPECT_EQ(first.Finish(), 0) << first.Out();
   size_t restored = first.Out().find(": await restored\n");

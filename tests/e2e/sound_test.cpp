@@ -7,11 +7,11 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/harness_run.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tone_measure.h"
 
@@ -21,8 +21,7 @@ constexpr int kRate = 44100;
 constexpr double kToneLevel = 0.3 * 32767;  // both sample tones are made at 0.3 of full scale
 
 std::vector<int16_t> ReadSamples(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes = ReadHostFile(path);
   std::vector<int16_t> samples(bytes.size() / 2);
   if (!samples.empty()) memcpy(samples.data(), bytes.data(), samples.size() * 2);
   return samples;

@@ -6,13 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "core/base/file.h"
 #include "core/base/file_map_handler.h"
 #include "core/base/log.h"
 #include "core/base/settings.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 class FileLayerTest : public ::testing::Test {
@@ -47,8 +47,7 @@ class FileLayerTest : public ::testing::Test {
   }
   // Everything logged since the test began.
   std::string LogText() const {
-    std::ifstream in(mTemp.Path() + "/log/logfile.txt", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ReadHostFile(mTemp.Path() + "/log/logfile.txt");
   }
   std::string Root() const { return mTemp.Path(); }
   std::string UserFolder() const { return mTemp.Path() + "/data/user"; }

@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/base/dll_game_state.h"
+#include "tests/support/host_file.h"
 
 namespace {
 
@@ -56,13 +55,6 @@ std::string Module(const char* name) {
   return std::string(getenv("ORVELLA_BIN_DIR")) + "/" + name;
 }
 
-std::string ReadTrace(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 TEST(DllGameStateTest, ModulesLoadOrAreDiscarded) {
   std::string trace = std::string(getenv("ORVELLA_APPDATA_DIR")) + "/trace.txt";
   setenv("KSMOD_TRACE", trace.c_str(), 1);
@@ -89,7 +81,7 @@ TEST(DllGameStateTest, ModulesLoadOrAreDiscarded) {
       EXPECT_STREQ(module->Query("module", "mine"), "mine");
     }
     delete module;
-    EXPECT_EQ(ReadTrace(trace), c.calls) << c.file;
+    EXPECT_EQ(ReadHostFile(trace), c.calls) << c.file;
   }
   unsetenv("KSMOD_TRACE");
 }

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "core/base/cipher.h"
@@ -17,19 +16,13 @@
 #include "core/base/settings.h"
 #include "core/base/simple_http.h"
 #include "tests/core/base/support/loopback_server.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 const char kKey[] = "Rk47vbnwJAAA";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -89,7 +82,7 @@ class HiscoreTest : public ::testing::Test {
     auto all = server.Requests();
     return all.empty() ? HttpRequestRecord{} : all.back();
   }
-  std::string Log() { return ReadFile(logs.Path() + "/logfile.txt"); }
+  std::string Log() { return ReadHostFile(logs.Path() + "/logfile.txt"); }
   std::string HiscorePath() { return folder.Path() + "/user/hiscore.dat"; }
 
   TempFolder folder;
@@ -385,7 +378,7 @@ TEST_F(HiscoreTest, SavedFile) {
     h.AddMedal("Ann \"the\" <best>", {"Gold", "type", "story", "gd", true});
     h.AddLocalScore(321, false, "a&b", "<s/>");
   }
-  std::string first = ReadFile(HiscorePath());
+  std::string first = ReadHostFile(HiscorePath());
   ASSERT_GT(first.size(), 8u);
   {
     TKsHiscores h;  // loads, then saves the same lists again
@@ -400,7 +393,7 @@ TEST_F(HiscoreTest, SavedFile) {
     EXPECT_TRUE(h.GetMedals("Ann \"the\" <best>")->at(0).submitted);
     h.SaveLocalFile();
   }
-  EXPECT_EQ(ReadFile(HiscorePath()), first);  // byte-identical
+  EXPECT_EQ(ReadHostFile(HiscorePath()), first);  // byte-identical
 
   // A flipped byte anywhere, body or checksum block, makes the whole file ignored.
   for (size_t at : {(size_t)0, first.size() / 2, first.size() - 9, first.size() - 8, first.size() - 1}) {

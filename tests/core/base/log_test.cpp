@@ -10,16 +10,10 @@
 
 #include "core/base/failure.h"
 #include "core/base/log.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 class LogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,7 +38,7 @@ TEST_F(LogTest, EachRunStartsAFreshFileWithStampedEntries) {
   SetLogPath(mFolder.c_str());
   LogPrintf("hello %d %s", 5, "x");
   LogPrintf("%s", "100%d literal");
-  std::istringstream lines(ReadAll(mFile));
+  std::istringstream lines(ReadHostFile(mFile));
   std::string line;
   std::vector<std::string> messages;
   while (std::getline(lines, line)) {
@@ -60,11 +54,11 @@ TEST_F(LogTest, WrapsBackToTheMiddleWithTheBanner) {
   size_t size = 0;
   while (size <= kLogWrapLimit) {
     LogPrintf("%s", filler.c_str());
-    size = ReadAll(mFile).size();
+    size = ReadHostFile(mFile).size();
   }
-  std::string before = ReadAll(mFile);
+  std::string before = ReadHostFile(mFile);
   LogPrintf("after the wrap");
-  std::string after = ReadAll(mFile);
+  std::string after = ReadHostFile(mFile);
   // The old tail beyond the new entry is not truncated.
   EXPECT_EQ(after.size(), before.size());
   std::string banner(kLogWrapBanner);
@@ -79,7 +73,7 @@ TEST_F(LogTest, WrapsBackToTheMiddleWithTheBanner) {
 
   // The next entry follows on, with no second banner.
   LogPrintf("next");
-  std::string again = ReadAll(mFile);
+  std::string again = ReadHostFile(mFile);
   EXPECT_EQ(again.find(banner, entryEnd), std::string::npos);
   EXPECT_NE(again.find(": next\n", entryEnd), std::string::npos);
 }
@@ -93,7 +87,7 @@ TEST_F(LogTest, ThreadsNeverTearLines) {
     });
   }
   for (auto& th : threads) th.join();
-  std::istringstream lines(ReadAll(mFile));
+  std::istringstream lines(ReadHostFile(mFile));
   std::string line;
   int count = 0;
   const std::regex body(R"(thread \d line \d+ abcdefghijklmnop)");
@@ -119,7 +113,7 @@ TEST_F(LogTest, MemoryMaxFormAndLoggingOff) {
   SetLogPath(nullptr);
   EXPECT_STREQ(GetLogPath().c_str(), "");
   LogPrintf("dropped");
-  EXPECT_EQ(ReadAll(mFile), "");
+  EXPECT_EQ(ReadHostFile(mFile), "");
 }
 
 TEST_F(LogTest, UnopenableFileDropsEntries) {
@@ -127,12 +121,12 @@ TEST_F(LogTest, UnopenableFileDropsEntries) {
   std::ofstream(blocker) << "x";
   SetLogPath((blocker + "/sub").c_str());  // a folder under a plain file cannot exist
   LogPrintf("nowhere to go");
-  EXPECT_EQ(ReadAll(blocker), "x");
+  EXPECT_EQ(ReadHostFile(blocker), "x");
 }
 
 TEST_F(LogTest, FailureReporterLogsSourcePosition) {
   ASSERT_NE(gFailure, nullptr);
   gFailure->Report("parameter index out of range", 42, "particles.cpp");
-  std::string text = ReadAll(mFile);
+  std::string text = ReadHostFile(mFile);
   EXPECT_NE(text.find(": particles.cpp(42): parameter index out of range\n"), std::string::npos) << text;
 }

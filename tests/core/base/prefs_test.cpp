@@ -9,24 +9,17 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "core/base/cipher.h"
 #include "core/base/file.h"
 #include "core/base/log.h"
 #include "core/base/settings.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 const char kKey[] = "Rk47vbnwJAAA";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -162,7 +155,7 @@ TEST_F(PrefsTest, FileLayoutIsChunkedAndEnciphered) {
   }
   ChunkImage expected;
   expected.Ikey("keyone").Ikey("keyone").User(0).Kvpr("a", "1");
-  std::string file = ReadFile(PrefsPath());
+  std::string file = ReadHostFile(PrefsPath());
   EXPECT_EQ(file, expected.Bytes());
   // The enciphered record: 16-bit key size, key with NUL, value with NUL.
   ChunkImage cipher;
@@ -263,7 +256,7 @@ TEST_F(PrefsTest, OlderLayoutIsImportedAndRewritten) {
     EXPECT_STREQ(prefs.GetString("name", "", 0).c_str(), "Ann");
     EXPECT_EQ(prefs.GetInt("volume", 0, 0), 3);
   }
-  std::string rewritten = ReadFile(PrefsPath());
+  std::string rewritten = ReadHostFile(PrefsPath());
   ASSERT_GE(rewritten.size(), 4u);
   EXPECT_EQ(rewritten.substr(0, 4), "IKEY");
   TPrefs again(false);
@@ -282,7 +275,7 @@ TEST_F(PrefsTest, OlderLayoutIsImportedAndRewritten) {
 
 TEST_F(PrefsTest, FailedSaveKeepsThePreviousFile) {
   { TPrefs(true).SetString("keep", "me", -1, true); }
-  std::string before = ReadFile(PrefsPath());
+  std::string before = ReadHostFile(PrefsPath());
   ASSERT_FALSE(before.empty());
   // The temporary file cannot be made: a folder holds its name.
   std::filesystem::create_directories(PrefsPath() + ".tmp/blocked");
@@ -290,10 +283,10 @@ TEST_F(PrefsTest, FailedSaveKeepsThePreviousFile) {
     TPrefs prefs(true);
     prefs.SetString("keep", "changed", -1, true);
   }
-  EXPECT_EQ(ReadFile(PrefsPath()), before);
+  EXPECT_EQ(ReadHostFile(PrefsPath()), before);
   std::filesystem::remove_all(PrefsPath() + ".tmp");
   { TPrefs(true).SetString("keep", "changed", -1, true); }
-  EXPECT_NE(ReadFile(PrefsPath()), before);
+  EXPECT_NE(ReadHostFile(PrefsPath()), before);
   EXPECT_FALSE(std::filesystem::exists(PrefsPath() + ".tmp"));
 }
 
@@ -318,7 +311,7 @@ TEST_F(PrefsTest, HighSectionNumbersCostWhatTheFileHolds) {
 #endif
     (void)used;
   }  // saved here
-  EXPECT_LE(ReadFile(PrefsPath()).size(), image.Bytes().size() + 32);
+  EXPECT_LE(ReadHostFile(PrefsPath()).size(), image.Bytes().size() + 32);
   TPrefs again(false);
   EXPECT_EQ(again.GetSectionCount("k299"), 1025);
   EXPECT_EQ(again.GetUserCount(), 1);
@@ -348,18 +341,18 @@ TEST_F(PrefsTest, LoadingAndSavingAreBounded) {
     TPrefs prefs(true);
     for (const char* key : {"one", "two", "three"}) prefs.SetString(key, TStr(big.c_str()), -1, false);
   }
-  EXPECT_LE(ReadFile(PrefsPath()).size(), kPrefsMaxFileSize);
+  EXPECT_LE(ReadHostFile(PrefsPath()).size(), kPrefsMaxFileSize);
   TPrefs back(false);
   EXPECT_EQ(back.GetString("one", "", -1).Length(), (int)big.size());
   EXPECT_EQ(back.GetString("three", "", -1).Length(), (int)big.size());
   EXPECT_STREQ(back.GetString("two", "skipped", -1).c_str(), "skipped");  // key order: one, three, two
   // A file past the byte bound loads what lies within it.
-  WriteFile(PrefsPath(), ReadFile(PrefsPath()) + ChunkImage().Kvpr("two", big).Kvpr("late", "x").Bytes());
+  WriteFile(PrefsPath(), ReadHostFile(PrefsPath()) + ChunkImage().Kvpr("two", big).Kvpr("late", "x").Bytes());
   TPrefs cut(false);
   EXPECT_STREQ(cut.GetString("late", "cut", -1).c_str(), "cut");
   EXPECT_EQ(cut.GetString("three", "", -1).Length(), (int)big.size());
   SetLogPath(nullptr);
-  std::string log = ReadFile(logs.Path() + "/logfile.txt");
+  std::string log = ReadHostFile(logs.Path() + "/logfile.txt");
   EXPECT_NE(log.find("Prefs: more than 65536 entries; the rest of the file is ignored"), std::string::npos);
   EXPECT_NE(log.find("Prefs: entry too large to save, skipped"), std::string::npos);
   EXPECT_NE(log.find("is larger than 8388608 bytes; the rest is ignored"), std::string::npos);
@@ -376,7 +369,7 @@ TEST_F(PrefsTest, MissingKeyIsLoggedAndUsersBeyondTheLimitAreRefused) {
   prefs.SetString("k", "v", kPrefsMaxUserIndex - 1, false);
   EXPECT_EQ(prefs.GetUserCount(), kPrefsMaxUserIndex);
   SetLogPath(nullptr);
-  EXPECT_NE(ReadFile(logs.Path() + "/logfile.txt").find("ERROR: No encryption key set before TPrefs construction!"),
+  EXPECT_NE(ReadHostFile(logs.Path() + "/logfile.txt").find("ERROR: No encryption key set before TPrefs construction!"),
             std::string::npos);
 }
 

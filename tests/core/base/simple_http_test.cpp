@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "core/base/file.h"
@@ -14,6 +13,7 @@
 #include "core/base/settings.h"
 #include "platform/wininet/wininet_test_control.h"
 #include "tests/core/base/support/loopback_server.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -34,13 +34,6 @@ bool WaitForNoLiveRequests(int timeoutMs = 3000) {
   while (TSimpleHttpRequest::LiveCount() != 0 && Clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return TSimpleHttpRequest::LiveCount() == 0;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
 }
 
 class SimpleHttpTest : public ::testing::Test {
@@ -173,7 +166,7 @@ TEST_F(SimpleHttpTest, RepliesLongerThanTheCapFail) {
   }
   ClearSettingsForTest();
   SetLogPath(nullptr);
-  std::string log = ReadFile(logFolder.Path() + "/logfile.txt");
+  std::string log = ReadHostFile(logFolder.Path() + "/logfile.txt");
   EXPECT_NE(log.find("HTTP reply larger than 4096 bytes; the request fails"), std::string::npos);
 }
 
@@ -189,7 +182,7 @@ TEST_F(SimpleHttpTest, OutputFileReceivesTheBody) {
   http.Start(0);
   ASSERT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kComplete);
   EXPECT_EQ(http.GetData(), nullptr);  // the body went to the file
-  EXPECT_EQ(ReadFile(path), body);
+  EXPECT_EQ(ReadHostFile(path), body);
 }
 
 TEST_F(SimpleHttpTest, UnwritableOutputFileIsStatusThree) {
@@ -220,7 +213,7 @@ TEST(SimpleHttpFailureTest, RefusedConnectionFailsWithALogLine) {
     EXPECT_EQ(http.GetData(), nullptr);
   }
   SetLogPath(nullptr);
-  std::string log = ReadFile(logFolder.Path() + "/logfile.txt");
+  std::string log = ReadHostFile(logFolder.Path() + "/logfile.txt");
   // The plain GET fails while connecting; a POST connects lazily and fails on sending.
   EXPECT_NE(log.find("Error creating connection (InternetOpenUrl) 12029"), std::string::npos) << log;
   EXPECT_TRUE(WaitForNoLiveRequests());

@@ -9,9 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "core/base/file.h"
@@ -19,18 +17,12 @@
 #include "core/base/log.h"
 #include "core/base/prefs.h"
 #include "core/base/settings.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 // Runs body in a child process whose files may not grow past limit bytes, as on a disk that
 // is full; writes past it fail with EFBIG instead of ending the process.
@@ -61,7 +53,7 @@ class WholeFileTest : public ::testing::Test {
     SetLogPath(nullptr);
     ClearFileMap();
   }
-  std::string Log() const { return ReadFile(logs.Path() + "/logfile.txt"); }
+  std::string Log() const { return ReadHostFile(logs.Path() + "/logfile.txt"); }
   TempFolder folder;
   TempFolder logs;
 };
@@ -69,9 +61,9 @@ class WholeFileTest : public ::testing::Test {
 TEST_F(WholeFileTest, WritesReplaceAndReadBack) {
   std::string path = folder.Path() + "/sub/folder/data.bin";  // folders are made on the way
   ASSERT_TRUE(WriteFileReplacing("user:sub/folder/data.bin", "first", 5));
-  EXPECT_EQ(ReadFile(path), "first");
+  EXPECT_EQ(ReadHostFile(path), "first");
   ASSERT_TRUE(WriteFileReplacing("user:sub/folder/data.bin", "", 0));
-  EXPECT_EQ(ReadFile(path), "");
+  EXPECT_EQ(ReadHostFile(path), "");
   ASSERT_TRUE(WriteFileReplacing("user:sub/folder/data.bin", "second", 6));
   std::vector<char> back;
   ASSERT_TRUE(ReadWholeFile("user:sub/folder/data.bin", &back));
@@ -114,7 +106,7 @@ TEST_F(WholeFileTest, FullDiskKeepsThePreviousFile) {
   for (const auto& c : cases) {
     std::string path = folder.Path() + "/" + c.file;
     c.saveGood();
-    std::string good = ReadFile(path);
+    std::string good = ReadHostFile(path);
     ASSERT_FALSE(good.empty()) << c.what;
     ASSERT_LT(good.size() + 64, 1000u) << c.what;
     SetLogPath(nullptr);  // the child starts its own log, which must fit under the limit too
@@ -125,11 +117,11 @@ TEST_F(WholeFileTest, FullDiskKeepsThePreviousFile) {
     })) << c.what;
     EXPECT_NE(Log().find("the previous file is kept"), std::string::npos) << c.what;
     SetLogPath(logs.Path().c_str());
-    EXPECT_EQ(ReadFile(path), good) << c.what;
+    EXPECT_EQ(ReadHostFile(path), good) << c.what;
     EXPECT_FALSE(fs::exists(path + ".tmp")) << c.what;
     // With room again the same save goes through.
     c.saveBig();
-    EXPECT_GE(ReadFile(path).size(), big.size()) << c.what;
+    EXPECT_GE(ReadHostFile(path).size(), big.size()) << c.what;
   }
 }
 

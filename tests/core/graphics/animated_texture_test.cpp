@@ -11,6 +11,7 @@
 #include "core/graphics/animation_file.h"
 #include "core/graphics/draw_spec.h"
 #include "tests/core/graphics/fake_display.h"
+#include "tests/support/host_file.h"
 
 namespace {
 
@@ -82,8 +83,7 @@ TEST(AnimationXml, FailuresNameWhatIsMissing) {
     SetLogPath(folder.Path().c_str());
     TAnimation a;
     EXPECT_FALSE(ReadXml(c.text, a)) << c.text;
-    std::ifstream in(folder.Path() + "/logfile.txt");
-    std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string log = ReadHostFile(folder.Path() + "/logfile.txt");
     EXPECT_NE(log.find(c.message), std::string::npos) << log;
     SetLogPath(nullptr);
   }
@@ -210,8 +210,7 @@ TEST(AnimationAnm, DamagedFilesFailWithALogLine) {
     SetLogPath(folder.Path().c_str());
     TAnimation a;
     EXPECT_FALSE(ReadAnm(c.bytes, a));
-    std::ifstream in(folder.Path() + "/logfile.txt");
-    std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string log = ReadHostFile(folder.Path() + "/logfile.txt");
     EXPECT_EQ(log.find("Animation t.anm is truncated or damaged") != std::string::npos, c.logged) << log;
     SetLogPath(nullptr);
   }

@@ -13,6 +13,7 @@
 #include "core/graphics/jpeg2000.h"
 #include "core/graphics/png_image.h"
 #include "tests/core/graphics/image_fixtures.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -29,10 +30,7 @@ class ImageTest : public ::testing::Test {
     std::ofstream(mTemp.File(name), std::ios::binary) << bytes;
     return Path(name);
   }
-  std::string Slurp(const std::string& name) {
-    std::ifstream in(mTemp.File(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string Slurp(const std::string& name) { return ReadHostFile(mTemp.File(name)); }
   TempFolder mTemp;
 };
 
@@ -68,9 +66,7 @@ std::vector<unsigned char> ReadFixturePpm(const std::string& name, int* width, i
 }
 
 std::string ReadFixture(const std::string& name) {
-  std::ifstream in(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/core/graphics/fixtures/" + name,
-                   std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return ReadHostFile(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/core/graphics/fixtures/" + name);
 }
 
 // The sYCC images of the fixture folder: 7 x 5, luma at full size, chroma at 1 / step.

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "core/base/asset_map.h"
 #include "core/graphics/model.h"
 #include "tests/core/graphics/fake_display.h"
+#include "tests/support/host_file.h"
 
 namespace {
 
@@ -170,8 +169,7 @@ TEST(MeshFile, ReadingFromMemoryStaysInsideTheBytes) {
 TEST(MeshFile, FilesMadeByAnotherToolReadAsTheyWereWritten) {
   const char* root = std::getenv("ORVELLA_SOURCE_DIR");
   ASSERT_NE(root, nullptr);
-  std::ifstream in(std::string(root) + "/tests/fuzz/graphics/corpus/mesh/quad.mesh", std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes = ReadHostFile(std::string(root) + "/tests/fuzz/graphics/corpus/mesh/quad.mesh");
   TMesh mesh;
   ASSERT_EQ(ReadMeshFile((const uint8_t*)bytes.data(), bytes.size(), &mesh), TMeshRead::kOk);
   ASSERT_EQ(mesh.vertices.size(), 4u);

@@ -5,8 +5,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <list>
 
 #include "core/base/asset_manager.h"
@@ -17,6 +15,7 @@
 #include "tests/core/graphics/directx/display_fixture.h"
 #include "tests/core/graphics/image_fixtures.h"
 #include "tests/support/golden.h"
+#include "tests/support/host_file.h"
 
 namespace {
 
@@ -42,8 +41,7 @@ class SpriteScene : public displaytest::DisplayTest {
   void PutPng(const std::string& name, int width, int height, const std::vector<uint32_t>& argb) {
     std::string path = logs.Path() + "/" + name;
     ASSERT_TRUE(WritePng(path, ArgbPng(width, height, argb)));
-    std::ifstream in(path, std::ios::binary);
-    PutFile(name, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    PutFile(name, ReadHostFile(path));
   }
 
   // The presented frame's top-left corner against golden/<name>.png.

@@ -3,8 +3,6 @@
 // caching, thread scripts and `_SCRIPT'.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -20,14 +18,10 @@
 #include "core/script/script.h"
 #include "core/script/script_code.h"
 #include "platform/test_control.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class ScriptHostTest : public ::testing::Test {
  protected:
@@ -40,7 +34,7 @@ class ScriptHostTest : public ::testing::Test {
     SetLogPath(nullptr);
     TestControl::UseRealClock();
   }
-  std::string Log() { return ReadText(logs.Path() + "/logfile.txt"); }
+  std::string Log() { return ReadHostFile(logs.Path() + "/logfile.txt"); }
   // A script file served from memory under a virtual name.
   void AddFile(const std::string& name, const std::string& text) {
     texts.push_back(std::make_unique<std::string>(text));

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,14 +26,10 @@
 #include "core/windows/window_manager.h"
 #include "core/windows/window_script.h"
 #include "platform/test_control.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace window_test {
-
-inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class RecordingHost : public TWindowHost {
  public:
@@ -243,7 +237,7 @@ class WindowFixture : public ::testing::Test {
     TestControl::UseRealClock();
   }
 
-  std::string Log() { return ReadText(logs.Path() + "/logfile.txt"); }
+  std::string Log() { return ReadHostFile(logs.Path() + "/logfile.txt"); }
   lua_State* L() { return script->GetState(); }
 
   // A file the scripts read, served from memory.

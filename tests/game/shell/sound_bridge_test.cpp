@@ -4,8 +4,6 @@
 // engine's exports are replaced by recorders.
 #include "game/shell/sound_bridge.h"
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,7 @@
 #include "core/windows/window_service.h"
 #include "platform/dsound/dsound_test_control.h"
 #include "tests/core/base/win32/platform_fixture.h"
+#include "tests/support/host_file.h"
 
 namespace {
 
@@ -33,12 +32,7 @@ void RecordInit(const char* folder, void* window) {
 void RecordEvent(const char* name, ...) { gRecord.events.push_back(name); }
 void RecordShutdown() { gRecord.shutdowns++; }
 
-std::string LogText() {
-  std::ifstream in(GetLogPath().c_str());
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string LogText() { return ReadHostFile(GetLogPath().c_str()); }
 
 TWindowScript* Script() { return TWindowManager::Get()->GetScript(); }
 

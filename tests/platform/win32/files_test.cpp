@@ -13,6 +13,7 @@
 
 #include "platform/test_control.h"
 #include "platform/win32/win32.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -142,8 +143,7 @@ TEST(FilesTest, FullDiskFailuresAndWriteThroughMoves) {
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
   ASSERT_TRUE(MoveFileExA(t.File("new.bin").c_str(), t.File("old.bin").c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-  std::ifstream in(t.File("old.bin"));
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+  EXPECT_EQ(ReadHostFile(t.File("old.bin")), "new");
 }
 
 TEST(FilesTest, FoldersAndPaths) {

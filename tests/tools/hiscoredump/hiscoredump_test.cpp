@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "core/base/file.h"
 #include "core/base/hiscore.h"
 #include "core/base/settings.h"
+#include "tests/support/host_file.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
@@ -38,8 +38,7 @@ TEST(Hiscoredump, PrintsTheTextAndRefusesDamage) {
   EXPECT_EQ(r.out, expected);
   EXPECT_NE(r.out.find("score=\"77\""), std::string::npos);
 
-  std::ifstream in(file, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes = ReadHostFile(file);
   bytes[3] ^= 1;
   std::ofstream(file, std::ios::binary) << bytes;
   r = Hiscoredump("Rk47vbnwJAAA " + file);

@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "core/base/asset_file_list.h"
 #include "core/base/file.h"
 #include "core/base/file_map_handler.h"
+#include "tests/support/host_file.h"
 #include "tests/support/run_tool.h"
 #include "tools/kspack/pack_writer.h"
 #include "tests/support/temp_folder.h"
@@ -20,11 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 ToolResult Kspack(const std::string& args) { return RunTool("kspack", args); }
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 }  // namespace
 
@@ -40,8 +35,8 @@ TEST(Kspack, PackListExtractRoundTrip) {
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(list.out, "UI/Menu.lua 4\na.txt 0\ndata/bin.dat 5\n");
   ASSERT_EQ(Kspack("extract " + pack + " " + t.Path() + "/back").status, 0);
-  EXPECT_EQ(Slurp(t.Path() + "/back/UI/Menu.lua"), "menu");
-  EXPECT_EQ(Slurp(t.Path() + "/back/data/bin.dat"), std::string("\0\1\2\r\n", 5));
+  EXPECT_EQ(ReadHostFile(t.Path() + "/back/UI/Menu.lua"), "menu");
+  EXPECT_EQ(ReadHostFile(t.Path() + "/back/data/bin.dat"), std::string("\0\1\2\r\n", 5));
   EXPECT_FALSE(fs::exists(t.Path() + "/back/.svn"));
 
   // The framework mounts what the tool wrote, under lower-cased keys.

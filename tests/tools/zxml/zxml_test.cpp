@@ -5,21 +5,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "core/base/xml_node.h"
+#include "tests/support/host_file.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 ToolResult Zxml(const std::string& args) { return RunTool("zxml", args); }
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 }  // namespace
 
@@ -29,7 +24,7 @@ TEST(ZxmlTool, RoundTripsAndTheReaderReadsWhatItWrites) {
   for (int i = 0; i < 50; ++i) xml += "<pad>some repeated text</pad>\n";
   std::ofstream(t.File("in.xml"), std::ios::binary) << xml;
   ASSERT_EQ(Zxml("pack " + t.File("in.xml") + " " + t.File("out.zxml")).status, 0);
-  std::string packed = Slurp(t.File("out.zxml"));
+  std::string packed = ReadHostFile(t.File("out.zxml"));
   EXPECT_EQ(packed.compare(0, 4, "ZXML"), 0);
   EXPECT_LT(packed.size(), xml.size());
   TXmlNode doc;
@@ -37,19 +32,19 @@ TEST(ZxmlTool, RoundTripsAndTheReaderReadsWhatItWrites) {
   ASSERT_NE(doc.GetChild("root"), nullptr);
   EXPECT_STREQ(doc.GetChild("root")->GetChildText("item").c_str(), "caf\xC3\xA9");
   ASSERT_EQ(Zxml("unpack " + t.File("out.zxml") + " " + t.File("back.xml")).status, 0);
-  EXPECT_EQ(Slurp(t.File("back.xml")), xml);
+  EXPECT_EQ(ReadHostFile(t.File("back.xml")), xml);
   // An empty file wraps and unwraps too.
   std::ofstream(t.File("empty"), std::ios::binary) << "";
   ASSERT_EQ(Zxml("pack " + t.File("empty") + " " + t.File("empty.zxml")).status, 0);
   ASSERT_EQ(Zxml("unpack " + t.File("empty.zxml") + " " + t.File("empty.back")).status, 0);
-  EXPECT_EQ(Slurp(t.File("empty.back")), "");
+  EXPECT_EQ(ReadHostFile(t.File("empty.back")), "");
 }
 
 TEST(ZxmlTool, DamagedContainersAreErrors) {
   TempFolder t;
   std::ofstream(t.File("in.xml"), std::ios::binary) << "<a>some text to squeeze</a>";
   ASSERT_EQ(Zxml("pack " + t.File("in.xml") + " " + t.File("good.zxml")).status, 0);
-  std::string good = Slurp(t.File("good.zxml"));
+  std::string good = ReadHostFile(t.File("good.zxml"));
   std::string flipped = good;
   flipped[good.size() - 5] ^= 0x77;
   const std::string cases[] = {good.substr(0, good.size() - 3), flipped, "ZXML", "<a>not a container</a>"};

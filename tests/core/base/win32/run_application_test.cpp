@@ -5,23 +5,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "core/base/game_state.h"
 #include "core/base/log.h"
 #include "tests/core/base/win32/platform_fixture.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::string Cwd() {
   char buffer[4096];
@@ -97,7 +90,7 @@ TEST_F(RunnerTest, StartsRecordsItsFactsAndShutsDownThroughTheHarness) {
   EXPECT_FALSE(IsWindow(main));
   EXPECT_EQ(GetSetting("gamename", "gone"), TStr("gone"));  // the settings went with the platform
 
-  std::string log = ReadFile(userFolder + "/logfile.txt");
+  std::string log = ReadHostFile(userFolder + "/logfile.txt");
   EXPECT_NE(log.find("Switching current directory to: " + folder), std::string::npos) << log;
   EXPECT_NE(log.find("runner-test-game, version 3.0.0.1."), std::string::npos) << log;
   SetCurrentDirectoryA(start.c_str());

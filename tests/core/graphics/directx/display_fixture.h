@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,7 @@
 #include "core/graphics/texture.h"
 #include "platform/directx/directx_test_control.h"
 #include "platform/test_control.h"
+#include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace displaytest {
@@ -160,12 +160,7 @@ class DisplayTest : public ::testing::Test {
     display->SetDisplay(800, 600, fullScreen, false, false, false);
   }
 
-  std::string Log() {
-    std::ifstream in(logs.Path() + "/logfile.txt", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string Log() { return ReadHostFile(logs.Path() + "/logfile.txt"); }
   bool Logged(const std::string& text) { return Log().find(text) != std::string::npos; }
   int CountLogged(const std::string& text) {
     std::string log = Log();
@@ -174,13 +169,7 @@ class DisplayTest : public ::testing::Test {
     return n;
   }
 
-  std::string CommonFile(const std::string& name) {
-    std::ifstream in(common.Path() + "/" + name, std::ios::binary);
-    if (!in) return std::string();
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string CommonFile(const std::string& name) { return ReadHostFile(common.Path() + "/" + name); }
   void WriteCommonFile(const std::string& name, const std::string& text) {
     std::ofstream out(common.Path() + "/" + name, std::ios::binary);
     out << text;

@@ -45,7 +45,7 @@ class WidgetTest : public window_test::WindowFixture {
     }
     std::string path = logs.Path() + "/picture.png";
     ASSERT_TRUE(WritePng(path, Png(width, height, opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA, 8, rows)));
-    AddFile(name, window_test::ReadText(path));
+    AddFile(name, ReadHostFile(path));
   }
   void PutSolidPng(const std::string& name, int width, int height, uint32_t argb = 0xFF336699u) {
     PutPng(name, width, height, std::vector<uint32_t>((size_t)width * height, argb));
