@@ -3,10 +3,6 @@
 #include "core/base/whole_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -17,28 +13,13 @@
 #include "core/base/log.h"
 #include "core/base/prefs.h"
 #include "core/base/settings.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs body in a child process whose files may not grow past limit bytes, as on a disk that
-// is full; writes past it fail with EFBIG instead of ending the process.
-bool InFullDiskChild(rlim_t limit, const std::function<void()>& body) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    struct rlimit r = {limit, limit};
-    if (setrlimit(RLIMIT_FSIZE, &r) != 0) _exit(2);
-    body();
-    _exit(0);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 class WholeFileTest : public ::testing::Test {
  protected:
@@ -114,6 +95,7 @@ TEST_F(WholeFileTest, FullDiskKeepsThePreviousFile) {
       SetLogPath(logs.Path().c_str());
       c.saveBig();
       SetLogPath(nullptr);
+      return true;
     })) << c.what;
     EXPECT_NE(Log().find("the previous file is kept"), std::string::npos) << c.what;
     SetLogPath(logs.Path().c_str());

@@ -1,9 +1,5 @@
 // Files, directory search, file mapping, modules, special folders and identity calls.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +9,7 @@
 
 #include "platform/test_control.h"
 #include "platform/win32/win32.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
 
@@ -123,19 +120,12 @@ TEST(FilesTest, ReadWriteSeek) {
 TEST(FilesTest, FullDiskFailuresAndWriteThroughMoves) {
   TempFolder t;
   std::string path = t.File("f.bin");
-  pid_t pid = fork();
-  if (pid == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    struct rlimit r = {4, 4};
-    setrlimit(RLIMIT_FSIZE, &r);
+  EXPECT_TRUE(InFullDiskChild(4, [&] {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD n = 0;
     bool refused = !WriteFile(f, "abcdef", 6, &n, nullptr) && GetLastError() == ERROR_FILE_TOO_LARGE;
-    _exit(refused && FlushFileBuffers(f) && CloseHandle(f) ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return refused && FlushFileBuffers(f) && CloseHandle(f);
+  }));
 
   WriteFile(t.File("new.bin"), "new");
   WriteFile(t.File("old.bin"), "old");
