@@ -33,13 +33,16 @@ inline PngSpec Png(int width, int height, int colorType, int depth, std::vector<
   return s;
 }
 
-// An RGBA PNG of 32-bit ARGB pixels given row by row.
-inline PngSpec ArgbPng(int width, int height, const std::vector<uint32_t>& argb) {
+// An RGBA PNG of 32-bit ARGB pixels given row by row; with `opaque` an RGB one, the alpha
+// channel left out of the file altogether.
+inline PngSpec ArgbPng(int width, int height, const std::vector<uint32_t>& argb, bool opaque = false) {
   std::vector<unsigned char> rows;
   rows.reserve(argb.size() * 4);
-  for (uint32_t p : argb)
-    rows.insert(rows.end(), {(unsigned char)(p >> 16), (unsigned char)(p >> 8), (unsigned char)p, (unsigned char)(p >> 24)});
-  return Png(width, height, PNG_COLOR_TYPE_RGBA, 8, std::move(rows));
+  for (uint32_t p : argb) {
+    rows.insert(rows.end(), {(unsigned char)(p >> 16), (unsigned char)(p >> 8), (unsigned char)p});
+    if (!opaque) rows.push_back((unsigned char)(p >> 24));
+  }
+  return Png(width, height, opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA, 8, std::move(rows));
 }
 
 inline bool WritePng(const std::string& path, const PngSpec& s) {

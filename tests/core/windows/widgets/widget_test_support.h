@@ -38,13 +38,8 @@ class WidgetTest : public window_test::WindowFixture {
   // A PNG of 32-bit ARGB pixels, row by row, that textures find under the name; with `opaque`
   // the file has no alpha channel at all.
   void PutPng(const std::string& name, int width, int height, const std::vector<uint32_t>& argb, bool opaque = false) {
-    std::vector<unsigned char> rows;
-    for (uint32_t p : argb) {
-      rows.insert(rows.end(), {(unsigned char)(p >> 16), (unsigned char)(p >> 8), (unsigned char)p});
-      if (!opaque) rows.push_back((unsigned char)(p >> 24));
-    }
     std::string path = logs.Path() + "/picture.png";
-    ASSERT_TRUE(WritePng(path, Png(width, height, opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA, 8, rows)));
+    ASSERT_TRUE(WritePng(path, ArgbPng(width, height, argb, opaque)));
     AddFile(name, ReadHostFile(path));
   }
   void PutSolidPng(const std::string& name, int width, int height, uint32_t argb = 0xFF336699u) {
