@@ -57,21 +57,17 @@ const std::string kAnimation =
 
 struct Scene {
   TAssetManager manager;
+  BenchRenderer renderer;
   std::shared_ptr<TAnimatedTexture> animation;
   Scene() {
     SetPlatformTimeSource(&Now);
     RegisterMemoryFile(TStr("bench/sheet.png"), kSheet.data(), (uint32_t)kSheet.size());
     RegisterMemoryFile(TStr("bench/walk.xml"), kAnimation.data(), (uint32_t)kAnimation.size());
-    TRenderer::Destroy();
-    TRenderer::SetBackendFactory([]() { return std::make_unique<BenchSink>(); });
-    TRenderer::Get();
     animation = TAnimatedTexture::Get(TStr("bench/walk.xml"));
   }
   ~Scene() {
     TAnimatedSprite::GetTaskList()->KillAllTasks();
     animation.reset();
-    TRenderer::Destroy();
-    TRenderer::SetBackendFactory(nullptr);
     RegisterMemoryFile(TStr("bench/sheet.png"), nullptr, 0);
     RegisterMemoryFile(TStr("bench/walk.xml"), nullptr, 0);
     SetPlatformTimeSource(nullptr);

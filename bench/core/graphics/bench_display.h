@@ -1,6 +1,6 @@
 // A device for drawing benchmarks that takes what it is handed and does nothing with it, so the
 // figures are the framework's own cost: surfaces that only know their size, and a backend that
-// counts the vertices it receives on an 800 x 600 screen.
+// counts the vertices it receives on an 800 x 600 screen; BenchRenderer puts the renderer on one.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/graphics/render_backend.h"
+#include "core/graphics/renderer.h"
 #include "core/graphics/texture_data.h"
 #include "core/graphics/vertex_array.h"
 
@@ -46,4 +47,27 @@ class BenchSink : public TNullRenderBackend {
   bool SupportsNonPowerOfTwo() override { return true; }
   TRect GetScreenRect() override { return TRect(0, 0, 800, 600); }
   std::unique_ptr<TTextureData> CreateTextureData() override { return std::make_unique<BenchSurface>(); }
+};
+
+// The renderer made on a fresh BenchSink for as long as this lives. Whatever draws through it
+// (textures, sprites, particle systems) must go first: declare this before them.
+class BenchRenderer {
+ public:
+  BenchRenderer() {
+    TRenderer::Destroy();
+    TRenderer::SetBackendFactory([this]() {
+      auto b = std::make_unique<BenchSink>();
+      sink = b.get();
+      return b;
+    });
+    TRenderer::Get();
+  }
+  ~BenchRenderer() {
+    TRenderer::Destroy();
+    TRenderer::SetBackendFactory(nullptr);
+  }
+  BenchRenderer(const BenchRenderer&) = delete;
+  BenchRenderer& operator=(const BenchRenderer&) = delete;
+
+  BenchSink* sink = nullptr;
 };

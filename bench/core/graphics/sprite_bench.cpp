@@ -40,13 +40,7 @@ std::shared_ptr<TSprite> BuildTree(const std::shared_ptr<TTexture>& texture) {
 
 void BM_SpriteTreeFrame(benchmark::State& state) {
   TAssetManager manager;
-  BenchSink* sink = nullptr;
-  TRenderer::Destroy();
-  TRenderer::SetBackendFactory([&sink]() {
-    auto b = std::make_unique<BenchSink>();
-    sink = b.get();
-    return b;
-  });
+  BenchRenderer renderer;
   TRenderer* r = TRenderer::Get();
   auto texture = TTexture::CreateRenderTarget(16, 16);
   auto root = BuildTree(texture);
@@ -58,11 +52,7 @@ void BM_SpriteTreeFrame(benchmark::State& state) {
     r->EndDraw(1);
   }
   state.counters["sprites/s"] = benchmark::Counter((double)state.iterations() * 1000, benchmark::Counter::kIsRate);
-  state.counters["vertices/frame"] = (double)sink->vertices / (double)state.iterations();
-  root.reset();
-  texture.reset();
-  TRenderer::Destroy();
-  TRenderer::SetBackendFactory(nullptr);
+  state.counters["vertices/frame"] = (double)renderer.sink->vertices / (double)state.iterations();
 }
 BENCHMARK(BM_SpriteTreeFrame)->Unit(benchmark::kMicrosecond);
 

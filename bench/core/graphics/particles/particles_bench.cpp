@@ -35,24 +35,12 @@ const char kEffect[] =
 
 struct Scene {
   TAssetManager manager;
+  BenchRenderer renderer;
   std::unique_ptr<TLuaParticleSystem> system;
-  BenchSink* sink = nullptr;
   Scene() {
-    TRenderer::Destroy();
-    TRenderer::SetBackendFactory([this]() {
-      auto b = std::make_unique<BenchSink>();
-      sink = b.get();
-      return b;
-    });
-    TRenderer::Get();
     system = std::make_unique<TLuaParticleSystem>();
     system->Load(TStr(kEffect));
     system->Update(16);  // fills the records
-  }
-  ~Scene() {
-    system.reset();
-    TRenderer::Destroy();
-    TRenderer::SetBackendFactory(nullptr);
   }
   void Draw() {
     TRenderer* r = TRenderer::Get();
@@ -80,7 +68,7 @@ void BM_ParticleDraw(benchmark::State& state) {
   Scene scene;
   for (auto _ : state) scene.Draw();
   Report(state, scene);
-  state.counters["vertices/frame"] = (double)scene.sink->vertices / (double)state.iterations();
+  state.counters["vertices/frame"] = (double)scene.renderer.sink->vertices / (double)state.iterations();
 }
 BENCHMARK(BM_ParticleDraw)->Unit(benchmark::kMicrosecond);
 
