@@ -8,6 +8,7 @@
 #include "core/base/file.h"
 #include "core/base/log.h"
 #include "core/base/settings.h"
+#include "core/base/whole_file.h"
 #include "core/base/xml_node.h"
 #include "core/base/zxml.h"
 
@@ -30,13 +31,9 @@ bool TStringTable::LoadStartupTables() {
 }
 
 bool TStringTable::AddFile(TStr path) {
-  TFile file;
-  if (!file.Open(path, kFileReadBinary)) return false;
-  int size = file.GetSize();
-  std::vector<char> data(size > 0 ? (size_t)size : 0);
-  int got = file.Read(data.data(), (int)data.size());
-  file.Close();
-  if (!AddText(data.data(), got)) {
+  std::vector<char> data;
+  if (!ReadWholeFile(path, &data)) return false;
+  if (!AddText(data.data(), (int)data.size())) {
     LogPrintf("TStringTable::AddFile: cannot read %s", path.c_str());
     return false;
   }

@@ -2,16 +2,24 @@
 #include "core/graphics/text/font_cache.h"
 
 #include <cstring>
+#include <vector>
 
-#include "core/base/file.h"
 #include "core/base/log.h"
+#include "core/base/whole_file.h"
 #include "core/graphics/text/builtin_font.h"
 
-std::unique_ptr<TVectorFont> MakeBuiltinFont() {
-  std::unique_ptr<uint8_t[]> bytes(new uint8_t[kBuiltinFontSize]);
-  memcpy(bytes.get(), kBuiltinFont, kBuiltinFontSize);
-  return std::make_unique<TVectorFont>(std::move(bytes), kBuiltinFontSize);
+namespace {
+
+// A font over its own copy of the bytes.
+std::unique_ptr<TVectorFont> FontOfBytes(const void* data, size_t size) {
+  std::unique_ptr<uint8_t[]> bytes(new uint8_t[size]);
+  memcpy(bytes.get(), data, size);
+  return std::make_unique<TVectorFont>(std::move(bytes), (uint32_t)size);
 }
+
+}  // namespace
+
+std::unique_ptr<TVectorFont> MakeBuiltinFont() { return FontOfBytes(kBuiltinFont, kBuiltinFontSize); }
 
 TFontCache& TFontCache::Get() {
   static TFontCache cache;
@@ -19,16 +27,10 @@ TFontCache& TFontCache::Get() {
 }
 
 std::unique_ptr<TVectorFont> TFontCache::Load(TStr path) {
-  TFile file;
   mLoads++;
-  if (path.IsEmpty() || !file.Open(path, kFileReadBinary)) return nullptr;
-  int size = file.GetSize();
-  if (size <= 0) return nullptr;
-  std::unique_ptr<uint8_t[]> bytes(new uint8_t[size]);
-  file.Seek(0, kSeekStart);
-  int got = file.Read(bytes.get(), size);
-  if (got <= 0) return nullptr;
-  return std::make_unique<TVectorFont>(std::move(bytes), (uint32_t)got);
+  std::vector<char> bytes;
+  if (path.IsEmpty() || !ReadWholeFile(path, &bytes) || bytes.empty()) return nullptr;
+  return FontOfBytes(bytes.data(), bytes.size());
 }
 
 TVectorFont* TFontCache::GetFont(TStr name) {
