@@ -51,14 +51,17 @@ function(orvella_test_folder)
   endforeach()
 endfunction()
 
-# orvella_fuzzer(name SOURCES... [LIBS ...]): a libFuzzer target (clang) under AddressSanitizer
-# and UndefinedBehaviorSanitizer. The code it tests gets coverage only where that code is built
-# with -fsanitize=fuzzer-no-link (see tests/fuzz).
+# orvella_fuzzer(name SOURCES... [LIBS ...] [SANITIZE list]): a libFuzzer target (clang) under
+# the sanitizers named (default "address,undefined"). The code it tests gets coverage only where
+# that code is built with -fsanitize=fuzzer-no-link (see tests/fuzz).
 function(orvella_fuzzer name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "SANITIZE" "SOURCES;LIBS" ${ARGN})
+  if(NOT A_SANITIZE)
+    set(A_SANITIZE address,undefined)
+  endif()
   add_executable(${name} ${A_SOURCES})
-  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,${A_SANITIZE})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,${A_SANITIZE})
   target_link_libraries(${name} PRIVATE ${A_LIBS})
 endfunction()
 
