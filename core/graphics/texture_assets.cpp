@@ -2,7 +2,7 @@
 // TAnimatedTexture) and meshes ("mesh": TModel). Options after "?" travel with the file name into
 // the texture's cache key.
 #include "core/base/asset_map.h"
-#include "core/graphics/animated_texture.h"
+#include "core/graphics/sprites/animated_texture.h"
 #include "core/graphics/model.h"
 #include "core/graphics/texture.h"
 

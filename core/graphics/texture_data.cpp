@@ -7,7 +7,7 @@
 
 #include "core/base/file.h"
 #include "core/base/settings.h"
-#include "core/graphics/image_reader.h"
+#include "core/graphics/images/image_reader.h"
 #include "core/graphics/renderer.h"
 
 namespace {

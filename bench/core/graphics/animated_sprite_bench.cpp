@@ -15,8 +15,8 @@
 #include "core/base/memory_file.h"
 #include "core/base/platform_time.h"
 #include "core/base/task_list.h"
-#include "core/graphics/animated_sprite.h"
-#include "core/graphics/animated_texture.h"
+#include "core/graphics/sprites/animated_sprite.h"
+#include "core/graphics/sprites/animated_texture.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/vertex_array.h"
 

@@ -13,7 +13,7 @@
 #include "core/base/asset_manager.h"
 #include "core/graphics/render_backend.h"
 #include "core/graphics/renderer.h"
-#include "core/graphics/sprite.h"
+#include "core/graphics/sprites/sprite.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/texture_data.h"
 #include "core/graphics/vertex_array.h"

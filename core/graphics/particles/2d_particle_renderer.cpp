@@ -15,7 +15,7 @@
 #include "core/base/log.h"
 #include "core/base/saturate.h"
 #include "core/base/settings.h"
-#include "core/graphics/animated_texture.h"
+#include "core/graphics/sprites/animated_texture.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/vertex_array.h"

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "core/graphics/sprite.h"
+#include "core/graphics/sprites/sprite.h"
 #include "core/graphics/text/text_layout.h"
 
 class TTextSprite : public TSprite {

@@ -7,7 +7,7 @@
 
 #include "core/base/asset_map.h"
 #include "core/base/settings.h"
-#include "core/graphics/animated_texture.h"
+#include "core/graphics/sprites/animated_texture.h"
 #include "core/graphics/draw_spec.h"
 #include "core/graphics/texture.h"
 #include "core/graphics/texture_data.h"

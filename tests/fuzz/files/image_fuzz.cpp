@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "core/base/memory_file.h"
-#include "core/graphics/image_reader.h"
-#include "core/graphics/jpeg2000.h"
+#include "core/graphics/images/image_reader.h"
+#include "core/graphics/images/jpeg2000.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const uint8_t empty = 0;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/base/settings.h"
-#include "core/graphics/animated_texture.h"
+#include "core/graphics/sprites/animated_texture.h"
 #include "core/graphics/particles/2d_particle_renderer.h"
 #include "core/graphics/particles/particle_collection.h"
 #include "tests/core/graphics/fake_display.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "core/graphics/image_limits.h"
+#include "core/graphics/images/image_limits.h"
 
 // 32-bit ARGB words. keyColour packs the decoder's transparent colour (red in bits 0-7, green
 // 8-15, blue 16-23); hasAlpha (may be null) tells whether the pixels carry alpha.

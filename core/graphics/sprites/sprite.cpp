@@ -1,6 +1,6 @@
 // TSprite: the sprite tree, its drawing order, bounds, the pixel-exact hit test and the count of
 // live sprites.
-#include "core/graphics/sprite.h"
+#include "core/graphics/sprites/sprite.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,8 +9,8 @@
 
 #include "core/base/asset_manager.h"
 #include "core/base/memory_file.h"
-#include "core/graphics/animated_texture.h"
-#include "core/graphics/sprite.h"
+#include "core/graphics/sprites/animated_texture.h"
+#include "core/graphics/sprites/sprite.h"
 #include "core/graphics/texture.h"
 #include "tests/core/graphics/directx/display_fixture.h"
 #include "tests/core/graphics/image_fixtures.h"

@@ -1,6 +1,6 @@
 // The animation library. Frame numbers in scripts start at 1; the frame delay is the one local,
 // shared by delay, showFrame and frames.
-#include "core/graphics/animation_library.h"
+#include "core/graphics/sprites/animation_library.h"
 
 const char kAnimationLibrary[] = R"lua(
 local frameDelay = 16

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "core/base/settings.h"
-#include "core/graphics/sprite.h"
+#include "core/graphics/sprites/sprite.h"
 #include "core/graphics/texture.h"
 #include "tests/core/graphics/fake_display.h"
 

@@ -1,5 +1,5 @@
 // The texture loader's image readers: PNG, JPEG and JPEG-2000 into square pixel buffers.
-#include "core/graphics/image_reader.h"
+#include "core/graphics/images/image_reader.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -11,9 +11,9 @@
 
 #include "core/base/file.h"
 #include "core/base/log.h"
-#include "core/graphics/jpeg2000.h"
-#include "core/graphics/jpeg_file_source.h"
-#include "core/graphics/png_image.h"
+#include "core/graphics/images/jpeg2000.h"
+#include "core/graphics/images/jpeg_file_source.h"
+#include "core/graphics/images/png_image.h"
 
 bool ReadPngImage(const char* path, unsigned char** pixels, int* width, int* height, int* side,
                   uint32_t* keyColour, bool* hasAlpha) {

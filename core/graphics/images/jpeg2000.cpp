@@ -1,5 +1,5 @@
 // The JPEG-2000 formats the texture readers know, decoded by OpenJPEG through the file layer.
-#include "core/graphics/jpeg2000.h"
+#include "core/graphics/images/jpeg2000.h"
 
 #include <cstring>
 #include <vector>

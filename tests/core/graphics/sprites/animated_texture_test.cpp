@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/graphics/animated_texture.h"
-#include "core/graphics/animation_file.h"
+#include "core/graphics/sprites/animated_texture.h"
+#include "core/graphics/sprites/animation_file.h"
 #include "core/graphics/draw_spec.h"
 #include "tests/core/graphics/fake_display.h"
 #include "tests/support/host_file.h"

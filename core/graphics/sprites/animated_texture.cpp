@@ -1,5 +1,5 @@
 // TAnimatedTexture: reading the description, loading the sheet, drawing the current frame.
-#include "core/graphics/animated_texture.h"
+#include "core/graphics/sprites/animated_texture.h"
 
 #include "core/base/asset_manager.h"
 #include "core/base/file.h"

@@ -5,7 +5,7 @@
 // any coroutine of its state, is active) or a task pass is under way: then it is buried, and the
 // burial task deletes it on a later pass once it has returned (a pass later at the earliest, so
 // the list has forgotten it). Threads are always disposed of before their state's main script.
-#include "core/graphics/animated_sprite.h"
+#include "core/graphics/sprites/animated_sprite.h"
 
 #include <algorithm>
 #include <vector>
@@ -14,9 +14,9 @@
 #include "core/base/platform.h"
 #include "core/base/random.h"
 #include "core/base/task_list.h"
-#include "core/graphics/animated_texture.h"
-#include "core/graphics/animation_library.h"
-#include "core/graphics/animation_state.h"
+#include "core/graphics/sprites/animated_texture.h"
+#include "core/graphics/sprites/animation_library.h"
+#include "core/graphics/sprites/animation_state.h"
 #include "core/script/lib_aux.h"
 #include "core/script/script.h"
 #include "core/script/state.h"

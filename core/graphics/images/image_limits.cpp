@@ -1,5 +1,5 @@
 // Limits and buffer helpers shared by the image readers.
-#include "core/graphics/image_limits.h"
+#include "core/graphics/images/image_limits.h"
 
 #include <cstdlib>
 

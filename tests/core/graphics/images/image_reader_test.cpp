@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/base/file.h"
-#include "core/graphics/image_reader.h"
-#include "core/graphics/jpeg2000.h"
-#include "core/graphics/png_image.h"
+#include "core/graphics/images/image_reader.h"
+#include "core/graphics/images/jpeg2000.h"
+#include "core/graphics/images/png_image.h"
 #include "tests/core/graphics/image_fixtures.h"
 #include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"

@@ -1,5 +1,5 @@
 // Animation-state teardown.
-#include "core/graphics/animation_state.h"
+#include "core/graphics/sprites/animation_state.h"
 
 #include "core/base/task_list.h"
 #include "core/script/script.h"

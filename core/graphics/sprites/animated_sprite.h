@@ -15,7 +15,7 @@
 
 #include "core/base/str.h"
 #include "core/base/vec2.h"
-#include "core/graphics/sprite.h"
+#include "core/graphics/sprites/sprite.h"
 
 struct lua_State;
 class TAnimatedTexture;

@@ -6,8 +6,8 @@
 
 #include "core/base/log.h"
 #include "core/base/saturate.h"
-#include "core/graphics/animated_sprite.h"
-#include "core/graphics/animated_texture.h"
+#include "core/graphics/sprites/animated_sprite.h"
+#include "core/graphics/sprites/animated_texture.h"
 #include "core/script/lua.h"
 #include "core/script/lua_bindings.h"
 #include "core/script/script.h"

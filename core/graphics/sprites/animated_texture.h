@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "core/graphics/animation_file.h"
+#include "core/graphics/sprites/animation_file.h"
 #include "core/graphics/texture.h"
 
 class TAnimatedTexture : public TTexture {

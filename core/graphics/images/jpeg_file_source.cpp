@@ -1,5 +1,5 @@
 // A JPEG library source manager that reads an open framework file through a 4096-byte buffer.
-#include "core/graphics/jpeg_file_source.h"
+#include "core/graphics/images/jpeg_file_source.h"
 
 #include <jerror.h>
 

@@ -2,7 +2,7 @@
 // reader; the binary form chunk by chunk ("ANIM", "IMGN", "FRMS", optional "SCRP") through a
 // cursor that refuses any length or count larger than the bytes left, so a damaged or hostile
 // file fails with one log line instead of reading past its end or allocating without bound.
-#include "core/graphics/animation_file.h"
+#include "core/graphics/sprites/animation_file.h"
 
 #include <cstring>
 #include <vector>

@@ -1,5 +1,5 @@
 // PNG decoding through the framework's file layer into a square 32-bit pixel buffer.
-#include "core/graphics/png_image.h"
+#include "core/graphics/images/png_image.h"
 
 #include <png.h>
 
@@ -9,7 +9,7 @@
 
 #include "core/base/file.h"
 #include "core/base/log.h"
-#include "core/graphics/image_limits.h"
+#include "core/graphics/images/image_limits.h"
 
 namespace {
 

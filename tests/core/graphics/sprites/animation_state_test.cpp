@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/base/task_list.h"
-#include "core/graphics/animation_state.h"
+#include "core/graphics/sprites/animation_state.h"
 #include "core/script/lib_aux.h"
 #include "core/script/script.h"
 
