@@ -16,9 +16,6 @@ TGameState* TGameState::GetInstance() {
 TGameState* TGameState::Create() {
   if (gInstance) return gInstance;
   gInstance = new TGameState;
-  // Without a window script yet, the platform registers the functions when it installs one.
-  TPlatform* platform = TPlatform::GetInstance();
-  if (platform && platform->GetWindowManager()) RegisterScriptFunctions(platform->GetWindowManager()->GetScriptState());
   return gInstance;
 }
 
@@ -87,10 +84,6 @@ bool TGameState::IsBusy() {
     if (h->IsBusy()) return true;
   return false;
 }
-
-#ifdef ORVELLA_NO_SCRIPT
-void TGameState::RegisterScriptFunctions(lua_State*) {}
-#endif
 
 bool TGameState::IsMuted() {
   for (TGameStateHandler* h : mHandlers)

@@ -8,8 +8,6 @@
 #include "core/base/game_state_handler.h"
 #include "core/base/str.h"
 
-struct lua_State;
-
 class TGameState {
  public:
   // The singleton, made on first call while the platform object exists; afterwards whatever
@@ -32,11 +30,6 @@ class TGameState {
   bool IsBusy();
   bool IsMuted();
   int GetHandlerCount() const { return (int)mHandlers.size(); }
-
-  // Registers "GetState", "_SetState", "QueryMuteGame", "QueryRestartMode" and
-  // "QueryJumpToMenu" in a window script's state; the platform calls it whenever a window
-  // script is installed, so a store made before the script still gets its functions.
-  static void RegisterScriptFunctions(lua_State* state);
 
  private:
   TGameState() {}

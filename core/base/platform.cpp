@@ -63,10 +63,9 @@ TPlatform::TPlatform(TPlatformImpl* impl) {
 
   TPlatformWindowManager* wm = mImpl->mWindowManager;
   wm->InitScript();
-  // The store exists from here on (made now unless a portal switch made it already); one made
-  // before the window script existed gets its functions now.
+  // The store exists from here on (made now unless a portal switch made it already); the window
+  // script binds its functions.
   TGameState::GetInstance();
-  TGameState::RegisterScriptFunctions(wm->GetScriptState());
 
   SetSetting(SettingKey(kSettingComputerId), MakeComputerId());
   LoadSettingsFile("::assets/settings.xml");

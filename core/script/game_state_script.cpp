@@ -1,4 +1,6 @@
 // The game-state store's script functions.
+#include "core/script/game_state_script.h"
+
 #include "core/base/game_state.h"
 #include "core/script/lua_bindings.h"
 
@@ -26,7 +28,7 @@ bool ScriptQueryJumpToMenu() {
 
 }  // namespace
 
-void TGameState::RegisterScriptFunctions(lua_State* state) {
+void RegisterGameStateFunctions(lua_State* state) {
   if (!state) return;
   RegisterLuaFunction(state, "GetState", ScriptGetState);
   RegisterLuaFunction(state, "_SetState", ScriptSetState);
