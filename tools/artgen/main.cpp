@@ -7,19 +7,17 @@
 #include <string>
 
 #include "tools/artgen/output.h"
+#include "tools/usage.h"
 
 namespace {
-int Usage(FILE* to, int status) {
-  std::fprintf(to, "usage: artgen OUTDIR [AREA...] | artgen --list | artgen --preview OUTDIR\n");
-  return status;
-}
+const char* const kUsage = "usage: artgen OUTDIR [AREA...] | artgen --list | artgen --preview OUTDIR\n";
 }  // namespace
 
 int main(int argc, char** argv) {
   auto areas = Art::Areas();
   std::sort(areas.begin(), areas.end());
-  if (argc < 2) return Usage(stderr, 2);
-  if (std::strcmp(argv[1], "--help") == 0) return Usage(stdout, 0);
+  if (ToolArgs::WantsHelp(argc, argv)) return ToolArgs::Help(kUsage);
+  if (argc < 2) return ToolArgs::Usage(kUsage);
   if (std::strcmp(argv[1], "--list") == 0) {
     for (const auto& a : areas) std::printf("%s\n", a.first.c_str());
     return 0;
@@ -29,12 +27,12 @@ int main(int argc, char** argv) {
     for (const auto& p : Art::Previews()) p.second(out);
     return out.Ok() ? 0 : 1;
   }
-  if (argv[1][0] == '-') return Usage(stderr, 2);
+  if (argv[1][0] == '-') return ToolArgs::Usage(kUsage);
   for (int i = 2; i < argc; i++) {
     bool known = std::any_of(areas.begin(), areas.end(), [&](const auto& a) { return a.first == argv[i]; });
     if (!known) {
       std::fprintf(stderr, "artgen: no area named %s\n", argv[i]);
-      return Usage(stderr, 2);
+      return ToolArgs::Usage(kUsage);
     }
   }
   Art::Sink out(argv[1]);
