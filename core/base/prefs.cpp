@@ -111,14 +111,23 @@ bool TPrefs::LoadImage(const uint8_t* data, size_t size, bool installTextEmpty) 
 
 TPrefs::~TPrefs() { Save(); }
 
-void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty) {
+TPrefsReadEnd TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty) {
   size_t pos = 0;
   bool first = true;
   TStr targetKey;
   int targetSection = 0;
   int items = CountItems();
-  auto tooMany = [] {
+  TPrefsReadEnd end;
+  // The game reads what comes before a damaged chunk and ignores the rest; the dump tool reports it.
+  auto stop = [&](size_t at, const char* why) {
+    end.complete = false;
+    end.offset = at;
+    end.why = why;
+    return end;
+  };
+  auto tooMany = [&](size_t at) {
     LogPrintf("Prefs: more than %d entries; the rest of the file is ignored", kPrefsMaxItems);
+    return stop(at, "too many entries");
   };
   // The target install key's sections; null once a new key would pass the item bound.
   auto listFor = [&](const TStr& key) -> TSectionList* {
@@ -127,11 +136,14 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
     if (++items > kPrefsMaxItems) return nullptr;
     return &mStore[key];
   };
-  for (;;) {
-    if (size - pos < 8) return;
+  for (;; end.chunks++) {
+    size_t at = pos;
+    if (pos == size) return end;
+    if (size - pos < 8) return stop(at, "chunk header cut short");
     const uint8_t* tag = data + pos;
     uint32_t length = ReadLE32(data + pos + 4);
-    if (length < 1 || length > kPrefsMaxChunk || size - pos - 8 < length) return;
+    if (length < 1 || length > kPrefsMaxChunk) return stop(at, "chunk length out of range");
+    if (size - pos - 8 < length) return stop(at, "chunk cut short");
     const uint8_t* chunk = data + pos + 8;
     pos += 8 + (size_t)length;
 
@@ -140,15 +152,15 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
       plain.assign((const char*)chunk, (const char*)chunk + length);
     } else {
       uint32_t needed = mCipher->Decrypt(chunk, length, nullptr, 0, false);
-      if (needed == 0) return;
+      if (needed == 0) return stop(at, "chunk does not decipher");
       plain.resize(needed);
-      if (mCipher->Decrypt(chunk, length, plain.data(), needed, false) != 0) return;
+      if (mCipher->Decrypt(chunk, length, plain.data(), needed, false) != 0) return stop(at, "chunk does not decipher");
       plain.resize(mCipher->GetLastSize());
-      if (plain.empty()) return;
+      if (plain.empty()) return stop(at, "chunk does not decipher");
     }
 
     if (first) {
-      if (memcmp(tag, "IKEY", 4) != 0) return;
+      if (memcmp(tag, "IKEY", 4) != 0) return stop(at, "no install key first");
       TStr key = Lower(BoundedText(plain));
       if (installTextEmpty) mInstallKey = key;
       mCurrent = &SectionsFor(mInstallKey);
@@ -161,26 +173,26 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
     if (memcmp(tag, "IKEY", 4) == 0) {
       targetKey = Lower(BoundedText(plain));
     } else if (memcmp(tag, "USER", 4) == 0) {
-      if (plain.size() != 2) return;
+      if (plain.size() != 2) return stop(at, "user record of the wrong size");
       int index = ReadLE16((const uint8_t*)plain.data());
-      if (index > kPrefsMaxUserIndex) return;
+      if (index > kPrefsMaxUserIndex) return stop(at, "user index out of range");
       TSectionList* list = listFor(targetKey);
-      if (!list) return tooMany();
+      if (!list) return tooMany(at);
       if (list->count < index + 1) list->count = index + 1;
       targetSection = index;
     } else if (memcmp(tag, "KVPR", 4) == 0) {
       // Every read stays inside the deciphered record; a key must end inside it.
       size_t plainSize = plain.size();
-      if (plainSize < 2) return;
+      if (plainSize < 2) return stop(at, "entry cut short");
       size_t keyBytes = ReadLE16((const uint8_t*)plain.data());
-      if (keyBytes == 0 || keyBytes + 2 > plainSize) return;
+      if (keyBytes == 0 || keyBytes + 2 > plainSize) return stop(at, "entry key cut short");
       const char* keyStart = plain.data() + 2;
-      if (memchr(keyStart, 0, keyBytes) == nullptr) return;
+      if (memchr(keyStart, 0, keyBytes) == nullptr) return stop(at, "entry key not ended");
       TStr key(keyStart);
       TValue value(plain.begin() + 2 + keyBytes, plain.end());
       if (value.empty() || value.back() != 0) value.push_back(0);
       TSectionList* list = listFor(targetKey);
-      if (!list) return tooMany();
+      if (!list) return tooMany(at);
       if (list->count < targetSection + 1) list->count = targetSection + 1;
       TSection& section = list->filled[targetSection];
       auto it = section.find(key);
@@ -188,12 +200,12 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
         it->second = std::move(value);
       } else if (++items > kPrefsMaxItems) {
         if (section.empty()) list->filled.erase(targetSection);
-        return tooMany();
+        return tooMany(at);
       } else {
         section.emplace(key, std::move(value));
       }
     } else {
-      return;
+      return stop(at, "unknown chunk tag");
     }
   }
 }
