@@ -81,7 +81,7 @@ bool IsGlobalFunction(lua_State* L, const char* name) {
 void ShowFailure(TWindowScript* script, TStr message) {
   gFailed = true;
   gExitStatus = 1;
-  LogPrintf("ERROR: the main script %s failed: %s", kMainScript, message.c_str());
+  LogError("The main script %s failed: %s", kMainScript, message.c_str());
   TStr text = TStr(kMainScript) + ": " + message;
   lua_State* L = script->GetState();
   if (IsGlobalFunction(L, "LuaErrorMessage")) {
@@ -124,7 +124,7 @@ void SetCursor(TPlatform* platform) {
 // A close request when the scripts cannot answer it ends the game.
 bool CanAskQuit(TWindowScript* script) {
   if (IsGlobalFunction(script->GetState(), "AskQuit")) return true;
-  LogPrintf("ERROR: the scripts define no AskQuit; closing the window ends the game");
+  LogError("The scripts define no AskQuit; closing the window ends the game");
   return false;
 }
 
@@ -210,7 +210,7 @@ void RunGame() {
 
   if (script) {
     if (!FileExists(kMainScript)) {
-      LogPrintf("ERROR: the main script %s is missing", kMainScript);
+      LogError("The main script %s is missing", kMainScript);
       ShowFailure(script, "the file is missing.");
     } else if (!script->RunScript(kMainScript)) {
       ShowFailure(script, script->GetLastError());
