@@ -47,7 +47,7 @@ TEST(ProgramSound, TheSoundKeyPlaysTheFrameworkClickAndTheEngineChimeAtOnce) {
   TempFolder work;
   std::string tap = work.File("tap.raw");
   setenv("ORVELLA_HARNESS_SOUND_TAP", tap.c_str(), 1);
-  HarnessRun run = RunWithHarness("frame 30 key 83 down\nframe 31 key 83 up\nframe 130 quit\n", "--multiple 2>&1");
+  HarnessRun run = RunWithHarness("frame 30 key 83 down\nframe 31 key 83 up\nframe 130 quit\n", "--multiple options=sampledialog=sample 2>&1");
   unsetenv("ORVELLA_HARNESS_SOUND_TAP");
   ASSERT_EQ(run.result.status, 0) << run.result.out;
   // The harness says when the sound threads were late past its patience.
