@@ -31,6 +31,11 @@ float FactoryPeriod(const char* task, float period, float fallback) {
   return fallback;
 }
 
+float CyclePhase(float value, float period) {
+  float cycles = value / period;
+  return cycles - std::floor(cycles);
+}
+
 void PlaceAt(TSprite& sprite, const TVec2& position) {
   TMat3& m = sprite.GetDrawSpec().mMatrix;
   m.SetTranslation(position);

@@ -3,8 +3,10 @@
 // periods that time the parts, and placing sprites.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/base/str.h"
 #include "core/base/vec2.h"
@@ -39,6 +41,17 @@ void PostSoundEvent(TStr event);
 // A period at or under one step would give a step of 0 each time and never move anything: such
 // a period (or one that is not a number) is replaced by the fallback, with a log line.
 float FactoryPeriod(const char* task, float period, float fallback);
+
+// Where value lies within a cycle of the period, 0 <= phase < 1: the tasks that move parts
+// round a closed path place them by it.
+float CyclePhase(float value, float period);
+
+// The task sets keep their members once each, in the order added, so every run visits them
+// alike.
+template <typename T>
+void AddOnce(std::vector<std::shared_ptr<T>>& set, std::shared_ptr<T> member) {
+  if (member && std::find(set.begin(), set.end(), member) == set.end()) set.push_back(std::move(member));
+}
 
 // Position (x, y) with the third coordinate 1.
 void PlaceAt(TSprite& sprite, const TVec2& position);

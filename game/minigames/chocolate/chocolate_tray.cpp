@@ -165,9 +165,7 @@ void ChocolateTray::GetSlotPoints(std::vector<TVec2>& points) const {
 ChocolateTrayTask::ChocolateTrayTask(float period)
     : mPeriod(FactoryPeriod("ChocolateTrayTask", period, kDefaultPeriod)) {}
 
-void ChocolateTrayTask::Add(std::shared_ptr<ChocolateTray> tray) {
-  if (tray && std::find(mTrays.begin(), mTrays.end(), tray) == mTrays.end()) mTrays.push_back(std::move(tray));
-}
+void ChocolateTrayTask::Add(std::shared_ptr<ChocolateTray> tray) { AddOnce(mTrays, std::move(tray)); }
 
 void ChocolateTrayTask::Reset(float rate) {
   for (const auto& tray : mTrays) tray->Clear(false);
@@ -177,8 +175,7 @@ void ChocolateTrayTask::Reset(float rate) {
 
 bool ChocolateTrayTask::Update() {
   TScalingTask::Update();
-  float cycles = mValue / mPeriod;
-  float phase = cycles - std::floor(cycles);
+  float phase = CyclePhase(mValue, mPeriod);
   bool allComplete = !mTrays.empty();
   for (const auto& tray : mTrays) {
     tray->SetPathPosition(phase);

@@ -1,8 +1,6 @@
 // Flying rings: launch, flight and landing.
 #include "game/minigames/chocolate/flying_ring.h"
 
-#include <algorithm>
-
 #include "core/graphics/texture.h"
 #include "core/windows/window.h"
 #include "game/minigames/chocolate/chocolate_tray.h"
@@ -30,9 +28,7 @@ bool FlyingRing::Advance(float step) {
 
 FlyingRingTask::FlyingRingTask(float period) : mPeriod(FactoryPeriod("FlyingRingTask", period, kDefaultPeriod)) {}
 
-void FlyingRingTask::Add(std::shared_ptr<FlyingRing> ring) {
-  if (ring && std::find(mRings.begin(), mRings.end(), ring) == mRings.end()) mRings.push_back(std::move(ring));
-}
+void FlyingRingTask::Add(std::shared_ptr<FlyingRing> ring) { AddOnce(mRings, std::move(ring)); }
 
 bool FlyingRingTask::Update() {
   float step = UpdateCycle(mPeriod);

@@ -1,7 +1,6 @@
 // Recycler and its task.
 #include "game/minigames/chocolate/recycler.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "core/base/game_state.h"
@@ -40,10 +39,7 @@ bool Recycler::Hit(std::shared_ptr<Ingredient> ingredient) {
 
 RecyclerTask::RecyclerTask(float period) : mPeriod(FactoryPeriod("RecyclerTask", period, kDefaultPeriod)) {}
 
-void RecyclerTask::Add(std::shared_ptr<Recycler> recycler) {
-  if (recycler && std::find(mRecyclers.begin(), mRecyclers.end(), recycler) == mRecyclers.end())
-    mRecyclers.push_back(std::move(recycler));
-}
+void RecyclerTask::Add(std::shared_ptr<Recycler> recycler) { AddOnce(mRecyclers, std::move(recycler)); }
 
 void RecyclerTask::Reset(float rate) {
   mRate = rate;
@@ -52,8 +48,7 @@ void RecyclerTask::Reset(float rate) {
 
 bool RecyclerTask::Update() {
   TScalingTask::Update();
-  float cycles = mValue / mPeriod;
-  float t = cycles - std::floor(cycles);
+  float t = CyclePhase(mValue, mPeriod);
   for (const auto& recycler : mRecyclers) recycler->SetPhase(t);
   return true;
 }

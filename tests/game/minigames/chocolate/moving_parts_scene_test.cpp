@@ -8,19 +8,14 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <list>
 
-#include "core/base/asset_manager.h"
-#include "core/base/memory_file.h"
 #include "core/graphics/sprites/animated_texture.h"
 #include "game/minigames/chocolate/chocolate_tray.h"
 #include "game/minigames/ingredient.h"
 #include "game/minigames/item_sprite.h"
 #include "game/shell/editors/curve.h"
 #include "game/shell/editors/path_sprite.h"
-#include "tests/core/graphics/directx/display_fixture.h"
-#include "tests/core/graphics/image_fixtures.h"
-#include "tests/support/golden.h"
+#include "tests/core/graphics/directx/scene_fixture.h"
 
 namespace {
 
@@ -65,28 +60,9 @@ struct Picture {
   std::vector<uint32_t> pixels;
 };
 
-class MovingPartsScene : public displaytest::DisplayTest {
+class MovingPartsScene : public displaytest::SceneTest {
  protected:
-  void SetUp() override {
-    DisplayTest::SetUp();
-    Open();
-    ASSERT_TRUE(display->IsDisplayReady());
-    display->TestRenderTarget();
-  }
-  void TearDown() override {
-    for (const auto& name : mNames) RegisterMemoryFile(TStr(name.c_str()), nullptr, 0);
-    DisplayTest::TearDown();
-  }
-  void PutFile(const std::string& name, std::string bytes) {
-    mFiles.push_back(std::move(bytes));
-    mNames.push_back(name);
-    RegisterMemoryFile(TStr(name.c_str()), mFiles.back().data(), (uint32_t)mFiles.back().size());
-  }
-  void Put(const std::string& name, const Picture& p) {
-    std::string path = logs.Path() + "/picture.png";
-    ASSERT_TRUE(WritePng(path, ArgbPng(p.width, p.height, p.pixels)));
-    PutFile(name, ReadHostFile(path));
-  }
+  void Put(const std::string& name, const Picture& p) { PutPng(name, p.width, p.height, p.pixels); }
 
   void PaintPictures() {
     Picture tray(100, 100);  // places on a radius of 50 sit on its rim
@@ -152,9 +128,6 @@ class MovingPartsScene : public displaytest::DisplayTest {
     Put("custom/bar_highlight.png", shine);
   }
 
-  std::list<std::string> mFiles;
-  std::vector<std::string> mNames;
-  TAssetManager manager;
 };
 
 TEST_F(MovingPartsScene, GoldenFrame) {
@@ -207,14 +180,7 @@ TEST_F(MovingPartsScene, GoldenFrame) {
   r->End2d();
   r->EndDraw(1);
 
-  std::vector<uint32_t> frame, crop;
-  int fw = 0, fh = 0;
-  ASSERT_TRUE(TestControl::Display::GetLastPresentedFrame(frame, fw, fh));
-  ASSERT_GE(fw, 320);
-  ASSERT_GE(fh, 200);
-  for (int y = 0; y < 200; ++y)
-    for (int x = 0; x < 320; ++x) crop.push_back(frame[(size_t)y * fw + x] | 0xFF000000u);
-  ExpectGolden(crop, 320, 200, "tests/game/minigames/chocolate/golden/moving_parts.png");
+  ExpectFrameGolden("tests/game/minigames/chocolate/golden/moving_parts.png", 320, 200);
 }
 
 }  // namespace
