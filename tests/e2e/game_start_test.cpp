@@ -200,6 +200,26 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
 
 namespace {
 
+// In a real window on a virtual display, started in full screen as the first start is: the name
+// typed, the menu shown as the golden frame has it (its title and greeting, away from the corner
+// and the panel where the pointer may be drawn), the close button ending the game with status 0.
+TEST(GameStartTest, TheGameStartsInARealWindow) {
+  if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
+  GameWorld world;
+  std::string shot = world.File("xmenu.png");
+  HarnessRun run = world.RunInRealWindow("frame 30 text Ada\nframe 35 key 13 down\nframe 36 key 13 up\n"
+                                         "frame 80 capture " + shot + "\nframe 85 close\nframe 200 quit 5\n");
+  ASSERT_EQ(run.result.status, 0) << run.result.out << run.report;
+  EXPECT_EQ(run.report.find(": quit"), std::string::npos) << run.report;
+  std::vector<uint32_t> frame = Frame(shot), golden;
+  int width = 0, height = 0;
+  ASSERT_TRUE(TestControl::Display::ReadPng(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/e2e/golden/game_menu.png",
+                                            golden, width, height));
+  for (uint32_t& p : golden) p |= 0xFF000000u;
+  ASSERT_EQ(frame.size(), golden.size());
+  EXPECT_FALSE(Differs(frame, golden, 0, 60, 800, 280));
+}
+
 // What the start stored for the framework before it began, read back by a main script of the
 // test's own (its prints reach the program's output).
 TEST(GameStartTest, TheIdentitySettingsAreStoredBeforeTheFrameworkStarts) {
