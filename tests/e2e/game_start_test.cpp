@@ -56,10 +56,11 @@ struct Steps {
 
 // Spots on the screens (the screens are drawn for 800 x 600).
 constexpr int kMenuProfiles[] = {400, 331}, kMenuOptions[] = {400, 389};
-constexpr int kProfilesNew[] = {250, 456}, kProfilesBack[] = {400, 504}, kProfileRow0[] = {252, 172};
+constexpr int kProfilesNew[] = {250, 456}, kProfilesRename[] = {400, 456}, kProfilesDelete[] = {550, 456};
+constexpr int kProfilesBack[] = {400, 504}, kProfileRow0[] = {252, 172}, kConfirmDelete[] = {330, 346};
 constexpr int kOptionsOk[] = {310, 461}, kOptionsMute[] = {212, 391};
 constexpr int kSfxThumbY = 191, kMusicThumbY = 241;
-constexpr int kReturn = 13, kAlt = 18;
+constexpr int kBackspace = 8, kReturn = 13, kEscape = 27, kAlt = 18;
 
 std::vector<uint32_t> Frame(const std::string& png) {
   std::vector<uint32_t> pixels;
@@ -129,7 +130,12 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   Steps steps;
   steps.Park().Wait(10).Type("Ada").Key(kReturn).Wait(10).Capture(world.File("menu.png"));
   steps.Click(kMenuProfiles[0], kMenuProfiles[1]).Wait(5).Capture(world.File("profiles.png"));
+  // Bob, renamed Bea; Cid, deleted again; a second Ada refused; Ada chosen.
   steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Bob").Key(kReturn);
+  steps.Click(kProfilesRename[0], kProfilesRename[1]).Key(kBackspace).Key(kBackspace).Type("ea").Key(kReturn);
+  steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Cid").Key(kReturn);
+  steps.Click(kProfilesDelete[0], kProfilesDelete[1]).Click(kConfirmDelete[0], kConfirmDelete[1]);
+  steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Ada").Key(kReturn).Capture(world.File("refused.png")).Key(kEscape);
   steps.Click(kProfileRow0[0], kProfileRow0[1]).Click(kProfilesBack[0], kProfilesBack[1]);
   steps.Click(kMenuOptions[0], kMenuOptions[1]).Wait(5).Capture(world.File("options.png"));
   steps.Drag(521, 760, kSfxThumbY).Drag(498, 200, kMusicThumbY);
@@ -142,17 +148,24 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   EXPECT_EQ(first.report.find("quit 3"), std::string::npos) << "the close button did not end the game";
 
   std::string prefs = world.Prefs();
-  // Ada chose her levels and sound off; Bob, made while Ada played, started from hers as they
-  // were then. Alt+Enter switched the first start's full screen to a window, and that was kept.
+  // Ada chose her levels and sound off; Bea (made as Bob while Ada played) started from hers as
+  // they were then; Cid is gone. Alt+Enter switched the first start's full screen to a window, and
+  // that was kept.
   std::string global = Section(prefs, "global"), ada = Section(prefs, "user 0"), bob = Section(prefs, "user 1");
+  EXPECT_NE(prefs.find(": 3 sections"), std::string::npos) << prefs;
   for (const char* line : {"curuser = 0", "fullscreen = 0"})
     EXPECT_NE(global.find(line), std::string::npos) << line << "\n" << prefs;
   for (const char* line : {"name = Ada", "soundlevel = 1000", "musiclevel = 0", "ambientlevel = 500", "soundoff = 1"})
     EXPECT_NE(ada.find(line), std::string::npos) << line << "\n" << prefs;
-  for (const char* line : {"name = Bob", "soundlevel = 750", "musiclevel = 650", "soundoff = 0"})
+  for (const char* line : {"name = Bea", "soundlevel = 750", "musiclevel = 650", "soundoff = 0"})
     EXPECT_NE(bob.find(line), std::string::npos) << line << "\n" << prefs;
 
   EXPECT_EQ(Lines(world.States(), "begin-session", "end-elapsed(59)"), SessionPlan()) << world.States();
+  // The name in use was refused in red, and the dialog stayed.
+  std::vector<uint32_t> refused = Frame(world.File("refused.png"));
+  size_t red = 0;
+  for (uint32_t p : refused) red += (p & 0xFFFFFFu) == 0xc8453cu;
+  EXPECT_GT(red, 30u);
 
   std::string log = world.Log();
   EXPECT_EQ(log.find("#####"), std::string::npos) << "a label is missing from strings.xml\n" << log;
