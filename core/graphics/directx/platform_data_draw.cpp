@@ -105,7 +105,8 @@ void TPlatformData::EndDraw(uint32_t present) {
     FlagBroken();
     return;
   }
-  ServeCapture();
+  // A render target ends through here too: only a screen frame is what a capture asks for.
+  if (!mTargetData) ServeCapture();
   if (present && SUCCEEDED(hr) && !GetDisplayHost().IsMoviePlaying()) hr = mContext->Present();
   if (hr == DDERR_SURFACELOST) {
     LogPrintf("TPlatform::EndDraw: DDERR_SURFACELOST on UpdateFrame or EndScene");
