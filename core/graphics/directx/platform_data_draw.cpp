@@ -459,6 +459,10 @@ void TPlatformData::FillRect(int left, int top, int right, int bottom, const TCo
 void TPlatformData::FillRectData(int left, int top, int right, int bottom, const TColor* colour,
                                  TTextureData* texture) {
   TColor c = colour ? *colour : TColor();
+  // A channel outside 0..1 would overflow the conversion to a fill value: it counts as the
+  // nearest end of the range (NaN as 0), the same on both paths below.
+  for (float* channel : {&c.r, &c.g, &c.b, &c.a})
+    *channel = std::isnan(*channel) ? 0.0f : std::clamp(*channel, 0.0f, 1.0f);
   if (!texture && mInScene) {
     // A fill replaces what is there, as the DirectDraw fill does: the quad goes down opaque
     // (in an alpha mask that writes the colour's alpha), then the caller's state comes back.
