@@ -283,10 +283,12 @@ int TScript::RunFunction(int nargs, int nresults) {
   if (!IsYielded() && nresults == 1 && lua_isfunction(mL, -1)) {
     // The returned function becomes the coroutine's body, resumed on every pass.
     if (GetTimePastDue() == -1) SetTimer(0, true, true, false);
+    mCoroutineFailed = false;
     int r = lua_resume(mL, 0);
     if (r != 0) {
       const char* msg = lua_tostring(mL, -1);
       LogError("lua_resume error: %s", msg ? msg : "(error object is not a string)");
+      NoteCoroutineFailure(msg);
     }
   }
   return 0;
@@ -295,6 +297,11 @@ int TScript::RunFunction(int nargs, int nresults) {
 bool TScript::OfferCall() {
   lua_pop(mL, 1);
   return false;
+}
+
+void TScript::NoteCoroutineFailure(const char* message) {
+  mCoroutineFailed = true;
+  mLastError = message ? TStr(message) : TStr("(error object is not a string)");
 }
 
 void TScript::DoLuaString(TStr code, int length, int nresults) {
@@ -351,6 +358,8 @@ bool TScript::RunScript(TStr fileName) {
       return true;
     }
     LogError("Failed to run script %s: %d", fileName.c_str(), r);
+    const char* msg = lua_tostring(mL, -1);
+    mLastError = msg ? TStr(msg) : TStr::Format("%s failed (%d)", fileName.c_str(), r);
     lua_settop(mL, top);
     return false;
   }
@@ -362,6 +371,8 @@ bool TScript::RunScript(TStr fileName) {
     lua_pushvalue(mL, -2);
   else
     lua_pushliteral(mL, "cannot load script");
+  const char* msg = lua_tostring(mL, -1);
+  mLastError = msg ? TStr(msg) : TStr("cannot load script");
   lua_pcall(mL, 1, 0, 0);
   lua_settop(mL, top);
   return false;
@@ -379,6 +390,7 @@ int TScript::Resume(int nargs) {
   if (status != 0) {
     const char* msg = lua_tostring(mL, -1);
     LogError("lua_resume ERROR: %s", msg ? msg : "(error object is not a string)");
+    NoteCoroutineFailure(msg);
     if (offer && msg) {
       offer->hasMessage = true;
       offer->message = TStr(msg, (int)lua_strlen(mL, -1));
