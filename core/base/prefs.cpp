@@ -61,7 +61,7 @@ TStr ReadInstallText(bool* present) {
 
 TPrefs::TPrefs(bool saveEnabled) : mSaveEnabled(saveEnabled) {
   mKeyText = GetSetting("encryptionkey");
-  if (mKeyText.IsEmpty()) LogPrintf("ERROR: No encryption key set before TPrefs construction!");
+  if (mKeyText.IsEmpty()) LogError("ERROR: No encryption key set before TPrefs construction!");
   mCipher = std::make_unique<TCipher>(mKeyText);
   mFileName = "user:prefs.dat";
   mInstallKey = GetSetting("installkey");
@@ -82,7 +82,7 @@ TPrefs::TPrefs(bool saveEnabled) : mSaveEnabled(saveEnabled) {
     return;
   }
   if (file.size() > kPrefsMaxFileSize) {
-    LogPrintf("Prefs: %s is larger than %u bytes; the rest is ignored", mFileName.c_str(), kPrefsMaxFileSize);
+    LogError("Prefs: %s is larger than %u bytes; the rest is ignored", mFileName.c_str(), kPrefsMaxFileSize);
     file.resize(kPrefsMaxFileSize);
   }
   if (LoadImage((const uint8_t*)file.data(), file.size(), installTextEmpty)) Save();
@@ -126,7 +126,7 @@ TPrefsReadEnd TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installT
     return end;
   };
   auto tooMany = [&](size_t at) {
-    LogPrintf("Prefs: more than %d entries; the rest of the file is ignored", kPrefsMaxItems);
+    LogError("Prefs: more than %d entries; the rest of the file is ignored", kPrefsMaxItems);
     return stop(at, "too many entries");
   };
   // The target install key's sections; null once a new key would pass the item bound.
@@ -282,7 +282,7 @@ int TPrefs::GetInt(TStr key, int def, int user) {
 void TPrefs::SetString(TStr key, TStr value, int user, bool saveNow) {
   // A section past the loader's limit could be saved but never read back.
   if (user < -1 || user + 1 > kPrefsMaxUserIndex) {
-    LogPrintf("Prefs: user %d out of range, value not stored", user);
+    LogError("Prefs: user %d out of range, value not stored", user);
     return;
   }
   if (mCurrent->count < user + 2) mCurrent->count = user + 2;
@@ -350,7 +350,7 @@ void TPrefs::Save() {
         // The loader reads no further than its size bound either.
         if (keyBytes > 0xFFFF || record.size() + 8 > kPrefsMaxChunk ||
             image.size() + record.size() + 16 > kPrefsMaxFileSize) {
-          LogPrintf("Prefs: entry too large to save, skipped");
+          LogError("Prefs: entry too large to save, skipped");
           continue;
         }
         enciphered("KVPR", record.data(), record.size());
@@ -360,7 +360,7 @@ void TPrefs::Save() {
     if (sections.count > 0 && (!last || last->empty())) userChunk(sections.count - 1);
   }
   if (!complete) {
-    LogPrintf("Prefs: could not encipher the preferences; %s is kept as it was", mFileName.c_str());
+    LogError("Prefs: could not encipher the preferences; %s is kept as it was", mFileName.c_str());
     return;
   }
   WriteFileReplacing(mFileName, image.data(), image.size());

@@ -44,7 +44,7 @@ void LoadPluginModules(const TStr& programFolder) {
     if (IsInstalledModule(path, resolved, programFolder))
       paths.push_back(path);
     else
-      LogPrintf("Plug-in module %s refused: not installed with the program", path.c_str());
+      LogError("Plug-in module %s refused: not installed with the program", path.c_str());
   }
   for (const TStr& path : paths) {
     auto* module = new TDllGameState;

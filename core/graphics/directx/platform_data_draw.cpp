@@ -105,14 +105,15 @@ void TPlatformData::EndDraw(uint32_t present) {
     FlagBroken();
     return;
   }
-  ServeCapture();
+  // A render target ends through here too: only a screen frame is what a capture asks for.
+  if (!mTargetData) ServeCapture();
   if (present && SUCCEEDED(hr) && !GetDisplayHost().IsMoviePlaying()) hr = mContext->Present();
   if (hr == DDERR_SURFACELOST) {
     LogPrintf("TPlatform::EndDraw: DDERR_SURFACELOST on UpdateFrame or EndScene");
     Restore();
   } else if (FAILED(hr)) {
     DxLog(hr, kUnitDisplayHandler, __LINE__);
-    LogPrintf("TPlatform::EndDraw: Unexpected error (see above) on UpdateFrame or EndScene");
+    LogError("TPlatform::EndDraw: Unexpected error (see above) on UpdateFrame or EndScene");
     Restore();
   }
 }
@@ -360,7 +361,7 @@ void TPlatformData::SetViewport(int left, int top, int right, int bottom) {
   HRESULT hr = ApplyViewport(mViewport.Intersect(mClipRect), mScreenRect);
   if (FAILED(hr)) {
     DxLog(hr, kUnitDisplayHandler, __LINE__);
-    LogPrintf("Bad viewport: %d, %d, %d, %d", left, top, right, bottom);
+    LogError("Bad viewport: %d, %d, %d, %d", left, top, right, bottom);
     mViewport = old;
   }
   mProjectionSet = true;
@@ -373,7 +374,7 @@ void TPlatformData::PushViewport(int left, int top, int right, int bottom) {
 
 void TPlatformData::PopViewport() {
   if (mViewportStack.empty()) {
-    LogPrintf("PopViewport with an empty viewport stack");
+    LogError("PopViewport with an empty viewport stack");
     return;
   }
   mViewport = mViewportStack.back();
@@ -412,7 +413,7 @@ void TPlatformData::PrepareVertexKind(uint32_t kind) {
 
 HRESULT TPlatformData::DrawChecked(HRESULT hr, bool flagOnFailure, int line) {
   if (hr == DDERR_OUTOFVIDEOMEMORY) {
-    LogPrintf("DrawVertices out of video memory");
+    LogError("DrawVertices out of video memory");
     OnOutOfVideoMemory();
     DxLog(hr, kUnitDisplayHandler, line);
   } else if (FAILED(hr)) {
@@ -458,6 +459,10 @@ void TPlatformData::FillRect(int left, int top, int right, int bottom, const TCo
 void TPlatformData::FillRectData(int left, int top, int right, int bottom, const TColor* colour,
                                  TTextureData* texture) {
   TColor c = colour ? *colour : TColor();
+  // A channel outside 0..1 would overflow the conversion to a fill value: it counts as the
+  // nearest end of the range (NaN as 0), the same on both paths below.
+  for (float* channel : {&c.r, &c.g, &c.b, &c.a})
+    *channel = std::isnan(*channel) ? 0.0f : std::clamp(*channel, 0.0f, 1.0f);
   if (!texture && mInScene) {
     // A fill replaces what is there, as the DirectDraw fill does: the quad goes down opaque
     // (in an alpha mask that writes the colour's alpha), then the caller's state comes back.

@@ -24,7 +24,7 @@ bool IsFinitePoint(double x, double y) {
 // A script's 0/0 or 1e39 would never flatten: such points stay out of every curve.
 bool Refused(double x, double y) {
   if (IsFinitePoint(x, y)) return false;
-  LogPrintf("TCurve: refused a control point that is not a finite number (%g, %g)", x, y);
+  LogError("TCurve: refused a control point that is not a finite number (%g, %g)", x, y);
   return true;
 }
 
