@@ -5,12 +5,16 @@
 #include "platform/dsound/dsound.h"
 
 #include <SDL.h>
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -485,6 +489,26 @@ void SDLCALL AudioCallback(void*, Uint8* stream, int len) {
   for (HANDLE e : events) Signal(e);
 }
 
+bool Exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+// False when the machine plainly has nothing to play on: no playback device node and no sound
+// server. Probing every SDL driver then only costs start-up time (tens of milliseconds).
+bool SoundOutputMayExist() {
+  if (DIR* snd = opendir("/dev/snd")) {
+    bool playback = false;
+    while (dirent* e = readdir(snd))
+      if (std::strncmp(e->d_name, "pcmC", 4) == 0 && e->d_name[std::strlen(e->d_name) - 1] == 'p') playback = true;
+    closedir(snd);
+    if (playback) return true;
+  }
+  if (Exists("/dev/dsp") || getenv("PULSE_SERVER")) return true;
+  const char* run = getenv("XDG_RUNTIME_DIR");
+  return run && *run && (Exists(std::string(run) + "/pulse/native") || Exists(std::string(run) + "/pipewire-0"));
+}
+
 bool OpenSdl(Mixer& m) {
   SDL_AudioSpec want{}, have{};
   want.freq = kOutputRate;
@@ -492,7 +516,9 @@ bool OpenSdl(Mixer& m) {
   want.channels = 2;
   want.samples = 512;
   want.callback = AudioCallback;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+  const char* driver = SDL_GetHint(SDL_HINT_AUDIODRIVER);  // the SDL_AUDIODRIVER variable too
+  bool probe = (driver && *driver) || SoundOutputMayExist();
+  if (probe && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
     m.sdlDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (m.sdlDevice) return true;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
