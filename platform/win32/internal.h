@@ -21,6 +21,8 @@ typedef std::unique_lock<std::mutex> Lock;
 struct Waiter {
   std::condition_variable cv;
   DWORD thread = 0;
+  bool blocked = false;     // in BlockLocked now (kernel lock)
+  bool registered = false;  // known by thread id since its first block (kernel lock)
 };
 
 struct KObject {

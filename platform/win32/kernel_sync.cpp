@@ -33,10 +33,10 @@ std::condition_variable& ObserverCv() {
   return *cv;
 }
 
-// The blocked threads by id (kernel lock).
-std::unordered_map<DWORD, Waiter*>& Blocked() {
-  static auto* blocked = new std::unordered_map<DWORD, Waiter*>;
-  return *blocked;
+// The waiters of the threads that have blocked at least once, by thread id (kernel lock).
+std::unordered_map<DWORD, Waiter*>& Waiters() {
+  static auto* waiters = new std::unordered_map<DWORD, Waiter*>;
+  return *waiters;
 }
 
 struct MutexObject;
@@ -191,6 +191,7 @@ ThreadState::~ThreadState() {
   Lock lock(KernelLock());
   AbandonOwnedLocked(*this);
   SetWokenLocked(*this, false);
+  if (waiter.registered) Waiters().erase(waiter.thread);
 }
 
 std::string LockFolder() {
@@ -313,26 +314,31 @@ std::shared_ptr<KObject> FindHandle(HANDLE handle) {
 
 void BlockLocked(Lock& lock, DWORD ms) {
   Waiter& me = State().waiter;
-  Blocked()[me.thread] = &me;
+  if (!me.registered) {
+    Waiters()[me.thread] = &me;
+    me.registered = true;
+  }
+  me.blocked = true;
   if (ms == INFINITE)
     me.cv.wait(lock);
   else
     me.cv.wait_for(lock, std::chrono::milliseconds(ms));
-  Blocked().erase(me.thread);
+  me.blocked = false;
 }
 
-// Waking happens under the kernel lock, so a woken thread is still registered, hence alive.
+// Waking happens under the kernel lock, and a thread leaves the tables under it before it ends.
 void WakeObjectLocked(KObject& object) {
   for (Waiter* w : object.waiters) w->cv.notify_one();
 }
 
 void WakeThreadLocked(DWORD thread) {
-  auto it = Blocked().find(thread);
-  if (it != Blocked().end()) it->second->cv.notify_one();
+  auto it = Waiters().find(thread);
+  if (it != Waiters().end() && it->second->blocked) it->second->cv.notify_one();
 }
 
 void WakeAllLocked() {
-  for (auto& [id, w] : Blocked()) w->cv.notify_one();
+  for (auto& [id, w] : Waiters())
+    if (w->blocked) w->cv.notify_one();
   ObserverCv().notify_all();
 }
 
