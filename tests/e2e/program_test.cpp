@@ -40,19 +40,6 @@ TEST_F(ProgramTest, RunsTheScriptOnTheManualClockAndEndsWithQuit) {
   EXPECT_NE(LogText().find("quillomer-lorvane-design, version 3.0.0.1."), std::string::npos) << LogText();
 }
 
-// The frame the display presented: the sample dialog's text on the cleared screen.
-void ExpectDialogFrame(const std::string& png) {
-  std::vector<uint32_t> pixels;
-  int width = 0, height = 0;
-  ASSERT_TRUE(TestControl::Display::ReadPng(png, pixels, width, height)) << png;
-  EXPECT_EQ(width, 800);
-  EXPECT_EQ(height, 600);
-  size_t lit = 0;
-  for (uint32_t p : pixels) lit += (p & 0xFFFFFF) != 0;
-  EXPECT_GT(lit, 500u);               // the dialog's lines of text
-  EXPECT_LT(lit, pixels.size() / 4);  // on a screen cleared to black
-}
-
 TEST_F(ProgramTest, TheDisplayPresentsTheDialogsFrames) {
   TempFolder work;
   std::string script = work.File("script.txt"), report = work.File("report.txt"), png = work.File("frame.png");
