@@ -3,6 +3,11 @@
 -- whenever it closes. The returned function runs as the window script's coroutine, so it may
 -- wait for messages.
 ReadFile("ui/sample_dialog.lua")
+
+-- The window's close button asks the scripts; the sample dialogs just end the program.
+function AskQuit()
+  PostMessage(CreateNamedMessage(kQuitNow, "quit"))
+end
 ReadFile("ui/widget_dialog.lua")
 
 return function()

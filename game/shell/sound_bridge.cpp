@@ -1,7 +1,8 @@
-// The sound bridge's start, stop and event routing.
+// The sound bridge's start, stop, event routing, volumes and pauses.
 #include "game/shell/sound_bridge.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <memory>
 
 #include "audio_engine/api/vexa_api.h"
@@ -9,14 +10,22 @@
 #include "core/base/file.h"
 #include "core/base/settings.h"
 #include "core/graphics/sound/sound.h"
+#include "core/graphics/sound/sound_manager.h"
 #include "core/script/lua.h"
 #include "core/script/lua_bindings.h"
 #include "core/windows/window_manager.h"
+#include "game/shell/user_manager.h"
 
 namespace {
 
-// The framework's sound group of effects (buttons, typing, the bridge's own sounds).
+// The framework's sound groups: effects (buttons, typing, the bridge's own sounds), music, and
+// sounds without a group.
 constexpr int kEffectsGroup = 1000;
+constexpr int kMusicGroup = 1001;
+constexpr int kUngrouped = 0;
+
+bool gGamePaused = false;  // a pause screen has paused the sound; main thread only
+bool gInactive = false;    // paused because the application is inactive; main thread only
 
 TSoundEngineCalls gEngine = {&VexaInit, &VexaEvent, &VexaShutdown};  // main thread only
 
@@ -31,6 +40,11 @@ lua_State* WindowScriptState() {
   TWindowManager* manager = TWindowManager::Get();
   return manager ? manager->GetScriptState() : nullptr;
 }
+
+TSoundManager* FrameworkSound() { return TSoundManager::GetInstance(); }
+
+// A level the engine and the mixer can take: NaN counts as silence.
+float Level(float level) { return level >= 0.0f ? std::min(level, 1.0f) : 0.0f; }
 
 void PlayFrameworkSound(TStr key, TStr file) {
   TAssetMap& sounds = BridgeSounds();
@@ -79,4 +93,60 @@ void SoundEvent(TStr name) {
   } else {
     gEngine.event(name.c_str());
   }
+}
+
+void SetMusicVolume(float level) {
+  level = Level(level);
+  if (TSoundManager* sounds = FrameworkSound()) sounds->SetGroupVolume(kMusicGroup, level);
+  gEngine.event("Music Volume", (double)level);
+}
+
+void SetSfxVolume(float level) {
+  level = Level(level);
+  if (TSoundManager* sounds = FrameworkSound()) {
+    sounds->SetGroupVolume(kEffectsGroup, level);
+    sounds->SetGroupVolume(kUngrouped, level);
+  }
+  gEngine.event("Sfx Volume", (double)level);
+}
+
+void SetEnvironmentsVolume(float level) { gEngine.event("Environments Volume", (double)Level(level)); }
+
+void SetSoundOff(bool off) {
+  if (off) {
+    if (TSoundManager* sounds = FrameworkSound()) sounds->SetMasterVolume(0.0f);
+    gEngine.event("Music Volume", 0.0);
+    gEngine.event("Sfx Volume", 0.0);
+    gEngine.event("Environments Volume", 0.0);
+    return;
+  }
+  if (TSoundManager* sounds = FrameworkSound()) sounds->SetMasterVolume(1.0f);
+  UserManager::ApplyVolumes();
+}
+
+void PauseSounds() {
+  if (gGamePaused) return;
+  gGamePaused = true;
+  SoundEvent("Pause");
+}
+
+void ResumeSounds() {
+  if (!gGamePaused) return;
+  gGamePaused = false;
+  SoundEvent("Unpause");
+}
+
+void PauseSoundsInactive() {
+  if (gGamePaused || gInactive) return;
+  gInactive = true;
+  SoundEvent("Pause");
+}
+
+void ResumeSoundsActive() {
+  // Back while a pause screen is up: its own resume unpauses, and the next loss of the focus
+  // must pause again.
+  if (gGamePaused) gInactive = false;
+  if (gGamePaused || !gInactive) return;
+  gInactive = false;
+  SoundEvent("Unpause");
 }

@@ -1,6 +1,6 @@
 // End to end: the game program as a real process under the test harness: start, scripted
-// input, quit through WM_QUIT, its log; the single-instance rule between two processes; the
-// embedded switch with a bad host.
+// input, quit through WM_QUIT, its log and errors on the terminal; the single-instance rule
+// between two processes; the embedded switch with a bad host.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -38,6 +38,15 @@ TEST_F(ProgramTest, RunsTheScriptOnTheManualClockAndEndsWithQuit) {
   for (const char* line : {"frame 2 ", ": move", "frame 3 ", ": key", ": clock", "frame 30 ", ": quit"})
     EXPECT_NE(run.report.find(line), std::string::npos) << line << "\n" << run.report;
   EXPECT_NE(LogText().find("quillomer-lorvane-design, version 3.0.0.1."), std::string::npos) << LogText();
+}
+
+// An error reaches the terminal as well as the log; ordinary entries stay in the log.
+TEST_F(ProgramTest, ErrorsReachTheTerminal) {
+  HarnessRun run = RunWithHarness("frame 5 quit\n", "--multiple options=viewportscale=-1");
+  EXPECT_EQ(run.result.status, 0) << run.result.out;
+  EXPECT_NE(run.result.out.find("Ignoring viewportscale \"-1\"\n"), std::string::npos) << run.result.out;
+  EXPECT_EQ(run.result.out.find("version 3.0.0.1"), std::string::npos) << run.result.out;
+  EXPECT_NE(LogText().find("Ignoring viewportscale \"-1\""), std::string::npos) << LogText();
 }
 
 TEST_F(ProgramTest, TheDisplayPresentsTheDialogsFrames) {
