@@ -357,8 +357,10 @@ DWORD WaitLoopLocked(Lock& lock, const std::vector<std::shared_ptr<KObject>>& ob
   const DWORD count = (DWORD)objects.size();
   const bool pumping = hooks && hooks->pump;
   const DWORD start = timeGetTime();
-  for (;;) {
-    if (pumping) {
+  for (bool first = true;; first = false) {
+    // Once the time is up the caller looks at its queue anyway: the last check goes without
+    // pumping (an idle loop's waits are a millisecond long).
+    if (pumping && (first || ms == INFINITE || timeGetTime() - start < ms)) {
       lock.unlock();
       hooks->pump(hooks->context);
       lock.lock();
