@@ -3,7 +3,6 @@
 #include "platform/directx/present.h"
 
 #include <SDL.h>
-#include <dirent.h>
 
 #include <atomic>
 #include <cmath>
@@ -84,7 +83,11 @@ SDL_Window* WindowFor(const TUpload& u) {
   auto& c = Capture();
   if (!u.ownWindow) return nullptr;
   if (!c.window) {
+#ifdef ORVELLA_DX_HAVE_WIN32_SDL
+    if (!Win32EnsureSdl()) return nullptr;
+#else
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+#endif
     c.window = SDL_CreateWindow(u.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, u.frameWidth,
                                 u.frameHeight, SDL_WINDOW_SHOWN);
   }
@@ -108,35 +111,10 @@ int WatchEvents(void*, SDL_Event*) {
   return 0;
 }
 
-// True when the machine has a graphics card's render node. Without one, OpenGL is the
-// software driver: over 50 MB of code generator and a dozen threads.
-bool HaveRenderNode() {
-  DIR* dri = opendir("/dev/dri");
-  if (!dri) return false;
-  bool found = false;
-  while (dirent* e = readdir(dri))
-    if (std::strncmp(e->d_name, "renderD", 7) == 0) found = true;
-  closedir(dri);
-  return found;
-}
-
-// Our frames are drawn in software already. SDL would still put a window surface on an OpenGL
-// texture where it can; without a graphics card, blit to the window directly instead. Decided
-// before the first window surface; the SDL_FRAMEBUFFER_ACCELERATION variable still wins.
-void ChooseFramebuffer() {
-  static bool chosen = false;  // main thread only
-  if (chosen) return;
-  chosen = true;
-  const char* software = std::getenv("LIBGL_ALWAYS_SOFTWARE");
-  if (!HaveRenderNode() || (software && *software && *software != '0'))
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-}
-
 // Shows the changed part of the frame in the window.
 void Upload(const TUpload& u) {
   SDL_Window* win = WindowFor(u);
   if (!win || u.pixels.empty()) return;
-  ChooseFramebuffer();
   SDL_Surface* ws = SDL_GetWindowSurface(win);
   if (!ws) return;
   SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(u.pixels.data()), u.dirty.w, u.dirty.h,

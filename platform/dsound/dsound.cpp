@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/dsound/dsound_test_control.h"
+#include "platform/win32/sdl_window.h"
 
 const GUID GUID_NULL_DS = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 const GUID DSDEVID_DefaultPlayback = {0xdef00000, 0x9c6d, 0x47ed, {0xaa, 0xf1, 0x4d, 0xda, 0x8f, 0x2b, 0x5c, 0x03}};
@@ -604,6 +605,7 @@ HRESULT Create(LPCGUID guid, IDirectSound** ds, void* outer) {
     }
   }
   if (!manual) {
+    Win32EnsureSdl();  // SDL's video starts before its audio thread does (see there)
     // Opened outside the mixer lock: SDL may start calling back at once.
     Mixer probe;
     if (!OpenSdl(probe)) return DSERR_NODRIVER;

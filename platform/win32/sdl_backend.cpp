@@ -3,9 +3,11 @@
 // as UTF-16 units, mouse, wheel, activation, minimise and restore, close, paint, display
 // change). Also the TestControl injections, which push SDL events so they take the same path.
 #include <SDL.h>
+#include <dirent.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -309,9 +311,27 @@ void HandleEvent(const SDL_Event& e) {
   }
 }
 
+// True when the machine has a graphics card's render node. Without one, OpenGL is the
+// software driver: over 50 MB of code generator and a dozen threads.
+bool HaveRenderNode() {
+  DIR* dri = opendir("/dev/dri");
+  if (!dri) return false;
+  bool found = false;
+  while (dirent* e = readdir(dri))
+    if (std::strncmp(e->d_name, "renderD", 7) == 0) found = true;
+  closedir(dri);
+  return found;
+}
+
 bool InitSdl() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C ends the program as usual
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Our frames are drawn in software already. SDL would still put a window surface on an
+  // OpenGL texture where it can; without a graphics card, blit to the window directly instead.
+  // The SDL_FRAMEBUFFER_ACCELERATION variable still wins.
+  const char* software = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+  if (!HaveRenderNode() || (software && *software && *software != '0'))
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     // No display: run headless rather than fail, as the original would run on any desktop.
     const char* drivers[] = {"offscreen", "dummy"};
@@ -460,6 +480,8 @@ bool SdlPullClipboard(std::string* utf8) {
 }  // namespace win32
 
 using namespace win32;
+
+bool Win32EnsureSdl() { return EnsureSdl(); }
 
 namespace {
 
