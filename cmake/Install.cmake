@@ -5,7 +5,7 @@
 include(GNUInstallDirs)
 
 set(orvella_installed_programs quillomer-lorvane kspack zxml prefsdump hiscoredump
-    orvella-lua vexpack tonegen dxdemo mvecgen)
+    orvella-lua vexpack tonegen dxdemo mvecgen artgen soundgen)
 foreach(t ${orvella_installed_programs})
   if(TARGET ${t})
     set_target_properties(${t} PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
@@ -28,7 +28,8 @@ if(TARGET ksHarness)
   install(TARGETS ksHarness LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# The built music project joins them (sound/).
 if(TARGET quillomer-lorvane)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/assets/ DESTINATION ${CMAKE_INSTALL_BINDIR}/assets
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/assets/ DESTINATION ${ORVELLA_INSTALL_ASSETS_DIR}
           PATTERN README.md EXCLUDE)
 endif()

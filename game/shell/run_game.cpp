@@ -23,6 +23,7 @@
 // The game's areas, in the order they fill in the set-up.
 static void (*const kAreas[])(TGameSetup&) = {
     &ProvideShell,
+    &ProvideWorldWindows,
 };
 
 const char* const kGameWindowClassKeys[] = {
@@ -57,7 +58,7 @@ const char kErrorScreen[] = R"lua(
 local text = string.gsub(gMainScriptError or "", "([<\\])", "\\%1")
 PushModal("mainscripterror")
 MakeDialog {
-  QRNWindow { name = "errorscreen", x = 0, y = 0, w = kMax, h = kMax, color = FColor(0.23, 0.14, 0.08, 1),
+  QRNWindow { name = "errorscreen", x = 0, y = 0, w = kMax, h = kMax, color = Color(59, 35, 20),
     Text { name = "errortitle", x = 40, y = 160, w = 720, h = 40, padding = kHAlignCenter,
       font = { "__DEFAULT", 28, Color(245, 230, 200) } },
     Text { name = "errortext", x = 60, y = 230, w = 680, h = 200, font = { "__DEFAULT", 16, Color(245, 230, 200) } },

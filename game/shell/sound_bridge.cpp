@@ -8,6 +8,7 @@
 #include "audio_engine/api/vexa_api.h"
 #include "core/base/asset_map.h"
 #include "core/base/file.h"
+#include "core/base/log.h"
 #include "core/base/settings.h"
 #include "core/graphics/sound/sound.h"
 #include "core/graphics/sound/sound_manager.h"
@@ -45,6 +46,20 @@ TSoundManager* FrameworkSound() { return TSoundManager::GetInstance(); }
 
 // A level the engine and the mixer can take: NaN counts as silence.
 float Level(float level) { return level >= 0.0f ? std::min(level, 1.0f) : 0.0f; }
+
+// With the setting "verbosedebug" every event the engine is sent is logged, values to the
+// thousandth.
+bool LogsEvents() { return GetSettingBool(SettingKey(kSettingVerboseDebug)); }
+
+void EngineEvent(const char* name) {
+  if (LogsEvents()) LogPrintf("Sound event %s", name);
+  gEngine.event(name);
+}
+
+void EngineEvent(const char* name, float value) {
+  if (LogsEvents()) LogPrintf("Sound event %s %.3f", name, (double)value);
+  gEngine.event(name, (double)value);
+}
 
 void PlayFrameworkSound(TStr key, TStr file) {
   TAssetMap& sounds = BridgeSounds();
@@ -91,14 +106,14 @@ void SoundEvent(TStr name) {
   } else if (name.Find(TStr("firework")) == 0) {
     PlayFrameworkSound(name, TStr("sfx/") + name + TStr(".ogg"));
   } else {
-    gEngine.event(name.c_str());
+    EngineEvent(name.c_str());
   }
 }
 
 void SetMusicVolume(float level) {
   level = Level(level);
   if (TSoundManager* sounds = FrameworkSound()) sounds->SetGroupVolume(kMusicGroup, level);
-  gEngine.event("Music Volume", (double)level);
+  EngineEvent("Music Volume", level);
 }
 
 void SetSfxVolume(float level) {
@@ -107,17 +122,17 @@ void SetSfxVolume(float level) {
     sounds->SetGroupVolume(kEffectsGroup, level);
     sounds->SetGroupVolume(kUngrouped, level);
   }
-  gEngine.event("Sfx Volume", (double)level);
+  EngineEvent("Sfx Volume", level);
 }
 
-void SetEnvironmentsVolume(float level) { gEngine.event("Environments Volume", (double)Level(level)); }
+void SetEnvironmentsVolume(float level) { EngineEvent("Environments Volume", Level(level)); }
 
 void SetSoundOff(bool off) {
   if (off) {
     if (TSoundManager* sounds = FrameworkSound()) sounds->SetMasterVolume(0.0f);
-    gEngine.event("Music Volume", 0.0);
-    gEngine.event("Sfx Volume", 0.0);
-    gEngine.event("Environments Volume", 0.0);
+    EngineEvent("Music Volume", 0.0f);
+    EngineEvent("Sfx Volume", 0.0f);
+    EngineEvent("Environments Volume", 0.0f);
     return;
   }
   if (TSoundManager* sounds = FrameworkSound()) sounds->SetMasterVolume(1.0f);

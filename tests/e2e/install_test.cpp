@@ -48,7 +48,7 @@ TEST(InstallTest, TheInstalledFolderRunsFromAnywhere) {
   std::ofstream(script) << "frame 20 capture " << png << "\nframe 22 quit\n";
   std::string run = "cd " + elsewhere + " && env ORVELLA_HARNESS_SCRIPT=" + script +
                     " ORVELLA_HARNESS_MANUAL_CLOCK=5000:20 LD_DEBUG=libs LD_DEBUG_OUTPUT=" + work.File("loaded") + " " +
-                    folder + "/bin/quillomer-lorvane --multiple > " + work.File("out.txt") + " 2>&1";
+                    folder + "/bin/quillomer-lorvane --multiple options=sampledialog=sample > " + work.File("out.txt") + " 2>&1";
   EXPECT_EQ(Shell(run), 0) << ReadHostFile(work.File("out.txt"));
   ExpectDialogFrame(png);
 

@@ -33,7 +33,7 @@ TEST_F(ProgramTest, RunsTheScriptOnTheManualClockAndEndsWithQuit) {
                                   "frame 3 key 65 down\n"
                                   "time 40 clock 1000\n"
                                   "frame 30 quit\n",
-                                  "--multiple 2>&1", "5000:2");
+                                  "--multiple options=sampledialog=sample 2>&1", "5000:2");
   EXPECT_EQ(run.result.status, 0) << run.result.out;
   for (const char* line : {"frame 2 ", ": move", "frame 3 ", ": key", ": clock", "frame 30 ", ": quit"})
     EXPECT_NE(run.report.find(line), std::string::npos) << line << "\n" << run.report;
@@ -55,7 +55,7 @@ TEST_F(ProgramTest, TheDisplayPresentsTheDialogsFrames) {
   std::ofstream(script) << "frame 40 capture " << png << "\nframe 45 quit\n";
   setenv("ORVELLA_HARNESS_SCRIPT", script.c_str(), 1);
   setenv("ORVELLA_HARNESS_REPORT", report.c_str(), 1);
-  ToolResult r = RunTool("quillomer-lorvane", "--multiple 2>&1");
+  ToolResult r = RunTool("quillomer-lorvane", "--multiple options=sampledialog=sample 2>&1");
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_NE(ReadHostFile(report).find("captured"), std::string::npos) << ReadHostFile(report) << LogText();
   ExpectDialogFrame(png);
@@ -70,8 +70,8 @@ TEST_F(ProgramTest, TheDisplayPresentsFramesInARealWindow) {
   std::string png = work.File("frame.png");
   std::string command = "env -u SDL_VIDEODRIVER ORVELLA_DX_CAPTURE=" + png +
                         " ORVELLA_HARNESS_QUIT_AFTER_IDLE=300 xvfb-run -a env LD_DEBUG=files LD_DEBUG_OUTPUT=" +
-                        work.File("loaded") + " " + ToolPath("quillomer-lorvane") + " --multiple > " +
-                        work.File("out.txt") + " 2>&1";
+                        work.File("loaded") + " " + ToolPath("quillomer-lorvane") +
+                        " --multiple options=sampledialog=sample > " + work.File("out.txt") + " 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << ReadHostFile(work.File("out.txt"));
   ExpectDialogFrame(png);
   bool renderNode = false;

@@ -49,7 +49,7 @@ TEST(SampleDialogTest, KeysAndClicksCountAndEscapeOpensTheDialogAgain) {
           "frame 60 capture " +
           work.File("click.png") + "\n" + "frame 62 key 27 down\nframe 63 key 27 up\n" + "frame 80 capture " +
           work.File("reopened.png") + "\n" + "frame 82 quit\n";
-  HarnessRun run = RunWithHarness(steps, "--multiple 2>&1");
+  HarnessRun run = RunWithHarness(steps, "--multiple options=sampledialog=sample 2>&1");
   ASSERT_EQ(run.result.status, 0) << run.result.out;
   ASSERT_EQ(run.report.find("no frame"), std::string::npos) << run.report;
 
