@@ -1,17 +1,19 @@
 // End to end: the installed folder. Installed to a fresh prefix and then moved, the program,
 // started from another working folder, loads its libraries and the harness from the folder,
-// finds its assets beside itself, presents its dialog and quits through the harness; a tool
-// runs from there too.
+// finds its assets beside itself (all of them were installed), presents its dialog and quits
+// through the harness; a tool runs from there too.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
 #include "tests/e2e/harness_run.h"
 #include "tests/support/host_file.h"
+#include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -32,6 +34,16 @@ std::vector<std::string> InitialisedLibraries(const std::string& folder, const s
   return found;
 }
 
+// The files below `folder` (links followed), by their paths in it; README files left out.
+std::set<std::string> FilesBelow(const std::string& folder) {
+  std::set<std::string> files;
+  namespace fs = std::filesystem;
+  for (auto& e : fs::recursive_directory_iterator(folder, fs::directory_options::follow_directory_symlink))
+    if (e.is_regular_file() && e.path().filename() != "README.md")
+      files.insert(e.path().lexically_relative(folder).string());
+  return files;
+}
+
 }  // namespace
 
 TEST(InstallTest, TheInstalledFolderRunsFromAnywhere) {
@@ -43,6 +55,8 @@ TEST(InstallTest, TheInstalledFolderRunsFromAnywhere) {
       << ReadHostFile(work.File("install.txt"));
   std::filesystem::rename(prefix, folder);  // nothing may point back to where it was made
   std::filesystem::create_directories(elsewhere);
+  // Every asset the program has in the build (the built music project too) is in the folder.
+  EXPECT_EQ(FilesBelow(folder + "/bin/assets"), FilesBelow(ToolPath("assets")));
 
   std::string script = work.File("script.txt"), png = work.File("frame.png");
   std::ofstream(script) << "frame 20 capture " << png << "\nframe 22 quit\n";
