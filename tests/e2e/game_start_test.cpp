@@ -8,6 +8,7 @@
 // second run finds the profile, its levels and its sound-off switch as the first left them.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "platform/directx/directx_test_control.h"
 #include "tests/e2e/game_run.h"
 #include "tests/support/golden.h"
+#include "tests/support/tone_measure.h"
 
 namespace {
 
@@ -103,6 +105,25 @@ std::vector<std::string> SessionPlan() {
   return plan;
 }
 
+// The time (ms on the program's clock) the report gives the step played at a frame.
+int TimeOfFrame(const std::string& report, int frame) {
+  std::string key = "frame " + std::to_string(frame) + " time ";
+  size_t at = report.find(key);
+  return at == std::string::npos ? -1 : std::atoi(report.c_str() + at + key.size());
+}
+
+// The RMS level of what the sound devices played between two times (ms), both channels.
+double PlayedLevel(const std::string& tap, int fromMs, int toMs) {
+  std::string bytes = ReadHostFile(tap);
+  std::vector<int16_t> samples(bytes.size() / 2);
+  if (!samples.empty()) memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  size_t a = (size_t)fromMs * 44100 / 1000 * 2, b = (size_t)toMs * 44100 / 1000 * 2;
+  if (b > samples.size()) b = samples.size();
+  if (a >= b) return -1;
+  std::vector<int16_t> window(samples.begin() + (long)a, samples.begin() + (long)b);
+  return ToneMeasure::Rms(window, 2, 0) + ToneMeasure::Rms(window, 2, 1);
+}
+
 // Whether two frames differ inside a rectangle.
 bool Differs(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int left, int top, int right, int bottom) {
   for (int y = top; y < bottom; y++)
@@ -129,6 +150,10 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   world.InstallStateRecorder();
   Steps steps;
   steps.Park().Wait(10).Type("Ada").Key(kReturn).Wait(10).Capture(world.File("menu.png"));
+  int musicFrom = steps.frame;  // each mark is a step, so the report says when it was played
+  steps.Park().Wait(50);
+  int musicTo = steps.frame;
+  steps.Park();
   steps.Click(kMenuProfiles[0], kMenuProfiles[1]).Wait(5).Capture(world.File("profiles.png"));
   // Bob, renamed Bea; Cid, deleted again; a second Ada refused; Ada chosen.
   steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Bob").Key(kReturn);
@@ -140,10 +165,15 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   steps.Click(kMenuOptions[0], kMenuOptions[1]).Wait(5).Capture(world.File("options.png"));
   steps.Drag(521, 760, kSfxThumbY).Drag(498, 200, kMusicThumbY);
   steps.Click(kOptionsMute[0], kOptionsMute[1]).Click(kOptionsOk[0], kOptionsOk[1]);
+  int quietFrom = steps.frame;
+  steps.Park().Wait(50);
   steps.Add("key " + std::to_string(kAlt) + " down").Key(kReturn).Add("key " + std::to_string(kAlt) + " up");
   steps.Add("activate 0").Wait(5).Add("activate 1").Wait(5);
   steps.Add("close").Wait(30).Add("quit 3");  // the quit step only ends a game that ignored the close
+  std::string tap = world.File("tap.raw");
+  setenv("ORVELLA_HARNESS_SOUND_TAP", tap.c_str(), 1);
   HarnessRun first = world.Run(steps.text, "options=verbosedebug=1");
+  unsetenv("ORVELLA_HARNESS_SOUND_TAP");
   ASSERT_EQ(first.result.status, 0) << first.result.out << world.Log();
   EXPECT_EQ(first.report.find("quit 3"), std::string::npos) << "the close button did not end the game";
 
@@ -180,6 +210,11 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   at = After(log, "Sound event Pause", at);
   at = After(log, "Sound event Unpause", at);
   EXPECT_NE(at, std::string::npos) << log;
+  // And the engine answered: the menu's music was heard, and nothing once the sound was off.
+  int music = TimeOfFrame(first.report, musicFrom), musicEnd = TimeOfFrame(first.report, musicTo);
+  int quiet = TimeOfFrame(first.report, quietFrom);
+  EXPECT_GT(PlayedLevel(tap, music, musicEnd), 300.0) << first.report;
+  EXPECT_LT(PlayedLevel(tap, quiet + 300, quiet + 900), 10.0) << first.report;
 
   ExpectGolden(Frame(world.File("menu.png")), 800, 600, "tests/e2e/golden/game_menu.png");
   ExpectGolden(Frame(world.File("profiles.png")), 800, 600, "tests/e2e/golden/game_profiles.png");
