@@ -268,9 +268,23 @@ TEST(GameStartTest, TheGameStartsInARealWindow) {
   EXPECT_FALSE(Differs(frame, golden, 0, 60, 800, 280));
 }
 
-// What the start stored for the framework before it began, read back by a main script of the
-// test's own (its prints reach the program's output).
-TEST(GameStartTest, TheIdentitySettingsAreStoredBeforeTheFrameworkStarts) {
+const char* const kScriptNames[] = {
+    "BitmapTint",    "QRNWindow",     "CharWindow",   "ChocolateFactory", "CoffeeFactory",  "CratesGame",
+    "CreditsWindow", "CurveEditor",   "DookieDropper", "FireworksWindow", "MapWindow",      "PortWindow",
+    "RecipeCreator", "RecipeDesigner", "Rectangle",    "Rollover",         "SignEditor",     "SlotMachine",
+    "TightText",     "OptionsWindow", "HiscoreWindow", "SubmitWindow",     "TextEdit",       "SetMood",
+    "GrabLedger",    "ReleaseLedger", "Transition",    "SoundEvent",       "ToggleFullScreen", "GetNumUsers",
+};
+
+std::string ScriptNames() {
+  std::string names;
+  for (const char* name : kScriptNames) names += std::string("'") + name + "',";
+  return names;
+}
+
+// What the start stored for the framework before it began, and what it gave the scripts, read back
+// by a main script of the test's own (its prints reach the program's output).
+TEST(GameStartTest, TheStartStoresItsSettingsAndGivesTheScriptsEveryName) {
   const char* keys[][2] = {
       {"gamename", "quillomer-lorvane-design"},
       {"encryptionkey", "Rk47vbnwJAAA"},
@@ -293,6 +307,9 @@ TEST(GameStartTest, TheIdentitySettingsAreStoredBeforeTheFrameworkStarts) {
   for (auto& k : keys) probe += std::string("'") + k[0] + "',";
   probe += "}) do print('setting ' .. key .. '=' .. GetConfig(key, '')) end\n"
            "print('version string=' .. gVersionString)\n"
+           "for _, name in ipairs({'kScreenWidth', 'kScreenHeight', 'kGameWidth', 'kGameHeight', 'kGameScale'}) do\n"
+           "  print('number ' .. name .. '=' .. tostring(_G[name])) end\n"
+           "for _, name in ipairs({" + ScriptNames() + "}) do print('defined ' .. name .. '=' .. type(_G[name])) end\n"
            "return function() PostMessage(CreateNamedMessage(kQuitNow, 'quit')) end\n";
   GameWorld world;
   world.SetAsset("ui/mainloop.lua", probe);
@@ -302,6 +319,13 @@ TEST(GameStartTest, TheIdentitySettingsAreStoredBeforeTheFrameworkStarts) {
     EXPECT_NE(run.result.out.find(std::string("setting ") + k[0] + "=" + k[1] + "\n"), std::string::npos)
         << k[0] << "\n" << run.result.out;
   EXPECT_NE(run.result.out.find("version string=ver 3.0.0.1\n"), std::string::npos) << run.result.out;
+  for (const char* line : {"number kScreenWidth=800", "number kScreenHeight=600", "number kGameWidth=800",
+                           "number kGameHeight=600", "number kGameScale=1"})
+    EXPECT_NE(run.result.out.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << run.result.out;
+  // Every window class and set-up function of the game exists from the start, built or not yet.
+  for (const char* name : kScriptNames)
+    EXPECT_NE(run.result.out.find(std::string("defined ") + name + "=function\n"), std::string::npos)
+        << name << "\n" << run.result.out;
 }
 
 // A main script that is missing, does not compile or dies of an error: the game says so on the
@@ -353,6 +377,21 @@ TEST(GameStartTest, AFailedMainScriptIsShownAndEndsTheGameWithStatusOne) {
     for (uint32_t p : frame) cream += (p & 0xFFFFFFu) == 0xf5e6c8u;
     EXPECT_GT(cream, 200u);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Scripts that define no AskQuit cannot answer the close button; the game ends instead of
+// leaving a window that cannot be closed.
+TEST(GameStartTest, WithoutAskQuitTheCloseButtonEndsTheGame) {
+  GameWorld world;
+  world.SetAsset("ui/mainloop.lua", "return function() while true do WaitForMessage() end end\n");
+  HarnessRun run = world.Run("frame 10 close\nframe 60 quit 7\n");
+  EXPECT_EQ(run.result.status, 0) << run.result.out;
+  EXPECT_EQ(run.report.find(": quit"), std::string::npos) << run.report;
+  EXPECT_NE(world.Log().find("The scripts define no AskQuit"), std::string::npos) << world.Log();
 }
 
 }  // namespace
