@@ -54,3 +54,5 @@ extern const char* const kGameWindowClassKeys[];
 
 // The game's areas. Add yours here and to the list in run_game.cpp.
 void ProvideShell(TGameSetup& setup);  // game/shell: window base, options window
+void ProvideWorldWindows(TGameSetup& setup);  // game/shell/world: characters, transitions, rollovers,
+                                              // status panels, credits, rectangles
