@@ -99,7 +99,7 @@ bool MountPack(TStr packPath, TFileMap& map) {
     if (!file.Open(packPath, kFileReadBinary)) return false;
     const char* bad = nullptr;
     if (!ReadPackDirectory(file, &entries, &bad)) {
-      if (bad) LogPrintf("Skipping damaged pack %s: %s", packPath.c_str(), bad);
+      if (bad) LogError("Skipping damaged pack %s: %s", packPath.c_str(), bad);
       return false;
     }
   }
@@ -108,7 +108,7 @@ bool MountPack(TStr packPath, TFileMap& map) {
         TStr::Format("@%d:%lu,%lu", (int)index, (unsigned long)e.offset, (unsigned long)e.size);
   }
   TFileMapHandler handler;
-  if (!handler.Open(packPath)) LogPrintf("Failed to open flat file %s", packPath.c_str());
+  if (!handler.Open(packPath)) LogError("Failed to open flat file %s", packPath.c_str());
   if (index == packs.size())
     packs.push_back(handler);
   else
@@ -166,7 +166,7 @@ int gScanDepth = 0;  // main thread only
 
 void ScanFolder(TStr realFolder, TStr virtualPrefix) {
   if (gScanDepth >= kMaxScanDepth) {
-    LogPrintf("ScanFolder: %s is nested too deeply; skipped", realFolder.c_str());
+    LogError("ScanFolder: %s is nested too deeply; skipped", realFolder.c_str());
     return;
   }
   struct DepthGuard {

@@ -52,8 +52,8 @@ void TAssetMap::AddAsset(TStr name, std::shared_ptr<TAsset> asset, bool quiet) {
   }
   if (fileName.Length() == 0) {
     if (!quiet)
-      LogPrintf("TAssetMap::AddAsset: Failed to find asset %s with any standard extension (jpg/png/anm/xml/ogg/mesh)",
-                name.c_str());
+      LogError("TAssetMap::AddAsset: Failed to find asset %s with any standard extension (jpg/png/anm/xml/ogg/mesh)",
+               name.c_str());
     return;
   }
   int dot = fileName.Find('.', TStr::kBackward);
@@ -68,7 +68,7 @@ void TAssetMap::AddAsset(TStr name, std::shared_ptr<TAsset> asset, bool quiet) {
     });
   }
   if (!loaded) {
-    if (!quiet) LogPrintf("TAssetMap::AddAsset: Error loading %s", name.c_str());
+    if (!quiet) LogError("TAssetMap::AddAsset: Error loading %s", name.c_str());
     return;
   }
   mAssets[name] = loaded;
@@ -91,9 +91,9 @@ std::shared_ptr<TAsset> TAssetMap::LookUp(TStr name, TClassId kind, bool texture
   }
   if (!asset) {
     if (texture)
-      LogPrintf("Texture asset not found: %s (auto load set to %s)", name.c_str(), mAutoLoad ? "true" : "false");
+      LogError("Texture asset not found: %s (auto load set to %s)", name.c_str(), mAutoLoad ? "true" : "false");
     else
-      LogPrintf("Sound asset not found: %s", name.c_str());
+      LogError("Sound asset not found: %s", name.c_str());
     return nullptr;
   }
   return asset->IsKindOf(kind) ? asset : nullptr;

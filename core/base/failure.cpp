@@ -4,7 +4,7 @@
 #include "core/base/log.h"
 
 void TFailure::Report(const char* message, int line, const char* file) {
-  LogPrintf("%s(%d): %s", file ? file : "", line, message ? message : "");
+  LogError("%s(%d): %s", file ? file : "", line, message ? message : "");
 }
 
 namespace {

@@ -18,7 +18,7 @@ bool TFlatFileMap::Open(TStr path, int mode) {
   const TFileMapHandler& pack = packs[(size_t)index];
   const unsigned char* view = pack.GetData();
   if (!view) {
-    LogPrintf("error reading %s from flat file", text);
+    LogError("error reading %s from flat file", text);
     return false;
   }
   const char* colon = strchr(text, ':');
@@ -30,7 +30,7 @@ bool TFlatFileMap::Open(TStr path, int mode) {
   // The mount checked the directory, but a resolved path can be registered by anyone:
   // never let a member reach past the mapped file.
   if (offset > pack.GetSize() || size > pack.GetSize() - offset) {
-    LogPrintf("error reading %s from flat file", text);
+    LogError("error reading %s from flat file", text);
     return false;
   }
   mMode = mode;

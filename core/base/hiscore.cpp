@@ -47,7 +47,7 @@ bool IsSingleByteText(const char* text) {
 
 TKsHiscores::TKsHiscores() {
   mKeyText = GetSetting("encryptionkey");
-  if (mKeyText.IsEmpty()) LogPrintf("ERROR: No encryption key set before TKsHiscores construction!");
+  if (mKeyText.IsEmpty()) LogError("ERROR: No encryption key set before TKsHiscores construction!");
   mCipher = std::make_unique<TCipher>(mKeyText);
   mHttp = std::make_unique<TSimpleHttp>();
   mServerURL = kDefaultServerURL;
@@ -242,7 +242,7 @@ void TKsHiscores::UpdateLogin(const char* user, const char* password, bool remem
 bool TKsHiscores::Submit(const char* user, const char* password, bool rememberLogin,
                          uint32_t flags) {
   if (!IsSingleByteText(user)) {
-    LogPrintf("ERROR -------- ERROR -------- Invalid User name %s", user);
+    LogError("ERROR -------- ERROR -------- Invalid User name %s", user);
     RefuseRequest();
     return false;
   }
@@ -367,7 +367,7 @@ bool TKsHiscores::CheckReply(TXmlNode& document) {
   mUserMessage = TStr();
   TXmlNode* root = document.GetChild("hiscore");
   if (!root) {
-    LogPrintf("HiScore XML parsing error!\n");
+    LogError("HiScore XML parsing error!\n");
     return false;
   }
   if (TXmlNode* message = root->GetChild("message")) {
@@ -376,7 +376,7 @@ bool TKsHiscores::CheckReply(TXmlNode& document) {
     return false;
   }
   if (TXmlNode* error = root->GetChild("protocolError")) {
-    LogPrintf("HiScore Protocol Error: %s\n", error->GetText().c_str());
+    LogError("HiScore Protocol Error: %s\n", error->GetText().c_str());
     return false;
   }
   return true;
@@ -432,7 +432,7 @@ int TKsHiscores::PollStatus(char* message, int size, bool* reply) {
       }
       if (!ok) {
         mCategoryCount = -1;
-        LogPrintf("HiScore Tables parsed incorrectly\n");
+        LogError("HiScore Tables parsed incorrectly\n");
       }
     }
   } else if (mKind == kKindScores) {
@@ -442,7 +442,7 @@ int TKsHiscores::PollStatus(char* message, int size, bool* reply) {
       TXmlNode* scores = root->GetChild("scores");
       if (!scores) {
         ok = false;
-        LogPrintf("HiScores parsed incorrectly\n");
+        LogError("HiScores parsed incorrectly\n");
       } else {
         TStr name;
         TXmlNode* child = nullptr;

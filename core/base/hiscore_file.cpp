@@ -132,7 +132,7 @@ void TKsHiscores::SaveLocalFile() {
   uint8_t sumBytes[4] = {(uint8_t)sum, (uint8_t)(sum >> 8), (uint8_t)(sum >> 16), (uint8_t)(sum >> 24)};
   std::vector<char> block = Run(*mCipher, true, sumBytes, 4);
   if (body.empty() || block.size() != 8) {
-    LogPrintf("HiScores: could not encipher the saved scores; %s is kept as it was", kHiscoreFile);
+    LogError("HiScores: could not encipher the saved scores; %s is kept as it was", kHiscoreFile);
     return;
   }
   body.insert(body.end(), block.begin(), block.end());
@@ -162,6 +162,6 @@ void TKsHiscores::LoadLocalFile() {
   TStr text;
   int check = DecodeHiscoreFile(*mCipher, file.data(), file.size(), &text);
   if (check == kHiscoreFileBadChecksum)
-    LogPrintf("HiScores: Checksum did not match! Ignoring saved score data.\n");
+    LogError("HiScores: Checksum did not match! Ignoring saved score data.\n");
   if (check == kHiscoreFileOk) ReadLocalText(text.c_str(), text.Length());
 }

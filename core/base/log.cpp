@@ -61,10 +61,19 @@ int32_t GetLogMemoryLimit() {
   return gMemoryLimit;
 }
 
-void LogVPrintf(const char* format, va_list args) {
-  // Formatting needs no lock and is done first, so a slow format never holds up other threads.
-  TStr message = TStr::VFormat(format, args);
+namespace {
+
+void WriteEntry(const TStr& message, bool error) {
   std::lock_guard<std::mutex> hold(gLogLock);
+  if (error) {
+    // One write per line under the lock, so errors from two threads never mix; a message's own
+    // trailing newlines would leave empty lines on the terminal.
+    int length = message.Length();
+    while (length > 0 && (message[(unsigned)(length - 1)] == '\n' || message[(unsigned)(length - 1)] == '\r')) length--;
+    TStr line = TStr(message.c_str(), length) + "\n";
+    std::fwrite(line.c_str(), 1, (size_t)line.Length(), stderr);
+    std::fflush(stderr);
+  }
   if (gLogPath.IsEmpty()) return;
   std::FILE* f = std::fopen(gLogPath.c_str(), "r+");
   if (!f) f = std::fopen(gLogPath.c_str(), "w");
@@ -82,6 +91,20 @@ void LogVPrintf(const char* format, va_list args) {
   if (end >= 0) gWritePosition = (uint32_t)end;
   std::fflush(f);
   std::fclose(f);
+}
+
+}  // namespace
+
+// Formatting needs no lock and is done first, so a slow format never holds up other threads.
+void LogVPrintf(const char* format, va_list args) { WriteEntry(TStr::VFormat(format, args), false); }
+
+void LogVError(const char* format, va_list args) { WriteEntry(TStr::VFormat(format, args), true); }
+
+void LogError(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  LogVError(format, args);
+  va_end(args);
 }
 
 void LogPrintf(const char* format, ...) {

@@ -1,4 +1,5 @@
 // The diagnostic log: one stamped, printf-style writer into "logfile.txt", bounded by wrapping.
+// Errors also go to standard error, so a user at a terminal sees why a run failed.
 #pragma once
 
 #include <cstdarg>
@@ -16,6 +17,10 @@ int32_t GetLogMemoryLimit();
 // One entry: a date-and-time stamp, ": ", the message and a newline. Safe from any thread.
 void LogPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void LogVPrintf(const char* format, va_list args);
+// An error: the same entry, and the message on a line of standard error, even while the log
+// file is off or cannot be written.
+void LogError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void LogVError(const char* format, va_list args);
 
 // The wrap rule: past kLogWrapLimit the next entry goes to kLogWrapTarget after the banner.
 constexpr uint32_t kLogWrapLimit = 102400;

@@ -61,7 +61,7 @@ TStr ReadInstallText(bool* present) {
 
 TPrefs::TPrefs(bool saveEnabled) : mSaveEnabled(saveEnabled) {
   mKeyText = GetSetting("encryptionkey");
-  if (mKeyText.IsEmpty()) LogPrintf("ERROR: No encryption key set before TPrefs construction!");
+  if (mKeyText.IsEmpty()) LogError("ERROR: No encryption key set before TPrefs construction!");
   mCipher = std::make_unique<TCipher>(mKeyText);
   mFileName = "user:prefs.dat";
   mInstallKey = GetSetting("installkey");
@@ -82,7 +82,7 @@ TPrefs::TPrefs(bool saveEnabled) : mSaveEnabled(saveEnabled) {
     return;
   }
   if (file.size() > kPrefsMaxFileSize) {
-    LogPrintf("Prefs: %s is larger than %u bytes; the rest is ignored", mFileName.c_str(), kPrefsMaxFileSize);
+    LogError("Prefs: %s is larger than %u bytes; the rest is ignored", mFileName.c_str(), kPrefsMaxFileSize);
     file.resize(kPrefsMaxFileSize);
   }
   if (LoadImage((const uint8_t*)file.data(), file.size(), installTextEmpty)) Save();
@@ -111,14 +111,23 @@ bool TPrefs::LoadImage(const uint8_t* data, size_t size, bool installTextEmpty) 
 
 TPrefs::~TPrefs() { Save(); }
 
-void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty) {
+TPrefsReadEnd TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty) {
   size_t pos = 0;
   bool first = true;
   TStr targetKey;
   int targetSection = 0;
   int items = CountItems();
-  auto tooMany = [] {
-    LogPrintf("Prefs: more than %d entries; the rest of the file is ignored", kPrefsMaxItems);
+  TPrefsReadEnd end;
+  // The game reads what comes before a damaged chunk and ignores the rest; the dump tool reports it.
+  auto stop = [&](size_t at, const char* why) {
+    end.complete = false;
+    end.offset = at;
+    end.why = why;
+    return end;
+  };
+  auto tooMany = [&](size_t at) {
+    LogError("Prefs: more than %d entries; the rest of the file is ignored", kPrefsMaxItems);
+    return stop(at, "too many entries");
   };
   // The target install key's sections; null once a new key would pass the item bound.
   auto listFor = [&](const TStr& key) -> TSectionList* {
@@ -127,11 +136,14 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
     if (++items > kPrefsMaxItems) return nullptr;
     return &mStore[key];
   };
-  for (;;) {
-    if (size - pos < 8) return;
+  for (;; end.chunks++) {
+    size_t at = pos;
+    if (pos == size) return end;
+    if (size - pos < 8) return stop(at, "chunk header cut short");
     const uint8_t* tag = data + pos;
     uint32_t length = ReadLE32(data + pos + 4);
-    if (length < 1 || length > kPrefsMaxChunk || size - pos - 8 < length) return;
+    if (length < 1 || length > kPrefsMaxChunk) return stop(at, "chunk length out of range");
+    if (size - pos - 8 < length) return stop(at, "chunk cut short");
     const uint8_t* chunk = data + pos + 8;
     pos += 8 + (size_t)length;
 
@@ -140,15 +152,15 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
       plain.assign((const char*)chunk, (const char*)chunk + length);
     } else {
       uint32_t needed = mCipher->Decrypt(chunk, length, nullptr, 0, false);
-      if (needed == 0) return;
+      if (needed == 0) return stop(at, "chunk does not decipher");
       plain.resize(needed);
-      if (mCipher->Decrypt(chunk, length, plain.data(), needed, false) != 0) return;
+      if (mCipher->Decrypt(chunk, length, plain.data(), needed, false) != 0) return stop(at, "chunk does not decipher");
       plain.resize(mCipher->GetLastSize());
-      if (plain.empty()) return;
+      if (plain.empty()) return stop(at, "chunk does not decipher");
     }
 
     if (first) {
-      if (memcmp(tag, "IKEY", 4) != 0) return;
+      if (memcmp(tag, "IKEY", 4) != 0) return stop(at, "no install key first");
       TStr key = Lower(BoundedText(plain));
       if (installTextEmpty) mInstallKey = key;
       mCurrent = &SectionsFor(mInstallKey);
@@ -161,26 +173,26 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
     if (memcmp(tag, "IKEY", 4) == 0) {
       targetKey = Lower(BoundedText(plain));
     } else if (memcmp(tag, "USER", 4) == 0) {
-      if (plain.size() != 2) return;
+      if (plain.size() != 2) return stop(at, "user record of the wrong size");
       int index = ReadLE16((const uint8_t*)plain.data());
-      if (index > kPrefsMaxUserIndex) return;
+      if (index > kPrefsMaxUserIndex) return stop(at, "user index out of range");
       TSectionList* list = listFor(targetKey);
-      if (!list) return tooMany();
+      if (!list) return tooMany(at);
       if (list->count < index + 1) list->count = index + 1;
       targetSection = index;
     } else if (memcmp(tag, "KVPR", 4) == 0) {
       // Every read stays inside the deciphered record; a key must end inside it.
       size_t plainSize = plain.size();
-      if (plainSize < 2) return;
+      if (plainSize < 2) return stop(at, "entry cut short");
       size_t keyBytes = ReadLE16((const uint8_t*)plain.data());
-      if (keyBytes == 0 || keyBytes + 2 > plainSize) return;
+      if (keyBytes == 0 || keyBytes + 2 > plainSize) return stop(at, "entry key cut short");
       const char* keyStart = plain.data() + 2;
-      if (memchr(keyStart, 0, keyBytes) == nullptr) return;
+      if (memchr(keyStart, 0, keyBytes) == nullptr) return stop(at, "entry key not ended");
       TStr key(keyStart);
       TValue value(plain.begin() + 2 + keyBytes, plain.end());
       if (value.empty() || value.back() != 0) value.push_back(0);
       TSectionList* list = listFor(targetKey);
-      if (!list) return tooMany();
+      if (!list) return tooMany(at);
       if (list->count < targetSection + 1) list->count = targetSection + 1;
       TSection& section = list->filled[targetSection];
       auto it = section.find(key);
@@ -188,12 +200,12 @@ void TPrefs::LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty)
         it->second = std::move(value);
       } else if (++items > kPrefsMaxItems) {
         if (section.empty()) list->filled.erase(targetSection);
-        return tooMany();
+        return tooMany(at);
       } else {
         section.emplace(key, std::move(value));
       }
     } else {
-      return;
+      return stop(at, "unknown chunk tag");
     }
   }
 }
@@ -270,7 +282,7 @@ int TPrefs::GetInt(TStr key, int def, int user) {
 void TPrefs::SetString(TStr key, TStr value, int user, bool saveNow) {
   // A section past the loader's limit could be saved but never read back.
   if (user < -1 || user + 1 > kPrefsMaxUserIndex) {
-    LogPrintf("Prefs: user %d out of range, value not stored", user);
+    LogError("Prefs: user %d out of range, value not stored", user);
     return;
   }
   if (mCurrent->count < user + 2) mCurrent->count = user + 2;
@@ -338,7 +350,7 @@ void TPrefs::Save() {
         // The loader reads no further than its size bound either.
         if (keyBytes > 0xFFFF || record.size() + 8 > kPrefsMaxChunk ||
             image.size() + record.size() + 16 > kPrefsMaxFileSize) {
-          LogPrintf("Prefs: entry too large to save, skipped");
+          LogError("Prefs: entry too large to save, skipped");
           continue;
         }
         enciphered("KVPR", record.data(), record.size());
@@ -348,7 +360,7 @@ void TPrefs::Save() {
     if (sections.count > 0 && (!last || last->empty())) userChunk(sections.count - 1);
   }
   if (!complete) {
-    LogPrintf("Prefs: could not encipher the preferences; %s is kept as it was", mFileName.c_str());
+    LogError("Prefs: could not encipher the preferences; %s is kept as it was", mFileName.c_str());
     return;
   }
   WriteFileReplacing(mFileName, image.data(), image.size());

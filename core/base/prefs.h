@@ -12,6 +12,14 @@
 
 class TCipher;
 
+// Where a read of chunks ended: at the end of the image, or at the chunk that stopped it.
+struct TPrefsReadEnd {
+  bool complete = true;
+  size_t offset = 0;      // of the chunk that stopped the read
+  const char* why = "";   // what was wrong with it
+  int chunks = 0;         // chunks taken before it
+};
+
 // Chunk layout of "prefs.dat": tag, 32-bit little-endian length, data.
 constexpr uint32_t kPrefsMaxChunk = 4u << 20;
 constexpr int kPrefsMaxUserIndex = 1024;
@@ -41,7 +49,7 @@ class TPrefs {
   // (true: the caller should save, which converts it) or chunks. installTextEmpty:
   // "install.txt" was present but empty.
   bool LoadImage(const uint8_t* data, size_t size, bool installTextEmpty);
-  void LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty);
+  TPrefsReadEnd LoadChunks(const uint8_t* data, size_t size, bool installTextEmpty);
 
   // Install keys of the store and the sections of one, for the dump tool.
   std::vector<TStr> GetInstallKeys() const;

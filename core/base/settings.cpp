@@ -105,7 +105,7 @@ void ApplyPlatformSetting(TPlatformSettingTarget& target, const TStr& key, const
     float scale = value.ToFloat();
     // The scale sizes the viewport: a zero, negative or non-finite one would collapse it.
     if (!std::isfinite(scale) || scale <= 0.0f) {
-      LogPrintf("Ignoring viewportscale \"%s\"", value.c_str());
+      LogError("Ignoring viewportscale \"%s\"", value.c_str());
       return;
     }
     target.SetViewportScale(scale);

@@ -122,7 +122,7 @@ bool TSimpleHttpRequest::Append(const char* bytes, uint32_t n) {
   // 64-bit arithmetic: doubling a 32-bit capacity wraps to 0 past 2 GiB.
   uint64_t needed = (uint64_t)mReceived + n + 1;
   if (needed > (uint64_t)mMaxBody + 1) {
-    LogPrintf("HTTP reply larger than %u bytes; the request fails", (unsigned)mMaxBody);
+    LogError("HTTP reply larger than %u bytes; the request fails", (unsigned)mMaxBody);
     return false;
   }
   if (mCapacity < needed) {
@@ -131,7 +131,7 @@ bool TSimpleHttpRequest::Append(const char* bytes, uint32_t n) {
     if (capacity > (uint64_t)mMaxBody + 1) capacity = (uint64_t)mMaxBody + 1;
     char* grown = (char*)realloc(mData, (size_t)capacity);
     if (!grown) {
-      LogPrintf("HTTP reply of %u bytes does not fit in memory; the request fails", (unsigned)needed);
+      LogError("HTTP reply of %u bytes does not fit in memory; the request fails", (unsigned)needed);
       return false;
     }
     mData = grown;
@@ -214,7 +214,7 @@ void TSimpleHttpRequest::Run(TSimpleHttpRequest* r) {
         r->mSession = RenewSession(r->mSession);
         continue;
       }
-      LogPrintf("Error creating connection (InternetOpenUrl) %d", (int)error);
+      LogError("Error creating connection (InternetOpenUrl) %d", (int)error);
       break;
     }
   } else {
@@ -238,8 +238,8 @@ void TSimpleHttpRequest::Run(TSimpleHttpRequest* r) {
           r->mSession = RenewSession(r->mSession);
           continue;
         }
-        LogPrintf(https ? "Error creating connection (HTTPS) %d" : "Error creating connection (POST) %d",
-                  (int)error);
+        LogError(https ? "Error creating connection (HTTPS) %d" : "Error creating connection (POST) %d",
+                 (int)error);
         break;
       }
       if (connect) {

@@ -34,7 +34,7 @@ bool TStringTable::AddFile(TStr path) {
   std::vector<char> data;
   if (!ReadWholeFile(path, &data)) return false;
   if (!AddText(data.data(), (int)data.size())) {
-    LogPrintf("TStringTable::AddFile: cannot read %s", path.c_str());
+    LogError("TStringTable::AddFile: cannot read %s", path.c_str());
     return false;
   }
   return true;
@@ -66,7 +66,7 @@ bool TStringTable::AddText(const char* data, int length) {
     std::vector<char> plain;
     const char* why = nullptr;
     if (!ZxmlDecode(data, (size_t)length, &plain, &why)) {
-      LogPrintf("TStringTable: damaged ZXML container (%s)", why);
+      LogError("TStringTable: damaged ZXML container (%s)", why);
       return false;
     }
     text.assign(plain.data(), plain.size());

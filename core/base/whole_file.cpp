@@ -40,7 +40,7 @@ bool WriteFileReplacing(TStr path, const void* data, size_t size) {
   TStr real = ResolvePath(path, false);
   // Pack members and memory blocks cannot be replaced.
   if (real.IsEmpty() || real[0] == '@' || real[0] == '&') {
-    LogPrintf("Could not save %s: not a disk file", path.c_str());
+    LogError("Could not save %s: not a disk file", path.c_str());
     return false;
   }
   std::error_code ec;
@@ -50,7 +50,7 @@ bool WriteFileReplacing(TStr path, const void* data, size_t size) {
   TStr temp = real + ".tmp";
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    LogPrintf("Could not save %s: cannot create %s (error %u)", path.c_str(), temp.c_str(), (unsigned)GetLastError());
+    LogError("Could not save %s: cannot create %s (error %u)", path.c_str(), temp.c_str(), (unsigned)GetLastError());
     return false;
   }
   const char* step = "write";
@@ -72,8 +72,8 @@ bool WriteFileReplacing(TStr path, const void* data, size_t size) {
   }
   if (!ok) {
     DeleteFileA(temp.c_str());
-    LogPrintf("Could not save %s (%s failed, error %u); the previous file is kept", path.c_str(), step,
-              (unsigned)error);
+    LogError("Could not save %s (%s failed, error %u); the previous file is kept", path.c_str(), step,
+             (unsigned)error);
   }
   return ok;
 }

@@ -392,7 +392,7 @@ TagResult ParseXmlTag(TXmlNode* node, TGetChar* s, TXmlNode** child, TStr* close
   }
   // Deep nesting would exhaust the stack here and in the tree's own destruction.
   if (s->mDepth >= kMaxXmlDepth) {
-    LogPrintf("XML nested deeper than %d levels; the rest of the document is ignored", kMaxXmlDepth);
+    LogError("XML nested deeper than %d levels; the rest of the document is ignored", kMaxXmlDepth);
     s->mError = true;
     s->mStop = true;
     return kTagEnd;
@@ -524,7 +524,7 @@ void TXmlNode::LoadString(const char* text, int length) {
     std::vector<char> plain;
     const char* why = nullptr;
     if (!ZxmlDecode(text, (size_t)length, &plain, &why)) {
-      LogPrintf("TXmlNode: damaged ZXML container (%s)", why);
+      LogError("TXmlNode: damaged ZXML container (%s)", why);
       mParseError = true;
       return;
     }

@@ -24,7 +24,7 @@ bool LoadMesh(TStr path, TMesh* mesh, bool* opened) {
   std::vector<char> file;
   *opened = ReadWholeFile(path, &file, kMaxMeshBytes);
   if (!*opened) {
-    LogPrintf("TModel::Init: Failed to load %s", path.c_str());
+    LogError("TModel::Init: Failed to load %s", path.c_str());
     return false;
   }
   const uint8_t* bytes = (const uint8_t*)file.data();
@@ -36,12 +36,12 @@ bool LoadMesh(TStr path, TMesh* mesh, bool* opened) {
     case TMeshRead::kBadMagic:
       return false;
     case TMeshRead::kTooShort:
-      LogPrintf("TModel::Init: %s is shorter than its counts (%u bytes of %u)", path.c_str(), (uint32_t)file.size(),
-                detail);
+      LogError("TModel::Init: %s is shorter than its counts (%u bytes of %u)", path.c_str(), (uint32_t)file.size(),
+               detail);
       return false;
     case TMeshRead::kBadIndex:
-      LogPrintf("TModel::Init: %s has a triangle index %u at or beyond its %u vertices", path.c_str(), detail,
-                (uint32_t)U16(bytes + 4));
+      LogError("TModel::Init: %s has a triangle index %u at or beyond its %u vertices", path.c_str(), detail,
+               (uint32_t)U16(bytes + 4));
       return false;
   }
   return false;

@@ -96,11 +96,11 @@ void TRenderer::DrawOverlay() {
 
 bool TRenderer::MayBegin(const char* block) const {
   if (mIn2d || mIn3d) {
-    LogPrintf("%s called when already in %s state", block, mIn2d ? "Begin2d" : "Begin3d");
+    LogError("%s called when already in %s state", block, mIn2d ? "Begin2d" : "Begin3d");
     return false;
   }
   if (!mDrawing) {
-    LogPrintf("ERROR: Calling %s outside of a BeginDraw or BeginRenderTarget block!", block);
+    LogError("ERROR: Calling %s outside of a BeginDraw or BeginRenderTarget block!", block);
     return false;
   }
   return true;
@@ -114,10 +114,10 @@ bool TRenderer::Begin2d() {
 
 void TRenderer::End2d() {
   if (!mIn2d) {
-    LogPrintf("End2d called when not in Begin2d state");
+    LogError("End2d called when not in Begin2d state");
     return;
   }
-  if (!mDrawing) LogPrintf("ERROR: Calling End2d after EndDraw or EndRenderTarget!");
+  if (!mDrawing) LogError("ERROR: Calling End2d after EndDraw or EndRenderTarget!");
   mBackend->End2d();
   mIn2d = false;
 }
@@ -130,10 +130,10 @@ bool TRenderer::Begin3d() {
 
 void TRenderer::End3d() {
   if (!mIn3d) {
-    LogPrintf("End3d called when not in Begin3d state");
+    LogError("End3d called when not in Begin3d state");
     return;
   }
-  if (!mDrawing) LogPrintf("Calling End3d after EndDraw or EndRenderTarget!");
+  if (!mDrawing) LogError("Calling End3d after EndDraw or EndRenderTarget!");
   mIn3d = false;
 }
 
@@ -153,7 +153,7 @@ void TRenderer::EndRenderTarget() {
 
 void TRenderer::DrawVertices(uint32_t primitive, TVertexArray* vertices) {
   if (!mIn2d && !mIn3d) {
-    LogPrintf("DrawVertices called when not in Begin2d or Begin3d state");
+    LogError("DrawVertices called when not in Begin2d or Begin3d state");
     return;
   }
   mBackend->DrawVertices(primitive, vertices);
@@ -162,7 +162,7 @@ void TRenderer::DrawVertices(uint32_t primitive, TVertexArray* vertices) {
 void TRenderer::DrawIndexedVertices(uint32_t primitive, TVertexArray* vertices, const uint16_t* indices,
                                     uint32_t indexCount) {
   if (!mIn2d && !mIn3d) {
-    LogPrintf("DrawIndexedVertices called when not in Begin2d or Begin3d state");
+    LogError("DrawIndexedVertices called when not in Begin2d or Begin3d state");
     return;
   }
   mBackend->DrawIndexedVertices(primitive, vertices, indices, indexCount);

@@ -107,7 +107,7 @@ TScript* ScriptGlobal(lua_State* L) {
 // the message on, so that callers still find it on the stack after the failed call.
 int Alert(lua_State* L) {
   const char* msg = lua_tostring(L, -1);
-  LogPrintf("Lua error: %s", msg ? msg : "(error object is not a string)");
+  LogError("Lua error: %s", msg ? msg : "(error object is not a string)");
   return lua_gettop(L) > 0 ? 1 : 0;
 }
 
@@ -277,16 +277,18 @@ int TScript::RunFunction(int nargs, int nresults) {
   lua_remove(mL, func);
   if (status != 0) {
     if (nresults >= 2)
-      LogPrintf("TScript::RunFunction failure. Too many return results? (%d, FAILURE CODE %d)", nresults, status);
+      LogError("TScript::RunFunction failure. Too many return results? (%d, FAILURE CODE %d)", nresults, status);
     return status;
   }
   if (!IsYielded() && nresults == 1 && lua_isfunction(mL, -1)) {
     // The returned function becomes the coroutine's body, resumed on every pass.
     if (GetTimePastDue() == -1) SetTimer(0, true, true, false);
+    mCoroutineFailed = false;
     int r = lua_resume(mL, 0);
     if (r != 0) {
       const char* msg = lua_tostring(mL, -1);
-      LogPrintf("lua_resume error: %s", msg ? msg : "(error object is not a string)");
+      LogError("lua_resume error: %s", msg ? msg : "(error object is not a string)");
+      NoteCoroutineFailure(msg);
     }
   }
   return 0;
@@ -295,6 +297,11 @@ int TScript::RunFunction(int nargs, int nresults) {
 bool TScript::OfferCall() {
   lua_pop(mL, 1);
   return false;
+}
+
+void TScript::NoteCoroutineFailure(const char* message) {
+  mCoroutineFailed = true;
+  mLastError = message ? TStr(message) : TStr("(error object is not a string)");
 }
 
 void TScript::DoLuaString(TStr code, int length, int nresults) {
@@ -318,13 +325,13 @@ void TScript::DoLuaString(TStr code, int length, int nresults) {
   if (lua_type(mL, -1) == LUA_TSTRING) {
     int top = lua_gettop(mL);
     TStr text = TStr::Format("Lua Error: %s\n\twhen %s", lua_tostring(mL, -1), phase);
-    LogPrintf("DoLuaString %s %s", text.c_str(), code.c_str());
+    LogError("DoLuaString %s %s", text.c_str(), code.c_str());
     PushGlobal(mL, "LuaErrorMessage");
     if (!lua_isnil(mL, -1)) {
       PushLuaString(mL, text);
       if (lua_pcall(mL, 1, 0, 0) != 0) {
         const char* msg = lua_tostring(mL, -1);
-        LogPrintf("Lua error: %s", msg ? msg : "(error object is not a string)");
+        LogError("Lua error: %s", msg ? msg : "(error object is not a string)");
       }
     }
     lua_settop(mL, top);
@@ -350,7 +357,9 @@ bool TScript::RunScript(TStr fileName) {
       if (!IsYielded()) lua_settop(mL, top);
       return true;
     }
-    LogPrintf("Failed to run script %s: %d", fileName.c_str(), r);
+    LogError("Failed to run script %s: %d", fileName.c_str(), r);
+    const char* msg = lua_tostring(mL, -1);
+    mLastError = msg ? TStr(msg) : TStr::Format("%s failed (%d)", fileName.c_str(), r);
     lua_settop(mL, top);
     return false;
   }
@@ -362,6 +371,8 @@ bool TScript::RunScript(TStr fileName) {
     lua_pushvalue(mL, -2);
   else
     lua_pushliteral(mL, "cannot load script");
+  const char* msg = lua_tostring(mL, -1);
+  mLastError = msg ? TStr(msg) : TStr("cannot load script");
   lua_pcall(mL, 1, 0, 0);
   lua_settop(mL, top);
   return false;
@@ -378,7 +389,8 @@ int TScript::Resume(int nargs) {
   }
   if (status != 0) {
     const char* msg = lua_tostring(mL, -1);
-    LogPrintf("lua_resume ERROR: %s", msg ? msg : "(error object is not a string)");
+    LogError("lua_resume ERROR: %s", msg ? msg : "(error object is not a string)");
+    NoteCoroutineFailure(msg);
     if (offer && msg) {
       offer->hasMessage = true;
       offer->message = TStr(msg, (int)lua_strlen(mL, -1));

@@ -44,6 +44,11 @@ class TScript : public TAnimTask {
   int Resume(int nargs);
   // True while the coroutine is suspended in a yield (the argument does not matter).
   bool IsYielded(int unused = 0) const;
+  // True once a resume of the coroutine has failed: it is dead, and nothing resumes it again
+  // until a new body starts. Hosts whose whole flow runs there end on it.
+  bool HasCoroutineFailed() const { return mCoroutineFailed; }
+  // The message of the last failure of RunScript or of a resume (empty before any).
+  TStr GetLastError() const { return mLastError; }
 
   void SetGlobalString(TStr name, TStr value);
   void SetGlobalNumber(TStr name, double value);
@@ -55,6 +60,7 @@ class TScript : public TAnimTask {
  private:
   void InstallEnvironment();
   void DeleteTemporaries();
+  void NoteCoroutineFailure(const char* message);
 
   // What the first Resume made while a call is offered did with it.
   struct Offer {
@@ -68,6 +74,8 @@ class TScript : public TAnimTask {
   Offer* mOffer = nullptr;  // set only during OfferCall
   TLuaThread* mThread = nullptr;
   bool mOwnsState = false;
+  bool mCoroutineFailed = false;
+  TStr mLastError;
   std::vector<TLuaObjectWrapper*> mTemporaries;
 };
 

@@ -31,8 +31,8 @@ void TLayeredWindow::SelectLayer(uint32_t layer) {
   if (layer == mCurrentLayer) return;
   // A layer past the count would index past the lists.
   if (layer != kAllLayers && layer >= mLayers.size()) {
-    LogPrintf("TLayeredWindow::SelectLayer: no layer %u in '%s' (%u layers)", layer, mName.c_str(),
-              (unsigned)mLayers.size());
+    LogError("TLayeredWindow::SelectLayer: no layer %u in '%s' (%u layers)", layer, mName.c_str(),
+             (unsigned)mLayers.size());
     return;
   }
   mCurrentLayer = layer;

@@ -121,7 +121,7 @@ bool TModalWindow::OnKeyDown(uint8_t key, uint32_t modifiers) {
   if (button)
     button->Press();
   else
-    LogPrintf("ERROR: Hot key button not found. Button:'%s'", command.c_str());
+    LogError("ERROR: Hot key button not found. Button:'%s'", command.c_str());
   return true;
 }
 

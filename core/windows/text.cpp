@@ -76,8 +76,8 @@ void TText::Init(TWindowStyle& style) {
   uint32_t rotationAlign = (uint32_t)style.GetInt("rotationAlign", 0);
   TWindow::Init(style);
   if (GetWidth() == 0 || GetHeight() == 0) {
-    LogPrintf("ERROR: Attempting to create text window of size(0,0): named '%s', label '%s'", mName.c_str(),
-              label.c_str());
+    LogError("ERROR: Attempting to create text window of size(0,0): named '%s', label '%s'", mName.c_str(),
+             label.c_str());
     return;
   }
   mTextFlags = (uint32_t)flags;
@@ -135,11 +135,11 @@ bool TText::OnMouseUp(TPoint point) {
   TModalWindow* modal = GetParentModal();
   TWindow* target = modal ? modal->FindChild(link, -1) : nullptr;
   if (!target) {
-    LogPrintf("ERROR: Command window %s not found", link.c_str());
+    LogError("ERROR: Command window %s not found", link.c_str());
   } else if (TButtonCalls* button = AsButton(target)) {
     button->DoAction();
   } else {
-    LogPrintf("ERROR: Command window %s not a derived class of TButton", link.c_str());
+    LogError("ERROR: Command window %s not a derived class of TButton", link.c_str());
   }
   return true;
 }

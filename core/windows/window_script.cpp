@@ -217,7 +217,7 @@ void TWindowScript::QueueTop(const char* global) {
   lua_pushvalue(L, value);
   if (lua_pcall(L, 2, 0, 0) != 0) {
     const char* error = lua_tostring(L, -1);
-    LogPrintf("TWindowScript: cannot queue in %s: %s", global, error ? error : "(no message)");
+    LogError("TWindowScript: cannot queue in %s: %s", global, error ? error : "(no message)");
   }
   lua_settop(L, value - 1);
 }

@@ -9,6 +9,7 @@
 
 #include "core/base/asset_map.h"
 #include "core/base/str.h"
+#include "game/shell/script_globals.h"
 
 class TLuaTable;
 class TTexture;
@@ -36,6 +37,8 @@ class Content : public TAssetMap {
   void BindScriptFunctions();
   void LoadItemFiles(TStr fileName);
   void LoadFileList(TLuaTable* table, TStr fileName, TStr element);
+
+  TScriptGlobals mGlobals;
 };
 
 // Every mapped path that ends with name (its first occurrence at the end), in byte order.

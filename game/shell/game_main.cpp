@@ -1,12 +1,14 @@
-// The game's start-up settings and its main loop.
+// The game's start-up settings, its reporting plan and its main callback.
 #include "game/shell/game_main.h"
 
-#include "core/base/platform_services.h"
+#include "core/base/game_state.h"
 #include "core/base/settings.h"
 #include "core/base/string_table.h"
+#include "core/graphics/renderer.h"
 #include "core/windows/window_manager.h"
-#include "core/windows/window_script.h"
-#include "game/shell/sound_bridge.h"
+#include "game/shell/custom_text_edit.h"
+#include "game/shell/run_game.h"
+#include "game/shell/user_manager.h"
 
 namespace {
 
@@ -25,24 +27,37 @@ void StoreGameSettings() {
     SetSetting(TStr::Format("%s%d", "ksgamemedalname", i + 1), TStr(kGameName) + TStr("_") + TStr(kMedals[i]));
 }
 
-void GameMain(TPlatform* platform, const char* commandLine) {
-  platform->SetWindowTitle(platform->GetStringTable()->GetString("windowtitle"));
-  platform->SetDisplayMode(800, 600, false);
-  TPlatformWindowManager* windows = platform->GetWindowManager();
-  TWindowManager* manager = TWindowManager::Get();
-  TWindowScript* script = manager ? manager->GetScript() : nullptr;
-  SoundInit();
-  // The window script's main flow (its returned function becomes the script's coroutine).
-  if (script) script->RunScript("ui/mainloop.lua");
-  for (;;) {
-    TPlatformEvent event;
-    platform->GetEvent(&event);
-    if (event.type == kEventQuit) break;
-    // Until the game's scripts can ask the player, a close request ends the game.
-    if (event.type == kEventCloseRequest) platform->PostQuit(0);
-    if (windows) windows->HandleEvent(event);
+void SetupSessionReporting() {
+  TGameState* store = TGameState::GetInstance();
+  if (!store) return;
+  store->SetStateInt("SessionTime", 1);
+  auto states = [store] {
+    for (const char* state : {"GameWeeks", "Money", "Rank"}) store->SetState("add-state", state);
+  };
+  store->SetState("begin-session", "SessionData");
+  store->SetState("add-value", GetSetting("version", TStr()));
+  store->SetState("add-timer", "SessionTime");
+  states();
+  store->SetState("add-timer", "IntroMovieTime");
+  store->SetState("end-session", "SessionData");
+  for (int minutes : {15, 30, 45, 59}) {
+    TStr progress = TStr::Format("Progress-%d", minutes);
+    store->SetState(TStr::Format("begin-elapsed(%d)", minutes), progress);
+    states();
+    store->SetState(TStr::Format("end-elapsed(%d)", minutes), progress);
   }
-  // The engine is gone before the scripts save: a save that sounds meets a nil SoundEvent.
-  SoundShutdown();
-  if (script) script->DoLuaString("if Player then Player:SaveGame() end");
+}
+
+void GameMain(TPlatform* platform, const char*) {
+  TRenderer* renderer = TRenderer::Get();
+  for (const char* option : {"new_subtractive", "new_render_blend", "texture_rectangle"})
+    renderer->SetOption(option, "1");
+  SetupSessionReporting();
+  platform->SetWindowTitle(platform->GetStringTable()->GetString("windowtitle"));
+  UserManager::Create();
+  UserManager::ApplyDisplayMode();
+  if (TWindowManager* manager = TWindowManager::Get())
+    manager->RegisterWindowClass("TextEdit", &TCustomTextEdit::Create);
+  RunGame();
+  UserManager::Destroy();
 }

@@ -1,12 +1,14 @@
-// The game's entry and main callback: the display, the sound bridge, "ui/mainloop.lua", then the
-// loop that pumps the platform's events to the window manager until quit. The game's own set-up
-// (profiles, script library, window classes) grows here.
+// The game's entry steps: the identity settings stored before the framework starts, the
+// session-reporting plan declared to the game-state store, and the main callback that the
+// framework runner calls (render options, title, profiles, display mode, the game's text entry,
+// then RunGame).
 #pragma once
 
 #include "core/base/platform.h"
 
-// The game's constant settings, stored before the framework starts.
+// The game's constant settings, stored before any framework object exists.
 void StoreGameSettings();
-// The main callback: takes events until the quit event, then stops sound and lets the scripts
-// save.
+// Declares to the game-state store what its handlers report of a session.
+void SetupSessionReporting();
+// The main callback: returns when the game's loop has ended and the scripts have saved.
 void GameMain(TPlatform* platform, const char* commandLine);

@@ -4,7 +4,8 @@
 #include "core/base/file.h"
 #include "core/base/log.h"
 #include "core/base/xml_node.h"
-#include "game/shell/script_globals.h"
+#include "core/windows/window_host.h"
+#include "core/windows/window_manager.h"
 
 namespace {
 
@@ -23,13 +24,17 @@ TXmlNode* Element(TXmlNode* node, const char* name) { return node ? node->GetChi
 
 }  // namespace
 
+TStr FrameworkString(TStr label, TStr a1, TStr a2, TStr a3) {
+  TWindowManager* manager = TWindowManager::Get();
+  return manager ? manager->GetHost().GetString(label, a1, a2, a3) : TStr(kMissing);
+}
+
 QRNStringFile::QRNStringFile() {
   gStringFile = this;
   BindScriptFunctions();
 }
 
 QRNStringFile::~QRNStringFile() {
-  UnbindScriptFunctions();
   if (gStringFile == this) gStringFile = nullptr;
 }
 

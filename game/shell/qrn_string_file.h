@@ -8,12 +8,12 @@
 #include <string>
 
 #include "core/base/str.h"
+#include "game/shell/script_globals.h"
 
 class QRNStringFile {
  public:
-  // Binds qrnLoadStringFile, qrnStringExists and qrnGetString.
+  // Binds qrnLoadStringFile, qrnStringExists and qrnGetString; they go with the object.
   QRNStringFile();
-  // Sets the three to nil.
   ~QRNStringFile();
   QRNStringFile(const QRNStringFile&) = delete;
   QRNStringFile& operator=(const QRNStringFile&) = delete;
@@ -32,8 +32,12 @@ class QRNStringFile {
 
  private:
   void BindScriptFunctions();
-  void UnbindScriptFunctions();
   std::string Expand(const std::string& label, int depth, int* budget);
 
   std::map<TStr, TStr> mStrings;
+  TScriptGlobals mGlobals;
 };
+
+// The framework string table's text of a label (through the window manager's host), with its
+// percent arguments filled; its missing-label text ("#####") when the label is absent.
+TStr FrameworkString(TStr label, TStr a1 = TStr(), TStr a2 = TStr(), TStr a3 = TStr());

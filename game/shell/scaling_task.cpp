@@ -5,9 +5,10 @@
 
 namespace {
 
-// Position within a cycle, 0 <= f < 1.
-double CyclePosition(double x, double period) {
-  double cycles = x / period;
+// Position within a cycle, 0 <= f < 1, in single precision like the value: the parts timed by
+// cycles count on it (a 500 ms flight at 10 ms steps lands on its 50th step, not its 51st).
+float CyclePosition(float x, float period) {
+  float cycles = x / period;
   return cycles - std::floor(cycles);
 }
 
@@ -47,7 +48,7 @@ float TScalingTask::UpdateCycle(float period) {
   float before = mValue;
   Step();
   if (period == 0 || std::isnan(period)) return mValue != before ? 1.0f : 0.0f;
-  double a = CyclePosition(before, period);
-  double b = CyclePosition(mValue, period);
-  return (float)(a <= b ? b - a : b + 1 - a);
+  float a = CyclePosition(before, period);
+  float b = CyclePosition(mValue, period);
+  return a <= b ? b - a : b + 1 - a;
 }

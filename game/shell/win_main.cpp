@@ -1,5 +1,5 @@
-// The program's entry: the arguments become one command line, as the system hands it over.
-#include <cstring>
+// The program's entry: the arguments become one command line, as the system hands it over, and
+// WinMain runs the game under the framework runner.
 #include <string>
 
 #include "core/base/win32/run_application.h"
@@ -8,6 +8,7 @@
 #include "core/graphics/text/text_service.h"
 #include "core/windows/window_service.h"
 #include "game/shell/game_main.h"
+#include "game/shell/run_game.h"
 
 namespace {
 
@@ -20,16 +21,21 @@ std::string Quoted(const std::string& arg) {
   return arg.substr(0, equals + 1) + "\"" + arg.substr(equals + 1) + "\"";
 }
 
+// The game: 0, or non-zero when its main script could not run or failed.
+int WinMain(HINSTANCE instance, HINSTANCE previous, char* commandLine, int show) {
+  StoreGameSettings();
+  RunApplication(instance, previous, commandLine, show, GameMain, false);
+  return GetGameExitStatus();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string commandLine;
   for (int i = 1; i < argc; i++) commandLine += (i > 1 ? " " : "") + Quoted(argv[i]);
-  StoreGameSettings();
   InstallRendererService();
   InstallWindowService();
   InstallSoundService();
   InstallTextService();
-  RunApplication(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL, GameMain, false);
-  return 0;
+  return WinMain(nullptr, nullptr, commandLine.data(), SW_SHOWNORMAL);
 }

@@ -1,6 +1,6 @@
 // End to end: the game program as a real process under the test harness: start, scripted
-// input, quit through WM_QUIT, its log; the single-instance rule between two processes; the
-// embedded switch with a bad host.
+// input, quit through WM_QUIT, its log and errors on the terminal; the single-instance rule
+// between two processes; the embedded switch with a bad host.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -32,11 +32,20 @@ TEST_F(ProgramTest, RunsTheScriptOnTheManualClockAndEndsWithQuit) {
                                   "frame 3 key 65 down\n"
                                   "time 40 clock 1000\n"
                                   "frame 30 quit\n",
-                                  "--multiple 2>&1", "5000:2");
+                                  "--multiple options=sampledialog=sample 2>&1", "5000:2");
   EXPECT_EQ(run.result.status, 0) << run.result.out;
   for (const char* line : {"frame 2 ", ": move", "frame 3 ", ": key", ": clock", "frame 30 ", ": quit"})
     EXPECT_NE(run.report.find(line), std::string::npos) << line << "\n" << run.report;
   EXPECT_NE(LogText().find("quillomer-lorvane-design, version 3.0.0.1."), std::string::npos) << LogText();
+}
+
+// An error reaches the terminal as well as the log; ordinary entries stay in the log.
+TEST_F(ProgramTest, ErrorsReachTheTerminal) {
+  HarnessRun run = RunWithHarness("frame 5 quit\n", "--multiple options=viewportscale=-1");
+  EXPECT_EQ(run.result.status, 0) << run.result.out;
+  EXPECT_NE(run.result.out.find("Ignoring viewportscale \"-1\"\n"), std::string::npos) << run.result.out;
+  EXPECT_EQ(run.result.out.find("version 3.0.0.1"), std::string::npos) << run.result.out;
+  EXPECT_NE(LogText().find("Ignoring viewportscale \"-1\""), std::string::npos) << LogText();
 }
 
 // The frame the display presented: the sample dialog's text on the cleared screen.
@@ -58,7 +67,7 @@ TEST_F(ProgramTest, TheDisplayPresentsTheDialogsFrames) {
   std::ofstream(script) << "frame 40 capture " << png << "\nframe 45 quit\n";
   setenv("ORVELLA_HARNESS_SCRIPT", script.c_str(), 1);
   setenv("ORVELLA_HARNESS_REPORT", report.c_str(), 1);
-  ToolResult r = RunTool("quillomer-lorvane", "--multiple 2>&1");
+  ToolResult r = RunTool("quillomer-lorvane", "--multiple options=sampledialog=sample 2>&1");
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_NE(ReadHostFile(report).find("captured"), std::string::npos) << ReadHostFile(report) << LogText();
   ExpectDialogFrame(png);
@@ -71,7 +80,7 @@ TEST_F(ProgramTest, TheDisplayPresentsFramesInARealWindow) {
   std::string png = work.File("frame.png");
   std::string command = "env -u SDL_VIDEODRIVER ORVELLA_DX_CAPTURE=" + png +
                         " ORVELLA_HARNESS_QUIT_AFTER_IDLE=300 xvfb-run -a " + ToolPath("quillomer-lorvane") +
-                        " --multiple > " + work.File("out.txt") + " 2>&1";
+                        " --multiple options=sampledialog=sample > " + work.File("out.txt") + " 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << ReadHostFile(work.File("out.txt"));
   ExpectDialogFrame(png);
 }

@@ -41,12 +41,15 @@ Frame Load(const std::string& png) {
 TEST(SampleDialogTest, KeysAndClicksCountAndEscapeOpensTheDialogAgain) {
   TempFolder work;
   std::string steps;
-  steps = steps + "frame 20 capture " + work.File("before.png") + "\n" + "frame 22 key 65 down\nframe 23 key 65 up\n" +
+  // The pointer waits in the bottom right corner, away from the rows the test reads.
+  steps = steps + "frame 1 move 790 590\n" + "frame 20 capture " + work.File("before.png") + "\n" +
+          "frame 22 key 65 down\nframe 23 key 65 up\n" +
           "frame 40 capture " + work.File("key.png") + "\n" +
-          "frame 42 button left down 10 10\nframe 43 button left up 10 10\n" + "frame 60 capture " +
+          "frame 42 button left down 10 10\nframe 43 button left up 10 10\nframe 44 move 790 590\n" +
+          "frame 60 capture " +
           work.File("click.png") + "\n" + "frame 62 key 27 down\nframe 63 key 27 up\n" + "frame 80 capture " +
           work.File("reopened.png") + "\n" + "frame 82 quit\n";
-  HarnessRun run = RunWithHarness(steps, "--multiple 2>&1");
+  HarnessRun run = RunWithHarness(steps, "--multiple options=sampledialog=sample 2>&1");
   ASSERT_EQ(run.result.status, 0) << run.result.out;
   ASSERT_EQ(run.report.find("no frame"), std::string::npos) << run.report;
 

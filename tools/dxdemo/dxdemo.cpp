@@ -12,6 +12,7 @@
 #include "platform/directx/directx_test_control.h"
 #include "platform/win32/kernel.h"
 #include "platform/win32/user.h"
+#include "tools/usage.h"
 
 namespace {
 
@@ -87,8 +88,17 @@ int Fail(const char* what, HRESULT hr) {
 
 }  // namespace
 
+const char kUsage[] =
+    "usage: dxdemo [frames] [capture.png]\n"
+    "  frames: how many to draw, 1 to 100000 (120)\n"
+    "  capture.png: where to write the last frame\n";
+
 int main(int argc, char** argv) {
-  int frames = argc > 1 ? std::atoi(argv[1]) : 120;
+  if (ToolArgs::WantsHelp(argc, argv)) return ToolArgs::Help(kUsage);
+  long count = 120;
+  if (argc > 3 || (argc > 1 && !ToolArgs::ParseInt(argv[1], 1, 100000, &count)) || (argc > 2 && argv[2][0] == '-'))
+    return ToolArgs::Usage(kUsage);
+  int frames = (int)count;
   std::string capture = argc > 2 ? argv[2] : "";
   const int W = 640, H = 480;
 

@@ -7,12 +7,19 @@
 
 #include "core/base/cipher.h"
 #include "core/base/hiscore.h"
+#include "tools/usage.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: hiscoredump KEY FILE\n"
+    "  KEY: the game's encryption key text\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    fprintf(stderr, "usage: hiscoredump KEY FILE\n  KEY: the game's encryption key text\n");
-    return 2;
-  }
+  if (ToolArgs::WantsHelp(argc, argv)) return ToolArgs::Help(kUsage);
+  if (argc != 3) return ToolArgs::Usage(kUsage);
   std::ifstream in(argv[2], std::ios::binary);
   if (!in) {
     fprintf(stderr, "hiscoredump: cannot open %s\n", argv[2]);

@@ -11,19 +11,19 @@
 #include <vector>
 
 #include "tools/kspack/pack_writer.h"
+#include "tools/usage.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-int Usage() {
-  fprintf(stderr,
-          "usage: kspack pack OUT.ksp DIR\n"
-          "       kspack list IN.ksp\n"
-          "       kspack extract IN.ksp DIR\n"
-          "       kspack raw OUT.ksp COUNT [NAME:OFFSET:SIZE ...] [--data TEXT] [--cut BYTES]\n");
-  return 2;
-}
+const char kUsage[] =
+    "usage: kspack pack OUT.ksp DIR\n"
+    "       kspack list IN.ksp\n"
+    "       kspack extract IN.ksp DIR\n"
+    "       kspack raw OUT.ksp COUNT [NAME:OFFSET:SIZE ...] [--data TEXT] [--cut BYTES]\n";
+
+int Usage() { return ToolArgs::Usage(kUsage); }
 
 bool ReadFile(const std::string& path, std::string* out) {
   std::ifstream in(path, std::ios::binary);
@@ -181,6 +181,7 @@ int Raw(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (ToolArgs::WantsHelp(argc, argv)) return ToolArgs::Help(kUsage);
   if (argc < 3) return Usage();
   std::string command = argv[1];
   if (command == "pack" && argc == 4) return Pack(argv[2], argv[3]);

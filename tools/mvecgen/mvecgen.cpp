@@ -16,6 +16,7 @@
 
 #include "core/graphics/text/shape_writer.h"
 #include "core/graphics/text/vector_font_builder.h"
+#include "tools/usage.h"
 
 namespace {
 
@@ -105,27 +106,27 @@ bool ParseRanges(const char* text, std::vector<uint32_t>& codes) {
 
 }  // namespace
 
+const char kUsage[] =
+    "usage: mvecgen FONT.ttf OUT.mvec [--em UNITS] [--chars RANGES]\n"
+    "  UNITS: the em in font units, above 0, at most 64 (64)\n"
+    "  RANGES: hexadecimal codes or code ranges, comma separated (\"20-7E,A0-FF\")\n";
+
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    fprintf(stderr, "usage: mvecgen FONT.ttf OUT.mvec [--em UNITS] [--chars RANGES]\n");
-    return 2;
-  }
-  float em = 64.0f;
+  if (ToolArgs::WantsHelp(argc, argv)) return ToolArgs::Help(kUsage);
+  if (argc < 3 || argv[1][0] == '-' || argv[2][0] == '-') return ToolArgs::Usage(kUsage);
+  // Coordinates are 16-bit in 1/128 units: an em above 64 would clip tall glyphs.
+  double em = 64.0;
   const char* chars = kDefaultChars;
-  for (int i = 3; i + 1 < argc; i += 2) {
-    if (!strcmp(argv[i], "--em")) em = (float)atof(argv[i + 1]);
-    else if (!strcmp(argv[i], "--chars")) chars = argv[i + 1];
-    else {
-      fprintf(stderr, "mvecgen: unknown option %s\n", argv[i]);
-      return 2;
+  std::vector<uint32_t> codes;
+  for (int i = 3; i < argc; i += 2) {
+    if (i + 1 == argc) return ToolArgs::Usage(kUsage);  // an option without its value
+    if (!strcmp(argv[i], "--chars")) {
+      chars = argv[i + 1];
+    } else if (strcmp(argv[i], "--em") || !ToolArgs::ParseNumber(argv[i + 1], 0, 64, &em) || em == 0) {
+      return ToolArgs::Usage(kUsage);
     }
   }
-  std::vector<uint32_t> codes;
-  // Coordinates are 16-bit in 1/128 units: an em above 64 would clip tall glyphs.
-  if (!(em > 0.0f && em <= 64.0f) || !ParseRanges(chars, codes)) {
-    fprintf(stderr, "mvecgen: bad --em or --chars\n");
-    return 2;
-  }
+  if (!ParseRanges(chars, codes)) return ToolArgs::Usage(kUsage);
 
   FT_Library lib;
   FT_Face face;
@@ -133,7 +134,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "mvecgen: cannot open %s\n", argv[1]);
     return 1;
   }
-  float scale = em / face->units_per_EM;
+  float scale = (float)em / face->units_per_EM;
   FT_Outline_Funcs funcs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
   TVectorFontBuilder builder;
   for (uint32_t code : codes) {

@@ -11,6 +11,7 @@
 #include "core/script/lib_aux.h"
 #include "core/script/listing.h"
 #include "core/script/lua.h"
+#include "tools/usage.h"
 
 namespace {
 
@@ -123,17 +124,11 @@ int ToUtf16(const char* out, const char* file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    fputs(kUsage, stderr);
-    return 2;
-  }
-  if (strcmp(argv[1], "-u") == 0) {
-    if (argc != 4) {
-      fputs(kUsage, stderr);
-      return 2;
-    }
-    return ToUtf16(argv[2], argv[3]);
-  }
+  if (ToolArgs::WantsHelp(argc, argv)) return ToolArgs::Help(kUsage);
+  if (argc < 2) return ToolArgs::Usage(kUsage);
+  bool option = argv[1][0] == '-';
+  if (option && strcmp(argv[1], "-u") && strcmp(argv[1], "-o") && strcmp(argv[1], "-l")) return ToolArgs::Usage(kUsage);
+  if (strcmp(argv[1], "-u") == 0) return argc == 4 ? ToUtf16(argv[2], argv[3]) : ToolArgs::Usage(kUsage);
   lua_State* L = lua_open();
   if (!L) {
     fprintf(stderr, "orvella-lua: cannot open a script state\n");
@@ -141,9 +136,9 @@ int main(int argc, char** argv) {
   }
   int result;
   if (strcmp(argv[1], "-o") == 0) {
-    result = argc == 4 ? Precompile(L, argv[2], argv[3]) : (fputs(kUsage, stderr), 2);
+    result = argc == 4 ? Precompile(L, argv[2], argv[3]) : ToolArgs::Usage(kUsage);
   } else if (strcmp(argv[1], "-l") == 0) {
-    result = argc == 3 ? List(L, argv[2]) : (fputs(kUsage, stderr), 2);
+    result = argc == 3 ? List(L, argv[2]) : ToolArgs::Usage(kUsage);
   } else {
     OpenAllLibraries(L);  // base, coroutine, string with pack/unpack, table, math
     result = Run(L, argc - 1, argv + 1);

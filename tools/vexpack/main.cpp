@@ -1,6 +1,7 @@
 // vexpack: builds, lists and hashes ".VEX" packs; "raw" writes the malformed packs tests need.
 //   vexpack pack OUT.VEX NAME=FILE...     members named by text (hashed) or "0x..." ids
-//   vexpack list IN.VEX                   one entry a line: id, length, offset
+//   vexpack list IN.VEX                   one entry a line: id, length, offset; refuses a
+//                                         file that is not a whole pack
 //   vexpack hash NAME...                  each name's identifier
 //   vexpack raw OUT.VEX KIND              KIND: count-too-large, truncated-directory,
 //                                         duplicate-ids, empty
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "audio_engine/name_id.h"
+#include "tools/usage.h"
 
 namespace {
 
@@ -61,21 +63,52 @@ std::string Build(const std::vector<Member>& members) {
   return out;
 }
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: vexpack pack OUT.VEX NAME=FILE...\n"
-               "       vexpack list IN.VEX\n"
-               "       vexpack hash NAME...\n"
-               "       vexpack raw OUT.VEX count-too-large|truncated-directory|duplicate-ids|empty\n");
-  return 2;
+const char kUsage[] =
+    "usage: vexpack pack OUT.VEX NAME=FILE...\n"
+    "       vexpack list IN.VEX\n"
+    "       vexpack hash NAME...\n"
+    "       vexpack raw OUT.VEX count-too-large|truncated-directory|duplicate-ids|empty\n";
+
+int Usage() { return ToolArgs::Usage(kUsage); }
+
+// The directory as the engine reads it, checked the way the engine does not: the header is ours,
+// and every member must lie inside the file.
+int List(const char* path) {
+  std::string pack;
+  if (!ReadFile(path, &pack)) {
+    std::fprintf(stderr, "vexpack: cannot read %s\n", path);
+    return 1;
+  }
+  if (pack.size() < 32 || pack.compare(0, 8, std::string("VEXPACK\0", 8)) != 0) {
+    std::fprintf(stderr, "vexpack: %s is not a pack\n", path);
+    return 1;
+  }
+  uint32_t count = Get32(pack, 12);
+  if ((uint64_t)count * 16 > pack.size() - 32) {
+    std::fprintf(stderr, "vexpack: %s: directory of %u entries does not fit\n", path, count);
+    return 1;
+  }
+  for (uint32_t i = 0; i < count; i++) {
+    size_t e = 32 + (size_t)i * 16;
+    if ((uint64_t)Get32(pack, e + 12) + Get32(pack, e + 8) > pack.size()) {
+      std::fprintf(stderr, "vexpack: %s: member 0x%08X lies past the end of the file\n", path, Get32(pack, e));
+      return 1;
+    }
+  }
+  for (uint32_t i = 0; i < count; i++) {
+    size_t e = 32 + (size_t)i * 16;
+    std::printf("0x%08X %u %u\n", Get32(pack, e), Get32(pack, e + 8), Get32(pack, e + 12));
+  }
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (ToolArgs::WantsHelp(argc, argv)) return ToolArgs::Help(kUsage);
   if (argc < 2) return Usage();
   std::string cmd = argv[1];
-  if (cmd == "hash") {
+  if (cmd == "hash" && argc >= 3) {
     for (int i = 2; i < argc; i++) std::printf("0x%08X\n", Tarn::NameId(argv[i]));
     return 0;
   }
@@ -98,27 +131,7 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  if (cmd == "list" && argc == 3) {
-    std::string pack;
-    if (!ReadFile(argv[2], &pack)) {
-      std::fprintf(stderr, "vexpack: cannot read %s\n", argv[2]);
-      return 1;
-    }
-    if (pack.size() < 32) {
-      std::fprintf(stderr, "vexpack: %s: too short for a pack\n", argv[2]);
-      return 1;
-    }
-    uint32_t count = Get32(pack, 12);
-    if ((uint64_t)count * 16 > pack.size() - 32) {
-      std::fprintf(stderr, "vexpack: %s: directory of %u entries does not fit\n", argv[2], count);
-      return 1;
-    }
-    for (uint32_t i = 0; i < count; i++) {
-      size_t e = 32 + (size_t)i * 16;
-      std::printf("0x%08X %u %u\n", Get32(pack, e), Get32(pack, e + 8), Get32(pack, e + 12));
-    }
-    return 0;
-  }
+  if (cmd == "list" && argc == 3) return List(argv[2]);
   if (cmd == "raw" && argc == 4) {
     std::string kind = argv[3], bytes;
     std::string good = Build({{1, "alpha"}, {2, "beta"}});

@@ -6,8 +6,13 @@
 #include <vector>
 
 #include "core/base/zxml.h"
+#include "tools/usage.h"
 
 namespace {
+
+const char kUsage[] =
+    "usage: zxml pack IN OUT\n"
+    "       zxml unpack IN OUT\n";
 
 bool ReadFile(const char* path, std::string* out) {
   std::ifstream in(path, std::ios::binary);
@@ -27,10 +32,9 @@ bool WriteFile(const char* path, const std::vector<char>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4 || (std::string(argv[1]) != "pack" && std::string(argv[1]) != "unpack")) {
-    fprintf(stderr, "usage: zxml pack IN OUT\n       zxml unpack IN OUT\n");
-    return 2;
-  }
+  if (ToolArgs::WantsHelp(argc, argv)) return ToolArgs::Help(kUsage);
+  if (argc != 4 || (std::string(argv[1]) != "pack" && std::string(argv[1]) != "unpack"))
+    return ToolArgs::Usage(kUsage);
   std::string in;
   if (!ReadFile(argv[2], &in)) {
     fprintf(stderr, "zxml: cannot read %s\n", argv[2]);

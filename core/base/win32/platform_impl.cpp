@@ -299,7 +299,7 @@ bool TPlatformImpl::CreateMainWindow() {
   RegisterClassA(&wc);  // the stand-in keeps UTF-8 names alike for both forms
 
   if (mEmbedded && mHostWindow && !IsWindow(mHostWindow)) {
-    LogPrintf("Error: mExternalWindowParent is lost, exiting!");
+    LogError("Error: mExternalWindowParent is lost, exiting!");
     ExitProcess((UINT)-1);
   }
   bool child = mEmbedded && mHostWindow;
@@ -708,7 +708,7 @@ void TPlatformImpl::IdleDisplayCheck() {
   }
   if (!(GetWindowLongA(mMainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST)) LogPrintf("Window does NOT have topmost style");
   if (GetForegroundWindow() != mMainWindow && !SetForegroundWindow(mMainWindow))
-    LogPrintf("Error using BringWindowToTop: %x", (unsigned)GetLastError());
+    LogError("Error using BringWindowToTop: %x", (unsigned)GetLastError());
   SetActiveWindow(mMainWindow);
   RECT r;
   GetWindowRect(mMainWindow, &r);
@@ -718,7 +718,7 @@ void TPlatformImpl::IdleDisplayCheck() {
     int left = 0, top = 0, right = 0, bottom = 0;
     if (TPlatformDisplay* display = GetDisplay()) display->GetViewport(left, top, right, bottom);
     if (!SetWindowPos(mMainWindow, HWND_TOP, 0, 0, right - left, bottom - top, SWP_NOCOPYBITS | SWP_DEFERERASE))
-      LogPrintf("Error using BringWindowToTop: %x", (unsigned)GetLastError());
+      LogError("Error using BringWindowToTop: %x", (unsigned)GetLastError());
   }
 }
 

@@ -17,10 +17,35 @@ namespace {
 
 typedef HWND (*TTestHookFn)(char** commandLine);
 
-void LoadPluginModules() {
+bool IsInside(const TStr& path, const TStr& folder) {
+  if (folder.IsEmpty()) return false;
+  std::string base = folder.c_str();
+  if (base.back() != '/') base += '/';
+  return strncmp(path.c_str(), base.c_str(), base.size()) == 0;
+}
+
+// Modules run native code with the player's rights, so only files installed with the program
+// qualify: never the data folders (any program of the user can write there), nor members of
+// packs or memory files, which are not loose files of the program's folders.
+bool IsInstalledModule(const TStr& key, const TStr& resolved, const TStr& programFolder) {
+  if (key.Find(TStr(":")) >= 0) return false;  // "user:", "common:", "desktop:"
+  if (resolved.IsEmpty() || resolved[0] == '@' || resolved[0] == '&') return false;
+  TStr full = GetFullPath(resolved.c_str());
+  TStr assets = GetFullPath("assets");
+  return IsInside(full, GetFullPath(programFolder.c_str())) || IsInside(full, assets);
+}
+
+}  // namespace
+
+void LoadPluginModules(const TStr& programFolder) {
   std::vector<TStr> paths;
-  for (auto& [path, resolved] : GetFileMap())
-    if (path.Find(TStr(".ksmod")) >= 0) paths.push_back(path);
+  for (auto& [path, resolved] : GetFileMap()) {
+    if (path.Find(TStr(".ksmod")) < 0) continue;
+    if (IsInstalledModule(path, resolved, programFolder))
+      paths.push_back(path);
+    else
+      LogError("Plug-in module %s refused: not installed with the program", path.c_str());
+  }
   for (const TStr& path : paths) {
     auto* module = new TDllGameState;
     if (module->Load(path))
@@ -29,8 +54,6 @@ void LoadPluginModules() {
       delete module;
   }
 }
-
-}  // namespace
 
 HWND LoadTestHarness(char** commandLine) {
   HMODULE harness = LoadLibraryA("ksHarness.dll");
@@ -111,7 +134,7 @@ int RunApplication(HINSTANCE instance, HINSTANCE previous, char* commandLine, in
   if (hasCheat) SetSetting(SettingKey(kSettingCheatCode), CheatCode(commandLine));
   if (const char* options = strstr(commandLine, "options=")) ApplyOptionPairs(options + 8);
   if (TPlatform::IsPqMode()) EnableMsnHost();
-  LoadPluginModules();
+  LoadPluginModules(impl->mProgramFolder);
 
   TGameState* store = TGameState::GetInstance();
   store->SetState("cmdline", commandLine);

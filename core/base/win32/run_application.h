@@ -18,6 +18,9 @@ int RunApplication(HINSTANCE instance, HINSTANCE previous, char* commandLine, in
 void ApplyOptionPairs(const char* text);
 // The "--cheat" code: after one separator character, up to the first blank.
 TStr CheatCode(const char* commandLine);
+// Start-up step: loads the ".ksmod" modules of the file map as game-state handlers. Only loose
+// files of the program's folder or the assets folder load; others are refused with a log line.
+void LoadPluginModules(const TStr& programFolder);
 // Loads "ksHarness.dll" and calls its "TestHook" with the command-line pointer's address;
 // answers the window that gets WM_QUIT at the end (null without a harness).
 HWND LoadTestHarness(char** commandLine);

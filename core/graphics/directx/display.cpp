@@ -95,7 +95,7 @@ HRESULT CDisplay::OpenFullScreen(HWND window, uint32_t width, uint32_t height, u
     TDeviceSearch search{index};
     DirectDrawEnumerateExA(OnDirectDrawDevice, &search, DDENUM_ATTACHEDSECONDARYDEVICES);
     if (!search.found) {
-      LogPrintf("Failed to create a DirectDraw device after trying all GUIDs");
+      LogError("Failed to create a DirectDraw device after trying all GUIDs");
       if (!mCreatedOnce) MessageBoxA(nullptr, kTextIncompatible, "Error", MB_ICONERROR);
       return E_FAIL;
     }
@@ -132,7 +132,7 @@ HRESULT CDisplay::OpenFullScreen(HWND window, uint32_t width, uint32_t height, u
   desc.dwBackBufferCount = 1;
   hr = mDirectDraw->CreateSurface(&desc, &mFrontBuffer, nullptr);
   if (FAILED(hr)) {
-    LogPrintf("FAILED to create front buffer with DDSCAPS2_ENABLEALPHACHANNEL");
+    LogError("FAILED to create front buffer with DDSCAPS2_ENABLEALPHACHANNEL");
     desc.ddsCaps.dwCaps2 = 0;
     hr = mDirectDraw->CreateSurface(&desc, &mFrontBuffer, nullptr);
     if (FAILED(hr)) return nextDevice(hr);

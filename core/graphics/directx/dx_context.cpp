@@ -183,7 +183,7 @@ bool TDXContext::Create(HWND window, bool fullScreen, uint32_t width, uint32_t h
   std::memset(&mDeviceDesc, 0, sizeof(mDeviceDesc));
   DxCheck(mDirect3D->EnumDevices(EnumDevicesCallback, this), kUnitContext, __LINE__);
   if (!mHardwareRenderer && !scaling) {
-    LogPrintf("TDXContext::Create failed! Could not find a hardware renderer.");
+    LogError("TDXContext::Create failed! Could not find a hardware renderer.");
     return false;
   }
   std::memset(&mZBufferFormat, 0, sizeof(mZBufferFormat));
@@ -219,7 +219,7 @@ bool TDXContext::Create(HWND window, bool fullScreen, uint32_t width, uint32_t h
   D3DDEVICEDESC7 caps{};
   DxCheck(mDevice->GetCaps(&caps), kUnitContext, __LINE__);
   if (caps.dwMaxTextureWidth < 1024 || caps.dwMaxTextureHeight < 1024) {
-    LogPrintf("TDXContext::Create - context does not support 1024x1024 textures! Failing!");
+    LogError("TDXContext::Create - context does not support 1024x1024 textures! Failing!");
     ReleaseDevice();
     return false;
   }

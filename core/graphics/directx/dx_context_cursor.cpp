@@ -435,7 +435,7 @@ bool TDXContext::SetMouseCursorImage(const std::shared_ptr<TTexture>& texture, i
 
 void TDXContext::RestoreMouseImage() {
   if (gRestoringMouseImage.load()) {
-    LogPrintf("Second concurrent call to RestoreMouseImage");
+    LogError("Second concurrent call to RestoreMouseImage");
     return;
   }
   if (GetDisplayHost().IsMoviePlaying()) {

@@ -9,7 +9,7 @@ void DxLog(HRESULT result, const char* unit, int line) {
   if (result == DDERR_OUTOFVIDEOMEMORY) {
     if (TPlatformData* display = TPlatformData::Get()) display->OnOutOfVideoMemory();
   }
-  LogPrintf("DX Error: %s (0x%x), File %s, Line %d", "", (unsigned)result, unit, line);
+  LogError("DX Error: %s (0x%x), File %s, Line %d", "", (unsigned)result, unit, line);
 }
 
 HRESULT DxCheck(HRESULT result, const char* unit, int line) {

@@ -131,20 +131,20 @@ void TDxTextureData::Restore() {
   TPlatformData* display = TPlatformData::Get();
   if (file.IsEmpty()) {
     if (!CreateSurface(mWidth, mHeight, true)) {
-      LogPrintf("TDxTextureData::Restore: Failed to restore a %ux%u texture made in memory.", mWidth, mHeight);
+      LogError("TDxTextureData::Restore: Failed to restore a %ux%u texture made in memory.", mWidth, mHeight);
       if (display) display->FlagBrokenThrottled();
     }
     return;
   }
   if (!mMaskName.IsEmpty()) {
     if (!loader || !loader(*this, file, mMaskName)) {
-      LogPrintf("TDxTextureData::Restore: Failed to restore from file %s and %s.", file.c_str(), mMaskName.c_str());
+      LogError("TDxTextureData::Restore: Failed to restore from file %s and %s.", file.c_str(), mMaskName.c_str());
       if (display && ImageFileExists(file) && ImageFileExists(mMaskName)) display->FlagBroken();
     }
     return;
   }
   if (!loader || !loader(*this, file, TStr())) {
-    LogPrintf("TDxTextureData::Restore: Failed to restore from file %s.", file.c_str());
+    LogError("TDxTextureData::Restore: Failed to restore from file %s.", file.c_str());
     // A file that is gone leaves the texture empty, not the display broken.
     if (display && ImageFileExists(file)) display->FlagBroken();
   }
@@ -221,7 +221,7 @@ void TDxTextureData::AttachZBuffer() {
   LPDIRECT3DDEVICE7 device = display->GetDevice();
   LPDIRECTDRAWSURFACE7 current = nullptr;
   if (!device || FAILED(device->GetRenderTarget(&current)) || !current) {
-    LogPrintf("FAILED to create z-buffer for render surface!");
+    LogError("FAILED to create z-buffer for render surface!");
     return;
   }
   DDSCAPS2 zCaps{DDSCAPS_ZBUFFER, 0, 0, 0};
@@ -229,7 +229,7 @@ void TDxTextureData::AttachZBuffer() {
   HRESULT hr = current->GetAttachedSurface(&zCaps, &currentZ);
   current->Release();
   if (FAILED(hr) || !currentZ) {
-    LogPrintf("FAILED to create z-buffer for render surface!");
+    LogError("FAILED to create z-buffer for render surface!");
     return;
   }
   DDSURFACEDESC2 zDesc{};
@@ -247,14 +247,14 @@ void TDxTextureData::AttachZBuffer() {
   hr = display->GetDirectDraw()->CreateSurface(&desc, &zbuffer, nullptr);
   if (FAILED(hr)) {
     DxLog(hr, kUnitTextureData, __LINE__);
-    LogPrintf("FAILED to create z-buffer for render surface!");
+    LogError("FAILED to create z-buffer for render surface!");
     return;
   }
   hr = mSurface->AddAttachedSurface(zbuffer);
   zbuffer->Release();
   if (FAILED(hr)) {
     DxLog(hr, kUnitTextureData, __LINE__);
-    LogPrintf("FAILED to attach z-buffer for render surface!");
+    LogError("FAILED to attach z-buffer for render surface!");
   }
 }
 
@@ -301,7 +301,7 @@ bool TDxTextureData::CreateSurface(uint32_t width, uint32_t height, bool clear) 
       mSurfaceWidth = made.dwWidth;
       mSurfaceHeight = made.dwHeight;
       if (alpha && !(made.ddpfPixelFormat.dwFlags & DDPF_ALPHAPIXELS))
-        LogPrintf("SURFACE request FAILED to get DDPF_ALPHAPIXELS.");
+        LogError("SURFACE request FAILED to get DDPF_ALPHAPIXELS.");
       mMipLevel = 0;
       mMadeByD3dx = 0;
     }

@@ -116,7 +116,7 @@ void TPlatformData::FlagBrokenThrottled() {
 
 void TPlatformData::OnOutOfVideoMemory() {
   if (mLowMemoryVideo || !mDirect3D) return;
-  LogPrintf("OutOfVideoMemory triggered!");
+  LogError("OutOfVideoMemory triggered!");
   mLowMemoryVideo = true;
   FlagBroken();
   mLowMemorySwitchPending = true;
@@ -125,7 +125,7 @@ void TPlatformData::OnOutOfVideoMemory() {
   TStr text = settings.ToString();
   TFile* file = FileOpen(kDisplaySettingsFile, kFileWriteBinary);
   if (!file) {
-    LogPrintf("Could not write %s", kDisplaySettingsFile);
+    LogError("Could not write %s", kDisplaySettingsFile);
     return;
   }
   FileWrite(file, text.c_str(), text.Length());

@@ -112,7 +112,7 @@ void TPlatformData::EndDraw(uint32_t present) {
     Restore();
   } else if (FAILED(hr)) {
     DxLog(hr, kUnitDisplayHandler, __LINE__);
-    LogPrintf("TPlatform::EndDraw: Unexpected error (see above) on UpdateFrame or EndScene");
+    LogError("TPlatform::EndDraw: Unexpected error (see above) on UpdateFrame or EndScene");
     Restore();
   }
 }
@@ -360,7 +360,7 @@ void TPlatformData::SetViewport(int left, int top, int right, int bottom) {
   HRESULT hr = ApplyViewport(mViewport.Intersect(mClipRect), mScreenRect);
   if (FAILED(hr)) {
     DxLog(hr, kUnitDisplayHandler, __LINE__);
-    LogPrintf("Bad viewport: %d, %d, %d, %d", left, top, right, bottom);
+    LogError("Bad viewport: %d, %d, %d, %d", left, top, right, bottom);
     mViewport = old;
   }
   mProjectionSet = true;
@@ -373,7 +373,7 @@ void TPlatformData::PushViewport(int left, int top, int right, int bottom) {
 
 void TPlatformData::PopViewport() {
   if (mViewportStack.empty()) {
-    LogPrintf("PopViewport with an empty viewport stack");
+    LogError("PopViewport with an empty viewport stack");
     return;
   }
   mViewport = mViewportStack.back();
@@ -412,7 +412,7 @@ void TPlatformData::PrepareVertexKind(uint32_t kind) {
 
 HRESULT TPlatformData::DrawChecked(HRESULT hr, bool flagOnFailure, int line) {
   if (hr == DDERR_OUTOFVIDEOMEMORY) {
-    LogPrintf("DrawVertices out of video memory");
+    LogError("DrawVertices out of video memory");
     OnOutOfVideoMemory();
     DxLog(hr, kUnitDisplayHandler, line);
   } else if (FAILED(hr)) {

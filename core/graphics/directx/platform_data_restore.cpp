@@ -185,7 +185,7 @@ bool TPlatformData::SwitchRenderTarget(IDirectDrawSurface7* from, IDirectDrawSur
     if (FAILED(hr)) {
       mScreenRect = mViewport = oldScreen;
       DxLog(hr, kUnitDisplayHandler, __LINE__);
-      LogPrintf("Bad viewport in switching render target!");
+      LogError("Bad viewport in switching render target!");
       hr = ApplyViewport(mViewport, mScreenRect);
     }
   }
@@ -195,12 +195,12 @@ bool TPlatformData::SwitchRenderTarget(IDirectDrawSurface7* from, IDirectDrawSur
     if (hr == DDERR_CURRENTLYNOTAVAIL) {
       DWORD bits = desc.ddpfPixelFormat.dwRGBBitCount;
       if (bits == 16) {
-        LogPrintf("Failed to SetRenderTarget with bit depth 16");
+        LogError("Failed to SetRenderTarget with bit depth 16");
         mContext->Set16BitTargetsBroken();
         FlagBroken();
       } else if (!mLoggedTargetDepth) {
         mLoggedTargetDepth = true;
-        LogPrintf("Failed to SetRenderTarget with alpha bit depth %d", (int)bits);
+        LogError("Failed to SetRenderTarget with alpha bit depth %d", (int)bits);
       }
     }
   }
@@ -266,7 +266,7 @@ bool TPlatformData::RestoreSurfaces() {
   if (hr == DDERR_WRONGMODE) {
     LogPrintf("Restore: RestoreAllSurfaces resulted in DDERR_WRONGMODE. Calling SetDisplay.");
   } else {
-    LogPrintf("RestoreAllSurfaces failed!\n");
+    LogError("RestoreAllSurfaces failed!\n");
     DxLog(hr, kUnitDisplayHandler, __LINE__);
   }
   return false;
@@ -274,7 +274,7 @@ bool TPlatformData::RestoreSurfaces() {
 
 void TPlatformData::RestoreAssets() {
   if (!IsDeviceValid()) {
-    LogPrintf("RestoreAssets: DX broken");
+    LogError("RestoreAssets: DX broken");
     return;
   }
   if (TAssetManager* assets = TAssetManager::GetInstance()) assets->RestoreAll();

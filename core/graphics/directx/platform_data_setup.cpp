@@ -161,7 +161,7 @@ void TPlatformData::SetDisplayOnce(uint32_t width, uint32_t height, bool fullScr
   if (embedded || parent) {
     if (parent) {
       if (!IsWindow(parent)) {
-        LogPrintf("Error: mExternalWindowParent is lost, exiting!");
+        LogError("Error: mExternalWindowParent is lost, exiting!");
         host.ExitProgram(-1);
         return;
       }
@@ -329,8 +329,8 @@ void TPlatformData::SetDisplayFailed(uint32_t width, uint32_t height, bool fullS
   bool active = IsProgramActive();
   bool foreground = GetForegroundWindow() == mainWindow;
   if (!mFallbackInProgress && (!active || !foreground)) {
-    LogPrintf("SetDisplay marking DirectX Broken: %s, %s", active ? "ACTIVE" : "INACTIVE",
-              foreground ? "BACKGROUND" : "FOREGROUND");
+    LogError("SetDisplay marking DirectX Broken: %s, %s", active ? "ACTIVE" : "INACTIVE",
+             foreground ? "BACKGROUND" : "FOREGROUND");
     FlagBroken();
     return;
   }
@@ -351,7 +351,7 @@ void TPlatformData::SetDisplayFailed(uint32_t width, uint32_t height, bool fullS
     }
   }
   if (mFallbackInProgress) {
-    LogPrintf("ERROR FALLBACK FAILED");
+    LogError("ERROR FALLBACK FAILED");
     MessageBoxA(mainWindow, kTextFallbackFailed, "Error", MB_ICONERROR);
     host.PostQuit(0);
     mFatal = true;

@@ -133,7 +133,7 @@ int LoadPngImage(const char* name, unsigned char** pixels, int* width, int* heig
   d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, PngError, PngWarning);
   if (d.png) d.info = png_create_info_struct(d.png);
   if (!d.png || !d.info || !Decode(&d, &w, &h, &c, &s, &alpha, keyColour)) {
-    if (d.message[0]) LogPrintf("LoadPngImage: %s: %s", name, d.message);
+    if (d.message[0]) LogError("LoadPngImage: %s: %s", name, d.message);
     Release(&d);
     return 0;
   }

@@ -154,7 +154,7 @@ bool T2dParticleRenderer::EnsureCapacity(uint32_t count) {
     gShared.capacity = 0;
     gShared.vertices.reset(new (std::nothrow) TVertex[(size_t)capacity]);
     if (!gShared.vertices) {
-      LogPrintf("T2dParticleRenderer: no memory for %u particle vertices", (uint32_t)capacity);
+      LogError("T2dParticleRenderer: no memory for %u particle vertices", (uint32_t)capacity);
       return false;
     }
     gShared.capacity = (uint32_t)capacity;

@@ -135,7 +135,7 @@ bool TLuaParticleSystem::Load(TStr name) {
   mPending = 0.0f;
   if (name.Find(TStr(".lua")) >= 0) {
     if (!FileExists(name)) {
-      LogPrintf("TLuaParticleSystem::Load: %s not found", name.c_str());
+      LogError("TLuaParticleSystem::Load: %s not found", name.c_str());
       return false;
     }
     int slash = name.Find('/', TStr::kBackward);
@@ -143,7 +143,7 @@ bool TLuaParticleSystem::Load(TStr name) {
     TStr error;
     std::shared_ptr<TScriptCode> code = TScriptCode::Load(name, directory + "?;assets/?;assets/fx/?", &error);
     if (!code) {
-      LogPrintf("TLuaParticleSystem::Load: %s cannot be loaded: %s", name.c_str(), error.c_str());
+      LogError("TLuaParticleSystem::Load: %s cannot be loaded: %s", name.c_str(), error.c_str());
       return false;
     }
     mScriptDirectory = directory;

@@ -45,7 +45,7 @@ void Alert(lua_State* L, const TStr& message) {
   PushGlobal(L, "_ALERT");
   if (!lua_isfunction(L, -1)) {
     lua_pop(L, 1);
-    LogPrintf("%s", message.c_str());
+    LogError("%s", message.c_str());
     return;
   }
   PushLuaString(L, message);
@@ -156,10 +156,10 @@ int TLuaParticleSystem::ScriptSetNumParticles(lua_State* L) {
   int32_t limit = TParticleCollection::kMaxCount;
   if (mRecordWidth) limit = std::min<int64_t>(limit, (int64_t)(TParticleCollection::kMaxFloats / mRecordWidth));
   if (n < 0 || n > limit) {
-    LogPrintf("TLuaParticleSystem: SetNumParticles(%d) is outside 0..%d", n, limit);
+    LogError("TLuaParticleSystem: SetNumParticles(%d) is outside 0..%d", n, limit);
     n = n < 0 ? 0 : limit;
   }
-  if (!mCollection.Init(n, mRecordWidth)) LogPrintf("TLuaParticleSystem: no memory for %d particles", n);
+  if (!mCollection.Init(n, mRecordWidth)) LogError("TLuaParticleSystem: no memory for %d particles", n);
   return 0;
 }
 
@@ -176,7 +176,7 @@ int TLuaParticleSystem::ScriptSetTexture(lua_State* L) {
   std::shared_ptr<TAsset> asset = map.HasAsset(found) ? map.GetAsset(found) : nullptr;
   std::shared_ptr<TTexture> texture;
   if (asset && asset->IsKindOf(TTexture::ClassId())) texture = std::static_pointer_cast<TTexture>(asset);
-  if (!texture) LogPrintf("TLuaParticleSystem: texture %s not found", name.c_str());
+  if (!texture) LogError("TLuaParticleSystem: texture %s not found", name.c_str());
   if (mRenderer) mRenderer->SetTexture(texture);
   return 0;
 }
@@ -191,12 +191,12 @@ int TLuaParticleSystem::ScriptCreateParticles(lua_State* L) {
 int TLuaParticleSystem::ScriptAllocate(lua_State* L) {
   uint32_t n = (uint32_t)SaturateToInt32(lua_tonumber(L, 1)) & 0xFF;
   if (mRecordWidth + n > kMaxRecordWidth || mMemberWidths.size() >= TParticleStack::kMaxEntries) {
-    LogPrintf("TLuaParticleSystem: Allocate(%u) refused: a particle record holds at most %u floats", n,
-              kMaxRecordWidth);
+    LogError("TLuaParticleSystem: Allocate(%u) refused: a particle record holds at most %u floats", n,
+             kMaxRecordWidth);
     return 0;
   }
   if (!mCollection.SetRecordWidth(mRecordWidth + n)) {
-    LogPrintf("TLuaParticleSystem: Allocate(%u) refused: no memory for wider particles", n);
+    LogError("TLuaParticleSystem: Allocate(%u) refused: no memory for wider particles", n);
     return 0;
   }
   TParticleMember member;

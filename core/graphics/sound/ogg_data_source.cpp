@@ -117,7 +117,7 @@ bool TOggDataSource::Open(TStr name, bool stream) {
     result = ov_open_callbacks(d.get(), &d->file, nullptr, 0, callbacks);
   }
   if (result != 0) {
-    LogPrintf("OGG file could not be opened");
+    LogError("OGG file could not be opened");
     return false;  // vorbisfile cleared its state itself; the block goes with d
   }
   d->open = true;
@@ -125,7 +125,7 @@ bool TOggDataSource::Open(TStr name, bool stream) {
   ogg_int64_t frames = ov_pcm_total(&d->file, -1);
   double seconds = ov_time_total(&d->file, -1);
   if (!info || info->channels <= 0 || info->rate <= 0 || info->rate > INT_MAX || frames < 0 || seconds < 0) {
-    LogPrintf("OGG file could not be opened");
+    LogError("OGG file could not be opened");
     return false;
   }
   mRate = (int)info->rate;

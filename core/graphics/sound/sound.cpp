@@ -56,7 +56,7 @@ std::shared_ptr<TSound> TSound::Get(TStr name, int flag, int group) {
     sound->mData->SetName(path);
     std::shared_ptr<TSoundDataSource> source = CreateSoundDataSource(path, flag == 0);
     if (!source) {
-      LogPrintf("TSound::Get: No valid sound file found: %s", name.c_str());
+      LogError("TSound::Get: No valid sound file found: %s", name.c_str());
       return nullptr;
     }
     sound->mData->SetSource(source);
@@ -66,12 +66,12 @@ std::shared_ptr<TSound> TSound::Get(TStr name, int flag, int group) {
 
 std::shared_ptr<TSoundInstance> TSound::Play(bool loop) {
   if (!mData || !mData->GetSource()) {
-    LogPrintf("Play of uninitialized sound");
+    LogError("Play of uninitialized sound");
     return nullptr;
   }
   TSoundManager* manager = TSoundManager::GetInstance();
   if (!manager) {
-    LogPrintf("No Sound Manager");
+    LogError("No Sound Manager");
     return nullptr;
   }
   TSoundManagerLock lock(manager);
@@ -87,7 +87,7 @@ std::shared_ptr<TSoundInstance> TSound::Play(bool loop) {
 
 std::shared_ptr<TSoundInstance> TSound::PlayAfter(const std::shared_ptr<TSoundInstance>& current) {
   if (!mData || !mData->GetSource()) {
-    LogPrintf("Play of uninitialized sound");
+    LogError("Play of uninitialized sound");
     return nullptr;
   }
   TSoundManagerLock lock;

@@ -96,7 +96,7 @@ bool TSoundManager::Initialize() {
     ResetEvent(mStopEvent);
     mThread = CreateThread(nullptr, 0, &TSoundManager::StreamThreadProc, this, 0, nullptr);
     if (!mThread) {
-      LogPrintf("TSoundManager::Initialize: the stream thread could not be started");
+      LogError("TSoundManager::Initialize: the stream thread could not be started");
       Lock();
       ReleaseDevice();
       Unlock();
@@ -121,7 +121,7 @@ DWORD TSoundManager::StreamThreadProc(void* argument) {
     try {
       if (!manager->mStopping) manager->ServiceStreams();
     } catch (...) {
-      LogPrintf("TSoundManager::StreamThreadProc: a service pass failed");
+      LogError("TSoundManager::StreamThreadProc: a service pass failed");
     }
     manager->Unlock();
   }

@@ -270,7 +270,7 @@ void TAnimatedSprite::Play(TStr function) {
   lua_gettable(T, LUA_GLOBALSINDEX);
   if (lua_resume(T, 0) != 0) {
     const char* message = lua_tostring(T, -1);
-    LogPrintf("TAnimatedSprite::Play: lua_resume error: %s", message ? message : "");
+    LogError("TAnimatedSprite::Play: lua_resume error: %s", message ? message : "");
   }
 }
 

@@ -74,7 +74,7 @@ void TAnimatedSprite::RegisterScriptFunctions(lua_State* L) {
   int top = lua_gettop(L);
   std::weak_ptr<TSprite> self = weak_from_this();
   if (self.expired())
-    LogPrintf("TAnimatedSprite::InitScript: the sprite is not held by a shared pointer; its script cannot reach it");
+    LogError("TAnimatedSprite::InitScript: the sprite is not held by a shared pointer; its script cannot reach it");
   PushLink(L, self);
   for (const auto& f : functions) {
     lua_pushstring(L, f.name);

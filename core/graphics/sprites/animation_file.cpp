@@ -105,7 +105,7 @@ class Cursor {
 
 // The one log line of a binary file that ends early or holds impossible lengths; false.
 bool Damaged(TStr name) {
-  LogPrintf("Animation %s is truncated or damaged", name.c_str());
+  LogError("Animation %s is truncated or damaged", name.c_str());
   return false;
 }
 
@@ -134,7 +134,7 @@ bool ReadAnimationXml(const char* text, int length, TStr name, TAnimation& a) {
   document.LoadString(text, length);
   TXmlNode* sequence = document.GetChild("sequence");
   if (!sequence) {
-    LogPrintf("Animation %s does not contain a sequence node", name.c_str());
+    LogError("Animation %s does not contain a sequence node", name.c_str());
     return false;
   }
   a.sequenceName = sequence->GetAttribute("name");
@@ -142,7 +142,7 @@ bool ReadAnimationXml(const char* text, int length, TStr name, TAnimation& a) {
 
   TXmlNode* img = sequence->GetChild("img");
   if (!img) {
-    LogPrintf("Animation %s does not contain an img node", name.c_str());
+    LogError("Animation %s does not contain an img node", name.c_str());
     return false;
   }
   TStr value;
@@ -157,7 +157,7 @@ bool ReadAnimationXml(const char* text, int length, TStr name, TAnimation& a) {
 
   TXmlNode* frameList = sequence->GetChild("framelist");
   if (!frameList) {
-    LogPrintf("Animation %s does not contain a framelist node", name.c_str());
+    LogError("Animation %s does not contain a framelist node", name.c_str());
     return false;
   }
   TStr childName;
@@ -203,7 +203,7 @@ bool ReadAnimationXml(const char* text, int length, TStr name, TAnimation& a) {
     a.frames.push_back(std::move(f));
   }
   if (a.frames.empty()) {
-    LogPrintf("Animation %s does not contain any frames!", name.c_str());
+    LogError("Animation %s does not contain any frames!", name.c_str());
     return false;
   }
   if (TXmlNode* script = sequence->GetChild("script")) {
@@ -279,7 +279,7 @@ bool ReadAnimationFile(TStr file, TAnimation& animation) {
   std::vector<char> bytes;
   bool read = ReadWholeFile(file, &bytes, (size_t)kMaxAnimationFileBytes + 1);
   if (read && bytes.size() > (size_t)kMaxAnimationFileBytes) {
-    LogPrintf("Animation %s is too large", file.c_str());
+    LogError("Animation %s is too large", file.c_str());
     read = false;
   }
   // An unreadable XML file reads as an empty document, which names what is missing.

@@ -42,7 +42,7 @@ TVectorFont* TFontCache::GetFont(TStr name) {
     if (!font) font = Load(kDefaultFile);
   }
   if (!font) font = MakeBuiltinFont();
-  if (!font) LogPrintf("Font not found: %s", name.c_str());
+  if (!font) LogError("Font not found: %s", name.c_str());
   TVectorFont* result = font.get();
   mFonts[name] = std::move(font);
   return result;

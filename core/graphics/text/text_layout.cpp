@@ -183,7 +183,7 @@ void TTextLayout::Layout() {
         }
         int glyph = -1;
         if (!run.font) {
-          LogPrintf("ERROR: FONT missing in text when attempting to render string %s.", text);
+          LogError("ERROR: FONT missing in text when attempting to render string %s.", text);
         } else {
           if (run.styleFont && run.styleFont->FindGlyph(ch.code) >= 0) {
             // Back on the style's own font from this character on.

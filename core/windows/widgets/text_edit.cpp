@@ -1,10 +1,12 @@
 // TTextEdit: the buffer and caret, the edit filters, typing, editing keys, paste, the blinking
 // caret and the Tab ring.
 //
-// Characters: in utf8 mode the buffer is UTF-8 and the caret moves by whole sequences; in byte
-// mode every byte is a character of its own (the platform delivers 8-bit code-page bytes then),
-// so a byte of 0x80 or more never moves the caret past a neighbour or past the end. What is
-// shown goes through the markup with "<" and "\" escaped, so typed text is never read as a tag.
+// Characters: in utf8 mode the buffer is UTF-8 and the caret moves by whole sequences. In byte
+// mode a code-page platform delivers 8-bit bytes, each a character of its own, while a UTF-8
+// platform delivers whole sequences: a complete, well-formed sequence is one character there
+// too, any other byte is its own, so the caret never splits what was typed as one character
+// and never passes a neighbour or the end. What is shown goes through the markup with "<" and
+// "\" escaped, so typed text is never read as a tag.
 #include "core/windows/widgets/text_edit.h"
 
 #include <algorithm>
@@ -24,6 +26,16 @@
 namespace {
 
 TWindowManager* Manager() { return TWindowManager::Get(); }
+
+// True when the n bytes at offset are a lead of 0xC2..0xF4 and n-1 continuation bytes: a
+// code-page byte of 0x80 or more next to ordinary text never passes for one.
+bool CompleteSequence(const TStr& text, int offset, int n) {
+  unsigned char lead = (unsigned char)text[(unsigned)offset];
+  if (n < 2 || lead < 0xC2 || lead > 0xF4 || text.Length() - offset < n) return false;
+  for (int i = 1; i < n; i++)
+    if (((unsigned char)text[(unsigned)(offset + i)] & 0xC0) != 0x80) return false;
+  return true;
+}
 
 // Framework key codes (the key byte read as signed).
 constexpr int8_t kKeyLeft = -126;
@@ -89,9 +101,9 @@ TWindow* TTextEdit::GetFactory() { return new TTextEdit(); }
 int TTextEdit::CharLengthAt(const TStr& text, int offset) const {
   int left = text.Length() - offset;
   if (left <= 0) return 0;
-  if (!mUtf8) return 1;
   int n = Utf8CharLength((unsigned char)text[(unsigned)offset]);
-  return std::clamp(n, 1, left);
+  if (mUtf8) return std::clamp(n, 1, left);
+  return CompleteSequence(text, offset, n) ? n : 1;
 }
 
 int TTextEdit::CharLengthBeforeCaret() const {
@@ -296,7 +308,7 @@ bool TTextEdit::OnWideChar(TStr character) {
   }
   if (!RaiseEditEvent(kInsert, character)) return false;
   mText = mText.SubStr(0, (int)mCaret) + character + mText.SubStr((int)mCaret);
-  mCaret += (uint32_t)CharLengthAt(character, 0);
+  mCaret += (uint32_t)character.Length();
   Refresh();
   PostChange();
   return true;

@@ -69,8 +69,8 @@ class TTextEdit : public TText {
  protected:
   bool RaiseEditEvent(int kind, const TStr& character);
   void PostChange();
-  // Bytes of the character at a byte offset: UTF-8 sequences in utf8 mode (never past the
-  // end), single bytes otherwise.
+  // Bytes of the character at a byte offset, never past the end: UTF-8 sequences in utf8 mode;
+  // complete UTF-8 sequences and otherwise single bytes in byte mode.
   int CharLengthAt(const TStr& text, int offset) const;
   // Bytes of the character that ends at the caret.
   int CharLengthBeforeCaret() const;

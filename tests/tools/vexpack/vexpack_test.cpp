@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "audio_engine/debug.h"
 #include "audio_engine/name_id.h"
 #include "audio_engine/persist.h"
 #include "audio_engine/vex_file.h"
+#include "tests/support/host_file.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
 
@@ -61,4 +63,37 @@ TEST(Vexpack, RawVariantsAreRefusedOrReadSafely) {
   }
   Tarn::cPersist::Shutdown();
   Tarn::SetMessageSink(nullptr);
+}
+
+// A listing is believed: a file that is not a whole pack is refused, never listed.
+TEST(Vexpack, ListRefusesWhatIsNotAWholePack) {
+  TempFolder dir;
+  std::string a = dir.File("a.txt");
+  std::ofstream(a, std::ios::binary) << std::string(100, 'a');
+  std::string pack = dir.File("Music.VEX");
+  int status = 0;
+  Vexpack("pack " + pack + " one=" + a + " two=" + a, &status);
+  ASSERT_EQ(status, 0);
+  std::string whole = ReadHostFile(pack);
+  std::string noise;
+  for (int i = 0; i < 300; ++i) noise += (char)(i * 97 + 13);
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* says;
+  } cases[] = {
+      {"cut.VEX", whole.substr(0, whole.size() - 50), "lies past the end of the file"},
+      {"random.VEX", noise, "is not a pack"},
+      {"short.VEX", whole.substr(0, 20), "is not a pack"},
+      {"directory.VEX", whole.substr(0, 40), "does not fit"},
+  };
+  for (const Case& c : cases) {
+    std::string path = dir.File(c.name);
+    std::ofstream(path, std::ios::binary) << c.bytes;
+    std::string out = Vexpack("list " + path, &status);
+    EXPECT_EQ(status, 1) << c.name << "\n" << out;
+    EXPECT_NE(out.find(c.says), std::string::npos) << c.name << "\n" << out;
+    EXPECT_EQ(out.rfind("vexpack: ", 0), 0u) << c.name << ": nothing listed before\n" << out;
+    EXPECT_EQ(out.find('\n'), out.size() - 1) << c.name << ": nothing listed after\n" << out;
+  }
 }

@@ -188,4 +188,37 @@ TEST(CheatCodeTest, CodeFollowsOneSeparatorAndEndsAtABlank) {
   EXPECT_EQ(CheatCode("-msn"), TStr());
 }
 
+// Native code loads only from what was installed with the program: a module dropped in a data
+// folder, which any program of the user can write, is refused and logged.
+TEST_F(RunnerTest, PluginModulesLoadFromTheAssetsFolderOnly) {
+  std::string userFolder, commonFolder;
+  RunPlatform("", [&](TPlatform*) {
+    userFolder = TGameState::GetInstance()->GetState("userdatadir").c_str();
+    commonFolder = TGameState::GetInstance()->GetState("commondatadir").c_str();
+  });
+  TempFolder work;
+  std::string module = std::string(getenv("ORVELLA_BIN_DIR")) + "/valid.ksmod";
+  std::string dropped[] = {userFolder + "/dropped.ksmod", commonFolder + "/shared/dropped.ksmod"};
+  fs::create_directories(commonFolder + "/shared");
+  for (const std::string& to : dropped) fs::copy_file(module, to, fs::copy_options::overwrite_existing);
+  fs::copy_file(module, work.File("assets/mods/installed.ksmod"));
+  std::string trace = work.File("trace.txt");
+  setenv("KSMOD_TRACE", trace.c_str(), 1);
+  std::string start = Cwd();
+
+  RunPlatform("-wd=" + work.Path(), [&](TPlatform*) {
+    EXPECT_EQ(TGameState::GetInstance()->GetHandlerCount(), 1);
+    std::string calls = ReadHostFile(trace);
+    EXPECT_EQ(calls.find("create"), 0u) << calls;
+    EXPECT_EQ(calls.find("create", 1), std::string::npos) << calls;  // one module made one handler
+  });
+  unsetenv("KSMOD_TRACE");
+  SetCurrentDirectoryA(start.c_str());
+  for (const std::string& to : dropped) fs::remove(to);
+  std::string log = ReadHostFile(userFolder + "/logfile.txt");
+  for (const char* key : {"user:dropped.ksmod", "common:shared/dropped.ksmod"})
+    EXPECT_NE(log.find(std::string("Plug-in module ") + key + " refused"), std::string::npos) << key << "\n" << log;
+  EXPECT_EQ(log.find("installed.ksmod refused"), std::string::npos) << log;
+}
+
 }  // namespace

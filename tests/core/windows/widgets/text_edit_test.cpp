@@ -287,6 +287,33 @@ TEST_F(TextEditTest, PasswordShowsOneStarPerByte) {
   EXPECT_EQ(std::string(edit->GetDisplayText().c_str()), "***");
 }
 
+// A byte-mode password field on a platform that sends UTF-8: each typed sequence is stored
+// whole, the caret steps over it and Backspace takes it back whole; the stars count bytes.
+TEST_F(TextEditTest, PasswordFieldKeepsUtf8SequencesWhole) {
+  struct Case {
+    std::string typed, text;
+    uint32_t caret;
+    const char* shown;
+  } cases[] = {
+      {"\xc3\xa9x", "\xc3\xa9x", 3, "***"},
+      {"\xc3\xa9<B>", "", 0, ""},
+      {"a\xe2\x82\xac<B>b", "ab", 2, "**"},
+      {"\xc3\xa9x<L><L>y", "y\xc3\xa9x", 1, "****"},
+      {"\xc3\xa9x<L><L><D>", "x", 0, "*"},
+      {"\xe2\x82\xac<L>a<R><B>", "a", 1, "*"},
+  };
+  for (const Case& c : cases) {
+    RecordingEdit* edit = MakeEdit("password = true");
+    Play(c.typed, true);
+    EXPECT_EQ(Text(edit), c.text) << c.typed;
+    EXPECT_EQ(edit->GetCaret(), c.caret) << c.typed;
+    manager->SetFocus(nullptr);
+    EXPECT_EQ(std::string(edit->GetDisplayText().c_str()), c.shown) << c.typed;
+    Run("DestroyWindow('e')");
+    Idle();
+  }
+}
+
 TEST_F(TextEditTest, TabCyclesTheDialogsEntriesInJoiningOrder) {
   Make("RecEdit { name = 'one', w = 100, h = 20 },"
        "Window { y = 30, w = 200, h = 100, RecEdit { name = 'two', w = 100, h = 20 } },"

@@ -1,0 +1,25 @@
+-- The main menu: the game's title, a greeting for the current player and the way to the
+-- profiles, the options and out of the game.
+function UpdateMenuGreeting()
+  SetLabel("welcome", PlainText(GetString("menu_welcome", GetCurrentUserName())))
+end
+
+MakeDialog {
+  SetStyle { font = gBodyFont },
+  Backdrop("ui/kit/backdrop_menu.png"),
+  Bitmap { name = "logo", x = 130, y = 70, image = "ui/kit/logo.png" },
+  Text { name = "welcome", x = 0, y = 232, w = 800, h = 40, padding = kHAlignCenter,
+    font = { "fonts/title.mvec", 28, kCocoa } },
+  Panel { name = "menupanel", x = 280, y = 290, w = 240, h = 200,
+    KitButton { name = "profiles", x = 10, y = 18, size = "l", text = "menu_profiles",
+      command = function() DoModal("ui/profiles.lua") UpdateMenuGreeting() end },
+    KitButton { name = "options", x = 10, y = 76, size = "l", text = "menu_options",
+      command = function() DoModal("ui/options.lua") end },
+    KitButton { name = "quit", x = 10, y = 134, size = "l", text = "menu_quit",
+      command = function() AskQuit() end },
+  },
+  Text { name = "version", x = 560, y = 566, w = 220, h = 24, padding = kHAlignRight,
+    font = { "__DEFAULT", 14, kCream } },
+}
+UpdateMenuGreeting()
+SetLabel("version", PlainText(gVersionString or ""))

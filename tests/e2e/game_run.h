@@ -1,0 +1,108 @@
+// Runs of the game in a world of their own: a working folder whose assets are the project's
+// (linked, so nothing is copied) with the files a test adds or replaces, data folders that start
+// empty and last across the runs of one test (a restart finds what the last run saved), and
+// readers for what a run leaves: the log, the preferences as prefsdump prints them, the
+// game-state changes a recording module saw.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/e2e/harness_run.h"
+#include "tests/support/host_file.h"
+#include "tests/support/run_tool.h"
+#include "tests/support/temp_folder.h"
+
+class GameWorld {
+ public:
+  GameWorld() {
+    namespace fs = std::filesystem;
+    fs::path assets = fs::path(getenv("ORVELLA_SOURCE_DIR")) / "assets";
+    fs::create_directories(AssetsPath());
+    for (const auto& entry : fs::directory_iterator(assets))
+      fs::create_directory_symlink(entry.path(), fs::path(AssetsPath()) / entry.path().filename());
+    for (const char* folder : {"appdata", "common", "desktop"}) fs::create_directories(mData.File(folder));
+  }
+
+  // A file of the assets written or replaced (key relative to assets/).
+  void SetAsset(const std::string& key, const std::string& bytes) {
+    std::ofstream(MakeReal(key), std::ios::binary) << bytes;
+  }
+  // A file of the assets removed.
+  void RemoveAsset(const std::string& key) { std::filesystem::remove(MakeReal(key)); }
+  // The module that records game-state changes (ReadStates), installed with the assets.
+  void InstallStateRecorder() {
+    std::filesystem::copy_file(ToolPath("staterecorder.ksmod"), MakeReal("staterecorder.ksmod"));
+  }
+
+  // One run under the harness (see RunWithHarness); args come after the working folder.
+  HarnessRun Run(const std::string& steps, const std::string& args = "") {
+    DataFolders folders(*this);
+    setenv("ORVELLA_STATE_RECORD", mData.File("states.txt").c_str(), 1);
+    HarnessRun run = RunWithHarness(steps, "--multiple -wd=" + mWork.Path() + " " + args + " 2>&1");
+    unsetenv("ORVELLA_STATE_RECORD");
+    return run;
+  }
+
+  std::string GameFolder() const { return mData.File("appdata/Kestrune/quillomer-lorvane-design"); }
+  std::string Log() const { return ReadHostFile(GameFolder() + "/logfile.txt"); }
+  // The preferences as prefsdump prints them under the game's key ("" when there are none).
+  std::string Prefs() const {
+    return RunTool("prefsdump", "Rk47vbnwJAAA " + GameFolder() + "/prefs.dat 2>&1").out;
+  }
+  std::string States() const { return ReadHostFile(mData.File("states.txt")); }
+  // A file written where tests keep what they capture.
+  std::string File(const std::string& name) const { return mData.File(name); }
+
+ private:
+  // The data folders point at this world's for the time of a run.
+  class DataFolders {
+   public:
+    explicit DataFolders(const GameWorld& world) {
+      const char* folders[][2] = {{"ORVELLA_APPDATA_DIR", "appdata"},
+                                  {"ORVELLA_COMMON_APPDATA_DIR", "common"},
+                                  {"ORVELLA_DESKTOP_DIR", "desktop"}};
+      for (auto& f : folders) {
+        mSaved.push_back(getenv(f[0]) ? getenv(f[0]) : "");
+        setenv(f[0], world.mData.File(f[1]).c_str(), 1);
+      }
+    }
+    ~DataFolders() {
+      const char* names[] = {"ORVELLA_APPDATA_DIR", "ORVELLA_COMMON_APPDATA_DIR", "ORVELLA_DESKTOP_DIR"};
+      for (size_t i = 0; i < 3; i++) setenv(names[i], mSaved[i].c_str(), 1);
+    }
+
+   private:
+    std::vector<std::string> mSaved;
+  };
+
+  std::string AssetsPath() const { return mWork.File("assets"); }
+
+  // The key's path with every folder on the way a real folder of links, so that a file in it can
+  // change without touching the project's assets.
+  std::string MakeReal(const std::string& key) {
+    namespace fs = std::filesystem;
+    fs::path at = AssetsPath();
+    size_t start = 0;
+    for (size_t slash = key.find('/'); slash != std::string::npos; slash = key.find('/', start)) {
+      at /= key.substr(start, slash - start);
+      start = slash + 1;
+      if (fs::is_symlink(at)) {
+        fs::path target = fs::read_symlink(at);
+        fs::remove(at);
+        fs::create_directory(at);
+        for (const auto& entry : fs::directory_iterator(target))
+          fs::create_symlink(entry.path(), at / entry.path().filename());
+      } else {
+        fs::create_directories(at);
+      }
+    }
+    fs::path file = at / key.substr(start);
+    if (fs::is_symlink(file)) fs::remove(file);
+    return file.string();
+  }
+
+  TempFolder mWork, mData;
+};

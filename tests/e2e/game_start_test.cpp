@@ -1,0 +1,290 @@
+// End to end: the game as a player starts it, through the harness on the manual clock. The first
+// start asks a name; the menu leads to the profiles (a second player, a choice between them) and
+// the options (levels, sound off, full screen), Alt+Enter switches the display, the application
+// loses and regains the focus, and the window's close button ends the game through the scripts'
+// AskQuit with status 0. What the runs leave is read back: the preferences, the session-reporting
+// plan as a recording game-state module received it, the sound events the engine was sent (the
+// game logs them with "verbosedebug"), and the menu, profiles and options as golden frames. A
+// second run finds the profile, its levels and its sound-off switch as the first left them.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/directx/directx_test_control.h"
+#include "tests/e2e/game_run.h"
+#include "tests/support/golden.h"
+
+namespace {
+
+// Steps of a hand: a click is a move onto the spot, then the press and the release.
+struct Steps {
+  std::string text;
+  int frame = 20;
+  Steps& Wait(int frames) {
+    frame += frames;
+    return *this;
+  }
+  Steps& Add(const std::string& action) {
+    text += "frame " + std::to_string(frame++) + " " + action + "\n";
+    return *this;
+  }
+  Steps& Click(int x, int y) {
+    std::string at = std::to_string(x) + " " + std::to_string(y);
+    Add("move " + at).Add("button left down " + at).Add("button left up " + at);
+    return Park().Wait(10);
+  }
+  // The pointer waits in the bottom right corner before what was clicked draws anew, so that
+  // captures show the screens as they are (the pointer is drawn only with a new frame).
+  Steps& Park() { return Add("move 799 599"); }
+  Steps& Drag(int fromX, int toX, int y) {
+    std::string from = std::to_string(fromX) + " " + std::to_string(y), to = std::to_string(toX) + " " + std::to_string(y);
+    Add("move " + from).Add("button left down " + from).Add("move " + to).Add("button left up " + to);
+    return Park().Wait(10);
+  }
+  Steps& Type(const std::string& text) {
+    Add("text " + text);
+    return Wait(5);
+  }
+  Steps& Key(int key) {
+    Add("key " + std::to_string(key) + " down").Add("key " + std::to_string(key) + " up");
+    return Wait(10);
+  }
+  Steps& Capture(const std::string& file) { return Add("capture " + file); }
+};
+
+// Spots on the screens (the screens are drawn for 800 x 600).
+constexpr int kMenuProfiles[] = {400, 331}, kMenuOptions[] = {400, 389};
+constexpr int kProfilesNew[] = {250, 456}, kProfilesBack[] = {400, 504}, kProfileRow0[] = {252, 172};
+constexpr int kOptionsOk[] = {310, 461}, kOptionsMute[] = {212, 391};
+constexpr int kSfxThumbY = 191, kMusicThumbY = 241;
+constexpr int kReturn = 13, kAlt = 18;
+
+std::vector<uint32_t> Frame(const std::string& png) {
+  std::vector<uint32_t> pixels;
+  int width = 0, height = 0;
+  EXPECT_TRUE(TestControl::Display::ReadPng(png, pixels, width, height)) << png;
+  EXPECT_EQ(width, 800);
+  EXPECT_EQ(height, 600);
+  for (uint32_t& p : pixels) p |= 0xFF000000u;
+  return pixels;
+}
+
+// The lines from the first that starts with `first' to the first after it that starts with
+// `last', both included.
+std::vector<std::string> Lines(const std::string& text, const std::string& first, const std::string& last) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  bool inside = false;
+  for (std::string line; std::getline(in, line);) {
+    if (!inside && line.rfind(first, 0) == 0) inside = true;
+    if (inside) lines.push_back(line);
+    if (inside && line.rfind(last, 0) == 0) break;
+  }
+  return lines;
+}
+
+std::vector<std::string> SessionPlan() {
+  std::vector<std::string> plan = {"begin-session\tSessionData", "add-value\t3.0.0.1", "add-timer\tSessionTime"};
+  auto states = [&] {
+    for (const char* s : {"GameWeeks", "Money", "Rank"}) plan.push_back(std::string("add-state\t") + s);
+  };
+  states();
+  plan.push_back("add-timer\tIntroMovieTime");
+  plan.push_back("end-session\tSessionData");
+  for (int minutes : {15, 30, 45, 59}) {
+    std::string m = std::to_string(minutes), progress = "Progress-" + m;
+    plan.push_back("begin-elapsed(" + m + ")\t" + progress);
+    states();
+    plan.push_back("end-elapsed(" + m + ")\t" + progress);
+  }
+  return plan;
+}
+
+// Whether two frames differ inside a rectangle.
+bool Differs(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int left, int top, int right, int bottom) {
+  for (int y = top; y < bottom; y++)
+    for (int x = left; x < right; x++)
+      if (a[(size_t)y * 800 + x] != b[(size_t)y * 800 + x]) return true;
+  return false;
+}
+
+// One section of prefsdump's print ("[global]", "[user 0]", ...), up to the next.
+std::string Section(const std::string& prefs, const std::string& name) {
+  size_t start = prefs.find("[" + name + "]");
+  if (start == std::string::npos) return "";
+  size_t end = prefs.find("  [", start + 1);
+  return prefs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// Where a needle first appears after another (npos when either is missing).
+size_t After(const std::string& text, const std::string& needle, size_t from) {
+  return from == std::string::npos ? from : text.find(needle, from);
+}
+
+TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextStart) {
+  GameWorld world;
+  world.InstallStateRecorder();
+  Steps steps;
+  steps.Park().Wait(10).Type("Ada").Key(kReturn).Wait(10).Capture(world.File("menu.png"));
+  steps.Click(kMenuProfiles[0], kMenuProfiles[1]).Wait(5).Capture(world.File("profiles.png"));
+  steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Bob").Key(kReturn);
+  steps.Click(kProfileRow0[0], kProfileRow0[1]).Click(kProfilesBack[0], kProfilesBack[1]);
+  steps.Click(kMenuOptions[0], kMenuOptions[1]).Wait(5).Capture(world.File("options.png"));
+  steps.Drag(521, 760, kSfxThumbY).Drag(498, 200, kMusicThumbY);
+  steps.Click(kOptionsMute[0], kOptionsMute[1]).Click(kOptionsOk[0], kOptionsOk[1]);
+  steps.Add("key " + std::to_string(kAlt) + " down").Key(kReturn).Add("key " + std::to_string(kAlt) + " up");
+  steps.Add("activate 0").Wait(5).Add("activate 1").Wait(5);
+  steps.Add("close").Wait(30).Add("quit 3");  // the quit step only ends a game that ignored the close
+  HarnessRun first = world.Run(steps.text, "options=verbosedebug=1");
+  ASSERT_EQ(first.result.status, 0) << first.result.out << world.Log();
+  EXPECT_EQ(first.report.find("quit 3"), std::string::npos) << "the close button did not end the game";
+
+  std::string prefs = world.Prefs();
+  // Ada chose her levels and sound off; Bob, made while Ada played, started from hers as they
+  // were then. Alt+Enter switched the first start's full screen to a window, and that was kept.
+  std::string global = Section(prefs, "global"), ada = Section(prefs, "user 0"), bob = Section(prefs, "user 1");
+  for (const char* line : {"curuser = 0", "fullscreen = 0"})
+    EXPECT_NE(global.find(line), std::string::npos) << line << "\n" << prefs;
+  for (const char* line : {"name = Ada", "soundlevel = 1000", "musiclevel = 0", "ambientlevel = 500", "soundoff = 1"})
+    EXPECT_NE(ada.find(line), std::string::npos) << line << "\n" << prefs;
+  for (const char* line : {"name = Bob", "soundlevel = 750", "musiclevel = 650", "soundoff = 0"})
+    EXPECT_NE(bob.find(line), std::string::npos) << line << "\n" << prefs;
+
+  EXPECT_EQ(Lines(world.States(), "begin-session", "end-elapsed(59)"), SessionPlan()) << world.States();
+
+  std::string log = world.Log();
+  EXPECT_EQ(log.find("#####"), std::string::npos) << "a label is missing from strings.xml\n" << log;
+  // The sound engine was sent: the start's levels, the menu's music, the levels as the sliders
+  // moved, silence when the sound went off, and a pause while the application was inactive.
+  size_t at = After(log, "Sound event Sfx Volume 0.750", 0);
+  at = After(log, "Sound event Music Volume 0.650", at);
+  at = After(log, "Sound event menu_music", at);
+  at = After(log, "Sound event Sfx Volume 1.000", at);
+  at = After(log, "Sound event Music Volume 0.000", at);
+  at = After(log, "Sound event Sfx Volume 0.000", at);
+  at = After(log, "Sound event Pause", at);
+  at = After(log, "Sound event Unpause", at);
+  EXPECT_NE(at, std::string::npos) << log;
+
+  ExpectGolden(Frame(world.File("menu.png")), 800, 600, "tests/e2e/golden/game_menu.png");
+  ExpectGolden(Frame(world.File("profiles.png")), 800, 600, "tests/e2e/golden/game_profiles.png");
+  ExpectGolden(Frame(world.File("options.png")), 800, 600, "tests/e2e/golden/game_options.png");
+
+  // The next start: no name asked, the menu greets Ada, the sound stays off until the player
+  // turns it on again, and the options show what was stored.
+  Steps again;
+  again.Wait(10).Click(kMenuOptions[0], kMenuOptions[1]).Wait(5).Capture(world.File("options2.png"));
+  again.Click(kOptionsMute[0], kOptionsMute[1]).Click(kOptionsOk[0], kOptionsOk[1]);
+  again.Click(400, 447).Wait(30).Add("quit 3");  // the menu's Quit
+  HarnessRun second = world.Run(again.text, "options=verbosedebug=1");
+  ASSERT_EQ(second.result.status, 0) << second.result.out;
+  EXPECT_EQ(second.report.find("quit 3"), std::string::npos) << "Quit did not end the game";
+  std::string log2 = world.Log();  // the log starts anew with each run
+  at = After(log2, "Sound event Sfx Volume 1.000", 0);
+  at = After(log2, "Sound event Sfx Volume 0.000", at);  // the stored sound-off switch
+  at = After(log2, "Sound event Sfx Volume 1.000", at);  // on again
+  EXPECT_NE(at, std::string::npos) << log2;
+  EXPECT_NE(Section(world.Prefs(), "user 0").find("soundoff = 0"), std::string::npos) << world.Prefs();
+  // The options opened with the stored switch and levels: the sound-off box ticked, the effects
+  // thumb at the right end, the music thumb at the left, the ambience where it was.
+  std::vector<uint32_t> before = Frame(world.File("options.png")), after = Frame(world.File("options2.png"));
+  EXPECT_TRUE(Differs(before, after, 200, 380, 224, 404));  // sound off
+  EXPECT_TRUE(Differs(before, after, 340, 180, 590, 204));  // effects
+  EXPECT_TRUE(Differs(before, after, 340, 230, 590, 254));  // music
+  EXPECT_FALSE(Differs(before, after, 340, 280, 590, 304));  // ambience
+}
+
+}  // namespace
+
+namespace {
+
+// What the start stored for the framework before it began, read back by a main script of the
+// test's own (its prints reach the program's output).
+TEST(GameStartTest, TheIdentitySettingsAreStoredBeforeTheFrameworkStarts) {
+  const char* keys[][2] = {
+      {"gamename", "quillomer-lorvane-design"},
+      {"encryptionkey", "Rk47vbnwJAAA"},
+      {"ksgamehandle", "quillomer-lorvane-design"},
+      {"ksgamemodename1", "quillomer-lorvane-design_storymode"},
+      {"ksgamemedalname1", "quillomer-lorvane-design_up_comer_cup"},
+      {"ksgamemedalname2", "quillomer-lorvane-design_chocolate"},
+      {"ksgamemedalname3", "quillomer-lorvane-design_coffee"},
+      {"ksgamemedalname4", "quillomer-lorvane-design_creative"},
+      {"ksgamemedalname5", "quillomer-lorvane-design_2ndshop"},
+      {"ksgamemedalname6", "quillomer-lorvane-design_factories"},
+      {"ksgamemedalname7", "quillomer-lorvane-design_achievement"},
+      {"ksgamemedalname8", "quillomer-lorvane-design_port"},
+      {"ksgamemedalname9", "quillomer-lorvane-design_recipe"},
+      {"ksgamemedalname0", ""},  // numbered from 1
+      {"ksgamemedalname10", ""},
+      {"ksgamemodename2", ""},  // one mode only
+  };
+  std::string probe = "for _, key in ipairs({";
+  for (auto& k : keys) probe += std::string("'") + k[0] + "',";
+  probe += "}) do print('setting ' .. key .. '=' .. GetConfig(key, '')) end\n"
+           "print('version string=' .. gVersionString)\n"
+           "return function() PostMessage(CreateNamedMessage(kQuitNow, 'quit')) end\n";
+  GameWorld world;
+  world.SetAsset("ui/mainloop.lua", probe);
+  HarnessRun run = world.Run("frame 200 quit 7\n");
+  EXPECT_EQ(run.result.status, 0) << run.result.out;
+  for (auto& k : keys)
+    EXPECT_NE(run.result.out.find(std::string("setting ") + k[0] + "=" + k[1] + "\n"), std::string::npos)
+        << k[0] << "\n" << run.result.out;
+  EXPECT_NE(run.result.out.find("version string=ver 3.0.0.1\n"), std::string::npos) << run.result.out;
+}
+
+// A main script that is missing, does not compile or dies of an error: the game says so on the
+// screen and in its log (and on standard error), and the next key ends it with status 1. With a
+// LuaErrorMessage of its own, the script shows the error itself.
+TEST(GameStartTest, AFailedMainScriptIsShownAndEndsTheGameWithStatusOne) {
+  struct Case {
+    const char* name;
+    const char* script;  // null: no main script
+    const char* logged;  // in the log and on standard error
+    const char* shown;   // printed by the script's own LuaErrorMessage ("" for the plain screen)
+  };
+  const Case cases[] = {
+      {"missing", nullptr, "The main script ui/mainloop.lua is missing", ""},
+      {"broken", "return function(\n", "The main script ui/mainloop.lua failed: ", ""},
+      {"dies at once", "return function() error('no beans') end\n", "no beans", ""},
+      {"dies later",
+       "function LuaErrorMessage(text) print('shown: ' .. text) end\n"
+       "return function()\n"
+       "  while true do local m = WaitForMessage() if m and m.type == kPressAnyKey then error('out of milk') end end\n"
+       "end\n",
+       "out of milk", "shown: ui/mainloop.lua: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameWorld world;
+    if (c.script)
+      world.SetAsset("ui/mainloop.lua", c.script);
+    else
+      world.RemoveAsset("ui/mainloop.lua");
+    std::string shot = world.File("error.png");
+    // The last case fails at its first key and ends at the second; the others fail at once and
+    // end at the first.
+    HarnessRun run = world.Run("frame 8 capture " + shot + "\nframe 10 key 65 down\nframe 11 key 65 up\n" +
+                               "frame 40 key 66 down\nframe 41 key 66 up\nframe 90 quit 7\n");
+    EXPECT_EQ(run.result.status, 1) << run.result.out;
+    EXPECT_EQ(run.report.find(": quit"), std::string::npos) << "the key did not end the game\n" << run.report;
+    EXPECT_NE(world.Log().find(c.logged), std::string::npos) << world.Log();
+    EXPECT_NE(run.result.out.find(c.logged), std::string::npos) << run.result.out;
+    if (*c.shown) {
+      EXPECT_NE(run.result.out.find(c.shown), std::string::npos) << run.result.out;
+      continue;
+    }
+    // The plain error screen: chocolate brown, with lines of text in cream.
+    std::vector<uint32_t> frame = Frame(shot);
+    ASSERT_EQ(frame.size(), 800u * 600u);
+    EXPECT_EQ(frame[300 * 800 + 700] & 0xFFFFFFu, 0x3b2314u);
+    size_t cream = 0;
+    for (uint32_t p : frame) cream += (p & 0xFFFFFFu) == 0xf5e6c8u;
+    EXPECT_GT(cream, 200u);
+  }
+}
+
+}  // namespace
