@@ -59,14 +59,15 @@ class ContentTest : public game_test::GameScriptFixture {
     Run("gText = Calls()");
     return GlobalString("gText");
   }
-  // A file in the real per-user folder, mapped as the start-up scan maps it.
+  // A file in a per-user folder of the test's own, mapped as the start-up scan maps it.
   void AddUserFile(const std::string& name, const std::string& text) {
-    std::ofstream(std::string(GetUserFolder().c_str()) + "/" + name, std::ios::binary) << text;
-    ScanFolder(GetUserFolder(), "user:");
+    std::ofstream(userFolder.File(name), std::ios::binary) << text;
+    ScanFolder(userFolder.Path().c_str(), "user:");
     userKeys.push_back("user:" + name);
   }
   static std::string Items(const std::string& body) { return "<root>" + body + "</root>"; }
 
+  TempFolder userFolder;
   std::vector<std::string> userKeys;
 };
 
@@ -170,7 +171,7 @@ TEST_F(ContentTest, PortAndQuestListsResolveScripts) {
 
   Run("gPorts = {'old1', 'old2', 'old3', 'old4', 'old5', x = 'kept'} LoadPortFileList(gPorts)");
   Run("gText = table.concat(gPorts, ',') .. ';' .. gPorts.x");
-  EXPECT_EQ(GlobalString("gText"), "ports/harbour/harbour.lua,ports/mill.lua,ports/a.lua.lua,root_port.lua,old5;kept");
+  EXPECT_EQ(GlobalString("gText"), "root_port.lua,ports/harbour/harbour.lua,ports/mill.lua,ports/a.lua.lua,old5;kept");
 
   Run("gQuests = {} LoadQuestFileList(gQuests) gText = table.concat(gQuests, ',')");
   EXPECT_EQ(GlobalString("gText"), "quests/first/first.lua");
