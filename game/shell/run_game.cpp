@@ -24,6 +24,7 @@
 static void (*const kAreas[])(TGameSetup&) = {
     &ProvideShell,
     &ProvideGameLibrary,
+    &ProvideWorldWindows,
 };
 
 const char* const kGameWindowClassKeys[] = {

@@ -1,5 +1,5 @@
-// Runs of the game in a world of their own: a working folder whose assets are the project's
-// (linked, so nothing is copied) with the files a test adds or replaces, data folders that start
+// Runs of the game in a world of their own: a working folder whose assets are the program's (the
+// build tree's, with the music project the build made; linked, so nothing is copied) with the files a test adds or replaces, data folders that start
 // empty and last across the runs of one test (a restart finds what the last run saved), and
 // readers for what a run leaves: the log, the preferences as prefsdump prints them, the
 // game-state changes a recording module saw.
@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/wait.h>
+#include <vector>
 
 #include "tests/e2e/harness_run.h"
 #include "tests/support/host_file.h"
@@ -19,7 +21,7 @@ class GameWorld {
  public:
   GameWorld() {
     namespace fs = std::filesystem;
-    fs::path assets = fs::path(getenv("ORVELLA_SOURCE_DIR")) / "assets";
+    fs::path assets = ToolPath("assets");
     fs::create_directories(AssetsPath());
     for (const auto& entry : fs::directory_iterator(assets))
       fs::create_directory_symlink(entry.path(), fs::path(AssetsPath()) / entry.path().filename());
@@ -43,6 +45,23 @@ class GameWorld {
     setenv("ORVELLA_STATE_RECORD", mData.File("states.txt").c_str(), 1);
     HarnessRun run = RunWithHarness(steps, "--multiple -wd=" + mWork.Path() + " " + args + " 2>&1");
     unsetenv("ORVELLA_STATE_RECORD");
+    return run;
+  }
+
+  // The same in a real window on a virtual X display (1024 x 768, so that the game's window fits
+  // beside full screen); the report is the harness's. Needs xvfb-run.
+  HarnessRun RunInRealWindow(const std::string& steps) {
+    DataFolders folders(*this);
+    std::string script = mData.File("xscript.txt"), report = mData.File("xreport.txt"), out = mData.File("xout.txt");
+    std::ofstream(script) << steps;
+    std::string command = "env -u SDL_VIDEODRIVER ORVELLA_HARNESS_SCRIPT=" + script + " ORVELLA_HARNESS_REPORT=" +
+                          report + " ORVELLA_HARNESS_MANUAL_CLOCK=5000:20 xvfb-run -a -s '-screen 0 1024x768x24' " +
+                          ToolPath("quillomer-lorvane") + " --multiple -wd=" + mWork.Path() + " > " + out + " 2>&1";
+    int status = std::system(command.c_str());
+    HarnessRun run;
+    run.result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.result.out = ReadHostFile(out);
+    run.report = ReadHostFile(report);
     return run;
   }
 

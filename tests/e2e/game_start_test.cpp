@@ -56,10 +56,11 @@ struct Steps {
 
 // Spots on the screens (the screens are drawn for 800 x 600).
 constexpr int kMenuProfiles[] = {400, 331}, kMenuOptions[] = {400, 389};
-constexpr int kProfilesNew[] = {250, 456}, kProfilesBack[] = {400, 504}, kProfileRow0[] = {252, 172};
+constexpr int kProfilesNew[] = {250, 456}, kProfilesRename[] = {400, 456}, kProfilesDelete[] = {550, 456};
+constexpr int kProfilesBack[] = {400, 504}, kProfileRow0[] = {252, 172}, kConfirmDelete[] = {330, 346};
 constexpr int kOptionsOk[] = {310, 461}, kOptionsMute[] = {212, 391};
 constexpr int kSfxThumbY = 191, kMusicThumbY = 241;
-constexpr int kReturn = 13, kAlt = 18;
+constexpr int kBackspace = 8, kReturn = 13, kEscape = 27, kAlt = 18;
 
 std::vector<uint32_t> Frame(const std::string& png) {
   std::vector<uint32_t> pixels;
@@ -129,7 +130,12 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   Steps steps;
   steps.Park().Wait(10).Type("Ada").Key(kReturn).Wait(10).Capture(world.File("menu.png"));
   steps.Click(kMenuProfiles[0], kMenuProfiles[1]).Wait(5).Capture(world.File("profiles.png"));
+  // Bob, renamed Bea; Cid, deleted again; a second Ada refused; Ada chosen.
   steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Bob").Key(kReturn);
+  steps.Click(kProfilesRename[0], kProfilesRename[1]).Key(kBackspace).Key(kBackspace).Type("ea").Key(kReturn);
+  steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Cid").Key(kReturn);
+  steps.Click(kProfilesDelete[0], kProfilesDelete[1]).Click(kConfirmDelete[0], kConfirmDelete[1]);
+  steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Ada").Key(kReturn).Capture(world.File("refused.png")).Key(kEscape);
   steps.Click(kProfileRow0[0], kProfileRow0[1]).Click(kProfilesBack[0], kProfilesBack[1]);
   steps.Click(kMenuOptions[0], kMenuOptions[1]).Wait(5).Capture(world.File("options.png"));
   steps.Drag(521, 760, kSfxThumbY).Drag(498, 200, kMusicThumbY);
@@ -142,17 +148,24 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   EXPECT_EQ(first.report.find("quit 3"), std::string::npos) << "the close button did not end the game";
 
   std::string prefs = world.Prefs();
-  // Ada chose her levels and sound off; Bob, made while Ada played, started from hers as they
-  // were then. Alt+Enter switched the first start's full screen to a window, and that was kept.
+  // Ada chose her levels and sound off; Bea (made as Bob while Ada played) started from hers as
+  // they were then; Cid is gone. Alt+Enter switched the first start's full screen to a window, and
+  // that was kept.
   std::string global = Section(prefs, "global"), ada = Section(prefs, "user 0"), bob = Section(prefs, "user 1");
+  EXPECT_NE(prefs.find(": 3 sections"), std::string::npos) << prefs;
   for (const char* line : {"curuser = 0", "fullscreen = 0"})
     EXPECT_NE(global.find(line), std::string::npos) << line << "\n" << prefs;
   for (const char* line : {"name = Ada", "soundlevel = 1000", "musiclevel = 0", "ambientlevel = 500", "soundoff = 1"})
     EXPECT_NE(ada.find(line), std::string::npos) << line << "\n" << prefs;
-  for (const char* line : {"name = Bob", "soundlevel = 750", "musiclevel = 650", "soundoff = 0"})
+  for (const char* line : {"name = Bea", "soundlevel = 750", "musiclevel = 650", "soundoff = 0"})
     EXPECT_NE(bob.find(line), std::string::npos) << line << "\n" << prefs;
 
   EXPECT_EQ(Lines(world.States(), "begin-session", "end-elapsed(59)"), SessionPlan()) << world.States();
+  // The name in use was refused in red, and the dialog stayed.
+  std::vector<uint32_t> refused = Frame(world.File("refused.png"));
+  size_t red = 0;
+  for (uint32_t p : refused) red += (p & 0xFFFFFFu) == 0xc8453cu;
+  EXPECT_GT(red, 30u);
 
   std::string log = world.Log();
   EXPECT_EQ(log.find("#####"), std::string::npos) << "a label is missing from strings.xml\n" << log;
@@ -199,6 +212,26 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
 }  // namespace
 
 namespace {
+
+// In a real window on a virtual display, started in full screen as the first start is: the name
+// typed, the menu shown as the golden frame has it (its title and greeting, away from the corner
+// and the panel where the pointer may be drawn), the close button ending the game with status 0.
+TEST(GameStartTest, TheGameStartsInARealWindow) {
+  if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
+  GameWorld world;
+  std::string shot = world.File("xmenu.png");
+  HarnessRun run = world.RunInRealWindow("frame 30 text Ada\nframe 35 key 13 down\nframe 36 key 13 up\n"
+                                         "frame 80 capture " + shot + "\nframe 85 close\nframe 200 quit 5\n");
+  ASSERT_EQ(run.result.status, 0) << run.result.out << run.report;
+  EXPECT_EQ(run.report.find(": quit"), std::string::npos) << run.report;
+  std::vector<uint32_t> frame = Frame(shot), golden;
+  int width = 0, height = 0;
+  ASSERT_TRUE(TestControl::Display::ReadPng(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/e2e/golden/game_menu.png",
+                                            golden, width, height));
+  for (uint32_t& p : golden) p |= 0xFF000000u;
+  ASSERT_EQ(frame.size(), golden.size());
+  EXPECT_FALSE(Differs(frame, golden, 0, 60, 800, 280));
+}
 
 // What the start stored for the framework before it began, read back by a main script of the
 // test's own (its prints reach the program's output).
