@@ -39,6 +39,7 @@ class TText : public TWindow {
   TRect GetTextBounds();
   void SetRotation(float degrees, float originX, float originY);
   void SetAlpha(float alpha);
+  float GetAlpha() const { return mAlpha; }
   TTextLayout* GetLayout() const { return mLayout; }
   uint32_t GetTextFlags() const { return mTextFlags; }
 

@@ -1,5 +1,5 @@
-// Runs of the game in a world of their own: a working folder whose assets are the project's
-// (linked, so nothing is copied) with the files a test adds or replaces, data folders that start
+// Runs of the game in a world of their own: a working folder whose assets are the program's (the
+// build tree's, with the music project the build made; linked, so nothing is copied) with the files a test adds or replaces, data folders that start
 // empty and last across the runs of one test (a restart finds what the last run saved), and
 // readers for what a run leaves: the log, the preferences as prefsdump prints them, the
 // game-state changes a recording module saw.
@@ -19,7 +19,7 @@ class GameWorld {
  public:
   GameWorld() {
     namespace fs = std::filesystem;
-    fs::path assets = fs::path(getenv("ORVELLA_SOURCE_DIR")) / "assets";
+    fs::path assets = ToolPath("assets");
     fs::create_directories(AssetsPath());
     for (const auto& entry : fs::directory_iterator(assets))
       fs::create_directory_symlink(entry.path(), fs::path(AssetsPath()) / entry.path().filename());

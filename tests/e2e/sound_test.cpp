@@ -1,11 +1,10 @@
 // End to end: both sound paths of the program at once. The sample dialog's S key plays the
-// framework's click (1000 Hz, "vexa/ui_click.ogg" through the framework's sound manager) and the
-// audio engine's event "Chime" (440 Hz, from the pack in assets/vexa, through libVexaAPI); the
-// harness has the sound devices play on the manual device in step with the program's clock and
-// hands over what was played.
+// framework's click (a short wooden tap on C6, "vexa/ui_click.ogg" through the framework's sound
+// manager) and the audio engine's event "Chime" (440 Hz, from the game's music project in
+// assets/vexa, through libVexaAPI); the harness has the sound devices play on the manual device
+// in step with the program's clock and hands over what was played.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,10 +18,10 @@
 namespace {
 
 constexpr int kRate = 44100;
-constexpr double kToneLevel = 0.3 * 32767;  // both sample tones are made at 0.3 of full scale
-// The framework plays effects at the game's default effects level, 0.75: 12.5 dB down on its
-// scale (-50 dB at 0).
-const double kClickLevel = kToneLevel * std::pow(10.0, -12.5 / 20.0);
+// Both paths play at the game's default effects level, 0.75: the engine's effects fader squares
+// it, the framework's scale puts it 12.5 dB down (-50 dB at 0).
+constexpr double kChimeLevel = 0.3 * 32767 * 0.75 * 0.75;  // the chime is made at 0.3 of full scale
+constexpr double kClick = 1046.5;                          // the click's pitch, C6
 
 std::vector<int16_t> ReadSamples(const std::string& path) {
   std::string bytes = ReadHostFile(path);
@@ -61,16 +60,20 @@ TEST(ProgramSound, TheSoundKeyPlaysTheFrameworkClickAndTheEngineChimeAtOnce) {
   ASSERT_LT(start, played.size() / 2) << "nothing was heard";
   EXPECT_GT(start, (size_t)kRate / 4) << "sound before the key was pressed";
 
-  // The click lasts 0.6 s from the key; the engine's mix reaches its device a ring buffer
-  // (under 0.2 s) later and lasts a second.
-  std::vector<int16_t> both = Window(played, start, 250, 550), chimeOnly = Window(played, start, 750, 1100);
+  // The click is a tap of a tenth of a second from the key; the engine's mix reaches its
+  // device a ring buffer (under 0.2 s) later, and the chime lasts a second.
+  std::vector<int16_t> click = Window(played, start, 0, 100), both = Window(played, start, 250, 550),
+                       chimeOnly = Window(played, start, 750, 1100);
   for (int c = 0; c < 2; c++) {
-    EXPECT_NEAR(Level(both, c, 1000.0), kClickLevel, 400) << "framework click, channel " << c;
-    EXPECT_NEAR(Level(both, c, 440.0), kToneLevel, 1500) << "engine chime, channel " << c;
-    EXPECT_LT(Level(both, c, 700.0), 300) << "a tone that was not played, channel " << c;
-    EXPECT_NEAR(Level(chimeOnly, c, 440.0), kToneLevel, 1500) << "engine chime alone, channel " << c;
-    EXPECT_LT(Level(chimeOnly, c, 1000.0), 300) << "the click has ended, channel " << c;
+    double tap = Level(click, c, kClick);
+    EXPECT_GT(tap, 150) << "framework click, channel " << c;
+    EXPECT_NEAR(Level(both, c, 440.0), kChimeLevel, 900) << "engine chime, channel " << c;
+    EXPECT_LT(Level(both, c, 700.0), 200) << "a tone that was not played, channel " << c;
+    EXPECT_LT(Level(both, c, kClick), tap / 10) << "the click has ended, channel " << c;
+    EXPECT_NEAR(Level(chimeOnly, c, 440.0), kChimeLevel, 900) << "engine chime alone, channel " << c;
   }
+  // Both at once: the chime is under way within a fifth of a second of the click.
+  EXPECT_GT(Level(Window(played, start, 150, 250), 0, 440.0), kChimeLevel / 2) << "the chime came late";
 }
 
 }  // namespace

@@ -215,17 +215,30 @@ Canvas TextField(int w, int h) {
   return c;
 }
 
-// Cursors: the arrow's tip is its hot spot (1,1); the aimer's centre pixel is (16,16).
+// Cursors are drawn by the display through its colour key: a pixel is shown whole or not at all,
+// and magenta means "not at all". So they are opaque pictures with hard edges on magenta (an
+// edge pixel goes to whichever side covers most of it). The arrow's tip is its hot spot (1,1);
+// the aimer's centre pixel is (16,16).
+Canvas Keyed(const Canvas& drawn) {
+  const Color key = Hex("#ff00ff");
+  Canvas c(drawn.Width(), drawn.Height());
+  for (int y = 0; y < drawn.Height(); y++)
+    for (int x = 0; x < drawn.Width(); x++) {
+      Color p = drawn.PixelAt(x, y);
+      c.Set(x, y, p.a >= 0.5f ? WithAlpha(p, 1.0f) : key);
+    }
+  return c;
+}
+
 Canvas Arrow() {
   Canvas arrow(32, 32);
   Path shape;
   shape.Polygon({{1, 1}, {1, 21}, {6, 16.5}, {9.5, 24.5}, {13, 23}, {9.5, 15}, {16, 15}});
   Path shine;
   shine.Polygon({{2.5, 4}, {2.5, 15}, {8, 10}});
-  arrow.Shadow(shape, 1.5, 2, 2, WithAlpha(kCocoa, 0.35f));
-  arrow.Fill(shape.Stroke(3.0), kMilk);
-  Piece(arrow, shape, kCocoa, 0.0, &shine, 0.25f);
-  return arrow;
+  arrow.Fill(shape.Stroke(3.4), kMilk);
+  Piece(arrow, shape, kCocoa, 0.0, &shine, 0.3f);
+  return Keyed(arrow);
 }
 
 Canvas Aimer() {
@@ -244,13 +257,13 @@ Canvas Aimer() {
   aimer.Fill(ring, kMilk);
   aimer.Fill(ticks, kMilk);
   aimer.Fill(dot, kCherry);
-  return aimer;
+  return Keyed(aimer);
 }
 
 void Cursors(Sink& out) {
   out.Png("cursor/cursor.png", Arrow());
   out.Png("cursor/gun_aimer.png", Aimer());
-  out.Png("cursor/blank_cursor.png", Canvas(32, 32));
+  out.Png("cursor/blank_cursor.png", Keyed(Canvas(32, 32)));
 }
 
 // A cocoa bean seen from above, about `size` long, turned by `turn` radians.

@@ -18,7 +18,19 @@ void Append(std::vector<uint8_t>& out, const ogg_page& page) {
 }  // namespace
 
 std::vector<uint8_t> MakeOggTone(const ToneSpec& spec) {
+  std::vector<float> samples((size_t)spec.frames * spec.channels);
+  for (uint32_t i = 0; i < spec.frames; i++) {
+    double t = (double)i / spec.rate;
+    float v = (float)(spec.amplitude * std::sin(2.0 * M_PI * spec.frequency * t + spec.phase));
+    for (int c = 0; c < spec.channels; c++) samples[(size_t)i * spec.channels + c] = v;
+  }
+  return EncodeOgg(samples, OggSpec{spec.channels, spec.rate, spec.quality, spec.serial});
+}
+
+std::vector<uint8_t> EncodeOgg(const std::vector<float>& interleaved, const OggSpec& spec) {
   std::vector<uint8_t> out;
+  if (spec.channels < 1) return out;
+  const uint32_t frames = (uint32_t)(interleaved.size() / spec.channels);
   vorbis_info vi;
   vorbis_info_init(&vi);
   if (vorbis_encode_init_vbr(&vi, spec.channels, spec.rate, spec.quality) != 0) {
@@ -45,16 +57,13 @@ std::vector<uint8_t> MakeOggTone(const ToneSpec& spec) {
   uint32_t done = 0;
   bool eos = false;
   while (!eos) {
-    uint32_t n = std::min(chunk, spec.frames - done);
+    uint32_t n = std::min(chunk, frames - done);
     if (n == 0) {
       vorbis_analysis_wrote(&vd, 0);
     } else {
       float** buffer = vorbis_analysis_buffer(&vd, (int)n);
-      for (uint32_t i = 0; i < n; i++) {
-        double t = (double)(done + i) / spec.rate;
-        float v = (float)(spec.amplitude * std::sin(2.0 * M_PI * spec.frequency * t + spec.phase));
-        for (int c = 0; c < spec.channels; c++) buffer[c][i] = v;
-      }
+      for (uint32_t i = 0; i < n; i++)
+        for (int c = 0; c < spec.channels; c++) buffer[c][i] = interleaved[(size_t)(done + i) * spec.channels + c];
       vorbis_analysis_wrote(&vd, (int)n);
       done += n;
     }

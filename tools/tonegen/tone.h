@@ -1,4 +1,5 @@
-// Short Ogg Vorbis test tones: a sine of a given frequency and level, mono or stereo.
+// Short Ogg Vorbis test tones: a sine of a given frequency and level, mono or stereo; and the
+// encoder under them, for any samples.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,15 @@ struct ToneSpec {
 
 // The encoded file; empty on failure.
 std::vector<uint8_t> MakeOggTone(const ToneSpec& spec);
+
+// Interleaved float samples (-1..1) as an Ogg Vorbis file; empty on failure.
+struct OggSpec {
+  int channels = 1;
+  int rate = 44100;
+  float quality = 0.6f;
+  int serial = 0x7E57;
+};
+std::vector<uint8_t> EncodeOgg(const std::vector<float>& interleaved, const OggSpec& spec);
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace ToneGen

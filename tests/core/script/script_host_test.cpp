@@ -159,6 +159,29 @@ TEST_F(ScriptHostTest, RunScriptFailuresAreLogged) {
   EXPECT_NE(log.find("Lua error: scripts/fails.lua:1: at run time"), std::string::npos) << log;
   EXPECT_NE(log.find("Failed to run script scripts/fails.lua: 1"), std::string::npos) << log;
   EXPECT_EQ(lua_gettop(script.GetState()), 0);
+  // The last failure's message stays for the host to show.
+  EXPECT_NE(std::string(script.GetLastError().c_str()).find("at run time"), std::string::npos);
+  EXPECT_FALSE(script.RunScript("scripts/broken.lua"));
+  EXPECT_NE(std::string(script.GetLastError().c_str()).find("unexpected symbol"), std::string::npos);
+  EXPECT_FALSE(script.HasCoroutineFailed());
+}
+
+// A host whose whole flow runs in the coroutine learns that it died, whether its first run or a
+// later resume failed; a new body starts afresh.
+TEST_F(ScriptHostTest, ACoroutineThatDiesOfAnErrorIsKnownToHaveFailed) {
+  TScript parent;
+  TScript* script = parent.NewThread();
+  script->DoLuaString("return function() coroutine.yield() error('late') end", -1, 1);
+  EXPECT_FALSE(script->HasCoroutineFailed());
+  script->Animate();
+  EXPECT_TRUE(script->HasCoroutineFailed());
+  EXPECT_NE(std::string(script->GetLastError().c_str()).find("late"), std::string::npos);
+  script->DoLuaString("return function() error('at once') end", -1, 1);
+  EXPECT_TRUE(script->HasCoroutineFailed());
+  EXPECT_NE(std::string(script->GetLastError().c_str()).find("at once"), std::string::npos);
+  script->DoLuaString("return function() coroutine.yield() end", -1, 1);
+  EXPECT_FALSE(script->HasCoroutineFailed());
+  delete script;
 }
 
 TEST_F(ScriptHostTest, ResumeFailureStopsTheTimer) {

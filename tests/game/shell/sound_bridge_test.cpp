@@ -1,66 +1,22 @@
 // The sound bridge inside the real platform (the runner in this process, its window script and
 // framework sound manager on the manual sound device): the engine's start and stop, SoundEvent
-// in the window script and after shut-down, and which events the framework plays itself. The
-// engine's exports are replaced by recorders.
+// in the window script and after shut-down, which events the framework plays itself, the
+// volumes on both sides, and the pauses. The engine's exports are replaced by recorders.
 #include "game/shell/sound_bridge.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
-#include "core/base/file.h"
-#include "core/base/log.h"
-#include "core/graphics/sound/sound_service.h"
-#include "core/windows/window_manager.h"
-#include "core/windows/window_script.h"
-#include "core/windows/window_service.h"
-#include "platform/dsound/dsound_test_control.h"
-#include "tests/core/base/win32/platform_fixture.h"
-#include "tests/support/host_file.h"
+#include "core/graphics/sound/sound_manager.h"
+#include "tests/game/shell/shell_fixture.h"
 
 namespace {
 
-struct EngineRecord {
-  std::vector<std::string> init;  // data folder, then the window as a number
-  std::vector<std::string> events;
-  int shutdowns = 0;
-};
-EngineRecord gRecord;
+using SoundBridgeTest = ShellFixture;
+EngineRecord& gRecord = Engine();
 
-void RecordInit(const char* folder, void* window) {
-  gRecord.init = {folder, std::to_string((intptr_t)window)};
-}
-void RecordEvent(const char* name, ...) { gRecord.events.push_back(name); }
-void RecordShutdown() { gRecord.shutdowns++; }
-
-std::string LogText() { return ReadHostFile(GetLogPath().c_str()); }
-
-TWindowScript* Script() { return TWindowManager::Get()->GetScript(); }
-
-bool IsScriptFunction(const char* name) {
-  lua_State* L = Script()->GetState();
-  lua_pushstring(L, name);
-  lua_gettable(L, LUA_GLOBALSINDEX);
-  bool function = lua_isfunction(L, -1);
-  lua_pop(L, 1);
-  return function;
-}
-
-class SoundBridgeTest : public PlatformFixture {
- protected:
-  void SetUp() override {
-    PlatformFixture::SetUp();
-    InstallWindowService();
-    InstallSoundService();
-    DSoundTest::UseManualDevice(true);
-    gRecord = EngineRecord();
-    SetSoundEngineCalls({&RecordInit, &RecordEvent, &RecordShutdown});
-  }
-  void TearDown() override {
-    SetSoundEngineCalls({});
-    DSoundTest::UseManualDevice(false);
-    PlatformFixture::TearDown();
-  }
-};
+bool IsScriptFunction(const char* name) { return ShellFixture::Global(name) == "function"; }
 
 TEST_F(SoundBridgeTest, StartsTheEngineOnTheVexaFolderAndStopsItBeforeSoundEventIsGone) {
   RunPlatform("", [](TPlatform* p) {
@@ -69,7 +25,7 @@ TEST_F(SoundBridgeTest, StartsTheEngineOnTheVexaFolderAndStopsItBeforeSoundEvent
     EXPECT_EQ(gRecord.init[0], std::string(GetWorkingDirectory().c_str()) + "/assets/vexa");
     EXPECT_EQ(gRecord.init[1], std::to_string((intptr_t)p->GetMainWindow()));
     ASSERT_TRUE(IsScriptFunction("SoundEvent"));
-    Script()->DoLuaString("SoundEvent('Chime')");
+    Run("SoundEvent('Chime')");
     EXPECT_EQ(gRecord.events, std::vector<std::string>{"Chime"});
 
     SoundShutdown();
@@ -77,7 +33,7 @@ TEST_F(SoundBridgeTest, StartsTheEngineOnTheVexaFolderAndStopsItBeforeSoundEvent
     EXPECT_FALSE(IsScriptFunction("SoundEvent"));
     // A script that sounds after the shut-down calls nil: a script error, and nothing reaches
     // the engine.
-    Script()->DoLuaString("SoundEvent('Late')");
+    Run("SoundEvent('Late')");
     EXPECT_EQ(gRecord.events, std::vector<std::string>{"Chime"});
     EXPECT_NE(LogText().find("Lua Error"), std::string::npos) << LogText();
   });
@@ -114,6 +70,76 @@ TEST_F(SoundBridgeTest, FrameworkNamesPlayTheirOwnFilesAndEverythingElseGoesToTh
     }
     ASSERT_TRUE(FileExists("vexa/ui_click.ogg"));
     SoundShutdown();
+  });
+}
+
+TEST_F(SoundBridgeTest, VolumesReachTheFrameworkGroupsAndTheEngine) {
+  RunPlatform("", [](TPlatform*) {
+    TSoundManager* sounds = TSoundManager::GetInstance();
+    ASSERT_NE(sounds, nullptr);
+    SetMusicVolume(0.25f);
+    SetSfxVolume(0.5f);
+    SetEnvironmentsVolume(0.75f);
+    EXPECT_FLOAT_EQ(sounds->GetVolume(1001), 0.25f);
+    EXPECT_FLOAT_EQ(sounds->GetVolume(1000), 0.5f);
+    EXPECT_FLOAT_EQ(sounds->GetVolume(0), 0.5f);
+    // Levels out of range (a damaged profile) reach neither side as they are.
+    SetMusicVolume(7.0f);
+    SetSfxVolume(-1.0f);
+    SetEnvironmentsVolume(std::nanf(""));
+    EXPECT_FLOAT_EQ(sounds->GetVolume(1001), 1.0f);
+    EXPECT_FLOAT_EQ(sounds->GetVolume(1000), 0.0f);
+    EXPECT_EQ(gRecord.events, (std::vector<std::string>{"Music Volume=0.250", "Sfx Volume=0.500",
+                                                         "Environments Volume=0.750", "Music Volume=1.000",
+                                                         "Sfx Volume=0.000", "Environments Volume=0.000"}));
+
+    // Off silences both sides, even when the levels were silent already; on brings the master
+    // back (the current user's levels follow, none here).
+    gRecord.events.clear();
+    SetSoundOff(true);
+    EXPECT_FLOAT_EQ(sounds->GetVolume(-1), 0.0f);
+    EXPECT_EQ(gRecord.events,
+              (std::vector<std::string>{"Music Volume=0.000", "Sfx Volume=0.000", "Environments Volume=0.000"}));
+    SetSoundOff(false);
+    EXPECT_FLOAT_EQ(sounds->GetVolume(-1), 1.0f);
+  });
+}
+
+// The pause screens' pause and the application's inactivity share the engine's one pause: each
+// row is a sequence of calls and the events it sends.
+TEST_F(SoundBridgeTest, PausesSendOnePauseAndOneUnpause) {
+  struct Case {
+    const char* calls;  // P PauseSounds, R ResumeSounds, I PauseSoundsInactive, A ResumeSoundsActive
+    std::vector<std::string> events;
+  };
+  const Case cases[] = {
+      {"PP", {"Pause"}},
+      {"R", {}},
+      {"PR", {"Pause", "Unpause"}},
+      {"IA", {"Pause", "Unpause"}},
+      {"II", {"Pause"}},
+      {"A", {}},
+      // Focus lost and found while a pause screen is up: nothing; leaving it: one Unpause.
+      {"PIAR", {"Pause", "Unpause"}},
+      // Back while the pause screen is up: the next loss of the focus pauses again.
+      {"IPARI", {"Pause", "Pause", "Unpause", "Pause"}},
+  };
+  RunPlatform("", [&](TPlatform*) {
+    for (const Case& c : cases) {
+      gRecord.events.clear();
+      for (const char* call = c.calls; *call; call++) {
+        switch (*call) {
+          case 'P': PauseSounds(); break;
+          case 'R': ResumeSounds(); break;
+          case 'I': PauseSoundsInactive(); break;
+          case 'A': ResumeSoundsActive(); break;
+        }
+      }
+      EXPECT_EQ(gRecord.events, c.events) << c.calls;
+      // Back to the start: neither paused.
+      ResumeSounds();
+      ResumeSoundsActive();
+    }
   });
 }
 
