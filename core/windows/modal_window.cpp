@@ -95,11 +95,9 @@ bool TModalWindow::OnChar(uint8_t character) {
   FindDefault finder(this);
   ForEachChild(finder);
   TButtonCalls* button = character == 13 ? finder.mDefault : finder.mCancel;
-  if (button) {
-    // The button took the key, so no kDefaultAction follows whatever its action reports.
-    button->DoAction();
-    return true;
-  }
+  // Unless the action says it dealt with the key, the script hears of it as it would without
+  // a button (a plain button's action posts its command and reports nothing).
+  if (button && button->DoAction()) return true;
   TWindowManager* manager = TWindowManager::Get();
   TWindow* from = manager && manager->GetFocus() ? manager->GetFocus() : this;
   from->BubbleMessage(new TMessage(kDefaultAction, ""));

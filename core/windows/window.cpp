@@ -19,11 +19,23 @@ namespace {
 // Every constructor takes the next serial.
 uint32_t gNextSerial = 0;
 
-// The iterator moves on before the child is processed: a forward walk survives Process removing it.
-template <typename Iterator>
-bool Walk(Iterator it, Iterator end, TWindowSpider& spider) {
+// The next child is taken before the current one is processed, so Process may remove (and
+// delete) the child it is given. The reverse walk keeps a plain iterator: a reverse iterator
+// stands on the node after its element, which would be the removed one.
+bool Walk(std::list<TWindow*>& children, bool reverse, TWindowSpider& spider) {
   bool answer = true;
-  while (answer && it != end) answer = spider.Process(*it++);
+  if (!reverse) {
+    for (auto it = children.begin(); answer && it != children.end();) answer = spider.Process(*it++);
+    return answer;
+  }
+  bool more = !children.empty();
+  auto next = more ? std::prev(children.end()) : children.end();
+  while (answer && more) {
+    TWindow* current = *next;
+    more = next != children.begin();
+    if (more) --next;
+    answer = spider.Process(current);
+  }
   return answer;
 }
 
@@ -232,8 +244,7 @@ TWindow* TWindow::FindChild(const TStr& name, int depth) {
 }
 
 bool TWindow::ForEachChild(TWindowSpider& spider, bool reverse) {
-  if (reverse) return Walk(mChildren.rbegin(), mChildren.rend(), spider);
-  return Walk(mChildren.begin(), mChildren.end(), spider);
+  return Walk(mChildren, reverse, spider);
 }
 
 void TWindow::DeleteChildren() {

@@ -5,6 +5,7 @@
 // draws a frame on demand at a limited rate.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -141,9 +142,9 @@ class TWindowManager : public TPlatformWindowManager {
   std::vector<TWindow*> mModals;  // back() is the top
   std::vector<TWindow*> mClosed;
   bool mMoviePlaying = false;
-  bool mMovieInput = false;
+  std::atomic<bool> mMovieInput{false};  // read by the mouse thread too
   bool mTopModalOnly = false;
-  bool mRedraw = true;
+  std::atomic<bool> mRedraw{true};  // set by the mouse thread too, read and cleared by the main thread
   std::vector<TWindow*> mTrackers;
   TWindow* mCapture = nullptr;
   TWindow* mFocus = nullptr;

@@ -53,5 +53,7 @@ struct TGameSetup {
 extern const char* const kGameWindowClassKeys[];
 
 // The game's areas. Add yours here and to the list in run_game.cpp.
-void ProvideShell(TGameSetup& setup);      // game/shell: window base, options window
+void ProvideShell(TGameSetup& setup);  // game/shell: window base, options window
+void ProvideWorldWindows(TGameSetup& setup);  // game/shell/world: characters, transitions, rollovers,
+                                              // status panels, credits, rectangles
 void ProvideChocolate(TGameSetup& setup);  // game/minigames/chocolate: the chocolate factory

@@ -105,7 +105,8 @@ void TPlatformData::EndDraw(uint32_t present) {
     FlagBroken();
     return;
   }
-  ServeCapture();
+  // A render target ends through here too: only a screen frame is what a capture asks for.
+  if (!mTargetData) ServeCapture();
   if (present && SUCCEEDED(hr) && !GetDisplayHost().IsMoviePlaying()) hr = mContext->Present();
   if (hr == DDERR_SURFACELOST) {
     LogPrintf("TPlatform::EndDraw: DDERR_SURFACELOST on UpdateFrame or EndScene");
@@ -458,6 +459,10 @@ void TPlatformData::FillRect(int left, int top, int right, int bottom, const TCo
 void TPlatformData::FillRectData(int left, int top, int right, int bottom, const TColor* colour,
                                  TTextureData* texture) {
   TColor c = colour ? *colour : TColor();
+  // A channel outside 0..1 would overflow the conversion to a fill value: it counts as the
+  // nearest end of the range (NaN as 0), the same on both paths below.
+  for (float* channel : {&c.r, &c.g, &c.b, &c.a})
+    *channel = std::isnan(*channel) ? 0.0f : std::clamp(*channel, 0.0f, 1.0f);
   if (!texture && mInScene) {
     // A fill replaces what is there, as the DirectDraw fill does: the quad goes down opaque
     // (in an alpha mask that writes the colour's alpha), then the caller's state comes back.

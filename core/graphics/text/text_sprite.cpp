@@ -53,10 +53,11 @@ void TTextSprite::Draw(const TDrawSpec& parent, uint32_t depth) {
   for (; i < children.size() && children[i]->GetLayer() < 0; ++i) children[i]->Draw(spec, depth - 1);
   if (GetTexture()) GetTexture()->Draw(spec);
   float angle = (float)(std::atan2(spec.mMatrix.m[0][1], spec.mMatrix.m[0][0]) * 360.0 / (2 * M_PI));
-  // Laying out again costs a pass, so only a changed angle is handed on.
-  if (angle != mDrawnAngle) {
+  // Laying out again costs a pass, so only a changed angle or anchor is handed on.
+  if (angle != mDrawnAngle || mAnchor != mDrawnAnchor) {
     mLayout->SetRotation(angle, (float)(int)mAnchor.x, (float)(int)mAnchor.y);
     mDrawnAngle = angle;
+    mDrawnAnchor = mAnchor;
   }
   mLayout->Draw(spec, (int)mWidth, (int)mHeight, spec.mColor, (int)depth);
   for (; i < children.size(); ++i) children[i]->Draw(spec, depth - 1);

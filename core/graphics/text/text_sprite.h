@@ -42,4 +42,5 @@ class TTextSprite : public TSprite {
   TVec2 mAnchor;
   TTextLayout* mLayout;
   float mDrawnAngle = 0;  // the rotation last given to the layout
+  TVec2 mDrawnAnchor;     // and the origin it turned about
 };

@@ -96,6 +96,7 @@ class FakeBackend : public TRenderBackend {
 
   std::vector<std::string> calls;
   std::vector<Quad> quads;
+  std::vector<TVec2> points;  // the position of every 2D vertex drawn
   bool beginDrawResult = true;
   bool renderTargetResult = true;
   TRect screen = TRect(0, 0, 800, 600);
@@ -122,6 +123,11 @@ class FakeBackend : public TRenderBackend {
   void DrawVertices(uint32_t primitive, TVertexArray* va) override {
     Log("DrawVertices " + std::to_string(primitive) + " kind " + std::to_string(va->GetKind()) + " count " +
         std::to_string(va->GetCount()));
+    if (va->GetKind() != TVertexArray::kMesh)
+      for (uint32_t i = 0; i < va->GetCount(); ++i) {
+        const TVertex& v = ((const TVertex*)va->GetVertices())[i];
+        points.emplace_back(v.x, v.y);
+      }
     if (va->GetCount() == 4 && va->GetKind() != TVertexArray::kMesh) {
       Quad q;
       const TVertex* v = (const TVertex*)va->GetVertices();

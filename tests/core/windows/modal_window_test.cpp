@@ -51,6 +51,8 @@ TEST_F(ModalWindowTest, HotKeysPressTheirButtonAndAreConsumedEvenWhenItIsMissing
   EXPECT_NE(Log().find("ERROR: Hot key button not found. Button:'gone'"), std::string::npos);
 }
 
+// Enter and Escape press the enabled default and cancel buttons; unless the action reports that
+// it handled the key, a type 2 message climbs to the script as it does without a button.
 TEST_F(ModalWindowTest, EnterAndEscapePressTheEnabledDefaultAndCancelButtons) {
   auto* panel = new ProbeWindow("panel", TRect(0, 0, 100, 100), &events);
   auto* ok = new FakeButton("ok", kButtonDefault, &events);
@@ -58,20 +60,35 @@ TEST_F(ModalWindowTest, EnterAndEscapePressTheEnabledDefaultAndCancelButtons) {
   dialog->AddChild(panel, false);
   panel->AddChild(ok, false);
   dialog->AddChild(cancel, false);
-  events.clear();
-  EXPECT_TRUE(dialog->OnChar(13));
-  EXPECT_TRUE(dialog->OnChar(27));
-  EXPECT_FALSE(dialog->OnChar('x'));
-  EXPECT_EQ(events, (std::vector<std::string>{"ok:action", "cancel:action"}));
-  // A disabled default button (or one under a disabled window) is no default.
-  DisableWindowSafe(panel);
-  events.clear();
   manager->StoreFocus(nullptr);
-  EXPECT_TRUE(dialog->OnChar(13));
-  EXPECT_TRUE(events.empty());
-  Run("n = table.getn(gMessageQueue); t = gMessageQueue[n].type");  // climbed to the script
-  EXPECT_EQ(GlobalNumber("n"), 1);
-  EXPECT_EQ(GlobalNumber("t"), kDefaultAction);
+  EXPECT_FALSE(dialog->OnChar('x'));
+  struct Case {
+    uint8_t key;
+    bool reports, disabled;
+    const char* action;  // what was pressed, empty for nothing
+    int messages;        // type 2 messages that reached the script
+  } cases[] = {
+      {13, false, false, "ok:action", 1},
+      {27, false, false, "cancel:action", 1},
+      {13, true, false, "ok:action", 0},
+      {27, true, false, "cancel:action", 0},
+      {13, true, true, "", 1},  // a button under a disabled window is no default
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << (int)c.key << " reports " << c.reports << " disabled " << c.disabled);
+    ok->actionReports = cancel->actionReports = c.reports;
+    if (c.disabled) DisableWindowSafe(panel);
+    events.clear();
+    Run("gMessageQueue = {}");
+    EXPECT_TRUE(dialog->OnChar(c.key));
+    EXPECT_EQ(events, *c.action ? std::vector<std::string>{c.action} : std::vector<std::string>{});
+    Run("n = table.getn(gMessageQueue); t = n > 0 and gMessageQueue[n].type or 0; name = n > 0 and gMessageQueue[n].name");
+    EXPECT_EQ(GlobalNumber("n"), c.messages);
+    if (c.messages) {
+      EXPECT_EQ(GlobalNumber("t"), kDefaultAction);
+      EXPECT_EQ(GlobalString("name"), "");
+    }
+  }
 }
 
 TEST_F(ModalWindowTest, ACoverOfTheModalsSizeMakesItOpaqueUntilDisabledResizedOrRemoved) {

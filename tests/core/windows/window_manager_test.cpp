@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "core/windows/modal_window.h"
 #include "core/windows/window_anim.h"
 #include "tests/core/windows/window_test_support.h"
@@ -235,6 +238,31 @@ TEST_F(WindowManagerTest, FramesAreDrawnOnDemandAtMostEveryTwelveMilliseconds) {
   EXPECT_EQ(Frames(), 2);  // nothing asked for a redraw
   Send(kEventPaint);
   EXPECT_EQ(Frames(), 3);
+}
+
+// The mouse thread asks for frames while the main thread draws them: a request made while the
+// main thread is busy is answered by a frame, never lost.
+TEST_F(WindowManagerTest, ARedrawAskedForByAnotherThreadIsAnswered) {
+  Idle();
+  std::atomic<bool> stop{false};
+  std::atomic<int> asked{0};
+  std::thread mouse([&] {
+    while (!stop) {
+      manager->Invalidate();
+      ++asked;
+    }
+  });
+  while (asked == 0) std::this_thread::yield();
+  for (int frame = 0; frame < 50; frame++) {
+    Advance(12);
+    Send(kEventIdle);
+  }
+  stop = true;
+  mouse.join();
+  Advance(12);
+  Send(kEventIdle);
+  EXPECT_FALSE(manager->NeedsRedraw());
+  EXPECT_GT(Frames(), 1);
 }
 
 TEST_F(WindowManagerTest, InactiveWindowsDrawEveryTwoHundredMillisecondsUnlessHosted) {

@@ -6,6 +6,7 @@
 
 #include "core/windows/modal_window.h"
 #include "core/windows/window_anim.h"
+#include "core/windows/window_spider.h"
 #include "core/windows/window_style.h"
 #include "tests/core/windows/window_test_support.h"
 
@@ -96,6 +97,45 @@ TEST_F(WindowTest, ACentredWindowSizedByItsChildrenIsPlacedAfterThem) {
   window->SetSize(500, 500);
   window->FitToChildren();  // never shrinks
   EXPECT_EQ(window->GetWidth(), 500);
+}
+
+// A visitor may take the child it is given out of the tree and delete it, walking either way;
+// the walk goes on with the next child and stops at the first false.
+TEST_F(WindowTest, AChildWalkSurvivesTheVisitorDeletingTheCurrentChild) {
+  struct Deleter : TWindowSpider {
+    TWindow* parent = nullptr;
+    std::string stopAt, seen;
+    bool Process(TWindow* child) override {
+      std::string name = child->GetName().c_str();
+      seen += name;
+      parent->RemoveChild(child);
+      delete child;
+      return name != stopAt;
+    }
+  };
+  struct Case {
+    bool reverse;
+    const char* stopAt;
+    const char* seen;
+    const char* left;
+  } cases[] = {{false, "", "1234", ""}, {true, "", "4321", ""}, {false, "2", "12", "34"}, {true, "3", "43", "12"},
+               {true, "4", "4", "123"}, {true, "1", "4321", ""}};
+  for (const Case& c : cases) {
+    TWindow parent;
+    for (const char* name : {"4", "3", "2", "1"}) {  // each goes in at the front
+      auto* child = new TWindow();
+      child->SetWindowName(name);
+      parent.AddChild(child, false);
+    }
+    Deleter deleter;
+    deleter.parent = &parent;
+    deleter.stopAt = c.stopAt;
+    EXPECT_EQ(parent.ForEachChild(deleter, c.reverse), *c.stopAt == 0 || std::string(c.seen).back() != *c.stopAt);
+    std::string left;
+    for (TWindow* w : parent.GetChildren()) left += w->GetName().c_str();
+    EXPECT_EQ(deleter.seen, c.seen) << c.reverse << " " << c.stopAt;
+    EXPECT_EQ(left, c.left) << c.reverse << " " << c.stopAt;
+  }
 }
 
 // Container C (focusable) holds A on top of B; both overlap. M is the modal window.

@@ -162,7 +162,7 @@ class FakeButton : public TLayeredWindow, public TButtonCalls {
   }
   bool DoAction() override {
     mLog->push_back(std::string(mName.c_str()) + ":action");
-    return false;
+    return actionReports;
   }
   uint32_t GetOptions() const override { return mOptions; }
   void SetToggleState(bool on) override { mOptions = on ? (mOptions | kButtonOn) : (mOptions & ~kButtonOn); }
@@ -177,6 +177,7 @@ class FakeButton : public TLayeredWindow, public TButtonCalls {
     return true;
   }
   TLuaFunction* GetCommand() const { return mCommand; }
+  bool actionReports = false;  // what DoAction answers
 
  private:
   uint32_t mOptions;

@@ -1,6 +1,8 @@
 // Frame drawing: scenes, the 2D and 3D state sets and the blend-mode table (normal and inside an
 // alpha-mask target), viewports, the 2D projection, vertex drawing and rectangle fills, read back
 // from the stand-in device's states and pixels.
+#include <cmath>
+
 #include "core/graphics/vertex_array.h"
 #include "tests/core/graphics/directx/display_fixture.h"
 
@@ -283,24 +285,45 @@ TEST_F(FrameTest, RunningOutOfVideoMemorySwitchesTheNextSetUpToSixteenBitFullScr
   EXPECT_TRUE(Logged("SetDisplay Forcing Fullscreen (MEMORY)"));
 }
 
-TEST_F(FrameTest, FillRectWithDirectDrawOnSixteenAndThirtyTwoBits) {
+// A fill outside a scene goes through DirectDraw, inside one as a quad: both give the same
+// pixels, and channels outside 0..1 (NaN too) count as the nearest end of the range.
+TEST_F(FrameTest, FillRectOnSixteenAndThirtyTwoBits) {
+  const float nan = std::nanf("");
+  struct Case {
+    TColor colour;
+    uint32_t at32, at16;
+  } cases[] = {
+      // Each channel is (value x mask) truncated and masked.
+      {TColor(1, 0.5f, 0, 1), 0xFF7F00u, 0xF800u | ((uint32_t)(0.5 * 0x7E0) & 0x7E0u)},
+      {TColor(1.5f, -0.5f, nan, 2), 0xFF0000u, 0xF800u},
+      {TColor(nan, 7, -1e30f, nan), 0x00FF00u, 0x07E0u},
+  };
   for (int bits : {32, 16}) {
     SCOPED_TRACE(bits);
     MakeDisplay(Desktop(1280, 1024, -1, bits));
     Open(false);
     ASSERT_TRUE(display->IsDisplayReady());
-    TColor colour(1, 0.5f, 0, 1);
     display->SetClipRect(TRect(0, 0, 800, 600));
-    display->FillRect(-5, -5, 10, 10, &colour, nullptr);
-    DDSURFACEDESC2 locked{};
-    locked.dwSize = sizeof(locked);
-    ASSERT_EQ(display->GetRenderSurface()->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
-    uint32_t raw = bits == 32 ? ((uint32_t*)locked.lpSurface)[0] : ((uint16_t*)locked.lpSurface)[0];
-    uint32_t outside = bits == 32 ? ((uint32_t*)locked.lpSurface)[10] : ((uint16_t*)locked.lpSurface)[10];
-    display->GetRenderSurface()->Unlock(nullptr);
-    // Each channel is (value x mask) truncated and masked.
-    EXPECT_EQ(raw, bits == 32 ? 0xFF7F00u : (0xF800u | ((uint32_t)(0.5 * 0x7E0) & 0x7E0u)));
-    EXPECT_EQ(outside, 0u);
+    auto pixel = [&](int x) {
+      DDSURFACEDESC2 locked{};
+      locked.dwSize = sizeof(locked);
+      EXPECT_EQ(display->GetRenderSurface()->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+      uint32_t raw = bits == 32 ? ((uint32_t*)locked.lpSurface)[x] : ((uint16_t*)locked.lpSurface)[x];
+      display->GetRenderSurface()->Unlock(nullptr);
+      return bits == 32 ? raw & 0xFFFFFFu : raw;
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << c.colour.r << " " << c.colour.g << " " << c.colour.b << " " << c.colour.a);
+      TColor black(0, 0, 0, 1);
+      display->FillRect(0, 0, 800, 600, &black, nullptr);
+      display->FillRect(-5, -5, 10, 10, &c.colour, nullptr);
+      EXPECT_EQ(pixel(0), bits == 32 ? c.at32 : c.at16);
+      EXPECT_EQ(pixel(10), 0u);
+      ASSERT_TRUE(display->BeginDraw(0));
+      display->FillRect(20, 0, 30, 10, &c.colour, nullptr);
+      display->EndDraw(0);
+      EXPECT_EQ(pixel(20), bits == 32 ? c.at32 : c.at16);
+    }
   }
 }
 

@@ -92,6 +92,35 @@ TEST_F(RenderTargetTest, AlphaMaskModeWritesTheDrawnAlphaAndKeepsTheColours) {
   EXPECT_EQ(Pixel(target, 20, 20), 0x00336699u);  // the region started transparent black
 }
 
+// A capture asked for while a mask target is drawn waits for the next screen frame: the target
+// keeps its mask and the capture holds what the screen showed, not the target's region.
+TEST_F(RenderTargetTest, ACaptureWaitsForTheScreenFrameWhileAMaskTargetIsDrawn) {
+  OpenOn(32);
+  auto capture = Target(800, 600, 0);
+  renderer->SetCaptureTexture(capture);
+  ASSERT_EQ(renderer->GetCaptureTexture(), capture);
+  auto mask = Target(32, 32, 0xFF336699u);
+  ASSERT_TRUE(renderer->BeginRenderTarget(mask, 4));
+  ASSERT_TRUE(renderer->Begin2d());
+  renderer->FillRect(TRect(0, 0, 8, 8), TColor(1, 1, 1, 0.5f));
+  renderer->End2d();
+  renderer->EndRenderTarget();
+  EXPECT_EQ(Pixel(mask, 2, 2), 0x7F336699u);
+  EXPECT_EQ(Pixel(mask, 20, 20), 0x00336699u);
+  EXPECT_EQ(renderer->GetCaptureTexture(), capture);  // still pending
+
+  ASSERT_TRUE(renderer->BeginDraw(0));
+  ASSERT_TRUE(renderer->Begin2d());
+  renderer->FillRect(TRect(0, 0, 800, 600), TColor(0, 0, 1, 1));
+  renderer->FillRect(TRect(0, 0, 8, 8), TColor(1, 0, 0, 1));
+  renderer->End2d();
+  renderer->EndDraw(0);
+  EXPECT_EQ(renderer->GetCaptureTexture(), nullptr);
+  EXPECT_EQ(Pixel(capture, 2, 2), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(capture, 20, 20), 0xFF0000FFu);
+  EXPECT_EQ(Pixel(capture, 700, 500), 0xFF0000FFu);
+}
+
 TEST_F(RenderTargetTest, ModesOnA16BitBackBufferThroughGdiAndThroughLocks) {
   // The copy goes through device contexts, or pixel by pixel when they cannot be had.
   for (bool getDcFails : {false, true}) {

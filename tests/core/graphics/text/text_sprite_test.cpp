@@ -94,6 +94,34 @@ TEST_F(TextSpriteTest, DrawsOnlyWhileVisibleAndTurnsWithItsParent) {
   EXPECT_NEAR(s->GetLayout()->GetCos(), c, 1e-5f);
 }
 
+// The text turns about the anchor of the alignment it has now: a sprite drawn at 90 degrees, then
+// given a new alignment, draws where one made with that alignment does.
+TEST_F(TextSpriteTest, ANewAlignmentMovesTheRotationAnchor) {
+  auto centreOfText = [&](const std::shared_ptr<TTextSprite>& s) {
+    auto parent = TSprite::Create();
+    parent->AddChild(s);
+    TMat3& m = parent->GetDrawSpec().mMatrix;
+    m.m[0][0] = 0, m.m[0][1] = 1, m.m[1][0] = -1, m.m[1][1] = 0;
+    Backend().points.clear();
+    Draw(parent);
+    TVec2 sum;
+    for (const TVec2& p : Backend().points) sum = sum + p;
+    EXPECT_FALSE(Backend().points.empty());
+    return Backend().points.empty() ? sum : sum * (1.0f / (float)Backend().points.size());
+  };
+  auto fresh = TTextSprite::Create(200, 40, 1 | 4, "", 16, TColor(1, 1, 1, 1));
+  fresh->SetText("Hello");
+  TVec2 wanted = centreOfText(fresh);
+
+  auto changed = TTextSprite::Create(200, 40, 0, "", 16, TColor(1, 1, 1, 1));
+  changed->SetText("Hello");
+  centreOfText(changed);
+  changed->SetAlignment(1 | 4);
+  TVec2 got = centreOfText(changed);
+  EXPECT_NEAR(got.x, wanted.x, 1.0f);
+  EXPECT_NEAR(got.y, wanted.y, 1.0f);
+}
+
 TEST_F(TextSpriteTest, RectAndHitTest) {
   auto s = TTextSprite::Create(100, 40, 0, "", 12, TColor(1, 1, 1, 1));
   s->SetPosition(TVec2(200, 100));

@@ -235,12 +235,39 @@ TEST_F(ButtonTest, ActionThatRemovesTheButtonEndsTheClickQuietly) {
   EXPECT_EQ(Messages(), std::vector<std::string>{"3:bye2"});
 }
 
+// While the script's main flow sits in a plain Yield, a command runs at once. One that gives its
+// own button a new command (freeing the one running) finishes, and the next press runs the new.
+class ButtonCommandTest : public WidgetTest {
+ protected:
+  void SetUp() override {
+    WidgetTest::SetUp();
+    PushDialog();
+  }
+};
+
+TEST_F(ButtonCommandTest, ACommandThatReplacesItsOwnButtonsCommandRunsToItsEnd) {
+  Make("Button { name = 'swap', w = 20, h = 20,"
+       "  command = function() SetCommand('swap', function() second = 1 end); first = 1; return 5 end }");
+  StartMain("while true do Yield() end");
+  ASSERT_TRUE(script->IsYielded());
+  ASSERT_EQ(script->GetWaitState(), TWindowScript::kWaitNone);
+  int top = lua_gettop(L());
+  Find<TButton>("swap")->DoAction();
+  EXPECT_EQ(GlobalNumber("first"), 1);
+  EXPECT_TRUE(GlobalIsNil("second"));
+  EXPECT_EQ(lua_gettop(L()), top);
+  Find<TButton>("swap")->DoAction();
+  EXPECT_EQ(GlobalNumber("second"), 1);
+}
+
 TEST_F(ButtonTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
   Make("Button { name = 'yes', default = true, w = 20, h = 20 },"
        "Button { name = 'no', cancel = true, x = 30, w = 20, h = 20 }");
   Send(kEventChar, 13);
   Send(kEventChar, 27);
-  EXPECT_EQ(Messages(), (std::vector<std::string>{"3:yes", "3:no"}));
+  // A button's action posts its command and reports nothing, so the type 2 message climbs at
+  // once, ahead of the posted command.
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"2:", "3:yes", "2:", "3:no"}));
   Run("EnableWindow('yes', false)");
   Send(kEventChar, 13);
   EXPECT_EQ(Messages(), std::vector<std::string>{"2:"});
