@@ -1,4 +1,4 @@
-// The sound handler's messages.
+// TSoundHandler: sound requests from the message queue to the sound bridge.
 #include "game/shell/sound_handler.h"
 
 #include "core/windows/window_manager.h"
@@ -8,10 +8,8 @@ TSoundHandler::TSoundHandler() {
   if (TWindowManager* manager = TWindowManager::Get()) manager->AddMessageListener(this);
 }
 
-TSoundHandler::~TSoundHandler() {}
-
 bool TSoundHandler::OnMessage(TMessage* message) {
-  if (message->GetType() != kPlaySoundMessage) return false;
+  if (!message || message->GetType() != kSoundMessage) return false;
   SoundEvent(message->GetName());
   return true;
 }

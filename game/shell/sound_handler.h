@@ -1,25 +1,20 @@
-// TSoundHandler: plays the sound events that windows post as messages. A factory game makes one
-// and keeps it in the window manager's listeners while it runs, so its moving parts can ask for
-// a sound from anywhere with TWindowManager::PostMessage(new TMessage(kPlaySoundMessage, name)).
+// TSoundHandler: plays the sound events that a window's parts post as type-1002 messages to the
+// window manager's queue, so that parts deep in a scene need no handle on the sound bridge. The
+// factory windows each own one while they live.
 #pragma once
 
-#include "core/base/asset_map.h"
 #include "core/windows/message.h"
-
-// A message that names a sound event (SoundEvent) and concerns no window.
-constexpr int32_t kPlaySoundMessage = 1002;
 
 class TSoundHandler : public TMessageListener {
  public:
-  // Joins the window manager's listeners.
+  // Message type of a sound request; the message's name is the event.
+  static constexpr int32_t kSoundMessage = 1002;
+
+  // Listens to the running window manager's queue from here on.
   TSoundHandler();
-  // Does not leave the listeners: its owner takes it out first (RemoveMessageListener) and
-  // deletes it only when that found it.
-  ~TSoundHandler() override;
-
-  // Plays a sound message and takes it; leaves every other message to the next listener.
+  // Does not leave the manager's listeners itself: its owner takes it out first and deletes it
+  // only when the removal says it was still there.
+  ~TSoundHandler() override = default;
+  // A sound request is played (SoundEvent) and taken; anything else passes on.
   bool OnMessage(TMessage* message) override;
-
- private:
-  TAssetMap mAssets;
 };

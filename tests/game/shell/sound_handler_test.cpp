@@ -45,9 +45,9 @@ TEST_F(SoundHandlerTest, PlaysPostedSoundMessagesAndPassesTheRestOn) {
   Recorder* after = new Recorder();
   manager->AddMessageListener(after);
 
-  Post(kPlaySoundMessage, "Chocolate_ingredient_land");
+  Post(TSoundHandler::kSoundMessage, "Chocolate_ingredient_land");
   Post(1003, "missed");
-  Post(kPlaySoundMessage, "Chime");
+  Post(TSoundHandler::kSoundMessage, "Chime");
   Idle();
   EXPECT_EQ(gEngineEvents, (std::vector<std::string>{"Chocolate_ingredient_land", "Chime"}));
   EXPECT_EQ(after->seen, std::vector<std::string>{"1003:missed"});
@@ -56,7 +56,7 @@ TEST_F(SoundHandlerTest, PlaysPostedSoundMessagesAndPassesTheRestOn) {
   ASSERT_TRUE(manager->RemoveMessageListener(handler));
   delete handler;
   EXPECT_FALSE(manager->RemoveMessageListener(handler));
-  Post(kPlaySoundMessage, "Late");
+  Post(TSoundHandler::kSoundMessage, "Late");
   Idle();
   EXPECT_EQ(gEngineEvents.size(), 2u);
   EXPECT_EQ(after->seen.back(), "1002:Late");
