@@ -6,6 +6,7 @@
 #include "game/shell/content.h"
 #include "game/shell/game_setup.h"
 #include "game/shell/qrn_string_file.h"
+#include "game/shell/tight_text.h"
 
 namespace {
 
@@ -23,4 +24,5 @@ void ProvideGameLibrary(TGameSetup& setup) {
   setup.start.push_back(&StartContent);
   setup.finish.push_back(&EndStringFile);
   setup.getCursorTexture = &CursorTexture;
+  setup.SetWindowClass("TightText", &TTightText::Create);
 }
