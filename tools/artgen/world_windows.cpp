@@ -1,6 +1,5 @@
-// The world's small windows: Mara the chocolatier's portrait in three moods (each frame a whole
-// portrait, as the character window draws frame 0 beneath the mood), the stand-in portrait,
-// and the factory status panel's timer dial, hand and idle hint.
+// The characters: Mara the chocolatier's portrait in three moods (each frame a whole portrait,
+// as the character window draws frame 0 beneath the mood) and the stand-in portrait.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -175,55 +174,6 @@ Canvas Stranger() {
   return c;
 }
 
-// A small dial of twelve marks; the hand is drawn on its own, pointing up from the dial's
-// centre on a picture of the same size, so it turns about that centre.
-const int kDial = 28;
-
-Canvas TimerFace() {
-  Canvas c(kDial, kDial);
-  Path face;
-  face.Circle(kDial / 2.0, kDial / 2.0, kDial / 2.0 - 2);
-  Path shine;
-  shine.Ellipse(10, 9, 7, 4);
-  Piece(c, face, kCream, 2.0, &shine, 0.6f);
-  for (int i = 0; i < 12; i++) {
-    double a = i * M_PI / 6, r0 = i % 3 == 0 ? 7.5 : 9, r1 = 10.5;
-    double x0 = kDial / 2.0 + r0 * std::sin(a), y0 = kDial / 2.0 - r0 * std::cos(a);
-    double x1 = kDial / 2.0 + r1 * std::sin(a), y1 = kDial / 2.0 - r1 * std::cos(a);
-    c.Fill(CapsuleShape(x0, y0, x1, y1, i % 3 == 0 ? 1.6 : 1.0), kChocolate);
-  }
-  return c;
-}
-
-Canvas TimerHand() {
-  Canvas c(kDial, kDial);
-  double m = kDial / 2.0;
-  Path hand;
-  hand.MoveTo(m - 1.6, m + 2).LineTo(m - 0.8, m - 9).LineTo(m, m - 10.5).LineTo(m + 0.8, m - 9).LineTo(m + 1.6, m + 2).Close();
-  c.Fill(hand, kCherry);
-  Path hub;
-  hub.Circle(m, m, 2.2);
-  Piece(c, hub, kGold, 1.0);
-  return c;
-}
-
-// "Idle": a cherry-edged label that floats over a standing factory's bars.
-Canvas IdleHint() {
-  const int w = 84, h = 28;
-  Canvas c(w, h);
-  Path pill;
-  pill.RoundRect(2, 2, w - 4, h - 6, (h - 6) / 2.0);
-  c.Shadow(pill, 2, 2, 2, WithAlpha(kCocoa, 0.35f));
-  Path shine;
-  shine.RoundRect(8, 4, w - 16, 7, 3.5);
-  Piece(c, pill, kCream, 2.0, &shine, 0.6f);
-  Path ring;
-  ring.RoundRect(5, 5, w - 10, h - 12, (h - 12) / 2.0);
-  c.Fill(ring.Stroke(1.2), WithAlpha(kCherry, 0.8f));
-  if (auto face = Face::Load("DejaVuSans-Bold.ttf")) c.Fill(CentredText(*face, "Idle", w / 2.0, h / 2.0 - 2, 14), kCherry);
-  return c;
-}
-
 }  // namespace
 
 ART_AREA(world_windows) {
@@ -231,7 +181,4 @@ ART_AREA(world_windows) {
   for (Mood mood : {kNeutral, kSad, kHappy}) moods.push_back({Portrait(mood), kPortraitW / 2, kPortraitH / 2});
   out.Animation("characters/mara", moods);
   out.Png("characters/temp_char.png", Stranger());
-  out.Png("image/timer_face_small.png", TimerFace());
-  out.Png("image/timer_hand_small.png", TimerHand());
-  out.Png("image/factory_idle_help.png", IdleHint());
 }

@@ -1,0 +1,339 @@
+// The chocolate game's flow: reset, pause and resume, the game states and their entry actions,
+// the 10 ms step (clock, wind-down, tasks, the ingredient wheel), misses, the messages of the
+// machine's parts, and the player's mouse and keys.
+#include <cmath>
+
+#include "core/base/game_state.h"
+#include "core/base/platform.h"
+#include "core/graphics/sprites/animated_sprite.h"
+#include "core/script/lua_function.h"
+#include "core/script/lib_aux.h"
+#include "core/windows/message.h"
+#include "core/windows/text.h"
+#include "core/windows/window_manager.h"
+#include "core/windows/window_script.h"
+#include "game/minigames/chocolate/chocolate_factory.h"
+#include "game/minigames/chocolate/chocolate_gun.h"
+#include "game/minigames/chocolate/chocolate_product.h"
+#include "game/minigames/chocolate/chocolate_tray.h"
+#include "game/minigames/chocolate/flying_ring.h"
+#include "game/minigames/chocolate/recycler.h"
+#include "game/minigames/factory_parts.h"
+#include "game/minigames/ingredient.h"
+#include "game/minigames/ingredient_queue.h"
+#include "game/shell/run_game.h"
+#include "game/shell/sound_bridge.h"
+
+namespace {
+
+constexpr uint32_t kStep = kFactoryStepMs;
+constexpr uint32_t kWheelTurnMs = 400;
+
+void SetGameStateValue(const char* key, const char* value) {
+  if (TGameState* state = TGameState::GetInstance()) state->SetState(TStr(key), TStr(value));
+}
+
+void SetText(TText* text, TStr value) {
+  if (text) text->SetText(value);
+}
+
+// The sprite turned by the angle (radians, clockwise on the screen), where it stands.
+void Turn(const std::shared_ptr<TSprite>& sprite, float angle) {
+  if (!sprite) return;
+  TMat3& m = sprite->GetDrawSpec().mMatrix;
+  TVec2 at = m.GetTranslation();
+  float z = m.m[2][2];
+  m = TMat3::MakeRotation(angle);
+  m.SetTranslation(at);
+  m.m[2][2] = z;
+}
+
+}  // namespace
+
+float ChocolateFactory::GetMachineSpeed() const { return mTrayTask ? mTrayTask->GetRate() : 0.0f; }
+
+std::vector<TScalingTask*> ChocolateFactory::Tasks() const {
+  std::vector<TScalingTask*> tasks;
+  if (mRecyclerTask) tasks.push_back(mRecyclerTask.get());
+  for (TScalingTask* task : {(TScalingTask*)mTrayTask.get(), (TScalingTask*)mIngredientQueueTask.get(),
+                             (TScalingTask*)mGunTask.get(), (TScalingTask*)mRingTask.get(),
+                             (TScalingTask*)mProductQueueTask.get()})
+    if (task) tasks.push_back(task);
+  return tasks;
+}
+
+void ChocolateFactory::StartGame() {
+  if (!IsBuilt()) return;
+  SetGameStateValue("ChocolateFactoryTime", "restart");
+  SetGameStateValue("RecycleCount", "0");
+  ResetGame();
+  SetAnimTimer(kStep, true, false, true);
+  SetGameState(kCountdown);
+  ResumeGame();
+}
+
+void ChocolateFactory::ResetGame() {
+  if (!IsBuilt()) return;
+  // Never more than the clock can hold.
+  uint64_t total = (uint64_t)mGameTime + mCountdownTime;
+  mTimeLeft = total > UINT32_MAX ? UINT32_MAX : (uint32_t)total;
+  mScore = 0;
+  mMissCount = 0;
+  mGameState = kCountdown;
+  for (TScalingTask* task : Tasks()) task->Reset(1.0f);
+  PauseGame(TStr("game_paused"));
+  for (const auto& sprite : mMissedSprites) mRoot->RemoveChild(sprite);
+  mMissedSprites.clear();
+  SetText(mScoreText, TStr("0"));
+  SetText(mTimeText, TStr());
+  SoundEvent(TStr("chocolate_making_game_intro"));
+  EnableSibling("go", false);
+  EnableSibling("pause", false);
+}
+
+void ChocolateFactory::PauseGame(TStr text) {
+  // The game-over panel stays: there is nothing left to pause.
+  if (mGameState == kGameOver || !IsBuilt()) return;
+  SetGameCursor("cursor/cursor", 1, 1);
+  if (!mPaused) {
+    if (mGameState != kNotStarted) PauseSounds();
+    SetGameStateValue("ChocolateFactoryTime", "0");
+    EnableSibling("go", true);
+    EnableSibling("pause", false);
+    mPaused = 1;
+    for (TScalingTask* task : Tasks()) task->Stop();
+    DetachAnim();
+    if (FindSibling("information")) {
+      if (TWindowManager* manager = TWindowManager::Get())
+        if (TWindowScript* script = manager->GetScript()) script->SetGlobalString(TStr("gPauseText"), text);
+      FillInformation("ui/game_pause.lua");
+    }
+  }
+  SetTopModalOnly(false);
+}
+
+void ChocolateFactory::ResumeGame() {
+  if (!IsBuilt()) return;
+  SetGameCursor("cursor/gun_aimer", 16, 16);
+  if (mPaused) {
+    ResumeSounds();
+    SetGameStateValue("ChocolateFactoryTime", "1");
+    EnableSibling("go", false);
+    EnableSibling("pause", true);
+    EnableSibling("information", false);
+    for (TScalingTask* task : Tasks()) task->Start(0);
+    SetAnimTimer(kStep, true, false, true);
+    mPaused = 0;
+    SetGameState(mGameState);
+  }
+  SetTopModalOnly(true);
+}
+
+void ChocolateFactory::SetGameState(uint32_t state) {
+  // Stored first: the game-over panel's script may start the next game from inside.
+  mGameState = state;
+  switch (state) {
+    case kCountdown:
+      mTrayTask->Start(0);
+      for (TScalingTask* task : {(TScalingTask*)mIngredientQueueTask.get(), (TScalingTask*)mGunTask.get(),
+                                 (TScalingTask*)mRingTask.get(), (TScalingTask*)mProductQueueTask.get()})
+        task->Stop();
+      if (mRecyclerTask) mRecyclerTask->Start(0);
+      break;
+    case kPlaying:
+      SoundEvent(TStr("chocolate_making_game"));
+      for (TScalingTask* task : Tasks()) task->Start(0);
+      break;
+    case kTimeUp:
+      SoundEvent(TStr("game_over"));
+      SoundEvent(TStr("chocolate_making_game_outro"));
+      mIngredientQueueTask->Stop();
+      mIngredientQueueTask->Reset(1.0f);
+      if (mTrayTask->HasCompleteTray()) mTrayTask->SetRate(5.0f);
+      break;
+    case kShutDown:
+      SetGameCursor("cursor/cursor", 1, 1);
+      SoundEvent(TStr("game_over"));
+      SoundEvent(TStr("chocolate_making_game_outro"));
+      mIngredientQueueTask->Stop();
+      mIngredientQueueTask->Reset(1.0f);
+      mGunTask->Stop();
+      break;
+    case kGameOver:
+      SetGameCursor("cursor/cursor", 1, 1);
+      SetTopModalOnly(false);
+      for (TScalingTask* task : Tasks()) task->Stop();
+      mIngredientQueueTask->Reset(1.0f);
+      DetachAnim();
+      EnableSibling("go", false);
+      EnableSibling("pause", false);
+      FillInformation("ui/chocolate_gameover.lua");
+      break;
+    default:
+      break;
+  }
+}
+
+bool ChocolateFactory::OnAnimate() {
+  if (!IsBuilt()) return false;
+  TPlatform* platform = TPlatform::GetInstance();
+  if (platform && !platform->IsWindowActive()) {
+    PauseGame(TStr("game_paused"));
+    return true;
+  }
+  WindDown();
+  StepClock();
+  for (TScalingTask* task : Tasks()) task->Advance(kStep);
+  TurnWheel();
+  RequestRedraw();
+  return true;
+}
+
+void ChocolateFactory::WindDown() {
+  bool still = mGameState == kShutDown ||
+               (mGameState == kTimeUp && mRingTask->GetRings().empty() && mGunTask->GetFlying().empty() &&
+                mProductQueueTask->GetProducts().empty() && !mTrayTask->HasCompleteTray());
+  if (!still) return;
+  float speed = mTrayTask->GetRate() * 0.95f;
+  if (speed >= 0.05f)
+    mTrayTask->SetRate(speed);
+  else
+    SetGameState(kGameOver);
+}
+
+void ChocolateFactory::StepClock() {
+  if (mGameState == kCountdown) {
+    if ((uint64_t)mTimeLeft > (uint64_t)mGameTime + kStep) {
+      uint32_t seconds = mTimeLeft / 1000;
+      mTimeLeft -= kStep;
+      if (mTimeLeft / 1000 < seconds) {
+        SoundEvent(TStr("clock_tick"));
+        SetText(mCountdownText, TStr::Format("%d", (int)((mTimeLeft - mGameTime + 999) / 1000)));
+      }
+    } else {
+      // A countdown and game shorter than a step end here, at 0, never below it.
+      mTimeLeft = mTimeLeft > kStep ? mTimeLeft - kStep : 0;
+      SoundEvent(TStr("start_bell"));
+      SetGameState(kPlaying);
+      SetText(mCountdownText, TStr());
+    }
+  } else if (mGameState == kPlaying) {
+    if (mTimeLeft <= kStep) {
+      TimeUp();
+      return;
+    }
+    uint32_t before = mTimeLeft;
+    mTimeLeft -= kStep;
+    if (before > mWarnTime && mTimeLeft <= mWarnTime) SoundEvent(TStr("whistle"));
+    unsigned long s = (mTimeLeft + 999ul) / 1000;
+    SetText(mTimeText, TStr::Format("%lu:%02lu", s / 60, s % 60));
+    if (mGameTime > 0) Turn(mTimerHand, -2.0f * (float)M_PI * (float)mTimeLeft / (float)mGameTime);
+  }
+}
+
+void ChocolateFactory::TimeUp() {
+  Turn(mTimerHand, 0.0f);
+  SetText(mTimeText, TStr("0:00"));
+  SoundEvent(TStr("game_over"));
+  SoundEvent(TStr("chocolate_making_game_outro"));
+  mIngredientQueueTask->Stop();
+  mIngredientQueueTask->Reset(1.0f);
+  if (mTrayTask->HasCompleteTray()) mTrayTask->SetRate(5.0f);
+  mGameState = kTimeUp;
+}
+
+void ChocolateFactory::TurnWheel() {
+  if (mWheelTurn == 0) return;
+  mWheelTurn += kStep;
+  if (mWheelTurn >= kWheelTurnMs) mWheelTurn = 0;
+  float a = (float)mWheelTurn * 2.0f * (float)M_PI / (float)kWheelTurnMs;
+  Turn(mTrayWheel, a);
+  Turn(mFingerUpper, -a);
+  Turn(mFingerLower, a);
+}
+
+void ChocolateFactory::OnIngredientMissed(const std::shared_ptr<Ingredient>& ingredient) {
+  if (ingredient) {
+    mMissedSprites.push_back(ingredient);
+    if (mMissCount < mMissSlots.size()) {
+      TMat3& m = ingredient->GetDrawSpec().mMatrix;
+      m.SetIdentity();
+      m.Scale(0.6f);
+      PlaceAt(*ingredient, mMissSlots[mMissCount]);
+    }
+  }
+  ++mMissCount;
+  if (mMissCount == mMissSlots.size()) {
+    SetGameState(kShutDown);
+    SoundEvent(TStr("ingredient_failure_factory shutdown"));
+    return;
+  }
+  float speed = mTrayTask->GetRate() * 0.5f;
+  mTrayTask->SetRate(speed < 1.0f ? 1.0f : speed);
+  SoundEvent(TStr::Format("ingredient_failure_%lu", (unsigned long)mMissCount));
+  if (mWarnOnMiss && mMissCount == 1) PauseGame(TStr("choco_first_missed"));
+}
+
+void ChocolateFactory::CountPoint() {
+  ++mScore;
+  SetText(mScoreText, TStr::Format("%lu", (unsigned long)mScore));
+}
+
+bool ChocolateFactory::OnMessage(TMessage* message) {
+  if (!IsBuilt()) return TQRNWindow::OnMessage(message);
+  switch (message->GetType()) {
+    case kFactoryIngredientMissed:
+      if (message->IsKindOf(MissedIngredientMessage::ClassId()))
+        OnIngredientMissed(static_cast<MissedIngredientMessage*>(message)->GetIngredient());
+      return true;
+    case kFactoryTrayDelivered:
+      if (mWheelTurn == 0) mWheelTurn = 1;
+      SoundEvent(TStr("snatch"));
+      mProductQueueTask->AddProduct(mRoot);
+      return true;
+    case kFactoryTrayBonus:
+      mProductQueueTask->AddProduct(mRoot);
+      return true;
+    case kFactoryRingLanded:
+    case kFactoryProductCounted:
+      CountPoint();
+      return true;
+    case kFactoryTrayCompleted:
+      mTrayTask->MultiplyScale(mSpeedUp);
+      if (mTrayTask->GetRate() > mMaxSpeed) mTrayTask->SetRate(mMaxSpeed);
+      return false;
+    case kFactoryRingStart:
+      if (message->IsKindOf(FlyingRingStartMessage::ClassId()))
+        static_cast<FlyingRingStartMessage*>(message)->Launch(mRingTask.get(), TVec2(kRingTargetX, kRingTargetY));
+      return true;
+    default:
+      return TQRNWindow::OnMessage(message);
+  }
+}
+
+bool ChocolateFactory::OnMouseDown(TPoint point) {
+  // A click on the field while the game stands paused would take a shot that hangs in the air.
+  if (IsBuilt() && mGameState == kPlaying && !mPaused) mGunTask->Fire(point.x, point.y);
+  return mSwallowMouse;
+}
+
+bool ChocolateFactory::OnMouseMove(TPoint point) {
+  if (!IsBuilt()) return mSwallowMouse;
+  TVec2 d = mGunTask->Aim(TVec2((float)point.x, (float)point.y));
+  float y = d.y < -1.0f ? -1.0f : (d.y > 1.0f ? 1.0f : d.y);  // rounding may leave a unit vector a hair long
+  float a = std::acos(y);
+  if (d.x > 0.0f) a = -a;
+  Turn(mGun, a + (float)M_PI);
+  return mSwallowMouse;
+}
+
+bool ChocolateFactory::OnKeyDown(uint8_t key, uint32_t modifiers) {
+  if (key != 27) return false;
+  if (!mPaused) PauseGame(TStr("game_paused"));
+  if (modifiers & 1) OpenDeveloperMenu();
+  return false;
+}
+
+void ChocolateFactory::PauseRunningGame() {
+  if (sCurrent) sCurrent->PauseGame(TStr("game_paused"));
+}
