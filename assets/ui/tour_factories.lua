@@ -13,12 +13,17 @@ function TourPlayer()
   return gTourPlayer
 end
 
--- Until the game's data files are read at the start, the tour knows its two products.
-_AllProducts = _AllProducts or {}
-_AllProducts.truffle = _AllProducts.truffle or { name = "truffle", code = "truffle",
-  counts = { cocoa = "2", milk = "1", sugar = "1" } }
-_AllProducts.cappuccino = _AllProducts.cappuccino or { name = "cappuccino", code = "cappuccino",
-  counts = { beans = "2", milk = "1", cream = "1" } }
+-- The products come from the game's data files (products.xml); the tour reads them itself when
+-- the game has not yet.
+if not _AllProducts or not _AllProducts.truffle then
+  _AllProducts = _AllProducts or {}
+  if not CreateProductFromXML then
+    function CreateProductFromXML(product)
+      _AllProducts[product.name] = product
+    end
+  end
+  LoadProducts()
+end
 
 function ToggleFactory(name)
   local factory = gTourPlayer.factories[name]
