@@ -42,7 +42,9 @@ void CoffeeProductQueueTask::AddProduct(const std::shared_ptr<TSprite>& parent) 
 
 bool CoffeeProductQueueTask::Update() {
   float last = AdvanceProducts(mProducts, UpdateCycle(mTravelTime), kQueueGap);
-  if (mSpacing < last && mHopper && mHopper->TakeOneOfEach())
+  // With none on the path one may always leave: a spacing as long as the path would otherwise
+  // keep every product in for good.
+  if ((mProducts.empty() || mSpacing < last) && mHopper && mHopper->TakeOneOfEach())
     AddProduct(mParent);
   else if (mProducts.empty())
     SetRate(1.0f);

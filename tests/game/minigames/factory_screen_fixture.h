@@ -14,6 +14,7 @@
 #include "core/windows/text.h"
 #include "core/windows/window_manager.h"
 #include "game/minigames/chocolate/chocolate_factory.h"
+#include "game/minigames/coffee/coffee_factory.h"
 #include "game/minigames/ingredient.h"
 #include "tests/game/shell/shell_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -34,11 +35,12 @@ class FactoryScreenTest : public ShellFixture {
     Write("dev/dev_menu.lua", "gPanels = (gPanels or '') .. 'dev;'\n");
   }
   void Write(const std::string& key, const std::string& text) { std::ofstream(work.File("assets/" + key)) << text; }
-  // Runs the body in the platform with the display up and the factory classes known.
+  // Runs the body in the platform with the display up and both factory classes known.
   void Play(std::function<void(TPlatform*)> body) {
     RunPlatform("-wd=" + work.Path(), [&](TPlatform* p) {
       p->SetDisplayMode(800, 600, false);
       TWindowManager::Get()->RegisterWindowClass("ChocolateFactory", &ChocolateFactory::Create);
+      TWindowManager::Get()->RegisterWindowClass("CoffeeFactory", &CoffeeFactory::Create);
       body(p);
     });
   }

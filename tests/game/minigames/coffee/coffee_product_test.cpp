@@ -91,6 +91,20 @@ TEST_F(CoffeeProductTest, ProductsLeaveASpacingApart) {
   EXPECT_TRUE(task->GetProducts().empty());
 }
 
+// A spacing longer than the path: each product leaves when the one ahead has arrived.
+TEST_F(CoffeeProductTest, ASpacingLongerThanThePath) {
+  Build(CreateCurve(TVec2(0, 500), TVec2(100, 500), TVec2(200, 500), TVec2(300, 500)), 800, 1000);
+  Stock(2);
+  Run(10);
+  EXPECT_EQ(Progress().size(), 1u);
+  Run(800);
+  EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryProductCounted});
+  EXPECT_EQ(Progress(), std::vector<float>{0.0f});
+  Run(800);
+  EXPECT_TRUE(task->GetProducts().empty());
+  EXPECT_EQ(hopper->GetStock(0), 0);
+}
+
 // One behind another that has covered less than a tenth waits.
 TEST_F(CoffeeProductTest, TheQueueWaitsBehindAProductThatJustLeft) {
   Build(CreateCurve(TVec2(0, 500), TVec2(100, 500), TVec2(200, 500), TVec2(300, 500)), 4000, 0);
