@@ -7,22 +7,22 @@ local function Rebuild()
   SwapToModal("ui/profiles.lua")
 end
 
-local function NewProfile()
-  gNameMode = "new"
+-- Asks a name (the dialog's mode), and with one, applies it and shows the list again.
+local function AskName(mode, apply)
+  gNameMode = mode
   local name = DoModal("ui/profile_name.lua")
   if name then
-    CreateNewUser(name)
+    apply(name)
     Rebuild()
   end
 end
 
+local function NewProfile()
+  AskName("new", CreateNewUser)
+end
+
 local function RenameProfile()
-  gNameMode = "rename"
-  local name = DoModal("ui/profile_name.lua")
-  if name then
-    ChangeCurrentUserName(name)
-    Rebuild()
-  end
+  AskName("rename", ChangeCurrentUserName)
 end
 
 local function DeleteProfile()

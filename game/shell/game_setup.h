@@ -54,3 +54,6 @@ extern const char* const kGameWindowClassKeys[];
 
 // The game's areas. Add yours here and to the list in run_game.cpp.
 void ProvideShell(TGameSetup& setup);  // game/shell: window base, options window
+void ProvideGameLibrary(TGameSetup& setup);  // game/shell: string tables, data loader, library
+void ProvideWorldWindows(TGameSetup& setup);  // game/shell/world: characters, transitions, rollovers,
+                                              // status panels, credits, rectangles

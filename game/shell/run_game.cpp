@@ -23,6 +23,8 @@
 // The game's areas, in the order they fill in the set-up.
 static void (*const kAreas[])(TGameSetup&) = {
     &ProvideShell,
+    &ProvideGameLibrary,
+    &ProvideWorldWindows,
 };
 
 const char* const kGameWindowClassKeys[] = {

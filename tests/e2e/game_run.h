@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/wait.h>
+#include <vector>
 
 #include "tests/e2e/harness_run.h"
 #include "tests/support/host_file.h"
@@ -43,6 +45,23 @@ class GameWorld {
     setenv("ORVELLA_STATE_RECORD", mData.File("states.txt").c_str(), 1);
     HarnessRun run = RunWithHarness(steps, "--multiple -wd=" + mWork.Path() + " " + args + " 2>&1");
     unsetenv("ORVELLA_STATE_RECORD");
+    return run;
+  }
+
+  // The same in a real window on a virtual X display (1024 x 768, so that the game's window fits
+  // beside full screen); the report is the harness's. Needs xvfb-run.
+  HarnessRun RunInRealWindow(const std::string& steps) {
+    DataFolders folders(*this);
+    std::string script = mData.File("xscript.txt"), report = mData.File("xreport.txt"), out = mData.File("xout.txt");
+    std::ofstream(script) << steps;
+    std::string command = "env -u SDL_VIDEODRIVER ORVELLA_HARNESS_SCRIPT=" + script + " ORVELLA_HARNESS_REPORT=" +
+                          report + " ORVELLA_HARNESS_MANUAL_CLOCK=5000:20 xvfb-run -a -s '-screen 0 1024x768x24' " +
+                          ToolPath("quillomer-lorvane") + " --multiple -wd=" + mWork.Path() + " > " + out + " 2>&1";
+    int status = std::system(command.c_str());
+    HarnessRun run;
+    run.result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.result.out = ReadHostFile(out);
+    run.report = ReadHostFile(report);
     return run;
   }
 

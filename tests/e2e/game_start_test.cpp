@@ -8,6 +8,7 @@
 // second run finds the profile, its levels and its sound-off switch as the first left them.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "platform/directx/directx_test_control.h"
 #include "tests/e2e/game_run.h"
 #include "tests/support/golden.h"
+#include "tests/support/tone_measure.h"
 
 namespace {
 
@@ -56,10 +58,11 @@ struct Steps {
 
 // Spots on the screens (the screens are drawn for 800 x 600).
 constexpr int kMenuProfiles[] = {400, 331}, kMenuOptions[] = {400, 389};
-constexpr int kProfilesNew[] = {250, 456}, kProfilesBack[] = {400, 504}, kProfileRow0[] = {252, 172};
+constexpr int kProfilesNew[] = {250, 456}, kProfilesRename[] = {400, 456}, kProfilesDelete[] = {550, 456};
+constexpr int kProfilesBack[] = {400, 504}, kProfileRow0[] = {252, 172}, kConfirmDelete[] = {330, 346};
 constexpr int kOptionsOk[] = {310, 461}, kOptionsMute[] = {212, 391};
 constexpr int kSfxThumbY = 191, kMusicThumbY = 241;
-constexpr int kReturn = 13, kAlt = 18;
+constexpr int kBackspace = 8, kReturn = 13, kEscape = 27, kAlt = 18;
 
 std::vector<uint32_t> Frame(const std::string& png) {
   std::vector<uint32_t> pixels;
@@ -102,6 +105,25 @@ std::vector<std::string> SessionPlan() {
   return plan;
 }
 
+// The time (ms on the program's clock) the report gives the step played at a frame.
+int TimeOfFrame(const std::string& report, int frame) {
+  std::string key = "frame " + std::to_string(frame) + " time ";
+  size_t at = report.find(key);
+  return at == std::string::npos ? -1 : std::atoi(report.c_str() + at + key.size());
+}
+
+// The RMS level of what the sound devices played between two times (ms), both channels.
+double PlayedLevel(const std::string& tap, int fromMs, int toMs) {
+  std::string bytes = ReadHostFile(tap);
+  std::vector<int16_t> samples(bytes.size() / 2);
+  if (!samples.empty()) memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  size_t a = (size_t)fromMs * 44100 / 1000 * 2, b = (size_t)toMs * 44100 / 1000 * 2;
+  if (b > samples.size()) b = samples.size();
+  if (a >= b) return -1;
+  std::vector<int16_t> window(samples.begin() + (long)a, samples.begin() + (long)b);
+  return ToneMeasure::Rms(window, 2, 0) + ToneMeasure::Rms(window, 2, 1);
+}
+
 // Whether two frames differ inside a rectangle.
 bool Differs(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int left, int top, int right, int bottom) {
   for (int y = top; y < bottom; y++)
@@ -128,31 +150,52 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   world.InstallStateRecorder();
   Steps steps;
   steps.Park().Wait(10).Type("Ada").Key(kReturn).Wait(10).Capture(world.File("menu.png"));
+  int musicFrom = steps.frame;  // each mark is a step, so the report says when it was played
+  steps.Park().Wait(50);
+  int musicTo = steps.frame;
+  steps.Park();
   steps.Click(kMenuProfiles[0], kMenuProfiles[1]).Wait(5).Capture(world.File("profiles.png"));
+  // Bob, renamed Bea; Cid, deleted again; a second Ada refused; Ada chosen.
   steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Bob").Key(kReturn);
+  steps.Click(kProfilesRename[0], kProfilesRename[1]).Key(kBackspace).Key(kBackspace).Type("ea").Key(kReturn);
+  steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Cid").Key(kReturn);
+  steps.Click(kProfilesDelete[0], kProfilesDelete[1]).Click(kConfirmDelete[0], kConfirmDelete[1]);
+  steps.Click(kProfilesNew[0], kProfilesNew[1]).Type("Ada").Key(kReturn).Capture(world.File("refused.png")).Key(kEscape);
   steps.Click(kProfileRow0[0], kProfileRow0[1]).Click(kProfilesBack[0], kProfilesBack[1]);
   steps.Click(kMenuOptions[0], kMenuOptions[1]).Wait(5).Capture(world.File("options.png"));
   steps.Drag(521, 760, kSfxThumbY).Drag(498, 200, kMusicThumbY);
   steps.Click(kOptionsMute[0], kOptionsMute[1]).Click(kOptionsOk[0], kOptionsOk[1]);
+  int quietFrom = steps.frame;
+  steps.Park().Wait(50);
   steps.Add("key " + std::to_string(kAlt) + " down").Key(kReturn).Add("key " + std::to_string(kAlt) + " up");
   steps.Add("activate 0").Wait(5).Add("activate 1").Wait(5);
   steps.Add("close").Wait(30).Add("quit 3");  // the quit step only ends a game that ignored the close
+  std::string tap = world.File("tap.raw");
+  setenv("ORVELLA_HARNESS_SOUND_TAP", tap.c_str(), 1);
   HarnessRun first = world.Run(steps.text, "options=verbosedebug=1");
+  unsetenv("ORVELLA_HARNESS_SOUND_TAP");
   ASSERT_EQ(first.result.status, 0) << first.result.out << world.Log();
   EXPECT_EQ(first.report.find("quit 3"), std::string::npos) << "the close button did not end the game";
 
   std::string prefs = world.Prefs();
-  // Ada chose her levels and sound off; Bob, made while Ada played, started from hers as they
-  // were then. Alt+Enter switched the first start's full screen to a window, and that was kept.
+  // Ada chose her levels and sound off; Bea (made as Bob while Ada played) started from hers as
+  // they were then; Cid is gone. Alt+Enter switched the first start's full screen to a window, and
+  // that was kept.
   std::string global = Section(prefs, "global"), ada = Section(prefs, "user 0"), bob = Section(prefs, "user 1");
+  EXPECT_NE(prefs.find(": 3 sections"), std::string::npos) << prefs;
   for (const char* line : {"curuser = 0", "fullscreen = 0"})
     EXPECT_NE(global.find(line), std::string::npos) << line << "\n" << prefs;
   for (const char* line : {"name = Ada", "soundlevel = 1000", "musiclevel = 0", "ambientlevel = 500", "soundoff = 1"})
     EXPECT_NE(ada.find(line), std::string::npos) << line << "\n" << prefs;
-  for (const char* line : {"name = Bob", "soundlevel = 750", "musiclevel = 650", "soundoff = 0"})
+  for (const char* line : {"name = Bea", "soundlevel = 750", "musiclevel = 650", "soundoff = 0"})
     EXPECT_NE(bob.find(line), std::string::npos) << line << "\n" << prefs;
 
   EXPECT_EQ(Lines(world.States(), "begin-session", "end-elapsed(59)"), SessionPlan()) << world.States();
+  // The name in use was refused in red, and the dialog stayed.
+  std::vector<uint32_t> refused = Frame(world.File("refused.png"));
+  size_t red = 0;
+  for (uint32_t p : refused) red += (p & 0xFFFFFFu) == 0xc8453cu;
+  EXPECT_GT(red, 30u);
 
   std::string log = world.Log();
   EXPECT_EQ(log.find("#####"), std::string::npos) << "a label is missing from strings.xml\n" << log;
@@ -167,6 +210,11 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   at = After(log, "Sound event Pause", at);
   at = After(log, "Sound event Unpause", at);
   EXPECT_NE(at, std::string::npos) << log;
+  // And the engine answered: the menu's music was heard, and nothing once the sound was off.
+  int music = TimeOfFrame(first.report, musicFrom), musicEnd = TimeOfFrame(first.report, musicTo);
+  int quiet = TimeOfFrame(first.report, quietFrom);
+  EXPECT_GT(PlayedLevel(tap, music, musicEnd), 300.0) << first.report;
+  EXPECT_LT(PlayedLevel(tap, quiet + 300, quiet + 900), 10.0) << first.report;
 
   ExpectGolden(Frame(world.File("menu.png")), 800, 600, "tests/e2e/golden/game_menu.png");
   ExpectGolden(Frame(world.File("profiles.png")), 800, 600, "tests/e2e/golden/game_profiles.png");
@@ -200,9 +248,43 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
 
 namespace {
 
-// What the start stored for the framework before it began, read back by a main script of the
-// test's own (its prints reach the program's output).
-TEST(GameStartTest, TheIdentitySettingsAreStoredBeforeTheFrameworkStarts) {
+// In a real window on a virtual display, started in full screen as the first start is: the name
+// typed, the menu shown as the golden frame has it (its title and greeting, away from the corner
+// and the panel where the pointer may be drawn), the close button ending the game with status 0.
+TEST(GameStartTest, TheGameStartsInARealWindow) {
+  if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
+  GameWorld world;
+  std::string shot = world.File("xmenu.png");
+  HarnessRun run = world.RunInRealWindow("frame 30 text Ada\nframe 35 key 13 down\nframe 36 key 13 up\n"
+                                         "frame 80 capture " + shot + "\nframe 85 close\nframe 200 quit 5\n");
+  ASSERT_EQ(run.result.status, 0) << run.result.out << run.report;
+  EXPECT_EQ(run.report.find(": quit"), std::string::npos) << run.report;
+  std::vector<uint32_t> frame = Frame(shot), golden;
+  int width = 0, height = 0;
+  ASSERT_TRUE(TestControl::Display::ReadPng(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/e2e/golden/game_menu.png",
+                                            golden, width, height));
+  for (uint32_t& p : golden) p |= 0xFF000000u;
+  ASSERT_EQ(frame.size(), golden.size());
+  EXPECT_FALSE(Differs(frame, golden, 0, 60, 800, 280));
+}
+
+const char* const kScriptNames[] = {
+    "BitmapTint",    "QRNWindow",     "CharWindow",   "ChocolateFactory", "CoffeeFactory",  "CratesGame",
+    "CreditsWindow", "CurveEditor",   "DookieDropper", "FireworksWindow", "MapWindow",      "PortWindow",
+    "RecipeCreator", "RecipeDesigner", "Rectangle",    "Rollover",         "SignEditor",     "SlotMachine",
+    "TightText",     "OptionsWindow", "HiscoreWindow", "SubmitWindow",     "TextEdit",       "SetMood",
+    "GrabLedger",    "ReleaseLedger", "Transition",    "SoundEvent",       "ToggleFullScreen", "GetNumUsers",
+};
+
+std::string ScriptNames() {
+  std::string names;
+  for (const char* name : kScriptNames) names += std::string("'") + name + "',";
+  return names;
+}
+
+// What the start stored for the framework before it began, and what it gave the scripts, read back
+// by a main script of the test's own (its prints reach the program's output).
+TEST(GameStartTest, TheStartStoresItsSettingsAndGivesTheScriptsEveryName) {
   const char* keys[][2] = {
       {"gamename", "quillomer-lorvane-design"},
       {"encryptionkey", "Rk47vbnwJAAA"},
@@ -225,6 +307,9 @@ TEST(GameStartTest, TheIdentitySettingsAreStoredBeforeTheFrameworkStarts) {
   for (auto& k : keys) probe += std::string("'") + k[0] + "',";
   probe += "}) do print('setting ' .. key .. '=' .. GetConfig(key, '')) end\n"
            "print('version string=' .. gVersionString)\n"
+           "for _, name in ipairs({'kScreenWidth', 'kScreenHeight', 'kGameWidth', 'kGameHeight', 'kGameScale'}) do\n"
+           "  print('number ' .. name .. '=' .. tostring(_G[name])) end\n"
+           "for _, name in ipairs({" + ScriptNames() + "}) do print('defined ' .. name .. '=' .. type(_G[name])) end\n"
            "return function() PostMessage(CreateNamedMessage(kQuitNow, 'quit')) end\n";
   GameWorld world;
   world.SetAsset("ui/mainloop.lua", probe);
@@ -234,6 +319,13 @@ TEST(GameStartTest, TheIdentitySettingsAreStoredBeforeTheFrameworkStarts) {
     EXPECT_NE(run.result.out.find(std::string("setting ") + k[0] + "=" + k[1] + "\n"), std::string::npos)
         << k[0] << "\n" << run.result.out;
   EXPECT_NE(run.result.out.find("version string=ver 3.0.0.1\n"), std::string::npos) << run.result.out;
+  for (const char* line : {"number kScreenWidth=800", "number kScreenHeight=600", "number kGameWidth=800",
+                           "number kGameHeight=600", "number kGameScale=1"})
+    EXPECT_NE(run.result.out.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << run.result.out;
+  // Every window class and set-up function of the game exists from the start, built or not yet.
+  for (const char* name : kScriptNames)
+    EXPECT_NE(run.result.out.find(std::string("defined ") + name + "=function\n"), std::string::npos)
+        << name << "\n" << run.result.out;
 }
 
 // A main script that is missing, does not compile or dies of an error: the game says so on the
@@ -285,6 +377,21 @@ TEST(GameStartTest, AFailedMainScriptIsShownAndEndsTheGameWithStatusOne) {
     for (uint32_t p : frame) cream += (p & 0xFFFFFFu) == 0xf5e6c8u;
     EXPECT_GT(cream, 200u);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Scripts that define no AskQuit cannot answer the close button; the game ends instead of
+// leaving a window that cannot be closed.
+TEST(GameStartTest, WithoutAskQuitTheCloseButtonEndsTheGame) {
+  GameWorld world;
+  world.SetAsset("ui/mainloop.lua", "return function() while true do WaitForMessage() end end\n");
+  HarnessRun run = world.Run("frame 10 close\nframe 60 quit 7\n");
+  EXPECT_EQ(run.result.status, 0) << run.result.out;
+  EXPECT_EQ(run.report.find(": quit"), std::string::npos) << run.report;
+  EXPECT_NE(world.Log().find("The scripts define no AskQuit"), std::string::npos) << world.Log();
 }
 
 }  // namespace

@@ -65,6 +65,32 @@ std::string EncodePng(const Canvas& canvas) {
   return WritePng(&image, &out) ? out : std::string();
 }
 
+Canvas ReadPng(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return Canvas(0, 0);
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return Canvas(0, 0);
+  Canvas c((int)image.width, (int)image.height);
+  for (int y = 0; y < c.Height(); y++)
+    for (int x = 0; x < c.Width(); x++) {
+      const uint8_t* p = &pixels[((size_t)y * c.Width() + x) * 4];
+      c.Set(x, y, Color{p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f, p[3] / 255.0f});
+    }
+  return c;
+}
+
+Canvas Tinted(const Canvas& canvas, Color tint) {
+  Canvas c(canvas.Width(), canvas.Height());
+  for (int y = 0; y < c.Height(); y++)
+    for (int x = 0; x < c.Width(); x++) {
+      Color p = canvas.PixelAt(x, y);
+      c.Set(x, y, Color{p.r * tint.r, p.g * tint.g, p.b * tint.b, p.a * tint.a});
+    }
+  return c;
+}
+
 void Sink::Write(const std::string& key, const std::string& bytes) {
   std::filesystem::path path = std::filesystem::path(mRoot) / key;
   std::error_code ec;

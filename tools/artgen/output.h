@@ -40,6 +40,10 @@ class Sink {
 };
 
 std::string EncodePng(const Canvas& canvas);
+// A PNG file as a canvas (empty 0x0 when it cannot be read); for previews.
+Canvas ReadPng(const std::string& path);
+// A copy with every pixel's colour multiplied by the tint, as the game tints a layer.
+Canvas Tinted(const Canvas& canvas, Color tint);
 
 using AreaFn = void (*)(Sink&);
 std::vector<std::pair<std::string, AreaFn>>& Areas();

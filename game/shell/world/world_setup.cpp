@@ -1,0 +1,19 @@
+// What the world's windows give the game's set-up.
+#include "game/shell/game_setup.h"
+#include "game/shell/world/character.h"
+#include "game/shell/world/credits.h"
+#include "game/shell/world/dookie_dropper.h"
+#include "game/shell/world/qrn_transition.h"
+#include "game/shell/world/rectangle.h"
+#include "game/shell/world/rollover.h"
+
+void ProvideWorldWindows(TGameSetup& setup) {
+  setup.SetWindowClass("CharWindow", &Character::Create);
+  setup.SetWindowClass("CreditsWindow", &TCredits::Create);
+  setup.SetWindowClass("DookieDropper", &DookieDropper::Create);
+  setup.SetWindowClass("Rectangle", &TRectangle::Create);
+  setup.SetWindowClass("Rollover", &Rollover::Create);
+  setup.setMood = &Character::SetMood;
+  setup.transition = &Transition;
+  setup.finish.push_back(&UnbindRectangleFunctions);
+}
