@@ -117,6 +117,7 @@ class ChocolateFactory : public TQRNWindow {
   void TimeUp();
   void CloseScreen();
   void OpenDeveloperMenu();
+  void LogShot(const std::shared_ptr<Ingredient>& shot, TPoint at) const;
 
   static ChocolateFactory* sCurrent;
 
