@@ -28,6 +28,7 @@
 #include "game/minigames/ingredient_queue.h"
 #include "game/minigames/item_sprite.h"
 #include "game/shell/editors/curve.h"
+#include "game/shell/game_library.h"
 #include "game/shell/sound_handler.h"
 
 ChocolateFactory* ChocolateFactory::sCurrent = nullptr;
@@ -51,11 +52,6 @@ std::shared_ptr<TCurve> CurveOf(TWindowStyle& style, const char* key) {
 
 // Milliseconds from a key: whole, never negative.
 uint32_t MsOf(TWindowStyle& style, const char* key, double def) { return SaturateToUInt32(style.GetNumber(key, def)); }
-
-// Elements 1 and 2 of a table as a point; a missing element counts 0.
-TVec2 TableToPoint(TLuaTable& table) {
-  return TVec2((float)table.GetNumberAt(1, 0.0), (float)table.GetNumberAt(2, 0.0));
-}
 
 }  // namespace
 
@@ -189,7 +185,7 @@ void ChocolateFactory::BuildMachine(TWindowStyle& style) {
       value->Push();
       if (lua_istable(L, -1)) {
         TLuaTable slot(L);
-        mMissSlots.push_back(TableToPoint(slot));
+        mMissSlots.push_back(TableToVec2(&slot));
       } else {
         lua_pop(L, 1);
       }
@@ -258,9 +254,6 @@ void ChocolateFactory::EnableSibling(const char* name, bool on) const {
 
 void ChocolateFactory::FillInformation(const char* script) const {
   TWindow* information = FindSibling("information");
-  TWindowManager* manager = TWindowManager::Get();
-  if (!information || !manager) return;
-  information->DeleteChildren();
-  manager->RunWindowScript(information, TStr(script));
+  FillWindowFromScript(information, TStr(script));
   EnableWindowSafe(information);
 }
