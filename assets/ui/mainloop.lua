@@ -36,7 +36,7 @@ end
 Player = {}
 
 function NewPlayer()
-  local player = { money = 500, time = 0, rank = 1, portName = "harbour", supply = {}, portsAvailable = {},
+  local player = { money = 500, time = 0, rank = 1, portName = "cocoa_cove", supply = {}, portsAvailable = {},
     factories = { chocolate = { current = "truffle", production = 0 } } }
   for name, ingredient in pairs(_AllIngredients) do player.supply[name] = tonumber(ingredient.start) or 0 end
   for name, port in pairs(_AllPorts) do player.portsAvailable[name] = port.start or "hidden" end

@@ -173,9 +173,9 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   std::string save = ReadHostFile(world.GameFolder() + "/ada.quill3");
   EXPECT_EQ(save.rfind("quill3 save 1\n", 0), 0u) << save;
   for (const char* line : {"money=n:500", "supply.cocoa=n:8", "supply.beans=n:4", "supply.chocolate=n:0",
-                           "portsAvailable.harbour=s:open", "portsAvailable.millbrook=s:factory",
-                           "portsAvailable.marketon=s:new", "factories.chocolate.current=s:truffle",
-                           "quest=s:first_steps", "questTitle=s:Truffles for Millbrook"})
+                           "portsAvailable.cocoa_cove=s:factory", "portsAvailable.bean_harbour=s:new",
+                           "portsAvailable.sugar_quay=s:open", "factories.chocolate.current=s:truffle",
+                           "quest=s:first_steps", "questTitle=s:Truffles for Sugar Quay"})
     EXPECT_NE(save.find(std::string("\n") + line + "\n"), std::string::npos) << line << "\n" << save;
   EXPECT_NE(ada.find("savegame = Ada"), std::string::npos) << prefs;
   EXPECT_EQ(log.find("Lua Error"), std::string::npos) << log;
