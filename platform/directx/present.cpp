@@ -83,7 +83,11 @@ SDL_Window* WindowFor(const TUpload& u) {
   auto& c = Capture();
   if (!u.ownWindow) return nullptr;
   if (!c.window) {
+#ifdef ORVELLA_DX_HAVE_WIN32_SDL
+    if (!Win32EnsureSdl()) return nullptr;
+#else
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+#endif
     c.window = SDL_CreateWindow(u.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, u.frameWidth,
                                 u.frameHeight, SDL_WINDOW_SHOWN);
   }

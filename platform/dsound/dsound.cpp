@@ -5,16 +5,21 @@
 #include "platform/dsound/dsound.h"
 
 #include <SDL.h>
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/dsound/dsound_test_control.h"
+#include "platform/win32/sdl_window.h"
 
 const GUID GUID_NULL_DS = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 const GUID DSDEVID_DefaultPlayback = {0xdef00000, 0x9c6d, 0x47ed, {0xaa, 0xf1, 0x4d, 0xda, 0x8f, 0x2b, 0x5c, 0x03}};
@@ -485,6 +490,26 @@ void SDLCALL AudioCallback(void*, Uint8* stream, int len) {
   for (HANDLE e : events) Signal(e);
 }
 
+bool Exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+// False when the machine plainly has nothing to play on: no playback device node and no sound
+// server. Probing every SDL driver then only costs start-up time (tens of milliseconds).
+bool SoundOutputMayExist() {
+  if (DIR* snd = opendir("/dev/snd")) {
+    bool playback = false;
+    while (dirent* e = readdir(snd))
+      if (std::strncmp(e->d_name, "pcmC", 4) == 0 && e->d_name[std::strlen(e->d_name) - 1] == 'p') playback = true;
+    closedir(snd);
+    if (playback) return true;
+  }
+  if (Exists("/dev/dsp") || getenv("PULSE_SERVER")) return true;
+  const char* run = getenv("XDG_RUNTIME_DIR");
+  return run && *run && (Exists(std::string(run) + "/pulse/native") || Exists(std::string(run) + "/pipewire-0"));
+}
+
 bool OpenSdl(Mixer& m) {
   SDL_AudioSpec want{}, have{};
   want.freq = kOutputRate;
@@ -492,7 +517,9 @@ bool OpenSdl(Mixer& m) {
   want.channels = 2;
   want.samples = 512;
   want.callback = AudioCallback;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+  const char* driver = SDL_GetHint(SDL_HINT_AUDIODRIVER);  // the SDL_AUDIODRIVER variable too
+  bool probe = (driver && *driver) || SoundOutputMayExist();
+  if (probe && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
     m.sdlDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (m.sdlDevice) return true;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -578,6 +605,7 @@ HRESULT Create(LPCGUID guid, IDirectSound** ds, void* outer) {
     }
   }
   if (!manual) {
+    Win32EnsureSdl();  // SDL's video starts before its audio thread does (see there)
     // Opened outside the mixer lock: SDL may start calling back at once.
     Mixer probe;
     if (!OpenSdl(probe)) return DSERR_NODRIVER;

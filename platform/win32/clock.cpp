@@ -31,7 +31,7 @@ namespace win32 {
 bool IsManualClockOwner() { return gManual && gOwner.load() == ThreadId(); }
 void AdvanceManualClockLocked(DWORD ms) {
   gManualNow += ms;
-  KernelCv().notify_all();
+  WakeAllLocked();
 }
 }  // namespace win32
 

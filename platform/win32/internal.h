@@ -11,12 +11,19 @@
 
 namespace win32 {
 
-// One lock guards every kernel object, the handle table and the message queues; one condition
-// variable wakes every waiter. Waits are short and rare enough that this is cheap, and it makes
-// "wait for objects or a message" a single condition.
+// One lock guards every kernel object, the handle table and the message queues. A blocked
+// thread sleeps on its own condition variable and is woken only by what it waits for: the
+// objects it waits on, its message queue (by thread id) or the manual clock moving. So a thread
+// waiting for its timeout costs no wake-ups while others signal their own objects.
 std::mutex& KernelLock();
-std::condition_variable& KernelCv();
 typedef std::unique_lock<std::mutex> Lock;
+
+struct Waiter {
+  std::condition_variable cv;
+  DWORD thread = 0;
+  bool blocked = false;     // in BlockLocked now (kernel lock)
+  bool registered = false;  // known by thread id since its first block (kernel lock)
+};
 
 struct KObject {
   virtual ~KObject() = default;
@@ -26,7 +33,15 @@ struct KObject {
   virtual bool Acquire(DWORD now) { return false; }  // true when the wait is "abandoned"
   // A time (timeGetTime) at which the object may become signaled by itself; false if none.
   virtual bool NextDue(DWORD* due) const { return false; }
+  std::vector<Waiter*> waiters;  // the threads blocked on this object now (kernel lock)
 };
+
+// Blocking and waking, kernel lock held. BlockLocked sleeps the calling thread until it is woken
+// or `ms` pass (INFINITE: no limit); wakes may be spurious, callers check their condition again.
+void BlockLocked(Lock& lock, DWORD ms);
+void WakeObjectLocked(KObject& object);  // the threads waiting on the object
+void WakeThreadLocked(DWORD thread);     // the thread, if blocked (its queue got input)
+void WakeAllLocked();                    // every blocked thread (the clock moved)
 
 // Handle table (kernel lock held for the *Locked forms).
 HANDLE AddHandle(std::shared_ptr<KObject> object);

@@ -23,17 +23,21 @@ std::mutex& KernelLock() {
   static std::mutex* lock = new std::mutex;  // never destroyed: threads may outlive main
   return *lock;
 }
-std::condition_variable& KernelCv() {
+
+namespace {
+
+// Tests waiting for the manual clock's threads to park or settle wait here; it is told whenever
+// those counts change.
+std::condition_variable& ObserverCv() {
   static std::condition_variable* cv = new std::condition_variable;
   return *cv;
 }
 
-void ClockChanged() {
-  { Lock lock(KernelLock()); }
-  KernelCv().notify_all();
+// The waiters of the threads that have blocked at least once, by thread id (kernel lock).
+std::unordered_map<DWORD, Waiter*>& Waiters() {
+  static auto* waiters = new std::unordered_map<DWORD, Waiter*>;
+  return *waiters;
 }
-
-namespace {
 
 struct MutexObject;
 
@@ -47,6 +51,7 @@ struct ThreadState {
   // Let go by a wait on the manual clock and not waiting on it again yet: still at the work
   // that woke it (guarded by the kernel lock).
   bool woken = false;
+  Waiter waiter;
   ~ThreadState();
 };
 
@@ -55,7 +60,7 @@ thread_local DWORD tPresetId = 0;
 
 ThreadState& State() {
   thread_local ThreadState state;
-  if (!state.id) state.id = tPresetId ? tPresetId : gNextThreadId.fetch_add(4);
+  if (!state.id) state.waiter.thread = state.id = tPresetId ? tPresetId : gNextThreadId.fetch_add(4);
   return state;
 }
 
@@ -162,8 +167,10 @@ bool MutexObject::Acquire(DWORD) {
 
 // Sets a thread's woken flag, keeping gWokenWorkers the count of the set ones (kernel lock held).
 void SetWokenLocked(ThreadState& t, bool woken) {
+  if (woken == t.woken) return;
   gWokenWorkers += (int)woken - (int)t.woken;
   t.woken = woken;
+  ObserverCv().notify_all();
 }
 
 // Hands on the mutexes a thread still owns as abandoned (kernel lock held).
@@ -174,18 +181,17 @@ void AbandonOwnedLocked(ThreadState& t) {
       m->owner = 0;
       m->count = 0;
       m->abandoned = true;
+      WakeObjectLocked(*m);
     }
   }
   t.owned.clear();
 }
 
 ThreadState::~ThreadState() {
-  {
-    Lock lock(KernelLock());
-    AbandonOwnedLocked(*this);
-    SetWokenLocked(*this, false);
-  }
-  KernelCv().notify_all();
+  Lock lock(KernelLock());
+  AbandonOwnedLocked(*this);
+  SetWokenLocked(*this, false);
+  if (waiter.registered) Waiters().erase(waiter.thread);
 }
 
 std::string LockFolder() {
@@ -265,16 +271,14 @@ void* ThreadMain(void* arg) {
   {
     Lock lock(KernelLock());
     State().priority = t->priority;
-    KernelCv().wait(lock, [&] { return t->suspended <= 0; });
+    while (t->suspended > 0) BlockLocked(lock, INFINITE);
   }
   DWORD code = t->start(t->parameter);
-  {
-    Lock lock(KernelLock());
-    AbandonOwnedLocked(State());  // before the thread counts as ended, as on the original
-    t->exitCode = code;
-    t->done = true;
-  }
-  KernelCv().notify_all();
+  Lock lock(KernelLock());
+  AbandonOwnedLocked(State());  // before the thread counts as ended, as on the original
+  t->exitCode = code;
+  t->done = true;
+  WakeObjectLocked(*t);
   return nullptr;
 }
 
@@ -308,27 +312,55 @@ std::shared_ptr<KObject> FindHandle(HANDLE handle) {
   return FindHandleLocked(handle);
 }
 
-DWORD WaitEngine(DWORD count, const HANDLE* handles, bool waitAll, DWORD ms, const WaitHooks* hooks) {
-  if (count > MAXIMUM_WAIT_OBJECTS || (count && !handles)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return WAIT_FAILED;
+void BlockLocked(Lock& lock, DWORD ms) {
+  Waiter& me = State().waiter;
+  if (!me.registered) {
+    Waiters()[me.thread] = &me;
+    me.registered = true;
   }
-  std::vector<std::shared_ptr<KObject>> objects;
-  ThreadState& me = State();
+  me.blocked = true;
+  if (ms == INFINITE)
+    me.cv.wait(lock);
+  else
+    me.cv.wait_for(lock, std::chrono::milliseconds(ms));
+  me.blocked = false;
+}
+
+// Waking happens under the kernel lock, and a thread leaves the tables under it before it ends.
+void WakeObjectLocked(KObject& object) {
+  for (Waiter* w : object.waiters) w->cv.notify_one();
+}
+
+void WakeThreadLocked(DWORD thread) {
+  auto it = Waiters().find(thread);
+  if (it != Waiters().end() && it->second->blocked) it->second->cv.notify_one();
+}
+
+void WakeAllLocked() {
+  for (auto& [id, w] : Waiters())
+    if (w->blocked) w->cv.notify_one();
+  ObserverCv().notify_all();
+}
+
+void ClockChanged() {
   Lock lock(KernelLock());
-  for (DWORD i = 0; i < count; i++) {
-    auto obj = FindHandleLocked(handles[i]);
-    if (!obj || !obj->Waitable()) {
-      lock.unlock();
-      SetLastError(ERROR_INVALID_HANDLE);
-      return WAIT_FAILED;
-    }
-    objects.push_back(obj);
-  }
+  WakeAllLocked();
+}
+
+namespace {
+
+// The wait itself, kernel lock held on entry and return; the caller has registered the thread
+// on every object.
+DWORD WaitLoopLocked(Lock& lock, const std::vector<std::shared_ptr<KObject>>& objects, bool waitAll, DWORD ms,
+                     const WaitHooks* hooks) {
+  ThreadState& me = State();
+  const DWORD count = (DWORD)objects.size();
   const bool pumping = hooks && hooks->pump;
   const DWORD start = timeGetTime();
-  for (;;) {
-    if (pumping) {
+  for (bool first = true;; first = false) {
+    // Once the time is up the caller looks at its queue anyway: the last check goes without
+    // pumping (an idle loop's waits are a millisecond long).
+    if (pumping && (first || ms == INFINITE || timeGetTime() - start < ms)) {
       lock.unlock();
       hooks->pump(hooks->context);
       lock.lock();
@@ -341,16 +373,12 @@ DWORD WaitEngine(DWORD count, const HANDLE* handles, bool waitAll, DWORD ms, con
         DWORD result = WAIT_OBJECT_0;
         for (DWORD i = 0; i < count; i++)
           if (objects[i]->Acquire(now) && result == WAIT_OBJECT_0) result = WAIT_ABANDONED_0 + i;
-        lock.unlock();
-        KernelCv().notify_all();
         return result;
       }
     } else {
       for (DWORD i = 0; i < count; i++) {
         if (objects[i]->IsSignaled(now)) {
           bool abandoned = objects[i]->Acquire(now);
-          lock.unlock();
-          KernelCv().notify_all();
           return (abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0) + i;
         }
       }
@@ -384,15 +412,15 @@ DWORD WaitEngine(DWORD count, const HANDLE* handles, bool waitAll, DWORD ms, con
       if (IsManualClockOwner() && remaining != INFINITE) {
         AdvanceManualClockLocked(remaining);
       } else if (pumping) {
-        KernelCv().wait_for(lock, std::chrono::milliseconds(hooks->pumpSliceMs));
+        BlockLocked(lock, hooks->pumpSliceMs);
       } else {
         // Parked, the thread has done its work; woken, it counts as working until it parks
         // again or ends (WaitForClockSettled), the thread that moves the clock excepted.
         SetWokenLocked(me, false);
         if (remaining != INFINITE) gParkedDue[&me] = now + remaining;
         gClockWaiters++;
-        KernelCv().notify_all();  // lets WaitForClockWaiters and WaitForClockSettled see us
-        KernelCv().wait(lock);
+        ObserverCv().notify_all();  // lets WaitForClockWaiters and WaitForClockSettled see us
+        BlockLocked(lock, INFINITE);
         gClockWaiters--;
         gParkedDue.erase(&me);
         if (!IsManualClockOwner()) SetWokenLocked(me, true);
@@ -400,12 +428,34 @@ DWORD WaitEngine(DWORD count, const HANDLE* handles, bool waitAll, DWORD ms, con
     } else {
       DWORD slice = remaining;
       if (pumping && (slice == INFINITE || slice > hooks->pumpSliceMs)) slice = hooks->pumpSliceMs;
-      if (slice == INFINITE)
-        KernelCv().wait(lock);
-      else
-        KernelCv().wait_for(lock, std::chrono::milliseconds(slice));
+      BlockLocked(lock, slice);
     }
   }
+}
+
+}  // namespace
+
+DWORD WaitEngine(DWORD count, const HANDLE* handles, bool waitAll, DWORD ms, const WaitHooks* hooks) {
+  if (count > MAXIMUM_WAIT_OBJECTS || (count && !handles)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return WAIT_FAILED;
+  }
+  std::vector<std::shared_ptr<KObject>> objects;
+  Waiter& me = State().waiter;
+  Lock lock(KernelLock());
+  for (DWORD i = 0; i < count; i++) {
+    auto obj = FindHandleLocked(handles[i]);
+    if (!obj || !obj->Waitable()) {
+      lock.unlock();
+      SetLastError(ERROR_INVALID_HANDLE);
+      return WAIT_FAILED;
+    }
+    objects.push_back(obj);
+  }
+  for (auto& o : objects) o->waiters.push_back(&me);
+  DWORD result = WaitLoopLocked(lock, objects, waitAll, ms, hooks);
+  for (auto& o : objects) std::erase(o->waiters, &me);
+  return result;
 }
 
 }  // namespace win32
@@ -414,12 +464,12 @@ using namespace win32;
 
 void TestControl::WaitForClockWaiters(int count) {
   Lock lock(KernelLock());
-  KernelCv().wait(lock, [&] { return gClockWaiters >= count; });
+  ObserverCv().wait(lock, [&] { return gClockWaiters >= count; });
 }
 
 bool TestControl::WaitForClockSettled(uint32_t realMs) {
   Lock lock(KernelLock());
-  return KernelCv().wait_for(lock, std::chrono::milliseconds(realMs), [] {
+  return ObserverCv().wait_for(lock, std::chrono::milliseconds(realMs), [] {
     if (gWokenWorkers > 0) return false;
     DWORD now = timeGetTime();
     for (auto& parked : gParkedDue)
@@ -485,13 +535,9 @@ DWORD ResumeThread(HANDLE thread) {
     SetLastError(ERROR_INVALID_HANDLE);
     return (DWORD)-1;
   }
-  DWORD previous;
-  {
-    Lock lock(KernelLock());
-    previous = (DWORD)t->suspended;
-    if (t->suspended > 0) t->suspended--;
-  }
-  KernelCv().notify_all();
+  Lock lock(KernelLock());
+  DWORD previous = (DWORD)t->suspended;
+  if (t->suspended > 0 && --t->suspended == 0) WakeThreadLocked(t->id);
   return previous;
 }
 
@@ -600,9 +646,9 @@ BOOL ReleaseMutex(HANDLE mutex) {
         auto o = owned[i].lock();
         if (!o || o == m) owned.erase(owned.begin() + (long)i--);
       }
+      WakeObjectLocked(*m);
     }
   }
-  KernelCv().notify_all();
   return TRUE;
 }
 
@@ -623,11 +669,9 @@ static BOOL SetEventState(HANDLE event, bool state) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  {
-    Lock lock(KernelLock());
-    e->signaled = state;
-  }
-  KernelCv().notify_all();
+  Lock lock(KernelLock());
+  e->signaled = state;
+  if (state) WakeObjectLocked(*e);
   return TRUE;
 }
 BOOL SetEvent(HANDLE event) { return SetEventState(event, true); }
@@ -661,14 +705,12 @@ BOOL SetWaitableTimer(HANDLE timer, const LARGE_INTEGER* dueTime, LONG periodMs,
     int64_t nowFt = kEpochDiff + (int64_t)ts.tv_sec * 10000000 + ts.tv_nsec / 100;
     delayMs = dueTime->QuadPart > nowFt ? (dueTime->QuadPart - nowFt + 9999) / 10000 : 0;
   }
-  {
-    Lock lock(KernelLock());
-    t->signaled = false;
-    t->active = true;
-    t->due = timeGetTime() + (DWORD)delayMs;
-    t->period = (DWORD)periodMs;
-  }
-  KernelCv().notify_all();
+  Lock lock(KernelLock());
+  t->signaled = false;
+  t->active = true;
+  t->due = timeGetTime() + (DWORD)delayMs;
+  t->period = (DWORD)periodMs;
+  WakeObjectLocked(*t);  // its waiters take the new due time
   return TRUE;
 }
 

@@ -53,12 +53,10 @@ void ProcessSent() {
       q->sent.pop_front();
     }
     LRESULT r = CallProc(s->window, s->message, s->wParam, s->lParam);
-    {
-      Lock lock(KernelLock());
-      s->result = r;
-      s->done = true;
-    }
-    KernelCv().notify_all();
+    Lock lock(KernelLock());
+    s->result = r;
+    s->done = true;
+    WakeThreadLocked(s->sender);
   }
 }
 
@@ -82,6 +80,7 @@ POINT ClientPointLocked(const Window& w, POINT screen) {
 
 void PushLocked(Queue& q, HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
   q.posted.push_back(MSG{h, message, wParam, lParam, timeGetTime(), gCursor});
+  WakeThreadLocked(q.thread);
 }
 
 // Posts WM_MOUSEHOVER once the mouse has rested long enough over a window armed for it.
@@ -183,20 +182,17 @@ std::shared_ptr<Queue> QueueOfLocked(DWORD thread) {
 }
 
 void PostToQueue(HWND h, UINT message, WPARAM wParam, LPARAM lParam, bool coalesceMove) {
-  {
-    Lock lock(KernelLock());
-    DWORD thread = ThreadId();
-    if (h) {
-      auto w = FindWindowLocked(h);
-      if (!w) return;
-      thread = w->thread;
-    }
-    auto q = QueueOfLocked(thread);
-    if (coalesceMove && !q->posted.empty() && q->posted.back().message == WM_MOUSEMOVE && q->posted.back().hwnd == h)
-      q->posted.pop_back();
-    PushLocked(*q, h, message, wParam, lParam);
+  Lock lock(KernelLock());
+  DWORD thread = ThreadId();
+  if (h) {
+    auto w = FindWindowLocked(h);
+    if (!w) return;
+    thread = w->thread;
   }
-  KernelCv().notify_all();
+  auto q = QueueOfLocked(thread);
+  if (coalesceMove && !q->posted.empty() && q->posted.back().message == WM_MOUSEMOVE && q->posted.back().hwnd == h)
+    q->posted.pop_back();
+  PushLocked(*q, h, message, wParam, lParam);
 }
 
 LRESULT Send(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -207,11 +203,12 @@ LRESULT Send(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (w->thread == ThreadId()) return w->proc ? w->proc(h, message, wParam, lParam) : 0;
   SentMessage s{h, message, wParam, lParam};
+  s.sender = ThreadId();
   {
     Lock lock(KernelLock());
     QueueOfLocked(w->thread)->sent.push_back(&s);
+    WakeThreadLocked(w->thread);
   }
-  KernelCv().notify_all();
   for (;;) {
     ProcessSent();  // the target may send back to us meanwhile
     Lock lock(KernelLock());
@@ -221,7 +218,7 @@ LRESULT Send(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
       sent.erase(std::remove(sent.begin(), sent.end(), &s), sent.end());
       if (!s.done) return 0;
     }
-    if (QueueOfLocked(ThreadId())->sent.empty()) KernelCv().wait(lock);
+    if (QueueOfLocked(ThreadId())->sent.empty()) BlockLocked(lock, INFINITE);
   }
 }
 
@@ -232,17 +229,17 @@ void ArmHoverLocked(HWND h, POINT screen) {
 }
 
 void MouseMovedTo(HWND h, POINT screen) {
-  {
-    Lock lock(KernelLock());
-    gCursor = screen;
-    if (gMouseWindow != h) {
-      PostLeaveLocked(FindWindowLocked(gMouseWindow));
-      gMouseWindow = h;
-    }
-    if (!h) return;
-    if (std::abs(screen.x - gHoverPoint.x) > 2 || std::abs(screen.y - gHoverPoint.y) > 2) ArmHoverLocked(h, screen);
+  Lock lock(KernelLock());
+  gCursor = screen;
+  if (gMouseWindow != h) {
+    PostLeaveLocked(FindWindowLocked(gMouseWindow));
+    gMouseWindow = h;
   }
-  KernelCv().notify_all();
+  if (!h) return;
+  if (std::abs(screen.x - gHoverPoint.x) > 2 || std::abs(screen.y - gHoverPoint.y) > 2) {
+    ArmHoverLocked(h, screen);
+    if (auto w = FindWindowLocked(h)) WakeThreadLocked(w->thread);  // its hover time moved
+  }
 }
 
 void CallIdleHook() {
@@ -339,7 +336,6 @@ BOOL PostThreadMessageA(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam
     }
     PushLocked(*it->second, nullptr, message, wParam, lParam);
   }
-  KernelCv().notify_all();
   return TRUE;
 }
 
@@ -347,13 +343,10 @@ LRESULT SendMessageA(HWND h, UINT message, WPARAM wParam, LPARAM lParam) { retur
 LRESULT SendMessageW(HWND h, UINT message, WPARAM wParam, LPARAM lParam) { return Send(h, message, wParam, lParam); }
 
 void PostQuitMessage(int exitCode) {
-  {
-    Lock lock(KernelLock());
-    auto q = QueueOfLocked(ThreadId());
-    q->quit = true;
-    q->quitCode = exitCode;
-  }
-  KernelCv().notify_all();
+  Lock lock(KernelLock());
+  auto q = QueueOfLocked(ThreadId());
+  q->quit = true;
+  q->quitCode = exitCode;
 }
 
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms, DWORD) {
@@ -385,8 +378,8 @@ UINT_PTR SetTimer(HWND h, UINT_PTR id, UINT ms, TIMERPROC proc) {
     auto q = QueueOfLocked(thread);
     std::erase_if(q->timers, [&](const Timer& t) { return t.window == h && t.id == id; });
     q->timers.push_back(Timer{h, id, ms, timeGetTime() + ms, proc});
+    WakeThreadLocked(thread);  // its wait takes the new due time
   }
-  KernelCv().notify_all();
   return id ? id : 1;
 }
 
@@ -441,8 +434,8 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
       // As on the original: asked while the mouse is elsewhere, the leave comes at once.
       if (gMouseWindow != w->handle) PostLeaveLocked(w);
     }
+    WakeThreadLocked(w->thread);  // its hover time moved
   }
-  KernelCv().notify_all();
   return TRUE;
 }
 

@@ -3,8 +3,11 @@
 // as UTF-16 units, mouse, wheel, activation, minimise and restore, close, paint, display
 // change). Also the TestControl injections, which push SDL events so they take the same path.
 #include <SDL.h>
+#include <dirent.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -308,9 +311,27 @@ void HandleEvent(const SDL_Event& e) {
   }
 }
 
+// True when the machine has a graphics card's render node. Without one, OpenGL is the
+// software driver: over 50 MB of code generator and a dozen threads.
+bool HaveRenderNode() {
+  DIR* dri = opendir("/dev/dri");
+  if (!dri) return false;
+  bool found = false;
+  while (dirent* e = readdir(dri))
+    if (std::strncmp(e->d_name, "renderD", 7) == 0) found = true;
+  closedir(dri);
+  return found;
+}
+
 bool InitSdl() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C ends the program as usual
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Our frames are drawn in software already. SDL would still put a window surface on an
+  // OpenGL texture where it can; without a graphics card, blit to the window directly instead.
+  // The SDL_FRAMEBUFFER_ACCELERATION variable still wins.
+  const char* software = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+  if (!HaveRenderNode() || (software && *software && *software != '0'))
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     // No display: run headless rather than fail, as the original would run on any desktop.
     const char* drivers[] = {"offscreen", "dummy"};
@@ -354,9 +375,19 @@ bool IsSdlThread() { return gSdlReady && gSdlThread == ThreadId(); }
 
 void PumpSdl() {
   if (!IsSdlThread()) return;
+  // Asking the display server and the channel costs system calls, and an idle loop pumps
+  // several times a millisecond: ask them at most every 4 ms, a quarter of a frame at 60 Hz.
+  // Events already queued (pushed ones) are taken at every pump.
+  static std::chrono::steady_clock::time_point lastAsked;  // SDL thread only
+  auto now = std::chrono::steady_clock::now();
+  bool ask = now - lastAsked >= std::chrono::milliseconds(4);
+  if (ask) {
+    lastAsked = now;
+    SDL_PumpEvents();
+  }
   SDL_Event e;
-  while (SDL_PollEvent(&e)) HandleEvent(e);
-  ChannelPoll();
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) HandleEvent(e);
+  if (ask) ChannelPoll();
 }
 
 bool CreateSdlWindow(Window& w) {
@@ -449,6 +480,8 @@ bool SdlPullClipboard(std::string* utf8) {
 }  // namespace win32
 
 using namespace win32;
+
+bool Win32EnsureSdl() { return EnsureSdl(); }
 
 namespace {
 

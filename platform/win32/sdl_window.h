@@ -11,3 +11,9 @@ SDL_Window* Win32GetSdlWindow(HWND window);
 
 // The window a device context from GetDC or BeginPaint belongs to (null for the screen's).
 HWND Win32WindowFromDC(HDC dc);
+
+// Starts SDL's video once, on the calling thread when nothing has (it becomes the SDL thread);
+// false when no driver works. The sound device calls it before it starts SDL's audio thread:
+// SDL changes its list of hints unguarded while its video starts, and reads that list on the
+// audio thread as it starts.
+bool Win32EnsureSdl();

@@ -68,6 +68,7 @@ struct SentMessage {
   LPARAM lParam;
   LRESULT result = 0;
   bool done = false;
+  DWORD sender = 0;  // the thread waiting for the result
 };
 
 struct Timer {

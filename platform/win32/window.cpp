@@ -642,6 +642,9 @@ BOOL DestroyWindow(HWND h) {
     if (auto q = QueueOfLocked(w->thread)) {
       std::erase_if(q->posted, [&](const MSG& m) { return m.hwnd == h; });
       std::erase_if(q->timers, [&](const Timer& t) { return t.window == h; });
+      // Threads still waiting to send to it learn that it is gone.
+      for (SentMessage* sent : q->sent)
+        if (sent->window == h) WakeThreadLocked(sent->sender);
     }
     T().windows.erase((uintptr_t)h);
   }
@@ -1056,13 +1059,13 @@ BOOL InvalidateRect(HWND h, const RECT*, BOOL) {
   if (!h) {
     for (auto& [k, w] : T().windows)
       if (!w->destroyed) w->invalid = true;
+    WakeAllLocked();
   } else {
     auto w = FindWindowLockedOrFail(h);
     if (!w) return FALSE;
     w->invalid = true;
+    WakeThreadLocked(w->thread);
   }
-  lock.unlock();
-  KernelCv().notify_all();
   return TRUE;
 }
 

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <time.h>
+
 #include "platform/directx/directx_test_control.h"
 #include "platform/dsound/dsound_test_control.h"
 #include "platform/test_control.h"
@@ -43,6 +45,7 @@ std::string gCommandLine;
 FILE* gReport = nullptr;
 FILE* gSoundTap = nullptr;
 uint64_t gFramesPlayed = 0;  // output frames the manual sound device has played
+std::string gFirstFramePath;  // emptied once the first presented frame's time is written
 
 void Report(const char* format, const std::string& text) {
   if (!gReport) return;
@@ -130,8 +133,22 @@ bool StateReached(const std::string& state, HWND main) {
   return true;  // an unknown state would hold the script for ever
 }
 
+// The wall-clock time of the first idle turn after a frame was presented, so that a measuring
+// script can take the start-up time against a time it took before starting the program.
+void NoteFirstFrame() {
+  if (gFirstFramePath.empty() || TestControl::Display::GetPresentCount() == 0) return;
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  if (FILE* f = fopen(gFirstFramePath.c_str(), "w")) {
+    fprintf(f, "%lld.%06ld\n", (long long)now.tv_sec, now.tv_nsec / 1000);
+    fclose(f);
+  }
+  gFirstFramePath.clear();
+}
+
 void OnIdle(void*) {
   gFrames++;
+  NoteFirstFrame();
   PlaySound();
   if (gClockStep && TestControl::IsManualClock()) TestControl::AdvanceClock(gClockStep);
   HWND main = TestControl::FindProgramWindow();
@@ -188,7 +205,9 @@ HARNESS_EXPORT HWND TestHook(char** commandLine) {
   const char* clock = std::getenv("ORVELLA_HARNESS_MANUAL_CLOCK");
   const char* report = std::getenv("ORVELLA_HARNESS_REPORT");
   const char* sound = std::getenv("ORVELLA_HARNESS_SOUND_TAP");
-  if (!quit && !line && !script && !clock && !sound) return nullptr;
+  const char* firstFrame = std::getenv("ORVELLA_HARNESS_FIRST_FRAME");
+  if (!quit && !line && !script && !clock && !sound && !firstFrame) return nullptr;
+  if (firstFrame) gFirstFramePath = firstFrame;
   if (line && commandLine) {
     gCommandLine = line;
     *commandLine = gCommandLine.data();

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -29,6 +31,23 @@ DWORD Join(HANDLE thread) {
   EXPECT_TRUE(GetExitCodeThread(thread, &code));
   CloseHandle(thread);
   return code;
+}
+
+// How often the thread `tid` of this process has been switched out, and whether it sleeps now.
+long Switches(pid_t tid, bool* sleeping = nullptr) {
+  std::string base = "/proc/self/task/" + std::to_string(tid);
+  std::ifstream status(base + "/status");
+  std::string line;
+  long total = 0;
+  while (std::getline(status, line))
+    if (line.find("ctxt_switches:") != std::string::npos) total += std::stol(line.substr(line.find(':') + 1));
+  if (sleeping) {
+    std::ifstream stat(base + "/stat");
+    std::string all((std::istreambuf_iterator<char>(stat)), {});
+    size_t close = all.rfind(')');
+    *sleeping = close != std::string::npos && close + 2 < all.size() && all[close + 2] == 'S';
+  }
+  return total;
 }
 
 std::string UniqueName(const char* stem) {
@@ -163,6 +182,55 @@ TEST(KernelSyncTest, WaitForMultipleObjectsAnyAndAll) {
   EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_OBJECT_0);
   CloseHandle(a);
   CloseHandle(b);
+}
+
+// A blocked thread is woken by its own objects (or its queue, waiting for messages) only: what
+// other threads do to other objects and queues costs it nothing.
+TEST(KernelSyncTest, AWaiterWakesOnlyForItsOwnObjects) {
+  TestControl::UseRealClock();
+  HANDLE otherEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  HANDLE otherMutex = CreateMutexA(nullptr, FALSE, nullptr);
+  HANDLE otherTimer = CreateWaitableTimerA(nullptr, FALSE, nullptr);
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // this thread's queue
+  const DWORD self = GetCurrentThreadId();
+  const std::function<void()> noise[] = {
+      [&] { SetEvent(otherEvent); WaitForSingleObject(otherEvent, 0); },
+      [&] { WaitForSingleObject(otherMutex, 0); ReleaseMutex(otherMutex); },
+      [&] { PostThreadMessageA(self, WM_USER, 0, 0); PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); },
+      [&] {
+        LARGE_INTEGER due;
+        due.QuadPart = -600000LL * 10000;
+        SetWaitableTimer(otherTimer, &due, 0, nullptr, nullptr, FALSE);
+      },
+  };
+  for (bool messages : {false, true}) {
+    SCOPED_TRACE(messages ? "waiting for objects or messages" : "waiting for objects");
+    HANDLE mine[] = {CreateEventA(nullptr, FALSE, FALSE, nullptr), CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    std::atomic<pid_t> tid{0};
+    auto worker = [&]() -> DWORD {
+      tid = gettid();
+      return messages ? MsgWaitForMultipleObjects(2, mine, FALSE, 600000, QS_ALLINPUT)
+                      : WaitForMultipleObjects(2, mine, FALSE, 600000);
+    };
+    HANDLE t = StartThread(&worker);
+    bool sleeping = false;
+    while (!tid || (Switches(tid, &sleeping), !sleeping)) std::this_thread::yield();
+    long before = Switches(tid);
+    for (int round = 0; round < 50; round++) {
+      for (auto& n : noise) {
+        n();
+        std::this_thread::yield();
+      }
+    }
+    EXPECT_LE(Switches(tid) - before, 1);
+    SetEvent(mine[1]);
+    EXPECT_EQ(Join(t), WAIT_OBJECT_0 + 1);
+    for (HANDLE h : mine) CloseHandle(h);
+  }
+  CloseHandle(otherEvent);
+  CloseHandle(otherMutex);
+  CloseHandle(otherTimer);
 }
 
 TEST(KernelSyncTest, WorkerWaitEndsWhenTheTestAdvancesTheClockPastItsDeadline) {
