@@ -19,6 +19,7 @@
 #include "core/windows/window_style.h"
 #include "game/minigames/factory_parts.h"
 #include "game/shell/editors/curve.h"
+#include "game/shell/game_library.h"
 #include "game/shell/qrn_window.h"
 #include "game/shell/sound_bridge.h"
 
@@ -58,7 +59,7 @@ std::vector<TVec2> PointsOf(TWindowStyle& style, const char* key) {
       value->Push();
       if (lua_istable(L, -1)) {
         TLuaTable point(L);
-        out.push_back(TVec2((float)point.GetNumberAt(1, 0.0), (float)point.GetNumberAt(2, 0.0)));
+        out.push_back(TableToVec2(&point));
       } else {
         lua_pop(L, 1);
       }
@@ -103,10 +104,8 @@ void EnableScreenWindow(const TWindow* factory, const char* name, bool on) {
 
 void FillInformation(const TWindow* factory, const char* script) {
   TWindow* information = FindScreenWindow(factory, "information");
-  TWindowManager* manager = TWindowManager::Get();
-  if (!information || !manager) return;
-  information->DeleteChildren();
-  manager->RunWindowScript(information, TStr(script));
+  if (!information) return;
+  FillWindowFromScript(information, TStr(script));
   EnableWindowSafe(information);
 }
 

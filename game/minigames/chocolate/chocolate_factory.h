@@ -81,6 +81,7 @@ class ChocolateFactory : public FactoryGameWindow {
   void TurnWheel();
   // The tasks in the order they step.
   std::vector<TScalingTask*> Tasks() const;
+  void LogShot(const std::shared_ptr<Ingredient>& shot, TPoint at) const;
 
   static ChocolateFactory* sCurrent;
 

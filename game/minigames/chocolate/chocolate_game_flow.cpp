@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "core/base/game_state.h"
+#include "core/base/log.h"
+#include "core/base/settings.h"
 #include "core/graphics/sprites/animated_sprite.h"
 #include "core/windows/message.h"
 #include "core/windows/window_manager.h"
@@ -185,8 +187,29 @@ bool ChocolateFactory::OnMessage(TMessage* message) {
 
 bool ChocolateFactory::OnMouseDown(TPoint point) {
   // A click on the field while the game stands paused would take a shot that hangs in the air.
-  if (IsBuilt() && mGameState == kPlaying && !mPaused) mGunTask->Fire(point.x, point.y);
+  if (!IsBuilt() || mGameState != kPlaying || mPaused) return mSwallowMouse;
+  std::shared_ptr<Ingredient> shot = mIngredientQueue->GetHead() == 1.0f ? mIngredientQueue->PeekFront() : nullptr;
+  if (mGunTask->Fire(point.x, point.y) && GetSettingBool(SettingKey(kSettingVerboseDebug))) LogShot(shot, point);
   return mSwallowMouse;
+}
+
+// With "verbosedebug" each shot is logged with what the player saw: the belt behind it and the
+// trays, so that a recorded play can be followed (and aimed again).
+void ChocolateFactory::LogShot(const std::shared_ptr<Ingredient>& shot, TPoint at) const {
+  TStr line = TStr::Format("Chocolate factory: %s (colour %u) shot at (%d, %d); next:", shot->GetName().c_str(),
+                           (unsigned)shot->GetColour(), (int)at.x, (int)at.y);
+  for (const auto& next : mIngredientQueue->GetBelt())
+    line += TStr::Format(" %s/%u", next->GetName().c_str(), (unsigned)next->GetColour());
+  line += "; trays:";
+  for (const auto& tray : mTrayTask->GetTrays()) {
+    TVec2 p = tray->GetPosition();
+    line += TStr::Format(" (%.0f, %.0f) %u/%u colour %u;", (double)p.x, (double)p.y, tray->GetFilled(),
+                         (unsigned)tray->GetPlaces().size(), (unsigned)tray->GetColour());
+  }
+  if (mRecyclerTask)
+    for (const auto& bin : mRecyclerTask->GetRecyclers())
+      line += TStr::Format(" bin (%.0f, %.0f);", (double)bin->GetPosition().x, (double)bin->GetPosition().y);
+  LogPrintf("%s speed %.3f", line.c_str(), (double)mTrayTask->GetRate());
 }
 
 bool ChocolateFactory::OnMouseMove(TPoint point) {
