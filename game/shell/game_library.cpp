@@ -104,7 +104,9 @@ float PointToSegmentDistanceSquared(const TVec3& a, const TVec3& b, const TVec3&
   TVec3 u = along;
   u.Normalize();
   float p = (c - a).Dot(u);
-  TVec3 q = p >= length ? b : a + u * p;
+  // Clamped at both ends: a point behind a is nearest to a itself (a shot catches nothing
+  // behind the gun).
+  TVec3 q = p >= length ? b : (p <= 0.0f ? a : a + u * p);
   return (q - c).LengthSquared();
 }
 

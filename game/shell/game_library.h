@@ -46,8 +46,7 @@ void FillWindow(TStr name, TStr script);
 void SetLayeredLabel(TStr name, TStr text);
 
 // Helpers.
-// Squared distance from c to the segment a-b, clamped at b only (a point behind a is measured
-// along the line).
+// Squared distance from c to the segment a-b (its nearest point, a or b beyond the ends).
 float PointToSegmentDistanceSquared(const TVec3& a, const TVec3& b, const TVec3& c);
 // Entries 1 and 2 of the table, each 0 when missing (null gives (0, 0)).
 TVec2 TableToVec2(TLuaTable* table);

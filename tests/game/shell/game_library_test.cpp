@@ -165,7 +165,7 @@ TEST(GameLibraryHelpers, SegmentDistanceTable) {
   } cases[] = {
       {{0, 0, 0}, {10, 0, 0}, {5, 3, 0}, 9},   // beside the segment
       {{0, 0, 0}, {10, 0, 0}, {12, 0, 0}, 4},  // past b: measured to b
-      {{0, 0, 0}, {10, 0, 0}, {-2, 1, 0}, 1},  // behind a: measured to the line
+      {{0, 0, 0}, {10, 0, 0}, {-2, 1, 0}, 5},  // behind a: measured to a
       {{1, 1, 1}, {1, 1, 1}, {1, 4, 5}, 25},   // a point segment
   };
   for (const Case& c : cases) EXPECT_FLOAT_EQ(PointToSegmentDistanceSquared(c.a, c.b, c.c), c.squared);
