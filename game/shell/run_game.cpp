@@ -25,6 +25,7 @@ static void (*const kAreas[])(TGameSetup&) = {
     &ProvideShell,
     &ProvideGameLibrary,
     &ProvideWorldWindows,
+    &ProvideScoreWindows,
     &ProvideChocolate,
 };
 
