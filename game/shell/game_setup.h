@@ -58,4 +58,5 @@ void ProvideGameLibrary(TGameSetup& setup);  // game/shell: string tables, data 
 void ProvideWorldWindows(TGameSetup& setup);  // game/shell/world: characters, transitions, rollovers,
                                               // status panels, credits, rectangles
 void ProvideScoreWindows(TGameSetup& setup);  // game/shell/world: high scores and their submission
+void ProvideEditors(TGameSetup& setup);  // game/shell/editors: curve, sign and recipe editors, tinted bitmaps
 void ProvideChocolate(TGameSetup& setup);  // game/minigames/chocolate: the chocolate factory

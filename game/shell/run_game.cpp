@@ -26,6 +26,7 @@ static void (*const kAreas[])(TGameSetup&) = {
     &ProvideGameLibrary,
     &ProvideWorldWindows,
     &ProvideScoreWindows,
+    &ProvideEditors,
     &ProvideChocolate,
 };
 
