@@ -5,6 +5,11 @@ if(ORVELLA_ASAN)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+# In the fuzz build, undefined behaviour ends the run like a crash, in the targets and in the
+# instrumented copies of the code they test alike, so that the smoke run fails on it.
+if(ORVELLA_FUZZ)
+  add_compile_options(-fno-sanitize-recover=undefined)
+endif()
 if(ORVELLA_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)

@@ -81,6 +81,10 @@ void SetWindowsVersion(DWORD major, DWORD minor);
 void FailLoadLibrary(const std::string& name);  // by file name, as passed or without folder
 void ClearLoadLibraryFailures();
 
+// Files: the flush of the folder that MoveFileExA makes with MOVEFILE_WRITE_THROUGH fails (after
+// the rename, as a failing disk would), with ERROR_WRITE_FAULT.
+void FailFolderFlush(bool fail);
+
 // The screen as GetDeviceCaps, GetSystemMetrics and the work area report it: size, NUMCOLORS
 // (-1 above 8 bits per pixel) and bits per pixel. ClearScreenMetrics follows the real screen
 // again (so does ResetFaults).

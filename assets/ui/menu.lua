@@ -1,5 +1,5 @@
 -- The main menu: the game's title, a greeting for the current player and the way to the
--- profiles, the options and out of the game.
+-- profiles, the options and out of the game; beside it, the world tour and the credits.
 function UpdateMenuGreeting()
   SetLabel("welcome", PlainText(GetString("menu_welcome", GetCurrentUserName())))
 end
@@ -10,13 +10,23 @@ MakeDialog {
   Bitmap { name = "logo", x = 130, y = 70, image = "ui/kit/logo.png" },
   Text { name = "welcome", x = 0, y = 232, w = 800, h = 40, padding = kHAlignCenter,
     font = { "fonts/title.mvec", 28, kCocoa } },
-  Panel { name = "menupanel", x = 280, y = 290, w = 240, h = 200,
-    KitButton { name = "profiles", x = 10, y = 18, size = "l", text = "menu_profiles",
+  Panel { name = "menupanel", x = 280, y = 276, w = 240, h = 258,
+    KitButton { name = "factory", x = 10, y = 18, size = "l", gold = true, text = "menu_factory",
+      command = function() DoModal("ui/chocolate_factory.lua") SoundEvent("menu_music") end },
+    KitButton { name = "profiles", x = 10, y = 76, size = "l", text = "menu_profiles",
       command = function() DoModal("ui/profiles.lua") UpdateMenuGreeting() end },
-    KitButton { name = "options", x = 10, y = 76, size = "l", text = "menu_options",
+    KitButton { name = "options", x = 10, y = 134, size = "l", text = "menu_options",
       command = function() DoModal("ui/options.lua") end },
-    KitButton { name = "quit", x = 10, y = 134, size = "l", text = "menu_quit",
+    KitButton { name = "quit", x = 10, y = 192, size = "l", text = "menu_quit",
       command = function() AskQuit() end },
+  },
+  Panel { name = "tourpanel", x = 46, y = 359, w = 184, h = 60,
+    KitButton { name = "tour", x = 12, y = 10, size = "m", text = "menu_tour",
+      command = function() DoModal("ui/tour.lua") end },
+  },
+  Panel { name = "creditspanel", x = 570, y = 359, w = 184, h = 60,
+    KitButton { name = "credits", x = 12, y = 10, size = "m", text = "menu_credits",
+      command = function() DoModal("ui/credits.lua") end },
   },
   Text { name = "version", x = 560, y = 566, w = 220, h = 24, padding = kHAlignRight,
     font = { "__DEFAULT", 14, kCream } },

@@ -165,7 +165,11 @@ void cClipEntry::Update() {
   const int64_t now = Now();
   // Due within the block about to be mixed: the node starts on the exact frame.
   const int64_t horizon = now + std::max<int64_t>(TarnMix::ComingBlockFrames(), 1);
-  if (mNextStop != kNone && mNextStop != mHandedStop) {
+  // The node keeps one pending stop. The next pass's stop waits until the stop of the pass
+  // now playing has been mixed, so that each pass ends at its own slot end; an earlier stop
+  // (a pass cut short) replaces it at once.
+  const bool stopPending = mStopInForce != kNone && mStopInForce >= now;
+  if (mNextStop != kNone && mNextStop != mHandedStop && (!stopPending || mNextStop <= mStopInForce)) {
     mNode->Stop(mNextStop);
     mHandedStop = mNextStop;
     mStopInForce = mNextStop;

@@ -49,6 +49,8 @@ inline constexpr const char* kSettingActiveX = "activex";
 inline constexpr const char* kSettingHwnd = "hwnd";
 // Read by the framework only.
 inline constexpr const char* kSettingHttpMaxBody = "httpmaxbody";
+inline constexpr const char* kSettingHttpTimeLimit = "httptimelimit";
+inline constexpr const char* kSettingScriptMemoryMb = "scriptmemorymb";
 
 // Stores the value, runs the cheat gate for "cheatcode"/"encryptionkey", sets the legacy
 // line-wrap flag for "legacylinewrap", then tells the listener (once the platform set one).

@@ -142,6 +142,20 @@ bool TSimpleHttpRequest::Append(const char* bytes, uint32_t n) {
   return true;
 }
 
+uint32_t TSimpleHttpRequest::TimeLeft() {
+  uint32_t spent = timeGetTime() - mStartTime;
+  if (spent < mTimeLimitMs) return mTimeLimitMs - spent;
+  if (!mTimeLimitLogged)
+    LogPrintf("HTTP request took longer than %u s; it fails", (unsigned)(mTimeLimitMs / 1000));
+  mTimeLimitLogged = true;
+  return 0;
+}
+
+bool TSimpleHttpRequest::LimitNextCall(void* handle) {
+  DWORD left = TimeLeft();
+  return left > 0 && InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &left, sizeof left);
+}
+
 void TSimpleHttpRequest::Receive() {
   char* piece = new char[kReadPiece];
   TDiskFileData* out = nullptr;
@@ -169,7 +183,9 @@ void TSimpleHttpRequest::Receive() {
   while (status == kRunning && !mAbandoned.load(std::memory_order_acquire)) {
     RealSleep(1);
     DWORD available = 0;
-    if (!InternetQueryDataAvailable(mRequest, &available, 0, 0)) {
+    // A server that trickles its reply is cut off at the time limit, however steadily it sends.
+    if (!LimitNextCall(mRequest) || !InternetQueryDataAvailable(mRequest, &available, 0, 0)) {
+      if (GetLastError() == ERROR_INTERNET_TIMEOUT) TimeLeft();
       status = kFailed;
       break;
     }
@@ -185,6 +201,13 @@ void TSimpleHttpRequest::Receive() {
         break;
       }
       if (got == 0) break;
+      // Replies kept in memory are text, read up to their first NUL: one holding a NUL would
+      // be taken cut short, so it is no reply of the server's.
+      if (!out && memchr(piece, 0, got)) {
+        LogPrintf("HTTP reply holds a NUL byte; refused as a bad reply");
+        status = kFailed;
+        break;
+      }
       // A body that would not fit the 32-bit counters, or a short write (full disk), fails
       // instead of passing for a complete transfer.
       if ((uint64_t)mReceived + got + 1 > 0xFFFFFFFFull || (out && out->Write(piece, (int)got) != (int)got) ||
@@ -202,14 +225,20 @@ void TSimpleHttpRequest::Receive() {
 }
 
 void TSimpleHttpRequest::Run(TSimpleHttpRequest* r) {
+  r->mStartTime = timeGetTime();
   bool https = strncmp(r->mURL, "https:", 6) == 0;
   HINTERNET connect = nullptr;
   if (!https && !r->mPost) {
     DWORD flags = (r->mFlags & kFlagNoCache) ? INTERNET_FLAG_NO_CACHE_WRITE : 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
+      // The request made from the session takes the session's limit: the whole limit, the same
+      // for every request of the process, so workers setting it at once agree.
+      DWORD limit = r->mTimeLimitMs;
+      InternetSetOptionA(r->mSession, INTERNET_OPTION_RECEIVE_TIMEOUT, &limit, sizeof limit);
       r->mRequest = InternetOpenUrlA(r->mSession, r->mURL, nullptr, 0, flags, (DWORD_PTR)r);
       if (r->mRequest) break;
       DWORD error = GetLastError();
+      if (error == ERROR_INTERNET_TIMEOUT) r->TimeLeft();
       if (error == ERROR_INVALID_HANDLE && attempt == 0) {
         r->mSession = RenewSession(r->mSession);
         continue;
@@ -253,10 +282,11 @@ void TSimpleHttpRequest::Run(TSimpleHttpRequest* r) {
           if (r->mPost)
             HttpAddRequestHeadersA(r->mRequest, "Content-Type: application/x-www-form-urlencoded",
                                    (DWORD)-1, HTTP_ADDREQ_FLAG_ADD);
-          BOOL sent = r->mPost ? HttpSendRequestA(r->mRequest, nullptr, 0, r->mBody,
-                                                  (DWORD)strlen(r->mBody))
-                               : HttpSendRequestA(r->mRequest, nullptr, 0, nullptr, 0);
+          BOOL sent = r->LimitNextCall(r->mRequest) &&
+                      (r->mPost ? HttpSendRequestA(r->mRequest, nullptr, 0, r->mBody, (DWORD)strlen(r->mBody))
+                                : HttpSendRequestA(r->mRequest, nullptr, 0, nullptr, 0));
           if (!sent) {
+            if (GetLastError() == ERROR_INTERNET_TIMEOUT) r->TimeLeft();
             InternetCloseHandle(r->mRequest);
             r->mRequest = nullptr;
           }
@@ -344,6 +374,9 @@ TSimpleHttpRequest* TSimpleHttp::Start(uint32_t flags) {
   r->mPost = mPost;
   r->mFlags = flags;
   r->mMaxBody = (uint32_t)GetSettingClamped(kSettingHttpMaxBody, kHttpDefaultMaxBody, kHttpMinMaxBody, kHttpMaxMaxBody);
+  r->mTimeLimitMs =
+      (uint32_t)GetSettingClamped(kSettingHttpTimeLimit, kHttpDefaultTimeLimit, kHttpMinTimeLimit, kHttpMaxTimeLimit) *
+      1000;
   r->mSession = CurrentSession();
   try {
     std::thread(TSimpleHttpRequest::Run, r).detach();

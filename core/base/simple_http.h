@@ -12,6 +12,12 @@
 constexpr int kHttpDefaultMaxBody = 8 << 20;
 constexpr int kHttpMinMaxBody = 4096;
 constexpr int kHttpMaxMaxBody = 1 << 30;
+// The longest a request may take from its start to its last byte: the setting "httptimelimit"
+// (seconds) within these bounds, on the program's clock. A server that answers or trickles
+// slower ends the request as failed.
+constexpr int kHttpDefaultTimeLimit = 60;
+constexpr int kHttpMinTimeLimit = 1;
+constexpr int kHttpMaxTimeLimit = 3600;
 
 // Every byte except these is copied unchanged: the URL-reserved characters listed by the
 // original and, since a query must stay plain ASCII, control bytes and bytes 0x7F and above
@@ -42,6 +48,10 @@ class TSimpleHttpRequest {
   void Receive();
   // False when the body would pass the cap or memory runs out.
   bool Append(const char* bytes, uint32_t n);
+  // Milliseconds left of the time limit (0 when it has passed, said once in the log).
+  uint32_t TimeLeft();
+  // Bounds the next blocking call on the handle by the time left; false when none is.
+  bool LimitNextCall(void* handle);
 
   // Written by the owner before the worker starts, then read-only.
   char* mURL = nullptr;
@@ -51,9 +61,12 @@ class TSimpleHttpRequest {
   uint32_t mFlags = 0;
   bool mPost = false;
   uint32_t mMaxBody = kHttpDefaultMaxBody;
+  uint32_t mTimeLimitMs = kHttpDefaultTimeLimit * 1000;
   // The worker's own; the owner reads them only after it has seen a final status.
   void* mSession = nullptr;
   void* mRequest = nullptr;
+  uint32_t mStartTime = 0;  // timeGetTime when the worker began
+  bool mTimeLimitLogged = false;
   uint32_t mReceived = 0;
   uint32_t mCapacity = 0;
   char* mData = nullptr;

@@ -47,8 +47,12 @@ bool WriteFileReplacing(TStr path, const void* data, size_t size) {
   std::filesystem::path target(real.c_str());
   if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
 
+  // A temporary file left by a process that ended while saving is removed, not reused: opening
+  // it again would write through whatever it has become (a link to another file) and fail
+  // where it cannot be written.
   TStr temp = real + ".tmp";
-  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DeleteFileA(temp.c_str());
+  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     LogError("Could not save %s: cannot create %s (error %u)", path.c_str(), temp.c_str(), (unsigned)GetLastError());
     return false;
@@ -69,6 +73,13 @@ bool WriteFileReplacing(TStr path, const void* data, size_t size) {
     step = "rename";
     ok = MoveFileExA(temp.c_str(), real.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) error = GetLastError();
+    // The move reports the folder's flush too, which fails after the rename took place.
+    if (!ok && GetFileAttributesA(temp.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      LogPrintf("Saved %s, but flushing its folder failed (error %u); the new file is in place and may not "
+                "survive a power loss",
+                path.c_str(), (unsigned)error);
+      return true;
+    }
   }
   if (!ok) {
     DeleteFileA(temp.c_str());

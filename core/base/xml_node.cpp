@@ -554,14 +554,25 @@ bool TXmlNode::GetNextChild(TStr& name, TXmlNode*& child) {
   return true;
 }
 
-TStr TXmlNode::GetAttribute(const char* name, bool* quoted) const {
-  for (const Attribute& a : mAttributes) {
-    if (strcmp(a.name.c_str(), name) == 0) {
-      if (quoted) *quoted = a.quoted;
-      return a.value;
-    }
+int TXmlNode::FindAttribute(const char* name) const {
+  // A short search costs less than a table.
+  constexpr size_t kIndexFrom = 16;
+  if (mAttributes.size() < kIndexFrom) {
+    for (size_t i = 0; i < mAttributes.size(); ++i)
+      if (strcmp(mAttributes[i].name.c_str(), name) == 0) return (int)i;
+    return -1;
   }
-  return TStr();
+  for (; mIndexedAttributes < mAttributes.size(); ++mIndexedAttributes)
+    mAttributeIndex.emplace(mAttributes[mIndexedAttributes].name.c_str(), (int)mIndexedAttributes);
+  auto it = mAttributeIndex.find(name);
+  return it == mAttributeIndex.end() ? -1 : it->second;
+}
+
+TStr TXmlNode::GetAttribute(const char* name, bool* quoted) const {
+  int i = FindAttribute(name);
+  if (i < 0) return TStr();
+  if (quoted) *quoted = mAttributes[i].quoted;
+  return mAttributes[i].value;
 }
 
 bool TXmlNode::GetNextAttribute(TStr& name, TStr& value) {
@@ -573,12 +584,11 @@ bool TXmlNode::GetNextAttribute(TStr& name, TStr& value) {
 }
 
 void TXmlNode::SetAttribute(const char* name, const char* value) {
-  for (Attribute& a : mAttributes) {
-    if (strcmp(a.name.c_str(), name) == 0) {
-      a.value = TStr(value);
-      a.quoted = true;
-      return;
-    }
+  int i = FindAttribute(name);
+  if (i >= 0) {
+    mAttributes[i].value = TStr(value);
+    mAttributes[i].quoted = true;
+    return;
   }
   mAttributes.push_back(Attribute{TStr(name), TStr(value), true});
 }

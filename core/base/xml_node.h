@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/base/str.h"
@@ -128,6 +129,8 @@ class TXmlNode {
   };
 
   void Parse(TGetChar* source);
+  // Index of the first attribute of that name, or -1.
+  int FindAttribute(const char* name) const;
   void Write(std::string& out, int indent) const;
 
   TStr mText;
@@ -136,8 +139,13 @@ class TXmlNode {
   TStr mName;
   std::vector<std::unique_ptr<TXmlNode>> mChildren;
   size_t mChildIterator = 0;
-  std::vector<Attribute> mAttributes;
+  std::vector<Attribute> mAttributes;  // in document order, duplicates kept
   size_t mAttributeIterator = 0;
+  // Name -> first attribute of that name, so that an element with thousands of attributes is
+  // not searched through for each. Built at the first lookup of a large element and extended
+  // over attributes added since; attributes are never removed or renamed.
+  mutable std::unordered_map<std::string, int> mAttributeIndex;
+  mutable size_t mIndexedAttributes = 0;
   bool mParseError = false;
 };
 

@@ -305,6 +305,12 @@ void lua_pushlstring(lua_State *L, const char *s, size_t len) {
   api_incr_top(L);
 }
 
+void lua_pushrepeated(lua_State *L, const char *s, size_t l, size_t n) {
+  luaC_checkGC(L);
+  setsvalue(L->top, luaS_newrep(L, s, l, n));
+  api_incr_top(L);
+}
+
 void lua_pushstring(lua_State *L, const char *s) {
   if (s == NULL) lua_pushnil(L);
   else lua_pushlstring(L, s, std::strlen(s));

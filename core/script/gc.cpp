@@ -1,5 +1,6 @@
 // The stop-the-world collector: mark from the roots (with a gray list instead of recursion),
 // set aside userdata to finalise, clear weak tables, sweep, then run the finalisers.
+#include <algorithm>
 #include <cstring>
 
 #include "core/script/do.h"
@@ -221,6 +222,12 @@ void checkSizes(lua_State *L, lu_mem finalising) {
   }
   if (g->GCthreshold != MAX_LUMEM) {
     lu_mem twice = 2 * g->nblocks;
+    // Near the memory budget the next collection comes sooner, so that garbage is freed before
+    // the budget refuses a growth; never sooner than a sixteenth of the budget, so that a state
+    // living near its budget does not collect at every step.
+    lu_mem room = g->memlimit > g->nblocks ? g->memlimit - g->nblocks : 0;
+    lu_mem gap = std::max(room / 2, g->memlimit / 16);
+    if (twice - g->nblocks > gap) twice = g->nblocks + gap;
     g->GCthreshold = twice > finalising ? twice - finalising : 0;
   }
 }

@@ -292,27 +292,6 @@ void luaL_addvalue(luaL_Buffer *B) {
   }
 }
 
-void luaL_pushrepeated(lua_State *L, const char *s, size_t l, size_t n) {
-  if (l == 0 || n == 0) {
-    lua_pushlstring(L, "", 0);
-    return;
-  }
-  size_t total = n > (size_t)-1 / l ? (size_t)-1 : l * n;  // the allocator refuses the overflow
-  char small[LUAL_BUFFERSIZE];
-  // Anything larger is asked of the state's allocator in one piece, so a result too large for
-  // memory fails at that one request instead of after a long series of growing copies.
-  char *p = small;
-  if (total > sizeof small) p = static_cast<char *>(lua_newuserdata(L, total));
-  memcpy(p, s, l);
-  for (size_t done = l; done < total;) {  // doubling copies
-    size_t c = done < total - done ? done : total - done;
-    memcpy(p + done, p, c);
-    done += c;
-  }
-  lua_pushlstring(L, p, total);
-  if (p != small) lua_remove(L, -2);  // the scratch block
-}
-
 void luaL_buffinit(lua_State *L, luaL_Buffer *B) {
   B->L = L;
   B->p = B->buffer;

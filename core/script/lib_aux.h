@@ -63,8 +63,6 @@ struct luaL_Buffer {
   ((void)((B)->p < ((B)->buffer + LUAL_BUFFERSIZE) || luaL_prepbuffer(B)), (*(B)->p++ = (char)(c)))
 #define luaL_addsize(B, n) ((B)->p += (n))
 
-// Pushes the string made of n copies of the l bytes at s.
-void luaL_pushrepeated(lua_State *L, const char *s, size_t l, size_t n);
 
 void luaL_buffinit(lua_State *L, luaL_Buffer *B);
 void luaL_wbuffinit(lua_State *L, luaL_Buffer *B);

@@ -103,7 +103,7 @@ struct Packer {
   }
   // Padding as one piece: a block of any size costs one string, not a byte-by-byte append.
   void Fill(char c, size_t n) {
-    luaL_pushrepeated(b.L, &c, 1, n);
+    lua_pushrepeated(b.L, &c, 1, n);
     luaL_addvalue(&b);
     written += n;
   }

@@ -61,7 +61,7 @@ int S_rep(lua_State *L) {
   size_t l;
   const char *s = luaL_checklstring(L, 1, &l);
   int n = luaL_checkint(L, 2);
-  luaL_pushrepeated(L, s, l, n > 0 ? (size_t)n : 0);
+  lua_pushrepeated(L, s, l, n > 0 ? (size_t)n : 0);
   return 1;
 }
 

@@ -94,6 +94,9 @@ const lua_WChar *lua_towstring(lua_State *L, int idx);
 void lua_pushnil(lua_State *L);
 void lua_pushnumber(lua_State *L, lua_Number n);
 void lua_pushlstring(lua_State *L, const char *s, size_t l);
+// s (l bytes) repeated n times; a result too large for the state's budget fails before any of
+// it is built.
+void lua_pushrepeated(lua_State *L, const char *s, size_t l, size_t n);
 void lua_pushstring(lua_State *L, const char *s);
 const char *lua_pushvfstring(lua_State *L, const char *fmt, va_list argp);
 const char *lua_pushfstring(lua_State *L, const char *fmt, ...);

@@ -1,4 +1,5 @@
 // The memory manager: one allocation function per state, byte counting, growth of vectors.
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/script/debug.h"
@@ -26,6 +27,9 @@ void *luaM_growaux(lua_State *L, void *block, int *size, int size_elems, int lim
 void *luaM_realloc(lua_State *L, void *block, lu_mem oldsize, lu_mem size) {
   global_State *g = G(L);
   if (size >= MAX_BLOCKSIZE) luaG_runerror(L, "memory allocation error: block too big");
+  // A script cannot take the machine's memory: past the budget a growth fails as if the system
+  // had refused it, before anything is allocated.
+  if (size > oldsize && size - oldsize > g->memlimit - std::min(g->nblocks, g->memlimit)) luaD_throw(L, LUA_ERRMEM);
   void *newblock = g->frealloc(g->ud, block, oldsize, size);
   if (newblock == NULL && size > 0) luaD_throw(L, LUA_ERRMEM);
   g->nblocks -= oldsize;

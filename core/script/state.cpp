@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/base/settings.h"
 #include "core/script/debug.h"
 #include "core/script/do.h"
 #include "core/script/func.h"
@@ -224,6 +225,9 @@ lua_State *luaE_openwith(lua_Alloc f, void *ud) {
   setnilvalue(gval(g->dummynode));
   g->dummynode->next = NULL;
   g->nblocks = sizeof(LG);
+  g->memlimit = (lu_mem)GetSettingClamped(kSettingScriptMemoryMb, kScriptDefaultMemoryMb, kScriptMinMemoryMb,
+                                          kScriptMaxMemoryMb)
+                << 20;
   g->nCresume = 0;
   for (int i = 0; i < TM_N; i++) g->tmname[i] = NULL;
   g->nname = NULL;

@@ -50,6 +50,7 @@ struct global_State {
   Mbuffer buff;            // temporary buffer for string concatenation
   lu_mem GCthreshold;
   lu_mem nblocks;          // number of `bytes' currently allocated
+  lu_mem memlimit;         // the budget nblocks may not pass: a growth past it is a memory error
   lua_CFunction panic;     // called on unprotected errors
   TObject _registry;
   TObject _defaultmeta;    // an empty table that is its own metatable
@@ -116,6 +117,12 @@ union GCObject {
 #define ngcotouv(o) (&(o)->uv)
 #define gcototh(o) (&(o)->th)
 #define valtogco(v) ((GCObject *)(v))
+
+// Each state's allocation budget: the setting "scriptmemorymb" (megabytes) within these bounds,
+// read when the state opens. A growth past it fails with the memory error ("not enough memory").
+constexpr int kScriptDefaultMemoryMb = 512;
+constexpr int kScriptMinMemoryMb = 4;
+constexpr int kScriptMaxMemoryMb = 4095;
 
 // lua_open with another allocation function (the system always uses the default; tests use
 // this to make allocations fail).

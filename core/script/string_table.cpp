@@ -126,6 +126,36 @@ TString *luaS_newpieces(lua_State *L, int tag, const StrPiece *pieces, int n, si
   return ts;
 }
 
+// Whether the text at t is `l' bytes of s repeated to `total' bytes.
+static bool samerepeated(const char *s, size_t l, const char *t, size_t total) {
+  for (size_t at = 0; at < total; at += l)
+    if (std::memcmp(s, t + at, l) != 0) return false;
+  return true;
+}
+
+TString *luaS_newrep(lua_State *L, const char *s, size_t l, size_t n) {
+  size_t total = l == 0 || n == 0 ? 0 : n > MAX_SIZET / l ? MAX_SIZET : l * n;  // the allocator refuses the latter
+  if (total == 0) return luaS_newlstr(L, "", 0);
+  lu_hash h = cast(lu_hash, total);  // the samples luaS_newlstr takes
+  size_t step = (total >> 5) + 1;
+  for (size_t l1 = total; l1 >= step; l1 -= step)
+    h = h ^ ((h << 5) + (h >> 2) + cast(unsigned char, s[(l1 - 1) % l]));
+  for (GCObject *o = G(L)->strt.hash[lmod(h, G(L)->strt.size)]; o != NULL; o = o->gch.next) {
+    TString *ts = gcotots(o);
+    if (ts->tt == LUA_TSTRING && ts->len == total && ts->hash == h && samerepeated(s, l, getstr(ts), total))
+      return ts;
+  }
+  TString *ts = newstrobj(L, LUA_TSTRING, total, 1, h);
+  char *out = reinterpret_cast<char *>(ts + 1);
+  std::memcpy(out, s, l);
+  for (size_t done = l; done < total;) {  // doubling copies inside the result
+    size_t c = done < total - done ? done : total - done;
+    std::memcpy(out + done, out, c);
+    done += c;
+  }
+  return ts;
+}
+
 static Udata *newudata(lua_State *L, size_t len, size_t alloc) {
   // A size near the top of size_t would wrap with the header added: ask for a block the
   // memory manager refuses instead.

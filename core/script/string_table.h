@@ -28,5 +28,7 @@ struct StrPiece {
 // Interns the joined pieces as a string (tag LUA_TSTRING) or wide string (LUA_TWSTRING) of
 // `total' units without copying them into a buffer first.
 TString *luaS_newpieces(lua_State *L, int tag, const StrPiece *pieces, int n, size_t total);
+// Interns `l' bytes of s repeated n times, built once in the new string itself.
+TString *luaS_newrep(lua_State *L, const char *s, size_t l, size_t n);
 TString *luaS_newlwstr(lua_State *L, const lua_WChar *str, size_t l);
 lu_hash luaS_hashw(const lua_WChar *str, size_t l);

@@ -57,3 +57,4 @@ void ProvideShell(TGameSetup& setup);  // game/shell: window base, options windo
 void ProvideGameLibrary(TGameSetup& setup);  // game/shell: string tables, data loader, library
 void ProvideWorldWindows(TGameSetup& setup);  // game/shell/world: characters, transitions, rollovers,
                                               // status panels, credits, rectangles
+void ProvideChocolate(TGameSetup& setup);  // game/minigames/chocolate: the chocolate factory

@@ -14,6 +14,7 @@
 #include "core/graphics/draw_spec.h"
 #include "core/graphics/sprites/animated_texture.h"
 #include "core/graphics/vertex_array.h"
+#include "core/windows/text.h"
 #include "core/windows/window_host.h"
 #include "core/windows/window_manager.h"
 #include "core/windows/window_style.h"
@@ -134,4 +135,9 @@ void TQRNWindow::DrawFrame() {
   draw(kBottomRight, r.right, r.bottom);
   if (frame.GetFrameCount() > 8) draw(kOrnament, (r.left + r.right) / 2, r.top);
   host->PopClipRect();
+}
+
+TText* FindChildText(TWindow* window, const TStr& name, int depth) {
+  TWindow* child = window ? window->FindChild(name, depth) : nullptr;
+  return child && child->IsKindOf(&TText::GetFactory) ? static_cast<TText*>(child) : nullptr;
 }

@@ -11,6 +11,7 @@
 #include "core/windows/window.h"
 
 class TAnimatedTexture;
+class TText;
 
 class TQRNWindow : public TWindow {
  public:
@@ -55,3 +56,7 @@ class TQRNWindow : public TWindow {
 // Fills a screen rectangle: an alpha of exactly 1 replaces what is there, 0 or less draws
 // nothing, anything between blends.
 void FillRectAlpha(const TRect& rect, const TColor& color);
+
+// The descendant text window of that name (depth as TWindow::FindChild); null when there is
+// none or it is not a text window. Game windows fill the texts their scripts declare through it.
+TText* FindChildText(TWindow* window, const TStr& name, int depth = -1);

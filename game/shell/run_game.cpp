@@ -25,6 +25,7 @@ static void (*const kAreas[])(TGameSetup&) = {
     &ProvideShell,
     &ProvideGameLibrary,
     &ProvideWorldWindows,
+    &ProvideChocolate,
 };
 
 const char* const kGameWindowClassKeys[] = {
@@ -117,12 +118,6 @@ void RegisterWindowClasses(TWindowManager* manager) {
   }
 }
 
-void SetCursor(TPlatform* platform) {
-  TStr name("cursor/cursor");
-  std::shared_ptr<TTexture> cursor = gSetup.getCursorTexture ? gSetup.getCursorTexture(name) : TTexture::GetSimple(name);
-  platform->SetMouseCursor(cursor, 1, 1, false);
-}
-
 // A close request when the scripts cannot answer it ends the game.
 bool CanAskQuit(TWindowScript* script) {
   if (IsGlobalFunction(script->GetState(), "AskQuit")) return true;
@@ -185,6 +180,14 @@ void EventLoop(TPlatform* platform, TWindowScript* script) {
 
 int GetGameExitStatus() { return gExitStatus; }
 
+void SetGameCursor(const char* name, int hotX, int hotY) {
+  TPlatform* platform = TPlatform::GetInstance();
+  if (!platform) return;
+  TStr key(name);
+  std::shared_ptr<TTexture> cursor = gSetup.getCursorTexture ? gSetup.getCursorTexture(key) : TTexture::GetSimple(key);
+  platform->SetMouseCursor(cursor, hotX, hotY, false);
+}
+
 void RunGame() {
   gSetup = TGameSetup();
   gFailed = false;
@@ -206,7 +209,7 @@ void RunGame() {
     RegisterWindowClasses(manager);
   }
   for (auto after : gSetup.afterClasses) after();
-  SetCursor(platform);
+  SetGameCursor("cursor/cursor", 1, 1);
   SoundInit();
   UserManager::ApplyVolumes();
 

@@ -12,3 +12,7 @@ void RunGame();
 // status).
 int GetGameExitStatus();
 
+
+// The mouse pointer becomes the named picture (found as the game's areas set up) with its hot
+// spot; nothing before the platform exists.
+void SetGameCursor(const char* name, int hotX, int hotY);

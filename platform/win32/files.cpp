@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 
+#include "platform/test_control.h"
 #include "platform/win32/internal.h"
 
 namespace win32 {
@@ -25,6 +27,8 @@ std::string HostPath(const char* path) {
 using namespace win32;
 
 namespace {
+
+std::atomic<bool> gFailFolderFlush{false};
 
 struct FileObject : KObject {
   int fd = -1;
@@ -66,6 +70,7 @@ DWORD ErrnoToError(int e, bool folderPart = false) {
     case ENOSPC:
     case EDQUOT: return ERROR_DISK_FULL;
     case EFBIG: return ERROR_FILE_TOO_LARGE;
+    case EIO: return ERROR_WRITE_FAULT;
     default: return ERROR_INVALID_PARAMETER;
   }
 }
@@ -315,6 +320,10 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
     if (fd >= 0) close(fd);
     if (!synced) {
       SetLastError(ErrnoToError(e));
+      return FALSE;
+    }
+    if (gFailFolderFlush) {
+      SetLastError(ERROR_WRITE_FAULT);
       return FALSE;
     }
   }
@@ -569,3 +578,7 @@ DWORD GetTempPathA(DWORD size, LPSTR buffer) {
   if (folder.back() != '/') folder += '/';
   return (DWORD)CopyOut(folder, size, buffer);
 }
+
+namespace TestControl {
+void FailFolderFlush(bool fail) { gFailFolderFlush = fail; }
+}  // namespace TestControl

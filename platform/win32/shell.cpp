@@ -366,6 +366,7 @@ void ResetFaults() {
     gMinor = 1;
   }
   FailOpenClipboard(false);
+  FailFolderFlush(false);
   ClearLoadLibraryFailures();
   ClearScreenMetrics();
 }

@@ -12,6 +12,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <unordered_set>
 
@@ -38,6 +39,9 @@ struct InetHandle {
   std::string verb;
   DWORD flags = 0;
   DWORD securityFlags = 0;
+  // Milliseconds a call may wait, 0: no limit of our own. Atomic: a session is shared by the
+  // workers of a process, which may set it while another makes a request from it.
+  std::atomic<DWORD> receiveTimeout{0};
   std::string extraHeaders;
   std::string body;
   CURL* easy = nullptr;
@@ -89,15 +93,15 @@ HINTERNET FailHandle(DWORD error) {
   return nullptr;
 }
 
-// The live handle of the given kind behind h, or null with the error set.
-InetHandle* Lookup(HINTERNET h, HandleKind kind) {
+// The live handle of the given kind (any kind for 0) behind h, or null with the error set.
+InetHandle* Lookup(HINTERNET h, int kind) {
   std::lock_guard<std::mutex> lock(RegistryLock());
   auto* p = static_cast<InetHandle*>(h);
   if (!p || !Registry().count(p)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  if (p->kind != kind) {
+  if (kind && p->kind != kind) {
     SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
     return nullptr;
   }
@@ -191,10 +195,18 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
-// Runs the transfer until stop() holds or it has ended.
+// Runs the transfer until stop() holds or it has ended. A call that waits longer than the
+// handle's receive time-out ends the transfer as timed out.
 template <typename Stop>
 void Pump(InetHandle* h, Stop stop) {
+  DWORD start = timeGetTime();
   while (!h->done && !stop()) {
+    DWORD limit = h->receiveTimeout;
+    if (limit && timeGetTime() - start >= limit) {
+      h->done = true;
+      h->result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
     if (h->paused && h->buffer.size() - h->readPos < kMaxBuffered) {
       h->paused = false;
       curl_easy_pause(h->easy, CURLPAUSE_CONT);
@@ -338,6 +350,7 @@ HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD 
   h->url = text;
   h->verb = "GET";
   h->flags = flags;
+  h->receiveTimeout = s->receiveTimeout.load();
   h->extraHeaders = AppendHeaders(headers, headersLength);
   if (!Send(h)) {
     DWORD error = GetLastError();
@@ -445,6 +458,7 @@ HINTERNET InternetConnectA(HINTERNET session, LPCSTR serverName, INTERNET_PORT p
   h->direct = s->direct;
   h->host = serverName;
   h->port = port;
+  h->receiveTimeout = s->receiveTimeout.load();
   return Register(h);
 }
 
@@ -457,6 +471,7 @@ HINTERNET HttpOpenRequestA(HINTERNET connect, LPCSTR verb, LPCSTR objectName, LP
   h->direct = c->direct;
   h->verb = verb && *verb ? verb : "GET";
   h->flags = flags;
+  h->receiveTimeout = c->receiveTimeout.load();
   bool secure = flags & INTERNET_FLAG_SECURE;
   INTERNET_PORT port = c->port;
   if (port == INTERNET_INVALID_PORT_NUMBER)
@@ -530,6 +545,15 @@ BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, LPVOID buffer, LPDWORD
 }
 
 BOOL InternetSetOptionA(HINTERNET handle, DWORD option, LPVOID buffer, DWORD bufferLength) {
+  if (option == INTERNET_OPTION_RECEIVE_TIMEOUT) {
+    InetHandle* any = Lookup(handle, 0);
+    if (!any) return FALSE;
+    if (!buffer || bufferLength < sizeof(DWORD)) return Fail(ERROR_INVALID_PARAMETER);
+    DWORD value;
+    memcpy(&value, buffer, sizeof value);
+    any->receiveTimeout = value;
+    return TRUE;
+  }
   InetHandle* h = Lookup(handle, kRequest);
   if (!h) return FALSE;
   if (option != INTERNET_OPTION_SECURITY_FLAGS) return Fail(ERROR_INTERNET_INVALID_OPTION);

@@ -25,7 +25,10 @@ typedef WORD INTERNET_PORT;
 #define INTERNET_FLAG_IGNORE_CERT_DATE_INVALID 0x00002000u
 #define INTERNET_FLAG_PRAGMA_NOCACHE 0x00000100u
 
-// Options of InternetQueryOptionA / InternetSetOptionA.
+// Options of InternetQueryOptionA / InternetSetOptionA. The receive time-out (milliseconds, 0 for
+// none) bounds how long one call waits for the response or its data, by timeGetTime; set on a
+// session or connection it is inherited by the handles made from it afterwards.
+#define INTERNET_OPTION_RECEIVE_TIMEOUT 6
 #define INTERNET_OPTION_SECURITY_FLAGS 31
 #define SECURITY_FLAG_SECURE 0x00000001u
 #define SECURITY_FLAG_IGNORE_UNKNOWN_CA 0x00000100u

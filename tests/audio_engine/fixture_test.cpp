@@ -29,6 +29,7 @@ using namespace VexaTest;
 namespace {
 
 constexpr int64_t kBar = 88200;  // one bar of 4/4 at 120 BPM
+constexpr int64_t kQuarter = kBar / 4;
 constexpr double kFull = 0.5 * 32767;  // the amplitude of the fixture's 0.5 tones
 
 struct Tone {
@@ -39,13 +40,17 @@ struct Tone {
   int channels;
 };
 
-// Every sound of the project. Music tones last exactly a bar (whole cycles, so loops join).
+// Every sound of the project. Music tones last exactly a bar (whole cycles, so loops join),
+// except those of the slots track, which do not fit their slots.
 const Tone kTones[] = {
     {"beep.ogg", 1000.0, 0.5, 0.0, 2},   {"long.ogg", 1000.0, 2.0, 0.0, 2},
     {"theme_a.ogg", 440.0, 2.0, 0.0, 2}, {"theme_b.ogg", 3000.0, 2.0, M_PI / 2, 2},
     {"stinger.ogg", 5000.0, 1.0, M_PI / 2, 2}, {"layer.ogg", 1320.0, 2.0, 0.0, 2},
     {"high.ogg", 1200.0, 0.2, 0.0, 1},   {"low.ogg", 300.0, 0.2, 0.0, 1},
     {"click.ogg", 2000.0, 0.05, M_PI / 2, 2},
+    // The slots track: a looping sample, one sound longer and one shorter than its slot.
+    {"slot_loop.ogg", 800.0, 0.1, 0.0, 2},     {"slot_long.ogg", 1600.0, 1.0, M_PI / 2, 2},
+    {"slot_short.ogg", 2400.0, 0.125, M_PI / 2, 2},
 };
 
 std::string ProjectText(const std::string& plugin) {
@@ -64,7 +69,9 @@ std::string ProjectText(const std::string& plugin) {
   const char* resources[][2] = {{"Beep", "beep.ogg"}, {"Long Tone", "long.ogg"}, {"Tone A", "theme_a.ogg"},
                                 {"Tone B", "theme_b.ogg"}, {"Stinger Tone", "stinger.ogg"}, {"Layer Tone", "layer.ogg"},
                                 {"High Tone", "high.ogg"}, {"Low Tone", "low.ogg"}, {"Click Tone", "click.ogg"},
-                                {"Loose Tone", "loose.ogg"}, {"Bad Tone", "bad.ogg"}};
+                                {"Loose Tone", "loose.ogg"}, {"Bad Tone", "bad.ogg"},
+                                {"Slot Loop Tone", "slot_loop.ogg"}, {"Slot Long Tone", "slot_long.ogg"},
+                                {"Slot Short Tone", "slot_short.ogg"}};
   for (auto& r : resources) p.Patch(r[0], "SampleResource").Set("Url", r[1]);
   // Effect events.
   auto box = [&](const char* name, const char* resource) { p.Patch(name, "LoopBox").Set("ResourceName", resource); };
@@ -118,6 +125,24 @@ std::string ProjectText(const std::string& plugin) {
   p.Set("SourceModeSyncSourceMode", "Follow");
   p.Patch("Layer", "ArrangementClip").Set("ResourceName", "Layer Part").Set("ResourceEndPosition", (int)kBar);
   p.Set("TimeLineLoopEnabled", "true").Set("SourceModeSyncSourceMode", "Unison");
+  // A looping bar of quarter-bar slots that its sounds do not fit: a looping sample in the
+  // first, nothing in the second, a second-long sound in the third, an eighth of a second in
+  // the fourth.
+  p.Patch("Slots", "Arrangement").Set("Tempo", 120.0).Set("BeatsPerBar", 4).List("SoundList", {"Slots Track"});
+  p.Patch("Slots Track", "TrackPlayer").List("SoundList", {"Slot Loop", "Slot Long", "Slot Short"});
+  p.Set("OutputBusMixerChannel", "Music");
+  const struct {
+    const char* name;
+    const char* resource;
+    int slot;
+  } slots[] = {{"Slot Loop", "Slot Loop Tone", 0}, {"Slot Long", "Slot Long Tone", 2}, {"Slot Short", "Slot Short Tone", 3}};
+  for (const auto& slot : slots) {
+    p.Patch(slot.name, "LoopBox").Set("ResourceName", slot.resource).Set("TimeLineStartPosition", (int)(slot.slot * kQuarter));
+    p.Set("TimeLineEndPosition", (int)((slot.slot + 1) * kQuarter));
+    if (slot.slot == 0) p.Set("ResourceLoopEnabled", "true");
+  }
+  p.Patch("Slots Clip", "ArrangementClip").Set("ResourceName", "Slots").Set("ResourceEndPosition", (int)kBar);
+  p.Set("TimeLineLoopEnabled", "true");
   // Parameters.
   p.MusicVolume("Music");
   p.Patch("Two Values", "Arrangement").List("ParameterList", {"Alpha", "Beta"});
@@ -246,6 +271,32 @@ TEST_F(FixtureTest, MusicStartsOnTheBarFadesOutAndLoopsWithoutGaps) {
   for (int64_t at = kBar + 441; at + 441 <= 4 * kBar; at += 441)
     ASSERT_NEAR(ToneLevel(s, at, at + 441, 0, 3000.0), kFull, kFull * 0.1) << at;
   Save("theme_a_then_b_on_the_bar");
+}
+
+// Each pass of a looping track stops its sounds at their own slot ends: the looping sample after
+// its quarter bar, the long sound where its slot ends, the short one where the sound does; the
+// gaps between are silent, bar after bar, and no pass overlaps the next.
+TEST_F(FixtureTest, LoopingTrackStopsEachPassAtItsSlotEnd) {
+  Event("Slots Clip");
+  engine.Render((uint32_t)(4 * kBar));
+  const auto& s = engine.Stream();
+  const int64_t shortLength = 5512;  // the 0.125 s sound
+  for (int64_t bar = 0; bar < 4; bar++) {
+    const int64_t o = bar * kBar;
+    SCOPED_TRACE("bar " + std::to_string(bar));
+    EXPECT_NEAR(ToneLevel(s, o + 441, o + kQuarter - 441, 0, 800.0), kFull, kFull * 0.05);
+    EXPECT_NEAR(ToneLevel(s, o + 2 * kQuarter + 441, o + 3 * kQuarter - 441, 0, 1600.0), kFull, kFull * 0.05);
+    EXPECT_NEAR(ToneLevel(s, o + 3 * kQuarter + 441, o + 3 * kQuarter + shortLength - 441, 0, 2400.0), kFull,
+                kFull * 0.05);
+    // The silent gaps: after the looping sample up to the long sound's slot (which starts on
+    // its frame), and after the short sound up to the next bar.
+    EXPECT_LT(Rms(s, o + kQuarter, o + 2 * kQuarter, 0), 1.0);
+    EXPECT_EQ(Onset(s, (size_t)(o + kQuarter), 0, 100), (size_t)(o + 2 * kQuarter));
+    EXPECT_LT(Rms(s, o + 3 * kQuarter + shortLength, o + kBar, 0), 1.0);
+    // The long sound ends at its slot's end, where the short one begins.
+    EXPECT_LT(ToneLevel(s, o + 3 * kQuarter + 441, o + kBar, 0, 1600.0), kFull * 0.01);
+  }
+  Save("slots_track_looping");
 }
 
 TEST_F(FixtureTest, StingerFollowsForItsLengthAndALayerJoinsInUnison) {

@@ -2,9 +2,13 @@
 // build tree's, with the music project the build made; linked, so nothing is copied) with the files a test adds or replaces, data folders that start
 // empty and last across the runs of one test (a restart finds what the last run saved), and
 // readers for what a run leaves: the log, the preferences as prefsdump prints them, the
-// game-state changes a recording module saw.
+// game-state changes a recording module saw. Also the steps of a hand for the harness's scripts
+// (Steps) and the frames they capture (Frame, Differs).
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +16,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "platform/directx/directx_test_control.h"
 #include "tests/e2e/harness_run.h"
 #include "tests/support/host_file.h"
 #include "tests/support/run_tool.h"
@@ -39,11 +44,12 @@ class GameWorld {
     std::filesystem::copy_file(ToolPath("staterecorder.ksmod"), MakeReal("staterecorder.ksmod"));
   }
 
-  // One run under the harness (see RunWithHarness); args come after the working folder.
-  HarnessRun Run(const std::string& steps, const std::string& args = "") {
+  // One run under the harness (see RunWithHarness); args come after the working folder; clock
+  // is the manual clock's "start[:step]".
+  HarnessRun Run(const std::string& steps, const std::string& args = "", const std::string& clock = "5000:20") {
     DataFolders folders(*this);
     setenv("ORVELLA_STATE_RECORD", mData.File("states.txt").c_str(), 1);
-    HarnessRun run = RunWithHarness(steps, "--multiple -wd=" + mWork.Path() + " " + args + " 2>&1");
+    HarnessRun run = RunWithHarness(steps, "--multiple -wd=" + mWork.Path() + " " + args + " 2>&1", clock);
     unsetenv("ORVELLA_STATE_RECORD");
     return run;
   }
@@ -125,3 +131,59 @@ class GameWorld {
 
   TempFolder mWork, mData;
 };
+
+// Steps of a hand: a click is a move onto the spot, then the press and the release.
+struct Steps {
+  std::string text;
+  int frame = 20;
+  Steps& Wait(int frames) {
+    frame += frames;
+    return *this;
+  }
+  Steps& Add(const std::string& action) {
+    text += "frame " + std::to_string(frame++) + " " + action + "\n";
+    return *this;
+  }
+  Steps& Click(int x, int y) {
+    std::string at = std::to_string(x) + " " + std::to_string(y);
+    Add("move " + at).Add("button left down " + at).Add("button left up " + at);
+    return Park().Wait(10);
+  }
+  // The pointer waits in the bottom right corner before what was clicked draws anew, so that
+  // captures show the screens as they are (the pointer is drawn only with a new frame).
+  Steps& Park() { return Add("move 799 599"); }
+  Steps& Drag(int fromX, int toX, int y) {
+    std::string from = std::to_string(fromX) + " " + std::to_string(y), to = std::to_string(toX) + " " + std::to_string(y);
+    Add("move " + from).Add("button left down " + from).Add("move " + to).Add("button left up " + to);
+    return Park().Wait(10);
+  }
+  Steps& Type(const std::string& text) {
+    Add("text " + text);
+    return Wait(5);
+  }
+  Steps& Key(int key) {
+    Add("key " + std::to_string(key) + " down").Add("key " + std::to_string(key) + " up");
+    return Wait(10);
+  }
+  Steps& Capture(const std::string& file) { return Add("capture " + file); }
+};
+
+// A captured frame of the game (800 x 600), alpha set.
+inline std::vector<uint32_t> Frame(const std::string& png) {
+  std::vector<uint32_t> pixels;
+  int width = 0, height = 0;
+  EXPECT_TRUE(TestControl::Display::ReadPng(png, pixels, width, height)) << png;
+  EXPECT_EQ(width, 800);
+  EXPECT_EQ(height, 600);
+  for (uint32_t& p : pixels) p |= 0xFF000000u;
+  return pixels;
+}
+
+// Whether two frames differ inside a rectangle.
+inline bool Differs(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int left, int top, int right, int bottom) {
+  for (int y = top; y < bottom; y++)
+    for (int x = left; x < right; x++)
+      if (a[(size_t)y * 800 + x] != b[(size_t)y * 800 + x]) return true;
+  return false;
+}
+

@@ -20,59 +20,13 @@
 
 namespace {
 
-// Steps of a hand: a click is a move onto the spot, then the press and the release.
-struct Steps {
-  std::string text;
-  int frame = 20;
-  Steps& Wait(int frames) {
-    frame += frames;
-    return *this;
-  }
-  Steps& Add(const std::string& action) {
-    text += "frame " + std::to_string(frame++) + " " + action + "\n";
-    return *this;
-  }
-  Steps& Click(int x, int y) {
-    std::string at = std::to_string(x) + " " + std::to_string(y);
-    Add("move " + at).Add("button left down " + at).Add("button left up " + at);
-    return Park().Wait(10);
-  }
-  // The pointer waits in the bottom right corner before what was clicked draws anew, so that
-  // captures show the screens as they are (the pointer is drawn only with a new frame).
-  Steps& Park() { return Add("move 799 599"); }
-  Steps& Drag(int fromX, int toX, int y) {
-    std::string from = std::to_string(fromX) + " " + std::to_string(y), to = std::to_string(toX) + " " + std::to_string(y);
-    Add("move " + from).Add("button left down " + from).Add("move " + to).Add("button left up " + to);
-    return Park().Wait(10);
-  }
-  Steps& Type(const std::string& text) {
-    Add("text " + text);
-    return Wait(5);
-  }
-  Steps& Key(int key) {
-    Add("key " + std::to_string(key) + " down").Add("key " + std::to_string(key) + " up");
-    return Wait(10);
-  }
-  Steps& Capture(const std::string& file) { return Add("capture " + file); }
-};
-
 // Spots on the screens (the screens are drawn for 800 x 600).
-constexpr int kMenuProfiles[] = {400, 331}, kMenuOptions[] = {400, 389};
+constexpr int kMenuProfiles[] = {400, 376}, kMenuOptions[] = {400, 434};
 constexpr int kProfilesNew[] = {250, 456}, kProfilesRename[] = {400, 456}, kProfilesDelete[] = {550, 456};
 constexpr int kProfilesBack[] = {400, 504}, kProfileRow0[] = {252, 172}, kConfirmDelete[] = {330, 346};
 constexpr int kOptionsOk[] = {310, 461}, kOptionsMute[] = {212, 391};
 constexpr int kSfxThumbY = 191, kMusicThumbY = 241;
 constexpr int kBackspace = 8, kReturn = 13, kEscape = 27, kAlt = 18;
-
-std::vector<uint32_t> Frame(const std::string& png) {
-  std::vector<uint32_t> pixels;
-  int width = 0, height = 0;
-  EXPECT_TRUE(TestControl::Display::ReadPng(png, pixels, width, height)) << png;
-  EXPECT_EQ(width, 800);
-  EXPECT_EQ(height, 600);
-  for (uint32_t& p : pixels) p |= 0xFF000000u;
-  return pixels;
-}
 
 // The lines from the first that starts with `first' to the first after it that starts with
 // `last', both included.
@@ -122,14 +76,6 @@ double PlayedLevel(const std::string& tap, int fromMs, int toMs) {
   if (a >= b) return -1;
   std::vector<int16_t> window(samples.begin() + (long)a, samples.begin() + (long)b);
   return ToneMeasure::Rms(window, 2, 0) + ToneMeasure::Rms(window, 2, 1);
-}
-
-// Whether two frames differ inside a rectangle.
-bool Differs(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int left, int top, int right, int bottom) {
-  for (int y = top; y < bottom; y++)
-    for (int x = left; x < right; x++)
-      if (a[(size_t)y * 800 + x] != b[(size_t)y * 800 + x]) return true;
-  return false;
 }
 
 // One section of prefsdump's print ("[global]", "[user 0]", ...), up to the next.

@@ -12,8 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kTools[] = {"dxdemo",  "hiscoredump", "kspack",  "mvecgen", "orvella-lua",
-                              "prefsdump", "tonegen",   "vexpack", "zxml"};
+const char* const kTools[] = {"artgen",    "dxdemo",   "hiscoredump", "kspack", "mvecgen", "orvella-lua",
+                              "prefsdump", "soundgen", "tonegen",     "vexpack", "zxml"};
 
 // Runs the tool in an empty folder, so that any file it writes shows.
 struct InEmptyFolder {
@@ -39,6 +39,8 @@ TEST(ToolCommandLine, BadArgumentsPrintTheUsageAndExitWithTwo) {
     const char* tool;
     const char* args;
   } cases[] = {
+      {"artgen", ""},
+      {"artgen", "--bogus"},
       {"dxdemo", "--bogus"},
       {"dxdemo", "many"},
       {"dxdemo", "0"},
@@ -57,6 +59,8 @@ TEST(ToolCommandLine, BadArgumentsPrintTheUsageAndExitWithTwo) {
       {"orvella-lua", "-o out.luc"},
       {"prefsdump", ""},
       {"prefsdump", "key"},
+      {"soundgen", ""},
+      {"soundgen", "sounds only-one"},
       {"tonegen", ""},
       {"tonegen", "out.ogg 440 -1"},    // a negative length once wrapped to a day of sound
       {"tonegen", "out.ogg 440 1e9"},

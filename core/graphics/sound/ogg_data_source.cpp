@@ -41,6 +41,7 @@ struct TOggDataSource::Decoder {
     if (size == 0) return 0;
     size_t left = d->block.size() - d->blockPosition;
     size_t items = std::min(count, left / size);
+    if (items == 0) return 0;  // an empty block has no data pointer to copy from
     std::memcpy(out, d->block.data() + d->blockPosition, items * size);
     d->blockPosition += items * size;
     return items;

@@ -67,6 +67,8 @@ void DookieDropper::PostChildrenInit(TWindowStyle& style) {
   mIngredientY = (float)style.GetNumber("ingredienty", 58);
   mBarHeight = (float)style.GetNumber("barHeight", 42);
   PlaceAt(*mTimerFace, TVec2((float)style.GetNumber("countx", 57), (float)style.GetNumber("county", 86)));
+  // A panel shows its factory from the start, not blank until its owner's first refresh.
+  Refresh();
 }
 
 uint32_t DookieDropper::Capacity(int32_t rank) { return kCapacity[std::clamp(rank, 0, 6)]; }

@@ -11,6 +11,7 @@
 #include "core/base/file.h"
 #include "core/base/log.h"
 #include "core/base/settings.h"
+#include "platform/test_control.h"
 #include "platform/wininet/wininet_test_control.h"
 #include "tests/core/base/support/loopback_server.h"
 #include "tests/support/host_file.h"
@@ -295,6 +296,78 @@ TEST_F(SimpleHttpTest, InvalidSessionHandleIsReplacedOnce) {
     ASSERT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kComplete) << post;
     EXPECT_STREQ(http.GetData(), "again");
   }
+}
+
+// A request has a time limit on the program's clock (a setting, clamped): a server that trickles
+// its body, or holds its reply, ends the request as failed, by the GET and the POST way alike.
+TEST_F(SimpleHttpTest, TheTimeLimitEndsSlowReplies) {
+  TempFolder logFolder;
+  SetLogPath(logFolder.Path().c_str());
+  TestControl::UseManualClock(100000);
+  const struct {
+    const char* setting;  // null: the default of 60 s
+    uint32_t within, past;  // clock steps: still running after the first, failed after both
+    bool holds;            // the server holds its reply instead of trickling it
+  } cases[] = {
+      {nullptr, 59000, 2000, false},
+      {nullptr, 59000, 2000, true},
+      {"5", 4000, 2000, false},
+      {"0", 500, 1000, false},  // clamped up to one second
+  };
+  for (bool post : {false, true}) {
+    for (const auto& c : cases) {
+      if (c.setting) SetSetting(kSettingHttpTimeLimit, c.setting);
+      CannedReply slow{200, "text/plain", std::string(3000, 't')};
+      if (c.holds) {
+        slow.replyDelayMs = 20000;
+      } else {
+        slow.chunkSize = 10;  // ten seconds in all: far past the test
+        slow.chunkDelayMs = 30;
+      }
+      server.SetReply(slow);
+      size_t before = server.Requests().size();
+      TSimpleHttp http;
+      http.Open(server.Url("/slow").c_str(), post, nullptr);
+      http.Start(0);
+      ASSERT_TRUE(server.WaitForRequests(before + 1, 3000));
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      TestControl::AdvanceClock(c.within);
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      EXPECT_EQ(http.GetStatus(), (uint32_t)TSimpleHttpRequest::kRunning) << post << " " << c.within;
+      TestControl::AdvanceClock(c.past);
+      EXPECT_EQ(WaitForStatus(http, 3000), (uint32_t)TSimpleHttpRequest::kFailed) << post << " " << c.within;
+      EXPECT_EQ(http.GetData(), nullptr);
+      ClearSettingsForTest();
+    }
+  }
+  TestControl::UseRealClock();
+  SetLogPath(nullptr);
+  std::string log = ReadHostFile(logFolder.Path() + "/logfile.txt");
+  EXPECT_NE(log.find("HTTP request took longer than 60 s; it fails"), std::string::npos) << log;
+  EXPECT_NE(log.find("HTTP request took longer than 5 s; it fails"), std::string::npos) << log;
+  EXPECT_NE(log.find("HTTP request took longer than 1 s; it fails"), std::string::npos) << log;
+}
+
+// A reply kept in memory is text up to its NUL: one holding a NUL byte is refused rather than
+// taken cut short. A body written to a file keeps every byte.
+TEST_F(SimpleHttpTest, AReplyHoldingANulByteIsRefused) {
+  TempFolder logFolder, folder;
+  SetLogPath(logFolder.Path().c_str());
+  SetDataFolders(folder.Path().c_str(), "", "");
+  const std::string body("<ok/>\0<more/>", 13);
+  server.SetReply({200, "text/xml", body});
+  TSimpleHttp http;
+  http.Open(server.Url("/nul").c_str(), false, nullptr);
+  http.Start(0);
+  EXPECT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kFailed);
+  EXPECT_EQ(http.GetData(), nullptr);
+  http.Open(server.Url("/nul").c_str(), false, "user:reply.bin");
+  http.Start(0);
+  EXPECT_EQ(WaitForStatus(http), (uint32_t)TSimpleHttpRequest::kComplete);
+  EXPECT_EQ(ReadHostFile(folder.Path() + "/reply.bin"), body);
+  SetLogPath(nullptr);
+  std::string log = ReadHostFile(logFolder.Path() + "/logfile.txt");
+  EXPECT_NE(log.find("HTTP reply holds a NUL byte; refused as a bad reply"), std::string::npos) << log;
 }
 
 // HTTPS against a certificate made for the test and trusted by this test only.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "core/base/log.h"
 #include "core/base/prefs.h"
 #include "core/base/settings.h"
+#include "platform/test_control.h"
 #include "tests/support/full_disk.h"
 #include "tests/support/host_file.h"
 #include "tests/support/temp_folder.h"
@@ -105,6 +107,45 @@ TEST_F(WholeFileTest, FullDiskKeepsThePreviousFile) {
     c.saveBig();
     EXPECT_GE(ReadHostFile(path).size(), big.size()) << c.what;
   }
+}
+
+// What a process killed while saving leaves behind is removed by the next save, whatever it has
+// become since: never written through to another file.
+TEST_F(WholeFileTest, AStaleTemporaryFileIsRemovedByTheNextSave) {
+  std::string path = folder.Path() + "/prefs.dat", temp = path + ".tmp";
+  std::string other = folder.Path() + "/other.dat";
+  const struct {
+    const char* what;
+    std::function<void()> leave;
+  } cases[] = {
+      {"cut-off save", [&] { std::ofstream(temp, std::ios::binary) << std::string(5000, 'z'); }},
+      {"hard link", [&] { fs::create_hard_link(other, temp); }},
+      {"symbolic link", [&] { fs::create_symlink(other, temp); }},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(other, std::ios::binary) << "someone else's";
+    c.leave();
+    ASSERT_TRUE(WriteFileReplacing("user:prefs.dat", "fresh", 5)) << c.what;
+    EXPECT_EQ(ReadHostFile(path), "fresh") << c.what;
+    EXPECT_FALSE(fs::is_symlink(path)) << c.what;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp))) << c.what;
+    EXPECT_EQ(ReadHostFile(other), "someone else's") << c.what;
+  }
+}
+
+// The folder's flush comes after the rename: when it fails the new file is in place, and the
+// log and the answer say so.
+TEST_F(WholeFileTest, AFailedFolderFlushAfterTheRenameKeepsTheNewFile) {
+  std::string path = folder.Path() + "/data.bin";
+  ASSERT_TRUE(WriteFileReplacing("user:data.bin", "old", 3));
+  TestControl::FailFolderFlush(true);
+  EXPECT_TRUE(WriteFileReplacing("user:data.bin", "new", 3));
+  TestControl::FailFolderFlush(false);
+  EXPECT_EQ(ReadHostFile(path), "new");
+  EXPECT_FALSE(fs::exists(path + ".tmp"));
+  std::string log = Log();
+  EXPECT_NE(log.find("Saved user:data.bin, but flushing its folder failed"), std::string::npos) << log;
+  EXPECT_EQ(log.find("the previous file is kept"), std::string::npos) << log;
 }
 
 TEST_F(WholeFileTest, TargetsThatCannotBeReplacedFail) {

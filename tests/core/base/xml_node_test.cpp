@@ -269,6 +269,41 @@ TEST(XmlReader, AccessorsAndBuilders) {
   EXPECT_EQ(Shape(root), "root[k=\"new\"|k=\"second\"|n=\"-42\"]{item(one),item(two),x}");
 }
 
+// Large elements are looked up through a table: what a lookup, a change and the writer see must
+// stay as for a small one, with attributes added between lookups.
+TEST(XmlReader, ManyAttributesKeepTheirOrderAndTheFirstOfANameWins) {
+  std::string xml = "<e";
+  for (int i = 0; i < 3000; ++i) xml += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+  xml += " a7=\"again\"/>";
+  TXmlNode doc;
+  doc.LoadString(xml.c_str());
+  TXmlNode* e = doc.GetChild("e");
+  ASSERT_NE(e, nullptr);
+  for (int i : {0, 7, 15, 16, 2999})
+    EXPECT_STREQ(e->GetAttribute(("a" + std::to_string(i)).c_str()).c_str(), std::to_string(i).c_str());
+  EXPECT_STREQ(e->GetAttribute("a3000").c_str(), "");
+  e->AddAttribute(TStr("late"), TStr("1"), false);
+  e->AddAttribute(TStr("late"), TStr("2"), true);
+  e->SetAttribute("fresh", "3");
+  e->SetAttribute("a7", "changed");  // the first of the two
+  bool quoted = true;
+  EXPECT_STREQ(e->GetAttribute("late", &quoted).c_str(), "1");
+  EXPECT_FALSE(quoted);
+  EXPECT_STREQ(e->GetAttribute("fresh").c_str(), "3");
+  std::vector<std::string> order;
+  TStr name, value;
+  e->ResetAttributeIterator();
+  while (e->GetNextAttribute(name, value)) order.push_back(std::string(name.c_str()) + "=" + value.c_str());
+  ASSERT_EQ(order.size(), 3004u);
+  EXPECT_EQ(order[7], "a7=changed");
+  EXPECT_EQ(order[3000], "a7=again");
+  EXPECT_EQ(order[3001], "late=1");
+  EXPECT_EQ(order[3003], "fresh=3");
+  std::string written = e->ToString().c_str();
+  EXPECT_LT(written.find("a7=\"changed\""), written.find("a8=\"8\""));
+  EXPECT_LT(written.find("a7=\"again\""), written.find("fresh=\"3\""));
+}
+
 TEST(XmlWriter, ExactLayout) {
   TXmlNode e("e");
   e.AddText(TStr("a<b"), 3);

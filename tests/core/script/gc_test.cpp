@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "core/base/settings.h"
+#include "core/script/lib_aux.h"
 #include "core/script/state.h"
 #include "tests/core/script/script_test_support.h"
 
@@ -214,6 +216,69 @@ TEST(ScriptMemory, FailuresAtEveryPointOfAScriptLeaveAConsistentState) {
     lua_close(L);
     EXPECT_EQ(budget.used, 0u) << step;
   }
+}
+
+// The budget ("scriptmemorymb") bounds what a script can take, whatever the system would give:
+// past it a growth fails with the memory error before it is allocated, and the state stays usable.
+TEST(ScriptMemory, TheBudgetSettingRefusesGrowthPastIt) {
+  SetSetting(kSettingScriptMemoryMb, "8");
+  Budget budget;  // no limit of its own: it only measures
+  lua_State *L = luaE_openwith(BudgetAlloc, &budget);
+  ASSERT_NE(L, nullptr);
+  script_test::OpenTestFunctions(L);
+  OpenAllLibraries(L);
+  for (const char *code : {"local s = string.rep('x', 2^24)", "local s = 'x' for i = 1, 40 do s = s .. s end",
+                           "local t = {} for i = 1, 1e7 do t[i] = {i} end"}) {
+    std::string error;
+    EXPECT_EQ(RunCode(L, code, &error), LUA_ERRMEM) << code;
+    EXPECT_EQ(error, "not enough memory") << code;
+    EXPECT_LE(budget.peak, 8u << 20) << code;
+    lua_setgcthreshold(L, 0);
+  }
+  // Garbage is collected before the budget is reached, also with most of it in use.
+  std::string error;
+  EXPECT_EQ(RunCode(L,
+                    "keep = string.rep('k', 5 * 2^20) "
+                    "for i = 1, 100 do local s = string.rep('x', 2^19) .. i end",
+                    &error),
+            0)
+      << error;
+  lua_close(L);
+  ClearSettingsForTest();
+
+  struct {
+    const char *value;
+    lu_mem limit;
+  } clamps[] = {{nullptr, 512u << 20}, {"0", 4u << 20}, {"-3", 4u << 20}, {"100000", (lu_mem)4095 << 20}};
+  for (const auto &c : clamps) {
+    if (c.value) SetSetting(kSettingScriptMemoryMb, c.value);
+    State s;
+    EXPECT_EQ(G(s.L)->memlimit, c.limit) << (c.value ? c.value : "default");
+    ClearSettingsForTest();
+  }
+}
+
+// string.rep builds its result in place: the peak is the result, not the result twice.
+TEST(ScriptMemory, RepetitionTakesItsResultOnce) {
+  Budget budget;
+  lua_State *L = luaE_openwith(BudgetAlloc, &budget);
+  ASSERT_NE(L, nullptr);
+  OpenAllLibraries(L);
+  lua_setgcthreshold(L, 0);
+  size_t before = budget.used;
+  budget.peak = before;
+  std::string error;
+  ASSERT_EQ(RunCode(L, "s = string.rep('abc', 2^22) assert(string.len(s) == 3 * 2^22)", &error), 0) << error;
+  EXPECT_LT(budget.peak - before, (3u << 22) + (1u << 20));
+  // The same text again is the string already there.
+  ASSERT_EQ(RunCode(L, "assert(string.rep('abc', 2^22) == s and string.rep('abcabc', 2^21) == s)", &error), 0)
+      << error;
+  ASSERT_EQ(RunCode(L, "assert(string.rep('ab', 3) == 'ababab' and string.rep('x', 0) == '' and "
+                       "string.sub(s, -4) == 'cabc')",
+                    &error),
+            0)
+      << error;
+  lua_close(L);
 }
 
 TEST(ScriptMemory, OpeningWithTooLittleMemoryYieldsNoState) {

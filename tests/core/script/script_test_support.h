@@ -107,6 +107,7 @@ struct State {
 struct Budget {
   size_t used = 0;
   size_t limit = SIZE_MAX;
+  size_t peak = 0;  // the most ever in use
 };
 
 inline void *BudgetAlloc(void *ud, void *ptr, size_t osize, size_t nsize) {
@@ -119,6 +120,7 @@ inline void *BudgetAlloc(void *ud, void *ptr, size_t osize, size_t nsize) {
   if (nsize > osize && b->used + (nsize - osize) > b->limit) return nullptr;
   void *p = std::realloc(ptr, nsize);
   if (p) b->used += nsize - osize;
+  if (b->used > b->peak) b->peak = b->used;
   return p;
 }
 

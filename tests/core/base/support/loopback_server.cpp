@@ -265,6 +265,8 @@ void LoopbackServer::Serve(int fd) {
     mArrived.notify_all();
     CannedReply reply = handler(req);
     if (reply.dropConnection) goto done;
+    for (int waited = 0; waited < reply.replyDelayMs && !mStop; waited += 10)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " " + Reason(reply.status) +
                       "\r\nContent-Type: " + reply.contentType +
                       "\r\nContent-Length: " + std::to_string(reply.body.size()) +

@@ -36,6 +36,8 @@ struct CannedReply {
   int chunkDelayMs = 0;
   // Close the connection without answering.
   bool dropConnection = false;
+  // Hold the reply this long (real time) before sending anything, or until the server stops.
+  int replyDelayMs = 0;
 };
 
 // Files of a self-signed certificate made by MakeTestCertificate.

@@ -87,6 +87,11 @@ TEST_F(SoundTest, NamesFindTheirFilesByExtension) {
   EXPECT_FALSE(CreateSoundDataSource(TStr("sfx/readme.ogg"), false));
   EXPECT_FALSE(CreateSoundDataSource(TStr("sfx/readme.ogg"), true));
   EXPECT_NE(LogText().find("OGG file could not be opened"), std::string::npos);
+  // An empty file decodes from an empty block: refused without a copy from its null data.
+  static const uint8_t kNothing = 0;
+  RegisterMemoryFile(TStr("sfx/empty.ogg"), &kNothing, 0);
+  EXPECT_FALSE(CreateSoundDataSource(TStr("sfx/empty.ogg"), false));
+  EXPECT_FALSE(CreateSoundDataSource(TStr("sfx/empty.ogg"), true));
   // A builder of another extension takes part in the search.
   struct Fixed : TSoundDataSourceBuilder {
     std::shared_ptr<TSoundDataSource> Build(TStr name, bool) override {
