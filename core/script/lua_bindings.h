@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -76,6 +77,16 @@ struct Arg<TStr> {
 };
 template <>
 struct Arg<const TStr&> : Arg<TStr> {};
+// Byte strings with their length, NUL bytes included (TStr ends at the first NUL).
+template <>
+struct Arg<std::string> {
+  static std::string Get(lua_State* L, int i) {
+    int t = lua_type(L, i);
+    if (t != LUA_TSTRING && t != LUA_TNUMBER) return std::string();
+    const char* s = lua_tostring(L, i);
+    return std::string(s, lua_strlen(L, i));
+  }
+};
 template <>
 struct Arg<TLuaTable*> {
   static TLuaTable* Get(lua_State* L, int i) { return GetLuaTable(L, i); }
@@ -116,6 +127,8 @@ struct Result {
       lua_pushboolean(L, r);
     } else if constexpr (std::is_same_v<std::decay_t<R>, TStr>) {
       PushLuaString(L, r);
+    } else if constexpr (std::is_same_v<std::decay_t<R>, std::string>) {
+      lua_pushlstring(L, r.data(), r.size());
     } else {
       static_assert(std::is_arithmetic_v<R>, "result must be a number, boolean or TStr");
       lua_pushnumber(L, (lua_Number)r);  // unsigned values stay non-negative

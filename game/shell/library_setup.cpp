@@ -4,6 +4,7 @@
 
 #include "core/graphics/texture.h"
 #include "game/shell/content.h"
+#include "game/shell/game_library.h"
 #include "game/shell/game_setup.h"
 #include "game/shell/qrn_string_file.h"
 #include "game/shell/tight_text.h"
@@ -15,6 +16,7 @@ std::unique_ptr<QRNStringFile> gStringFile;  // main thread only
 void StartStringFile() { gStringFile = std::make_unique<QRNStringFile>(); }
 void EndStringFile() { gStringFile.reset(); }
 void StartContent() { Content::Create(); }
+void StartLibrary() { RegisterGameLibrary(); }
 std::shared_ptr<TTexture> CursorTexture(TStr name) { return Content::Get()->GetSimpleTexture(name); }
 
 }  // namespace
@@ -22,6 +24,7 @@ std::shared_ptr<TTexture> CursorTexture(TStr name) { return Content::Get()->GetS
 void ProvideGameLibrary(TGameSetup& setup) {
   setup.start.push_back(&StartStringFile);
   setup.start.push_back(&StartContent);
+  setup.start.push_back(&StartLibrary);
   setup.finish.push_back(&EndStringFile);
   setup.getCursorTexture = &CursorTexture;
   setup.SetWindowClass("TightText", &TTightText::Create);

@@ -44,11 +44,12 @@ class GameWorld {
     std::filesystem::copy_file(ToolPath("staterecorder.ksmod"), MakeReal("staterecorder.ksmod"));
   }
 
-  // One run under the harness (see RunWithHarness); args come after the working folder.
-  HarnessRun Run(const std::string& steps, const std::string& args = "") {
+  // One run under the harness (see RunWithHarness); args come after the working folder; clock
+  // is the manual clock's "start[:step]".
+  HarnessRun Run(const std::string& steps, const std::string& args = "", const std::string& clock = "5000:20") {
     DataFolders folders(*this);
     setenv("ORVELLA_STATE_RECORD", mData.File("states.txt").c_str(), 1);
-    HarnessRun run = RunWithHarness(steps, "--multiple -wd=" + mWork.Path() + " " + args + " 2>&1");
+    HarnessRun run = RunWithHarness(steps, "--multiple -wd=" + mWork.Path() + " " + args + " 2>&1", clock);
     unsetenv("ORVELLA_STATE_RECORD");
     return run;
   }

@@ -92,6 +92,13 @@ Canvas Tinted(const Canvas& canvas, Color tint) {
 }
 
 void Sink::Write(const std::string& key, const std::string& bytes) {
+  // Two areas drawing one key would leave whichever ran last: refuse it.
+  for (const std::string& done : mWritten)
+    if (done == key) {
+      std::fprintf(stderr, "artgen: %s is drawn twice\n", key.c_str());
+      mOk = false;
+      return;
+    }
   std::filesystem::path path = std::filesystem::path(mRoot) / key;
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);

@@ -500,7 +500,27 @@ void Canvas::FillMask(const Mask& mask, const Paint& paint, float opacity) {
 }
 
 void Canvas::Fill(const Path& path, const Paint& paint, float opacity) {
-  FillMask(Rasterise(path, mW, mH), paint, opacity);
+  // Only the shape's bounding box is rasterised: most shapes are small on a large canvas.
+  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+  for (const auto& o : path.Outlines())
+    for (const Pt& p : o) {
+      x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+      x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    }
+  if (x1 < x0) return;
+  int bx0 = std::max(0, (int)std::floor(x0) - 1), by0 = std::max(0, (int)std::floor(y0) - 1);
+  int bx1 = std::min(mW, (int)std::ceil(x1) + 1), by1 = std::min(mH, (int)std::ceil(y1) + 1);
+  if (bx1 <= bx0 || by1 <= by0) return;
+  Mask m = Rasterise(path.Transformed(Matrix::Translate(-bx0, -by0)), bx1 - bx0, by1 - by0);
+  const Mask* clip = mClips.empty() ? nullptr : &mClips.back();
+  for (int y = by0; y < by1; y++)
+    for (int x = bx0; x < bx1; x++) {
+      size_t i = (size_t)y * mW + x;
+      float cov = m.v[(size_t)(y - by0) * m.w + (x - bx0)] * opacity;
+      if (clip) cov *= clip->v[i];
+      if (cov <= 0) continue;
+      Blend(i, paint.At(x + 0.5, y + 0.5), cov);
+    }
 }
 
 void Canvas::FillOutlined(const Path& path, const Paint& paint, Color outline, double width) {

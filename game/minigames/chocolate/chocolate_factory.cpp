@@ -32,33 +32,6 @@
 
 ChocolateFactory* ChocolateFactory::sCurrent = nullptr;
 
-namespace {
-
-// A sprite of the named picture on a layer, at (x, y), under the parent.
-std::shared_ptr<TSprite> AddSprite(const std::shared_ptr<TSprite>& parent, const char* texture, int32_t layer,
-                                   const TVec2& at) {
-  auto sprite = TSprite::Create(layer, TTexture::Get(TStr(texture)));
-  PlaceAt(*sprite, at);
-  if (parent) parent->AddChild(sprite);
-  return sprite;
-}
-
-// A curve from the point table under the key; none when the key holds no table.
-std::shared_ptr<TCurve> CurveOf(TWindowStyle& style, const char* key) {
-  std::unique_ptr<TLuaTable> table(style.GetTable(key));
-  return table ? CreateCurveFromTable(table.get()) : nullptr;
-}
-
-// Milliseconds from a key: whole, never negative.
-uint32_t MsOf(TWindowStyle& style, const char* key, double def) { return SaturateToUInt32(style.GetNumber(key, def)); }
-
-// Elements 1 and 2 of a table as a point; a missing element counts 0.
-TVec2 TableToPoint(TLuaTable& table) {
-  return TVec2((float)table.GetNumberAt(1, 0.0), (float)table.GetNumberAt(2, 0.0));
-}
-
-}  // namespace
-
 TWindow* ChocolateFactory::Create() { return new ChocolateFactory; }
 
 ChocolateFactory::~ChocolateFactory() {
@@ -85,25 +58,16 @@ void ChocolateFactory::Init(TWindowStyle& style) {
     LogError("ChocolateFactory: not inside a modal window; it gets no keys and its game cannot run");
 
   mWarnOnMiss = style.GetBool("warnOnMiss", false) ? 1 : 0;
-  mCountdownTime = MsOf(style, "countdowntime", 3000);
-  mGameTime = MsOf(style, "gametime", 60000);
-  mWarnTime = MsOf(style, "warntime", 8000);
+  mClock.SetTimes(MsOf(style, "countdowntime", 3000), MsOf(style, "gametime", 60000), MsOf(style, "warntime", 8000));
 
-  mRecipe.clear();
   mProductName = style.GetString("productName", TStr());
   mProductCode = style.GetString("productCode", TStr());
-  if (std::unique_ptr<TLuaTable> recipe{style.GetTable("recipe")}) {
-    TLuaObjectWrapper* key = nullptr;
-    while (TLuaObjectWrapper* value = recipe->Next(&key)) {
-      mRecipe.push_back(value->AsString());
-      delete value;
-    }
-  }
+  mRecipe = StringsOf(style, "recipe");
   // A tray with no places would be complete at once and for ever: a full house every step and
   // a game that never ends. Such a factory is not built.
   if (mRecipe.empty()) {
     LogError("ChocolateFactory \"%s\": the recipe names no ingredient; the factory closes", mProductName.c_str());
-    CloseScreen();
+    CloseFactoryScreen(this);
     return;
   }
   BuildMachine(style);
@@ -181,21 +145,7 @@ void ChocolateFactory::BuildMachine(TWindowStyle& style) {
 
   mRingTask = std::make_unique<FlyingRingTask>((float)style.GetNumber("ringspeed", 500));
 
-  mMissSlots.clear();
-  if (std::unique_ptr<TLuaTable> missed{style.GetTable("missed")}) {
-    lua_State* L = missed->GetState();
-    TLuaObjectWrapper* key = nullptr;
-    while (TLuaObjectWrapper* value = missed->Next(&key)) {
-      value->Push();
-      if (lua_istable(L, -1)) {
-        TLuaTable slot(L);
-        mMissSlots.push_back(TableToPoint(slot));
-      } else {
-        lua_pop(L, 1);
-      }
-      delete value;
-    }
-  }
+  mMissSlots = PointsOf(style, "missed");
 
   std::shared_ptr<TCurve> recyclerPath = CurveOf(style, "recyclerpath");
   if (style.GetBool("recycler", false) && recyclerPath) {
@@ -208,12 +158,12 @@ void ChocolateFactory::BuildMachine(TWindowStyle& style) {
 
   mTimerFace = AddSprite(mRoot, "image/timer_face", 0, TVec2());
   mTimerHand = AddSprite(mTimerFace, "image/timer_hand", 0, TVec2());
+  mClock.SetHand(mTimerHand);
 }
 
 void ChocolateFactory::PostChildrenInit(TWindowStyle& style) {
   TQRNWindow::PostChildrenInit(style);
-  mTimeText = FindChildText(this, TStr("time"));
-  mCountdownText = FindChildText(this, TStr("countdown"));
+  mClock.FindTexts(this);
   mScoreText = FindChildText(this, TStr("score"));
   if (mTimerFace) {
     TVec2 face(720, 80);
@@ -233,34 +183,4 @@ void ChocolateFactory::Draw() {
   if (!renderer->Begin2d()) return;
   mRoot->Draw(TDrawSpec());
   renderer->End2d();
-}
-
-void ChocolateFactory::CloseScreen() {
-  TModalWindow* modal = GetParentModal();
-  TWindowManager* manager = TWindowManager::Get();
-  if (modal && manager) manager->PostMessage(new TMessage(kCloseWindow, modal->GetIdString(), modal));
-}
-
-void ChocolateFactory::SetTopModalOnly(bool on) const {
-  if (TWindowManager* manager = TWindowManager::Get()) manager->SetTopModalOnly(on);
-}
-
-TWindow* ChocolateFactory::FindSibling(const char* name) const {
-  return mParent ? mParent->FindChild(TStr(name), -1) : nullptr;
-}
-
-void ChocolateFactory::EnableSibling(const char* name, bool on) const {
-  if (on)
-    EnableWindowSafe(FindSibling(name));
-  else
-    DisableWindowSafe(FindSibling(name));
-}
-
-void ChocolateFactory::FillInformation(const char* script) const {
-  TWindow* information = FindSibling("information");
-  TWindowManager* manager = TWindowManager::Get();
-  if (!information || !manager) return;
-  information->DeleteChildren();
-  manager->RunWindowScript(information, TStr(script));
-  EnableWindowSafe(information);
 }

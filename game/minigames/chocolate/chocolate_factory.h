@@ -13,6 +13,7 @@
 
 #include "core/base/str.h"
 #include "core/base/vec2.h"
+#include "game/minigames/factory_screen.h"
 #include "game/shell/qrn_window.h"
 #include "game/shell/script_globals.h"
 
@@ -78,7 +79,7 @@ class ChocolateFactory : public TQRNWindow {
 
   uint32_t GetGameState() const { return mGameState; }
   bool IsPaused() const { return mPaused != 0; }
-  uint32_t GetTimeLeft() const { return mTimeLeft; }
+  uint32_t GetTimeLeft() const { return mClock.GetTimeLeft(); }
   uint32_t GetMissCount() const { return mMissCount; }
   float GetMachineSpeed() const;
   uint32_t GetWheelTurn() const { return mWheelTurn; }
@@ -104,19 +105,12 @@ class ChocolateFactory : public TQRNWindow {
   void BuildMachine(TWindowStyle& style);
   void OnIngredientMissed(const std::shared_ptr<Ingredient>& ingredient);
   void CountPoint();
-  void StepClock();
   void WindDown();
   void TurnWheel();
   // The tasks in the order they step.
   std::vector<TScalingTask*> Tasks() const;
-  // A window the screen script placed beside the factory ("go", "pause", "information").
-  TWindow* FindSibling(const char* name) const;
-  void EnableSibling(const char* name, bool on) const;
-  void FillInformation(const char* script) const;
-  void SetTopModalOnly(bool on) const;
   void TimeUp();
-  void CloseScreen();
-  void OpenDeveloperMenu();
+  void LogShot(const std::shared_ptr<Ingredient>& shot, TPoint at) const;
 
   static ChocolateFactory* sCurrent;
 
@@ -143,11 +137,8 @@ class ChocolateFactory : public TQRNWindow {
   std::vector<std::shared_ptr<TSprite>> mMissedSprites;
   uint8_t mPaused = 0;
   uint8_t mWarnOnMiss = 0;
-  uint32_t mCountdownTime = 3000, mGameTime = 60000, mWarnTime = 8000;
-  uint32_t mTimeLeft = 0;
+  FactoryClock mClock;
   uint32_t mScore = 0;
-  TText* mTimeText = nullptr;
-  TText* mCountdownText = nullptr;
   TText* mScoreText = nullptr;
   std::shared_ptr<TSprite> mTimerFace, mTimerHand;
   TScriptGlobals mGlobals;

@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "core/base/game_state.h"
+#include "core/base/log.h"
+#include "core/base/settings.h"
 #include "core/base/platform.h"
 #include "core/graphics/sprites/animated_sprite.h"
 #include "core/script/lua_function.h"
@@ -33,21 +35,6 @@ void SetGameStateValue(const char* key, const char* value) {
   if (TGameState* state = TGameState::GetInstance()) state->SetState(TStr(key), TStr(value));
 }
 
-void SetText(TText* text, TStr value) {
-  if (text) text->SetText(value);
-}
-
-// The sprite turned by the angle (radians, clockwise on the screen), where it stands.
-void Turn(const std::shared_ptr<TSprite>& sprite, float angle) {
-  if (!sprite) return;
-  TMat3& m = sprite->GetDrawSpec().mMatrix;
-  TVec2 at = m.GetTranslation();
-  float z = m.m[2][2];
-  m = TMat3::MakeRotation(angle);
-  m.SetTranslation(at);
-  m.m[2][2] = z;
-}
-
 }  // namespace
 
 float ChocolateFactory::GetMachineSpeed() const { return mTrayTask ? mTrayTask->GetRate() : 0.0f; }
@@ -74,9 +61,7 @@ void ChocolateFactory::StartGame() {
 
 void ChocolateFactory::ResetGame() {
   if (!IsBuilt()) return;
-  // Never more than the clock can hold.
-  uint64_t total = (uint64_t)mGameTime + mCountdownTime;
-  mTimeLeft = total > UINT32_MAX ? UINT32_MAX : (uint32_t)total;
+  mClock.Reset();
   mScore = 0;
   mMissCount = 0;
   mGameState = kCountdown;
@@ -84,11 +69,11 @@ void ChocolateFactory::ResetGame() {
   PauseGame(TStr("game_paused"));
   for (const auto& sprite : mMissedSprites) mRoot->RemoveChild(sprite);
   mMissedSprites.clear();
-  SetText(mScoreText, TStr("0"));
-  SetText(mTimeText, TStr());
+  SetTextOf(mScoreText, TStr("0"));
+  mClock.ClearTimeText();
   SoundEvent(TStr("chocolate_making_game_intro"));
-  EnableSibling("go", false);
-  EnableSibling("pause", false);
+  EnableScreenWindow(this, "go", false);
+  EnableScreenWindow(this, "pause", false);
 }
 
 void ChocolateFactory::PauseGame(TStr text) {
@@ -98,15 +83,15 @@ void ChocolateFactory::PauseGame(TStr text) {
   if (!mPaused) {
     if (mGameState != kNotStarted) PauseSounds();
     SetGameStateValue("ChocolateFactoryTime", "0");
-    EnableSibling("go", true);
-    EnableSibling("pause", false);
+    EnableScreenWindow(this, "go", true);
+    EnableScreenWindow(this, "pause", false);
     mPaused = 1;
     for (TScalingTask* task : Tasks()) task->Stop();
     DetachAnim();
-    if (FindSibling("information")) {
+    if (FindScreenWindow(this, "information")) {
       if (TWindowManager* manager = TWindowManager::Get())
         if (TWindowScript* script = manager->GetScript()) script->SetGlobalString(TStr("gPauseText"), text);
-      FillInformation("ui/game_pause.lua");
+      FillInformation(this, "ui/game_pause.lua");
     }
   }
   SetTopModalOnly(false);
@@ -118,9 +103,9 @@ void ChocolateFactory::ResumeGame() {
   if (mPaused) {
     ResumeSounds();
     SetGameStateValue("ChocolateFactoryTime", "1");
-    EnableSibling("go", false);
-    EnableSibling("pause", true);
-    EnableSibling("information", false);
+    EnableScreenWindow(this, "go", false);
+    EnableScreenWindow(this, "pause", true);
+    EnableScreenWindow(this, "information", false);
     for (TScalingTask* task : Tasks()) task->Start(0);
     SetAnimTimer(kStep, true, false, true);
     mPaused = 0;
@@ -165,9 +150,9 @@ void ChocolateFactory::SetGameState(uint32_t state) {
       for (TScalingTask* task : Tasks()) task->Stop();
       mIngredientQueueTask->Reset(1.0f);
       DetachAnim();
-      EnableSibling("go", false);
-      EnableSibling("pause", false);
-      FillInformation("ui/chocolate_gameover.lua");
+      EnableScreenWindow(this, "go", false);
+      EnableScreenWindow(this, "pause", false);
+      FillInformation(this, "ui/chocolate_gameover.lua");
       break;
     default:
       break;
@@ -182,7 +167,11 @@ bool ChocolateFactory::OnAnimate() {
     return true;
   }
   WindDown();
-  StepClock();
+  if (mGameState == kCountdown) {
+    if (mClock.StepCountdown(kStep) == FactoryClock::kPlayStarts) SetGameState(kPlaying);
+  } else if (mGameState == kPlaying) {
+    if (mClock.StepPlay(kStep) == FactoryClock::kTimeUp) TimeUp();
+  }
   for (TScalingTask* task : Tasks()) task->Advance(kStep);
   TurnWheel();
   RequestRedraw();
@@ -201,39 +190,7 @@ void ChocolateFactory::WindDown() {
     SetGameState(kGameOver);
 }
 
-void ChocolateFactory::StepClock() {
-  if (mGameState == kCountdown) {
-    if ((uint64_t)mTimeLeft > (uint64_t)mGameTime + kStep) {
-      uint32_t seconds = mTimeLeft / 1000;
-      mTimeLeft -= kStep;
-      if (mTimeLeft / 1000 < seconds) {
-        SoundEvent(TStr("clock_tick"));
-        SetText(mCountdownText, TStr::Format("%d", (int)((mTimeLeft - mGameTime + 999) / 1000)));
-      }
-    } else {
-      // A countdown and game shorter than a step end here, at 0, never below it.
-      mTimeLeft = mTimeLeft > kStep ? mTimeLeft - kStep : 0;
-      SoundEvent(TStr("start_bell"));
-      SetGameState(kPlaying);
-      SetText(mCountdownText, TStr());
-    }
-  } else if (mGameState == kPlaying) {
-    if (mTimeLeft <= kStep) {
-      TimeUp();
-      return;
-    }
-    uint32_t before = mTimeLeft;
-    mTimeLeft -= kStep;
-    if (before > mWarnTime && mTimeLeft <= mWarnTime) SoundEvent(TStr("whistle"));
-    unsigned long s = (mTimeLeft + 999ul) / 1000;
-    SetText(mTimeText, TStr::Format("%lu:%02lu", s / 60, s % 60));
-    if (mGameTime > 0) Turn(mTimerHand, -2.0f * (float)M_PI * (float)mTimeLeft / (float)mGameTime);
-  }
-}
-
 void ChocolateFactory::TimeUp() {
-  Turn(mTimerHand, 0.0f);
-  SetText(mTimeText, TStr("0:00"));
   SoundEvent(TStr("game_over"));
   SoundEvent(TStr("chocolate_making_game_outro"));
   mIngredientQueueTask->Stop();
@@ -247,9 +204,9 @@ void ChocolateFactory::TurnWheel() {
   mWheelTurn += kStep;
   if (mWheelTurn >= kWheelTurnMs) mWheelTurn = 0;
   float a = (float)mWheelTurn * 2.0f * (float)M_PI / (float)kWheelTurnMs;
-  Turn(mTrayWheel, a);
-  Turn(mFingerUpper, -a);
-  Turn(mFingerLower, a);
+  TurnSprite(mTrayWheel, a);
+  TurnSprite(mFingerUpper, -a);
+  TurnSprite(mFingerLower, a);
 }
 
 void ChocolateFactory::OnIngredientMissed(const std::shared_ptr<Ingredient>& ingredient) {
@@ -276,7 +233,7 @@ void ChocolateFactory::OnIngredientMissed(const std::shared_ptr<Ingredient>& ing
 
 void ChocolateFactory::CountPoint() {
   ++mScore;
-  SetText(mScoreText, TStr::Format("%lu", (unsigned long)mScore));
+  SetTextOf(mScoreText, TStr::Format("%lu", (unsigned long)mScore));
 }
 
 bool ChocolateFactory::OnMessage(TMessage* message) {
@@ -313,8 +270,29 @@ bool ChocolateFactory::OnMessage(TMessage* message) {
 
 bool ChocolateFactory::OnMouseDown(TPoint point) {
   // A click on the field while the game stands paused would take a shot that hangs in the air.
-  if (IsBuilt() && mGameState == kPlaying && !mPaused) mGunTask->Fire(point.x, point.y);
+  if (!IsBuilt() || mGameState != kPlaying || mPaused) return mSwallowMouse;
+  std::shared_ptr<Ingredient> shot = mIngredientQueue->GetHead() == 1.0f ? mIngredientQueue->PeekFront() : nullptr;
+  if (mGunTask->Fire(point.x, point.y) && GetSettingBool(SettingKey(kSettingVerboseDebug))) LogShot(shot, point);
   return mSwallowMouse;
+}
+
+// With "verbosedebug" each shot is logged with what the player saw: the belt behind it and the
+// trays, so that a recorded play can be followed (and aimed again).
+void ChocolateFactory::LogShot(const std::shared_ptr<Ingredient>& shot, TPoint at) const {
+  TStr line = TStr::Format("Chocolate factory: %s (colour %u) shot at (%d, %d); next:", shot->GetName().c_str(),
+                           (unsigned)shot->GetColour(), (int)at.x, (int)at.y);
+  for (const auto& next : mIngredientQueue->GetBelt())
+    line += TStr::Format(" %s/%u", next->GetName().c_str(), (unsigned)next->GetColour());
+  line += "; trays:";
+  for (const auto& tray : mTrayTask->GetTrays()) {
+    TVec2 p = tray->GetPosition();
+    line += TStr::Format(" (%.0f, %.0f) %u/%u colour %u;", (double)p.x, (double)p.y, tray->GetFilled(),
+                         (unsigned)tray->GetPlaces().size(), (unsigned)tray->GetColour());
+  }
+  if (mRecyclerTask)
+    for (const auto& bin : mRecyclerTask->GetRecyclers())
+      line += TStr::Format(" bin (%.0f, %.0f);", (double)bin->GetPosition().x, (double)bin->GetPosition().y);
+  LogPrintf("%s speed %.3f", line.c_str(), (double)mTrayTask->GetRate());
 }
 
 bool ChocolateFactory::OnMouseMove(TPoint point) {
@@ -323,14 +301,14 @@ bool ChocolateFactory::OnMouseMove(TPoint point) {
   float y = d.y < -1.0f ? -1.0f : (d.y > 1.0f ? 1.0f : d.y);  // rounding may leave a unit vector a hair long
   float a = std::acos(y);
   if (d.x > 0.0f) a = -a;
-  Turn(mGun, a + (float)M_PI);
+  TurnSprite(mGun, a + (float)M_PI);
   return mSwallowMouse;
 }
 
 bool ChocolateFactory::OnKeyDown(uint8_t key, uint32_t modifiers) {
   if (key != 27) return false;
   if (!mPaused) PauseGame(TStr("game_paused"));
-  if (modifiers & 1) OpenDeveloperMenu();
+  if (modifiers & 1) OpenDeveloperMenu("ChocolateFactory");
   return false;
 }
 

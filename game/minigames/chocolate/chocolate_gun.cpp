@@ -11,22 +11,7 @@
 #include "game/minigames/flying_ingredient.h"
 #include "game/minigames/ingredient.h"
 #include "game/minigames/ingredient_queue.h"
-
-float SquaredDistanceToSegment(const TVec2& point, const TVec2& a, const TVec2& b) {
-  TVec2 d = b - a;
-  float length = d.Length();
-  TVec2 nearest = b;
-  if (length > 0.0f) {
-    d = d * (1.0f / length);
-    float t = (point - a).Dot(d);
-    // A point behind the segment's start is nearest to the start, not to the line behind it.
-    if (t <= 0.0f)
-      nearest = a;
-    else if (t < length)
-      nearest = a + d * t;
-  }
-  return (point - nearest).LengthSquared();
-}
+#include "game/shell/game_library.h"
 
 ChocolateGunTask::ChocolateGunTask(std::shared_ptr<TAnimatedSprite> gun, float period,
                                    std::shared_ptr<IngredientQueue> queue, ChocolateTrayTask* trays)
@@ -70,7 +55,9 @@ bool ChocolateGunTask::CatchByTray(FlyingIngredient& flight, const TVec2& from, 
   std::shared_ptr<Ingredient> ingredient = Ingredient::From(flight.sprite);
   for (const auto& tray : mTrays->GetTrays()) {
     float reach = tray->GetCatchRadius() + kCatchMargin;
-    if (SquaredDistanceToSegment(tray->GetPosition(), from, to) > reach * reach) continue;
+    if (PointToSegmentDistanceSquared(TVec3(from, 1.0f), TVec3(to, 1.0f), TVec3(tray->GetPosition(), 1.0f)) >
+        reach * reach)
+      continue;
     if (!tray->Accepts(ingredient)) continue;
     if (ingredient->OnCaughtByTray(tray)) return true;
   }

@@ -57,6 +57,3 @@ class ChocolateGunTask : public TScalingTask {
   TVec2 mAim{0.0f, -1.0f};
   uint32_t mResets = 0;  // tells a walk of the flights that a reset emptied them under it
 };
-
-// The squared distance from the point to the segment from a to b (a when they coincide).
-float SquaredDistanceToSegment(const TVec2& point, const TVec2& a, const TVec2& b);

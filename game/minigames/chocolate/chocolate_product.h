@@ -9,26 +9,19 @@
 
 #include "core/base/color.h"
 #include "core/base/str.h"
-#include "core/graphics/sprites/sprite.h"
+#include "game/minigames/path_product.h"
 #include "game/shell/scaling_task.h"
 
 class TCurve;
 class TTexture;
 
-class ChocolateProduct : public TSprite {
+class ChocolateProduct : public PathProduct {
  public:
   // At the path's start.
   static std::shared_ptr<ChocolateProduct> Create(std::shared_ptr<TCurve> path);
-  // Moves on by the step (progress capped at 1); true while still short of the end.
-  bool Advance(float step);
-  float GetProgress() const { return mProgress; }
 
  protected:
-  explicit ChocolateProduct(std::shared_ptr<TCurve> path);
-
- private:
-  std::shared_ptr<TCurve> mPath;
-  float mProgress = 0.0f;
+  explicit ChocolateProduct(std::shared_ptr<TCurve> path) : PathProduct(std::move(path)) {}
 };
 
 class ChocolateProductQueueTask : public TScalingTask {

@@ -16,7 +16,7 @@ class StringHost : public window_test::RecordingHost {
   TStr GetString(TStr label, TStr a1, TStr a2, TStr a3, TStr a4, TStr a5) override {
     auto found = strings.find(label.c_str());
     if (found == strings.end()) return "#####";
-    // %1 .. %3 as the framework table fills them.
+    // %1% .. %3% as the framework table fills them.
     std::string text = found->second;
     const TStr args[] = {a1, a2, a3};
     for (int i = 0; i < 3; ++i) {

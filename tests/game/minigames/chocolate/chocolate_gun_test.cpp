@@ -225,17 +225,4 @@ TEST_F(GunTest, ResetWhileTheFlightsAreWalked) {
   for (const auto& piece : pieces) EXPECT_EQ(piece->GetParent(), nullptr);
 }
 
-TEST(SegmentDistance, NearestPointOnTheSegment) {
-  struct Case {
-    TVec2 point, a, b;
-    float squared;
-  } cases[] = {
-      {{5, 3}, {0, 0}, {10, 0}, 9},     // beside the middle
-      {{-4, 3}, {0, 0}, {10, 0}, 25},   // behind the start
-      {{13, 4}, {0, 0}, {10, 0}, 25},   // past the end
-      {{3, 4}, {0, 0}, {0, 0}, 25},     // no segment: the point itself
-  };
-  for (const Case& k : cases) EXPECT_FLOAT_EQ(SquaredDistanceToSegment(k.point, k.a, k.b), k.squared);
-}
-
 }  // namespace
