@@ -84,6 +84,12 @@ class FactoryTest : public ShellFixture {
     TWindow* found = top ? top->FindChild("FactoryGame") : nullptr;
     return found && found->IsKindOf(&ChocolateFactory::Create) ? static_cast<ChocolateFactory*>(found) : nullptr;
   }
+  // The screen closed as its script closes it, and gone.
+  static void Close() {
+    Run("CloseWindow()");
+    TWindowManager::Get()->ProcessMessages();
+    TWindowManager::Get()->DeleteClosedWindows();
+  }
   // Steps of 10 ms as the window's timer gives them, each followed by the queued messages.
   static void Step(ChocolateFactory* f, int steps = 1) {
     for (int i = 0; i < steps; ++i) {
@@ -158,9 +164,8 @@ TEST_F(FactoryTest, TheMachineItsKeysDescribe) {
       EXPECT_FALSE(Enabled("go"));
       EXPECT_FALSE(Enabled("pause"));
       EXPECT_EQ(Global("StartGame"), "function");
-      Run("gPanels = nil CloseWindow()");
-      TWindowManager::Get()->ProcessMessages();
-      TWindowManager::Get()->DeleteClosedWindows();
+      Run("gPanels = nil");
+      Close();
     }
   });
 }
@@ -215,9 +220,7 @@ TEST_F(FactoryTest, TimesShorterThanAStep) {
       EXPECT_EQ(f->GetGameState(), ChocolateFactory::kTimeUp);
       Step(f, 200);
       EXPECT_EQ(f->GetGameState(), ChocolateFactory::kGameOver);
-      Run("CloseWindow()");
-      TWindowManager::Get()->ProcessMessages();
-      TWindowManager::Get()->DeleteClosedWindows();
+      Close();
     }
   });
 }
@@ -257,9 +260,7 @@ TEST_F(FactoryTest, MissesSlowTheMachineAndFillTheMissPlaces) {
       if (!f->GetMissSlots().empty()) {
         EXPECT_EQ(f->GetMissedSprites()[1]->GetPosition(), TVec2(40, 20));
       }
-      Run("CloseWindow()");
-      TWindowManager::Get()->ProcessMessages();
-      TWindowManager::Get()->DeleteClosedWindows();
+      Close();
     }
   });
 }
