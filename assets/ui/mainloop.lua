@@ -5,10 +5,66 @@
 -- the command line) it shows the toolkit's sample dialogs instead.
 ReadFile("ui/style.lua")
 
+ReadFile("ui/save.lua")
+
+-- The game's catalogue, filled from the data files at start: ingredients and products by name,
+-- the ports by name, the quests in order.
+_AllIngredients, _AllProducts, _AllPorts, _AllQuests = {}, {}, {}, {}
+
+-- An entry without a name (a damaged data file) is left out.
+function CreateIngredient(t)
+  if t.name then _AllIngredients[t.name] = t end
+end
+
+function CreateProductFromXML(t)
+  if t.name then _AllProducts[t.name] = t end
+end
+
+function LoadGameData()
+  qrnLoadStringFile("data/game_strings.xml")
+  LoadIngredients()
+  LoadProducts()
+  for _, list in ipairs({ LoadPortFileList, LoadQuestFileList }) do
+    local files = {}
+    list(files)
+    for _, file in ipairs(files) do ReadFile(file) end
+  end
+end
+
+-- The player's game: money, weeks, rank, supplies, factories, ports and the quest. Each profile
+-- has its own save file; the preferences remember its name.
 Player = {}
 
--- What the game keeps between runs goes here; the profiles keep themselves.
+function NewPlayer()
+  local player = { money = 500, time = 0, rank = 1, portName = "cocoa_cove", supply = {}, portsAvailable = {},
+    factories = { chocolate = { current = "truffle", production = 0 } } }
+  for name, ingredient in pairs(_AllIngredients) do player.supply[name] = tonumber(ingredient.start) or 0 end
+  for name, port in pairs(_AllPorts) do player.portsAvailable[name] = port.start or "hidden" end
+  local quest = _AllQuests[1]
+  if quest then
+    player.quest = quest.name
+    player.questTitle = qrnGetString(quest.title)
+  end
+  return player
+end
+
+function Player:LoadGame()
+  local saveName = string.gsub(GetCurrentUserName(), "[^%w]", "_")
+  local text = ReadFromFile(saveName .. ".quill3")
+  local saved = text ~= "" and ParseSave(text)
+  if text ~= "" and not saved then
+    -- Kept aside, so a new game saved over it loses nothing that could still be mended.
+    WriteToFile(saveName .. ".damaged", text)
+    _ALERT("The save " .. saveName .. ".quill3 cannot be read; kept as " .. saveName .. ".damaged, a new game starts")
+  end
+  for k, v in pairs(saved or NewPlayer()) do self[k] = v end
+  self.saveName = saveName
+end
+
 function Player:SaveGame()
+  if self.saveName and WriteToFile(self.saveName .. ".quill3", SaveText(self)) then
+    SaveGameString(self.saveName)
+  end
 end
 
 -- The window's close button and the menu's Quit.
@@ -57,6 +113,8 @@ return function()
     local name = DoModal("ui/profile_name.lua")
     CreateNewUser(name or GetString("default_player"))
   end
+  LoadGameData()
+  Player:LoadGame()
   if SoundEvent then
     SoundEvent("menu_music")
   end

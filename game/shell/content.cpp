@@ -41,10 +41,20 @@ void AppendTable(TXmlNode* element, std::string& out) {
   out += '}';
 }
 
-// The data file's "root" element, held by the caller's document.
-TXmlNode* LoadRoot(TXmlNode& document, TStr path) {
-  document.LoadFile(path.c_str());
-  return document.GetChild("root");
+// Every child of "root" of every data file of the name, in order, with the file's path; a file
+// without "root" gives nothing.
+template <typename Visit>
+void ForEachDataElement(TStr fileName, Visit&& visit) {
+  for (const TStr& path : FindDataFiles(fileName)) {
+    TXmlNode document;
+    document.LoadFile(path.c_str());
+    TXmlNode* root = document.GetChild("root");
+    if (!root) continue;
+    TStr tag;
+    TXmlNode* element = nullptr;
+    root->ResetChildIterator();
+    while (root->GetNextChild(tag, element)) visit(path, tag, element);
+  }
 }
 
 // A ports.xml at a folder's root names scripts in that folder; one at the root of the tree
@@ -89,46 +99,30 @@ void Content::LoadItemFiles(TStr fileName) {
   if (fileName.Find(TStr(".xml")) < 0) return;
   TWindowManager* manager = TWindowManager::Get();
   TWindowScript* script = manager ? manager->GetScript() : nullptr;
-  for (const TStr& path : FindDataFiles(fileName)) {
-    TXmlNode document;
-    TXmlNode* root = LoadRoot(document, path);
-    if (!root) continue;
-    TStr tag;
-    TXmlNode* element = nullptr;
-    root->ResetChildIterator();
-    while (root->GetNextChild(tag, element)) {
-      if (tag == TStr("ingredient")) {
-        if (script) script->DoLuaString(TStr("CreateIngredient ") + XmlToLuaTable(element));
-        AddAsset(TStr("items/") + element->GetChildText("name"), nullptr, false);
-      } else if (tag == TStr("product")) {
-        if (script) script->DoLuaString(TStr("CreateProductFromXML ") + XmlToLuaTable(element));
-      }
+  ForEachDataElement(fileName, [&](const TStr&, const TStr& tag, TXmlNode* element) {
+    if (tag == TStr("ingredient")) {
+      if (script) script->DoLuaString(TStr("CreateIngredient ") + XmlToLuaTable(element));
+      AddAsset(TStr("items/") + element->GetChildText("name"), nullptr, false);
+    } else if (tag == TStr("product")) {
+      if (script) script->DoLuaString(TStr("CreateProductFromXML ") + XmlToLuaTable(element));
     }
-  }
+  });
 }
 
 void Content::LoadFileList(TLuaTable* table, TStr fileName, TStr element) {
   int count = 0;
-  for (const TStr& path : FindDataFiles(fileName)) {
+  ForEachDataElement(fileName, [&](const TStr& path, const TStr& tag, TXmlNode* child) {
+    if (!(tag == element)) return;
+    TStr entry = child->GetChild("name") ? child->GetChildText("name") : child->GetText();
+    entry = WithoutLuaSuffix(entry);
+    if (entry.Length() == 0) return;
     TStr folder = FolderOf(path);
-    TXmlNode document;
-    TXmlNode* root = LoadRoot(document, path);
-    if (!root) continue;
-    TStr tag;
-    TXmlNode* child = nullptr;
-    root->ResetChildIterator();
-    while (root->GetNextChild(tag, child)) {
-      if (!(tag == element)) continue;
-      TStr entry = child->GetChild("name") ? child->GetChildText("name") : child->GetText();
-      entry = WithoutLuaSuffix(entry);
-      if (entry.Length() == 0) continue;
-      TStr candidate = folder + entry + "/" + entry + ".lua";
-      if (!FileExists(candidate)) candidate = folder + entry + ".lua";
-      if (!FileExists(candidate)) continue;
-      ++count;
-      if (table) table->SetStringAt(count, candidate);
-    }
-  }
+    TStr candidate = folder + entry + "/" + entry + ".lua";
+    if (!FileExists(candidate)) candidate = folder + entry + ".lua";
+    if (!FileExists(candidate)) return;
+    ++count;
+    if (table) table->SetStringAt(count, candidate);
+  });
 }
 
 std::vector<TStr> FindDataFiles(TStr name) {

@@ -4,11 +4,15 @@
 // loses and regains the focus, and the window's close button ends the game through the scripts'
 // AskQuit with status 0. What the runs leave is read back: the preferences, the session-reporting
 // plan as a recording game-state module received it, the sound events the engine was sent (the
-// game logs them with "verbosedebug"), and the menu, profiles and options as golden frames. A
-// second run finds the profile, its levels and its sound-off switch as the first left them.
+// game logs them with "verbosedebug"), the game data the scripts received as the final save
+// wrote it, and the menu, profiles and options as golden frames. A second run finds the
+// profile, its levels, its sound-off switch and its saved game as the first left them; a
+// hostile save is read as data or kept aside.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -162,12 +166,30 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   EXPECT_GT(PlayedLevel(tap, music, musicEnd), 300.0) << first.report;
   EXPECT_LT(PlayedLevel(tap, quiet + 300, quiet + 900), 10.0) << first.report;
 
+  // The scripts received the game's data at the start (the ingredients' starting supplies, the
+  // ports' states, the first quest with its title from the game's string table), and their
+  // final save wrote Ada's game to her save file, whose name the preferences keep (the file
+  // layer maps per-user names in lower case).
+  std::string save = ReadHostFile(world.GameFolder() + "/ada.quill3");
+  EXPECT_EQ(save.rfind("quill3 save 1\n", 0), 0u) << save;
+  for (const char* line : {"money=n:500", "supply.cocoa=n:8", "supply.beans=n:4", "supply.chocolate=n:0",
+                           "portsAvailable.cocoa_cove=s:factory", "portsAvailable.bean_harbour=s:new",
+                           "portsAvailable.sugar_quay=s:open", "factories.chocolate.current=s:truffle",
+                           "quest=s:first_steps", "questTitle=s:Truffles for Sugar Quay"})
+    EXPECT_NE(save.find(std::string("\n") + line + "\n"), std::string::npos) << line << "\n" << save;
+  EXPECT_NE(ada.find("savegame = Ada"), std::string::npos) << prefs;
+  EXPECT_EQ(log.find("Lua Error"), std::string::npos) << log;
+
   ExpectGolden(Frame(world.File("menu.png")), 800, 600, "tests/e2e/golden/game_menu.png");
   ExpectGolden(Frame(world.File("profiles.png")), 800, 600, "tests/e2e/golden/game_profiles.png");
   ExpectGolden(Frame(world.File("options.png")), 800, 600, "tests/e2e/golden/game_options.png");
 
-  // The next start: no name asked, the menu greets Ada, the sound stays off until the player
-  // turns it on again, and the options show what was stored.
+  // The next start: no name asked, the menu greets Ada, her game is loaded from her save (here
+  // with more money than the first run left) and saved again at the end, the sound stays off
+  // until the player turns it on again, and the options show what was stored.
+  std::string richer = save;
+  richer.replace(richer.find("money=n:500"), 11, "money=n:777");
+  std::ofstream(world.GameFolder() + "/ada.quill3", std::ios::binary) << richer;
   Steps again;
   again.Wait(10).Click(kMenuOptions[0], kMenuOptions[1]).Wait(5).Capture(world.File("options2.png"));
   again.Click(kOptionsMute[0], kOptionsMute[1]).Click(kOptionsOk[0], kOptionsOk[1]);
@@ -181,6 +203,7 @@ TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextS
   at = After(log2, "Sound event Sfx Volume 1.000", at);  // on again
   EXPECT_NE(at, std::string::npos) << log2;
   EXPECT_NE(Section(world.Prefs(), "user 0").find("soundoff = 0"), std::string::npos) << world.Prefs();
+  EXPECT_EQ(ReadHostFile(world.GameFolder() + "/ada.quill3"), richer);
   // The options opened with the stored switch and levels: the sound-off box ticked, the effects
   // thumb at the right end, the music thumb at the left, the ambience where it was.
   std::vector<uint32_t> before = Frame(world.File("options.png")), after = Frame(world.File("options2.png"));
@@ -338,6 +361,42 @@ TEST(GameStartTest, WithoutAskQuitTheCloseButtonEndsTheGame) {
   EXPECT_EQ(run.result.status, 0) << run.result.out;
   EXPECT_EQ(run.report.find(": quit"), std::string::npos) << run.report;
   EXPECT_NE(world.Log().find("The scripts define no AskQuit"), std::string::npos) << world.Log();
+}
+
+}  // namespace
+
+namespace {
+
+// A save that is no save (here script text that would quit the game and give money if it were
+// run) is kept aside with a log line and the player starts a new game; a save whose values
+// look like script stays text. Either way the game runs and ends normally.
+TEST(GameStartTest, AHostileSaveIsReadAsDataOrKeptAside) {
+  const std::string hostile = "Player.money = 99999 AskQuit()\n";
+  const std::string tricky = "quill3 save 1\nmoney=n:42\nquest=s:\") AskQuit() --\nportName=n:os.exit()\n";
+  struct Case {
+    std::string save;
+    const char* money;
+  } cases[] = {{hostile, "money=n:500"}, {tricky, "money=n:42"}};
+  for (const Case& c : cases) {
+    GameWorld world;
+    std::filesystem::create_directories(world.GameFolder());
+    std::ofstream(world.GameFolder() + "/ada.quill3", std::ios::binary) << c.save;
+    Steps steps;
+    steps.Park().Wait(10).Type("Ada").Key(kReturn).Wait(30).Add("close").Wait(30).Add("quit 3");
+    HarnessRun run = world.Run(steps.text);
+    ASSERT_EQ(run.result.status, 0) << run.result.out << world.Log();
+    EXPECT_EQ(run.report.find("quit 3"), std::string::npos) << "the game did not end through AskQuit";
+    std::string save = ReadHostFile(world.GameFolder() + "/ada.quill3");
+    EXPECT_NE(save.find(std::string("\n") + c.money + "\n"), std::string::npos) << save;
+    if (c.save == hostile) {
+      EXPECT_EQ(ReadHostFile(world.GameFolder() + "/ada.damaged"), hostile);
+      EXPECT_NE(world.Log().find("The save Ada.quill3 cannot be read"), std::string::npos) << world.Log();
+      EXPECT_NE(save.find("\nsupply.cocoa=n:8\n"), std::string::npos) << save;
+    } else {
+      EXPECT_NE(save.find("\nquest=s:\") AskQuit() --\n"), std::string::npos) << save;
+      EXPECT_EQ(save.find("portName="), std::string::npos) << save;  // a value of no kind is dropped
+    }
+  }
 }
 
 }  // namespace

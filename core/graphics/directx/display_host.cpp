@@ -12,6 +12,7 @@
 #include "core/base/task_list.h"
 #include "core/base/win32/platform_impl.h"
 #include "core/graphics/directx/platform_data.h"
+#include "core/graphics/directx/system_cursor.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ class TPlatformDisplayHost : public TDisplayHost {
   uint32_t GetTime() override { return Platform() ? Platform()->GetTime() : timeGetTime(); }
   void Sleep(uint32_t ms) override { ::Sleep(ms); }
   void SetDefaultMouseCursor() override {
-    if (Platform()) Platform()->SetMouseCursor(nullptr, 2, 2, false);
+    if (Platform()) Platform()->SetMouseCursor(nullptr, kSystemCursorHotX, kSystemCursorHotY, false);
   }
   void AddOwnTask(TTask* task) override {
     if (Platform())

@@ -168,7 +168,9 @@ POINT TDXContext::DrawMouseCursor(int x, int y, bool toBackBuffer) {
   TScopedMutexWait wait(mMouseMutex, toBackBuffer || x != -1);
   if (!wait.Acquired()) return UnpackPoint(mMousePosition);
 
-  if (x == -1) UpdateMousePosition();
+  // A caller's position is read again too: the stored one may be from before the move that
+  // brought it (a window's mouse message), and the cursor would be drawn where it was.
+  UpdateMousePosition();
   POINT mouse = UnpackPoint(mMousePosition);
   if (!toBackBuffer && mPositionKnown && !CanDrawToScreen()) return mouse;
   LPDIRECTDRAWSURFACE7 saved[2] = {mCursorSurfaces[0].GetSurface(), mCursorSurfaces[1].GetSurface()};

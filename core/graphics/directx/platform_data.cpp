@@ -10,6 +10,7 @@
 #include "core/graphics/directx/dx_context.h"
 #include "core/graphics/directx/dx_error.h"
 #include "core/graphics/directx/dx_texture_data.h"
+#include "core/graphics/directx/system_cursor.h"
 
 namespace {
 
@@ -179,7 +180,14 @@ void TPlatformData::GetScreenOrigin(int& x, int& y) {
 }
 
 void TPlatformData::SetMouseCursor(std::shared_ptr<TTexture> texture, int hotX, int hotY, bool alpha) {
-  // `texture` holds its own reference: the caller's may go during the call.
+  // `texture` holds its own reference: the caller's may go during the call. Without an image
+  // the pointer is the built-in arrow, on its own hot spot (the caller's was meant for an image
+  // it did not give); a missing image in the alpha slot only takes that image away.
+  if (!texture && !alpha) {
+    texture = GetSystemCursor();
+    hotX = kSystemCursorHotX;
+    hotY = kSystemCursorHotY;
+  }
   mContext->SetMouseCursorImage(texture, hotX, hotY, alpha);
 }
 

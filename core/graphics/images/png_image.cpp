@@ -1,4 +1,5 @@
-// PNG decoding through the framework's file layer into a square 32-bit pixel buffer.
+// PNG decoding through the framework's file layer into a square 32-bit pixel buffer, and
+// encoding into memory.
 #include "core/graphics/images/png_image.h"
 
 #include <png.h>
@@ -147,4 +148,50 @@ int LoadPngImage(const char* name, unsigned char** pixels, int* width, int* heig
   if (side) *side = s;
   if (hasAlpha) *hasAlpha = alpha;
   return 1;
+}
+
+namespace {
+
+void PngWrite(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = (std::vector<uint8_t>*)png_get_io_ptr(png);
+  out->insert(out->end(), data, data + length);
+}
+
+// Kept outside the frame setjmp saves, like the decoder's state.
+struct PngEncode {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  std::vector<uint8_t> row;
+};
+
+bool Encode(PngEncode* e, const uint32_t* argb, int width, int height, std::vector<uint8_t>* out) {
+  if (setjmp(png_jmpbuf(e->png))) return false;
+  png_set_write_fn(e->png, out, PngWrite, nullptr);
+  png_set_IHDR(e->png, e->info, (png_uint_32)width, (png_uint_32)height, 8, PNG_COLOR_TYPE_RGB_ALPHA,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(e->png, e->info);
+  e->row.resize((size_t)width * 4);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      uint32_t p = argb[(size_t)y * width + x];
+      uint8_t* o = &e->row[(size_t)x * 4];
+      o[0] = (uint8_t)(p >> 16), o[1] = (uint8_t)(p >> 8), o[2] = (uint8_t)p, o[3] = (uint8_t)(p >> 24);
+    }
+    png_write_row(e->png, e->row.data());
+  }
+  png_write_end(e->png, nullptr);
+  return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const uint32_t* argb, int width, int height) {
+  std::vector<uint8_t> out;
+  if (!argb || width <= 0 || height <= 0) return out;
+  PngEncode e;
+  e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (e.png) e.info = png_create_info_struct(e.png);
+  if (!e.png || !e.info || !Encode(&e, argb, width, height, &out)) out.clear();
+  png_destroy_write_struct(&e.png, &e.info);
+  return out;
 }

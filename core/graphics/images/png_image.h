@@ -1,5 +1,9 @@
-// PNG decoding through the framework's file layer into a square 32-bit pixel buffer.
+// PNG decoding through the framework's file layer into a square 32-bit pixel buffer, and
+// encoding of pictures the program draws itself.
 #pragma once
+
+#include <cstdint>
+#include <vector>
 
 // Decodes the PNG file name (a virtual path) into a side x side buffer of 32-bit
 // little-endian ARGB words (bytes blue, green, red, alpha), the image in the top-left corner
@@ -10,3 +14,6 @@
 // *pixels is null. Free the buffer with FreeImagePixels.
 int LoadPngImage(const char* name, unsigned char** pixels, int* width, int* height, int* channels, int* side,
                  bool* hasAlpha, unsigned char* keyColour = nullptr);
+
+// Encodes width x height ARGB words (row after row) as an 8-bit RGBA PNG. Empty on failure.
+std::vector<uint8_t> EncodePng(const uint32_t* argb, int width, int height);

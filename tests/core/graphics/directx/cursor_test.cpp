@@ -108,6 +108,29 @@ TEST_F(CursorTest, MovingKeepsOnlyOneCursorOnTheScreen) {
   EXPECT_TRUE(Front() == before);
 }
 
+// A mouse message hands its position on: the cursor goes there, not to where the mouse was when
+// the position was last read.
+TEST_F(CursorTest, AMoveWithItsPositionDrawsTheCursorThere) {
+  OpenWith(true);
+  display->SetMouseCursor(Image(8, 8, Filled(8, 8, 0xFFFF0000u)), 0, 0, false);
+  auto before = Front();
+  MouseAt(100, 100);
+  int x = 100, y = 100;
+  display->MoveMouseCursor(x, y);
+  MouseAt(300, 200);
+  x = 300, y = 200;
+  display->MoveMouseCursor(x, y);
+  EXPECT_EQ(x, 300);
+  EXPECT_EQ(y, 200);
+  auto after = Front();
+  int ox = 0, oy = 0;
+  display->GetScreenOrigin(ox, oy);
+  EXPECT_EQ(after[(size_t)(oy + 202) * frontWidth + ox + 302] & 0xFFFFFF, 0xFE0000u);
+  size_t old = (size_t)(oy + 102) * frontWidth + ox + 102;
+  EXPECT_EQ(after[old], before[old]);
+  display->HideMouseCursor();
+}
+
 TEST_F(CursorTest, TheMouseThreadWaitsForItsSixteenMilliseconds) {
   OpenWith(true);
   display->SetMouseCursor(Image(8, 8, Filled(8, 8, 0xFFFF0000u)), 0, 0, false);
