@@ -26,6 +26,7 @@ static void (*const kAreas[])(TGameSetup&) = {
     &ProvideGameLibrary,
     &ProvideWorldWindows,
     &ProvideChocolate,
+    &ProvideCoffee,
 };
 
 const char* const kGameWindowClassKeys[] = {
