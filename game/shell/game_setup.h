@@ -60,3 +60,4 @@ void ProvideWorldWindows(TGameSetup& setup);  // game/shell/world: characters, t
 void ProvideScoreWindows(TGameSetup& setup);  // game/shell/world: high scores and their submission
 void ProvideEditors(TGameSetup& setup);  // game/shell/editors: curve, sign and recipe editors, tinted bitmaps
 void ProvideChocolate(TGameSetup& setup);  // game/minigames/chocolate: the chocolate factory
+void ProvideCoffee(TGameSetup& setup);     // game/minigames/coffee: the coffee factory

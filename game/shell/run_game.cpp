@@ -28,6 +28,7 @@ static void (*const kAreas[])(TGameSetup&) = {
     &ProvideScoreWindows,
     &ProvideEditors,
     &ProvideChocolate,
+    &ProvideCoffee,
 };
 
 const char* const kGameWindowClassKeys[] = {

@@ -10,7 +10,9 @@
 
 #include "core/graphics/sprites/animated_sprite.h"
 #include "game/shell/editors/curve.h"
+#include "game/shell/editors/path_sprite.h"
 #include "tests/game/shell/editors/editor_fixture.h"
+#include "tests/game/shell/world/port_fixture.h"
 
 namespace {
 
@@ -292,6 +294,62 @@ TEST_F(CurveEditorTest, ItsScriptFunctionsGoWithIt) {
   Run("gMine = SetAnimScale()");
   EXPECT_EQ(Global("gMine"), "mine");
   for (const char* name : {"UpdateAnimTime", "UpdateAnimLayer", "SetAnimSprite"}) EXPECT_EQ(Global(name), "nil") << name;
+}
+
+// A port hosting the editor, as the game's set-up wires them: presses on the editor's points stay
+// with it; a press on a walker that hits none of them hands the walker's path over, and the
+// editor then edits that path in place (the walker follows) and copies it.
+class PortEditorTest : public PortFixture {
+ protected:
+  void SetUp() override {
+    PortFixture::SetUp();
+    TGameSetup setup;
+    ProvideEditors(setup);
+    manager->RegisterWindowClass("CurveEditor", setup.GetWindowClass("CurveEditor"));
+  }
+  void Key(int32_t type, int32_t code) {
+    TPlatformEvent e;
+    e.type = type;
+    e.param = code;
+    manager->HandleEvent(e);
+  }
+};
+
+TEST_F(PortEditorTest, APortHandsTheClickedWalkersPathToItsEditor) {
+  Run("gScene.sprites = { { image = 'ports/animations/walker.xml', path = { {100, 450}, {100, 450}, {700, 450}, {700, 450} },"
+      "  time = 10000, random = false, motion = 'loop' } }");
+  PortWindow* port = Open("CurveEditor { name = 'curve_editor', x = 0, y = 0, w = 800, h = 600 }");
+  ASSERT_NE(port, nullptr);
+  auto* editor = Find<TCurveEditor>("curve_editor");
+  ASSERT_NE(editor, nullptr);
+  ASSERT_EQ(port->GetPathSprites().size(), 1u);
+  Ticks(1);  // the walker steps out: 3 units in 50 ms
+  std::shared_ptr<TCurve> walkerPath = port->GetPathSprites()[0]->GetCurve();
+  EXPECT_NE(editor->GetCurve(), walkerPath);
+
+  Press(103, 450);  // on the walker, on none of the editor's points
+  Release(103, 450);
+  EXPECT_EQ(editor->GetCurve(), walkerPath);
+  EXPECT_EQ(editor->GetSelected(), -1);
+  Press(550, 375);  // the third point, (700, 450), on the half-size scene centred in the port
+  Move(550, 325);
+  Release(550, 325);
+  EXPECT_STREQ(walkerPath->ToString().c_str(), "{100,450},{100,450},{700,350},{700,450},");
+  EXPECT_STREQ(editor->GetScriptLine().c_str(),
+               "CreateSprite(, { image='', time=5000, motion='loop', layer=0, scaleFar=1.000, scaleNear=1.000, "
+               "path={{100,450},{100,450},{700,350},{700,450},}, })");
+  // A press on one of the editor's points stays with it; while D is held it goes on to the port.
+  auto other = CreateEmptyCurve();
+  other->AddPoint(TVec2(-194, 600));  // under the walker
+  editor->SetCurve(other);
+  Press(103, 450);
+  Release(103, 450);
+  EXPECT_EQ(editor->GetCurve(), other);
+  Key(kEventKeyDown, 'D');
+  Press(103, 450);
+  Release(103, 450);
+  Key(kEventKeyUp, 'D');
+  EXPECT_EQ(editor->GetCurve(), walkerPath);
 }
 
 }  // namespace
