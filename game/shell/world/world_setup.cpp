@@ -3,6 +3,9 @@
 #include "game/shell/world/character.h"
 #include "game/shell/world/credits.h"
 #include "game/shell/world/dookie_dropper.h"
+#include "game/shell/world/ledger_window.h"
+#include "game/shell/world/map_window.h"
+#include "game/shell/world/port_window.h"
 #include "game/shell/world/qrn_transition.h"
 #include "game/shell/world/rectangle.h"
 #include "game/shell/world/rollover.h"
@@ -11,9 +14,17 @@ void ProvideWorldWindows(TGameSetup& setup) {
   setup.SetWindowClass("CharWindow", &Character::Create);
   setup.SetWindowClass("CreditsWindow", &TCredits::Create);
   setup.SetWindowClass("DookieDropper", &DookieDropper::Create);
+  setup.SetWindowClass("MapWindow", &MapWindow::Create);
+  setup.SetWindowClass("PortWindow", &PortWindow::Create);
   setup.SetWindowClass("Rectangle", &TRectangle::Create);
   setup.SetWindowClass("Rollover", &Rollover::Create);
   setup.setMood = &Character::SetMood;
   setup.transition = &Transition;
+  setup.grabLedger = &GrabLedger;
+  setup.releaseLedger = &ReleaseLedger;
+  setup.notifyMapActivation = &NotifyMapActivation;
+  setup.notifyPortActivation = &NotifyPortActivation;
+  setup.setLedgerActive = &SetLedgerActive;
+  setup.finish.push_back(&DestroyDetachedLedger);
   setup.finish.push_back(&UnbindRectangleFunctions);
 }
