@@ -1,5 +1,6 @@
 -- The main menu: the game's title, a greeting for the current player and the way to the
--- profiles, the options and out of the game; beside it, the world tour and the credits.
+-- profiles, the options and out of the game; beside it, the way into the world, the world tour
+-- and the credits.
 function UpdateMenuGreeting()
   SetLabel("welcome", PlainText(GetString("menu_welcome", GetCurrentUserName())))
 end
@@ -11,7 +12,7 @@ MakeDialog {
   Text { name = "welcome", x = 0, y = 232, w = 800, h = 40, padding = kHAlignCenter,
     font = { "fonts/title.mvec", 28, kCocoa } },
   Panel { name = "menupanel", x = 280, y = 276, w = 240, h = 258,
-    KitButton { name = "factory", x = 10, y = 18, size = "l", gold = true, text = "menu_factory",
+    KitButton { name = "factory", x = 10, y = 18, size = "l", text = "menu_factory",
       command = function() DoModal("ui/chocolate_factory.lua") SoundEvent("menu_music") end },
     KitButton { name = "profiles", x = 10, y = 76, size = "l", text = "menu_profiles",
       command = function() DoModal("ui/profiles.lua") UpdateMenuGreeting() end },
@@ -20,8 +21,10 @@ MakeDialog {
     KitButton { name = "quit", x = 10, y = 192, size = "l", text = "menu_quit",
       command = function() AskQuit() end },
   },
-  Panel { name = "tourpanel", x = 46, y = 359, w = 184, h = 60,
-    KitButton { name = "tour", x = 12, y = 10, size = "m", text = "menu_tour",
+  Panel { name = "tourpanel", x = 46, y = 301, w = 184, h = 118,
+    KitButton { name = "play", x = 12, y = 10, size = "m", gold = true, text = "menu_play",
+      command = function() PlayWorld() end },
+    KitButton { name = "tour", x = 12, y = 68, size = "m", text = "menu_tour",
       command = function() DoModal("ui/tour.lua") end },
   },
   Panel { name = "creditspanel", x = 570, y = 359, w = 184, h = 60,
