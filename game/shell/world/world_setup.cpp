@@ -1,4 +1,5 @@
 // What the world's windows give the game's set-up.
+#include "game/shell/editors/curve_editor.h"
 #include "game/shell/game_setup.h"
 #include "game/shell/world/character.h"
 #include "game/shell/world/credits.h"
@@ -9,6 +10,15 @@
 #include "game/shell/world/qrn_transition.h"
 #include "game/shell/world/rectangle.h"
 #include "game/shell/world/rollover.h"
+
+namespace {
+
+// A curve editor lying in a port while its scenes are authored edits the clicked figure's path.
+void HandPathToEditor(TWindow* editor, std::shared_ptr<TCurve> curve) {
+  static_cast<TCurveEditor*>(editor)->SetCurve(std::move(curve));
+}
+
+}  // namespace
 
 void ProvideWorldWindows(TGameSetup& setup) {
   setup.SetWindowClass("CharWindow", &Character::Create);
@@ -27,4 +37,5 @@ void ProvideWorldWindows(TGameSetup& setup) {
   setup.setLedgerActive = &SetLedgerActive;
   setup.finish.push_back(&DestroyDetachedLedger);
   setup.finish.push_back(&UnbindRectangleFunctions);
+  PortWindow::SetCurveEditing({&TCurveEditor::Create, &HandPathToEditor});
 }
