@@ -106,16 +106,19 @@ end
 
 -- In a port.
 
+-- A factory's screen ("chocolate" or "coffee"); what a game made is the week's production.
 function OpenFactory(kind)
   InFlow(function()
     gLastFactoryScore = nil
-    DoModal("ui/chocolate_factory.lua")
+    DoModal("ui/" .. kind .. "_factory.lua")
     if gLastFactoryScore then
       -- A week's production sells at the house price.
       local made = gLastFactoryScore
       Player.money = (Player.money or 0) + made * 12
       Player.time = (Player.time or 0) + 1
+      Player.factories[kind] = Player.factories[kind] or { current = kind == "coffee" and "cappuccino" or "truffle" }
       Player.factories[kind].production = made
+      Player.factories[kind].stall = nil
     end
     SoundEvent("port_music1")
   end)

@@ -1,4 +1,4 @@
--- Bean Harbour: the coffee port across the bay, with its roastery still to open.
+-- Bean Harbour: the coffee port across the bay, with the coffee roastery.
 bean_harbour = { name = "bean_harbour", mapx = 420, mapy = 300, start = "new",
   scene = { name = "bean_harbour", yFar = 360, yNear = 600, scaleFar = 0.7, scaleNear = 1.1,
     buildings = {
@@ -20,7 +20,7 @@ function bean_harbour:MapRolloverPopup() MapPortPopup(self) end
 table.insert(_AllPorts, bean_harbour)
 
 coffee_roastery = {}
-function coffee_roastery:OnClick() ShowNotice("notice_roastery_title", "notice_roastery") end
+function coffee_roastery:OnClick() OpenFactory("coffee") end
 recipe_lab = {}
 function recipe_lab:OnClick() ShowNotice("notice_lab_title", "notice_lab") end
 harbour_office = {}
