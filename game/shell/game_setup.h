@@ -58,3 +58,4 @@ void ProvideGameLibrary(TGameSetup& setup);  // game/shell: string tables, data 
 void ProvideWorldWindows(TGameSetup& setup);  // game/shell/world: characters, transitions, rollovers,
                                               // status panels, credits, rectangles
 void ProvideChocolate(TGameSetup& setup);  // game/minigames/chocolate: the chocolate factory
+void ProvideRewards(TGameSetup& setup);    // game/minigames/rewards: crates, fireworks, slot machine

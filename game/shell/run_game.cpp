@@ -26,6 +26,7 @@ static void (*const kAreas[])(TGameSetup&) = {
     &ProvideGameLibrary,
     &ProvideWorldWindows,
     &ProvideChocolate,
+    &ProvideRewards,
 };
 
 const char* const kGameWindowClassKeys[] = {
