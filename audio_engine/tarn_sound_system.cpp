@@ -190,9 +190,9 @@ int cTarnSoundSystem::LoadProject(const char* name, cIReader* reader, const char
   cAutoCriticalSection lock(EngineLock());
   auto project = std::make_unique<cTarnProject>();
   std::string full = name ? name : "";
+  // A document the parser stops in keeps the patches read before the error and is listed like
+  // any other; the answer is the parse result, and the reader has logged the place.
   int r = ReadProject(reader, project.get(), where ? where : full.c_str());
-  // A project cut short by a parse error would play with patches missing: it is not listed.
-  if (r != kOk) return r;
   size_t at = NameStart(full);
   project->mName = cString(full.substr(at));
   project->mFolder = cString(full.substr(0, at));

@@ -33,8 +33,9 @@ class cTarnSoundSystem : public cIUpdate, public cIRendererHost {
   // layer's root.
   static void Shutdown();
 
-  // Parses one project; 0. A document the parser rejects is not loaded: 1, with a log line
-  // naming `where` (the file) and the place.
+  // Parses one project and lists it; 0. A document the parser stops in keeps the patches read
+  // before the error and is listed too: 1, with a log line naming `where` (the file) and the
+  // place.
   int LoadProject(const char* name, cIReader* reader, const char* where = nullptr);
   int FindPatch(uint32_t id, cPropertySet** patch);
   int FindPatch(const char* name, cPropertySet** patch);

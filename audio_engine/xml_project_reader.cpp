@@ -44,8 +44,8 @@ int ReadProject(cIReader* stream, cTarnProject* project, const char* where) {
   xml.PushHandler(&handler);
   int r = xml.Read(stream);
   if (r != kOk)
-    Log("Project %s is not loaded: XML error at line %lu, column %lu: %s", where ? where : "(unnamed)",
-        xml.ErrorLine(), xml.ErrorColumn(), xml.ErrorText().c_str());
+    Log("Project %s: XML error at line %lu, column %lu: %s; the patches before it are kept",
+        where ? where : "(unnamed)", xml.ErrorLine(), xml.ErrorColumn(), xml.ErrorText().c_str());
   return r;
 }
 

@@ -13,15 +13,9 @@ function TourPlayer()
   return gTourPlayer
 end
 
--- The products come from the game's data files (products.xml); the tour reads them itself when
--- the game has not yet.
-if not _AllProducts or not _AllProducts.truffle then
-  _AllProducts = _AllProducts or {}
-  if not CreateProductFromXML then
-    function CreateProductFromXML(product)
-      _AllProducts[product.name] = product
-    end
-  end
+-- The products come from the game's data files (products.xml), which the game reads when a game
+-- starts; the tour may come first.
+if not _AllProducts.truffle then
   LoadProducts()
 end
 

@@ -74,10 +74,7 @@ int cArrangement::GetOwnerPropertySet(cPropertySet** set) {
 }
 
 int cArrangement::Play(int64_t time) {
-  mLevel = 1.0;
-  mRate = 0.0;
-  mFadeStart = -1;
-  mStopAfter = false;
+  mFade.Reset();
   SetParameter(Ids::kVolume, tVariant::Float(OwnFloat(Ids::kVolume, 1.0f)), 1);
   int64_t start = time == -1 ? Now() : time;
   Trace("cArrangement::Play at %lld, GMT is %lld, so play in %lld samples\n", (long long)start, (long long)Now(),
@@ -96,23 +93,12 @@ int cArrangement::Stop(int64_t time) {
 }
 
 int cArrangement::Fade(float milliseconds, bool fadeOut, bool stopAfter, int64_t time) {
-  mStopAfter = stopAfter;
-  mFadeStart = time == -1 ? Now() : time;
-  if (!(milliseconds > 0.0f)) {
-    // No fade time: the end of the fade is its start (a rate of 1/0 would never arrive).
-    mLevel = fadeOut ? 0.0 : 1.0;
-    mRate = 0.0;
-    mFadeStart = -1;
-    ReapplyVolume();
+  bool running = mFade.Begin(milliseconds, fadeOut, stopAfter, time == -1 ? Now() : time);
+  ReapplyVolume();
+  if (!running) {
     if (fadeOut && stopAfter) cMixer::Stop(time <= 0 ? Now() : time);
     return 0;
   }
-  double perSample = 1.0 / (milliseconds * 44.1);
-  mStartLevel = fadeOut ? 1.0 : 0.0;
-  mTarget = fadeOut ? 0.0 : 1.0;
-  mRate = fadeOut ? -perSample : perSample;
-  mLevel = mStartLevel;
-  ReapplyVolume();
   if (!mUpdating) StartUpdates();
   return 0;
 }
@@ -120,34 +106,23 @@ int cArrangement::Fade(float milliseconds, bool fadeOut, bool stopAfter, int64_t
 int cArrangement::Kill() {
   if (cTarnSoundSystem* system = cTarnSoundSystem::Get())
     if (system->Sync() && mPatch) system->Sync()->RemoveByResource(mPatch->GetId(Ids::kName));
-  mRate = 0.0;
-  mFadeStart = -1;
+  mFade.Halt();
   return cMixer::Kill();
 }
 
 int cArrangement::Update() {
-  const int64_t now = Now();
-  if (mFadeStart >= 0 && now >= mFadeStart && mRate != 0.0) {
-    mLevel = mStartLevel + mRate * (double)(now - mFadeStart);
-    bool done = (mRate > 0.0 && mLevel >= mTarget) || (mRate < 0.0 && mLevel <= mTarget);
-    if (done) {
-      mLevel = mTarget;
-      mRate = 0.0;
-      mFadeStart = -1;
-    }
+  bool ended = false;
+  if (mFade.Step(Now(), &ended)) {
     ReapplyVolume();
-    if (done && mStopAfter) {
-      mStopAfter = false;
-      Kill();
-    }
+    if (ended && mFade.TakeStopAfter()) Kill();
   }
   if (!IsActive()) StopUpdates();
   return 0;
 }
 
 int cArrangement::RefreshParameterBinding(uint32_t id) {
-  if (id == Ids::kVolume && mLevel != 1.0) {
-    mForwardedValues[id].SetFloat((float)(OwnFloat(id, 1.0f) * mLevel * mLevel));
+  if (id == Ids::kVolume && mFade.Level() != 1.0) {
+    mForwardedValues[id].SetFloat((float)(OwnFloat(id, 1.0f) * mFade.Squared()));
     return 0;
   }
   return cMixer::RefreshParameterBinding(id);

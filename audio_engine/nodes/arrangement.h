@@ -3,6 +3,7 @@
 #pragma once
 
 #include "audio_engine/nodes/mixer.h"
+#include "audio_engine/nodes/volume_fade.h"
 
 namespace Tarn {
 
@@ -19,7 +20,7 @@ class cArrangement : public cMixer {
   int Update() override;
   int RefreshParameterBinding(uint32_t id) override;
 
-  double FadeLevel() const { return mLevel; }
+  double FadeLevel() const { return mFade.Level(); }
   const cPropertySet* CurrentClip() const { return mCurrentClip; }
   cPropertySet& Values() { return mValues; }
 
@@ -31,12 +32,7 @@ class cArrangement : public cMixer {
   int32_t mTimeLineStart = 0, mTimeLineEnd = -1, mLoopStart = 0, mLoopEnd = -1;
   bool mLoop = false;
   const cPropertySet* mCurrentClip = nullptr;
-  double mLevel = 1.0;
-  double mRate = 0.0;  // per sample
-  double mStartLevel = 1.0;
-  double mTarget = 1.0;
-  bool mStopAfter = false;
-  int64_t mFadeStart = -1;
+  cVolumeFade mFade;
   cPropertySet mValues;  // event-parameter values, the owner set of the subtree
 };
 

@@ -158,6 +158,11 @@ int cLoopBox::SetStartPosition(int32_t position) {
 }
 
 int cLoopBox::Play(int64_t time) {
+  // A play starts at full level; the volume is set again only when a fade had changed it, so
+  // that an automation curve bound to the volume stays in place.
+  bool faded = mFade.Level() != 1.0;
+  mFade.Reset();
+  if (faded) OnParameterUpdate(Ids::kVolume);
   int64_t start = time == -1 ? Now() : time;
   mStartTime = start;
   for (cAutomationClip* clip : mClips) clip->Play(start);
@@ -181,8 +186,32 @@ int cLoopBox::StopNow() {
 }
 
 int cLoopBox::Kill() {
+  mFade.Halt();
   for (cAutomationClip* clip : mClips) clip->Kill();
   return mPlayer ? mPlayer->Stop(0) : kNotFound;
+}
+
+int cLoopBox::Fade(float milliseconds, bool fadeOut, bool stopAfter, int64_t time) {
+  int64_t start = time == -1 ? Now() : time;
+  bool running = mFade.Begin(milliseconds, fadeOut, stopAfter, start);
+  OnParameterUpdate(Ids::kVolume);
+  if (!running) {
+    if (fadeOut && stopAfter) Stop(start);
+    return kOk;
+  }
+  if (!IsUpdating()) StartUpdates();
+  return kOk;
+}
+
+int cLoopBox::Update() {
+  bool ended = false;
+  if (mFade.Step(Now(), &ended)) {
+    OnParameterUpdate(Ids::kVolume);
+    if (ended && mFade.TakeStopAfter()) Kill();
+  }
+  // A fade waiting for its start keeps the node on the list before the player plays.
+  if (!mFade.Running() && !IsActive()) StopUpdates();
+  return kOk;
 }
 
 bool cLoopBox::IsActive() { return mPlayer && mPlayer->IsActive(); }
@@ -231,7 +260,7 @@ int cLoopBox::OnParameterUpdate(uint32_t id) {
   const cPropertySet* defaults = cTarnSoundSystem::Get() ? &cTarnSoundSystem::Get()->Defaults() : nullptr;
   auto value = [&](float def) { return OwnFloat(id, defaults ? defaults->GetFloat(id, def) : def); };
   if (id == Ids::kVolume)
-    mPlayer->SetVolume(value(1.0f));
+    mPlayer->SetVolume(value(1.0f) * (float)mFade.Squared());
   else if (id == Ids::kPan)
     mPlayer->SetPan(value(0.5f));
   else if (int send = Ids::SendLevelIndex(id); send >= 0)

@@ -6,6 +6,7 @@
 
 #include "audio_engine/auto_ptr.h"
 #include "audio_engine/mix/reader_player.h"
+#include "audio_engine/nodes/volume_fade.h"
 #include "audio_engine/sound.h"
 
 namespace Tarn {
@@ -23,6 +24,10 @@ class cLoopBox : public cSound {
   int Stop(int64_t time) override;
   int StopNow() override;
   int Kill() override;
+  // Fades the player's volume on the engine tick, as an arrangement does its children's: a
+  // clip whose resource is a loop box fades in and out like one of an arrangement.
+  int Fade(float milliseconds, bool fadeOut, bool stopAfter, int64_t time) override;
+  int Update() override;
   bool IsActive() override;
   int GetValue(uint32_t id, float* value, uint32_t flag) override;
   int SetPosition(int32_t position) override;
@@ -62,6 +67,7 @@ class cLoopBox : public cSound {
   bool mStartPositionSet = false;
   int64_t mPendingPosition = 0;
   int32_t mPlayOffset = 0;  // where in the resource (from its start) the last play began
+  cVolumeFade mFade;
 };
 
 }  // namespace Tarn

@@ -146,7 +146,7 @@ uint32_t TSimpleHttpRequest::TimeLeft() {
   uint32_t spent = timeGetTime() - mStartTime;
   if (spent < mTimeLimitMs) return mTimeLimitMs - spent;
   if (!mTimeLimitLogged)
-    LogPrintf("HTTP request took longer than %u s; it fails", (unsigned)(mTimeLimitMs / 1000));
+    LogError("HTTP request took longer than %u s; it fails", (unsigned)(mTimeLimitMs / 1000));
   mTimeLimitLogged = true;
   return 0;
 }
@@ -204,7 +204,7 @@ void TSimpleHttpRequest::Receive() {
       // Replies kept in memory are text, read up to their first NUL: one holding a NUL would
       // be taken cut short, so it is no reply of the server's.
       if (!out && memchr(piece, 0, got)) {
-        LogPrintf("HTTP reply holds a NUL byte; refused as a bad reply");
+        LogError("HTTP reply holds a NUL byte; refused as a bad reply");
         status = kFailed;
         break;
       }

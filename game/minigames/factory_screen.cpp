@@ -79,6 +79,13 @@ void TurnSprite(const std::shared_ptr<TSprite>& sprite, float angle) {
   m.m[2][2] = z;
 }
 
+void TurnToward(const std::shared_ptr<TSprite>& sprite, const TVec2& d) {
+  float y = d.y < -1.0f ? -1.0f : (d.y > 1.0f ? 1.0f : d.y);  // rounding may leave a unit vector a hair long
+  float a = std::acos(y);
+  if (d.x > 0.0f) a = -a;
+  TurnSprite(sprite, a + (float)M_PI);
+}
+
 void SetTextOf(TText* text, TStr value) {
   if (text) text->SetText(value);
 }

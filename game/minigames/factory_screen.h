@@ -31,6 +31,8 @@ std::vector<TStr> StringsOf(TWindowStyle& style, const char* key);
 std::vector<TVec2> PointsOf(TWindowStyle& style, const char* key);
 // Turns the sprite by the angle (radians, clockwise on the screen) where it stands.
 void TurnSprite(const std::shared_ptr<TSprite>& sprite, float angle);
+// Turns the sprite to face along the unit direction (a gun's heading toward the pointer).
+void TurnToward(const std::shared_ptr<TSprite>& sprite, const TVec2& direction);
 void SetTextOf(TText* text, TStr value);
 
 // The window of that name beside the factory (anywhere under its parent); null when none.

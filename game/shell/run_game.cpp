@@ -25,7 +25,10 @@ static void (*const kAreas[])(TGameSetup&) = {
     &ProvideShell,
     &ProvideGameLibrary,
     &ProvideWorldWindows,
+    &ProvideScoreWindows,
+    &ProvideEditors,
     &ProvideChocolate,
+    &ProvideCoffee,
     &ProvideRewards,
 };
 

@@ -141,6 +141,10 @@ std::string ProjectText(const std::string& plugin) {
     p.Set("TimeLineEndPosition", (int)((slot.slot + 1) * kQuarter));
     if (slot.slot == 0) p.Set("ResourceLoopEnabled", "true");
   }
+  // A clip of a loop box (no arrangement between) with a fade-in of a second.
+  p.Patch("Pad Box", "LoopBox").Set("ResourceName", "Long Tone").Set("OutputBusMixerChannel", "Music");
+  p.Patch("Pad Clip", "ArrangementClip").Set("ResourceName", "Pad Box").Set("ResourceEndPosition", (int)kBar);
+  p.Set("TimeLineLoopEnabled", "true").Set("SourceModeFadeTime", 1000);
   p.Patch("Slots Clip", "ArrangementClip").Set("ResourceName", "Slots").Set("ResourceEndPosition", (int)kBar);
   p.Set("TimeLineLoopEnabled", "true");
   // Parameters.
@@ -297,6 +301,17 @@ TEST_F(FixtureTest, LoopingTrackStopsEachPassAtItsSlotEnd) {
     EXPECT_LT(ToneLevel(s, o + 3 * kQuarter + 441, o + kBar, 0, 1600.0), kFull * 0.01);
   }
   Save("slots_track_looping");
+}
+
+// A clip whose resource is a loop box fades in like one of an arrangement: over a second from
+// its start, the level squared.
+TEST_F(FixtureTest, ALoopBoxClipFadesIn) {
+  Event("Pad Clip");
+  auto pad = engine.Render(66150);
+  EXPECT_LT(ToneLevel(pad, 0, 882, 0, 1000.0), kFull * 0.05);
+  EXPECT_NEAR(ToneLevel(pad, 22050 - 441, 22050 + 441, 0, 1000.0), kFull * 0.25, kFull * 0.06);
+  EXPECT_NEAR(ToneLevel(pad, 46305, 66150, 0, 1000.0), kFull, kFull * 0.03);
+  Save("loop_box_clip_fade_in");
 }
 
 TEST_F(FixtureTest, StingerFollowsForItsLengthAndALayerJoinsInUnison) {

@@ -99,15 +99,20 @@ TEST_F(SoundSystemTest, ProjectOrderDecidesWhichPatchIsFound) {
   EXPECT_FLOAT_EQ(x->GetFloat(Ids::kVolume), 0.9f);
 }
 
-TEST_F(SoundSystemTest, ARejectedProjectIsNotLoaded) {
+// A document the parser stops in keeps what was read before the error and is listed; the
+// answer is the parse result and the log names the file and the place.
+TEST_F(SoundSystemTest, AProjectFailingValidationKeepsWhatWasRead) {
   std::string broken = ProjectXml().Patch("Kept", "Mixer").Text();
-  broken.insert(broken.find("</Project>"), "<PropertySet><9Bad/></PropertySet>");
+  broken.insert(broken.find("</Project>"), "<PropertySet><9Bad/></PropertySet><PropertySet><Name>Lost</Name>"
+                                           "<PlayerType>Mixer</PlayerType></PropertySet>");
   MemoryReader reader(broken);
   EXPECT_EQ(system->LoadProject("Broken.xml", &reader, "Music.VEX: Broken.xml"), 1);
-  EXPECT_EQ(system->ProjectCount(), 0u);
-  EXPECT_EQ(Sound("Kept"), nullptr);  // no half-read project plays
+  ASSERT_EQ(system->ProjectCount(), 1u);
+  EXPECT_EQ(system->Project(0)->mName.str(), "Broken.xml");
+  EXPECT_NE(Sound("Kept"), nullptr);
+  EXPECT_EQ(Sound("Lost"), nullptr);  // after the error
   EXPECT_TRUE(Logged("Music.VEX: Broken.xml")) << (lines.empty() ? "" : lines[0]);
-  EXPECT_TRUE(Logged("line 3"));
+  EXPECT_TRUE(Logged("line 3, column"));
 }
 
 TEST_F(SoundSystemTest, CyclesInProjectDataEndWithALogLine) {

@@ -78,15 +78,45 @@ class GamePack : public ::testing::Test {
 
 // The engine events the game sends (the framework's own sounds, "ui_click" and the fireworks,
 // never reach the engine), one-shot effects and jingles: each must be heard on its own.
-const char* const kHeard[] = {
-    "quest_requirements_met", "randomize", "chocolate_making_game_intro", "chocolate_making_game_outro",
-    "coffee_making_game_intro", "coffee_making_game_outro", "game_over", "clock_tick", "start_bell", "whistle",
-    "snatch", "ingredient_failure_1", "ingredient_failure_2", "ingredient_failure_6", "ingredient_failure_7",
-    "ingredient_failure_40", "ingredient_failure_factory shutdown", "recycler", "launch", "chocolate_counted",
-    "ingredient_complete", "ingredient_complete_colormatch", "ingredient_success_1", "ingredient_success_5",
-    "ingredient_color_match_1", "ingredient_color_match_5", "ingredient_complete_full_bonus", "ingredient_match_0",
-    "ingredient_match_1", "ingredient_match_2", "ingredient_match_3", "ingredient_match_4", "ingredient_match_5",
-    "crate_click", "crate_with_money", "crate_no_money", "spin_stop", "airship_depart", "port_arrive"};
+const char* const kHeard[] = {"quest_requirements_met",
+                              "randomize",
+                              "chocolate_making_game_intro",
+                              "chocolate_making_game_outro",
+                              "coffee_making_game_intro",
+                              "coffee_making_game_outro",
+                              "game_over",
+                              "clock_tick",
+                              "start_bell",
+                              "whistle",
+                              "snatch",
+                              "ingredient_failure_1",
+                              "ingredient_failure_2",
+                              "ingredient_failure_6",
+                              "ingredient_failure_7",
+                              "ingredient_failure_40",
+                              "ingredient_failure_factory shutdown",
+                              "recycler",
+                              "launch",
+                              "chocolate_counted",
+                              "ingredient_complete",
+                              "ingredient_complete_colormatch",
+                              "ingredient_success_1",
+                              "ingredient_success_5",
+                              "ingredient_color_match_1",
+                              "ingredient_color_match_5",
+                              "ingredient_complete_full_bonus",
+                              "ingredient_match_0",
+                              "ingredient_match_1",
+                              "ingredient_match_2",
+                              "ingredient_match_3",
+                              "ingredient_match_4",
+                              "ingredient_match_5",
+                              "crate_click",
+                              "crate_with_money",
+                              "crate_no_money",
+                              "spin_stop",
+                              "airship_depart",
+                              "port_arrive"};
 
 }  // namespace
 
@@ -103,8 +133,9 @@ TEST_F(GamePack, EveryEffectAndJingleIsHeardNearMinusTwelveDecibels) {
 }
 
 TEST_F(GamePack, TunesPlayAtTheirLevelStopOnStopMusicAndFollowTheMusicVolume) {
-  const char* tunes[] = {"menu_music", "map_music", "port_music1", "port_music2", "port_music3",
-                         "chocolate_making_game", "coffee_making_game", "rewards_music"};
+  const char* tunes[] = {"menu_music",         "map_music",    "port_music1",
+                         "port_music2",        "port_music3",  "chocolate_making_game",
+                         "coffee_making_game", "rewards_music"};
   for (const char* tune : tunes) {
     mEvent(tune);
     auto music = Render(6000);

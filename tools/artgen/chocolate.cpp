@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/artgen/kit.h"
 #include "tools/artgen/output.h"
 #include "tools/artgen/palette.h"
 
@@ -14,12 +15,6 @@ using namespace Art;
 using namespace Art::Palette;
 
 namespace {
-
-std::vector<Frame> Centred(const std::vector<Canvas>& canvases) {
-  std::vector<Frame> frames;
-  for (const Canvas& c : canvases) frames.push_back({c, c.Width() / 2, c.Height() / 2});
-  return frames;
-}
 
 Path Bolt(double x, double y, double r) {
   Path p;
@@ -93,7 +88,15 @@ Canvas FingerUpper() {
   arm.RoundRect(18, 8, 62, 12, 5);
   Piece(c, arm, Shade(kCaramel, -0.15f), 2.0);
   Path claw;
-  claw.MoveTo(20, 4).LineTo(4, 4).QuadTo(1, 14, 4, 24).LineTo(20, 24).LineTo(20, 19).LineTo(9, 19).QuadTo(7, 14, 9, 9).LineTo(20, 9).Close();
+  claw.MoveTo(20, 4)
+      .LineTo(4, 4)
+      .QuadTo(1, 14, 4, 24)
+      .LineTo(20, 24)
+      .LineTo(20, 19)
+      .LineTo(9, 19)
+      .QuadTo(7, 14, 9, 9)
+      .LineTo(20, 9)
+      .Close();
   Piece(c, claw, kGold, 2.0);
   Path bolt = Bolt(70, 14, 3.5);
   Piece(c, bolt, kGold, 1.2);
@@ -176,8 +179,8 @@ Canvas TrayArm(int k) {
   rod.RoundRect(2, 0, w - 4, h - 4, 3);
   Path shine;
   shine.Rect(4, 0, 2.5, h);
-  Piece(c, rod, Paint::Linear({2, 0}, Shade(kCaramel, -0.05f), {(double)w - 2, 0}, Shade(kCaramel, -0.35f)), 2.0, &shine,
-        0.45f);
+  Piece(c, rod, Paint::Linear({2, 0}, Shade(kCaramel, -0.05f), {(double)w - 2, 0}, Shade(kCaramel, -0.35f)), 2.0,
+        &shine, 0.45f);
   Path collar;
   collar.RoundRect(1, h - 14, w - 2, 10, 3);
   Piece(c, collar, k == 4 ? kGold : Shade(kChocolate, 0.1f), 1.5);
@@ -242,7 +245,8 @@ Canvas Recycler(double turn, double open) {
     Path teeth;
     for (int t = 0; t < 4; t++) {
       double a = turn * (k ? -1 : 1) + t * M_PI / 4;
-      teeth.Append(CapsuleShape(x - 8 * std::cos(a), y - 8 * std::sin(a), x + 8 * std::cos(a), y + 8 * std::sin(a), 1.6));
+      teeth.Append(
+          CapsuleShape(x - 8 * std::cos(a), y - 8 * std::sin(a), x + 8 * std::cos(a), y + 8 * std::sin(a), 1.6));
     }
     c.Fill(teeth, kChocolate);
   }
@@ -302,7 +306,7 @@ ART_AREA(chocolate) {
   out.Png("image/ingredient_finger_1.png", Prong(false));
   out.Png("image/ingredient_finger_2.png", Prong(true));
   out.Animation("image/recycler", Centred({Recycler(0, 0), Recycler(0.4, 1), Recycler(0.8, 0.6), Recycler(1.2, 1),
-                                          Recycler(1.6, 0.3), Recycler(0, 0)}));
+                                           Recycler(1.6, 0.3), Recycler(0, 0)}));
   std::vector<Canvas> burst;
   for (int k = 0; k <= 6; k++) burst.push_back(Burst(k / 6.0));
   out.Animation("image/powerup", Centred(burst));
@@ -311,14 +315,8 @@ ART_AREA(chocolate) {
 // The factory as a player sees it: backdrop, machine, trays hanging on their arms, the box, the
 // gun on its base, the clock, a few ingredients with rings.
 ART_PREVIEW(chocolate) {
-  const std::string scratch = "/tmp/artgen-preview-chocolate";
-  Sink parts(scratch);
-  for (const auto& a : Areas())
-    if (a.first == "factory" || a.first == "chocolate" || a.first == "items") a.second(parts);
-  auto load = [&](const std::string& key) { return ReadPng(scratch + "/" + key + ".png"); };
-  auto put = [&](Canvas& on, const Canvas& what, double x, double y) {
-    on.Draw(what, (int)std::lround(x - what.Width() / 2.0), (int)std::lround(y - what.Height() / 2.0));
-  };
+  Scratch parts("chocolate", {"factory", "chocolate", "items"});
+  auto load = [&](const std::string& key) { return parts.Load(key); };
   Canvas s = load("image/backdrop_chocolate");
   // Trays on their arms.
   for (int k = 0; k < 3; k++) {
@@ -328,39 +326,39 @@ ART_PREVIEW(chocolate) {
       double bottom = (y - 50) * 0.25 * (4 - a);
       s.Draw(arm, (int)(x - arm.Width() / 2.0), (int)(bottom - arm.Height() + 2));
     }
-    put(s, load("image/tray3"), x, y);
-    if (k == 1) put(s, Tinted(load("image/tray3_ring"), Hex("#eb0e0e")), x, y);
+    Put(s, load("image/tray3"), x, y);
+    if (k == 1) Put(s, Tinted(load("image/tray3_ring"), Hex("#eb0e0e")), x, y);
     const char* names[] = {"cocoa", "sugar", "milk"};
     for (int i = 0; i < 3; i++)
       if (i <= k) {
         double a = 2 * M_PI * i / 3;
-        put(s, Tinted(load("image/item_ring"), k == 1 ? Hex("#eb0e0e") : Hex("#2d38c5")), x + 50 * std::sin(a),
+        Put(s, Tinted(load("image/item_ring"), k == 1 ? Hex("#eb0e0e") : Hex("#2d38c5")), x + 50 * std::sin(a),
             y - 50 * std::cos(a));
-        put(s, load(std::string("items/") + names[i]), x + 50 * std::sin(a), y - 50 * std::cos(a));
+        Put(s, load(std::string("items/") + names[i]), x + 50 * std::sin(a), y - 50 * std::cos(a));
       }
   }
   // The machine with its wheel behind the window.
-  put(s, load("image/machine_stack_finger_upper"), 695 - 74 - 41 + 41, 301 - 51);
-  put(s, load("image/tray3"), 695, 299);
-  put(s, load("image/chocolate_machine"), 695, 301);
+  Put(s, load("image/machine_stack_finger_upper"), 695 - 74 - 41 + 41, 301 - 51);
+  Put(s, load("image/tray3"), 695, 299);
+  Put(s, load("image/chocolate_machine"), 695, 301);
   // The conveyor with pistons, the gun, the box and the clock.
   for (int k = 0; k < 4; k++) {
     double x = 120 + k * 60, y = 470;
     Canvas lower = load("image/ingredient_arm_1"), upper = load("image/ingredient_arm_2");
     s.Draw(lower, (int)(x - lower.Width() / 2.0), (int)((600 - y) * 0.5 + 16 + y));
     s.Draw(upper, (int)(x - upper.Width() / 2.0), (int)(y + 16));
-    put(s, load("image/item_ring_rainbow"), x, y);
-    put(s, load(k % 2 ? "items/nuts" : "items/cocoa"), x, y);
-    put(s, load("image/ingredient_finger_1"), x - 14, y);
-    put(s, load("image/ingredient_finger_2"), x + 14, y);
+    Put(s, load("image/item_ring_rainbow"), x, y);
+    Put(s, load(k % 2 ? "items/nuts" : "items/cocoa"), x, y);
+    Put(s, load("image/ingredient_finger_1"), x - 14, y);
+    Put(s, load("image/ingredient_finger_2"), x + 14, y);
   }
-  put(s, load("image/gun_base"), 400, 540);
-  put(s, load("image/gun"), 400, 500);
-  put(s, load("image/box_open"), 560, 500);
-  put(s, load("items/truffle_big"), 560, 509);
-  put(s, load("image/box_open_mask"), 560, 500);
-  put(s, load("image/timer_face"), 720, 60);
-  put(s, load("image/timer_hand"), 720, 60);
-  put(s, load("image/recycler"), 300, 380);
+  Put(s, load("image/gun_base"), 400, 540);
+  Put(s, load("image/gun"), 400, 500);
+  Put(s, load("image/box_open"), 560, 500);
+  Put(s, load("items/truffle_big"), 560, 509);
+  Put(s, load("image/box_open_mask"), 560, 500);
+  Put(s, load("image/timer_face"), 720, 60);
+  Put(s, load("image/timer_hand"), 720, 60);
+  Put(s, load("image/recycler"), 300, 380);
   out.Png("preview_chocolate.png", s);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/artgen/kit.h"
 #include "tools/artgen/output.h"
 #include "tools/artgen/palette.h"
 
@@ -53,10 +54,15 @@ Canvas Hopper(int w, int h, double bodyTop) {
   Canvas c(w, h);
   const double cx = w / 2.0;
   Path funnel;
-  funnel.MoveTo(cx - w * 0.42, 6).LineTo(cx + w * 0.42, 6).LineTo(cx + w * 0.18, bodyTop + 4).LineTo(cx - w * 0.18, bodyTop + 4).Close();
+  funnel.MoveTo(cx - w * 0.42, 6)
+      .LineTo(cx + w * 0.42, 6)
+      .LineTo(cx + w * 0.18, bodyTop + 4)
+      .LineTo(cx - w * 0.18, bodyTop + 4)
+      .Close();
   Path funnelShine;
   funnelShine.Polygon({{cx - w * 0.36, 10}, {cx - w * 0.26, 10}, {cx - w * 0.14, bodyTop}, {cx - w * 0.17, bodyTop}});
-  Piece(c, funnel, Paint::Linear({0, 6}, Shade(kSea, 0.1f), {0, bodyTop}, Shade(kSea, -0.2f)), 2.5, &funnelShine, 0.45f);
+  Piece(c, funnel, Paint::Linear({0, 6}, Shade(kSea, 0.1f), {0, bodyTop}, Shade(kSea, -0.2f)), 2.5, &funnelShine,
+        0.45f);
   Path lip;
   lip.RoundRect(cx - w * 0.45, 2, w * 0.9, 10, 4);
   Piece(c, lip, kGold, 2.0);
@@ -178,35 +184,31 @@ ART_AREA(coffee) {
 }
 
 ART_PREVIEW(coffee) {
-  const std::string scratch = "/tmp/artgen-preview-coffee";
-  Sink parts(scratch);
-  for (const auto& a : Areas())
-    if (a.first == "factory" || a.first == "coffee" || a.first == "items") a.second(parts);
-  auto load = [&](const std::string& key) { return ReadPng(scratch + "/" + key + ".png"); };
-  auto put = [&](Canvas& on, const Canvas& what, double x, double y) {
-    on.Draw(what, (int)std::lround(x - what.Width() / 2.0), (int)std::lround(y - what.Height() / 2.0));
-  };
+  Scratch parts("coffee", {"factory", "coffee", "items"});
+  auto load = [&](const std::string& key) { return parts.Load(key); };
   Canvas s = load("image/backdrop_coffee");
   const char* names[] = {"beans", "milk", "cream", "sugar"};
   for (int r = 0; r < 9; r++)
     for (int col = 0; col < kColumns; col++)
-      if ((r * 7 + col * 3) % 5 < 2) put(s, load(std::string("items/") + names[(r + col) % 4]), kGridX + col * kCell + 25, kGridY + 20 + r * kCell + 25);
-  put(s, load("image/conveyor_belt_wide_seam"), kGridX + 200, kGridY + 20);
-  put(s, load("image/conveyor_belt_wide_seam"), kGridX + 200, kGridY + 20 + 4 * kCell);
-  put(s, load("image/conveyor_belt_gridtarget"), kGridX + 3 * kCell + 25, kGridY + 20 + 5 * kCell + 25);
-  put(s, load("image/conveyor_base_mask_upper"), 230, 58);
-  put(s, load("image/conveyor_base_mask_lower"), 230, 536);
-  put(s, load("image/machine_5"), 695, 301);
+      if ((r * 7 + col * 3) % 5 < 2)
+        Put(s, load(std::string("items/") + names[(r + col) % 4]), kGridX + col * kCell + 25,
+            kGridY + 20 + r * kCell + 25);
+  Put(s, load("image/conveyor_belt_wide_seam"), kGridX + 200, kGridY + 20);
+  Put(s, load("image/conveyor_belt_wide_seam"), kGridX + 200, kGridY + 20 + 4 * kCell);
+  Put(s, load("image/conveyor_belt_gridtarget"), kGridX + 3 * kCell + 25, kGridY + 20 + 5 * kCell + 25);
+  Put(s, load("image/conveyor_base_mask_upper"), 230, 58);
+  Put(s, load("image/conveyor_base_mask_lower"), 230, 536);
+  Put(s, load("image/machine_5"), 695, 301);
   const double meters[4][2] = {{-56.5, -32}, {49.5, -32}, {-56.5, 49}, {49.5, 49}};
   for (int k = 0; k < 4; k++) {
     double x = 695 + meters[k][0], y = 301 + meters[k][1];
-    put(s, load("image/machine_meter"), x, y);
-    put(s, load(std::string("items/") + names[k]), x - 1.5, y - 1);
-    put(s, load("image/machine_needle"), x + 25.5, y + 24 - k * 14);
+    Put(s, load("image/machine_meter"), x, y);
+    Put(s, load(std::string("items/") + names[k]), x - 1.5, y - 1);
+    Put(s, load("image/machine_needle"), x + 25.5, y + 24 - k * 14);
   }
-  put(s, load("image/gun_base"), 520, 550);
-  put(s, load("image/gun"), 520, 510);
-  put(s, load("image/box_open"), 640, 520);
-  put(s, load("image/box_open_mask"), 640, 520);
+  Put(s, load("image/gun_base"), 520, 550);
+  Put(s, load("image/gun"), 520, 510);
+  Put(s, load("image/box_open"), 640, 520);
+  Put(s, load("image/box_open_mask"), 640, 520);
   out.Png("preview_coffee.png", s);
 }

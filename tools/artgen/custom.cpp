@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "tools/artgen/kit.h"
 #include "tools/artgen/output.h"
 #include "tools/artgen/palette.h"
 
@@ -21,13 +22,6 @@ const Color kEdge = Hex("#303030");
 const double kLine = 3.0;
 
 Paint Grey(double top, double bottom) { return Paint::Linear({0, top}, kLight, {0, bottom}, kMid); }
-
-Path Band(const Path& along, double width) {
-  Path band;
-  for (const auto& o : along.Outlines())
-    for (size_t i = 0; i + 1 < o.size(); i++) band.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, width));
-  return band;
-}
 
 Path Lens(double cx, double cy, double rx, double ry, double turn) {
   Path p;
@@ -188,7 +182,11 @@ void Beverage(Sink& out) {
   }
   {
     Path body, extra, shine;
-    body.MoveTo(26, kRimY).LineTo(102, kRimY).CubicTo(102, 92, 84, 104, 64, 104).CubicTo(44, 104, 26, 92, 26, kRimY).Close();
+    body.MoveTo(26, kRimY)
+        .LineTo(102, kRimY)
+        .CubicTo(102, 92, 84, 104, 64, 104)
+        .CubicTo(44, 104, 26, 92, 26, kRimY)
+        .Close();
     extra.Ellipse(64, 108, 54, 11).Append(Path().Ring(104, 68, 13, 7));
     shine.RoundRect(34, 58, 7, 26, 3.5);
     CupBase(out, "teacup", body, extra, shine);
@@ -239,7 +237,11 @@ void Beverage(Sink& out) {
   // Layer 4: on top of the drink.
   Canvas cream(128, 128);
   Path mound;
-  mound.MoveTo(30, kRimY + 2).QuadTo(28, 38, 42, 36).QuadTo(44, 22, 60, 24).QuadTo(64, 10, 74, 18).QuadTo(88, 22, 84, 36);
+  mound.MoveTo(30, kRimY + 2)
+      .QuadTo(28, 38, 42, 36)
+      .QuadTo(44, 22, 60, 24)
+      .QuadTo(64, 10, 74, 18)
+      .QuadTo(88, 22, 84, 36);
   mound.QuadTo(98, 40, 98, kRimY + 2).Close();
   cream.Fill(mound, Grey(12, 52));
   cream.Fill(Band(Path().MoveTo(38, 44).QuadTo(60, 38, 88, 44), 2), kMid);
@@ -269,10 +271,8 @@ ART_AREA(custom) {
 
 // Designs as the recipe designer shows them: layers stacked, each in a colour of its own.
 ART_PREVIEW(custom) {
-  const std::string scratch = "/tmp/artgen-preview-custom";
-  Sink layers(scratch);
-  ArtArea_custom(layers);
-  auto load = [&](const std::string& name) { return ReadPng(scratch + "/custom/" + name + ".png"); };
+  Scratch parts("custom", {"custom"});
+  auto load = [&](const std::string& key) { return parts.Load("custom/" + key); };
   struct Design {
     const char* layers[4];
     Color tints[4];
@@ -280,9 +280,12 @@ ART_PREVIEW(custom) {
   const Design designs[] = {
       {{"chocolate_round_layer1", "chocolate_drizzle_layer2", "chocolate_sprinkles_layer3", "chocolate_cherry_layer4"},
        {kChocolate, kCream, kGold, kCherry}},
-      {{"chocolate_heart_layer1", "chocolate_swirl_layer2", "", "chocolate_nut_layer4"}, {kCherry, kMilk, kMilk, kCaramel}},
-      {{"chocolate_bar_layer1", "chocolate_stripes_layer2", "chocolate_stars_layer3", ""}, {kCaramel, kChocolate, kGold, kMilk}},
-      {{"chocolate_shell_layer1", "", "chocolate_dots_layer3", "chocolate_leaf_layer4"}, {kCream, kMilk, kCherry, kMint}},
+      {{"chocolate_heart_layer1", "chocolate_swirl_layer2", "", "chocolate_nut_layer4"},
+       {kCherry, kMilk, kMilk, kCaramel}},
+      {{"chocolate_bar_layer1", "chocolate_stripes_layer2", "chocolate_stars_layer3", ""},
+       {kCaramel, kChocolate, kGold, kMilk}},
+      {{"chocolate_shell_layer1", "", "chocolate_dots_layer3", "chocolate_leaf_layer4"},
+       {kCream, kMilk, kCherry, kMint}},
       {{"beverage_mug_layer1", "beverage_band_layer2", "beverage_coffee_layer3", "beverage_cream_layer4"},
        {kSea, kMilk, kChocolate, kMilk}},
       {{"beverage_teacup_layer1", "beverage_dots_layer2", "beverage_foam_layer3", "beverage_cinnamon_layer4"},

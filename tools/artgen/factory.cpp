@@ -1,11 +1,13 @@
 // What both factories share ("image/..."): the gun and its base, the product box, the clock,
 // the coloured rings of the ingredients, the status panel's small clock and idle sign, and the
-// chocolate factory screen's backdrop (the coffee one carries its belt, in coffee.cpp). Sprites are drawn centred on their position, so every picture
-// here is centred on its point; animation frames are registered at their centre likewise.
+// chocolate factory screen's backdrop (the coffee one carries its belt, in coffee.cpp). Sprites are drawn centred on
+// their position, so every picture here is centred on its point; animation frames are registered at their centre
+// likewise.
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "tools/artgen/kit.h"
 #include "tools/artgen/output.h"
 #include "tools/artgen/palette.h"
 
@@ -13,7 +15,6 @@ using namespace Art;
 using namespace Art::Palette;
 
 namespace {
-
 
 // The gun: a piping nozzle on a swivel pointing up. Firing squeezes it, then it springs back.
 Canvas Gun(double squeeze, double puff) {
@@ -246,12 +247,6 @@ Canvas Backdrop(Color wall, Color accent) {
   // A warm light from above.
   c.Fill(all, Paint::Radial({400, 0}, 620, {{0, WithAlpha(kGold, 0.16f)}, {1, WithAlpha(kGold, 0.0f)}}));
   return c;
-}
-
-std::vector<Frame> Centred(const std::vector<Canvas>& canvases) {
-  std::vector<Frame> frames;
-  for (const Canvas& c : canvases) frames.push_back({c, c.Width() / 2, c.Height() / 2});
-  return frames;
 }
 
 }  // namespace

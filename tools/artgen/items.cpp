@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/artgen/kit.h"
 #include "tools/artgen/output.h"
 #include "tools/artgen/palette.h"
 
@@ -59,9 +60,7 @@ void Beans(Canvas& c) {
     Path s;
     s.SetTransform(Matrix::Rotate(b[2]).Then(Matrix::Translate(b[0], b[1])));
     s.MoveTo(-7, 0).CubicTo(-3, -3, 3, 3, 7, 0);
-    Path seam;
-    for (const auto& o : s.Outlines())
-      for (size_t i = 0; i + 1 < o.size(); i++) seam.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, 1.4));
+    Path seam = Band(s, 1.4);
     c.Fill(seam, kCaramel);
   }
 }
@@ -129,19 +128,20 @@ void Caramel(Canvas& c) {
   Piece(c, piece, Paint::Linear({0, 7}, Shade(kGold, -0.05f), {0, 26}, Shade(kCaramel, -0.1f)), kLine, &shine, 0.5f);
   Path swirl;
   swirl.MoveTo(10, 18).QuadTo(13, 14, 16, 18).QuadTo(19, 22, 22, 18);
-  Path band;
-  for (const auto& o : swirl.Outlines())
-    for (size_t i = 0; i + 1 < o.size(); i++) band.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, 1.6));
+  Path band = Band(swirl, 1.6);
   c.Fill(band, WithAlpha(kChocolate, 0.7f));
 }
 
 void Vanilla(Canvas& c) {
   Path petals;
-  for (int k = 0; k < 5; k++) petals.Append(Ellipse(16 + 7 * std::sin(k * 2 * M_PI / 5), 16 - 7 * std::cos(k * 2 * M_PI / 5), 6, 4.2, k * 2 * M_PI / 5 + M_PI / 2));
+  for (int k = 0; k < 5; k++)
+    petals.Append(Ellipse(16 + 7 * std::sin(k * 2 * M_PI / 5), 16 - 7 * std::cos(k * 2 * M_PI / 5), 6, 4.2,
+                          k * 2 * M_PI / 5 + M_PI / 2));
   c.Fill(petals.Stroke(kLine * 2), kCocoa);
   c.Fill(petals, kCream);
   for (int k = 0; k < 5; k++) {
-    Path vein = Ellipse(16 + 8 * std::sin(k * 2 * M_PI / 5), 16 - 8 * std::cos(k * 2 * M_PI / 5), 3, 1.2, k * 2 * M_PI / 5 + M_PI / 2);
+    Path vein = Ellipse(16 + 8 * std::sin(k * 2 * M_PI / 5), 16 - 8 * std::cos(k * 2 * M_PI / 5), 3, 1.2,
+                        k * 2 * M_PI / 5 + M_PI / 2);
     c.Fill(vein, kMilk);
   }
   Path heart;
@@ -153,9 +153,7 @@ void Cherry(Canvas& c) {
   Path stems;
   stems.MoveTo(10, 20).QuadTo(12, 8, 19, 4);
   stems.MoveTo(22, 21).QuadTo(21, 10, 19, 4);
-  Path band;
-  for (const auto& o : stems.Outlines())
-    for (size_t i = 0; i + 1 < o.size(); i++) band.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, 1.8));
+  Path band = Band(stems, 1.8);
   c.Fill(band, kChocolate);
   Path leaf = Ellipse(23, 6, 5, 2.5, 0.4);
   Piece(c, leaf, kMint, 1.0);
@@ -187,7 +185,8 @@ void Honey(Canvas& c) {
   drop.MoveTo(16, 3).CubicTo(19, 10, 26, 15, 26, 21).CubicTo(26, 27, 21, 30, 16, 30).CubicTo(11, 30, 6, 27, 6, 21);
   drop.CubicTo(6, 15, 13, 10, 16, 3).Close();
   Path shine = Ellipse(12, 20, 2, 4, 0.3);
-  Piece(c, drop, Paint::Radial({13, 18}, 14, {{0, Shade(kGold, 0.2f)}, {1, Shade(kGold, -0.15f)}}), kLine, &shine, 0.6f);
+  Piece(c, drop, Paint::Radial({13, 18}, 14, {{0, Shade(kGold, 0.2f)}, {1, Shade(kGold, -0.15f)}}), kLine, &shine,
+        0.6f);
 }
 
 void Cream(Canvas& c) {
@@ -231,13 +230,6 @@ void ChocolatePiece(Canvas& c) {
 
 const double kBig = 3.0;  // outline at 128 px
 
-Path Stripe(const Path& along, double width) {
-  Path band;
-  for (const auto& o : along.Outlines())
-    for (size_t i = 0; i + 1 < o.size(); i++) band.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, width));
-  return band;
-}
-
 void Shadow(Canvas& c, const Path& shape) { c.Shadow(shape, 3, 4, 4, WithAlpha(kCocoa, 0.35f)); }
 
 void Bar(Canvas& c) {
@@ -262,7 +254,15 @@ void Bar(Canvas& c) {
   // The wrapper over the right half, folded back.
   Path wrap;
   wrap.SetTransform(Matrix::Rotate(-0.18).Then(Matrix::Translate(64, 64)));
-  wrap.MoveTo(8, -34).LineTo(54, -34).LineTo(54, 34).LineTo(14, 34).LineTo(20, 20).LineTo(10, 8).LineTo(18, -6).LineTo(8, -20).Close();
+  wrap.MoveTo(8, -34)
+      .LineTo(54, -34)
+      .LineTo(54, 34)
+      .LineTo(14, 34)
+      .LineTo(20, 20)
+      .LineTo(10, 8)
+      .LineTo(18, -6)
+      .LineTo(8, -20)
+      .Close();
   c.Fill(wrap, kCherry);
   Path band;
   band.SetTransform(Matrix::Rotate(-0.18).Then(Matrix::Translate(64, 64)));
@@ -287,8 +287,8 @@ void Truffle(Canvas& c) {
   Path ball;
   ball.Circle(64, 60, 36);
   Path shine = Ellipse(50, 44, 13, 7, -0.6);
-  Piece(c, ball, Paint::Radial({54, 50}, 46, {{0, Shade(kChocolate, 0.12f)}, {1, Shade(kChocolate, -0.28f)}}), kBig, &shine,
-        0.3f);
+  Piece(c, ball, Paint::Radial({54, 50}, 46, {{0, Shade(kChocolate, 0.12f)}, {1, Shade(kChocolate, -0.28f)}}), kBig,
+        &shine, 0.3f);
   c.PushClip(ball);
   unsigned s = 5;
   for (int k = 0; k < 40; k++) {
@@ -306,11 +306,12 @@ void Praline(Canvas& c) {
   shell.MoveTo(18, 92).CubicTo(18, 40, 110, 40, 110, 92).QuadTo(64, 108, 18, 92).Close();
   Shadow(c, shell);
   Path shine = Ellipse(44, 60, 16, 6, -0.4);
-  Piece(c, shell, Paint::Linear({0, 40}, Shade(kCaramel, -0.05f), {0, 100}, Shade(kChocolate, 0.2f)), kBig, &shine, 0.35f);
+  Piece(c, shell, Paint::Linear({0, 40}, Shade(kCaramel, -0.05f), {0, 100}, Shade(kChocolate, 0.2f)), kBig, &shine,
+        0.35f);
   for (int k = 0; k < 5; k++) {
     Path rib;
     rib.MoveTo(30 + k * 17, 95 - (k == 2 ? 2 : 0)).QuadTo(40 + k * 12, 62, 64, 50);
-    c.Fill(Stripe(rib, 2.2), WithAlpha(kCocoa, 0.45f));
+    c.Fill(Band(rib, 2.2), WithAlpha(kCocoa, 0.45f));
   }
   Path nut;
   nut.MoveTo(64, 28).CubicTo(80, 28, 82, 50, 76, 56).QuadTo(64, 64, 52, 56).CubicTo(46, 50, 48, 28, 64, 28).Close();
@@ -327,7 +328,7 @@ void Bonbon(Canvas& c) {
     Path fold;
     fold.MoveTo(64 + s * 36, 62).LineTo(64 + s * 54, 50);
     fold.MoveTo(64 + s * 36, 66).LineTo(64 + s * 54, 80);
-    c.Fill(Stripe(fold, 2), WithAlpha(kCocoa, 0.4f));
+    c.Fill(Band(fold, 2), WithAlpha(kCocoa, 0.4f));
   }
   Path body = Ellipse(64, 64, 34, 26);
   Shadow(c, body);
@@ -337,7 +338,7 @@ void Bonbon(Canvas& c) {
     Path stripe;
     stripe.MoveTo(44 + k * 16, 42).QuadTo(38 + k * 16, 64, 46 + k * 16, 88);
     c.PushClip(body);
-    c.Fill(Stripe(stripe, 5), WithAlpha(kMilk, 0.6f));
+    c.Fill(Band(stripe, 5), WithAlpha(kMilk, 0.6f));
     c.PopClip();
   }
 }
@@ -369,8 +370,12 @@ void Cup(Canvas& c, double top, double bottom, double halfTop, double halfBottom
   handle.Ring(64 + halfTop * 0.85 + 8, (top + bottom) / 2, 15, 8);
   Piece(c, handle, body, kBig);
   Path cup;
-  cup.MoveTo(64 - halfTop, top).LineTo(64 + halfTop, top).CubicTo(64 + halfTop, bottom - 8, 64 + halfBottom + 6, bottom, 64 + halfBottom, bottom);
-  cup.LineTo(64 - halfBottom, bottom).CubicTo(64 - halfBottom - 6, bottom, 64 - halfTop, bottom - 8, 64 - halfTop, top).Close();
+  cup.MoveTo(64 - halfTop, top)
+      .LineTo(64 + halfTop, top)
+      .CubicTo(64 + halfTop, bottom - 8, 64 + halfBottom + 6, bottom, 64 + halfBottom, bottom);
+  cup.LineTo(64 - halfBottom, bottom)
+      .CubicTo(64 - halfBottom - 6, bottom, 64 - halfTop, bottom - 8, 64 - halfTop, top)
+      .Close();
   if (!saucer) Shadow(c, cup);
   Path shine;
   shine.RoundRect(64 - halfTop + 6, top + 8, 6, (bottom - top) * 0.6, 3);
@@ -399,7 +404,7 @@ void Mocha(Canvas& c) {
   Piece(c, cream, kMilk, kBig, &shine, 0.0f);
   Path drizzle;
   drizzle.MoveTo(40, 50).QuadTo(52, 40, 62, 48).QuadTo(72, 56, 86, 46);
-  c.Fill(Stripe(drizzle, 3), kChocolate);
+  c.Fill(Band(drizzle, 3), kChocolate);
 }
 
 void Latte(Canvas& c) {
@@ -429,13 +434,22 @@ struct Entry {
   void (*draw)(Canvas&);
 };
 
-const Entry kIngredients[] = {{"cocoa", Cocoa},     {"sugar", Sugar},   {"milk", Milk},         {"nuts", Nuts},
-                              {"caramel", Caramel}, {"vanilla", Vanilla}, {"cherry", Cherry},  {"mint", Mint},
-                              {"honey", Honey},     {"beans", Beans},   {"cream", Cream},       {"cinnamon", Cinnamon},
+const Entry kIngredients[] = {{"cocoa", Cocoa},
+                              {"sugar", Sugar},
+                              {"milk", Milk},
+                              {"nuts", Nuts},
+                              {"caramel", Caramel},
+                              {"vanilla", Vanilla},
+                              {"cherry", Cherry},
+                              {"mint", Mint},
+                              {"honey", Honey},
+                              {"beans", Beans},
+                              {"cream", Cream},
+                              {"cinnamon", Cinnamon},
                               {"chocolate", ChocolatePiece}};
-const Entry kProducts[] = {{"bar", Bar},           {"truffle", Truffle}, {"praline", Praline}, {"bonbon", Bonbon},
-                           {"heart", Heart},       {"espresso", Espresso}, {"cappuccino", Cappuccino},
-                           {"mocha", Mocha},       {"latte", Latte}};
+const Entry kProducts[] = {{"bar", Bar},     {"truffle", Truffle},   {"praline", Praline},       {"bonbon", Bonbon},
+                           {"heart", Heart}, {"espresso", Espresso}, {"cappuccino", Cappuccino}, {"mocha", Mocha},
+                           {"latte", Latte}};
 
 }  // namespace
 

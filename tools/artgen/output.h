@@ -59,9 +59,9 @@ struct PreviewRegistrar {
 }  // namespace Art
 
 // ART_AREA(items) { out.Png(...); } defines and registers the area "items".
-#define ART_AREA(name)                                                  \
-  static void ArtArea_##name(Art::Sink& out);                           \
-  static Art::AreaRegistrar gArtArea_##name(#name, &ArtArea_##name);    \
+#define ART_AREA(name)                                               \
+  static void ArtArea_##name(Art::Sink& out);                        \
+  static Art::AreaRegistrar gArtArea_##name(#name, &ArtArea_##name); \
   static void ArtArea_##name(Art::Sink& out)
 
 #define ART_PREVIEW(name)                                                     \

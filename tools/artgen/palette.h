@@ -22,8 +22,8 @@ inline const Color kSlate = Hex("#2e3440");
 
 // The shape filled (flat or with a paint), its highlight (a milk lens clipped to the shape,
 // over its upper left), then its outline.
-inline void Piece(Canvas& c, const Path& shape, const Paint& fill, double outline = 2.0, const Path* highlight = nullptr,
-                  float highlightAlpha = 0.45f) {
+inline void Piece(Canvas& c, const Path& shape, const Paint& fill, double outline = 2.0,
+                  const Path* highlight = nullptr, float highlightAlpha = 0.45f) {
   c.Fill(shape, fill);
   if (highlight) {
     c.PushClip(shape);

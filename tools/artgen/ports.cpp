@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/artgen/kit.h"
 #include "tools/artgen/output.h"
 #include "tools/artgen/palette.h"
 
@@ -17,19 +18,6 @@ using namespace Art;
 using namespace Art::Palette;
 
 namespace {
-
-Path Band(const Path& along, double width) {
-  Path band;
-  for (const auto& o : along.Outlines())
-    for (size_t i = 0; i + 1 < o.size(); i++) band.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, width));
-  return band;
-}
-
-unsigned Next(unsigned& s) {
-  s = s * 1664525u + 1013904223u;
-  return s >> 8;
-}
-double Unit(unsigned& s) { return (Next(s) % 100000) / 100000.0; }
 
 struct Look {
   Color hills, quay, path;
@@ -46,7 +34,7 @@ Canvas Scene(const Look& look) {
   sun.Circle(650, 80, 38);
   c.Glow(sun, 16, WithAlpha(kGold, 0.5f));
   c.Fill(sun, Shade(kGold, 0.35f));
-  unsigned s = look.seed;
+  Seeded s(look.seed);
   // Two rows of hills.
   for (int row = 0; row < 2; row++) {
     Path hills;
@@ -64,7 +52,7 @@ Canvas Scene(const Look& look) {
   sea.Rect(0, 250, 800, 130);
   c.Fill(sea, Paint::Linear({0, 250}, Shade(kSea, 0.15f), {0, 380}, Shade(kSea, -0.1f)));
   for (int k = 0; k < 40; k++) {
-    double x = Unit(s) * 800, y = 262 + Unit(s) * 110;
+    double x = s.Unit() * 800, y = 262 + s.Unit() * 110;
     c.Fill(CapsuleShape(x - 7, y, x + 7, y, 2), WithAlpha(kMilk, 0.35f));
   }
   // The quay: planks, an edge with bollards, a cobbled path down the middle.
@@ -83,12 +71,16 @@ Canvas Scene(const Look& look) {
     Piece(c, bollard, kCocoa, 1.5);
   }
   Path path;
-  path.MoveTo(0, 520).CubicTo(200, 480, 560, 560, 800, 500).LineTo(800, 560).CubicTo(560, 620, 200, 540, 0, 580).Close();
+  path.MoveTo(0, 520)
+      .CubicTo(200, 480, 560, 560, 800, 500)
+      .LineTo(800, 560)
+      .CubicTo(560, 620, 200, 540, 0, 580)
+      .Close();
   c.Fill(path, look.path);
   c.PushClip(path);
   for (int k = 0; k < 90; k++) {
     Path stone;
-    stone.Ellipse(Unit(s) * 800, 480 + Unit(s) * 120, 6, 3.5);
+    stone.Ellipse(s.Unit() * 800, 480 + s.Unit() * 120, 6, 3.5);
     c.Fill(stone.Stroke(1.2), WithAlpha(kCocoa, 0.25f));
   }
   c.PopClip();
@@ -311,15 +303,6 @@ Canvas Lamp() {
   return c;
 }
 
-std::vector<Frame> Headings(const std::function<Canvas(double)>& draw) {
-  std::vector<Frame> frames;
-  for (int k = 0; k < 8; k++) {
-    Canvas one = draw(k * M_PI / 4);
-    frames.push_back({one, one.Width() / 2, one.Height() / 2});
-  }
-  return frames;
-}
-
 struct PortSet {
   const char* name;
   Look look;
@@ -369,19 +352,14 @@ ART_AREA(ports) {
 }
 
 ART_PREVIEW(ports) {
-  const std::string scratch = "/tmp/artgen-preview-ports";
-  Sink parts(scratch);
-  ArtArea_ports(parts);
-  auto load = [&](const std::string& key) { return ReadPng(scratch + "/" + key + ".png"); };
-  auto put = [&](Canvas& on, const Canvas& what, double x, double y) {
-    on.Draw(what, (int)std::lround(x - what.Width() / 2.0), (int)std::lround(y - what.Height() / 2.0));
-  };
+  Scratch parts("ports", {"ports"});
+  auto load = [&](const std::string& key) { return parts.Load(key); };
   Canvas s = load("ports/cocoa_cove/background");
-  put(s, load("ports/cocoa_cove/chocolate_works"), 170, 300);
-  put(s, load("ports/cocoa_cove/town_hall"), 420, 290);
-  put(s, load("ports/cocoa_cove/warehouse"), 640, 320);
-  for (int k = 0; k < 5; k++) put(s, load("ports/lamp"), 80 + k * 160, 430);
-  put(s, load("ports/barrels"), 560, 420);
+  Put(s, load("ports/cocoa_cove/chocolate_works"), 170, 300);
+  Put(s, load("ports/cocoa_cove/town_hall"), 420, 290);
+  Put(s, load("ports/cocoa_cove/warehouse"), 640, 320);
+  for (int k = 0; k < 5; k++) Put(s, load("ports/lamp"), 80 + k * 160, 430);
+  Put(s, load("ports/barrels"), 560, 420);
   Canvas flag = load("ports/animations/flag");
   s.Draw(flag, 300, 170);
   Canvas walkers = load("ports/animations/walker"), masks = load("ports/animations/walker_mask");
@@ -389,6 +367,6 @@ ART_PREVIEW(ports) {
   s.Draw(Tinted(masks, kSea), 10, 500);
   s.Draw(load("ports/animations/cart"), 380, 520);
   s.Draw(load("ports/animations/gull"), 300, 40);
-  put(s, load("ports/temp_building"), 740, 200);
+  Put(s, load("ports/temp_building"), 740, 200);
   out.Png("preview_ports.png", s);
 }

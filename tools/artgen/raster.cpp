@@ -173,7 +173,7 @@ Matrix Matrix::Scale(double sx, double sy) { return Matrix{sx, 0, 0, sy, 0, 0}; 
 Matrix Matrix::Rotate(double r) { return Matrix{std::cos(r), std::sin(r), -std::sin(r), std::cos(r), 0, 0}; }
 
 Matrix Matrix::Then(const Matrix& n) const {
-  return Matrix{n.a * a + n.c * b, n.b * a + n.d * b, n.a * c + n.c * d,
+  return Matrix{n.a * a + n.c * b, n.b * a + n.d * b,       n.a * c + n.c * d,
                 n.b * c + n.d * d, n.a * e + n.c * f + n.e, n.b * e + n.d * f + n.f};
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/artgen/kit.h"
 #include "tools/artgen/output.h"
 #include "tools/artgen/palette.h"
 
@@ -66,7 +67,10 @@ Canvas Devil() {
   for (int side = 0; side < 2; side++) {
     double s = side ? 1 : -1;
     Path horn;
-    horn.MoveTo(36 + s * 10, 22).QuadTo(36 + s * 24, 16, 36 + s * 22, 4).QuadTo(36 + s * 16, 14, 36 + s * 4, 16).Close();
+    horn.MoveTo(36 + s * 10, 22)
+        .QuadTo(36 + s * 24, 16, 36 + s * 22, 4)
+        .QuadTo(36 + s * 16, 14, 36 + s * 4, 16)
+        .Close();
     Piece(c, horn, kCherry, 2.0);
   }
   Path head;
@@ -179,7 +183,8 @@ Canvas Board(int style) {
   if (style == 0) {
     Piece(c, board, Paint::Linear({0, 8}, Shade(kCaramel, 0.1f), {0, 132}, Shade(kCaramel, -0.15f)), 3.0);
     c.PushClip(board);
-    for (int k = 0; k < 5; k++) c.Fill(CapsuleShape(8, 30 + k * 24, 312, 32 + k * 24, 1.5), WithAlpha(kChocolate, 0.3f));
+    for (int k = 0; k < 5; k++)
+      c.Fill(CapsuleShape(8, 30 + k * 24, 312, 32 + k * 24, 1.5), WithAlpha(kChocolate, 0.3f));
     c.PopClip();
   } else if (style == 1) {
     Piece(c, board, kChocolate, 3.0);
@@ -221,9 +226,7 @@ Canvas Logo(int kind) {
     for (int k = 0; k < 3; k++) {
       Path steam;
       steam.MoveTo(32 + k * 12, 32).QuadTo(28 + k * 12, 24, 32 + k * 12, 18).QuadTo(36 + k * 12, 12, 32 + k * 12, 6);
-      Path band;
-      for (const auto& o : steam.Outlines())
-        for (size_t i = 0; i + 1 < o.size(); i++) band.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, 3));
+      Path band = Band(steam, 3);
       c.Fill(band, WithAlpha(kCocoa, 0.5f));
     }
   } else {
@@ -258,39 +261,35 @@ ART_AREA(rewards) {
 }
 
 ART_PREVIEW(rewards) {
-  const std::string scratch = "/tmp/artgen-preview-rewards";
-  Sink parts(scratch);
-  for (const auto& a : Areas())
-    if (a.first == "rewards" || a.first == "items" || a.first == "factory") a.second(parts);
-  auto load = [&](const std::string& key) { return ReadPng(scratch + "/" + key + ".png"); };
-  auto put = [&](Canvas& on, const Canvas& what, double x, double y, float opacity = 1) {
-    on.Draw(what, (int)std::lround(x - what.Width() / 2.0), (int)std::lround(y - what.Height() / 2.0), opacity);
-  };
+  Scratch parts("rewards", {"rewards", "items", "factory"});
+  auto load = [&](const std::string& key) { return parts.Load(key); };
   Canvas s = load("image/backdrop_rewards");
-  put(s, load("image/slot_machine"), 400, 300);
+  Put(s, load("image/slot_machine"), 400, 300);
   const char* symbols[] = {"bar", "truffle", "heart", "bonbon"};
   for (int k = 0; k < 4; k++) {
     Canvas big = load(std::string("items/") + symbols[k] + "_big");
     // At the wheel's scale of 0.425, roughly: every other pixel of the 128 px picture.
     Canvas small(55, 55);
     for (int y = 0; y < 55; y++)
-      for (int x = 0; x < 55; x++) small.Set(x, y, big.PixelAt(std::min(127, (int)(x / 0.425)), std::min(127, (int)(y / 0.425))));
-    put(s, small, 250 + k * 100, 290);
+      for (int x = 0; x < 55; x++)
+        small.Set(x, y, big.PixelAt(std::min(127, (int)(x / 0.425)), std::min(127, (int)(y / 0.425))));
+    Put(s, small, 250 + k * 100, 290);
   }
-  const char* parts2[] = {"glitz/money", "glitz/dollars_big", "glitz/firework_blue", "glitz/firework_red",
-                          "glitz/firework_yellow", "glitz/firework_green", "glitz/spark", "glitz/star", "glitz/dot"};
-  for (int k = 0; k < 9; k++) put(s, load(parts2[k]), 60 + k * 40, 560);
-  put(s, load("image/whammy_devil"), 700, 80);
-  put(s, load("image/box_closed"), 100, 90);
+  const char* parts2[] = {
+      "glitz/money",          "glitz/dollars_big", "glitz/firework_blue", "glitz/firework_red", "glitz/firework_yellow",
+      "glitz/firework_green", "glitz/spark",       "glitz/star",          "glitz/dot"};
+  for (int k = 0; k < 9; k++) Put(s, load(parts2[k]), 60 + k * 40, 560);
+  Put(s, load("image/whammy_devil"), 700, 80);
+  Put(s, load("image/box_closed"), 100, 90);
   out.Png("preview_rewards.png", s);
   Canvas signs(800, 600);
   Path all;
   all.Rect(0, 0, 800, 600);
   signs.Fill(all, kCream);
   for (int k = 0; k < 3; k++) {
-    put(signs, load("logo/bg" + std::to_string(k + 1)), 200, 100 + k * 170);
-    put(signs, load("logo/logo" + std::to_string(k + 1)), 120, 100 + k * 170);
-    put(signs, load("logo/logo" + std::to_string(k + 1)), 560, 100 + k * 170);
+    Put(signs, load("logo/bg" + std::to_string(k + 1)), 200, 100 + k * 170);
+    Put(signs, load("logo/logo" + std::to_string(k + 1)), 120, 100 + k * 170);
+    Put(signs, load("logo/logo" + std::to_string(k + 1)), 560, 100 + k * 170);
   }
   out.Png("preview_signs.png", signs);
 }

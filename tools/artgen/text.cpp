@@ -67,9 +67,10 @@ Face::~Face() {
   if (mImpl->library) FT_Done_FreeType(mImpl->library);
 }
 
-Path Face::Outline(const std::string& text, double x, double y, double size) const {
-  Path path;
-  FT_Face face = mImpl->face;
+namespace {
+// Lays the text out from x with kerning: each glyph's outline goes into the path when there is
+// one. Answers the pen position after the last glyph.
+double Walk(FT_Face face, const std::string& text, double x, double y, double size, Path* path) {
   double scale = size / face->units_per_EM;
   FT_Outline_Funcs funcs{MoveFn, LineFn, ConicFn, CubicFn, 0, 0};
   FT_UInt previous = 0;
@@ -80,31 +81,27 @@ Path Face::Outline(const std::string& text, double x, double y, double size) con
       if (FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNSCALED, &k) == 0) x += k.x * scale;
     }
     if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0) {
-      Builder b{&path, scale, x, y};
-      FT_Outline_Decompose(&face->glyph->outline, &funcs, &b);
-      path.Close();
+      if (path) {
+        Builder b{path, scale, x, y};
+        FT_Outline_Decompose(&face->glyph->outline, &funcs, &b);
+        path->Close();
+      }
       x += face->glyph->advance.x * scale;
     }
     previous = glyph;
   }
+  return x;
+}
+}  // namespace
+
+Path Face::Outline(const std::string& text, double x, double y, double size) const {
+  Path path;
+  Walk(mImpl->face, text, x, y, size, &path);
   return path;
 }
 
 double Face::Advance(const std::string& text, double size) const {
-  FT_Face face = mImpl->face;
-  double scale = size / face->units_per_EM, x = 0;
-  FT_UInt previous = 0;
-  for (unsigned char ch : text) {
-    FT_UInt glyph = FT_Get_Char_Index(face, ch);
-    if (previous && glyph && FT_HAS_KERNING(face)) {
-      FT_Vector k;
-      if (FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNSCALED, &k) == 0) x += k.x * scale;
-    }
-    if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0)
-      x += face->glyph->advance.x * scale;
-    previous = glyph;
-  }
-  return x;
+  return Walk(mImpl->face, text, 0, 0, size, nullptr);
 }
 
 double Face::CapHeight(double size) const {

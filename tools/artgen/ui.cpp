@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/artgen/kit.h"
 #include "tools/artgen/output.h"
 #include "tools/artgen/palette.h"
 #include "tools/artgen/text.h"
@@ -49,14 +50,14 @@ std::vector<Frame> PanelFrames(Color fill, Color outline, Color highlight) {
   const int r = o + inner;  // where the window's right and bottom edges fall
   const int far = o + kShadow;
   std::vector<Frame> f;
-  f.push_back({Cut(full, 0, 0, o, o), o, o});            // 0 top left
-  f.push_back({Cut(full, r, 0, far, o), 0, o});          // 1 top right
-  f.push_back({Cut(full, 0, r, o, far), o, 0});          // 2 bottom left
-  f.push_back({Cut(full, r, r, far, far), 0, 0});        // 3 bottom right
-  f.push_back({Cut(full, 0, o, o, inner), o, 0});        // 4 left edge
-  f.push_back({Cut(full, r, o, far, inner), 0, 0});      // 5 right edge
-  f.push_back({Cut(full, o, 0, inner, o), 0, o});        // 6 top edge
-  f.push_back({Cut(full, o, r, inner, far), 0, 0});      // 7 bottom edge
+  f.push_back({Cut(full, 0, 0, o, o), o, o});        // 0 top left
+  f.push_back({Cut(full, r, 0, far, o), 0, o});      // 1 top right
+  f.push_back({Cut(full, 0, r, o, far), o, 0});      // 2 bottom left
+  f.push_back({Cut(full, r, r, far, far), 0, 0});    // 3 bottom right
+  f.push_back({Cut(full, 0, o, o, inner), o, 0});    // 4 left edge
+  f.push_back({Cut(full, r, o, far, inner), 0, 0});  // 5 right edge
+  f.push_back({Cut(full, o, 0, inner, o), 0, o});    // 6 top edge
+  f.push_back({Cut(full, o, r, inner, far), 0, 0});  // 7 bottom edge
   return f;
 }
 
@@ -340,7 +341,11 @@ void Backdrops(Sink& out) {
     else if (k % 3 == 1)
       sweet.Ellipse(cx, cy, 22, 17);
     else
-      sweet.MoveTo(cx - 24, cy + 15).LineTo(cx + 24, cy + 15).QuadTo(cx + 22, cy - 18, cx, cy - 18).QuadTo(cx - 22, cy - 18, cx - 24, cy + 15).Close();
+      sweet.MoveTo(cx - 24, cy + 15)
+          .LineTo(cx + 24, cy + 15)
+          .QuadTo(cx + 22, cy - 18, cx, cy - 18)
+          .QuadTo(cx - 22, cy - 18, cx - 24, cy + 15)
+          .Close();
     menu.Shadow(sweet, 3, 3, 3, WithAlpha(kCocoa, 0.35f));
     Path shine;
     shine.Ellipse(cx - 8, cy - 9, 10, 4.5);
@@ -348,9 +353,7 @@ void Backdrops(Sink& out) {
     Path swirl;
     swirl.MoveTo(cx - 10, cy + 1).QuadTo(cx - 5, cy - 5, cx, cy + 1).QuadTo(cx + 5, cy + 7, cx + 10, cy + 1);
     Path open = swirl;  // a squiggle of icing across the sweet
-    Path icing;
-    for (const auto& o : open.Outlines())
-      for (size_t i = 0; i + 1 < o.size(); i++) icing.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, 2.2));
+    Path icing = Band(open, 2.2);
     menu.Fill(icing, WithAlpha(kMilk, 0.8f));
   }
   out.Png("ui/kit/backdrop_menu.png", menu);
@@ -359,7 +362,8 @@ void Backdrops(Sink& out) {
   Canvas screen(800, 600);
   screen.Fill(all, Paint::Linear({0, 0}, Shade(kCream, 0.2f), {0, 600}, Mix(kCream, kCaramel, 0.4f)));
   BeanPattern(screen, 0.05f, 11);
-  screen.Fill(all, Paint::Radial({400, 300}, 520, {{0.35f, WithAlpha(kCocoa, 0.0f)}, {1.1f, WithAlpha(kCocoa, 0.25f)}}));
+  screen.Fill(all,
+              Paint::Radial({400, 300}, 520, {{0.35f, WithAlpha(kCocoa, 0.0f)}, {1.1f, WithAlpha(kCocoa, 0.25f)}}));
   out.Png("ui/kit/backdrop_screen.png", screen);
 
   // Behind a modal panel over a running screen: slate at 60%, a little darker at the edges.
@@ -387,12 +391,14 @@ void Logo(Sink& out) {
   c.Shadow(band, 4, 4, 4, WithAlpha(kCocoa, 0.4f));
   Path shine;
   shine.RoundRect(52, 40, w - 104, 22, 8);
-  Piece(c, band, Paint::Linear({0, 36}, Shade(kChocolate, 0.1f), {0, 112}, Shade(kChocolate, -0.15f)), 2.5, &shine, 0.18f);
+  Piece(c, band, Paint::Linear({0, 36}, Shade(kChocolate, 0.1f), {0, 112}, Shade(kChocolate, -0.15f)), 2.5, &shine,
+        0.18f);
   Path stitch;
   stitch.RoundRect(54, 44, w - 108, 60, 6);
   Path dashes;
   for (const auto& o : stitch.Outlines())
-    for (size_t i = 0; i + 1 < o.size(); i += 4) dashes.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, 1.4));
+    for (size_t i = 0; i + 1 < o.size(); i += 4)
+      dashes.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, 1.4));
   c.Fill(dashes, WithAlpha(kCaramel, 0.8f));
   Path title = CentredText(*face, "Quillomer Lorvane", w / 2.0, 74, 40);
   c.Fill(title.Transformed(Matrix::Translate(1.5, 2)), WithAlpha(kCocoa, 0.9f));

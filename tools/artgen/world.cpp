@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/artgen/kit.h"
 #include "tools/artgen/output.h"
 #include "tools/artgen/palette.h"
 
@@ -19,19 +20,13 @@ namespace {
 const Color kParchment = Hex("#efdcb0");
 const Color kLand = Hex("#e3c98f");
 
-unsigned Next(unsigned& s) {
-  s = s * 1664525u + 1013904223u;
-  return s >> 8;
-}
-double Unit(unsigned& s) { return (Next(s) % 100000) / 100000.0; }
-
 // A round island with a wobbly coast: r(a) = R (1 + sum of a few waves), seeded.
 Path Island(double cx, double cy, double rx, double ry, unsigned seed) {
-  unsigned s = seed;
+  Seeded s(seed);
   double amp[5], phase[5];
   for (int k = 0; k < 5; k++) {
-    amp[k] = 0.05 + 0.07 * Unit(s) / (k + 1);
-    phase[k] = Unit(s) * 2 * M_PI;
+    amp[k] = 0.05 + 0.07 * s.Unit() / (k + 1);
+    phase[k] = s.Unit() * 2 * M_PI;
   }
   std::vector<Pt> pts;
   for (int i = 0; i < 240; i++) {
@@ -57,14 +52,12 @@ Canvas WorldMap() {
   all.Rect(0, 0, 800, 600);
   c.Fill(all, Paint::Radial({400, 300}, 560, {{0, Shade(kSea, 0.12f)}, {1, Shade(kSea, -0.18f)}}));
   // Waves.
-  unsigned s = 21;
+  Seeded s(21);
   for (int k = 0; k < 70; k++) {
-    double x = Unit(s) * 800, y = Unit(s) * 600;
+    double x = s.Unit() * 800, y = s.Unit() * 600;
     Path wave;
     wave.MoveTo(x - 8, y).QuadTo(x - 4, y - 3, x, y).QuadTo(x + 4, y - 3, x + 8, y);
-    Path band;
-    for (const auto& o : wave.Outlines())
-      for (size_t i = 0; i + 1 < o.size(); i++) band.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, 1.6));
+    Path band = Band(wave, 1.6);
     c.Fill(band, WithAlpha(kSky, 0.35f));
   }
   Path land;
@@ -90,7 +83,7 @@ Canvas WorldMap() {
     return false;
   };
   for (int k = 0; k < 160; k++) {
-    double x = Unit(s) * 800, y = Unit(s) * 600;
+    double x = s.Unit() * 800, y = s.Unit() * 600;
     if (nearPort(x, y)) continue;
     if (k % 3 == 0) {
       Path hill;
@@ -129,12 +122,12 @@ Canvas WorldMap() {
 Canvas Clouds() {
   const int w = 800, h = 160;
   Canvas c(w, h);
-  unsigned s = 31;
+  Seeded s(31);
   Path puffs;
   for (int k = 0; k < 7; k++) {
-    double x = k * 115 + Unit(s) * 40, y = 50 + Unit(s) * 60;
+    double x = k * 115 + s.Unit() * 40, y = 50 + s.Unit() * 60;
     for (int j = 0; j < 5; j++) {
-      double px = x + (j - 2) * 18 + Unit(s) * 8, py = y - (j % 2 ? 10 : 0) - Unit(s) * 8, r = 18 + Unit(s) * 14;
+      double px = x + (j - 2) * 18 + s.Unit() * 8, py = y - (j % 2 ? 10 : 0) - s.Unit() * 8, r = 18 + s.Unit() * 14;
       for (int copy = -1; copy <= 1; copy++) puffs.Circle(px + copy * w, py, r);
     }
   }
@@ -265,9 +258,7 @@ Canvas Boat(double turn) {
   Path wake;
   wake.SetTransform(m);
   wake.MoveTo(-8, 19).LineTo(-12, 28).MoveTo(8, 19).LineTo(12, 28);
-  Path band;
-  for (const auto& o : wake.Outlines())
-    for (size_t i = 0; i + 1 < o.size(); i++) band.Append(CapsuleShape(o[i].x, o[i].y, o[i + 1].x, o[i + 1].y, 2));
+  Path band = Band(wake, 2);
   c.Fill(band, WithAlpha(kMilk, 0.7f));
   Piece(c, hull, kCaramel, 2.0);
   Path sail;
@@ -275,18 +266,6 @@ Canvas Boat(double turn) {
   sail.MoveTo(-8, 2).QuadTo(0, -6, 8, 2).QuadTo(0, -1, -8, 2).Close();
   Piece(c, sail, kMilk, 1.5);
   return c;
-}
-
-std::vector<Frame> Headings(Canvas (*draw)(double)) {
-  std::vector<Frame> frames;
-  for (int k = 0; k < 8; k++) frames.push_back({draw(k * M_PI / 4), 32, 32});
-  return frames;
-}
-
-std::vector<Frame> Centred(const std::vector<Canvas>& canvases) {
-  std::vector<Frame> frames;
-  for (const Canvas& c : canvases) frames.push_back({c, c.Width() / 2, c.Height() / 2});
-  return frames;
 }
 
 // The ledger's quest badge: a gold rosette when the quest's needs are met, a plain one while
@@ -354,30 +333,26 @@ ART_AREA(world) {
 }
 
 ART_PREVIEW(world) {
-  const std::string scratch = "/tmp/artgen-preview-world";
-  Sink parts(scratch);
-  ArtArea_world(parts);
-  auto load = [&](const std::string& key) { return ReadPng(scratch + "/" + key + ".png"); };
-  auto put = [&](Canvas& on, const Canvas& what, double x, double y) {
-    on.Draw(what, (int)std::lround(x - what.Width() / 2.0), (int)std::lround(y - what.Height() / 2.0));
-  };
+  Scratch parts("world", {"world"});
+  auto load = [&](const std::string& key) { return parts.Load(key); };
   Canvas s = load("image/worldmap");
-  const char* pins[] = {"image/port_visited", "image/factory", "image/factory_idle", "image/icon_shop", "image/port_new"};
-  put(s, load("image/port_current"), kPortSpots[0].x, kPortSpots[0].y);
+  const char* pins[] = {"image/port_visited", "image/factory", "image/factory_idle", "image/icon_shop",
+                        "image/port_new"};
+  Put(s, load("image/port_current"), kPortSpots[0].x, kPortSpots[0].y);
   for (int k = 0; k < 5; k++) {
     Canvas pin = load(pins[k]);
     // Animation sheets: the first frame only.
     Canvas first(40, 40);
     first.Draw(pin, pin.Width() > 40 ? -1 : 0, pin.Width() > 40 ? -1 : 0);
-    put(s, first, kPortSpots[k].x, kPortSpots[k].y);
+    Put(s, first, kPortSpots[k].x, kPortSpots[k].y);
   }
-  for (int k = 0; k < 12; k++) put(s, load("image/traveldot"), 180 + k * 20, 410 - k * 9);
+  for (int k = 0; k < 12; k++) Put(s, load("image/traveldot"), 180 + k * 20, 410 - k * 9);
   Canvas ships = load("image/travel_air");
   s.Draw(ships, 20, 520);
   Canvas clouds = load("image/worldmap_clouds");
   s.Draw(clouds, -300, 240);
   s.Draw(clouds, 500, 240);
-  put(s, load("image/badge_button_indicator_complete"), 760, 560);
-  put(s, load("image/badge_button_indicator_incomplete"), 720, 560);
+  Put(s, load("image/badge_button_indicator_complete"), 760, 560);
+  Put(s, load("image/badge_button_indicator_incomplete"), 720, 560);
   out.Png("preview_world.png", s);
 }

@@ -58,9 +58,10 @@ std::vector<Chord> Chords(const std::string& text) {
     std::string quality = name.substr(rootLength);
     Chord c;
     c.root = NoteNumber(name.substr(0, rootLength) + "3");
-    c.tones = quality == "m" ? std::vector<int>{0, 3, 7} : quality == "7" ? std::vector<int>{0, 4, 7, 10}
-              : quality == "m7"                           ? std::vector<int>{0, 3, 7, 10}
-                                                          : std::vector<int>{0, 4, 7};
+    c.tones = quality == "m"    ? std::vector<int>{0, 3, 7}
+              : quality == "7"  ? std::vector<int>{0, 4, 7, 10}
+              : quality == "m7" ? std::vector<int>{0, 3, 7, 10}
+                                : std::vector<int>{0, 4, 7};
     c.start = at;
     c.beats = beats;
     chords.push_back(c);
@@ -112,8 +113,13 @@ class Arranger {
       for (size_t k = 0; at < c.beats - 1e-9; k = (k + 1) % steps.size()) {
         int degree = steps[k].first;
         if (degree > 0) {
-          int semis = degree == 8 ? 12 : degree == 1 ? 0 : degree == 3 ? c.tones[1] : degree == 5 ? c.tones[2]
-                      : degree == 7 && c.tones.size() > 3 ? c.tones[3] : degree == 7 ? 12 : 0;
+          int semis = degree == 8                         ? 12
+                      : degree == 1                       ? 0
+                      : degree == 3                       ? c.tones[1]
+                      : degree == 5                       ? c.tones[2]
+                      : degree == 7 && c.tones.size() > 3 ? c.tones[3]
+                      : degree == 7                       ? 12
+                                                          : 0;
           Note n;
           n.start = (c.start + at) * mSong.Beat();
           n.freq = Midi(c.root + 12 * octave + semis);
@@ -153,11 +159,20 @@ class Arranger {
         double at = (b * 4 + i * 4.0 / bar.size()) * mSong.Beat();
         seed++;
         switch (bar[i]) {
-          case 'k': Kick(mBuffer, at, level, mSong.loop); break;
-          case 's': Snare(mBuffer, at, level * 0.6, seed, mSong.loop); break;
-          case 'h': Hat(mBuffer, at, level * 0.35, seed, mSong.loop); break;
-          case 'x': Shaker(mBuffer, at, level * 0.4, seed, mSong.loop); break;
-          default: break;
+          case 'k':
+            Kick(mBuffer, at, level, mSong.loop);
+            break;
+          case 's':
+            Snare(mBuffer, at, level * 0.6, seed, mSong.loop);
+            break;
+          case 'h':
+            Hat(mBuffer, at, level * 0.35, seed, mSong.loop);
+            break;
+          case 'x':
+            Shaker(mBuffer, at, level * 0.4, seed, mSong.loop);
+            break;
+          default:
+            break;
         }
       }
   }
@@ -184,9 +199,10 @@ const Envelope kMallet{0.002, 0.1, 0.3, 0.15};
 Buffer Menu() {
   Arranger a({96, 8, true});
   auto chords = Chords("C Am F G C Am F:2 G:2 C");
-  a.Melody("E5:1 G5:1 C6:1.5 B5:.5  A5:1 E5:1 C5:2  F5:1 A5:1 C6:1 A5:1  G5:1.5 F5:.5 E5:1 D5:1 "
-           "E5:1 G5:1 C6:1.5 D6:.5  E6:1 C6:1 A5:2  A5:1 C6:1 B5:1 D6:1  C6:3 r:1",
-           Timbres::kFlute, 0.3, kLead, 0.92, 0.15);
+  a.Melody(
+      "E5:1 G5:1 C6:1.5 B5:.5  A5:1 E5:1 C5:2  F5:1 A5:1 C6:1 A5:1  G5:1.5 F5:.5 E5:1 D5:1 "
+      "E5:1 G5:1 C6:1.5 D6:.5  E6:1 C6:1 A5:2  A5:1 C6:1 B5:1 D6:1  C6:3 r:1",
+      Timbres::kFlute, 0.3, kLead, 0.92, 0.15);
   a.Figure(chords, "1:.5 3:.5 5:.5 3:.5 8:.5 5:.5 3:.5 5:.5", 1, Timbres::kMarimba, 0.16, kMallet);
   a.Figure(chords, "1:1.5 1:.5 5:1 8:1", -1, Timbres::kPluck, 0.3, kPluck);
   a.Drums("k...x.x.k.x.x.x.", 0.25);
@@ -197,9 +213,10 @@ Buffer Menu() {
 Buffer Map() {
   Arranger a({90, 8, true});
   auto chords = Chords("Am F C G Am F G E");
-  a.Melody("A4:1.5 B4:.5 C5:1 E5:1  F5:2 E5:1 C5:1  G5:1.5 E5:.5 C5:2  D5:1 E5:1 D5:1 B4:1 "
-           "A4:1.5 B4:.5 C5:1 E5:1  A5:2 G5:1 F5:1  E5:1 D5:1 B4:1 D5:1  G#4:2 B4:1 E5:1",
-           Timbres::kClarinet, 0.26, kLead, 0.95, 0.2);
+  a.Melody(
+      "A4:1.5 B4:.5 C5:1 E5:1  F5:2 E5:1 C5:1  G5:1.5 E5:.5 C5:2  D5:1 E5:1 D5:1 B4:1 "
+      "A4:1.5 B4:.5 C5:1 E5:1  A5:2 G5:1 F5:1  E5:1 D5:1 B4:1 D5:1  G#4:2 B4:1 E5:1",
+      Timbres::kClarinet, 0.26, kLead, 0.95, 0.2);
   a.Pad(chords, 1, Timbres::kOrgan, 0.08, kSlowPad);
   a.Figure(chords, "1:2 5:2", -1, Timbres::kPluck, 0.28, kPluck);
   a.Drums("k.......x...x...", 0.25);
@@ -244,9 +261,10 @@ Buffer Factory(bool coffee) {
 Buffer Rewards() {
   Arranger a({120, 4, true});
   auto chords = Chords("C F G C");
-  a.Melody("C5:.5 E5:.5 G5:.5 C6:.5 E6:1 C6:1  A5:.5 C6:.5 F6:1 C6:1 A5:1  B5:.5 D6:.5 G6:1 F6:.5 E6:.5 D6:1  "
-           "C6:3 r:1",
-           Timbres::kBell, 0.17, kMallet, 0.9);
+  a.Melody(
+      "C5:.5 E5:.5 G5:.5 C6:.5 E6:1 C6:1  A5:.5 C6:.5 F6:1 C6:1 A5:1  B5:.5 D6:.5 G6:1 F6:.5 E6:.5 D6:1  "
+      "C6:3 r:1",
+      Timbres::kBell, 0.17, kMallet, 0.9);
   a.Figure(chords, "1:1.5 5:.5 3:1 5:1", 0, Timbres::kBrass, 0.1, kStab, 0.6);
   a.Figure(chords, "1:1 5:1 8:1 5:1", -1, Timbres::kPluck, 0.28, kPluck);
   a.Drums("k...s...k.k.s..x", 0.25);
@@ -256,8 +274,9 @@ Buffer Rewards() {
 // The factories' jingles at their loop's tempo: two bars before play, two after time is up.
 Buffer Intro(bool coffee) {
   Arranger a({126, 2, false});
-  a.Melody(coffee ? "A3:.5 C4:.5 E4:.5 A4:.5 C5:.5 E5:.5 A5:.5 C6:.5" : "C4:.5 E4:.5 G4:.5 C5:.5 E5:.5 G5:.5 C6:.5 E6:.5",
-           Timbres::kMarimba, 0.3, kMallet);
+  a.Melody(
+      coffee ? "A3:.5 C4:.5 E4:.5 A4:.5 C5:.5 E5:.5 A5:.5 C6:.5" : "C4:.5 E4:.5 G4:.5 C5:.5 E5:.5 G5:.5 C6:.5 E6:.5",
+      Timbres::kMarimba, 0.3, kMallet);
   a.Pad(Chords(coffee ? "r:4 E7:3" : "r:4 G7:3"), 1, Timbres::kBrass, 0.09, kStab);
   a.Drums("........", 0);
   return a.Done(0.2);
@@ -275,14 +294,22 @@ const bool gAdded = [] {
   using Sounds::Add;
   Add("clips", "menu_loop.ogg", Menu, 0.3f);
   Add("clips", "map_loop.ogg", Map, 0.3f);
-  for (int n = 1; n <= 3; n++) Add("clips", "port_loop_" + std::to_string(n) + ".ogg", [n] { return Port(n); }, 0.3f);
-  Add("clips", "chocolate_loop.ogg", [] { return Factory(false); }, 0.3f);
-  Add("clips", "coffee_loop.ogg", [] { return Factory(true); }, 0.3f);
+  for (int n = 1; n <= 3; n++)
+    Add(
+        "clips", "port_loop_" + std::to_string(n) + ".ogg", [n] { return Port(n); }, 0.3f);
+  Add(
+      "clips", "chocolate_loop.ogg", [] { return Factory(false); }, 0.3f);
+  Add(
+      "clips", "coffee_loop.ogg", [] { return Factory(true); }, 0.3f);
   Add("clips", "rewards_loop.ogg", Rewards, 0.3f);
-  Add("clips", "chocolate_intro.ogg", [] { return Intro(false); }, 0.3f);
-  Add("clips", "coffee_intro.ogg", [] { return Intro(true); }, 0.3f);
-  Add("clips", "chocolate_outro.ogg", [] { return Outro(false); }, 0.3f);
-  Add("clips", "coffee_outro.ogg", [] { return Outro(true); }, 0.3f);
+  Add(
+      "clips", "chocolate_intro.ogg", [] { return Intro(false); }, 0.3f);
+  Add(
+      "clips", "coffee_intro.ogg", [] { return Intro(true); }, 0.3f);
+  Add(
+      "clips", "chocolate_outro.ogg", [] { return Outro(false); }, 0.3f);
+  Add(
+      "clips", "coffee_outro.ogg", [] { return Outro(true); }, 0.3f);
   return true;
 }();
 

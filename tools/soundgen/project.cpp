@@ -73,10 +73,14 @@ long long OggFrames(const std::string& path) {
 std::string Escape(const std::string& s) {
   std::string out;
   for (char c : s) {
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else out += c;
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else
+      out += c;
   }
   return out;
 }
@@ -144,11 +148,16 @@ bool ReadEvents(const std::string& text, std::vector<Event>* events, std::string
         continue;
       }
       std::string key = w.substr(0, eq), value = w.substr(eq + 1);
-      if (key == "tempo") e.tempo = std::atof(value.c_str());
-      else if (key == "bars") e.bars = std::atoi(value.c_str());
-      else if (key == "bus") e.bus = value;
-      else if (key == "group") e.group = value;
-      else return fail("unknown option \"" + key + "\"");
+      if (key == "tempo")
+        e.tempo = std::atof(value.c_str());
+      else if (key == "bars")
+        e.bars = std::atoi(value.c_str());
+      else if (key == "bus")
+        e.bus = value;
+      else if (key == "group")
+        e.group = value;
+      else
+        return fail("unknown option \"" + key + "\"");
     }
     if (e.kind == "volume") {
       if (clips.size() != 1) return fail("a volume names its bus");
@@ -205,7 +214,8 @@ bool Build(const std::vector<Event>& events, const std::string& clipFolder, std:
     w.Patch(std::string(bus) + " Bus", "Bus").Set("OutputBusMixerChannel", "Master Bus");
     w.Patch(bus, "MixerChannel").Set("ChildName", std::string(bus) + " Bus");
   }
-  for (const auto& g : groups) w.Patch(g.first + " Group", "Mixer").Set("MutualExclusionEnabled", "true").List("SoundList", g.second);
+  for (const auto& g : groups)
+    w.Patch(g.first + " Group", "Mixer").Set("MutualExclusionEnabled", "true").List("SoundList", g.second);
 
   for (const Event& e : events) {
     auto fail = [&](const std::string& why) {
@@ -220,7 +230,8 @@ bool Build(const std::vector<Event>& events, const std::string& clipFolder, std:
       long long frames = OggFrames(clipFolder + "/" + e.clips[0]);
       if (e.kind != "stop") {
         double bar = 4 * 60.0 / e.tempo * 44100;
-        if (std::fabs(bar - std::round(bar)) > 1e-6) return fail("a bar at this tempo is not a whole number of samples");
+        if (std::fabs(bar - std::round(bar)) > 1e-6)
+          return fail("a bar at this tempo is not a whole number of samples");
         long long want = (long long)std::llround(bar) * e.bars;
         if (frames != want)
           return fail(e.clips[0] + " holds " + std::to_string(frames) + " samples, not the " + std::to_string(want) +
@@ -236,7 +247,9 @@ bool Build(const std::vector<Event>& events, const std::string& clipFolder, std:
           .Set("Tempo", std::to_string(e.tempo > 0 ? e.tempo : 120.0))
           .Set("BeatsPerBar", 4)
           .List("SoundList", {e.name + " Track"});
-      w.Patch(e.name + " Track", "TrackPlayer").List("SoundList", {e.name + " Bar"}).Set("OutputBusMixerChannel", "Music");
+      w.Patch(e.name + " Track", "TrackPlayer")
+          .List("SoundList", {e.name + " Bar"})
+          .Set("OutputBusMixerChannel", "Music");
       w.Patch(e.name + " Bar", "LoopBox")
           .Set("ResourceName", ClipPatch(e.clips[0]))
           .Set("TimeLineStartPosition", 0)
@@ -249,7 +262,8 @@ bool Build(const std::vector<Event>& events, const std::string& clipFolder, std:
           .Set("ChildName", e.name + " Pick")
           .Set("OutputBusMixerChannel", e.bus);
       w.Patch(e.name + " Pick", "Mixer").List("SoundList", boxes);
-      for (size_t k = 0; k < e.clips.size(); k++) w.Patch(boxes[k], "LoopBox").Set("ResourceName", ClipPatch(e.clips[k]));
+      for (size_t k = 0; k < e.clips.size(); k++)
+        w.Patch(boxes[k], "LoopBox").Set("ResourceName", ClipPatch(e.clips[k]));
     } else if (e.kind == "sfx" || e.kind == "loop" || e.kind == "halt") {
       w.Patch(e.name, "MixerChannel").Set("OutputBusMixerChannel", e.bus).Set("ChildName", e.name + " Box");
       w.Patch(e.name + " Box", "LoopBox").Set("ResourceName", ClipPatch(e.clips[0]));

@@ -2,6 +2,7 @@
 // intervals, misses fall a minor second, money rings two high tones.
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "tools/soundgen/sounds.h"
@@ -50,6 +51,13 @@ Buffer Finish(Buffer b, double room = 0.0) {
   return b;
 }
 
+// A few notes and nothing else: the bells, the money rings, the falling misses.
+Buffer Notes(double seconds, std::initializer_list<Note> notes, double room) {
+  Buffer b(seconds);
+  for (const Note& n : notes) Play(b, n);
+  return Finish(b, room);
+}
+
 // The framework's sounds.
 
 Buffer Click() {
@@ -94,10 +102,8 @@ Buffer ClockTick() {
 }
 
 Buffer StartBell() {
-  Buffer b(1.4);
-  Play(b, Tone(0, "C6", 0.2, Timbres::kBell, kRing));
-  Play(b, Tone(0.06, "E6", 0.2, Timbres::kBell, kRing, 0.22));
-  return Finish(b, 0.2);
+  return Notes(1.4, {Tone(0, "C6", 0.2, Timbres::kBell, kRing), Tone(0.06, "E6", 0.2, Timbres::kBell, kRing, 0.22)},
+               0.2);
 }
 
 Buffer Whistle() {
@@ -120,11 +126,10 @@ Buffer Snatch() {
 
 // A miss: two notes falling a minor second, lower with each miss.
 Buffer Miss(int n) {
-  Buffer b(0.5);
   double top = NoteNumber("B4") - 2 * (n - 1);
-  Play(b, Pitch(0, top, 0.1, Timbres::kClarinet, kSoft));
-  Play(b, Pitch(0.14, top - 1, 0.16, Timbres::kClarinet, kSoft));
-  return Finish(b, 0.15);
+  return Notes(0.5,
+               {Pitch(0, top, 0.1, Timbres::kClarinet, kSoft), Pitch(0.14, top - 1, 0.16, Timbres::kClarinet, kSoft)},
+               0.15);
 }
 
 Buffer Shutdown() {
@@ -155,17 +160,12 @@ Buffer Launch(int n) {
 
 // Money: two high tones.
 Buffer Coins() {
-  Buffer b(0.7);
-  Play(b, Tone(0, "E6", 0.06, Timbres::kGlass, kPing));
-  Play(b, Tone(0.09, "B6", 0.12, Timbres::kGlass, kPing));
-  return Finish(b, 0.15);
+  return Notes(0.7, {Tone(0, "E6", 0.06, Timbres::kGlass, kPing), Tone(0.09, "B6", 0.12, Timbres::kGlass, kPing)},
+               0.15);
 }
 
 Buffer Counted() {
-  Buffer b(0.6);
-  Play(b, Tone(0, "G6", 0.05, Timbres::kGlass, kPing));
-  Play(b, Tone(0.08, "C7", 0.1, Timbres::kGlass, kPing));
-  return Finish(b, 0.15);
+  return Notes(0.6, {Tone(0, "G6", 0.05, Timbres::kGlass, kPing), Tone(0.08, "C7", 0.1, Timbres::kGlass, kPing)}, 0.15);
 }
 
 // A success: a step and a major third up, higher with each place filled; a colour match
@@ -242,10 +242,8 @@ Buffer CrateClick() {
 }
 
 Buffer NoMoney() {
-  Buffer b(0.6);
-  Play(b, Tone(0, "D4", 0.12, Timbres::kClarinet, kSoft));
-  Play(b, Tone(0.16, "C#4", 0.2, Timbres::kClarinet, kSoft));
-  return Finish(b, 0.15);
+  return Notes(0.6, {Tone(0, "D4", 0.12, Timbres::kClarinet, kSoft), Tone(0.16, "C#4", 0.2, Timbres::kClarinet, kSoft)},
+               0.15);
 }
 
 Buffer SpinStop() {
@@ -282,10 +280,7 @@ Buffer Depart() {
 }
 
 Buffer Arrive() {
-  Buffer b(1.3);
-  Play(b, Tone(0, "E5", 0.1, Timbres::kBell, kRing));
-  Play(b, Tone(0.3, "C5", 0.2, Timbres::kBell, kRing));
-  return Finish(b, 0.2);
+  return Notes(1.3, {Tone(0, "E5", 0.1, Timbres::kBell, kRing), Tone(0.3, "C5", 0.2, Timbres::kBell, kRing)}, 0.2);
 }
 
 // The sample dialog's chime: a plain 440 Hz tone at 0.3 of full scale for a second, as the
@@ -300,27 +295,49 @@ Buffer Chime() {
 const bool gAdded = [] {
   using Sounds::Add;
   Add("assets", "vexa/ui_click.ogg", Click, 0.5f);
-  for (int n = 1; n <= 4; n++) Add("assets", Numbered("sfx/sfx_typing_%02d.ogg", n), [n] { return Typing(n); }, 0.5f);
-  for (int n = 1; n <= 5; n++) Add("assets", Numbered("sfx/firework%d.ogg", n), [n] { return Firework(n); }, 0.4f);
+  for (int n = 1; n <= 4; n++)
+    Add(
+        "assets", Numbered("sfx/sfx_typing_%02d.ogg", n), [n] { return Typing(n); }, 0.5f);
+  for (int n = 1; n <= 5; n++)
+    Add(
+        "assets", Numbered("sfx/firework%d.ogg", n), [n] { return Firework(n); }, 0.4f);
 
   Add("clips", "tick.ogg", ClockTick, 0.5f);
   Add("clips", "start_bell.ogg", StartBell, 0.4f);
   Add("clips", "whistle.ogg", Whistle, 0.4f);
   Add("clips", "snatch.ogg", Snatch, 0.5f);
-  for (int n = 1; n <= 6; n++) Add("clips", Numbered("miss_%d.ogg", n), [n] { return Miss(n); }, 0.4f);
+  for (int n = 1; n <= 6; n++)
+    Add(
+        "clips", Numbered("miss_%d.ogg", n), [n] { return Miss(n); }, 0.4f);
   Add("clips", "shutdown.ogg", Shutdown, 0.4f);
   Add("clips", "recycler.ogg", Recycler, 0.5f);
-  for (int n = 1; n <= 2; n++) Add("clips", Numbered("launch_%d.ogg", n), [n] { return Launch(n); }, 0.5f);
+  for (int n = 1; n <= 2; n++)
+    Add(
+        "clips", Numbered("launch_%d.ogg", n), [n] { return Launch(n); }, 0.5f);
   Add("clips", "coins.ogg", Coins, 0.4f);
   Add("clips", "counted.ogg", Counted, 0.4f);
   for (int n = 1; n <= 8; n++) {
-    Add("clips", Numbered("success_%d.ogg", n), [n] { return Success(n, false); }, 0.4f);
-    Add("clips", Numbered("colour_%d.ogg", n), [n] { return Success(n, true); }, 0.4f);
+    Add(
+        "clips", Numbered("success_%d.ogg", n), [n] { return Success(n, false); }, 0.4f);
+    Add(
+        "clips", Numbered("colour_%d.ogg", n), [n] { return Success(n, true); }, 0.4f);
   }
-  Add("clips", "complete.ogg", [] { return Arpeggio({"C5", "E5", "G5", "C6"}, 0.07, Timbres::kMarimba, 0.25); }, 0.4f);
-  Add("clips", "complete_colour.ogg", [] { return Arpeggio({"C5", "E5", "G5", "C6", "E6"}, 0.07, Timbres::kBell, 0.3); }, 0.4f);
+  Add(
+      "clips", "complete.ogg",
+      [] {
+        return Arpeggio({"C5", "E5", "G5", "C6"}, 0.07, Timbres::kMarimba, 0.25);
+      },
+      0.4f);
+  Add(
+      "clips", "complete_colour.ogg",
+      [] {
+        return Arpeggio({"C5", "E5", "G5", "C6", "E6"}, 0.07, Timbres::kBell, 0.3);
+      },
+      0.4f);
   Add("clips", "full_bonus.ogg", FullBonus, 0.4f);
-  for (int n = 0; n <= 5; n++) Add("clips", Numbered("match_%d.ogg", n), [n] { return Match(n); }, 0.4f);
+  for (int n = 0; n <= 5; n++)
+    Add(
+        "clips", Numbered("match_%d.ogg", n), [n] { return Match(n); }, 0.4f);
   Add("clips", "silence.ogg", Silence, 0.3f);
   Add("clips", "belt_loop.ogg", Belt, 0.4f);
   Add("clips", "spin_loop.ogg", Spin, 0.4f);
@@ -328,7 +345,12 @@ const bool gAdded = [] {
   Add("clips", "crate_click.ogg", CrateClick, 0.5f);
   Add("clips", "no_money.ogg", NoMoney, 0.4f);
   Add("clips", "spin_stop.ogg", SpinStop, 0.5f);
-  Add("clips", "quest.ogg", [] { return Arpeggio({"G5", "C6", "E6"}, 0.1, Timbres::kBell, 0.4); }, 0.4f);
+  Add(
+      "clips", "quest.ogg",
+      [] {
+        return Arpeggio({"G5", "C6", "E6"}, 0.1, Timbres::kBell, 0.4);
+      },
+      0.4f);
   Add("clips", "randomize.ogg", Randomize, 0.5f);
   Add("clips", "game_over.ogg", GameOver, 0.4f);
   Add("clips", "depart.ogg", Depart, 0.4f);

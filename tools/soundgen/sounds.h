@@ -19,8 +19,7 @@ struct Entry {
 };
 
 std::vector<Entry>& All();
-inline bool Add(const std::string& place, const std::string& file, std::function<Synth::Buffer()> make,
-                float quality) {
+inline bool Add(const std::string& place, const std::string& file, std::function<Synth::Buffer()> make, float quality) {
   All().push_back({place, file, std::move(make), quality});
   return true;
 }

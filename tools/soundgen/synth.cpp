@@ -68,8 +68,10 @@ int NoteNumber(const std::string& name) {
   if (name.empty() || name[0] < 'A' || name[0] > 'G') return -1;
   int n = kSteps[name[0] - 'A'];
   size_t i = 1;
-  if (i < name.size() && name[i] == '#') n++, i++;
-  else if (i < name.size() && name[i] == 'b') n--, i++;
+  if (i < name.size() && name[i] == '#')
+    n++, i++;
+  else if (i < name.size() && name[i] == 'b')
+    n--, i++;
   if (i >= name.size()) return -1;
   int octave = std::atoi(name.c_str() + i);
   return 12 * (octave + 1) + n;

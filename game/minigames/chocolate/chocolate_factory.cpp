@@ -1,23 +1,16 @@
-// ChocolateFactory: construction, the machine built from the creation keys, drawing, and the
-// teardown. The game's flow is in chocolate_game_flow.cpp, the script functions in
-// chocolate_factory_script.cpp.
+// ChocolateFactory: the machine built from the creation keys, and the teardown. The game's flow
+// is in chocolate_game_flow.cpp, the class's face to the scripts in chocolate_factory_script.cpp;
+// what both factories share is FactoryGameWindow's.
 #include "game/minigames/chocolate/chocolate_factory.h"
 
 #include <cmath>
 
 #include "core/base/log.h"
-#include "core/base/platform.h"
-#include "core/base/random.h"
 #include "core/base/saturate.h"
-#include "core/graphics/renderer.h"
 #include "core/graphics/sprites/animated_sprite.h"
 #include "core/graphics/sprites/animated_texture.h"
 #include "core/graphics/texture.h"
 #include "core/script/lua_table.h"
-#include "core/windows/message.h"
-#include "core/windows/modal_window.h"
-#include "core/windows/text.h"
-#include "core/windows/window_manager.h"
 #include "core/windows/window_style.h"
 #include "game/minigames/chocolate/chocolate_gun.h"
 #include "game/minigames/chocolate/chocolate_product.h"
@@ -28,7 +21,6 @@
 #include "game/minigames/ingredient_queue.h"
 #include "game/minigames/item_sprite.h"
 #include "game/shell/editors/curve.h"
-#include "game/shell/sound_handler.h"
 
 ChocolateFactory* ChocolateFactory::sCurrent = nullptr;
 
@@ -37,41 +29,12 @@ TWindow* ChocolateFactory::Create() { return new ChocolateFactory; }
 ChocolateFactory::~ChocolateFactory() {
   // A factory built in the same event as this one went is already the current one.
   if (sCurrent == this) sCurrent = nullptr;
-  SetTopModalOnly(false);
-  TWindowManager* manager = TWindowManager::Get();
-  if (manager && manager->RemoveMessageListener(mSoundHandler)) delete mSoundHandler;
   mTrayTask.reset();
   mIngredientQueueTask.reset();
   mGunTask.reset();
   mRingTask.reset();
   mProductQueueTask.reset();
   mRecyclerTask.reset();
-}
-
-void ChocolateFactory::Init(TWindowStyle& style) {
-  TQRNWindow::Init(style);
-  SetTopModalOnly(true);
-  if (TPlatform* platform = TPlatform::GetInstance()) SeedRandom(platform->GetTime());
-  if (TModalWindow* modal = GetParentModal())
-    modal->SetFocus(this);
-  else
-    LogError("ChocolateFactory: not inside a modal window; it gets no keys and its game cannot run");
-
-  mWarnOnMiss = style.GetBool("warnOnMiss", false) ? 1 : 0;
-  mClock.SetTimes(MsOf(style, "countdowntime", 3000), MsOf(style, "gametime", 60000), MsOf(style, "warntime", 8000));
-
-  mProductName = style.GetString("productName", TStr());
-  mProductCode = style.GetString("productCode", TStr());
-  mRecipe = StringsOf(style, "recipe");
-  // A tray with no places would be complete at once and for ever: a full house every step and
-  // a game that never ends. Such a factory is not built.
-  if (mRecipe.empty()) {
-    LogError("ChocolateFactory \"%s\": the recipe names no ingredient; the factory closes", mProductName.c_str());
-    CloseFactoryScreen(this);
-    return;
-  }
-  BuildMachine(style);
-  PauseGame(TStr("game_paused"));
 }
 
 void ChocolateFactory::BuildMachine(TWindowStyle& style) {
@@ -145,8 +108,6 @@ void ChocolateFactory::BuildMachine(TWindowStyle& style) {
 
   mRingTask = std::make_unique<FlyingRingTask>((float)style.GetNumber("ringspeed", 500));
 
-  mMissSlots = PointsOf(style, "missed");
-
   std::shared_ptr<TCurve> recyclerPath = CurveOf(style, "recyclerpath");
   if (style.GetBool("recycler", false) && recyclerPath) {
     mRecyclerTask = std::make_unique<RecyclerTask>((float)style.GetNumber("recyclertime", 20000));
@@ -155,32 +116,4 @@ void ChocolateFactory::BuildMachine(TWindowStyle& style) {
     mRecyclerTask->Add(recycler);
     mGunTask->SetRecyclers(mRecyclerTask.get());
   }
-
-  mTimerFace = AddSprite(mRoot, "image/timer_face", 0, TVec2());
-  mTimerHand = AddSprite(mTimerFace, "image/timer_hand", 0, TVec2());
-  mClock.SetHand(mTimerHand);
-}
-
-void ChocolateFactory::PostChildrenInit(TWindowStyle& style) {
-  TQRNWindow::PostChildrenInit(style);
-  mClock.FindTexts(this);
-  mScoreText = FindChildText(this, TStr("score"));
-  if (mTimerFace) {
-    TVec2 face(720, 80);
-    if (mScoreText) {
-      TRect r = mScoreText->GetScreenRect();
-      face = TVec2((float)(r.left + (r.right - r.left) / 2), (float)(r.top + (r.bottom - r.top) / 2));
-    }
-    PlaceAt(*mTimerFace, face);
-  }
-  SetAlpha(1.0f, true);
-  if (IsBuilt()) ResetGame();
-}
-
-void ChocolateFactory::Draw() {
-  TQRNWindow::Draw();
-  TRenderer* renderer = TRenderer::Get();
-  if (!renderer->Begin2d()) return;
-  mRoot->Draw(TDrawSpec());
-  renderer->End2d();
 }

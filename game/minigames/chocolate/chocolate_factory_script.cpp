@@ -1,6 +1,5 @@
-// ChocolateFactory's face to the scripts: the four functions it binds while it lives, and how
-// the game's set-up learns of the class.
-#include "core/graphics/sprites/sprite.h"
+// ChocolateFactory's face to the scripts: its construction (the shared window binds the four
+// script functions while it lives), and how the game's set-up learns of the class.
 #include "game/minigames/chocolate/chocolate_factory.h"
 #include "game/minigames/chocolate/chocolate_gun.h"
 #include "game/minigames/chocolate/chocolate_product.h"
@@ -9,14 +8,9 @@
 #include "game/minigames/chocolate/recycler.h"
 #include "game/minigames/ingredient_queue.h"
 #include "game/shell/game_setup.h"
-#include "game/shell/sound_handler.h"
 
-ChocolateFactory::ChocolateFactory() : mRoot(TSprite::Create(0)), mSoundHandler(new TSoundHandler) {
+ChocolateFactory::ChocolateFactory() : FactoryGameWindow("chocolate_making_game", "choco_first_missed") {
   sCurrent = this;
-  mGlobals.Bind("StartGame", this, &ChocolateFactory::StartGame);
-  mGlobals.Bind("PauseGame", this, &ChocolateFactory::PauseGame);
-  mGlobals.Bind("ResumeGame", this, &ChocolateFactory::ResumeGame);
-  mGlobals.Bind("GetScore", this, &ChocolateFactory::GetScore);
 }
 
 void ProvideChocolate(TGameSetup& setup) {

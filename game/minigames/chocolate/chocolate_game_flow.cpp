@@ -6,14 +6,9 @@
 #include "core/base/game_state.h"
 #include "core/base/log.h"
 #include "core/base/settings.h"
-#include "core/base/platform.h"
 #include "core/graphics/sprites/animated_sprite.h"
-#include "core/script/lua_function.h"
-#include "core/script/lib_aux.h"
 #include "core/windows/message.h"
-#include "core/windows/text.h"
 #include "core/windows/window_manager.h"
-#include "core/windows/window_script.h"
 #include "game/minigames/chocolate/chocolate_factory.h"
 #include "game/minigames/chocolate/chocolate_gun.h"
 #include "game/minigames/chocolate/chocolate_product.h"
@@ -59,60 +54,21 @@ void ChocolateFactory::StartGame() {
   ResumeGame();
 }
 
-void ChocolateFactory::ResetGame() {
-  if (!IsBuilt()) return;
-  mClock.Reset();
-  mScore = 0;
-  mMissCount = 0;
-  mGameState = kCountdown;
+void ChocolateFactory::ResetMachine() {
   for (TScalingTask* task : Tasks()) task->Reset(1.0f);
-  PauseGame(TStr("game_paused"));
-  for (const auto& sprite : mMissedSprites) mRoot->RemoveChild(sprite);
-  mMissedSprites.clear();
-  SetTextOf(mScoreText, TStr("0"));
-  mClock.ClearTimeText();
-  SoundEvent(TStr("chocolate_making_game_intro"));
-  EnableScreenWindow(this, "go", false);
-  EnableScreenWindow(this, "pause", false);
 }
 
-void ChocolateFactory::PauseGame(TStr text) {
-  // The game-over panel stays: there is nothing left to pause.
-  if (mGameState == kGameOver || !IsBuilt()) return;
-  SetGameCursor("cursor/cursor", 1, 1);
-  if (!mPaused) {
-    if (mGameState != kNotStarted) PauseSounds();
-    SetGameStateValue("ChocolateFactoryTime", "0");
-    EnableScreenWindow(this, "go", true);
-    EnableScreenWindow(this, "pause", false);
-    mPaused = 1;
-    for (TScalingTask* task : Tasks()) task->Stop();
-    DetachAnim();
-    if (FindScreenWindow(this, "information")) {
-      if (TWindowManager* manager = TWindowManager::Get())
-        if (TWindowScript* script = manager->GetScript()) script->SetGlobalString(TStr("gPauseText"), text);
-      FillInformation(this, "ui/game_pause.lua");
-    }
-  }
-  SetTopModalOnly(false);
+void ChocolateFactory::StopMachine() {
+  for (TScalingTask* task : Tasks()) task->Stop();
 }
 
-void ChocolateFactory::ResumeGame() {
-  if (!IsBuilt()) return;
-  SetGameCursor("cursor/gun_aimer", 16, 16);
-  if (mPaused) {
-    ResumeSounds();
-    SetGameStateValue("ChocolateFactoryTime", "1");
-    EnableScreenWindow(this, "go", false);
-    EnableScreenWindow(this, "pause", true);
-    EnableScreenWindow(this, "information", false);
-    for (TScalingTask* task : Tasks()) task->Start(0);
-    SetAnimTimer(kStep, true, false, true);
-    mPaused = 0;
-    SetGameState(mGameState);
-  }
-  SetTopModalOnly(true);
+void ChocolateFactory::StartMachine() {
+  for (TScalingTask* task : Tasks()) task->Start(0);
 }
+
+void ChocolateFactory::OnPauseChanged(bool paused) { SetGameStateValue("ChocolateFactoryTime", paused ? "0" : "1"); }
+
+TScalingTask* ChocolateFactory::GetSpeedTask() const { return mTrayTask.get(); }
 
 void ChocolateFactory::SetGameState(uint32_t state) {
   // Stored first: the game-over panel's script may start the next game from inside.
@@ -145,14 +101,9 @@ void ChocolateFactory::SetGameState(uint32_t state) {
       mGunTask->Stop();
       break;
     case kGameOver:
-      SetGameCursor("cursor/cursor", 1, 1);
-      SetTopModalOnly(false);
-      for (TScalingTask* task : Tasks()) task->Stop();
+      StopMachine();
       mIngredientQueueTask->Reset(1.0f);
-      DetachAnim();
-      EnableScreenWindow(this, "go", false);
-      EnableScreenWindow(this, "pause", false);
-      FillInformation(this, "ui/chocolate_gameover.lua");
+      ShowGameOver();
       break;
     default:
       break;
@@ -161,17 +112,9 @@ void ChocolateFactory::SetGameState(uint32_t state) {
 
 bool ChocolateFactory::OnAnimate() {
   if (!IsBuilt()) return false;
-  TPlatform* platform = TPlatform::GetInstance();
-  if (platform && !platform->IsWindowActive()) {
-    PauseGame(TStr("game_paused"));
-    return true;
-  }
+  if (PauseWhenInactive()) return true;
   WindDown();
-  if (mGameState == kCountdown) {
-    if (mClock.StepCountdown(kStep) == FactoryClock::kPlayStarts) SetGameState(kPlaying);
-  } else if (mGameState == kPlaying) {
-    if (mClock.StepPlay(kStep) == FactoryClock::kTimeUp) TimeUp();
-  }
+  StepClock();
   for (TScalingTask* task : Tasks()) task->Advance(kStep);
   TurnWheel();
   RequestRedraw();
@@ -209,33 +152,6 @@ void ChocolateFactory::TurnWheel() {
   TurnSprite(mFingerLower, a);
 }
 
-void ChocolateFactory::OnIngredientMissed(const std::shared_ptr<Ingredient>& ingredient) {
-  if (ingredient) {
-    mMissedSprites.push_back(ingredient);
-    if (mMissCount < mMissSlots.size()) {
-      TMat3& m = ingredient->GetDrawSpec().mMatrix;
-      m.SetIdentity();
-      m.Scale(0.6f);
-      PlaceAt(*ingredient, mMissSlots[mMissCount]);
-    }
-  }
-  ++mMissCount;
-  if (mMissCount == mMissSlots.size()) {
-    SetGameState(kShutDown);
-    SoundEvent(TStr("ingredient_failure_factory shutdown"));
-    return;
-  }
-  float speed = mTrayTask->GetRate() * 0.5f;
-  mTrayTask->SetRate(speed < 1.0f ? 1.0f : speed);
-  SoundEvent(TStr::Format("ingredient_failure_%lu", (unsigned long)mMissCount));
-  if (mWarnOnMiss && mMissCount == 1) PauseGame(TStr("choco_first_missed"));
-}
-
-void ChocolateFactory::CountPoint() {
-  ++mScore;
-  SetTextOf(mScoreText, TStr::Format("%lu", (unsigned long)mScore));
-}
-
 bool ChocolateFactory::OnMessage(TMessage* message) {
   if (!IsBuilt()) return TQRNWindow::OnMessage(message);
   switch (message->GetType()) {
@@ -253,7 +169,8 @@ bool ChocolateFactory::OnMessage(TMessage* message) {
       return true;
     case kFactoryRingLanded:
     case kFactoryProductCounted:
-      CountPoint();
+      ++mScore;
+      ShowScore();
       return true;
     case kFactoryTrayCompleted:
       mTrayTask->MultiplyScale(mSpeedUp);
@@ -297,19 +214,8 @@ void ChocolateFactory::LogShot(const std::shared_ptr<Ingredient>& shot, TPoint a
 
 bool ChocolateFactory::OnMouseMove(TPoint point) {
   if (!IsBuilt()) return mSwallowMouse;
-  TVec2 d = mGunTask->Aim(TVec2((float)point.x, (float)point.y));
-  float y = d.y < -1.0f ? -1.0f : (d.y > 1.0f ? 1.0f : d.y);  // rounding may leave a unit vector a hair long
-  float a = std::acos(y);
-  if (d.x > 0.0f) a = -a;
-  TurnSprite(mGun, a + (float)M_PI);
+  TurnToward(mGun, mGunTask->Aim(TVec2((float)point.x, (float)point.y)));
   return mSwallowMouse;
-}
-
-bool ChocolateFactory::OnKeyDown(uint8_t key, uint32_t modifiers) {
-  if (key != 27) return false;
-  if (!mPaused) PauseGame(TStr("game_paused"));
-  if (modifiers & 1) OpenDeveloperMenu("ChocolateFactory");
-  return false;
 }
 
 void ChocolateFactory::PauseRunningGame() {

@@ -140,9 +140,9 @@ void QRNTransition::OnManagerGone() {
   *mRunning = false;
 }
 
-void FadeInTransition::Apply(TWindow* window) { SetTreeAlpha(window, GetProgress() * mAlpha); }
-
-void FadeOutTransition::Apply(TWindow* window) { SetTreeAlpha(window, (1.0f - GetProgress()) * mAlpha); }
+void FadeTransition::Apply(TWindow* window) {
+  SetTreeAlpha(window, (mOut ? 1.0f - GetProgress() : GetProgress()) * mAlpha);
+}
 
 void SwipeTransition::Apply(TWindow* window) {
   float p = GetProgress();

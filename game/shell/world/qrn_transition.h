@@ -63,30 +63,29 @@ class QRNTransition : public TAnimTask {
   std::shared_ptr<Link> mLink;
 };
 
-// The alpha of the window and everything below it goes from 0 to alpha.
-class FadeInTransition : public QRNTransition {
- public:
-  FadeInTransition(TWindow* window, float alpha, uint32_t duration, TLuaFunction* onEnd)
-      : QRNTransition(window, duration, onEnd), mAlpha(alpha) {}
-
+// The alpha of the window and everything below it goes from 0 to alpha (in) or from alpha to 0
+// (out).
+class FadeTransition : public QRNTransition {
  protected:
+  FadeTransition(TWindow* window, float alpha, bool out, uint32_t duration, TLuaFunction* onEnd)
+      : QRNTransition(window, duration, onEnd), mAlpha(alpha), mOut(out) {}
   void Apply(TWindow* window) override;
 
  private:
   float mAlpha;
+  bool mOut;
 };
 
-// The alpha of the window and everything below it goes from alpha to 0.
-class FadeOutTransition : public QRNTransition {
+class FadeInTransition : public FadeTransition {
+ public:
+  FadeInTransition(TWindow* window, float alpha, uint32_t duration, TLuaFunction* onEnd)
+      : FadeTransition(window, alpha, false, duration, onEnd) {}
+};
+
+class FadeOutTransition : public FadeTransition {
  public:
   FadeOutTransition(TWindow* window, float alpha, uint32_t duration, TLuaFunction* onEnd)
-      : QRNTransition(window, duration, onEnd), mAlpha(alpha) {}
-
- protected:
-  void Apply(TWindow* window) override;
-
- private:
-  float mAlpha;
+      : FadeTransition(window, alpha, true, duration, onEnd) {}
 };
 
 // The window slides in a straight line (positions in its parent's coordinates).

@@ -98,8 +98,9 @@ class SoundgenProject : public ::testing::Test {
 };
 
 TEST_F(SoundgenProject, MakesThePatchesOfEachKind) {
-  ToolResult r = Run(kBase + "Music Volume | volume | Music\nbelt | loop | tick.ogg group=belt bus=Environments\n"
-                             "Stop belt | halt | group=belt\n");
+  ToolResult r = Run(kBase +
+                     "Music Volume | volume | Music\nbelt | loop | tick.ogg group=belt bus=Environments\n"
+                     "Stop belt | halt | group=belt\n");
   ASSERT_EQ(r.status, 0) << r.out;
   std::string xml = ReadHostFile(dir.File("Game.xml"));
   const char* expected[] = {

@@ -1,8 +1,8 @@
 // ChocolateFactory inside the real platform, built by a screen script as the game builds it: the
 // machine its keys describe, the countdown and the clock, misses and the shutdown, speed-ups,
 // time-up and the wind-down to the game-over panel, pauses by script, Escape and the focus,
-// the parts' messages, aiming and firing, and the factory's life beside other factories: the
-// current factory, the script functions it binds, a refused recipe and a missing modal window.
+// the parts' messages, aiming and firing, and a new game started from a pause panel. (A refused
+// recipe, a missing modal window and factories coming and going: factory_game_window_test.cpp.)
 #include "game/minigames/chocolate/chocolate_factory.h"
 
 #include <gtest/gtest.h>
@@ -27,19 +27,10 @@
 #include "game/minigames/flying_ingredient.h"
 #include "game/minigames/ingredient.h"
 #include "game/minigames/ingredient_queue.h"
-#include "tests/game/shell/shell_fixture.h"
+#include "tests/game/minigames/factory_screen_fixture.h"
 #include "platform/test_control.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
-
-// The panels' scripts note what they were asked to show in gPanels; the pause panel's can be
-// told to start a new game at once (gRestartFromPause).
-const char* kPauseScript =
-    "gPanels = (gPanels or '') .. 'pause:' .. gPauseText .. ';'\n"
-    "if gRestartFromPause then gRestartFromPause = nil StartGame() end\n";
-const char* kGameOverScript = "gPanels = (gPanels or '') .. 'over:' .. GetScore() .. ';'\n";
-const char* kDevMenuScript = "gPanels = (gPanels or '') .. 'dev;'\n";
 
 // A factory of three trays round a loop, a straight conveyor to the gun at (400, 560) and a
 // product path into the box; `keys' adds to or replaces these.
@@ -50,78 +41,14 @@ const char* kKeys =
     "productpath = { {600, 500}, {650, 500}, {700, 500}, {750, 500} },"
     "missed = { {20, 20}, {40, 20}, {60, 20} },";
 
-class FactoryTest : public ShellFixture {
+class FactoryTest : public FactoryScreenTest<ChocolateFactory> {
  protected:
-  void SetUp() override {
-    ShellFixture::SetUp();
-    Write("ui/game_pause.lua", kPauseScript);
-    Write("ui/chocolate_gameover.lua", kGameOverScript);
-    Write("dev/dev_menu.lua", kDevMenuScript);
-  }
-  void Write(const std::string& key, const std::string& text) { std::ofstream(work.File("assets/" + key)) << text; }
-  // Runs the body in the platform with the display up and the factory class known.
-  void Play(std::function<void(TPlatform*)> body) {
-    RunPlatform("-wd=" + work.Path(), [&](TPlatform* p) {
-      p->SetDisplayMode(800, 600, false);
-      TWindowManager::Get()->RegisterWindowClass("ChocolateFactory", &ChocolateFactory::Create);
-      body(p);
-    });
-  }
-  // The screen as a screen script builds it: the panels first, then the factory with its texts.
-  static ChocolateFactory* Open(const std::string& keys = "", const std::string& texts = "") {
-    Run("PushModal('factoryscreen') MakeDialog {"
-        " Window { name = 'go', x = 0, y = 0, w = 10, h = 10 },"
-        " Window { name = 'pause', x = 0, y = 0, w = 10, h = 10 },"
-        " Window { name = 'information', x = 0, y = 0, w = 10, h = 10 },"
-        " ChocolateFactory { name = 'FactoryGame', x = 0, y = 0, w = 800, h = 600, " +
-        std::string(kKeys) + keys +
-        (texts.empty() ? " Text { name = 'time', x = 10, y = 10, w = 60, h = 20 },"
-                         " Text { name = 'countdown', x = 10, y = 40, w = 60, h = 20 },"
-                         " Text { name = 'score', x = 680, y = 40, w = 80, h = 40 },"
-                       : texts) +
-        " } }");
-    TWindow* top = TWindowManager::Get()->GetTopModal();
-    TWindow* found = top ? top->FindChild("FactoryGame") : nullptr;
-    return found && found->IsKindOf(&ChocolateFactory::Create) ? static_cast<ChocolateFactory*>(found) : nullptr;
-  }
-  // Steps of 10 ms as the window's timer gives them, each followed by the queued messages.
-  static void Step(ChocolateFactory* f, int steps = 1) {
-    for (int i = 0; i < steps; ++i) {
-      f->OnAnimate();
-      TWindowManager::Get()->ProcessMessages();
-    }
-  }
-  static std::vector<std::string> TakeEvents() {
-    TWindowManager::Get()->ProcessMessages();
-    std::vector<std::string> out;
-    out.swap(Engine().events);
-    return out;
-  }
-  static std::string Text(ChocolateFactory* f, const char* name) {
-    TWindow* w = f->FindChild(name);
-    TStr text("?");
-    if (w) static_cast<TText*>(w)->GetText(text);
-    return text.c_str();
-  }
-  static bool Enabled(const char* name) {
-    TWindow* w = TWindowManager::Get()->GetTopModal()->FindChild(name);
-    return w && (w->GetFlags() & kWindowEnabled);
-  }
+  FactoryTest() : FactoryScreenTest("ChocolateFactory", kKeys) {}
   static std::string State(const char* key) { return TGameState::GetInstance()->GetState(TStr(key)).c_str(); }
-  // The countdown done: the first step of play has run.
-  static void Countdown(ChocolateFactory* f) {
-    for (int i = 0; i < 400 && f->GetGameState() == ChocolateFactory::kCountdown; ++i) Step(f);
-  }
-  static void Miss(ChocolateFactory* f) {
-    f->BubbleMessage(new MissedIngredientMessage(Ingredient::Create(TStr("cocoa"))));
-    TWindowManager::Get()->ProcessMessages();
-  }
   static void Offer(ChocolateFactory* f, int32_t type) {
     OfferFactoryMessage(f, type);
     TWindowManager::Get()->ProcessMessages();
   }
-
-  TempFolder work;
 };
 
 TEST_F(FactoryTest, TheMachineItsKeysDescribe) {
@@ -158,9 +85,7 @@ TEST_F(FactoryTest, TheMachineItsKeysDescribe) {
       EXPECT_FALSE(Enabled("go"));
       EXPECT_FALSE(Enabled("pause"));
       EXPECT_EQ(Global("StartGame"), "function");
-      Run("gPanels = nil CloseWindow()");
-      TWindowManager::Get()->ProcessMessages();
-      TWindowManager::Get()->DeleteClosedWindows();
+      Close();
     }
   });
 }
@@ -215,9 +140,7 @@ TEST_F(FactoryTest, TimesShorterThanAStep) {
       EXPECT_EQ(f->GetGameState(), ChocolateFactory::kTimeUp);
       Step(f, 200);
       EXPECT_EQ(f->GetGameState(), ChocolateFactory::kGameOver);
-      Run("CloseWindow()");
-      TWindowManager::Get()->ProcessMessages();
-      TWindowManager::Get()->DeleteClosedWindows();
+      Close();
     }
   });
 }
@@ -257,9 +180,7 @@ TEST_F(FactoryTest, MissesSlowTheMachineAndFillTheMissPlaces) {
       if (!f->GetMissSlots().empty()) {
         EXPECT_EQ(f->GetMissedSprites()[1]->GetPosition(), TVec2(40, 20));
       }
-      Run("CloseWindow()");
-      TWindowManager::Get()->ProcessMessages();
-      TWindowManager::Get()->DeleteClosedWindows();
+      Close();
     }
   });
 }
@@ -471,59 +392,6 @@ TEST_F(FactoryTest, ANewGameFromThePausePanelOfAMiss) {
     EXPECT_EQ(f->GetMissCount(), 0u);
     EXPECT_TRUE(f->GetGunTask()->GetFlying().empty());
     EXPECT_TRUE(f->GetMissedSprites().empty());
-  });
-}
-
-// An empty recipe would make every tray complete at once: a bonus every step, no end.
-TEST_F(FactoryTest, AnEmptyRecipeClosesTheScreen) {
-  Play([&](TPlatform*) {
-    size_t modals = TWindowManager::Get()->GetModalCount();
-    ChocolateFactory* f = Open("recipe = {},");
-    ASSERT_NE(f, nullptr);
-    EXPECT_FALSE(f->IsBuilt());
-    EXPECT_NE(LogText().find("the recipe names no ingredient; the factory closes"), std::string::npos);
-    Run("StartGame() PauseGame('x') ResumeGame() gScore = GetScore()");
-    EXPECT_FALSE(f->OnAnimate());
-    EXPECT_EQ(Global("gScore"), "0");
-    TWindowManager::Get()->ProcessMessages();
-    EXPECT_EQ(TWindowManager::Get()->GetModalCount(), modals);
-  });
-}
-
-TEST_F(FactoryTest, OutsideAModalWindow) {
-  Play([&](TPlatform*) {
-    ChocolateFactory f;
-    Run("gKeys = { recipe = { 'cocoa' } }");
-    lua_State* L = ShellFixture::State();
-    lua_pushstring(L, "gKeys");
-    lua_gettable(L, LUA_GLOBALSINDEX);
-    TLuaTable table(L);
-    TWindowStyle style(&table);
-    f.Init(style);
-    f.PostChildrenInit(style);
-    EXPECT_NE(LogText().find("not inside a modal window"), std::string::npos);
-    Run("StartGame()");
-    EXPECT_EQ(f.GetGameState(), ChocolateFactory::kCountdown);
-  });
-}
-
-// The factory of the moment and the script functions, when factories come and go in any order.
-TEST_F(FactoryTest, FactoriesComeAndGo) {
-  Play([&](TPlatform*) {
-    Run("function StartGame() gOld = true end");
-    auto* a = new ChocolateFactory;
-    auto* b = new ChocolateFactory;  // built before the first one goes
-    EXPECT_EQ(ChocolateFactory::GetCurrent(), b);
-    delete a;
-    EXPECT_EQ(ChocolateFactory::GetCurrent(), b);
-    Run("gScore = GetScore()");
-    EXPECT_EQ(Global("gScore"), "0");  // still the second one's
-    delete b;
-    EXPECT_EQ(ChocolateFactory::GetCurrent(), nullptr);
-    ChocolateFactory::PauseRunningGame();  // nothing to pause
-    EXPECT_EQ(Global("GetScore"), "nil");
-    Run("StartGame()");
-    EXPECT_EQ(Global("gOld"), "true");  // handed back to what was there before
   });
 }
 
