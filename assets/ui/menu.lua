@@ -1,6 +1,6 @@
 -- The main menu: the game's title, a greeting for the current player and the way to the
--- profiles, the options and out of the game; beside it, the way into the world, the world tour
--- and the credits.
+-- profiles, the options and out of the game; beside it, the way into the world, the world tour,
+-- the credits and the reward games.
 function UpdateMenuGreeting()
   SetLabel("welcome", PlainText(GetString("menu_welcome", GetCurrentUserName())))
 end
@@ -32,6 +32,10 @@ MakeDialog {
   Panel { name = "creditspanel", x = 570, y = 359, w = 184, h = 60,
     KitButton { name = "credits", x = 12, y = 10, size = "m", text = "menu_credits",
       command = function() DoModal("ui/credits.lua") end },
+  },
+  Panel { name = "rewardspanel", x = 570, y = 262, w = 184, h = 60,
+    KitButton { name = "rewards", x = 12, y = 10, size = "m", text = "menu_rewards",
+      command = function() DoModal("ui/rewards.lua") SoundEvent("menu_music") end },
   },
   Text { name = "version", x = 560, y = 566, w = 220, h = 24, padding = kHAlignRight,
     font = { "__DEFAULT", 14, kCream } },
