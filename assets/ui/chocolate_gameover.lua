@@ -6,6 +6,8 @@ local score = GetScore()
 Player.made = Player.made or {}
 Player.made[kind] = (Player.made[kind] or 0) + score
 gLastFactoryScore = score
+-- The game goes on the player's list of high scores; its information reads rank-weeks-money.
+LogScore(score, string.format("%d-%d-%d", Player.rank or 1, Player.time or 0, Player.money or 0), "")
 
 MakeDialog {
   Text { name = "overtitle", x = 0, y = 18, w = 360, h = 40, label = "factory_over_title",
