@@ -43,10 +43,10 @@ for i = 1, 10 do
   rows[table.getn(rows) + 1] = Text { name = tostring(i), x = 14, y = y, w = 44, h = 24, padding = kHAlignRight,
     font = { "fonts/title.mvec", 20, kChocolate } }
   rows[table.getn(rows) + 1] = Bitmap { name = "p1_" .. i, x = 66, y = y + 2, image = "ui/kit/pennant.png" }
-  rows[table.getn(rows) + 1] = Text { name = "name" .. i, x = 92, y = y, w = 250, h = 24, font = gBodyFont }
+  rows[table.getn(rows) + 1] = Text { name = "name" .. i, x = 92, y = y, w = 210, h = 24, font = gBodyFont }
   rows[table.getn(rows) + 1] = Text { name = "info" .. i, x = 92, y = y + 20, w = 300, h = 18,
     font = { "__DEFAULT", 13, kChocolate } }
-  rows[table.getn(rows) + 1] = Text { name = "score" .. i, x = 330, y = y, w = 130, h = 24, padding = kHAlignRight,
+  rows[table.getn(rows) + 1] = Text { name = "score" .. i, x = 300, y = y, w = 166, h = 24, padding = kHAlignRight,
     font = { "fonts/title.mvec", 20, kCocoa } }
 end
 rows[table.getn(rows) + 1] = ArrowButton("scrollup", 474, kRowTop - 2, "up")
