@@ -229,6 +229,7 @@ lua_State *luaE_openwith(lua_Alloc f, void *ud) {
                                           kScriptMaxMemoryMb)
                 << 20;
   g->nCresume = 0;
+  g->nativeobserver = NULL;
   for (int i = 0; i < TM_N; i++) g->tmname[i] = NULL;
   g->nname = NULL;
   if (luaD_rawrunprotected(L, f_luaopen, NULL) != 0) {

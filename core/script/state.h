@@ -60,6 +60,7 @@ struct global_State {
   TString *tmname[TM_N];   // array with tag-method names
   TString *nname;          // "n", the size field of tables (fixed)
   int nCresume;            // nested lua_resume calls (they nest on the C stack)
+  lua_NativeObserver nativeobserver;  // see lua_setnativeobserver; null: off
 };
 
 #define registry(L) (&G(L)->_registry)
