@@ -57,5 +57,7 @@ void ProvideShell(TGameSetup& setup);  // game/shell: window base, options windo
 void ProvideGameLibrary(TGameSetup& setup);  // game/shell: string tables, data loader, library
 void ProvideWorldWindows(TGameSetup& setup);  // game/shell/world: characters, transitions, rollovers,
                                               // status panels, credits, rectangles
+void ProvideScoreWindows(TGameSetup& setup);  // game/shell/world: high scores and their submission
+void ProvideEditors(TGameSetup& setup);  // game/shell/editors: curve, sign and recipe editors, tinted bitmaps
 void ProvideChocolate(TGameSetup& setup);  // game/minigames/chocolate: the chocolate factory
 void ProvideCoffee(TGameSetup& setup);     // game/minigames/coffee: the coffee factory

@@ -25,6 +25,8 @@ static void (*const kAreas[])(TGameSetup&) = {
     &ProvideShell,
     &ProvideGameLibrary,
     &ProvideWorldWindows,
+    &ProvideScoreWindows,
+    &ProvideEditors,
     &ProvideChocolate,
     &ProvideCoffee,
 };

@@ -22,48 +22,7 @@
 
 namespace {
 
-// A player's hand: frame steps to reach the factory (they fix the moment the factory seeds its
-// generator), then steps at times on the program's clock.
-struct Hand {
-  std::string text;
-  Hand& Frame(int frame, const std::string& action) { return Add("frame " + std::to_string(frame), action); }
-  Hand& At(int ms, const std::string& action) { return Add("time " + std::to_string(ms), action); }
-  Hand& Click(int ms, int x, int y) {
-    std::string at = std::to_string(x) + " " + std::to_string(y);
-    return At(ms, "move " + at).At(ms + 1, "button left down " + at).At(ms + 2, "button left up " + at);
-  }
-  Hand& Key(int ms, int key) {
-    return At(ms, "key " + std::to_string(key) + " down").At(ms + 10, "key " + std::to_string(key) + " up");
-  }
-  Hand& Add(const std::string& when, const std::string& action) {
-    text += when + " " + action + "\n";
-    return *this;
-  }
-};
-
 constexpr int kEscape = 27;
-
-// The sound events of the run, in order, without the volume levels.
-std::vector<std::string> SoundEvents(const std::string& log) {
-  std::vector<std::string> events;
-  std::istringstream in(log);
-  const std::string mark = "Sound event ";
-  for (std::string line; std::getline(in, line);) {
-    size_t at = line.find(mark);
-    if (at == std::string::npos || line.find("Volume", at) != std::string::npos) continue;
-    events.push_back(line.substr(at + mark.size()));
-  }
-  return events;
-}
-
-// The values one game-state key took, in order.
-std::vector<std::string> StateValues(const std::string& states, const std::string& key) {
-  std::vector<std::string> values;
-  std::istringstream in(states);
-  for (std::string line; std::getline(in, line);)
-    if (line.rfind(key + "\t", 0) == 0) values.push_back(line.substr(key.size() + 1));
-  return values;
-}
 
 std::vector<uint32_t> Capture(const std::string& png, int left = 0, int top = 0, int right = 800, int bottom = 600) {
   std::vector<uint32_t> pixels, part;

@@ -3,7 +3,8 @@
 // empty and last across the runs of one test (a restart finds what the last run saved), and
 // readers for what a run leaves: the log, the preferences as prefsdump prints them, the
 // game-state changes a recording module saw. Also the steps of a hand for the harness's scripts
-// (Steps) and the frames they capture (Frame, Differs).
+// (Steps by frames, Hand by the clock), the sound events and game-state values a run left, and
+// the frames it captured (Frame, Differs).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -169,6 +171,47 @@ struct Steps {
   }
   Steps& Capture(const std::string& file) { return Add("capture " + file); }
 };
+
+// A player's hand timed on the program's clock: frame steps to reach a screen (they fix the
+// moment a game seeds its generator), then steps at times on the manual clock.
+struct Hand {
+  std::string text;
+  Hand& Frame(int frame, const std::string& action) { return Add("frame " + std::to_string(frame), action); }
+  Hand& At(int ms, const std::string& action) { return Add("time " + std::to_string(ms), action); }
+  Hand& Click(int ms, int x, int y) {
+    std::string at = std::to_string(x) + " " + std::to_string(y);
+    return At(ms, "move " + at).At(ms + 1, "button left down " + at).At(ms + 2, "button left up " + at);
+  }
+  Hand& Key(int ms, int key) {
+    return At(ms, "key " + std::to_string(key) + " down").At(ms + 10, "key " + std::to_string(key) + " up");
+  }
+  Hand& Add(const std::string& when, const std::string& action) {
+    text += when + " " + action + "\n";
+    return *this;
+  }
+};
+
+// The sound events a run's log shows, in order, without the volume levels.
+inline std::vector<std::string> SoundEvents(const std::string& log) {
+  std::vector<std::string> events;
+  std::istringstream in(log);
+  const std::string mark = "Sound event ";
+  for (std::string line; std::getline(in, line);) {
+    size_t at = line.find(mark);
+    if (at == std::string::npos || line.find("Volume", at) != std::string::npos) continue;
+    events.push_back(line.substr(at + mark.size()));
+  }
+  return events;
+}
+
+// The values one game-state key took, in order.
+inline std::vector<std::string> StateValues(const std::string& states, const std::string& key) {
+  std::vector<std::string> values;
+  std::istringstream in(states);
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(key + "\t", 0) == 0) values.push_back(line.substr(key.size() + 1));
+  return values;
+}
 
 // A captured frame of the game (800 x 600), alpha set.
 inline std::vector<uint32_t> Frame(const std::string& png) {

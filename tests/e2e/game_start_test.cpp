@@ -24,7 +24,7 @@
 namespace {
 
 // Spots on the screens (the screens are drawn for 800 x 600).
-constexpr int kMenuProfiles[] = {400, 376}, kMenuOptions[] = {400, 434};
+constexpr int kMenuProfiles[] = {400, 418}, kMenuOptions[] = {400, 470};
 constexpr int kProfilesNew[] = {250, 456}, kProfilesRename[] = {400, 456}, kProfilesDelete[] = {550, 456};
 constexpr int kProfilesBack[] = {400, 504}, kProfileRow0[] = {252, 172}, kConfirmDelete[] = {330, 346};
 constexpr int kOptionsOk[] = {310, 461}, kOptionsMute[] = {212, 391};

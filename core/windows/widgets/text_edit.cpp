@@ -46,17 +46,6 @@ constexpr int8_t kKeyDelete = -1;
 constexpr uint32_t kBlinkCycle = 800;
 constexpr uint32_t kBlinkHidden = 400;  // the caret is hidden while the cycle is at or below it
 
-// Text for the markup: "<" and "\" stand for themselves.
-TStr EscapeMarkup(const TStr& text) {
-  TStr out;
-  for (int i = 0; i < text.Length(); i++) {
-    char c = text[(unsigned)i];
-    if (c == '<' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out;
-}
-
 // Finds the first other text entry under a modal window that is already in a Tab ring, depth
 // first in child order.
 class TextSpider : public TWindowSpider {
@@ -81,6 +70,17 @@ class TextSpider : public TWindowSpider {
 };
 
 }  // namespace
+
+// Text for the markup: "<" and "\" stand for themselves.
+TStr EscapeMarkup(const TStr& text) {
+  TStr out;
+  for (int i = 0; i < text.Length(); i++) {
+    char c = text[(unsigned)i];
+    if (c == '<' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
 
 TTextEdit::TTextEdit() : TText(false) {
   mFlags |= kWindowFocusable;

@@ -90,3 +90,6 @@ class TTextEdit : public TText {
   TStr mIgnore;
   TClock mBlink;
 };
+
+// Text for the markup: "<" and "\" stand for themselves (for text typed or received, shown as it is).
+TStr EscapeMarkup(const TStr& text);

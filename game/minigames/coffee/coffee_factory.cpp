@@ -5,6 +5,7 @@
 
 #include "core/base/log.h"
 #include "core/base/saturate.h"
+#include "core/base/settings.h"
 #include "core/graphics/sprites/animated_sprite.h"
 #include "core/graphics/sprites/animated_texture.h"
 #include "core/graphics/texture.h"
@@ -45,6 +46,7 @@ CoffeeFactory::~CoffeeFactory() {
 }
 
 void CoffeeFactory::BuildMachine(TWindowStyle& style) {
+  mVerbose = GetSettingBool(SettingKey(kSettingVerboseDebug));
   if (std::unique_ptr<TLuaTable> bonus{style.GetTable("matchBonus")}) {
     int n = bonus->GetSize();
     for (int i = 1; i <= n; ++i) mMatchBonus.push_back(SaturateToUInt32(bonus->GetNumberAt(i, 0.0)));

@@ -96,6 +96,10 @@ class CoffeeFactory : public FactoryGameWindow {
   TScalingTask* GetSpeedTask() const override;
   void TimeUp() override;
   void OnGroupCollected(const std::vector<std::shared_ptr<TSprite>>& sprites);
+  // With "verbosedebug": a line for each shot, group, miss and change of the hopper's stock, so a
+  // recorded play can be followed (and aimed again).
+  void LogPlay(const char* format, ...) const;
+  void LogStock();
   // Every task but the belt's, in the order they step; the belt stops with its own sound.
   std::vector<TScalingTask*> Tasks() const;
 
@@ -114,4 +118,6 @@ class CoffeeFactory : public FactoryGameWindow {
   std::unique_ptr<CoffeeProductQueueTask> mProductQueueTask;
   std::vector<uint32_t> mMatchBonus;  // by the number of ingredients in the group
   std::list<std::shared_ptr<CoffeeBonus>> mBonuses;
+  bool mVerbose = false;
+  std::vector<int32_t> mLoggedStock;
 };

@@ -2,7 +2,9 @@
 // 10 ms step (clock, end of play, tasks, bonus numbers), misses, collected groups and their
 // score, and the player's mouse and keys.
 #include <cmath>
+#include <cstdarg>
 
+#include "core/base/log.h"
 #include "core/graphics/sprites/animated_sprite.h"
 #include "core/graphics/text/text_sprite.h"
 #include "core/windows/message.h"
@@ -134,6 +136,7 @@ bool CoffeeFactory::OnAnimate() {
   StepClock();
   for (TScalingTask* task : Tasks()) task->Advance(kStep);
   mGridTask->Advance(kStep);
+  if (mVerbose) LogStock();
   for (auto it = mBonuses.begin(); it != mBonuses.end();) {
     if ((*it)->Update(kStep))
       ++it;
@@ -167,6 +170,9 @@ void CoffeeFactory::OnGroupCollected(const std::vector<std::shared_ptr<TSprite>>
     if (!sprites.empty()) mBonuses.push_back(std::make_shared<CoffeeBonus>(sprites, bonus));
   }
   SoundEvent(sound);
+  LogPlay("group of %u %s collected, bonus %u, score %u, belt rate %.3f", (unsigned)sprites.size(),
+          sprites.empty() ? "" : Ingredient::From(sprites.front())->GetName().c_str(), bonus, mScore,
+          (double)mGridTask->GetRate());
   mHopperTask->AddCollected(sprites);
 }
 
@@ -176,10 +182,12 @@ bool CoffeeFactory::OnMessage(TMessage* message) {
     case kFactoryIngredientMissed:
       if (message->IsKindOf(MissedIngredientMessage::ClassId()))
         OnIngredientMissed(static_cast<MissedIngredientMessage*>(message)->GetIngredient());
+      LogPlay("missed %u, belt rate %.3f", mMissCount, (double)mGridTask->GetRate());
       return true;
     case kFactoryProductCounted:
       ++mScore;
       ShowScore();
+      LogPlay("product counted, score %u", mScore);
       return true;
     case kFactoryGroupCollected:
       if (message->IsKindOf(CollectedIngredientMessage::ClassId()))
@@ -192,8 +200,41 @@ bool CoffeeFactory::OnMessage(TMessage* message) {
 
 bool CoffeeFactory::OnMouseDown(TPoint point) {
   // A click while the game stands paused would take a shot that hangs in the air.
-  if (IsBuilt() && mGameState == kPlaying && !mPaused) mGunTask->Fire(point.x, point.y);
+  if (!IsBuilt() || mGameState != kPlaying || mPaused) return mSwallowMouse;
+  std::shared_ptr<Ingredient> shot = mIngredientQueue->GetHead() == 1.0f ? mIngredientQueue->PeekFront() : nullptr;
+  if (mGunTask->Fire(point.x, point.y) && shot) {
+    int32_t cell = mGrid->GetCellIndexAt((float)point.x, (float)point.y);
+    // The belt's rows from the top, each cell the first letter of its ingredient or '.'.
+    TStr belt;
+    for (uint32_t i = 0; i < mGrid->GetCellCount(); ++i) {
+      if (i > 0 && i % mGrid->GetColumnCount() == 0) belt += "/";
+      const TStr& name = mGrid->GetCell(i).name;
+      belt += name.IsEmpty() ? TStr(".") : TStr::Format("%c", name.c_str()[0]);
+    }
+    LogPlay("%s shot at (%d, %d), cell %d (%s), belt at %.1f: %s", shot->GetName().c_str(), (int)point.x,
+            (int)point.y, (int)cell, cell < 0 ? "off the belt" : mGrid->IsCellEmpty(cell) ? "empty" : "filled",
+            (double)mGrid->GetPosition().y, belt.c_str());
+  }
   return mSwallowMouse;
+}
+
+void CoffeeFactory::LogPlay(const char* format, ...) const {
+  if (!mVerbose) return;
+  va_list args;
+  va_start(args, format);
+  TStr line = TStr::VFormat(format, args);
+  va_end(args);
+  LogPrintf("Coffee factory (%u ms left): %s", mClock.GetTimeLeft(), line.c_str());
+}
+
+void CoffeeFactory::LogStock() {
+  std::vector<int32_t> stock;
+  for (size_t i = 0; i < mHopper->GetSlotCount(); ++i) stock.push_back(mHopper->GetStock(i));
+  if (stock == mLoggedStock) return;
+  mLoggedStock = stock;
+  TStr line("stock");
+  for (size_t i = 0; i < stock.size(); ++i) line += TStr::Format(" %s %d", mRecipe[i].c_str(), (int)stock[i]);
+  LogPlay("%s", line.c_str());
 }
 
 bool CoffeeFactory::OnMouseMove(TPoint point) {

@@ -20,6 +20,16 @@ std::shared_ptr<TPathSprite> CreatePathSprite(int32_t layer) {
   return std::shared_ptr<TPathSprite>(new TPathSprite(layer));
 }
 
+double HeadingDegrees(const TVec2& direction) {
+  double heading = 180.0 - std::acos((double)std::clamp(direction.y, -1.0f, 1.0f)) * 180.0 / M_PI;
+  return direction.x < 0.0f ? 360.0 - heading : heading;
+}
+
+int32_t HeadingFrame(double heading, int32_t frames) {
+  if (frames < 1) return 0;
+  return (int32_t)std::trunc(heading / (360.0 / frames) + 0.5) % frames;
+}
+
 void TPathSprite::SetPath(std::shared_ptr<TCurve> curve, float duration, uint32_t motion) {
   mCurve = std::move(curve);
   mDuration = duration;
@@ -73,10 +83,7 @@ void TPathSprite::Update(uint32_t ms) {
 
   int32_t frames = GetFrameCount();
   if (frames > 1) {
-    // Degrees clockwise from up the screen; a zero direction reads as 90.
-    double heading = 180.0 - std::acos((double)std::clamp(direction.y, -1.0f, 1.0f)) * 180.0 / M_PI;
-    if (direction.x < 0.0f) heading = 360.0 - heading;
-    int32_t frame = (int32_t)std::trunc(heading / (360.0 / frames) + 0.5) % frames;
+    int32_t frame = HeadingFrame(HeadingDegrees(direction), frames);
     SetCurrentFrame(frame);
     if (mCompanion) mCompanion->SetCurrentFrame(frame);
   }

@@ -55,3 +55,9 @@ class TPathSprite : public TAnimatedSprite {
 };
 
 std::shared_ptr<TPathSprite> CreatePathSprite(int32_t layer);
+
+// The heading of a direction in degrees clockwise from up the screen (0 up, 90 right); a zero
+// direction reads as 90.
+double HeadingDegrees(const TVec2& direction);
+// The frame of n headings nearest to a heading (frame i faces i * 360 / n degrees).
+int32_t HeadingFrame(double heading, int32_t frames);

@@ -18,6 +18,7 @@
 #include "game/minigames/factory_parts.h"
 #include "game/minigames/item_sprite.h"
 #include "game/shell/world/world_drawing.h"
+#include "game/shell/world/world_script.h"
 
 namespace {
 
@@ -28,17 +29,6 @@ constexpr float kPi = 3.14159265358979f;
 const TColor kFullColour(50 / 255.0f, 205 / 255.0f, 30 / 255.0f, 1.0f);
 const TColor kHalfColour(255 / 255.0f, 252 / 255.0f, 15 / 255.0f, 1.0f);
 const TColor kLowColour(255 / 255.0f, 14 / 255.0f, 14 / 255.0f, 1.0f);
-
-// A global table of the window script, or null.
-std::unique_ptr<TLuaTable> GlobalTable(const char* name) {
-  TWindowManager* manager = TWindowManager::Get();
-  TWindowScript* script = manager ? manager->GetScript() : nullptr;
-  return std::unique_ptr<TLuaTable>(script ? script->GetGlobalTable(name) : nullptr);
-}
-
-std::unique_ptr<TLuaTable> Field(const std::unique_ptr<TLuaTable>& table, const char* key) {
-  return std::unique_ptr<TLuaTable>(table ? table->GetTable(key) : nullptr);
-}
 
 // A sprite's transform made anew from a linear part, at the position it had.
 void SetLinear(TSprite& sprite, const TMat3& linear) {

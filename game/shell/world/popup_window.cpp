@@ -6,23 +6,11 @@
 #include "core/windows/window_script.h"
 #include "game/shell/world/qrn_transition.h"
 #include "game/shell/world/rollover.h"
+#include "game/shell/world/world_script.h"
 
 namespace {
 
 TWindowManager* Manager() { return TWindowManager::Get(); }
-
-// Runs the function in the window script: the script's coroutine calls it when it is waiting,
-// otherwise it is called here.
-void RunCommand(const std::shared_ptr<TLuaFunction>& command) {
-  TWindowManager* manager = Manager();
-  TWindowScript* script = manager ? manager->GetScript() : nullptr;
-  if (!script || script->GetState() != command->GetState()) return;
-  lua_State* L = script->GetState();
-  int top = lua_gettop(L);
-  command->Push();
-  if (!script->OfferCall()) command->Call();
-  lua_settop(L, top);
-}
 
 }  // namespace
 
@@ -147,7 +135,7 @@ bool PopupWindow::OnMouseUp(TPoint point) {
   mPressed = false;
   if (!pressed) return true;
   if (mCommand) {
-    RunCommand(mCommand);
+    RunScriptFunction(*mCommand);
   } else if (!mAction.IsEmpty()) {
     TWindowManager* manager = Manager();
     if (TWindowScript* script = manager ? manager->GetScript() : nullptr) script->DoLuaString(mAction);

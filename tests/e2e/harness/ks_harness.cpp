@@ -134,13 +134,16 @@ bool StateReached(const std::string& state, HWND main) {
 }
 
 // The wall-clock time of the first idle turn after a frame was presented, so that a measuring
-// script can take the start-up time against a time it took before starting the program.
+// script can take the start-up time against a time it took before starting the program; and the
+// processor time the process had used by then (seconds), which a busy machine inflates less.
 void NoteFirstFrame() {
   if (gFirstFramePath.empty() || TestControl::Display::GetPresentCount() == 0) return;
-  timespec now;
+  timespec now, used;
   clock_gettime(CLOCK_REALTIME, &now);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
   if (FILE* f = fopen(gFirstFramePath.c_str(), "w")) {
-    fprintf(f, "%lld.%06ld\n", (long long)now.tv_sec, now.tv_nsec / 1000);
+    fprintf(f, "%lld.%06ld %lld.%06ld\n", (long long)now.tv_sec, now.tv_nsec / 1000, (long long)used.tv_sec,
+            used.tv_nsec / 1000);
     fclose(f);
   }
   gFirstFramePath.clear();

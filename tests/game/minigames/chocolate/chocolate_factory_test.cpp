@@ -85,9 +85,7 @@ TEST_F(FactoryTest, TheMachineItsKeysDescribe) {
       EXPECT_FALSE(Enabled("go"));
       EXPECT_FALSE(Enabled("pause"));
       EXPECT_EQ(Global("StartGame"), "function");
-      Run("gPanels = nil CloseWindow()");
-      TWindowManager::Get()->ProcessMessages();
-      TWindowManager::Get()->DeleteClosedWindows();
+      Close();
     }
   });
 }
@@ -142,9 +140,7 @@ TEST_F(FactoryTest, TimesShorterThanAStep) {
       EXPECT_EQ(f->GetGameState(), ChocolateFactory::kTimeUp);
       Step(f, 200);
       EXPECT_EQ(f->GetGameState(), ChocolateFactory::kGameOver);
-      Run("CloseWindow()");
-      TWindowManager::Get()->ProcessMessages();
-      TWindowManager::Get()->DeleteClosedWindows();
+      Close();
     }
   });
 }
@@ -184,9 +180,7 @@ TEST_F(FactoryTest, MissesSlowTheMachineAndFillTheMissPlaces) {
       if (!f->GetMissSlots().empty()) {
         EXPECT_EQ(f->GetMissedSprites()[1]->GetPosition(), TVec2(40, 20));
       }
-      Run("CloseWindow()");
-      TWindowManager::Get()->ProcessMessages();
-      TWindowManager::Get()->DeleteClosedWindows();
+      Close();
     }
   });
 }

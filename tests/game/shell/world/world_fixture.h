@@ -94,7 +94,8 @@ class WorldFixture : public GameSpriteTest {
   void RegisterWorldClasses() {
     TGameSetup setup;
     ProvideWorldWindows(setup);
-    for (const char* key : {"CharWindow", "CreditsWindow", "DookieDropper", "Rectangle", "Rollover"})
+    for (const char* key :
+         {"CharWindow", "CreditsWindow", "DookieDropper", "MapWindow", "PortWindow", "Rectangle", "Rollover"})
       manager->RegisterWindowClass(key, setup.GetWindowClass(key));
     mood = setup.setMood;
     transition = setup.transition;
