@@ -6,7 +6,7 @@
 #include "core/base/string_table.h"
 #include "core/graphics/renderer.h"
 #include "core/windows/window_manager.h"
-#include "game/shell/coverage_log.h"
+#include "game/shell/test_seams.h"
 #include "game/shell/custom_text_edit.h"
 #include "game/shell/game_setup.h"
 #include "game/shell/run_game.h"
@@ -56,6 +56,7 @@ void GameMain(TPlatform* platform, const char*) {
     renderer->SetOption(option, "1");
   SetupSessionReporting();
   StartCoverageLog(kGameWindowClassKeys);
+  OfferWindowFinder();
   platform->SetWindowTitle(platform->GetStringTable()->GetString("windowtitle"));
   UserManager::Create();
   UserManager::ApplyDisplayMode();

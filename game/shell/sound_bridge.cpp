@@ -15,7 +15,7 @@
 #include "core/script/lua.h"
 #include "core/script/lua_bindings.h"
 #include "core/windows/window_manager.h"
-#include "game/shell/coverage_log.h"
+#include "game/shell/test_seams.h"
 #include "game/shell/user_manager.h"
 
 namespace {

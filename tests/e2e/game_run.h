@@ -176,8 +176,11 @@ struct Steps {
 // moment a game seeds its generator), then steps at times on the manual clock.
 struct Hand {
   std::string text;
+  // Added to every time: a plan timed for a clock started at 5000 ms, played on one started
+  // `shift' ms earlier.
+  int shift = 0;
   Hand& Frame(int frame, const std::string& action) { return Add("frame " + std::to_string(frame), action); }
-  Hand& At(int ms, const std::string& action) { return Add("time " + std::to_string(ms), action); }
+  Hand& At(int ms, const std::string& action) { return Add("time " + std::to_string(ms + shift), action); }
   Hand& Click(int ms, int x, int y) {
     std::string at = std::to_string(x) + " " + std::to_string(y);
     return At(ms, "move " + at).At(ms + 1, "button left down " + at).At(ms + 2, "button left up " + at);
@@ -231,7 +234,6 @@ inline bool Differs(const std::vector<uint32_t>& a, const std::vector<uint32_t>&
       if (a[(size_t)y * 800 + x] != b[(size_t)y * 800 + x]) return true;
   return false;
 }
-
 
 // The time (ms on the program's clock) the report gives the step played at a frame.
 inline int TimeOfFrame(const std::string& report, int frame) {

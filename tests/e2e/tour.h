@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -74,24 +76,79 @@ class TourCoverage {
   std::set<std::string> mLines;
 };
 
+// A hand's walk through the screens, timed on the program's clock: each step at the cursor,
+// which moves on 10 ms a step. A click (on a window by its name, or at a spot) leaves the
+// pointer in the corner, so captures show the screens as they are, and waits for the screen to
+// answer. Times are for a clock started at 5000 ms, like Hand's (its shift moves them).
+struct Walk {
+  Hand hand;
+  int ms = 0;
+
+  Walk& Step(const std::string& action) {
+    hand.At(ms, action);
+    ms += 10;
+    return *this;
+  }
+  Walk& Wait(int wait) {
+    ms += wait;
+    return *this;
+  }
+  // From the time given on (never back).
+  Walk& From(int at) {
+    ms = std::max(ms, at);
+    return *this;
+  }
+  Walk& Park() { return Step("move 799 599"); }
+  Walk& Click(const std::string& name) { return Step("click " + name).Park().Wait(200); }
+  Walk& ClickAt(int x, int y) {
+    std::string at = std::to_string(x) + " " + std::to_string(y);
+    return Step("move " + at).Step("button left down " + at).Step("button left up " + at).Park().Wait(200);
+  }
+  Walk& Point(const std::string& name) { return Step("point " + name); }
+  Walk& Move(int x, int y) { return Step("move " + std::to_string(x) + " " + std::to_string(y)); }
+  Walk& Drag(int fromX, int toX, int y) {
+    std::string from = std::to_string(fromX) + " " + std::to_string(y), to = std::to_string(toX) + " " + std::to_string(y);
+    return Step("move " + from).Step("button left down " + from).Step("move " + to).Step("button left up " + to).Park().Wait(200);
+  }
+  Walk& Type(const std::string& text) { return Step("text " + text).Wait(100); }
+  Walk& Key(int key) {
+    return Step("key " + std::to_string(key) + " down").Step("key " + std::to_string(key) + " up").Wait(200);
+  }
+  Walk& Capture(const std::string& file) { return Step("capture " + file); }
+};
+
 class Tour {
  public:
   GameWorld world;
 
-  // One leg: a run of the game under the steps, on the manual clock. It must end by itself (the
+  // With ORVELLA_TOUR_KEEP=folder the world's files (captures, logs, reports, sound taps, the
+  // coverage record, the data folders) are copied there at the end, for a look.
+  ~Tour() {
+    if (const char* keep = getenv("ORVELLA_TOUR_KEEP"))
+      std::filesystem::copy(world.File(""), keep,
+                            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing |
+                                std::filesystem::copy_options::copy_symlinks);
+  }
+
+  // One leg: a run of the game under the walk's steps, on the manual clock. It must end by itself (the
   // game's own quit) with status 0, and write nothing on its standard error (where every
   // error-level log line goes) but the expected lines (each a part of one line). The sound the
   // devices played is in Tap(name).
-  HarnessRun Leg(const std::string& name, Steps steps, const std::vector<std::string>& expectedErrors = {},
-                 const std::string& clock = "5000:20") {
+  // options: more settings for the run ("name=value&...").
+  HarnessRun Leg(const std::string& name, Walk walk, const std::vector<std::string>& expectedErrors = {},
+                 const std::string& clock = "5000:10", const std::string& options = "") {
     std::string tap = Tap(name);
     setenv("ORVELLA_HARNESS_SOUND_TAP", tap.c_str(), 1);
     // A step well after the last ends a game that never quit itself: the leg fails on it.
-    steps.Wait(300).Add("quit 9");
-    HarnessRun run = world.Run(steps.text,
-                               "'options=verbosedebug=1&coveragelog=" + world.File("coverage.txt") + "'", clock);
+    walk.Wait(3000).Step("quit 9");
+    HarnessRun run = world.Run(walk.hand.text,
+                               "'options=verbosedebug=1&coveragelog=" + world.File("coverage.txt") +
+                                   (options.empty() ? "" : "&" + options) + "'",
+                               clock);
     unsetenv("ORVELLA_HARNESS_SOUND_TAP");
     mLogs += world.Log();
+    std::ofstream(world.File(name + ".report")) << run.report;  // kept beside the captures, for a look
+    std::ofstream(world.File(name + ".log")) << world.Log();
     EXPECT_EQ(run.result.status, 0) << name << "\n" << run.result.out << world.Log();
     EXPECT_EQ(run.report.find("quit 9"), std::string::npos) << name << ": the game did not quit\n" << run.report;
     std::istringstream out(run.result.out);

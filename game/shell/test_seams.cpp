@@ -1,4 +1,4 @@
-#include "game/shell/coverage_log.h"
+#include "game/shell/test_seams.h"
 
 #include <cstdio>
 #include <map>
@@ -10,6 +10,7 @@
 #include "core/windows/window_manager.h"
 #include "core/windows/window_script.h"
 #include "core/windows/window_style.h"
+#include "platform/test_control.h"
 
 namespace {
 
@@ -63,3 +64,20 @@ void StartCoverageLog(const char* const* classKeys) {
 void NoteSoundCoverage(const char* name) {
   if (gFile) Note(std::string("sound ") + name);
 }
+
+namespace {
+
+bool FindNamedWindow(const char* name, int* x, int* y) {
+  TWindowManager* manager = TWindowManager::Get();
+  TWindow* top = manager ? manager->GetTopModal() : nullptr;
+  TWindow* window = top ? top->FindChild(TStr(name), -1) : nullptr;
+  if (!window || !window->IsVisible()) return false;
+  TRect rect = window->GetScreenRect();
+  *x = (rect.left + rect.right) / 2;
+  *y = (rect.top + rect.bottom) / 2;
+  return true;
+}
+
+}  // namespace
+
+void OfferWindowFinder() { TestControl::SetWindowFinder(&FindNamedWindow); }

@@ -1,4 +1,6 @@
-// The game's coverage record, for tests that want to know what a run reached. With the setting
+// What the game offers tests that run it whole. Nothing here changes how the game plays.
+//
+// The coverage record, for tests that want to know what a run reached. With the setting
 // "coveragelog" (a file's path) each run appends to the file one line a name, once a run:
 //   "known class KEY"   every window-class key the game registers, at start
 //   "class KEY"         a script made a window of that key
@@ -12,3 +14,8 @@
 // classKeys: the game's window-class keys, null-terminated.
 void StartCoverageLog(const char* const* classKeys);
 void NoteSoundCoverage(const char* name);
+
+// Lets a test harness inside the program find a window of the current screen by name (the
+// centre of a visible window under the top modal dialog), so that its scripts can click a
+// button wherever the screen's layout puts it.
+void OfferWindowFinder();
