@@ -9,9 +9,8 @@ local product = gFactoryProduct or {
   recipe = { "cocoa", "milk", "sugar" },
 }
 
-local kClockFont = { "fonts/title.mvec", 26, kCocoa }
-local kTimeFont = { "fonts/title.mvec", 30, kCream }
-local kCountdownFont = { "fonts/title.mvec", 140, kGold }
+
+ReadFile("ui/factory_screen.lua")
 
 MakeDialog {
   SetStyle { font = gBodyFont },
@@ -43,26 +42,10 @@ MakeDialog {
     recyclerpath = { { 110, 52 }, { 260, 40 }, { 420, 40 }, { 530, 52 },
                      { 420, 64 }, { 260, 64 }, { 110, 52 } },
     machine = "image/chocolate_machine",
-    Text { name = "score", x = 659, y = 8, w = 72, h = 72, padding = kHAlignCenter + kVAlignCenter,
-      font = kClockFont },
-    Text { name = "time", x = 540, y = 26, w = 104, h = 36, padding = kHAlignRight + kVAlignCenter,
-      font = kTimeFont },
-    Text { name = "countdown", x = 200, y = 170, w = 400, h = 200, padding = kHAlignCenter + kVAlignCenter,
-      font = kCountdownFont },
+    FactoryScoreText(), FactoryTimeText(540, 104), FactoryCountdownText(200),
   },
-  KitButton { name = "pause", x = 16, y = 16, size = "s", text = "factory_pause",
-    command = function() PauseGame("game_paused") end },
-  KitButton { name = "go", x = 16, y = 16, size = "s", gold = true, text = "factory_go",
-    command = function() ResumeGame() end },
-  KitButton { name = "leave", x = 124, y = 16, size = "s", text = "factory_leave",
-    command = function() CloseWindow() end },
-  Panel { name = "information", x = 220, y = 150, w = 360, h = 250,
-    Text { name = "introtitle", x = 0, y = 18, w = 360, h = 40, label = product.label,
-      padding = kHAlignCenter, font = gTitleFont },
-    Text { name = "introtext", x = 24, y = 70, w = 312, h = 110, label = "factory_intro", font = gSmallFont },
-    KitButton { name = "start", x = 100, y = 188, size = "m", gold = true, text = "factory_start",
-      command = function() StartGame() end },
-  },
+  FactoryPauseButton(16, 16), FactoryGoButton(16, 16), FactoryLeaveButton(124, 16),
+  FactoryInformation(product, "factory_intro"),
 }
 -- The factory stands paused until Start; then it switches these itself.
 EnableWindow("pause", false)

@@ -11,9 +11,8 @@ local product = gFactoryProduct or {
   recipe = { "beans", "milk", "cream" },
 }
 
-local kClockFont = { "fonts/title.mvec", 26, kCocoa }
-local kTimeFont = { "fonts/title.mvec", 30, kCream }
-local kCountdownFont = { "fonts/title.mvec", 140, kGold }
+
+ReadFile("ui/factory_screen.lua")
 
 MakeDialog {
   SetStyle { font = gBodyFont },
@@ -40,26 +39,10 @@ MakeDialog {
     producttime = 2500, productspacing = 800,
     productpath = { { 695, 400 }, { 695, 435 }, { 695, 470 }, { 695, 505 } },
     missed = { { 474, 114 }, { 510, 114 }, { 546, 114 } },
-    Text { name = "score", x = 659, y = 8, w = 72, h = 72, padding = kHAlignCenter + kVAlignCenter,
-      font = kClockFont },
-    Text { name = "time", x = 556, y = 26, w = 96, h = 36, padding = kHAlignRight + kVAlignCenter,
-      font = kTimeFont },
-    Text { name = "countdown", x = 30, y = 170, w = 400, h = 200, padding = kHAlignCenter + kVAlignCenter,
-      font = kCountdownFont },
+    FactoryScoreText(), FactoryTimeText(556, 96), FactoryCountdownText(30),
   },
-  KitButton { name = "pause", x = 452, y = 12, size = "s", text = "factory_pause",
-    command = function() PauseGame("game_paused") end },
-  KitButton { name = "go", x = 452, y = 12, size = "s", gold = true, text = "factory_go",
-    command = function() ResumeGame() end },
-  KitButton { name = "leave", x = 452, y = 52, size = "s", text = "factory_leave",
-    command = function() CloseWindow() end },
-  Panel { name = "information", x = 220, y = 150, w = 360, h = 250,
-    Text { name = "introtitle", x = 0, y = 18, w = 360, h = 40, label = product.label,
-      padding = kHAlignCenter, font = gTitleFont },
-    Text { name = "introtext", x = 24, y = 70, w = 312, h = 110, label = "coffee_intro", font = gSmallFont },
-    KitButton { name = "start", x = 100, y = 188, size = "m", gold = true, text = "factory_start",
-      command = function() StartGame() end },
-  },
+  FactoryPauseButton(452, 12), FactoryGoButton(452, 12), FactoryLeaveButton(452, 52),
+  FactoryInformation(product, "coffee_intro"),
 }
 -- The factory stands paused until Start; then it switches these itself.
 EnableWindow("pause", false)

@@ -7,8 +7,10 @@ ReadFile("ui/style.lua")
 
 ReadFile("ui/save.lua")
 
+ReadFile("ui/world.lua")
+
 -- The game's catalogue, filled from the data files at start: ingredients and products by name,
--- the ports by name, the quests in order.
+-- the ports and the quests in order (the map draws the ports in that order).
 _AllIngredients, _AllProducts, _AllPorts, _AllQuests = {}, {}, {}, {}
 
 -- An entry without a name (a damaged data file) is left out.
@@ -37,9 +39,10 @@ Player = {}
 
 function NewPlayer()
   local player = { money = 500, time = 0, rank = 1, portName = "cocoa_cove", supply = {}, portsAvailable = {},
-    factories = { chocolate = { current = "truffle", production = 0 } } }
+    factories = { chocolate = { current = "truffle", production = 0 },
+      coffee = { current = "cappuccino", production = 0, stall = true } } }
   for name, ingredient in pairs(_AllIngredients) do player.supply[name] = tonumber(ingredient.start) or 0 end
-  for name, port in pairs(_AllPorts) do player.portsAvailable[name] = port.start or "hidden" end
+  for _, port in ipairs(_AllPorts) do player.portsAvailable[port.name] = port.start or "hidden" end
   local quest = _AllQuests[1]
   if quest then
     player.quest = quest.name

@@ -1,5 +1,6 @@
 -- The main menu: the game's title, a greeting for the current player and the way to the
--- profiles, the options and out of the game; beside it, the world tour and the credits.
+-- profiles, the options and out of the game; beside it, the way into the world, the world tour,
+-- the credits and the reward games.
 function UpdateMenuGreeting()
   SetLabel("welcome", PlainText(GetString("menu_welcome", GetCurrentUserName())))
 end
@@ -22,13 +23,19 @@ MakeDialog {
     KitButton { name = "quit", x = 10, y = 222, size = "l", text = "menu_quit",
       command = function() AskQuit() end },
   },
-  Panel { name = "tourpanel", x = 46, y = 359, w = 184, h = 60,
-    KitButton { name = "tour", x = 12, y = 10, size = "m", text = "menu_tour",
+  Panel { name = "tourpanel", x = 46, y = 301, w = 184, h = 118,
+    KitButton { name = "play", x = 12, y = 10, size = "m", gold = true, text = "menu_play",
+      command = function() PlayWorld() end },
+    KitButton { name = "tour", x = 12, y = 68, size = "m", text = "menu_tour",
       command = function() DoModal("ui/tour.lua") end },
   },
   Panel { name = "creditspanel", x = 570, y = 359, w = 184, h = 60,
     KitButton { name = "credits", x = 12, y = 10, size = "m", text = "menu_credits",
       command = function() DoModal("ui/credits.lua") end },
+  },
+  Panel { name = "rewardspanel", x = 570, y = 262, w = 184, h = 60,
+    KitButton { name = "rewards", x = 12, y = 10, size = "m", text = "menu_rewards",
+      command = function() DoModal("ui/rewards.lua") SoundEvent("menu_music") end },
   },
   Text { name = "version", x = 560, y = 566, w = 220, h = 24, padding = kHAlignRight,
     font = { "__DEFAULT", 14, kCream } },

@@ -61,3 +61,4 @@ void ProvideScoreWindows(TGameSetup& setup);  // game/shell/world: high scores a
 void ProvideEditors(TGameSetup& setup);  // game/shell/editors: curve, sign and recipe editors, tinted bitmaps
 void ProvideChocolate(TGameSetup& setup);  // game/minigames/chocolate: the chocolate factory
 void ProvideCoffee(TGameSetup& setup);     // game/minigames/coffee: the coffee factory
+void ProvideRewards(TGameSetup& setup);    // game/minigames/rewards: crates, fireworks, slot machine

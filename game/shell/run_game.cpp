@@ -29,6 +29,7 @@ static void (*const kAreas[])(TGameSetup&) = {
     &ProvideEditors,
     &ProvideChocolate,
     &ProvideCoffee,
+    &ProvideRewards,
 };
 
 const char* const kGameWindowClassKeys[] = {

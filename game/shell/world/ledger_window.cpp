@@ -138,16 +138,24 @@ void LedgerWindow::Tick() {
   }
   if (mBadgeFlashing) {
     mBadgeCounter = mBadgeCounter <= kTickMs ? 0 : mBadgeCounter - kTickMs;
-    SetBadge(mBadgeCounter % (2 * kFlashHalfMs) >= kFlashHalfMs ? kBadgeIncomplete : kBadgeComplete);
+    changed |= SetBadge(mBadgeCounter % (2 * kFlashHalfMs) >= kFlashHalfMs ? kBadgeIncomplete : kBadgeComplete);
   }
-  for (DookieDropper* panel : mPanels) panel->Animate();
+  for (DookieDropper* panel : mPanels) {
+    changed |= panel->GetAnimCounter() < DookieDropper::kRunMs;
+    panel->Animate();
+  }
+  // Frames are drawn on demand: the flash and the panels' runs show only when they ask for one.
   if (changed) Invalidate();
 }
 
-void LedgerWindow::SetBadge(const char* picture) {
+bool LedgerWindow::SetBadge(const char* picture) {
   TWindow* badge = FindChild("ledger_questgoals", -1);
-  if (badge && badge->IsKindOf(&TImage::GetFactory))
-    static_cast<TImage*>(badge)->SetTexture(TTexture::Get(picture, 0), 1.0f);
+  if (!badge || !badge->IsKindOf(&TImage::GetFactory)) return false;
+  TImage* image = static_cast<TImage*>(badge);
+  std::shared_ptr<TTexture> texture = TTexture::Get(picture, 0);
+  if (image->GetTexture() == texture) return false;
+  image->SetTexture(texture, 1.0f);
+  return true;
 }
 
 void LedgerWindow::ShowWindow(const char* name, bool shown) {

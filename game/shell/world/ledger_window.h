@@ -74,7 +74,8 @@ class LedgerWindow : public TQRNWindow {
   struct Link;
 
   void ShowMoney();
-  void SetBadge(const char* picture);
+  // True when the picture changed.
+  bool SetBadge(const char* picture);
   void ShowWindow(const char* name, bool shown);
   void SetText(const char* name, TStr text);
 

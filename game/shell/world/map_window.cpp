@@ -185,7 +185,9 @@ void MapWindow::AddPortPin(TLuaTable& port, TLuaTable* states, const TStr& curre
   TStr text = FrameworkString(name);
   std::shared_ptr<TTextSprite> label = PortLabel(text, alignment, TColor(0, 0, 0, 1), kLabelLayer);
   std::shared_ptr<TTextSprite> halo = PortLabel(text, alignment, TColor(1, 1, 1, 1), -1);
-  label->SetPosition(TVec2(labelX, mapY));
+  // A text sprite's box hangs from its position: the box moves so that its aligned point (the
+  // start or the end of the text, half-way down) is at the spot beside the pin.
+  label->SetPosition(TVec2(labelX, mapY) - label->GetAnchor());
   halo->SetPosition(TVec2(2, 2));
   halo->SetAlpha(0.75f);
   label->AddChild(halo);

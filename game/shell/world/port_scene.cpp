@@ -11,6 +11,7 @@
 #include "core/graphics/sprites/animated_sprite.h"
 #include "core/graphics/sprites/animated_texture.h"
 #include "core/graphics/sprites/sprite.h"
+#include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
 #include "core/script/lua_table.h"
 #include "game/shell/editors/curve.h"
@@ -92,6 +93,9 @@ void PortWindow::BuildBuildings(TLuaTable* port) {
 
     building.sprite = TSprite::Create(layer, picture);
     building.sprite->SetPosition(at);
+    // The glow beneath it is drawn added to the scene; the building itself puts the usual
+    // blending back for itself and all drawn after it.
+    building.sprite->GetDrawSpec().mBlendMode = kBlendNormal;
     mBackground->AddChild(building.sprite);
     building.highlight = TSprite::Create(-1, picture);
     building.highlight->SetVisible(false);

@@ -6,6 +6,7 @@
 #include "core/base/random.h"
 #include "core/base/saturate.h"
 #include "core/graphics/draw_spec.h"
+#include "core/graphics/renderer.h"
 #include "core/graphics/sprites/sprite.h"
 #include "core/graphics/texture.h"
 #include "core/script/lua_table.h"
@@ -121,7 +122,10 @@ bool PortWindow::Animate() {
     float p = (float)mPulsePhase / (kPulseMs / 2);
     if (p > 1) p = 2 - p;
     float alpha = p <= 0.4f ? 0.8f : 1.0f - 0.5f * p;
-    hovered.highlight->GetDrawSpec() = TDrawSpec(hovered.highlight->GetPosition(), alpha, 1.0f + hovered.pulse * p, 0);
+    TDrawSpec& glow = hovered.highlight->GetDrawSpec();
+    glow = TDrawSpec(hovered.highlight->GetPosition(), alpha, 1.0f + hovered.pulse * p, 0);
+    // Added to the scene behind the building, the larger copy lights its surroundings.
+    glow.mBlendMode = kBlendAdditive;
   }
 
   for (const std::shared_ptr<TPathSprite>& sprite : mPathSprites) sprite->Update(kTickMs);

@@ -11,6 +11,7 @@
 #include "core/graphics/texture.h"
 #include "core/script/lua_function.h"
 #include "core/script/lua_table.h"
+#include "core/windows/window_manager.h"
 #include "game/shell/editors/curve.h"
 #include "game/shell/world/qrn_transition.h"
 #include "game/shell/world/world_script.h"
@@ -143,5 +144,6 @@ bool TravelTask::Animate() {
   if (arrived) *mHandle = nullptr;
   RunDueEvents(arrived);
   if (mTraveller) mTraveller->SetVisible(true);
+  if (TWindowManager* manager = TWindowManager::Get()) manager->Invalidate();
   return !arrived && !mAbandoned;
 }

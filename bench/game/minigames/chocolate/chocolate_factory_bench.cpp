@@ -4,73 +4,18 @@
 // (else into the bin); and one frame of a busy moment drawn and presented on the display.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <functional>
-#include <string>
-
-#include "core/base/win32/run_application.h"
-#include "core/graphics/renderer_service.h"
-#include "core/graphics/sound/sound_service.h"
-#include "core/graphics/text/text_service.h"
-#include "core/windows/window_manager.h"
-#include "core/windows/window_script.h"
-#include "core/windows/window_service.h"
+#include "bench/game/minigames/factory_bench.h"
 #include "game/minigames/chocolate/chocolate_factory.h"
 #include "game/minigames/chocolate/chocolate_gun.h"
 #include "game/minigames/chocolate/chocolate_tray.h"
 #include "game/minigames/chocolate/recycler.h"
 #include "game/minigames/ingredient.h"
 #include "game/minigames/ingredient_queue.h"
-#include "game/shell/game_main.h"
-#include "game/shell/sound_bridge.h"
-#include "platform/test_control.h"
 
 namespace {
 
-void NoInit(const char*, void*) {}
-void NoEvent(const char*, ...) {}
-void NoShutdown() {}
-
-std::function<void(TPlatform*)> gBody;
-benchmark::State* gState = nullptr;
-void Trampoline(TPlatform* platform, const char*) { gBody(platform); }
-
-// Runs the body inside the platform, in the program's folder (its assets), with the factory
-// screen open and started; the music engine is left out.
 void WithFactory(benchmark::State& state, const std::function<void(TPlatform*, ChocolateFactory*)>& body) {
-  gState = &state;
-  static bool installed = false;
-  if (!installed) {
-    StoreGameSettings();
-    InstallRendererService();
-    InstallWindowService();
-    InstallSoundService();
-    InstallTextService();
-    installed = true;
-  }
-  SetSoundEngineCalls({&NoInit, &NoEvent, &NoShutdown});
-  TestControl::UseManualClock(100000);
-  std::string folder = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-  std::string line = "-wd=" + folder + " --multiple";
-  gBody = [&](TPlatform* p) {
-    p->SetDisplayMode(800, 600, false);
-    TWindowManager* manager = TWindowManager::Get();
-    manager->RegisterWindowClass("QRNWindow", &TQRNWindow::Create);
-    manager->RegisterWindowClass("ChocolateFactory", &ChocolateFactory::Create);
-    TWindowScript* script = manager->GetScript();
-    script->DoLuaString("ReadFile('ui/style.lua') Player = {} PushModal('factory') ReadFile('ui/chocolate_factory.lua')");
-    TWindow* found = manager->GetTopModal()->FindChild("FactoryGame");
-    if (found && found->IsKindOf(&ChocolateFactory::Create)) {
-      body(p, static_cast<ChocolateFactory*>(found));
-    } else {
-      for (auto _ : *gState) {
-      }
-      gState->SkipWithError("the factory screen was not built");
-    }
-  };
-  RunApplication(nullptr, nullptr, line.data(), SW_SHOWNORMAL, &Trampoline, false);
-  gBody = nullptr;
-  TestControl::UseRealClock();
+  factory_bench::WithFactory<ChocolateFactory>(state, "ChocolateFactory", "ui/chocolate_factory.lua", body);
 }
 
 // One step of the game as the window's timer and the window manager's queue give it, and the
@@ -114,14 +59,7 @@ void BM_BusyFrame(benchmark::State& state) {
   WithFactory(state, [&](TPlatform* p, ChocolateFactory* f) {
     f->StartGame();
     for (int i = 0; i < 1500; ++i) Step(f);  // trays filling, shots, rings and products under way
-    TWindowManager* manager = TWindowManager::Get();
-    TPlatformEvent idle{};
-    idle.type = kEventIdle;
-    for (auto _ : state) {
-      TestControl::AdvanceClock(13);  // past the frame interval
-      manager->Invalidate();
-      manager->HandleEvent(idle);
-    }
+    factory_bench::DrawFrames(state);
     state.counters["sprites"] = (double)f->GetRoot()->GetChildren().size();
     (void)p;
   });

@@ -1,8 +1,8 @@
 // ChocolateFactory inside the real platform, built by a screen script as the game builds it: the
 // machine its keys describe, the countdown and the clock, misses and the shutdown, speed-ups,
 // time-up and the wind-down to the game-over panel, pauses by script, Escape and the focus,
-// the parts' messages, aiming and firing, and the factory's life beside other factories: the
-// current factory, the script functions it binds, a refused recipe and a missing modal window.
+// the parts' messages, aiming and firing, and a new game started from a pause panel. (A refused
+// recipe, a missing modal window and factories coming and going: factory_game_window_test.cpp.)
 #include "game/minigames/chocolate/chocolate_factory.h"
 
 #include <gtest/gtest.h>
@@ -392,59 +392,6 @@ TEST_F(FactoryTest, ANewGameFromThePausePanelOfAMiss) {
     EXPECT_EQ(f->GetMissCount(), 0u);
     EXPECT_TRUE(f->GetGunTask()->GetFlying().empty());
     EXPECT_TRUE(f->GetMissedSprites().empty());
-  });
-}
-
-// An empty recipe would make every tray complete at once: a bonus every step, no end.
-TEST_F(FactoryTest, AnEmptyRecipeClosesTheScreen) {
-  Play([&](TPlatform*) {
-    size_t modals = TWindowManager::Get()->GetModalCount();
-    ChocolateFactory* f = Open("recipe = {},");
-    ASSERT_NE(f, nullptr);
-    EXPECT_FALSE(f->IsBuilt());
-    EXPECT_NE(LogText().find("the recipe names no ingredient; the factory closes"), std::string::npos);
-    Run("StartGame() PauseGame('x') ResumeGame() gScore = GetScore()");
-    EXPECT_FALSE(f->OnAnimate());
-    EXPECT_EQ(Global("gScore"), "0");
-    TWindowManager::Get()->ProcessMessages();
-    EXPECT_EQ(TWindowManager::Get()->GetModalCount(), modals);
-  });
-}
-
-TEST_F(FactoryTest, OutsideAModalWindow) {
-  Play([&](TPlatform*) {
-    ChocolateFactory f;
-    Run("gKeys = { recipe = { 'cocoa' } }");
-    lua_State* L = ShellFixture::State();
-    lua_pushstring(L, "gKeys");
-    lua_gettable(L, LUA_GLOBALSINDEX);
-    TLuaTable table(L);
-    TWindowStyle style(&table);
-    f.Init(style);
-    f.PostChildrenInit(style);
-    EXPECT_NE(LogText().find("not inside a modal window"), std::string::npos);
-    Run("StartGame()");
-    EXPECT_EQ(f.GetGameState(), ChocolateFactory::kCountdown);
-  });
-}
-
-// The factory of the moment and the script functions, when factories come and go in any order.
-TEST_F(FactoryTest, FactoriesComeAndGo) {
-  Play([&](TPlatform*) {
-    Run("function StartGame() gOld = true end");
-    auto* a = new ChocolateFactory;
-    auto* b = new ChocolateFactory;  // built before the first one goes
-    EXPECT_EQ(ChocolateFactory::GetCurrent(), b);
-    delete a;
-    EXPECT_EQ(ChocolateFactory::GetCurrent(), b);
-    Run("gScore = GetScore()");
-    EXPECT_EQ(Global("gScore"), "0");  // still the second one's
-    delete b;
-    EXPECT_EQ(ChocolateFactory::GetCurrent(), nullptr);
-    ChocolateFactory::PauseRunningGame();  // nothing to pause
-    EXPECT_EQ(Global("GetScore"), "nil");
-    Run("StartGame()");
-    EXPECT_EQ(Global("gOld"), "true");  // handed back to what was there before
   });
 }
 

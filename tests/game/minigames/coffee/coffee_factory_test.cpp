@@ -2,8 +2,9 @@
 // machine its keys describe, the countdown and the clock, times too short to count, groups
 // collected with their bonus, sound and number, the belt's speed, misses and the shutdown,
 // time-up waiting for shots and products, the game-over panel, pauses by script, Escape and the
-// focus, aiming, firing and the hover target, keys the machine could not run on, a pause panel
-// that starts a new game from inside a miss, a refused recipe, and factories coming and going.
+// focus, aiming, firing and the hover target, keys the machine could not run on, and a pause
+// panel that starts a new game from inside a miss. (A refused recipe and factories coming and
+// going: factory_game_window_test.cpp.)
 #include "game/minigames/coffee/coffee_factory.h"
 
 #include <gtest/gtest.h>
@@ -459,49 +460,6 @@ TEST_F(CoffeeFactoryTest, ANewGameFromThePausePanelOfAMiss) {
     EXPECT_EQ(f->GetMissCount(), 0u);
     EXPECT_TRUE(f->GetGunTask()->GetFlying().empty());
     EXPECT_TRUE(f->GetMissedSprites().empty());
-  });
-}
-
-// Nothing to stock would make every product ready at once: products streaming, no end.
-TEST_F(CoffeeFactoryTest, AnEmptyRecipeClosesTheScreen) {
-  Play([&](TPlatform*) {
-    size_t modals = TWindowManager::Get()->GetModalCount();
-    CoffeeFactory* f = Open("recipe = {},");
-    ASSERT_NE(f, nullptr);
-    EXPECT_FALSE(f->IsBuilt());
-    EXPECT_NE(LogText().find("the recipe names no ingredient; the factory closes"), std::string::npos);
-    Run("StartGame() PauseGame('x') ResumeGame() gScore = GetScore()");
-    EXPECT_FALSE(f->OnAnimate());
-    f->OnMouseMove(TPoint{10, 10});
-    f->OnMouseDown(TPoint{10, 10});
-    EXPECT_EQ(Global("gScore"), "0");
-    TWindowManager::Get()->ProcessMessages();
-    EXPECT_EQ(TWindowManager::Get()->GetModalCount(), modals);
-  });
-}
-
-// The factory of the moment and the script functions, when factories of both kinds come and go
-// in any order.
-TEST_F(CoffeeFactoryTest, FactoriesComeAndGo) {
-  Play([&](TPlatform*) {
-    Run("function StartGame() gOld = true end");
-    auto* a = new CoffeeFactory;
-    auto* b = new ChocolateFactory;  // a later factory takes the names
-    auto* c = new CoffeeFactory;
-    EXPECT_EQ(CoffeeFactory::GetCurrent(), c);
-    delete a;
-    EXPECT_EQ(CoffeeFactory::GetCurrent(), c);
-    Run("gScore = GetScore()");
-    EXPECT_EQ(Global("gScore"), "0");
-    delete c;
-    EXPECT_EQ(CoffeeFactory::GetCurrent(), nullptr);
-    CoffeeFactory::PauseRunningGame();  // nothing to pause
-    Run("StartGame()");
-    EXPECT_EQ(Global("gOld"), "nil");  // still the chocolate factory's
-    delete b;
-    EXPECT_EQ(Global("GetScore"), "nil");
-    Run("StartGame()");
-    EXPECT_EQ(Global("gOld"), "true");  // handed back to what was there before
   });
 }
 

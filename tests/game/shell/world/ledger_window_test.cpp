@@ -171,6 +171,16 @@ TEST_F(LedgerTest, AFlashAlternatesTheBadgeForASecondAndAHalfAndSoundsOnce) {
   }
   EXPECT_EQ(ledger->GetBadgeCounter(), 0u);
   EXPECT_TRUE(ledger->IsBadgeFlashing());
+  // Frames are drawn on demand: each change of picture asks for one, a steady badge does not.
+  Run("SetLedgerQuestIndicator('off') SetLedgerQuestIndicator('flash')");
+  std::string asked;
+  for (int tick = 1; tick <= 12; tick++) {
+    Idle();  // drawn: nothing asked for any more
+    gNow += 50;
+    host.GetTaskList().RunTasks(0);
+    asked += manager->NeedsRedraw() ? '+' : '.';
+  }
+  EXPECT_EQ(asked, "+....+....+.");
   // Any other word stops it on the incomplete picture; "on" shows the complete one.
   Run("SetLedgerQuestIndicator('flash') SetLedgerQuestIndicator('nope')");
   EXPECT_FALSE(ledger->IsBadgeFlashing());
@@ -179,7 +189,7 @@ TEST_F(LedgerTest, AFlashAlternatesTheBadgeForASecondAndAHalfAndSoundsOnce) {
   Run("SetLedgerQuestIndicator('on')");
   EXPECT_EQ(Badge(), complete);
   Run("SetLedgerQuestIndicator('flash')");
-  EXPECT_EQ(gEngineEvents.size(), 2u);
+  EXPECT_EQ(gEngineEvents.size(), 3u);
 }
 
 TEST_F(LedgerTest, EachKindOfUpdateFillsInItsOwnParts) {

@@ -84,7 +84,8 @@ TEST_F(MapWindowTest, LabelsGoLeftOfPinsFromX750OrWhenThePortAsksAndRightOtherwi
     int alignment;
   } expect[] = {{759, 80, 4}, {740, 90, 6}, {290, 100, 6}};
   for (size_t i = 0; i < 3; i++) {
-    EXPECT_EQ(labels[i]->GetPosition(), TVec2(expect[i].x, expect[i].y)) << i;
+    // The text starts (4) or ends (6) at the spot, half-way down its box.
+    EXPECT_EQ(labels[i]->GetPosition() + labels[i]->GetAnchor(), TVec2(expect[i].x, expect[i].y)) << i;
     EXPECT_EQ(labels[i]->GetAlignment(), expect[i].alignment) << i;
     EXPECT_EQ(labels[i]->GetLayer(), 3);
     // The white halo lies under the label, two units down and right.

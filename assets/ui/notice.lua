@@ -1,0 +1,13 @@
+-- A short notice over the screen below: gNoticeTitle and gNoticeText are string-table labels.
+MakeDialog {
+  SetStyle { font = gBodyFont },
+  Bitmap { name = "shade", x = 0, y = 0, image = "ui/kit/overlay_modal.png" },
+  Panel { name = "noticepanel", x = 200, y = 190, w = 400, h = 220,
+    Text { name = "noticetitle", x = 0, y = 18, w = 400, h = 40, label = gNoticeTitle, padding = kHAlignCenter,
+      font = gTitleFont },
+    Text { name = "noticetext", x = 30, y = 68, w = 340, h = 80, label = gNoticeText, padding = kHAlignCenter,
+      font = gBodyFont },
+    KitButton { name = "noticeok", x = 120, y = 160, size = "m", gold = true, text = "notice_ok", default = true,
+      cancel = true, command = function() CloseWindow() end },
+  },
+}
