@@ -51,9 +51,9 @@ const int kKeptBlocks = 8;
 #ifndef ORVELLA_SMALL_LISTS
 #define ORVELLA_SMALL_LISTS 1
 #endif
-const size_t kSmallBlock = 128;
+const size_t kSmallBlock = 64;
 const int kSmallClasses = kSmallBlock / 8 + 1;
-const int kSmallKept = 8192;  // per class, so a list holds at most 1 MB
+const int kSmallKept = 8192;  // per class, so a list holds at most half a megabyte
 const size_t kKeptBytes = 8 * 1024 * 1024;
 
 size_t LargeClass(size_t n) {
