@@ -16,7 +16,10 @@ MakeDialog {
       command = function() CloseWindow() end },
     KitButton { name = "mapledger", x = 180, y = 6, size = "m", gold = true, text = "map_ledger",
       command = function()
+        -- A journey under way waits while the player reads the ledger.
+        PauseTravel()
         local where = OpenLedger("mapview")
+        ResumeTravel()
         if where then
           CloseWindow(where)
         end

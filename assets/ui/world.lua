@@ -110,7 +110,10 @@ end
 function OpenFactory(kind)
   InFlow(function()
     gLastFactoryScore = nil
+    -- The port's scene lies hidden under the factory: it holds still meanwhile, costing nothing.
+    PausePortAnimations(true)
     DoModal("ui/" .. kind .. "_factory.lua")
+    PausePortAnimations(false)
     if gLastFactoryScore then
       -- A week's production sells at the house price.
       local made = gLastFactoryScore
