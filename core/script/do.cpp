@@ -103,7 +103,9 @@ static void correctstack(lua_State *L, TObject *oldstack) {
     ci->base = (ci->base - oldstack) + L->stack;
     ci->func = (ci->func - oldstack) + L->stack;
   }
-  L->base = L->ci->base;
+  // Moved, not reset to the frame's base: a yielded state's base marks its yielded values, and
+  // the host calls into such a state while its script waits.
+  L->base = (L->base - oldstack) + L->stack;
 }
 
 void luaD_reallocstack(lua_State *L, int newsize) {
@@ -338,7 +340,9 @@ int lua_yield(lua_State *L, int nresults) {
     luaG_runerror(L, "attempt to yield across metamethod/C-call boundary");
   if (ci == L->base_ci || !isLua(ci - 1)) luaG_runerror(L, "cannot yield a C function");
   ci->flags |= CIST_YIELD;
-  L->base = L->top - nresults;  // the yielded values are the frame the resumer sees
+  // The yielded values are the frame the resumer sees, and stay so while the host calls into
+  // the waiting state (every return restores the frame's base).
+  L->base = ci->base = L->top - nresults;
   return -1;
 }
 

@@ -570,4 +570,38 @@ TEST(ScriptApi, TheNativeObserverSeesBindsAndScriptCalls) {
   EXPECT_EQ(gObserved.size(), 6u);
 }
 
+int YieldTwo(lua_State *L) {
+  lua_pushstring(L, "first");
+  lua_pushstring(L, "second");
+  return lua_yield(L, 2);
+}
+
+// The host works on a state whose script waits in a yield (the window script's main thread does
+// so between messages); the stack growing under that work must keep the yielded values in place.
+TEST(ScriptApi, AStackThatGrowsWhileItsScriptWaitsKeepsItsFrame) {
+  State L;
+  lua_register(L, "YieldTwo", YieldTwo);
+  lua_State *thread = lua_newthread(L);
+  ASSERT_EQ(script_test::Load(thread, "local a, b = YieldTwo('an argument') gResult = a .. b", "=waits"), 0);
+  ASSERT_EQ(lua_resume(thread, 0), 0);
+  ASSERT_EQ(lua_gettop(thread), 2);
+  ASSERT_NE(lua_checkstack(thread, 2000), 0);  // moves the stack
+  for (int i = 0; i < 1500; i++) lua_pushnumber(thread, i);
+  EXPECT_EQ(lua_gettop(thread), 1502);
+  EXPECT_STREQ(lua_tostring(thread, 1), "first");
+  EXPECT_STREQ(lua_tostring(thread, 2), "second");
+  lua_settop(thread, 2);
+  // A call made meanwhile returns to the same frame.
+  ASSERT_EQ(script_test::Load(thread, "return 1", "=meanwhile"), 0);
+  ASSERT_EQ(lua_pcall(thread, 0, 0, 0), 0);
+  EXPECT_EQ(lua_gettop(thread), 2);
+  EXPECT_STREQ(lua_tostring(thread, 1), "first");
+  lua_pushstring(thread, "x");
+  lua_pushstring(thread, "y");
+  ASSERT_EQ(lua_resume(thread, 2), 0);
+  lua_pushstring(L, "gResult");
+  lua_gettable(L, LUA_GLOBALSINDEX);
+  EXPECT_STREQ(lua_tostring(L, -1), "xy");
+}
+
 }  // namespace
