@@ -3,8 +3,8 @@
 // Harbour (dots on the way, the arrival that opens the port); a port's scene brightening, a
 // building's glow under the pointer and its click; the ledger from the town hall (two factories,
 // money, rank, quest), its switch to the map and its way back; the chocolate works' factory and
-// back; the coffee roastery's factory too; and the way back to the menu from every screen. A map left while a journey is under way
-// ends the journey (the ASan build runs this too). Goldens: the map with a journey under way, the
+// back; the coffee roastery's factory too; and the way back to the menu from every screen. A
+// map left while a journey is under way ends the journey (the ASan build runs this too). Goldens: the map with a journey under way, the
 // port with a glow, the ledger; the same moments in a real window on a virtual display.
 #include <gtest/gtest.h>
 
@@ -89,7 +89,12 @@ Steps Journey(const GameWorld& world) {
   s.Click(kWarehouse[0], kWarehouse[1]).Wait(10).Capture(world.File("notice.png")).Key(kReturn).Wait(10);
   s.Click(kPortLedger[0], kPortLedger[1]).Wait(20).Click(kLedgerClose[0], kLedgerClose[1]).Wait(10);
   s.Capture(world.File("port_after_ledger.png"));
-  s.Click(kPortMap[0], kPortMap[1]).Wait(10).Click(kMapMenu[0], kMapMenu[1]).Wait(20).Capture(world.File("menu.png"));
+  // Off to Sugar Quay, but back to the menu half-way: the journey ends with its map, and the
+  // airship never arrives. The map opened again finds the player where they were.
+  s.Click(kPortMap[0], kPortMap[1]).Wait(10);
+  Press(s, kSugarQuay).Park().Wait(40).Click(kMapMenu[0], kMapMenu[1]).Wait(20).Capture(world.File("menu.png"));
+  s.Wait(200).Click(kMenuPlay[0], kMenuPlay[1]).Wait(10).Capture(world.File("map_after.png"));
+  s.Click(kMapMenu[0], kMapMenu[1]).Wait(10);
   s.Add("close").Wait(30).Add("quit 3");
   return s;
 }
@@ -141,7 +146,8 @@ TEST(WorldTest, TheMapAPortAndTheLedgerAnswerThePlayer) {
   // twice; the port's tune again after the factory; the menu's at the end.
   std::vector<std::string> want = {"map_music", "airship_depart", "port_arrive", "port_music1", "port_music1",
                                    "map_music", "airship_depart", "port_arrive", "port_music1",
-                                   "map_music", "port_music1", "port_music1", "map_music", "menu_music"};
+                                   "map_music", "port_music1", "port_music1", "map_music", "menu_music",
+                                   "map_music", "menu_music"};
   std::vector<std::string> events = SoundEvents(log);
   size_t at = 0;
   for (const std::string& e : want) {
@@ -149,9 +155,15 @@ TEST(WorldTest, TheMapAPortAndTheLedgerAnswerThePlayer) {
     EXPECT_LT(at, events.size()) << "no " << e << " in order\n" << log;
     at++;
   }
-  int departures = 0;
-  for (const std::string& e : events) departures += e == "airship_depart";
-  EXPECT_EQ(departures, 2);
+  int departures = 0, arrivals = 0;
+  for (const std::string& e : events) {
+    departures += e == "airship_depart";
+    arrivals += e == "port_arrive";
+  }
+  EXPECT_EQ(departures, 3);
+  EXPECT_EQ(arrivals, 2);
+  // Left half-way, the journey to Sugar Quay changed nothing: no ring at Sugar Quay on the map.
+  EXPECT_FALSE(Differs(Frame(world.File("map_from_ledger.png")), Frame(world.File("map_after.png")), 440, 380, 700, 460));
 
   // The save keeps where the player is and what was visited; two weeks went by on the way.
   std::string save = ReadHostFile(world.GameFolder() + "/ada.quill3");
