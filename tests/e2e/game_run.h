@@ -172,6 +172,11 @@ struct Steps {
     Add("key " + std::to_string(key) + " down").Add("key " + std::to_string(key) + " up");
     return Wait(10);
   }
+  // Alt+Enter: the game leaves full screen for a window (or goes back).
+  Steps& AltEnter() {
+    Add("key 18 down").Key(13);
+    return Add("key 18 up");
+  }
   Steps& Capture(const std::string& file) { return Add("capture " + file); }
 };
 

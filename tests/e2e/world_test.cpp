@@ -28,7 +28,7 @@ constexpr int kPortMap[] = {524, 42}, kPortLedger[] = {696, 42};
 constexpr int kLedgerSwitch[] = {216, 452}, kLedgerClose[] = {578, 452};
 constexpr int kTownHall[] = {410, 282}, kChocolateWorks[] = {160, 300}, kWarehouse[] = {640, 300};
 constexpr int kFactoryLeave[] = {174, 32}, kRoastery[] = {170, 300}, kCoffeeLeave[] = {502, 68};
-constexpr int kReturn = 13, kAlt = 18;
+constexpr int kReturn = 13;
 
 std::string At(const int spot[2]) { return std::to_string(spot[0]) + " " + std::to_string(spot[1]); }
 
@@ -197,8 +197,7 @@ TEST(WorldTest, TheWorldAnswersTheMouseInARealWindow) {
   GameWorld world;
   Steps s;
   // The first start is in full screen; in a window the clicks land where the screens are drawn.
-  s.Wait(10).Type("Ada").Key(kReturn).Add("key " + std::to_string(kAlt) + " down").Key(kReturn);
-  s.Add("key " + std::to_string(kAlt) + " up").Wait(10);
+  s.Wait(10).Type("Ada").Key(kReturn).AltEnter().Wait(10);
   s.Click(kMenuPlay[0], kMenuPlay[1]).Wait(10);
   s.Press(kBeanHarbour).Park().Wait(60).Capture(world.File("xjourney.png"));
   s.Wait(100).Click(kPortMap[0], kPortMap[1]).Wait(10);
