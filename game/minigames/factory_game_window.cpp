@@ -27,6 +27,8 @@ FactoryGameWindow::FactoryGameWindow(const char* tune, const char* firstMiss)
 }
 
 FactoryGameWindow::~FactoryGameWindow() {
+  // A screen closed in play would leave the menu with the gun's aimer for a pointer.
+  if (mAimer) ShowPointer(false);
   SetTopModalOnly(false);
   TWindowManager* manager = TWindowManager::Get();
   if (manager && manager->RemoveMessageListener(mSoundHandler)) delete mSoundHandler;
@@ -101,7 +103,7 @@ void FactoryGameWindow::ResetGame() {
 
 void FactoryGameWindow::PauseGame(TStr text) {
   if (mGameState == kGameOver || !IsBuilt()) return;
-  SetGameCursor("cursor/cursor", 1, 1);
+  ShowPointer(false);
   if (!mPaused) {
     if (mGameState != kNotStarted) PauseSounds();
     OnPauseChanged(true);
@@ -121,8 +123,7 @@ void FactoryGameWindow::PauseGame(TStr text) {
 
 void FactoryGameWindow::ResumeGame() {
   if (!IsBuilt()) return;
-  // The gun's aimer, centred on the point a click fires at.
-  SetGameCursor("cursor/gun_aimer", 16, 16);
+  ShowPointer(true);
   if (mPaused) {
     ResumeSounds();
     OnPauseChanged(false);
@@ -179,8 +180,16 @@ void FactoryGameWindow::OnIngredientMissed(const std::shared_ptr<Ingredient>& in
 
 void FactoryGameWindow::ShowScore() { SetTextOf(mScoreText, TStr::Format("%lu", (unsigned long)mScore)); }
 
+void FactoryGameWindow::ShowPointer(bool aimer) {
+  mAimer = aimer;
+  if (aimer)
+    SetGameCursor("cursor/gun_aimer", 16, 16);
+  else
+    SetGameCursor("cursor/cursor", 1, 1);
+}
+
 void FactoryGameWindow::ShowGameOver() {
-  SetGameCursor("cursor/cursor", 1, 1);
+  ShowPointer(false);
   SetTopModalOnly(false);
   DetachAnim();
   EnableScreenWindow(this, "go", false);

@@ -98,6 +98,9 @@ class FactoryGameWindow : public TQRNWindow {
   void ShowScore();
   // The game-over panel: the pointer back, the step detached, the panel filled and shown.
   void ShowGameOver();
+  // The gun's aimer (centred on the point a click fires at) while the game can be played, else
+  // the arrow.
+  void ShowPointer(bool aimer);
   TStr Tune(const char* suffix) const { return TStr(mTune) + suffix; }
 
   TStr mProductName;
@@ -119,5 +122,6 @@ class FactoryGameWindow : public TQRNWindow {
  private:
   const char* mTune;
   const char* mFirstMiss;
+  bool mAimer = false;  // the pointer may be the aimer (or hidden over the belt): given back when the window goes
   TScriptGlobals mGlobals;
 };

@@ -2,6 +2,7 @@
 // hands it a step each frame; the record turns the summed steps into a point on the line.
 #pragma once
 
+#include <list>
 #include <memory>
 
 #include "core/base/vec2.h"
@@ -23,3 +24,9 @@ struct FlyingIngredient {
   float duration = 0;   // 0, or the path length in thousandths of a step unit
   float elapsed = 0;    // the steps so far, never above 1
 };
+
+// Takes every flight's sprite off the screen and empties the list (a game reset under way).
+void DropFlights(std::list<std::shared_ptr<FlyingIngredient>>& flights);
+// The unit direction from `from` toward the point; a point on `from` (or one that is not a
+// number) has none, and `last` stays and is answered.
+TVec2 AimToward(const TVec2& from, const TVec2& point, TVec2& last);

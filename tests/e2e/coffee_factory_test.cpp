@@ -73,9 +73,11 @@ TEST(CoffeeFactoryTest, APlayerMakesCappuccinosFromTheMenuToClosingTime) {
   hand.Click(64300, 105, 138);
   // Another game: three shots past the belt shut the machine down.
   hand.Click(67000, 316, 358).Click(71500, 700, 300).Click(71800, 700, 300).Click(72100, 700, 300);
-  // Game over: Escape and the focus leave the panel as it is; Done goes back to the menu.
+  // Game over: Escape and the focus leave the panel as it is.
   hand.Key(73000, kEscape).At(73500, "activate 0").At(74000, "activate 1");
-  hand.Click(75000, 484, 358).At(75003, "move 799 599").At(76000, "quit");
+  // A third game left for the menu in play: the menu has the arrow again.
+  hand.Click(75000, 316, 358).Click(80000, 500, 68).At(80500, "capture " + world.File("menu.png"));
+  hand.At(81000, "quit");
 
   HarnessRun run = world.Run(hand.text, "options=verbosedebug=1", "5000:10");
   ASSERT_EQ(run.result.status, 0) << run.result.out;
@@ -141,7 +143,10 @@ TEST(CoffeeFactoryTest, APlayerMakesCappuccinosFromTheMenuToClosingTime) {
       "launch", "ingredient_failure_1", "launch", "ingredient_failure_2", "launch", "coffee_making_game_outro",
       "game_over", "ingredient_failure_factory shutdown",
       // At game over only the application's own pause for the lost focus.
-      "Pause", "Unpause", "menu_music"};
+      "Pause", "Unpause",
+      // Again, and away to the menu.
+      "Pause", "coffee_making_game_intro", "Unpause", "clock_tick", "clock_tick", "clock_tick", "start_bell",
+      "coffee_making_game", "menu_music"};
   EXPECT_EQ(events, want);
   // The shot in the air at time-up landed in its empty cell after it: no miss in the first game,
   // whose last cappuccino was counted at the end of the wait.
@@ -157,6 +162,15 @@ TEST(CoffeeFactoryTest, APlayerMakesCappuccinosFromTheMenuToClosingTime) {
   std::vector<uint32_t> frame = Frame(world.File("aimer.png"));
   uint32_t seen = frame[358 * 800 + 400], centre = aimer[(size_t)(h / 2) * w + w / 2];
   for (int shift : {0, 8, 16}) EXPECT_NEAR((int)(seen >> shift & 0xFF), (int)(centre >> shift & 0xFF), 3) << shift;
+
+  // Back in the menu the pointer is the arrow again, its tip on the point.
+  std::vector<uint32_t> arrow;
+  ASSERT_TRUE(TestControl::Display::ReadPng(ToolPath("assets") + "/cursor/cursor.png", arrow, w, h));
+  std::vector<uint32_t> menu = Frame(world.File("menu.png"));
+  seen = menu[68 * 800 + 500];
+  uint32_t tip = arrow[(size_t)1 * w + 1];
+  ASSERT_EQ(tip >> 24, 0xFFu);
+  for (int shift : {0, 8, 16}) EXPECT_NEAR((int)(seen >> shift & 0xFF), (int)(tip >> shift & 0xFF), 3) << shift;
 
   // A busy moment: the beans' group just taken, its "+3" rising, the beans flying into the
   // hopper, the belt full.

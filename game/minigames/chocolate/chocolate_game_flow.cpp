@@ -93,7 +93,7 @@ void ChocolateFactory::SetGameState(uint32_t state) {
       if (mTrayTask->HasCompleteTray()) mTrayTask->SetRate(5.0f);
       break;
     case kShutDown:
-      SetGameCursor("cursor/cursor", 1, 1);
+      ShowPointer(false);
       SoundEvent(TStr("game_over"));
       SoundEvent(TStr("chocolate_making_game_outro"));
       mIngredientQueueTask->Stop();

@@ -20,14 +20,7 @@ ChocolateGunTask::ChocolateGunTask(std::shared_ptr<TAnimatedSprite> gun, float p
       mTrays(trays),
       mPeriod(FactoryPeriod("ChocolateGunTask", period, kDefaultPeriod)) {}
 
-TVec2 ChocolateGunTask::Aim(const TVec2& point) {
-  TVec2 from = mGun ? mGun->GetPosition() : TVec2();
-  TVec2 d = point - from;
-  float length = d.Length();
-  // Nothing to divide by on the gun itself (and nothing sane from a non-finite point).
-  if (length > 0.0f && std::isfinite(length)) mAim = d * (1.0f / length);
-  return mAim;
-}
+TVec2 ChocolateGunTask::Aim(const TVec2& point) { return AimToward(mGun ? mGun->GetPosition() : TVec2(), point, mAim); }
 
 bool ChocolateGunTask::Fire(int32_t x, int32_t y) {
   std::shared_ptr<Ingredient> ingredient = mQueue ? mQueue->TakeNext() : nullptr;
@@ -44,9 +37,7 @@ bool ChocolateGunTask::Fire(int32_t x, int32_t y) {
 
 void ChocolateGunTask::Reset(float rate) {
   TScalingTask::Reset(rate);
-  for (const auto& flight : mFlying)
-    if (TSprite* parent = flight->sprite ? flight->sprite->GetParent() : nullptr) parent->RemoveChild(flight->sprite);
-  mFlying.clear();
+  DropFlights(mFlying);
   ++mResets;
 }
 

@@ -109,7 +109,7 @@ void CoffeeFactory::SetGameState(uint32_t state) {
       mGridTask->Stop();
       break;
     case kShutDown:
-      SetGameCursor("cursor/cursor", 1, 1);
+      ShowPointer(false);
       SoundEvent(TStr("coffee_making_game_outro"));
       SoundEvent(TStr("game_over"));
       mIngredientQueueTask->Stop();

@@ -18,12 +18,7 @@ CoffeeGunTask::CoffeeGunTask(std::shared_ptr<TAnimatedSprite> gun, float period,
       mGrid(std::move(grid)),
       mPeriod(FactoryPeriod("CoffeeGunTask", period, kDefaultPeriod)) {}
 
-TVec2 CoffeeGunTask::Aim(const TVec2& point) {
-  TVec2 d = point - (mGun ? mGun->GetPosition() : TVec2());
-  float length = d.Length();
-  if (length > 0.0f && std::isfinite(length)) mAim = d * (1.0f / length);
-  return mAim;
-}
+TVec2 CoffeeGunTask::Aim(const TVec2& point) { return AimToward(mGun ? mGun->GetPosition() : TVec2(), point, mAim); }
 
 bool CoffeeGunTask::Fire(int32_t x, int32_t y) {
   std::shared_ptr<Ingredient> ingredient = mQueue ? mQueue->TakeNext() : nullptr;
@@ -51,9 +46,7 @@ bool CoffeeGunTask::Fire(int32_t x, int32_t y) {
 
 void CoffeeGunTask::Reset(float rate) {
   TScalingTask::Reset(rate);
-  for (const auto& flight : mFlying)
-    if (TSprite* parent = flight->sprite ? flight->sprite->GetParent() : nullptr) parent->RemoveChild(flight->sprite);
-  mFlying.clear();
+  DropFlights(mFlying);
   ++mResets;
   if (mGrid) mGrid->SetPreview(mQueue ? mQueue->PeekFront() : nullptr);
 }

@@ -117,9 +117,7 @@ void HopperCollectionTask::AddFlight(const std::shared_ptr<TSprite>& sprite) {
 
 void HopperCollectionTask::Reset(float rate) {
   if (mHopper) mHopper->ResetStock();
-  for (const auto& flight : mFlying)
-    if (TSprite* parent = flight->sprite ? flight->sprite->GetParent() : nullptr) parent->RemoveChild(flight->sprite);
-  mFlying.clear();
+  DropFlights(mFlying);
   TScalingTask::Reset(rate);
 }
 
