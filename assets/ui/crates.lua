@@ -36,12 +36,13 @@ end
 
 gCratesOpened = {}
 
-local crates = { name = "crates", x = 85, y = 150, w = 630, h = 300 }
+-- The window covers the whole panel, so an opening's sparkle is not cut at the crates' edge.
+local crates = { name = "crates", x = 69, y = 132, w = 662, h = 336 }
 for k = 1, 21 do
   local row = Floor((k - 1) / kColumns)
   local column = k - 1 - row * kColumns
   local crate = k
-  table.insert(crates, Button { name = "select_" .. k, x = 15 + column * 90, y = 20 + row * 96, w = 60, h = 60,
+  table.insert(crates, Button { name = "select_" .. k, x = 31 + column * 90, y = 38 + row * 96, w = 60, h = 60,
     command = function() PickCrate(crate) end })
 end
 

@@ -15,19 +15,6 @@
 
 namespace {
 
-// The sound events of the run, in order, without the volume levels.
-std::vector<std::string> SoundEvents(const std::string& log) {
-  std::vector<std::string> events;
-  std::istringstream in(log);
-  const std::string mark = "Sound event ";
-  for (std::string line; std::getline(in, line);) {
-    size_t at = line.find(mark);
-    if (at == std::string::npos || line.find("Volume", at) != std::string::npos) continue;
-    events.push_back(line.substr(at + mark.size()));
-  }
-  return events;
-}
-
 int Count(const std::vector<std::string>& events, const std::string& name) {
   return (int)std::count(events.begin(), events.end(), name);
 }

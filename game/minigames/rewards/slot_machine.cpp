@@ -16,6 +16,7 @@
 #include "game/minigames/factory_screen.h"
 #include "game/minigames/rewards/reward_parts.h"
 #include "game/shell/world/world_drawing.h"
+#include "game/shell/world/world_script.h"
 #include "game/shell/sound_bridge.h"
 
 namespace {
@@ -166,7 +167,7 @@ bool SlotMachine::OnAnimate() {
     if (mAllStopped) {
       if (mOnStopped) {
         SoundEvent(TStr("Stop_machine_spin"));
-        CallScriptFunction(mOnStopped.get());
+        RunScriptFunction(*mOnStopped);
         // The script may have started the next turn already.
         if (mTurn != turn) return true;
       }
@@ -186,7 +187,7 @@ bool SlotMachine::OnAnimate() {
     }
     if (mPayoutDone && mOnPayout) {
       SoundEvent(TStr("Stop_win_money"));
-      CallScriptFunction(mOnPayout.get());
+      RunScriptFunction(*mOnPayout);
       if (mTurn != turn) return true;
     }
   }
