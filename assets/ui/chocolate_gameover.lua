@@ -6,6 +6,12 @@ local score = GetScore()
 Player.made = Player.made or {}
 Player.made[kind] = (Player.made[kind] or 0) + score
 gLastFactoryScore = score
+-- Once weeks have passed, the player's standing goes on the list of high scores: money a week,
+-- as the ledger shows it; its information reads rank-weeks-money.
+local weeks, money = Player.time or 0, Player.money or 0
+if weeks > 0 then
+  LogScore(Floor(money > 0 and money / weeks or 0), string.format("%d-%d-%d", Player.rank or 1, weeks, money), "")
+end
 
 MakeDialog {
   Text { name = "overtitle", x = 0, y = 18, w = 360, h = 40, label = "factory_over_title",

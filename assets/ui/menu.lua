@@ -1,6 +1,6 @@
 -- The main menu: the game's title, a greeting for the current player and the way to the
 -- profiles, the options and out of the game; beside it, the way into the world, the world tour,
--- the credits and the reward games.
+-- the high scores, the credits, the editors and the reward games.
 function UpdateMenuGreeting()
   SetLabel("welcome", PlainText(GetString("menu_welcome", GetCurrentUserName())))
 end
@@ -23,15 +23,19 @@ MakeDialog {
     KitButton { name = "quit", x = 10, y = 222, size = "l", text = "menu_quit",
       command = function() AskQuit() end },
   },
-  Panel { name = "tourpanel", x = 46, y = 301, w = 184, h = 118,
+  Panel { name = "tourpanel", x = 46, y = 301, w = 184, h = 176,
     KitButton { name = "play", x = 12, y = 10, size = "m", gold = true, text = "menu_play",
       command = function() PlayWorld() end },
     KitButton { name = "tour", x = 12, y = 68, size = "m", text = "menu_tour",
       command = function() DoModal("ui/tour.lua") end },
+    KitButton { name = "hiscores", x = 12, y = 126, size = "m", text = "menu_hiscores",
+      command = function() DoModal("ui/hiscores.lua") end },
   },
-  Panel { name = "creditspanel", x = 570, y = 359, w = 184, h = 60,
+  Panel { name = "creditspanel", x = 570, y = 359, w = 184, h = 118,
     KitButton { name = "credits", x = 12, y = 10, size = "m", text = "menu_credits",
       command = function() DoModal("ui/credits.lua") end },
+    KitButton { name = "editors", x = 12, y = 68, size = "m", text = "menu_editors",
+      command = function() DoModal("ui/editors.lua") end },
   },
   Panel { name = "rewardspanel", x = 570, y = 262, w = 184, h = 60,
     KitButton { name = "rewards", x = 12, y = 10, size = "m", text = "menu_rewards",

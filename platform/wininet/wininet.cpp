@@ -114,7 +114,11 @@ HINTERNET Register(InetHandle* h) {
   return h;
 }
 
+// Requests that have ended: sent and closed, or refused at the start (for test hooks).
+std::atomic<int> gEndedRequests{0};
+
 void FreeRequest(InetHandle* h) {
+  gEndedRequests++;
   if (h->easy) {
     if (h->multi) curl_multi_remove_handle(h->multi, h->easy);
     curl_easy_cleanup(h->easy);
@@ -638,6 +642,8 @@ int CloseSessionHandles() {
   }
   return closed;
 }
+
+int EndedRequestCount() { return gEndedRequests.load(); }
 
 int OpenHandleCount() {
   std::lock_guard<std::mutex> lock(RegistryLock());

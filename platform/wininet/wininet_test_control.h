@@ -14,4 +14,8 @@ int CloseSessionHandles();
 // Handles of every kind currently open.
 int OpenHandleCount();
 
+// Requests of the process that have ended (closed after their transfer, or refused as they
+// were made), counted from the start: a test waits for a program's replies by this.
+int EndedRequestCount();
+
 }  // namespace WininetTestControl

@@ -21,6 +21,7 @@
 #include "platform/dsound/dsound_test_control.h"
 #include "platform/test_control.h"
 #include "platform/win32/win32.h"
+#include "platform/wininet/wininet_test_control.h"
 
 #define HARNESS_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -101,6 +102,8 @@ void Run(const Step& s, HWND main) {
   } else if (a == "capture" && !s.args.empty()) {
     Capture(s.args[0]);
     return;
+  } else if (a == "clipboard" && !s.args.empty()) {
+    std::ofstream(s.args[0], std::ios::binary) << TestControl::ClipboardBytes(CF_TEXT);
   } else if (a == "quit") {
     PostMessageA(main, WM_QUIT, (WPARAM)Arg(s, 0), 0);
   }
@@ -125,7 +128,21 @@ void PlaySound() {
 }
 
 // The window states an "await" step waits for.
-bool StateReached(const std::string& state, HWND main) {
+// "requests N": until N of the program's HTTP requests have ended and 100 ms more have passed
+// (the program's worker reports the end just after the request closes), or ten seconds: a reply
+// comes from another thread, on real time, not on the program's clock.
+bool StateReached(const std::string& state, const Step& step, HWND main) {
+  if (state == "requests") {
+    static timespec since{}, ended{};
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    auto ms = [&now](const timespec& t) { return (now.tv_sec - t.tv_sec) * 1000 + (now.tv_nsec - t.tv_nsec) / 1000000; };
+    if (since.tv_sec == 0) since = now;
+    if (ended.tv_sec == 0 && WininetTestControl::EndedRequestCount() >= Arg(step, 1)) ended = now;
+    bool done = (ended.tv_sec != 0 && ms(ended) >= 100) || ms(since) > 10000;
+    if (done) since = ended = timespec{};
+    return done;
+  }
   if (state == "minimized") return IsIconic(main);
   if (state == "restored") return !IsIconic(main);
   if (state == "foreground") return GetForegroundWindow() == main;
@@ -162,9 +179,19 @@ void OnIdle(void*) {
     if (s.byTime ? elapsed < s.when : (uint32_t)gFrames < s.when) continue;
     if (s.action == "await") {
       std::string state = s.args.empty() ? "" : s.args[0];
-      if (!StateReached(state, main)) break;  // the steps after it wait too
+      if (!StateReached(state, s, main)) break;  // the steps after it wait too
       s.done = true;
-      Report("await %s", state);
+      // The frames after it count from when it let go, so they keep their distance from it.
+      if (!s.byTime && (uint32_t)gFrames > s.when) {
+        uint32_t late = (uint32_t)gFrames - s.when;
+        for (Step& later : gSteps)
+          if (!later.done && !later.byTime && &later != &s) later.when += late;
+      }
+      if (state == "requests")
+        Report("await %s", "requests " + std::to_string(Arg(s, 1)) + ": " +
+                               std::to_string(WininetTestControl::EndedRequestCount()) + " ended");
+      else
+        Report("await %s", state);
       continue;
     }
     s.done = true;
