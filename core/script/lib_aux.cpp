@@ -3,10 +3,13 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
 #include "core/base/file.h"
+#include "core/script/state.h"
+#include "core/script/table.h"
 
 // ---- errors and argument checks ----
 
@@ -158,14 +161,59 @@ static void push_sizes(lua_State *L) {
     lua_pushvalue(L, -2);
     lua_rawset(L, LUA_REGISTRYINDEX);
   }
+  G(L)->sizes = hvalue(L->top - 1);
 }
 
 static int abs_index(lua_State *L, int i) {
   return (i > 0 || i <= LUA_REGISTRYINDEX) ? i : lua_gettop(L) + i + 1;
 }
 
+// The table at a stack index (positive after abs_index), else NULL: the sizes are read and
+// written in place, without the interning and the stack traffic of the calls above.
+static Table *table_at(lua_State *L, int t) {
+  if (t <= 0 || L->base + (t - 1) >= L->top || !ttistable(L->base + (t - 1))) return NULL;
+  return hvalue(L->base + (t - 1));
+}
+
+// The weak table of sizes, when it exists. Only push_sizes sets its registry entry.
+static Table *sizes_table(lua_State *L) { return G(L)->sizes; }
+
+// The slot of the table at `key' in the sizes, nil when absent. Insertions and removals go to
+// the same table over and over: the node found last is tried first.
+static const TObject *size_of(lua_State *L, Table *sizes, const TObject *key) {
+  int hint = G(L)->sizesHint;
+  if (hint < sizenode(sizes)) {
+    Node *n = gnode(sizes, hint);
+    if (ttistable(gkey(n)) && hvalue(gkey(n)) == hvalue(key)) return gval(n);
+  }
+  const TObject *v = luaH_get(sizes, key);
+  if (v != &luaO_nilobject && !(v >= sizes->array && v < sizes->array + sizes->sizearray))
+    G(L)->sizesHint = static_cast<int>(reinterpret_cast<const Node *>(reinterpret_cast<const char *>(v) - offsetof(Node, i_val)) - sizes->node);
+  return v;
+}
+
 void luaL_setn(lua_State *L, int t, int n) {
   t = abs_index(L, t);
+  if (Table *h = table_at(L, t)) {
+    TObject *field = const_cast<TObject *>(luaH_getstr(h, G(L)->nname));
+    if (ttisnumber(field)) {
+      TObject key;
+      setsvalue(&key, G(L)->nname);
+      setnvalue(luaH_set(L, h, &key), n);  // the slot exists: a plain store
+      return;
+    }
+    Table *sizes = sizes_table(L);
+    if (sizes == NULL) {
+      push_sizes(L);  // makes it
+      lua_pop(L, 1);
+      sizes = sizes_table(L);
+    }
+    TObject *slot = const_cast<TObject *>(size_of(L, sizes, L->base + (t - 1)));
+    if (slot == &luaO_nilobject) slot = luaH_set(L, sizes, L->base + (t - 1));
+    else sizes->flags = 0;  // as luaH_set leaves it
+    setnvalue(slot, n);
+    return;
+  }
   lua_pushliteral(L, "n");
   lua_rawget(L, t);
   if (lua_type(L, -1) == LUA_TNUMBER) {
@@ -185,6 +233,15 @@ void luaL_setn(lua_State *L, int t, int n) {
 
 int luaL_getn(lua_State *L, int t) {
   t = abs_index(L, t);
+  if (Table *h = table_at(L, t)) {
+    const TObject *field = luaH_getstr(h, G(L)->nname);
+    if (ttisnumber(field)) return SaturateToInt32(nvalue(field));
+    if (Table *sizes = sizes_table(L)) {
+      const TObject *v = size_of(L, sizes, L->base + (t - 1));
+      if (ttisnumber(v)) return SaturateToInt32(nvalue(v));
+    }
+    return luaH_bound(h);
+  }
   lua_pushliteral(L, "n");
   lua_rawget(L, t);
   if (lua_type(L, -1) == LUA_TNUMBER) {

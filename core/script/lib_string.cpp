@@ -343,9 +343,12 @@ const char *match(MatchState *ms, const char *s, const char *p) {
 const char *lmemfind(const char *s1, size_t l1, const char *s2, size_t l2) {
   if (l2 == 0) return s1;
   if (l2 > l1) return nullptr;
-  const char *end = s1 + (l1 - l2);
-  for (const char *p = s1; p <= end; p++)
-    if (*p == *s2 && memcmp(p + 1, s2 + 1, l2 - 1) == 0) return p;
+  // memchr finds each candidate first byte many bytes at a time.
+  const char *p = s1, *end = s1 + (l1 - l2) + 1;
+  while ((p = static_cast<const char *>(memchr(p, *s2, (size_t)(end - p)))) != nullptr) {
+    if (memcmp(p + 1, s2 + 1, l2 - 1) == 0) return p;
+    p++;
+  }
   return nullptr;
 }
 

@@ -1,7 +1,11 @@
 // Opening and closing a state, and creating and freeing threads.
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include <sys/mman.h>
 
 #include "core/base/settings.h"
 #include "core/script/debug.h"
@@ -23,10 +27,14 @@ struct LG {
 // rounded up to a size class (an eighth of their power of two) and the last few freed are
 // kept for the next request of their class. A loop that makes and drops large strings would
 // otherwise have the C library hand the memory back to the system after each collection and
-// fault it in again at the next step.
+// fault it in again at the next step. Blocks of the huge classes (tables of millions of slots)
+// are mappings of their own on huge pages: faulting fresh memory in four kilobytes at a time
+// costs more than filling it, and a mapping grows in place or moves without a copy.
 namespace {
 
 const size_t kLargeBlock = 64 * 1024;
+const size_t kHugeBlock = 4 * 1024 * 1024;
+const size_t kHugePage = 2 * 1024 * 1024;
 const int kKeptBlocks = 8;
 const size_t kKeptBytes = 8 * 1024 * 1024;
 
@@ -34,6 +42,45 @@ size_t LargeClass(size_t n) {
   size_t grain = 1;
   while ((grain << 4) <= n) grain <<= 1;  // 2^(floor(log2 n) - 3)
   return (n + grain - 1) & ~(grain - 1);
+}
+
+size_t MappedSize(size_t cls) { return (cls + kHugePage - 1) & ~(kHugePage - 1); }
+
+// A mapping of a huge class, started on a huge page boundary.
+void *MapHuge(size_t cls) {
+  size_t size = MappedSize(cls);
+  void *p = mmap(NULL, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return NULL;
+  uintptr_t at = reinterpret_cast<uintptr_t>(p), aligned = (at + kHugePage - 1) & ~(kHugePage - 1);
+  if (aligned > at) munmap(p, aligned - at);
+  munmap(reinterpret_cast<void *>(aligned + size), at + kHugePage - aligned);
+#ifdef MADV_HUGEPAGE
+  madvise(reinterpret_cast<void *>(aligned), size, MADV_HUGEPAGE);
+#endif
+  return reinterpret_cast<void *>(aligned);
+}
+
+void Release(void *p, size_t cls) {
+  if (cls >= kHugeBlock) munmap(p, MappedSize(cls));
+  else std::free(p);
+}
+
+// A block of class `cls' with the first `keep' bytes of `ptr' (a block of class `old', or of
+// a small size when `old' is 0).
+void *Move(void *ptr, size_t old, size_t cls, size_t keep) {
+  if (old >= kHugeBlock && cls >= kHugeBlock) {
+    void *p = mremap(ptr, MappedSize(old), MappedSize(cls), MREMAP_MAYMOVE);
+    return p == MAP_FAILED ? NULL : p;
+  }
+  if (cls < kHugeBlock) {
+    if (old < kHugeBlock) return std::realloc(ptr, cls);
+    void *p = std::malloc(cls);
+    if (p != NULL) std::memcpy(p, ptr, keep), munmap(ptr, MappedSize(old));
+    return p;
+  }
+  void *p = MapHuge(cls);
+  if (p != NULL && ptr != NULL) std::memcpy(p, ptr, keep), std::free(ptr);
+  return p;
 }
 
 // The blocks kept, oldest first; one record per state opened with the default function.
@@ -50,17 +97,20 @@ struct KeptBlocks {
   }
   void Keep(void *p, size_t cls) {
     if (cls > kKeptBytes) {
-      std::free(p);
+      Release(p, cls);
       return;
     }
-    while (count == kKeptBlocks || bytes + cls > kKeptBytes) std::free(Remove(0));  // the oldest
+    while (count == kKeptBlocks || bytes + cls > kKeptBytes) {
+      size_t oldest = size[0];
+      Release(Remove(0), oldest);
+    }
     block[count] = p;
     size[count] = cls;
     count++;
     bytes += cls;
   }
   ~KeptBlocks() {
-    for (int i = 0; i < count; i++) std::free(block[i]);
+    for (int i = 0; i < count; i++) Release(block[i], size[i]);
   }
   // Takes entry i out of the list, keeping the order of the rest.
   void *Remove(int i) {
@@ -76,20 +126,20 @@ struct KeptBlocks {
 
 static void *l_alloc(void *ud, void *ptr, size_t osize, size_t nsize) {
   KeptBlocks *kept = static_cast<KeptBlocks *>(ud);
-  bool wasLarge = ptr != NULL && osize >= kLargeBlock;
+  size_t old = ptr != NULL && osize >= kLargeBlock ? LargeClass(osize) : 0;
   if (nsize == 0) {
-    if (wasLarge) kept->Keep(ptr, LargeClass(osize));
+    if (old) kept->Keep(ptr, old);
     else std::free(ptr);
     return NULL;
   }
-  if (nsize < kLargeBlock) return std::realloc(ptr, nsize);
-  size_t cls = LargeClass(nsize);
+  if (nsize < kLargeBlock && old < kHugeBlock) return std::realloc(ptr, nsize);
+  size_t cls = nsize < kLargeBlock ? nsize : LargeClass(nsize);
   if (ptr == NULL) {
     void *p = kept->Take(cls);
-    return p ? p : std::malloc(cls);
+    return p ? p : cls >= kHugeBlock ? MapHuge(cls) : std::malloc(cls);
   }
-  if (wasLarge && LargeClass(osize) == cls) return ptr;  // the block already has the room
-  return std::realloc(ptr, cls);
+  if (old == cls) return ptr;  // the block already has the room
+  return Move(ptr, old, cls, std::min(osize, nsize));
 }
 
 static void stack_init(lua_State *L1, lua_State *L) {
@@ -229,6 +279,8 @@ lua_State *luaE_openwith(lua_Alloc f, void *ud) {
                                           kScriptMaxMemoryMb)
                 << 20;
   g->nCresume = 0;
+  g->sizes = NULL;
+  g->sizesHint = 0;
   for (int i = 0; i < TM_N; i++) g->tmname[i] = NULL;
   g->nname = NULL;
   if (luaD_rawrunprotected(L, f_luaopen, NULL) != 0) {

@@ -59,6 +59,8 @@ struct global_State {
   Node dummynode[1];       // common node array for all empty tables
   TString *tmname[TM_N];   // array with tag-method names
   TString *nname;          // "n", the size field of tables (fixed)
+  Table *sizes;            // the auxiliary library's weak table of sizes once made (the registry holds it)
+  int sizesHint;           // the node of `sizes' where a table was last found (checked before use)
   int nCresume;            // nested lua_resume calls (they nest on the C stack)
 };
 

@@ -119,8 +119,10 @@ static void numuse(const Table *t, int *narray, int *nhash, const TObject *extra
   for (int i = 0, lim = 1, k = 0; i <= MAXBITS && k < t->sizearray; i++, lim *= 2) {
     int ttlg = lim;
     if (ttlg > t->sizearray) ttlg = t->sizearray;
-    for (; k < ttlg; k++)
-      if (!ttisnil(&t->array[k])) nums[i]++, ause++;
+    int used = 0;  // a local count: the slots' tags could alias the array of counts
+    for (; k < ttlg; k++) used += !ttisnil(&t->array[k]);
+    nums[i] += used;
+    ause += used;
   }
   totaluse = ause;
   for (int i = sizenode(t) - 1; i >= 0; i--) {
@@ -266,19 +268,6 @@ static TObject *newkey(lua_State *L, Table *t, const TObject *key) {
   return gval(mp);
 }
 
-// A slot handed out for writing may receive a value: the size bounds must cover it.
-static inline TObject *coverslot(Table *t, const TObject *slot, const TObject *key) {
-  TObject *s = const_cast<TObject *>(slot);
-  if (ttisnumber(key)) {
-    if (s >= t->array && s < t->array + t->sizearray) {
-      int k = static_cast<int>(s - t->array) + 1;
-      if (k > t->abound) t->abound = k;
-    } else if (nvalue(key) > t->nbound) {
-      t->nbound = nvalue(key);
-    }
-  }
-  return s;
-}
 
 static const TObject *getany(Table *t, const TObject *key) {
   if (ttisnil(key)) return &luaO_nilobject;
@@ -329,7 +318,7 @@ const TObject *luaH_get(Table *t, const TObject *key) {
 TObject *luaH_set(lua_State *L, Table *t, const TObject *key) {
   const TObject *p = luaH_get(t, key);
   t->flags = 0;
-  if (p != &luaO_nilobject) return coverslot(t, p, key);
+  if (p != &luaO_nilobject) return luaH_coverslot(t, p, key);
   if (ttisnil(key)) luaG_runerror(L, "table index is nil");
   if (ttisnumber(key) && nvalue(key) != nvalue(key)) luaG_runerror(L, "table index is NaN");
   return newkey(L, t, key);
@@ -339,7 +328,7 @@ TObject *luaH_setnum(lua_State *L, Table *t, int key) {
   const TObject *p = luaH_getnum(t, key);
   TObject k;
   setnvalue(&k, cast(lua_Number, key));
-  if (p != &luaO_nilobject) return coverslot(t, p, &k);
+  if (p != &luaO_nilobject) return luaH_coverslot(t, p, &k);
   return newkey(L, t, &k);
 }
 
@@ -376,6 +365,10 @@ int luaH_getn(Table *t, TString *nname) {
   // A raw field "n" holding a number wins.
   const TObject *n = luaH_getstr(t, nname);
   if (ttisnumber(n)) return luaO_num2int(nvalue(n));
+  return luaH_bound(t);
+}
+
+int luaH_bound(Table *t) {
   int a = t->abound;
   while (a > 0 && ttisnil(&t->array[a - 1])) a--;
   t->abound = a;

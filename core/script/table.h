@@ -13,6 +13,19 @@ const TObject *luaH_getstr(Table *t, TString *key);
 const TObject *luaH_get(Table *t, const TObject *key);
 // Slot for `key', created (nil) when absent; raises "table index is nil"/"... is NaN".
 TObject *luaH_set(lua_State *L, Table *t, const TObject *key);
+// A slot handed out for writing may receive a value: the size bounds must cover it.
+inline TObject *luaH_coverslot(Table *t, const TObject *slot, const TObject *key) {
+  TObject *s = const_cast<TObject *>(slot);
+  if (ttisnumber(key)) {
+    if (s >= t->array && s < t->array + t->sizearray) {
+      int k = static_cast<int>(s - t->array) + 1;
+      if (k > t->abound) t->abound = k;
+    } else if (nvalue(key) > t->nbound) {
+      t->nbound = nvalue(key);
+    }
+  }
+  return s;
+}
 // A new table with metatable the per-type table of tables; narray array slots, 2^lnhash nodes.
 Table *luaH_new(lua_State *L, int narray, int lnhash);
 void luaH_free(lua_State *L, Table *t);
@@ -20,3 +33,5 @@ int luaH_next(lua_State *L, Table *t, StkId key);
 // lua_getn's count: the number in the field "n" (named by nname), else the largest of the
 // last array position holding a value and the number keys of the hash part holding one.
 int luaH_getn(Table *t, TString *nname);
+// The same without the field "n".
+int luaH_bound(Table *t);

@@ -499,6 +499,15 @@ reentry:  // entry point
         setobj(v, rc);
         vmbreak;
       }
+      // A slot that exists but holds nil (an array slot, a cleared key) takes the value as
+      // luaV_settable would, in the same order: the table changed, then "__newindex" asked.
+      if (v != &luaO_nilobject) {
+        h->flags = 0;
+        if (fasttm(L, h->metatable, TM_NEWINDEX) == NULL) {
+          setobj(luaH_coverslot(h, v, rb), rc);
+          vmbreak;
+        }
+      }
     }
     Protect(luaV_settable(L, RA(i), rb, rc));
     vmbreak;

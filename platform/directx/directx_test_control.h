@@ -87,6 +87,12 @@ void SetRestoreAllSurfacesResult(HRESULT result);
 // The antialiasing render state and the antialiasing surface hint are refused.
 void SetAntialiasRefused(bool refused);
 
+// The rasteriser's paths: its quicker paths on the widest vector units the processor has (the
+// default), on registers of at most 256 bits (AVX2) or 128 bits (SSE2), or its general path
+// alone. They draw the same pixels.
+enum class RasterizerPaths { kWidest, kVector256, kVector128, kGeneral };
+void SetRasterizerPaths(RasterizerPaths paths);
+
 // Capture: every present also writes the presented frame to this PNG file (empty: off). The
 // variable ORVELLA_DX_CAPTURE gives the same from outside the program.
 void SetCapturePath(const std::string& path);

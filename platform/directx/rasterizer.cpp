@@ -8,9 +8,12 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 
 #include "platform/directx/d3d_types.h"
+#include "platform/directx/rasterizer_rows.h"
 
 namespace dx {
 namespace {
@@ -460,18 +463,20 @@ uint32_t PackColour(const float* c) {
   return out;
 }
 
+// Where an affine run starts on one axis, in 16.16 texels of a level `size' texels long.
+inline int32_t AffineStart(double at, DWORD mode, double size, double bias) {
+  // Periodic addressing lets the start move by whole periods, which keeps fixed point small.
+  if (mode == D3DTADDRESS_WRAP) at -= FastFloor(at);
+  if (mode == D3DTADDRESS_MIRROR) at -= 2.0 * FastFloor(at / 2.0);
+  return ToFixed((at * size - bias) * 65536.0);
+}
+
 void MakeCoords(const TextureLevel& L, bool linear, DWORD au, DWORD av, double u, double du, double v, double dv,
                 double rhw, double drhw, bool perspective, int start, int n, Coords& c) {
   double W = L.width, H = L.height;
   double bias = linear ? 0.5 : 0.0;
   if (!perspective) {
-    double us = u + du * start, vs = v + dv * start;
-    // Periodic addressing lets the start move by whole periods, which keeps fixed point small.
-    if (au == D3DTADDRESS_WRAP) us -= FastFloor(us);
-    if (au == D3DTADDRESS_MIRROR) us -= 2.0 * FastFloor(us / 2.0);
-    if (av == D3DTADDRESS_WRAP) vs -= FastFloor(vs);
-    if (av == D3DTADDRESS_MIRROR) vs -= 2.0 * FastFloor(vs / 2.0);
-    int32_t u0 = ToFixed((us * W - bias) * 65536.0), v0 = ToFixed((vs * H - bias) * 65536.0);
+    int32_t u0 = AffineStart(u + du * start, au, W, bias), v0 = AffineStart(v + dv * start, av, H, bias);
     int32_t dU = ToFixed(du * W * 65536.0), dV = ToFixed(dv * H * 65536.0);
     c.affine = true;
     c.u0 = u0;
@@ -494,7 +499,42 @@ void MakeCoords(const TextureLevel& L, bool linear, DWORD au, DWORD av, double u
   }
 }
 
+// Which combine applies: 0 generic, 1 texture, 2 diffuse, 3 texture x diffuse, 4 white.
+template <class SpanT>
+int CombineOf(const PipelineState& st, const SpanT& s) {
+  const bool hasTexture = !st.levels.empty();
+  const StageState& s0 = st.stages[0];
+  if (st.stageCount == 0) return 2;
+  if (st.stageCount != 1) return 0;
+  auto isTexDif = [](DWORD a, DWORD b) {
+    return (a == D3DTA_TEXTURE && (b == D3DTA_DIFFUSE || b == D3DTA_CURRENT)) ||
+           (b == D3DTA_TEXTURE && (a == D3DTA_DIFFUSE || a == D3DTA_CURRENT));
+  };
+  bool colMod = s0.colorOp == D3DTOP_MODULATE && isTexDif(s0.colorArg1, s0.colorArg2);
+  bool alpMod = s0.alphaOp == D3DTOP_MODULATE && isTexDif(s0.alphaArg1, s0.alphaArg2);
+  bool colTex = s0.colorOp == D3DTOP_SELECTARG1 && s0.colorArg1 == D3DTA_TEXTURE;
+  bool alpTex = s0.alphaOp == D3DTOP_SELECTARG1 && s0.alphaArg1 == D3DTA_TEXTURE;
+  bool colDif = s0.colorOp == D3DTOP_SELECTARG1 && (s0.colorArg1 == D3DTA_DIFFUSE || s0.colorArg1 == D3DTA_CURRENT);
+  bool alpDif = s0.alphaOp == D3DTOP_SELECTARG1 && (s0.alphaArg1 == D3DTA_DIFFUSE || s0.alphaArg1 == D3DTA_CURRENT);
+  if (colMod && alpMod) return !hasTexture ? 2 : (s.constDiffuse && s.diffuseConst == 0xFFFFFFFFu) ? 1 : 3;
+  if (colTex && alpTex) return hasTexture ? 1 : 4;
+  if (colDif && alpDif) return 2;
+  return 0;
+}
+
+// Normal alpha blending of a texture by one colour into a 32-bit target takes one fused pass.
+// An alpha test that only drops alpha 0 changes nothing there: such pixels blend to the old
+// value exactly, and nothing else (depth) depends on the test.
+bool TestIsIdle(const PipelineState& st) {
+  return !st.alphaTest || (st.alphaFunc == D3DCMP_GREATEREQUAL && (st.alphaRef & 0xFF) <= 1) ||
+         (st.alphaFunc == D3DCMP_GREATER && (st.alphaRef & 0xFF) == 0) || st.alphaFunc == D3DCMP_ALWAYS;
+}
+
+std::atomic<int> gPath{(int)RasterPath::kWidest};
+
 }  // namespace
+
+void SetRasterPath(RasterPath path) { gPath = (int)path; }
 
 void Rasterizer::RunSpan(const Span& s) {
   const PipelineState& st = *mState;
@@ -502,36 +542,11 @@ void Rasterizer::RunSpan(const Span& s) {
   const FormatInfo& tf = st.targetFormat;
   uint8_t* rowBase = st.target + (size_t)s.y * st.targetPitch;
   uint8_t* zRow = st.zbuffer ? st.zbuffer + (size_t)s.y * st.zPitch : nullptr;
-  const StageState& s0 = st.stages[0];
 
-  // Which combine applies: 0 generic, 1 texture, 2 diffuse, 3 texture x diffuse.
-  int combine = 0;
-  if (st.stageCount == 0) {
-    combine = 2;
-  } else if (st.stageCount == 1) {
-    auto isTexDif = [](DWORD a, DWORD b) {
-      return (a == D3DTA_TEXTURE && (b == D3DTA_DIFFUSE || b == D3DTA_CURRENT)) ||
-             (b == D3DTA_TEXTURE && (a == D3DTA_DIFFUSE || a == D3DTA_CURRENT));
-    };
-    bool colMod = s0.colorOp == D3DTOP_MODULATE && isTexDif(s0.colorArg1, s0.colorArg2);
-    bool alpMod = s0.alphaOp == D3DTOP_MODULATE && isTexDif(s0.alphaArg1, s0.alphaArg2);
-    bool colTex = s0.colorOp == D3DTOP_SELECTARG1 && s0.colorArg1 == D3DTA_TEXTURE;
-    bool alpTex = s0.alphaOp == D3DTOP_SELECTARG1 && s0.alphaArg1 == D3DTA_TEXTURE;
-    bool colDif = s0.colorOp == D3DTOP_SELECTARG1 && (s0.colorArg1 == D3DTA_DIFFUSE || s0.colorArg1 == D3DTA_CURRENT);
-    bool alpDif = s0.alphaOp == D3DTOP_SELECTARG1 && (s0.alphaArg1 == D3DTA_DIFFUSE || s0.alphaArg1 == D3DTA_CURRENT);
-    if (colMod && alpMod) combine = !hasTexture ? 2 : (s.constDiffuse && s.diffuseConst == 0xFFFFFFFFu) ? 1 : 3;
-    else if (colTex && alpTex) combine = hasTexture ? 1 : 4;
-    else if (colDif && alpDif) combine = 2;
-  }
-
-  // Normal alpha blending of a texture by one colour into a 32-bit target takes one fused pass.
-  // An alpha test that only drops alpha 0 changes nothing there: such pixels blend to the old
-  // value exactly, and nothing else (depth) depends on the test.
-  bool testIsIdle = !st.alphaTest || (st.alphaFunc == D3DCMP_GREATEREQUAL && (st.alphaRef & 0xFF) <= 1) ||
-                    (st.alphaFunc == D3DCMP_GREATER && (st.alphaRef & 0xFF) == 0) || st.alphaFunc == D3DCMP_ALWAYS;
+  const int combine = CombineOf(st, s);
   bool fused = hasTexture && tf.bytes == 4 && (tf.argb8888 || tf.xrgb8888) && st.blend &&
                st.srcBlend == D3DBLEND_SRCALPHA && st.dstBlend == D3DBLEND_INVSRCALPHA && !st.specular &&
-               (combine == 1 || (combine == 3 && s.constDiffuse)) && testIsIdle &&
+               (combine == 1 || (combine == 3 && s.constDiffuse)) && TestIsIdle(st) &&
                !(zRow && (st.zEnable || st.zWrite));
   alignas(16) uint32_t tex[kChunk], tex2[kChunk], dif[kChunk], colBuf[kChunk], spec[kChunk];
   alignas(16) uint32_t mask[kChunk];  // all ones: the pixel is written
@@ -892,11 +907,141 @@ void Rasterizer::DrawRect(const RasterVertex& tl, const RasterVertex& br) {
   s.u = (float)(a.u + dudx * ((double)xs - fx0));
   s.du = (float)dudx;
   s.dv = 0;
+  if (DrawBilinearRows(s, (int)ys, (int)ye, a.v, dvdy, fy0)) return;
   for (int64_t y = ys; y < ye; ++y) {
     s.y = (int)y;
     s.v = (float)(a.v + dvdy * ((double)y - fy0));
     RunSpan(s);
   }
+}
+
+// A bilinear rectangle of one texture level with a plain combine, blended normally or written
+// under a simple alpha test: every row samples the same texel columns, so the columns are
+// worked out once, and each texel row is filtered across once and kept while the next pixel
+// rows still need it. The sums are those of RunSpan's chunks (texel coordinates are made per
+// chunk of 64 pixels as there). Returns false, having drawn nothing, for anything else.
+bool Rasterizer::DrawBilinearRows(Span& s, int ys, int ye, double v0, double dvdy, double fy0) {
+  const PipelineState& st = *mState;
+  const RasterPath path = (RasterPath)gPath.load(std::memory_order_relaxed);
+  const FormatInfo& tf = st.targetFormat;
+  if (path == RasterPath::kGeneral || st.levels.empty() || !s.linear || s.level2 >= 0 || s.perspective ||
+      s.dv != 0 || tf.bytes != 4 || !(tf.argb8888 || tf.xrgb8888) || st.specular ||
+      (st.zbuffer && (st.zEnable || st.zWrite)))
+    return false;
+  const int combine = CombineOf(st, s);
+  if (combine != 1 && !(combine == 3 && s.constDiffuse)) return false;
+  const uint32_t colour = combine == 1 ? 0xFFFFFFFFu : s.diffuseConst;
+  int above = -1;  // the alpha test of a write: alpha above this passes
+  if (st.blend) {
+    if (st.srcBlend != D3DBLEND_SRCALPHA || st.dstBlend != D3DBLEND_INVSRCALPHA || !TestIsIdle(st)) return false;
+  } else if (st.alphaTest && st.alphaFunc != D3DCMP_ALWAYS) {
+    if (st.alphaFunc == D3DCMP_GREATEREQUAL) above = (int)(st.alphaRef & 0xFF) - 1;
+    else if (st.alphaFunc == D3DCMP_GREATER) above = (int)(st.alphaRef & 0xFF);
+    else return false;
+  }
+  const RowKernels& k = GetRowKernels(path == RasterPath::kVector128 ? 128 : path == RasterPath::kVector256 ? 256 : 512);
+  const TextureLevel& L = st.levels[(size_t)s.level];
+  const DWORD au = st.addressU, av = st.addressV;
+  const int n = s.count;
+
+  // Columns: the texels either side of each pixel and the weight between them.
+  mColumn0.resize((size_t)n);
+  mColumn1.resize((size_t)n);
+  mWeight.resize((size_t)n);
+  Coords c;
+  int first = 0, last = 0;
+  bool run = true;    // one texel a pixel, one weight
+  bool steps = true;  // each pixel on the texel of the one before or the next
+  for (int start = 0; start < n; start += kChunk) {
+    int m = std::min(kChunk, n - start);
+    MakeCoords(L, true, au, av, s.u, s.du, s.v, s.dv, s.rhw, s.drhw, false, start, m, c);
+    for (int i = 0; i < m; ++i) {
+      const int at = start + i;
+      uint32_t u = (uint32_t)c.U(i), weight = ((u >> 8) & 0xFF) * 0x01010101u;
+      int x = (int32_t)u >> 16;
+      if (at == 0) first = last = x;
+      run &= x == first + at && (at == 0 || weight == mWeight[0]);
+      steps &= x == last || x == last + 1;
+      last = x;
+      mColumn0[(size_t)at] = x;
+      mWeight[(size_t)at] = weight;
+    }
+  }
+  const bool inside = first >= 0 && last + 1 < L.width;
+  const uint32_t fx = mWeight[0] & 0xFF;
+  // Stepping pixels whose texel pairs lie inside the level, [inner0, inner1): the rest are few
+  // (a bilinear edge reaching past the texture) and go one by one through the address mode.
+  int inner0 = 0, inner1 = n;
+  if (steps) {
+    while (inner0 < n && mColumn0[(size_t)inner0] < 0) ++inner0;
+    while (inner1 > inner0 && mColumn0[(size_t)inner1 - 1] + 1 >= L.width) --inner1;
+  } else {
+    for (int i = 0; i < n; ++i) {
+      mColumn1[(size_t)i] = Address(mColumn0[(size_t)i] + 1, L.width, au);
+      mColumn0[(size_t)i] = Address(mColumn0[(size_t)i], L.width, au);
+    }
+  }
+
+  // Texel rows filtered across, the last two kept.
+  int cachedRow[2] = {-1, -1};
+  uint32_t used[2] = {0, 0}, clock = 0;
+  auto filtered = [&](int y) -> const uint32_t* {
+    const uint32_t* texels = L.argb + (size_t)y * L.width;
+    if (run && inside && fx == 0) return texels + first;  // no weight: the texels themselves
+    int slot = cachedRow[0] == y ? 0 : cachedRow[1] == y ? 1 : -1;
+    if (slot < 0) {
+      slot = used[0] <= used[1] ? 0 : 1;
+      cachedRow[slot] = y;
+      std::vector<uint32_t>& out = mFiltered[slot];
+      if (out.size() < (size_t)n) out.resize((size_t)n);
+      if (!steps) {
+        k.lerpGather(out.data(), texels, mColumn0.data(), mColumn1.data(), mWeight.data(), n);
+      } else if (run && inside) {
+        k.lerpRun(out.data(), texels + first, fx, n);
+      } else {
+        auto edge = [&](int i) {
+          int x = mColumn0[(size_t)i];
+          out[(size_t)i] = Lerp(texels[Address(x, L.width, au)], texels[Address(x + 1, L.width, au)],
+                                mWeight[(size_t)i] & 0xFF);
+        };
+        for (int i = 0; i < inner0; ++i) edge(i);
+        for (int i = std::max(inner0, inner1); i < n; ++i) edge(i);
+        if (inner1 > inner0 && run)
+          k.lerpRun(out.data() + inner0, texels + mColumn0[(size_t)inner0], fx, inner1 - inner0);
+        else if (inner1 > inner0)
+          k.lerpSteps(out.data() + inner0, texels, L.width, mColumn0.data() + inner0, mWeight.data() + inner0,
+                      inner1 - inner0);
+      }
+    }
+    used[slot] = ++clock;
+    return mFiltered[slot].data();
+  };
+
+  // Each row's texel row and weight, worked out ahead in one loop: the rows do not depend on
+  // each other. As MakeCoords has it, v does not move along a row.
+  mRowAt.resize((size_t)(ye - ys));
+  for (int y = ys; y < ye; ++y) {
+    float v = (float)(v0 + dvdy * ((double)y - fy0));
+    mRowAt[(size_t)(y - ys)] = AffineStart((double)v + (double)s.dv * 0, av, L.height, 0.5);
+  }
+  for (int y = ys; y < ye; ++y) {
+    int32_t v = mRowAt[(size_t)(y - ys)];
+    int yi = v >> 16;
+    uint32_t fy = ((uint32_t)v >> 8) & 0xFF;
+    const uint32_t* top = filtered(Address(yi, L.height, av));
+    const uint32_t* bottom = fy ? filtered(Address(yi + 1, L.height, av)) : nullptr;
+    uint32_t* d = reinterpret_cast<uint32_t*>(st.target + (size_t)y * st.targetPitch) + s.x;
+    if (st.blend) {
+      // The next row's pixels are read next: ask for them while this row is worked out.
+      if (y + 1 < ye)
+        for (int i = 0; i < n; i += 16) __builtin_prefetch(reinterpret_cast<const char*>(d + i) + st.targetPitch, 1);
+      k.blendRow(d, top, bottom, fy, colour, n);
+    } else {
+      k.writeRow(d, top, bottom, fy, colour, above, n);
+    }
+    mPixels += (uint64_t)n;
+  }
+  return true;
 }
 
 void Rasterizer::DrawLine(const RasterVertex& a, const RasterVertex& b) {

@@ -56,6 +56,12 @@ struct PipelineState {
   DWORD magFilter = 2, minFilter = 2, mipFilter = 1, addressU = 1, addressV = 1;
 };
 
+// Which drawing paths run: the quicker paths on the widest vector units the processor has (the
+// default) or on registers of at most 256 or 128 bits, or the general per-chunk path alone
+// (tests compare them).
+enum class RasterPath { kWidest, kVector256, kVector128, kGeneral };
+void SetRasterPath(RasterPath path);
+
 class Rasterizer {
  public:
   void SetState(const PipelineState* state) { mState = state; }
@@ -71,9 +77,15 @@ class Rasterizer {
  private:
   struct Span;
   void RunSpan(const Span& s);
+  bool DrawBilinearRows(Span& s, int ys, int ye, double v0, double dvdy, double fy0);
 
   const PipelineState* mState = nullptr;
   uint64_t mPixels = 0;
+  // Scratch of DrawBilinearRows: per pixel the two texel columns and their weight, per row
+  // where it samples, and two texel rows filtered across.
+  std::vector<int32_t> mColumn0, mColumn1, mRowAt;
+  std::vector<uint32_t> mWeight;
+  std::vector<uint32_t> mFiltered[2];
 };
 
 }  // namespace dx

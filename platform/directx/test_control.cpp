@@ -7,6 +7,7 @@
 #include "platform/directx/ddraw.h"
 #include "platform/directx/draw_shared.h"
 #include "platform/directx/pixel_format.h"
+#include "platform/directx/rasterizer.h"
 #include "platform/test_control.h"
 
 namespace {
@@ -190,6 +191,14 @@ void Reset() {
   }
   TestControl::ClearScreenMetrics();
   ResetCapture();
+  dx::SetRasterPath(dx::RasterPath::kWidest);
+}
+
+void SetRasterizerPaths(RasterizerPaths paths) {
+  dx::SetRasterPath(paths == RasterizerPaths::kVector256   ? dx::RasterPath::kVector256
+                    : paths == RasterizerPaths::kVector128 ? dx::RasterPath::kVector128
+                    : paths == RasterizerPaths::kGeneral   ? dx::RasterPath::kGeneral
+                                                           : dx::RasterPath::kWidest);
 }
 
 void LoseSurfacesOnNext(LossTrigger trigger) {

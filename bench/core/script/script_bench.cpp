@@ -180,6 +180,46 @@ void BM_CaughtErrorsWithPosition200K(benchmark::State &state) {
 }
 BENCHMARK(BM_CaughtErrorsWithPosition200K)->Unit(benchmark::kMillisecond);
 
+// Everyday loops over big tables and strings.
+void BM_FillArrayByIndex3M(benchmark::State &state) {
+  RunScript(state, "local t = {} for i = 1, 3000000 do t[i] = i end return t[3000000]");
+}
+BENCHMARK(BM_FillArrayByIndex3M)->Unit(benchmark::kMillisecond);
+
+// One byte sought at the end of a 100 KB string, 2,000 times: plainly (no pattern characters)
+// and with the plain flag.
+void BM_FindByteAtEnd(benchmark::State &state) {
+  RunScript(state,
+            "local s = string.rep('a', 100000) .. 'b' local n = 0 "
+            "for i = 1, 1000 do n = n + string.find(s, 'b') + string.find(s, 'b', 1, 1) end return n",
+            true);
+}
+BENCHMARK(BM_FindByteAtEnd)->Unit(benchmark::kMillisecond);
+
+// The same 20,000 keys set and cleared fifty times over: numbers (argument 0) or strings (1).
+void BM_FillAndEmptyKeys(benchmark::State &state) {
+  RunScript(state,
+            (std::string("local keys = {} for i = 1, 20000 do keys[i] = ") + (state.range(0) ? "'key' .. i" : "i") +
+             " end "
+             "local t, n = {}, 0 "
+             "for round = 1, 50 do "
+             "  for i = 1, 20000 do t[keys[i]] = i end "
+             "  for i = 1, 20000 do n = n + t[keys[i]] t[keys[i]] = nil end "
+             "end return n")
+                .c_str());
+}
+BENCHMARK(BM_FillAndEmptyKeys)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A table filled from its last index down lives in the hash part; appending then goes by its
+// size.
+void BM_InsertAfterBackwardFill(benchmark::State &state) {
+  RunScript(state,
+            "local t = {} for i = 100000, 1, -1 do t[i] = i end "
+            "for i = 1, 200000 do table.insert(t, i) end return table.getn(t)",
+            true);
+}
+BENCHMARK(BM_InsertAfterBackwardFill)->Unit(benchmark::kMillisecond);
+
 double AddOne(double x) { return x + 1; }
 double FieldPlusOne(TLuaTable *t) { return t->GetNumber("x", 0) + 1; }
 

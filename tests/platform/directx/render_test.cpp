@@ -1,6 +1,7 @@
 // Conformance renders of the display stand-in's rasteriser: small scenes compared pixel for
 // pixel with committed 64x64 golden images, plus exact checks of the fill rule and the blend maths.
 #include <cmath>
+#include <random>
 
 #include "tests/platform/directx/dx_fixture.h"
 
@@ -305,6 +306,98 @@ TEST_F(RenderTest, RectanglesAndFusedBlendingMatchTheGeneralPath) {
   }
   EXPECT_EQ(differ, 0);
   EXPECT_EQ(differSeparate, 0);
+}
+
+// Bilinear rectangles take a quicker path built for several vector widths: each must draw what
+// the general path draws, at any scale, placement, addressing, colour, blend and alpha test,
+// including the states and levels it leaves to the general path.
+class RectanglePathsTest : public DisplayTest {
+ protected:
+  std::vector<uint32_t> Draw(TestControl::Display::RasterizerPaths paths, uint32_t seed) {
+    TestControl::Display::SetRasterizerPaths(paths);
+    std::mt19937 rng(seed);
+    auto unit = [&] { return std::uniform_real_distribution<float>(0, 1)(rng); };
+    auto pick = [&](int n) { return (int)(rng() % (uint32_t)n); };
+    device->BeginScene();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF405060u, 1, 0);
+    for (int n = 0; n < 60; ++n) {
+      device->SetTexture(0, textures[(size_t)pick((int)textures.size())]);
+      const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP};
+      device->SetTextureStageState(0, D3DTSS_ADDRESSU, modes[pick(3)]);
+      device->SetTextureStageState(0, D3DTSS_ADDRESSV, modes[pick(3)]);
+      device->SetTextureStageState(0, D3DTSS_MAGFILTER, pick(8) ? D3DTFG_LINEAR : D3DTFG_POINT);
+      device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+      device->SetTextureStageState(0, D3DTSS_MIPFILTER, pick(3) ? D3DTFP_POINT : D3DTFP_LINEAR);
+      // Texture times colour, the texture alone, and now and then a combine left to the general path.
+      const DWORD ops[][2] = {{D3DTOP_MODULATE, D3DTOP_MODULATE}, {D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
+                              {D3DTOP_MODULATE, D3DTOP_SELECTARG1}};
+      int op = pick(8) < 5 ? 0 : pick(8) < 6 ? 1 : 2;
+      device->SetTextureStageState(0, D3DTSS_COLOROP, ops[op][0]);
+      device->SetTextureStageState(0, D3DTSS_ALPHAOP, ops[op][1]);
+      bool blend = pick(3) != 0;
+      device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, blend);
+      device->SetRenderState(D3DRENDERSTATE_SRCBLEND, pick(6) ? D3DBLEND_SRCALPHA : D3DBLEND_ONE);
+      device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+      device->SetRenderState(D3DRENDERSTATE_ALPHATESTENABLE, pick(2));
+      const DWORD tests[] = {D3DCMP_GREATEREQUAL, D3DCMP_GREATER, D3DCMP_ALWAYS, D3DCMP_LESS};
+      device->SetRenderState(D3DRENDERSTATE_ALPHAFUNC, tests[pick(4)]);
+      device->SetRenderState(D3DRENDERSTATE_ALPHAREF, pick(2) ? (DWORD)pick(3) : (DWORD)pick(256));
+      bool depth = pick(10) == 0;
+      device->SetRenderState(D3DRENDERSTATE_ZENABLE, depth);
+      device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, depth);
+      const DWORD colours[] = {0xFFFFFFFFu, 0xE0FFFFFFu, 0x80FF8040u, 0xFF000000u, (DWORD)rng()};
+      DWORD c = colours[pick(5)];
+      // Scaled 0.1 to 3 times a 16-texel unit, sub-pixel corners, partly off the target.
+      float w = 16 * (0.1f + 2.9f * unit()), h = pick(3) ? w : 16 * (0.1f + 2.9f * unit());
+      float x = unit() * 80 - 16, y = unit() * 80 - 16;
+      float u0 = pick(2) ? 0 : unit() * 2 - 1, v0 = pick(2) ? 0 : unit() * 2 - 1;
+      float u1 = pick(2) ? 1 : u0 + unit() * 4 - 2, v1 = pick(2) ? 1 : v0 + unit() * 4 - 2;
+      if (pick(4) == 0) x = std::floor(x) - 0.5f, y = std::floor(y) - 0.5f, u1 = u0 + w / 16, v1 = v0 + h / 16;
+      Quad(x, y, x + w, y + h, c, u0, v0, u1, v1);
+    }
+    device->EndScene();
+    return Pixels();
+  }
+
+  void ExpectPathsAgree(int seeds) {
+    std::mt19937 rng(5);
+    auto random = [&](int w, int h) {
+      std::vector<uint32_t> px((size_t)w * h);
+      for (auto& p : px) p = rng() | (rng() % 4 == 0 ? 0xFF000000u : 0u);
+      return px;
+    };
+    Texture(16, 16, random(16, 16));
+    Texture(64, 64, random(64, 64), true);
+    Texture(8, 32, random(8, 32));
+    Texture(1, 1, random(1, 1));
+    using P = TestControl::Display::RasterizerPaths;
+    for (uint32_t seed = 1; seed <= (uint32_t)seeds; ++seed) {
+      auto general = Draw(P::kGeneral, seed);
+      for (P paths : {P::kWidest, P::kVector256, P::kVector128}) {
+        auto quick = Draw(paths, seed);
+        int differ = 0;
+        for (size_t i = 0; i < quick.size(); ++i) differ += quick[i] != general[i];
+        EXPECT_EQ(differ, 0) << "seed " << seed << " paths " << (int)paths;
+      }
+    }
+  }
+};
+
+TEST_F(RectanglePathsTest, AgreeOnArgbTargets) {
+  MakeDevice();
+  ExpectPathsAgree(40);
+}
+
+TEST_F(RectanglePathsTest, AgreeOnXrgbTargets) {
+  DDPIXELFORMAT pf{};
+  pf.dwSize = sizeof(pf);
+  pf.dwFlags = DDPF_RGB;
+  pf.dwRGBBitCount = 32;
+  pf.dwRBitMask = 0xFF0000;
+  pf.dwGBitMask = 0xFF00;
+  pf.dwBBitMask = 0xFF;
+  MakeDevice(64, 64, pf);
+  ExpectPathsAgree(15);
 }
 
 TEST_F(RenderTest, PerspectiveMeshClippedAtTheNearPlane) {
