@@ -78,16 +78,22 @@ void TAssetMap::AddAssets(const char* names[]) {
   for (int i = 0; names && names[i]; ++i) AddAsset(TStr(names[i]), nullptr, false);
 }
 
-bool TAssetMap::HasAsset(TStr name) { return mAssets[Slashes(name)] != nullptr; }
+// Reads never add entries: a map asked about thousands of missing names stays its own size.
+std::shared_ptr<TAsset> TAssetMap::Find(TStr name) const {
+  auto it = mAssets.find(name);
+  return it == mAssets.end() ? nullptr : it->second;
+}
 
-std::shared_ptr<TAsset> TAssetMap::GetAsset(TStr name) { return mAssets[Slashes(name)]; }
+bool TAssetMap::HasAsset(TStr name) { return Find(Slashes(name)) != nullptr; }
+
+std::shared_ptr<TAsset> TAssetMap::GetAsset(TStr name) { return Find(Slashes(name)); }
 
 std::shared_ptr<TAsset> TAssetMap::LookUp(TStr name, TClassId kind, bool texture) {
   name = Slashes(name);
-  std::shared_ptr<TAsset> asset = mAssets[name];
+  std::shared_ptr<TAsset> asset = Find(name);
   if (!asset && mAutoLoad) {
     AddAsset(name, nullptr, false);
-    asset = mAssets[name];
+    asset = Find(name);
   }
   if (!asset) {
     if (texture)

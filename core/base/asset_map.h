@@ -50,10 +50,11 @@ class TAssetMap {
     return std::static_pointer_cast<T>(LookUp(name, T::ClassId(), false));
   }
 
-  // Any entry as the base class (null entries are entered for absent names, as look-ups do).
+  // Any entry as the base class; null for an absent name.
   std::shared_ptr<TAsset> GetAsset(TStr name);
 
  private:
+  std::shared_ptr<TAsset> Find(TStr name) const;
   std::shared_ptr<TAsset> LookUp(TStr name, TClassId kind, bool texture);
 
   std::map<TStr, std::shared_ptr<TAsset>> mAssets;

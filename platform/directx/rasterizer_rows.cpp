@@ -8,6 +8,20 @@
 
 #include <cstring>
 
+// Target regions: GCC takes them as push/pop options; clang applies the attribute to every
+// function declared inside, lambdas included.
+#if defined(__clang__)
+#define ROWS_TARGET_BEGIN(t) _Pragma(t)
+#define ROWS_TARGET_END _Pragma("clang attribute pop")
+#define ROWS_AVX2 "clang attribute push(__attribute__((target(\"avx2\"))), apply_to = function)"
+#define ROWS_AVX512 "clang attribute push(__attribute__((target(\"avx512f,avx512bw\"))), apply_to = function)"
+#else
+#define ROWS_TARGET_BEGIN(t) _Pragma("GCC push_options") _Pragma(t)
+#define ROWS_TARGET_END _Pragma("GCC pop_options")
+#define ROWS_AVX2 "GCC target(\"avx2\")"
+#define ROWS_AVX512 "GCC target(\"avx512f,avx512bw\")"
+#endif
+
 namespace dx {
 
 namespace sse2 {
@@ -62,8 +76,7 @@ struct Ops {
 
 }  // namespace sse2
 
-#pragma GCC push_options
-#pragma GCC target("avx2")
+ROWS_TARGET_BEGIN(ROWS_AVX2)
 namespace avx2 {
 
 struct Ops {
@@ -101,13 +114,14 @@ struct Ops {
 #include "platform/directx/rasterizer_row_kernels.inc"
 
 }  // namespace avx2
-#pragma GCC pop_options
+ROWS_TARGET_END
 
-#pragma GCC push_options
-#pragma GCC target("avx512f,avx512bw")
-// The compiler's own headers leave the unused source of some intrinsics undefined on purpose.
+ROWS_TARGET_BEGIN(ROWS_AVX512)
+// GCC's own headers leave the unused source of some intrinsics undefined on purpose.
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 namespace avx512 {
 
 struct Ops {
@@ -144,8 +158,10 @@ struct Ops {
 #include "platform/directx/rasterizer_row_kernels.inc"
 
 }  // namespace avx512
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
-#pragma GCC pop_options
+#endif
+ROWS_TARGET_END
 
 const RowKernels& GetRowKernels(int bits) {
   static const int widest = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512f") ? 512
