@@ -49,6 +49,10 @@ void InjectDisplayChange(int width, int height);
 // SDL window), and the program's main window (the first top-level window with an SDL window).
 void SetIdleHook(void (*hook)(void* context), void* context);
 HWND FindProgramWindow();
+// A harness may click a window by name when the program offers a finder: it answers the centre
+// of a visible window of that name, in client coordinates (false: none). Main thread only.
+void SetWindowFinder(bool (*finder)(const char* name, int* x, int* y));
+bool FindWindowByName(const char* name, int* x, int* y);
 
 // Message boxes never block: each is recorded and answered with the configured button
 // (0: the box's default button).

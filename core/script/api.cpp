@@ -429,13 +429,22 @@ int lua_getn(lua_State *L, int idx) {
 
 // Set functions (stack -> Lua).
 
+// A native set as a global, for the state's observer.
+static void observebind(lua_State *L, int idx) {
+  if (idx == LUA_GLOBALSINDEX && G(L)->nativeobserver && ttisstring(L->top - 2) && ttisfunction(L->top - 1) &&
+      clvalue(L->top - 1)->c.isC)
+    G(L)->nativeobserver(L, LUA_NATIVEBOUND, svalue(L->top - 2), clvalue(L->top - 1));
+}
+
 void lua_settable(lua_State *L, int idx) {
+  observebind(L, idx);
   StkId t = luaA_index(L, idx);
   luaV_settable(L, t, L->top - 2, L->top - 1);
   L->top -= 2;  // pop index and value
 }
 
 void lua_rawset(lua_State *L, int idx) {
+  observebind(L, idx);
   StkId t = luaA_index(L, idx);
   setobj(luaH_set(L, hvalue(t), L->top - 2), L->top - 1);
   L->top -= 2;

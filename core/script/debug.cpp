@@ -384,6 +384,16 @@ static const char *getfuncname(CallInfo *ci, const char **name) {
   return getobjname(caller, GETARG_A(i), name);
 }
 
+void luaG_observenativecall(lua_State *L, CallInfo *ci) {
+  if (!isLua(ci - 1)) return;  // a call from native code, not from a script
+  const char *name = NULL;
+  const char *kind = getfuncname(ci, &name);
+  if (!kind || strcmp(kind, "global") != 0) name = NULL;
+  G(L)->nativeobserver(L, LUA_NATIVECALLED, name, clvalue(ci->func));
+}
+
+void lua_setnativeobserver(lua_State *L, lua_NativeObserver observer) { G(L)->nativeobserver = observer; }
+
 static int isinstack(CallInfo *ci, const TObject *o) {
   for (StkId p = ci->base; p < ci->top; p++)
     if (o == p) return 1;

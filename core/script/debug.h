@@ -17,3 +17,5 @@
 // Static check of a prototype's code (and nothing of its nested prototypes); 1 when sound.
 int luaG_checkcode(const Proto *pt);
 int luaG_currentline(lua_State *L, CallInfo *ci);
+// Tells the state's native observer of the native call `ci' when a script made it.
+void luaG_observenativecall(lua_State *L, CallInfo *ci);

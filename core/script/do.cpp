@@ -218,6 +218,7 @@ int luaD_precall(lua_State *L, StkId func, int nresults) {
   ci->tailcalls = 0;
   ci->flags = CIST_C;
   ci->savedpc = NULL;
+  if (G(L)->nativeobserver) luaG_observenativecall(L, ci);
   int n = (*clvalue(ci->func)->c.f)(L);  // do the actual call
   if (n < 0) return 2;  // yielding
   luaD_poscall(L, nresults, L->top - n);

@@ -184,6 +184,16 @@ struct lua_Debug {
   int i_ci;                   // active function
 };
 
+// An observer of the state's native functions, for measuring what scripts reach: told of each
+// native set as a global (LUA_NATIVEBOUND, from lua_settable/lua_rawset on the globals: its name
+// and the function's identity) and of each call of a native from a script (LUA_NATIVECALLED: the
+// identity, and the global's name when the call named one, else null). Null (the default) turns
+// it off; coroutines share their state's observer.
+#define LUA_NATIVEBOUND 0
+#define LUA_NATIVECALLED 1
+typedef void (*lua_NativeObserver)(lua_State *L, int event, const char *name, const void *native);
+void lua_setnativeobserver(lua_State *L, lua_NativeObserver observer);
+
 int lua_getstack(lua_State *L, int level, lua_Debug *ar);
 int lua_getinfo(lua_State *L, const char *what, lua_Debug *ar);
 const char *lua_getlocal(lua_State *L, const lua_Debug *ar, int n);

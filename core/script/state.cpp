@@ -279,6 +279,7 @@ lua_State *luaE_openwith(lua_Alloc f, void *ud) {
                                           kScriptMaxMemoryMb)
                 << 20;
   g->nCresume = 0;
+  g->nativeobserver = NULL;
   g->sizes = NULL;
   g->sizesHint = 0;
   for (int i = 0; i < TM_N; i++) g->tmname[i] = NULL;

@@ -62,6 +62,7 @@ struct global_State {
   Table *sizes;            // the auxiliary library's weak table of sizes once made (the registry holds it)
   int sizesHint;           // the node of `sizes' where a table was last found (checked before use)
   int nCresume;            // nested lua_resume calls (they nest on the C stack)
+  lua_NativeObserver nativeobserver;  // see lua_setnativeobserver; null: off
 };
 
 #define registry(L) (&G(L)->_registry)

@@ -6,7 +6,9 @@
 #include "core/base/string_table.h"
 #include "core/graphics/renderer.h"
 #include "core/windows/window_manager.h"
+#include "game/shell/test_seams.h"
 #include "game/shell/custom_text_edit.h"
+#include "game/shell/game_setup.h"
 #include "game/shell/run_game.h"
 #include "game/shell/user_manager.h"
 
@@ -53,6 +55,8 @@ void GameMain(TPlatform* platform, const char*) {
   for (const char* option : {"new_subtractive", "new_render_blend", "texture_rectangle"})
     renderer->SetOption(option, "1");
   SetupSessionReporting();
+  StartCoverageLog(kGameWindowClassKeys);
+  OfferWindowFinder();
   platform->SetWindowTitle(platform->GetStringTable()->GetString("windowtitle"));
   UserManager::Create();
   UserManager::ApplyDisplayMode();

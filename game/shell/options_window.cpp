@@ -82,4 +82,7 @@ void TOptions::SaveVolumes() {
   int u = users->GetCurrentUserIndex();
   for (const LevelSlider& level : kSliders)
     if (TSlider* slider = FindSlider(level.name)) users->SetUserInt(level.key, LevelToThousandths(slider->GetValue()), u);
+  // The sound switched off and on in the dialog played the stored levels again, not the
+  // sliders': the engine plays what was kept.
+  if (!IsSoundOff(users)) UserManager::ApplyVolumes();
 }

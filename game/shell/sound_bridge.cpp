@@ -15,6 +15,7 @@
 #include "core/script/lua.h"
 #include "core/script/lua_bindings.h"
 #include "core/windows/window_manager.h"
+#include "game/shell/test_seams.h"
 #include "game/shell/user_manager.h"
 
 namespace {
@@ -52,16 +53,19 @@ float Level(float level) { return level >= 0.0f ? std::min(level, 1.0f) : 0.0f; 
 bool LogsEvents() { return GetSettingBool(SettingKey(kSettingVerboseDebug)); }
 
 void EngineEvent(const char* name) {
+  NoteSoundCoverage(name);
   if (LogsEvents()) LogPrintf("Sound event %s", name);
   gEngine.event(name);
 }
 
 void EngineEvent(const char* name, float value) {
+  NoteSoundCoverage(name);
   if (LogsEvents()) LogPrintf("Sound event %s %.3f", name, (double)value);
   gEngine.event(name, (double)value);
 }
 
 void PlayFrameworkSound(TStr key, TStr file) {
+  NoteSoundCoverage(key.c_str());
   TAssetMap& sounds = BridgeSounds();
   // Asked only when held: a look-up of an absent name logs a missing asset.
   std::shared_ptr<TSound> sound = sounds.HasAsset(key) ? sounds.GetSound(key) : nullptr;

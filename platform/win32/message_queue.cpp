@@ -442,4 +442,11 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
 namespace TestControl {
 void SetIdleHook(void (*hook)(void* context), void* context) { win32::SetIdleHook(hook, context); }
 HWND FindProgramWindow() { return win32::FirstSdlWindow(); }
+
+namespace {
+bool (*gWindowFinder)(const char*, int*, int*) = nullptr;  // main thread only
+}  // namespace
+
+void SetWindowFinder(bool (*finder)(const char* name, int* x, int* y)) { gWindowFinder = finder; }
+bool FindWindowByName(const char* name, int* x, int* y) { return gWindowFinder && gWindowFinder(name, x, y); }
 }  // namespace TestControl

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/directx/directx_test_control.h"
+#include "tests/e2e/factory_plays.h"
 #include "tests/e2e/game_run.h"
 #include "tests/support/golden.h"
 #include "tests/support/host_file.h"
@@ -38,21 +39,10 @@ TEST(ChocolateFactoryTest, APlayerMakesTrufflesFromTheMenuToClosingTime) {
   GameWorld world;
   world.InstallStateRecorder();
   Hand hand;
-  // The first start: a name, then the menu's chocolate factory and the panel's Start.
+  // The first start: a name, then the factory's planned opening.
   hand.Frame(20, "move 799 599").Frame(30, "text Ada").Frame(35, "key 13 down").Frame(36, "key 13 up");
-  hand.Frame(50, "move 400 318").Frame(51, "button left down 400 318").Frame(52, "button left up 400 318");
-  hand.Frame(80, "move 400 358").Frame(81, "button left down 400 358").Frame(82, "button left up 400 358");
-  // Play begins at about 4.4 s; an ingredient waits at the gun every 240 ms from 5.6 s. The
-  // bottom-left tray takes three red ones: a colour match.
-  hand.Click(5700, 146, 331).Click(6000, 140, 331).Click(6300, 134, 331);
-  // The top tray and the right one fill in mixed colours, the bottom-left one starts again, a
-  // fourth cocoa goes into the bin along the top, and the bottom-left tray's last two make the
-  // full house.
-  hand.Click(6600, 312, 131).Click(6900, 325, 131).Click(7200, 528, 345).Click(7500, 518, 350);
-  hand.Click(7800, 352, 131).Click(8100, 462, 358).Click(8400, 62, 262).Click(8700, 506, 53);
-  hand.Click(9000, 55, 235).Click(9300, 55, 215).At(9400, "capture " + world.File("busy.png"));
-  // The top tray filled again on its way to the machine, which takes it.
-  hand.Click(10500, 490, 175).Click(10800, 503, 182).Click(11100, 516, 190);
+  PlayChocolateOpening(hand);
+  hand.At(9400, "capture " + world.File("busy.png"));
   // Escape pauses; the panel's button goes back to work. The focus lost and won back: paused
   // until the button. Shift+Escape: the developer menu, whose Resume goes on.
   hand.Key(14500, kEscape).At(14800, "capture " + world.File("paused.png")).Click(15000, 400, 358);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/directx/directx_test_control.h"
+#include "tests/e2e/factory_plays.h"
 #include "tests/e2e/game_run.h"
 #include "tests/support/golden.h"
 #include "tests/support/host_file.h"
@@ -55,24 +56,10 @@ std::vector<float> BeltRates(const std::vector<std::string>& play) {
 TEST(CoffeeFactoryTest, APlayerMakesCappuccinosFromTheMenuToClosingTime) {
   GameWorld world;
   Hand hand;
-  // The first start: a name, then the menu's coffee factory and the panel's Start; play begins
-  // at 4.4 s, the first ingredient waits at the gun from 5.6 s.
+  // The first start: a name, then the factory's planned games.
   hand.Frame(20, "move 799 599").Frame(30, "text Ada").Frame(35, "key 13 down").Frame(36, "key 13 up");
-  hand.Frame(50, "move 400 366").Frame(51, "button left down 400 366").Frame(52, "button left up 400 366");
-  hand.Frame(80, "move 400 358").Frame(81, "button left down 400 358").Frame(82, "button left up 400 358");
-  hand.At(5000, "capture " + world.File("aimer.png"));
-  // The belt slides down a row every 3 s (faster after each group); each shot goes where the
-  // cell it aims at has slid to. Cream into the fourth row, leaving the third place for the
-  // fourth cream; milk into the row below; a bean out of the way.
-  hand.Click(5600, 55, 255).Click(5900, 55, 310).Click(6200, 105, 265).Click(6500, 105, 320);
-  hand.Click(6800, 55, 375).Click(7100, 205, 280).Click(7400, 155, 285).Click(7700, 155, 340);
-  // Near the end: beans into three empty places of the eighth row, a cream out of the way.
-  hand.Click(60400, 155, 453).Click(60700, 55, 159).Click(61000, 205, 465).Click(61300, 255, 471);
-  hand.At(62300, "capture " + world.File("busy.png"));
-  // A milk shot far up the belt 100 ms before the time is up.
-  hand.Click(64300, 105, 138);
-  // Another game: three shots past the belt shut the machine down.
-  hand.Click(67000, 316, 358).Click(71500, 700, 300).Click(71800, 700, 300).Click(72100, 700, 300);
+  PlayCoffeeGames(hand);
+  hand.At(5000, "capture " + world.File("aimer.png")).At(62300, "capture " + world.File("busy.png"));
   // Game over: Escape and the focus leave the panel as it is.
   hand.Key(73000, kEscape).At(73500, "activate 0").At(74000, "activate 1");
   // A third game left for the menu in play: the menu has the arrow again.

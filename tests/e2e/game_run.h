@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,6 +24,7 @@
 #include "tests/support/host_file.h"
 #include "tests/support/run_tool.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tone_measure.h"
 
 class GameWorld {
  public:
@@ -184,8 +186,11 @@ struct Steps {
 // moment a game seeds its generator), then steps at times on the manual clock.
 struct Hand {
   std::string text;
+  // Added to every time: a plan timed for a clock started at 5000 ms, played on one started
+  // `shift' ms earlier.
+  int shift = 0;
   Hand& Frame(int frame, const std::string& action) { return Add("frame " + std::to_string(frame), action); }
-  Hand& At(int ms, const std::string& action) { return Add("time " + std::to_string(ms), action); }
+  Hand& At(int ms, const std::string& action) { return Add("time " + std::to_string(ms + shift), action); }
   Hand& Click(int ms, int x, int y) {
     std::string at = std::to_string(x) + " " + std::to_string(y);
     return At(ms, "move " + at).At(ms + 1, "button left down " + at).At(ms + 2, "button left up " + at);
@@ -245,3 +250,35 @@ inline bool Differs(const std::vector<uint32_t>& a, const std::vector<uint32_t>&
   return false;
 }
 
+// The time (ms on the program's clock) the report gives the step played at a frame.
+inline int TimeOfFrame(const std::string& report, int frame) {
+  std::string key = "frame " + std::to_string(frame) + " time ";
+  size_t at = report.find(key);
+  return at == std::string::npos ? -1 : std::atoi(report.c_str() + at + key.size());
+}
+
+// The RMS level of what the sound devices played between two times (ms), both channels; -1
+// when the tap holds nothing of that span.
+inline double PlayedLevel(const std::string& tap, int fromMs, int toMs) {
+  std::string bytes = ReadHostFile(tap);
+  std::vector<int16_t> samples(bytes.size() / 2);
+  if (!samples.empty()) memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  size_t a = (size_t)fromMs * 44100 / 1000 * 2, b = (size_t)toMs * 44100 / 1000 * 2;
+  if (b > samples.size()) b = samples.size();
+  if (a >= b) return -1;
+  std::vector<int16_t> window(samples.begin() + (long)a, samples.begin() + (long)b);
+  return ToneMeasure::Rms(window, 2, 0) + ToneMeasure::Rms(window, 2, 1);
+}
+
+// One section of prefsdump's print ("[global]", "[user 0]", ...), up to the next.
+inline std::string Section(const std::string& prefs, const std::string& name) {
+  size_t start = prefs.find("[" + name + "]");
+  if (start == std::string::npos) return "";
+  size_t end = prefs.find("  [", start + 1);
+  return prefs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// Where a needle first appears after another (npos when either is missing).
+inline size_t After(const std::string& text, const std::string& needle, size_t from) {
+  return from == std::string::npos ? from : text.find(needle, from);
+}

@@ -20,7 +20,6 @@
 #include "platform/directx/directx_test_control.h"
 #include "tests/e2e/game_run.h"
 #include "tests/support/golden.h"
-#include "tests/support/tone_measure.h"
 
 namespace {
 
@@ -61,38 +60,6 @@ std::vector<std::string> SessionPlan() {
     plan.push_back("end-elapsed(" + m + ")\t" + progress);
   }
   return plan;
-}
-
-// The time (ms on the program's clock) the report gives the step played at a frame.
-int TimeOfFrame(const std::string& report, int frame) {
-  std::string key = "frame " + std::to_string(frame) + " time ";
-  size_t at = report.find(key);
-  return at == std::string::npos ? -1 : std::atoi(report.c_str() + at + key.size());
-}
-
-// The RMS level of what the sound devices played between two times (ms), both channels.
-double PlayedLevel(const std::string& tap, int fromMs, int toMs) {
-  std::string bytes = ReadHostFile(tap);
-  std::vector<int16_t> samples(bytes.size() / 2);
-  if (!samples.empty()) memcpy(samples.data(), bytes.data(), samples.size() * 2);
-  size_t a = (size_t)fromMs * 44100 / 1000 * 2, b = (size_t)toMs * 44100 / 1000 * 2;
-  if (b > samples.size()) b = samples.size();
-  if (a >= b) return -1;
-  std::vector<int16_t> window(samples.begin() + (long)a, samples.begin() + (long)b);
-  return ToneMeasure::Rms(window, 2, 0) + ToneMeasure::Rms(window, 2, 1);
-}
-
-// One section of prefsdump's print ("[global]", "[user 0]", ...), up to the next.
-std::string Section(const std::string& prefs, const std::string& name) {
-  size_t start = prefs.find("[" + name + "]");
-  if (start == std::string::npos) return "";
-  size_t end = prefs.find("  [", start + 1);
-  return prefs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-// Where a needle first appears after another (npos when either is missing).
-size_t After(const std::string& text, const std::string& needle, size_t from) {
-  return from == std::string::npos ? from : text.find(needle, from);
 }
 
 TEST(GameStartTest, AFirstStartThroughTheMenuProfilesAndOptionsIsKeptForTheNextStart) {

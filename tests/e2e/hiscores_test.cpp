@@ -2,9 +2,10 @@
 // list (written beforehand as the game writes it), a score sent under a name that reads like
 // script (the server first fails, the dialog is left and opened again: the name comes back as
 // typed and nothing in it ran), then sent again and qualified, the online tables with their
-// categories and scrolling, a second game's score sent and not qualified, a server that is slow
-// to answer and one that is not there. Golden frames of the local list, the dialog, the online
-// table and the waiting screen.
+// categories and scrolling; a server that holds its reply past the time limit, a score sent with
+// an account that is remembered and not qualified, no server at all, and the next game's dialog
+// starting with the stored login. Golden frames of the local list, the dialogs, the online
+// tables and the waiting screen.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -32,6 +33,7 @@ constexpr int kMenuScores[] = {138, 445};
 constexpr int kSend[] = {668, 276}, kOnline[] = {668, 332}, kBack[] = {726, 536};
 constexpr int kCategoryRight[] = {756, 76}, kMyScores[] = {668, 316}, kScrollDown[] = {506, 512};
 constexpr int kDialogSend[] = {330, 440}, kDialogCancel[] = {470, 440}, kErrorOk[] = {400, 416};
+constexpr int kAccount[] = {470, 314}, kPassword[] = {470, 350}, kRemember[] = {368, 386};
 
 // The player's local scores, written into the game's "hiscore.dat" as the game itself does.
 void AddLocalScores(const GameWorld& world, const std::vector<std::pair<int, const char*>>& scores) {
@@ -71,7 +73,7 @@ class ScoreServer {
     mScores = std::move(scores);
     mSubmits = std::move(submits);
   }
-  // The submitted documents' "name", deciphered and read.
+  // The submitted documents' "name" (and "/password" where one went), deciphered and read.
   std::vector<std::string> SubmittedNames() {
     std::lock_guard<std::mutex> lock(mLock);
     std::vector<std::string> names;
@@ -81,7 +83,9 @@ class ScoreServer {
       TStr text = cipher.DecryptText(TStr(score.c_str()));
       document.LoadString(text.c_str(), text.Length());
       TXmlNode* element = document.GetChild("score");
-      names.push_back(element ? element->GetAttribute("name").c_str() : "<no score element>");
+      std::string name = element ? element->GetAttribute("name").c_str() : "<no score element>";
+      std::string password = element ? element->GetAttribute("password").c_str() : "";
+      names.push_back(password.empty() ? name : name + "/" + password);
     }
     return names;
   }
@@ -176,29 +180,33 @@ TEST(HiscoresTest, HighScoresLocallyAndOnlineWithANameThatReadsLikeScript) {
 // A server that holds its reply: the table says it is asking until the HTTP client's time limit
 // (60 s on the game's clock, which here runs a hundred times faster than real time, while the
 // server holds for 20 s of real time; its other replies take milliseconds) gives up, then says
-// it failed;
-// the screen stays usable, and a score sent under the remembered name is answered "success"
-// (not in the table). Then a server that is not there at all.
-TEST(HiscoresTest, ASlowServerAndNoServerLeaveTheScreenUsable) {
+// it failed; the screen stays usable. A score sent with an account and its password, remembered,
+// is answered "success" (not in the table). With the server gone the table says it cannot
+// connect; back again, the next game's dialog starts with the stored login, which goes out again.
+TEST(HiscoresTest, ASlowServerNoServerAndAStoredLogin) {
   GameWorld world;
   ScoreServer server;
   world.SetAsset("hiscoreserver.txt", server.Url() + "\n");
   AddLocalScores(world, {{3300, "2-6-4100"}});
   CannedReply held{200, "text/xml", Tables(), 0, 0, false, 20000};
-  server.Set({held, {200, "text/xml", Tables()}}, {{200, "text/xml", Scores()}}, {{200, "text/xml", "<hiscore/>"}});
+  server.Set({held, {200, "text/xml", Tables()}}, {{200, "text/xml", Scores()}},
+             {{200, "text/xml", "<hiscore/>"}, {200, "text/xml", "<hiscore><score/></hiscore>"}});
   Steps s;
   s.Park().Wait(10).Type("Ada").Key(kReturn).Wait(10);
   ClickAt(s, kMenuScores).Wait(10);
   ClickAt(s, kOnline).Capture(world.File("waiting.png"));
   s.Add("await requests 1").Wait(10).Capture(world.File("timedout.png"));
   ClickAt(s, kMyScores).Capture(world.File("local.png"));
-  ClickAt(s, kSend).Wait(5).Type("Ada").Wait(5);
+  ClickAt(s, kSend).Wait(5);
+  ClickAt(s, kAccount).Type("ada42");
+  ClickAt(s, kPassword).Type("cocoa");
+  ClickAt(s, kRemember);
   ClickAt(s, kDialogSend).Add("await requests 4").Wait(10).Capture(world.File("success.png"));
   ClickAt(s, kBack).Add("close").Wait(30);
   HarnessRun run = world.Run(s.text);
   ASSERT_EQ(run.result.status, 0) << run.result.out << world.Log() << run.report;
   EXPECT_NE(world.Log().find("HTTP request took longer than 60 s; it fails"), std::string::npos) << world.Log();
-  EXPECT_EQ(server.SubmittedNames(), std::vector<std::string>{"Ada"});
+  EXPECT_EQ(server.SubmittedNames(), std::vector<std::string>{"ada42/cocoa"});
   std::vector<uint32_t> waiting = Frame(world.File("waiting.png")), timedout = Frame(world.File("timedout.png"));
   ExpectGolden(waiting, 800, 600, "tests/e2e/golden/hiscores_waiting.png");
   EXPECT_TRUE(Differs(waiting, timedout, 30, 240, 500, 330));
@@ -216,6 +224,21 @@ TEST(HiscoresTest, ASlowServerAndNoServerLeaveTheScreenUsable) {
   ASSERT_EQ(run.result.status, 0) << run.result.out << world.Log() << run.report;
   EXPECT_NE(run.report.find("await requests 1: 1 ended"), std::string::npos) << run.report;
   EXPECT_FALSE(Differs(timedout, Frame(world.File("nothing.png")), 30, 240, 500, 330));
+
+  // The server back and a new game: the dialog has the stored account and password; sent as it is.
+  world.SetAsset("hiscoreserver.txt", server.Url() + "\n");
+  AddLocalScores(world, {{5100, "3-8-9000"}});
+  Steps login;
+  login.Park().Wait(10);
+  ClickAt(login, kMenuScores).Wait(10);
+  ClickAt(login, kSend).Wait(5).Capture(world.File("login.png"));
+  ClickAt(login, kDialogSend).Add("await requests 3").Wait(10).Capture(world.File("qualified.png"));
+  ClickAt(login, kBack).Add("close").Wait(30);
+  run = world.Run(login.text);
+  ASSERT_EQ(run.result.status, 0) << run.result.out << world.Log() << run.report;
+  EXPECT_EQ(server.SubmittedNames(), (std::vector<std::string>{"ada42/cocoa", "ada42/cocoa"}));
+  ExpectGolden(Frame(world.File("login.png")), 800, 600, "tests/e2e/golden/hiscores_stored_login.png");
+  EXPECT_TRUE(Differs(Frame(world.File("success.png")), Frame(world.File("qualified.png")), 560, 90, 780, 160));
 }
 
 }  // namespace

@@ -75,22 +75,14 @@ TBitmapTint::TBitmapTint() : TImage(false) { RegisterFunctions(); }
 TWindow* TBitmapTint::GetFactory() { return new TBitmapTint; }
 
 void TBitmapTint::Init(TWindowStyle& style) {
+  // The picture window's own keys ("image", "mask", "scale", "alpha", "mipmap") have loaded the
+  // picture and sized the window to it.
   TImage::Init(style);
-  TStr image = style.GetString("image", "");
-  TStr mask = style.GetString("mask", "");
-  float scale = (float)style.GetNumber("scale", 1.0);
-  uint32_t options = (style.GetBool("alpha", false) ? (uint32_t)TTexture::kRequestAlpha : 0u) |
-                     (style.GetNumber("mipmap", 0) != 0 ? (uint32_t)TTexture::kRequestMipmap : 0u);
   if (std::unique_ptr<TLuaTable> tint{style.GetTable("tint")}) mTint = TintOf(tint.get());
   mOffsetX = (float)style.GetNumber("dx", kCentre);
   mOffsetY = (float)style.GetNumber("dy", kCentre);
   mHFlip = style.GetBool("hflip", false);
-  std::shared_ptr<TTexture> texture;
-  if (!image.IsEmpty() && !mask.IsEmpty())
-    texture = TTexture::GetWithMask(image, mask, options);
-  else if (!image.IsEmpty())
-    texture = TTexture::Get(image, options);
-  SetTexture(texture, scale);
+  SizeToTexture();
   int32_t w = style.GetInt("w", -1), h = style.GetInt("h", -1);
   if (w > 0 && h > 0) SetSize(w, h);
   TRect screen = GetScreenRect();

@@ -32,28 +32,34 @@ void PlaceLogo(TSprite& logo, const TSignDesign& d) {
 
 TColor TextColour(const TSignDesign& d) { return HsvToRgb(d.textH, d.textS, d.textV, d.textA); }
 
+// The design's numbers, by their key, which is also the name of the slider that sets each: its
+// value v gives v * scale + offset, then the part of the sign it changes is brought up to date.
+enum Update { kColour, kText, kSize, kLogo, kLogoAlpha };
+struct Control {
+  const char* name;
+  float TSignDesign::*value;
+  float scale, offset;
+  Update update;
+};
+const Control kControls[] = {
+    {"textH", &TSignDesign::textH, 360, 0, kColour},      {"textS", &TSignDesign::textS, 100, 0, kColour},
+    {"textV", &TSignDesign::textV, 100, 0, kColour},      {"textA", &TSignDesign::textA, 100, 0, kColour},
+    {"textX", &TSignDesign::textX, 1, 0, kText},          {"textY", &TSignDesign::textY, 1, 0, kText},
+    {"textSize", &TSignDesign::textSize, 100, 15, kSize}, {"logoScale", &TSignDesign::logoScale, 100, 0, kLogo},
+    {"logoA", &TSignDesign::logoA, 100, 0, kLogoAlpha},   {"logoR", &TSignDesign::logoR, 100, 0, kLogo},
+    {"logoX", &TSignDesign::logoX, 1, 0, kLogo},          {"logoY", &TSignDesign::logoY, 1, 0, kLogo},
+};
+
 }  // namespace
 
 TSignDesign TSignDesign::Read(TLuaTable* t) {
   TSignDesign d;
   if (!t) return d;
-  auto number = [t](const char* key, float def) { return (float)t->GetNumber(key, def); };
   d.background = t->GetString("background", d.background);
   d.logo = t->GetString("logo", d.logo);
   d.font = t->GetString("font", d.font);
   d.text = t->GetString("text", d.text);
-  d.textH = number("textH", d.textH);
-  d.textS = number("textS", d.textS);
-  d.textV = number("textV", d.textV);
-  d.textA = number("textA", d.textA);
-  d.textX = number("textX", d.textX);
-  d.textY = number("textY", d.textY);
-  d.textSize = number("textSize", d.textSize);
-  d.logoScale = number("logoScale", d.logoScale);
-  d.logoA = number("logoA", d.logoA);
-  d.logoR = number("logoR", d.logoR);
-  d.logoX = number("logoX", d.logoX);
-  d.logoY = number("logoY", d.logoY);
+  for (const Control& c : kControls) d.*c.value = (float)t->GetNumber(c.name, d.*c.value);
   return d;
 }
 
@@ -162,21 +168,6 @@ bool SignEditor::OnMessage(TMessage* message) {
   const float v = static_cast<TSlider*>(found)->GetValue();
   RequestRedraw();
   if (!mSign) return false;  // built without a design: nothing to change
-  enum Update { kColour, kText, kSize, kLogo, kLogoAlpha };
-  struct Control {
-    const char* name;
-    float TSignDesign::*value;
-    float scale, offset;
-    Update update;
-  };
-  static const Control kControls[] = {
-      {"textH", &TSignDesign::textH, 360, 0, kColour},    {"textS", &TSignDesign::textS, 100, 0, kColour},
-      {"textV", &TSignDesign::textV, 100, 0, kColour},    {"textA", &TSignDesign::textA, 100, 0, kColour},
-      {"textX", &TSignDesign::textX, 1, 0, kText},        {"textY", &TSignDesign::textY, 1, 0, kText},
-      {"textSize", &TSignDesign::textSize, 100, 15, kSize}, {"logoScale", &TSignDesign::logoScale, 100, 0, kLogo},
-      {"logoA", &TSignDesign::logoA, 100, 0, kLogoAlpha}, {"logoR", &TSignDesign::logoR, 100, 0, kLogo},
-      {"logoX", &TSignDesign::logoX, 1, 0, kLogo},        {"logoY", &TSignDesign::logoY, 1, 0, kLogo},
-  };
   for (const Control& c : kControls) {
     if (message->GetName() != TStr(c.name)) continue;
     mDesign.*c.value = v * c.scale + c.offset;

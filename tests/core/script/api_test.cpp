@@ -5,6 +5,9 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "core/base/crt_rand.h"
 #include "core/script/object.h"
@@ -501,6 +504,41 @@ TEST(ScriptApi, ThreadsShareGlobalsAndMove) {
   lua_pushstring(T, "shared");
   lua_gettable(T, LUA_GLOBALSINDEX);
   EXPECT_EQ(lua_tonumber(T, -1), 9);
+}
+
+// The native observer: natives bound as globals, and every call a script makes of a native, with
+// the global's name when the call named one; calls from native code are not told.
+std::vector<std::string> gObserved;
+std::map<const void *, std::string> gBound;
+void Observe(lua_State *, int event, const char *name, const void *native) {
+  if (event == LUA_NATIVEBOUND) gBound[native] = name;
+  std::string who = gBound.count(native) ? gBound[native] : "?";
+  gObserved.push_back(std::string(event == LUA_NATIVEBOUND ? "bound " : "called ") + who + (name ? "" : " (unnamed)"));
+}
+int Nothing(lua_State *) { return 0; }
+
+TEST(ScriptApi, TheNativeObserverSeesBindsAndScriptCalls) {
+  State L;
+  gObserved.clear();
+  lua_register(L, "Before", Nothing);
+  lua_setnativeobserver(L, Observe);
+  lua_register(L, "Native", Nothing);
+  lua_pushstring(L, "Raw");
+  lua_pushcclosure(L, Nothing, 0);
+  lua_rawset(L, LUA_GLOBALSINDEX);
+  ASSERT_EQ(RunCode(L, "Native() function Script() end Script() local t = { f = Raw } t.f() local f = Native f()"),
+            0);
+  lua_State *thread = lua_newthread(L);
+  ASSERT_EQ(script_test::Load(thread, "Raw()", "=thread"), 0);
+  EXPECT_EQ(lua_resume(thread, 0), 0);
+  lua_pushstring(L, "Native");
+  lua_gettable(L, LUA_GLOBALSINDEX);
+  lua_call(L, 0, 0);
+  EXPECT_EQ(gObserved, (std::vector<std::string>{"bound Native", "bound Raw", "called Native", "called Raw (unnamed)",
+                                                 "called Native (unnamed)", "called Raw"}));
+  lua_setnativeobserver(L, nullptr);
+  ASSERT_EQ(RunCode(L, "Native()"), 0);
+  EXPECT_EQ(gObserved.size(), 6u);
 }
 
 }  // namespace

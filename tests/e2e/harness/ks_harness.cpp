@@ -99,8 +99,31 @@ void Run(const Step& s, HWND main) {
     TestControl::InjectClose(main);
   } else if (a == "clock") {
     if (TestControl::IsManualClock()) TestControl::AdvanceClock((uint32_t)Arg(s, 0));
+  } else if (a == "clockat") {
+    // Pins the program's time at a step, whatever came before it, so that a game seeded from
+    // the clock plays the same after any way there.
+    uint32_t at = (uint32_t)strtoul(s.args.empty() ? "0" : s.args[0].c_str(), nullptr, 10), now = timeGetTime();
+    if (!TestControl::IsManualClock() || now > at) {
+      Report("%s", "clock already past " + std::to_string(at) + " at " + std::to_string(now));
+      return;
+    }
+    TestControl::AdvanceClock(at - now);
   } else if (a == "capture" && !s.args.empty()) {
     Capture(s.args[0]);
+    return;
+  } else if ((a == "click" || a == "point") && !s.args.empty()) {
+    // A window of the program's current screen by name, wherever its layout puts it.
+    int x = 0, y = 0;
+    if (!TestControl::FindWindowByName(s.args[0].c_str(), &x, &y)) {
+      Report("no window %s", s.args[0]);
+      return;
+    }
+    TestControl::InjectMouseMove(main, x, y);
+    if (a == "click") {
+      TestControl::InjectMouseButton(main, TestControl::kLeft, true, x, y);
+      TestControl::InjectMouseButton(main, TestControl::kLeft, false, x, y);
+    }
+    Report("%s", a + " " + s.args[0] + " at " + std::to_string(x) + " " + std::to_string(y));
     return;
   } else if (a == "clipboard" && !s.args.empty()) {
     std::ofstream(s.args[0], std::ios::binary) << TestControl::ClipboardBytes(CF_TEXT);

@@ -164,6 +164,24 @@ TEST_F(OptionsWindowTest, SaveVolumesStoresEachLevelToTheNearestThousandth) {
   });
 }
 
+// Sound off and on again while the dialog is open plays the stored levels; what OK saves is
+// what plays afterwards.
+TEST_F(OptionsWindowTest, TheSavedLevelsPlayAfterTheSoundWentOffAndOn) {
+  RunPlatform("", [&](TPlatform* p) {
+    p->SetDisplayMode(800, 600, false);
+    Player(750, 650, 500, 0);
+    TOptions* options = Open(true, kAmbientSlider);
+    ASSERT_NE(options, nullptr);
+    SliderOf(options, "musiclevelslider")->SetValue(0.0f, false);
+    Run("ToggleSoundMute() ToggleSoundMute()");
+    Engine().events.clear();
+    Run("SaveVolumes()");
+    EXPECT_EQ(Engine().events, (std::vector<std::string>{"Sfx Volume=0.750", "Music Volume=0.000",
+                                                          "Environments Volume=0.500"}));
+    UserManager::Destroy();
+  });
+}
+
 TEST(LevelToThousandths, OutOfRangeAndNaNAreClamped) {
   EXPECT_EQ(LevelToThousandths(std::nanf("")), 0);
   EXPECT_EQ(LevelToThousandths(-3.0f), 0);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "core/graphics/text/text_sprite.h"
 #include "game/shell/world/popup_window.h"
