@@ -110,7 +110,10 @@ end
 function OpenFactory(kind)
   InFlow(function()
     gLastFactoryScore = nil
+    -- The port's scene lies hidden under the factory: it holds still meanwhile, costing nothing.
+    PausePortAnimations(true)
     DoModal("ui/" .. kind .. "_factory.lua")
+    PausePortAnimations(false)
     if gLastFactoryScore then
       -- A week's production sells at the house price.
       local made = gLastFactoryScore
@@ -180,7 +183,10 @@ end
 function LedgerButton(x, y, view)
   return KitButton { name = "ledger", x = x, y = y, size = "m", gold = true, text = "map_ledger",
     command = function()
+      -- A journey under way on the map waits while the player reads the ledger.
+      if PauseTravel then PauseTravel() end
       local where = OpenLedger(view)
+      if ResumeTravel then ResumeTravel() end
       if where then
         CloseWindow(where)
       end

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/base/support/loopback_server.h"
 #include "tests/e2e/factory_plays.h"
 #include "tests/e2e/game_run.h"
 #include "tests/e2e/tour.h"
@@ -122,62 +123,106 @@ void SampleDialog(Walk& w) {
 // The menu's Quit ends the game (the leg fails when it does not).
 void Quit(Walk& w) { w.Click("quit").Wait(500); }
 
+// Spots of the world's screens, the reward games, the high scores and the editors (for 800 x 600).
+constexpr int kCocoaCove[] = {170, 420}, kBeanHarbour[] = {420, 300}, kMapMenu[] = {104, 558}, kMapLedger[] = {276, 558};
+constexpr int kPortMap[] = {524, 42}, kPortLedger[] = {696, 42}, kLedgerSwitch[] = {216, 452}, kLedgerClose[] = {578, 452};
+constexpr int kTownHall[] = {410, 282}, kChocolateWorks[] = {160, 300}, kWarehouse[] = {640, 300};
+
+Walk& ClickAt(Walk& w, const int at[2]) { return w.ClickAt(at[0], at[1]); }
+
+// The world from the menu's Play: a journey to Bean Harbour (a week; the ledger opened on the
+// way holds it) and home to Cocoa Cove
+// (another); the town hall's glow and its ledger, whose switch leads to the map; the chocolate
+// works' factory shut down by three misses, whose game over puts the player's standing on the
+// high scores now that weeks have passed; the warehouse's notice, the ledger by its button; the
+// way back to the menu.
+void World(Walk& w, Tour& tour) {
+  w.From(1000).Click("play").Wait(300);
+  ClickAt(w, kBeanHarbour).Wait(100);
+  ClickAt(w, kMapLedger).Wait(500);
+  ClickAt(w, kLedgerClose).Wait(2500);
+  // The port's tune ends after 25 s there, and another comes after a pause.
+  w.Wait(25000);
+  ClickAt(w, kPortMap).Wait(300);
+  ClickAt(w, kCocoaCove).Wait(2500);
+  w.Move(kTownHall[0], kTownHall[1]).Wait(300);
+  ClickAt(w, kTownHall).Wait(500).Capture(tour.world.File("ledger.png"));
+  ClickAt(w, kLedgerSwitch).Wait(300);
+  ClickAt(w, kCocoaCove).Wait(1500);
+  ClickAt(w, kChocolateWorks).Wait(300).ClickAt(400, 358).Wait(6000);
+  w.ClickAt(790, 540).Wait(100).ClickAt(790, 540).Wait(100).ClickAt(790, 540).Wait(1500);
+  w.Click("done").Wait(500);
+  ClickAt(w, kWarehouse).Wait(100).Key(kReturn);
+  ClickAt(w, kPortLedger).Wait(300);
+  ClickAt(w, kLedgerClose).Wait(100);
+  ClickAt(w, kPortMap).Wait(300);
+  ClickAt(w, kMapMenu).Wait(300);
+}
+
+// The reward games: three crates picked and the rest shown; the fireworks held and let go; a
+// spin of the slot machine stopped wheel by wheel, to its payout; back to the menu.
+void Rewards(Walk& w) {
+  w.Click("rewards").Wait(200);
+  w.ClickAt(400, 250).ClickAt(130, 200).ClickAt(400, 296).ClickAt(220, 392).Wait(1500).ClickAt(290, 552);
+  w.ClickAt(400, 310).Wait(1000).ClickAt(330, 546).Wait(300).ClickAt(330, 546).Wait(300).ClickAt(470, 546);
+  w.ClickAt(400, 370).ClickAt(240, 550);
+  for (int i = 0; i < 4; ++i) w.ClickAt(420, 550).Wait(100);
+  w.Wait(6000).ClickAt(600, 550).ClickAt(400, 440).Wait(300);
+}
+
+// The high scores: the player's own list (the standing the factory's game over put there); the
+// score sent under the player's name to the score server, which qualifies it; the online table;
+// the privacy policy, which opens in the desktop's browser.
+void HighScores(Walk& w, Tour& tour) {
+  w.Click("hiscores").Wait(300).Capture(tour.world.File("hiscores_local.png"));
+  w.ClickAt(668, 276).Wait(100).Type("Ada").Wait(100);
+  w.ClickAt(330, 440).Step("await requests 3").Wait(300).Capture(tour.world.File("hiscores_online.png"));
+  w.Click("privacy").ClickAt(726, 536).Wait(300);
+}
+
+// The editors: a curve of three points (A held) whose scene line C copies; the same editor in a
+// port; the shop's sign with a mark typed at the end of its text, the next board, logo and
+// letters; the recipe designer's random design; back.
+void Editors(Walk& w) {
+  constexpr int kKeyA = 65, kKeyC = 67;
+  w.Click("editors").Wait(200);
+  w.ClickAt(400, 231).Wait(200).Step("key " + std::to_string(kKeyA) + " down");
+  for (int x : {260, 360, 460}) w.Move(x, 420).Step("button left down " + std::to_string(x) + " 420").Step("button left up " + std::to_string(x) + " 420");
+  w.Step("key " + std::to_string(kKeyA) + " up").Key(kKeyC).Key(kEscape).Wait(100);
+  w.ClickAt(400, 287).Wait(1000).Key(kEscape).Wait(100);
+  w.ClickAt(400, 343).Wait(200).Click("signtext").Type("!").Click("signboard").Click("signlogo").Click("signfont");
+  w.Wait(200).Click("signback").Wait(100);
+  w.ClickAt(400, 399).Wait(200).ClickAt(504, 491).Wait(2500).Key(kEscape).Wait(100);
+  w.Key(kEscape).Wait(300);
+}
+
 // ---- The tour ------------------------------------------------------------------------------
 
-// What the tour cannot reach yet: the areas still being built. Each entry leaves this list as
-// its area lands and a step of the tour reaches it; the list must end empty.
+// What the tour cannot reach: natives and sounds that no script of the game uses yet (the
+// framework offers them; the game's content does without so far). Each entry leaves this list
+// once the content uses it and a step of the tour reaches it; the list must end empty.
 const std::vector<std::string> kNotYetToured = {
-    // The map, travel, ports and the ledger (world).
-    "class MapWindow",
-    "class PortWindow",
+    // The recipe designer paints its layers by tint only; the pictures, offsets and mirroring
+    // stay the native side's.
+    "function BTSetBitmap",
+    "function BTSetFlip",
+    "function BTSetOffset",
+    "function GetLayerImage",
+    // The high-score window refreshes its own texts.
+    "function UpdateText",
+    // The ledger's date is drawn natively; the tour's play never meets the quest, whose badge
+    // would flash.
     "function Date",
     "function DayOfYear",
-    "function Dollars",
-    "function GrabLedger",
-    "function ReleaseLedger",
-    "sound map_music",
-    "sound port_music{1..3}",
-    "sound Stop_Music",
     "sound quest_requirements_met",
-    "sound airship_depart",
-    "sound port_arrive",
-    // The reward games (rewards).
-    "class CratesGame",
-    "class FireworksWindow",
-    "class SlotMachine",
-    "sound firework{1..5}",
-    "sound rewards_music",
-    "sound crate_click",
-    "sound crate_with_money",
-    "sound crate_no_money",
-    "sound spin_stop",
-    "sound machine_spin",
-    "sound Stop_machine_spin",
-    "sound win_money",
-    "sound Stop_win_money",
-    // High scores and the editors (scores-editors).
-    "class BitmapTint",
-    "class CurveEditor",
-    "class HiscoreWindow",
-    "class RecipeCreator",
-    "class RecipeDesigner",
-    "class SignEditor",
-    "class SubmitWindow",
-    "function GetLuaServerSubmitSetupVars",
-    "function LogScore",
-    "sound randomize",
-    // The game library and the shell, still to be used by the game's scripts (tour).
+    // The game library's helpers no screen calls.
     "class TightText",
     "function CheckConfig",
     "function CurrentTime",
     "function FillWindow",
-    "function Floor",
     "function LoadGameString",
-    "function Mod",
     "function NextSaveFileName",
-    "function Pow",
     "function QuitToMainMenu",
-    "function RandRange",
     "function SetAlpha",
     "function SetCurrentGameMode",
     "function SetLayeredLabel",
@@ -226,6 +271,35 @@ TEST(TourTest, TheWholeGameFromTheFirstStartToTheLastQuit) {
   SampleDialog(sample);
   tour.Leg("sample", sample, {}, "5000:10", "sampledialog=sample");
   ExpectGolden(Frame(tour.world.File("coffee_over.png")), 800, 600, "tests/e2e/golden/tour_coffee_over.png");
+
+  // Leg 4: the world, the reward games (their deals seeded), the high scores against the score
+  // server, the editors.
+  LoopbackServer server;
+  ASSERT_TRUE(server.Start());
+  server.SetHandler([](const HttpRequestRecord& r) {
+    std::string action = r.Param("action");
+    if (action == "tables")
+      return CannedReply{200, "text/xml", "<hiscore><tables><table table=\"all\" name=\"All time\"/></tables></hiscore>"};
+    if (action == "get")
+      return CannedReply{200, "text/xml",
+                         "<hiscore><scores><score name=\"Mara\" score=\"9800\" rank=\"1\" data=\"6-20-250000\" "
+                         "anonymous=\"false\"/></scores></hiscore>"};
+    return CannedReply{200, "text/xml", "<hiscore><score/></hiscore>"};
+  });
+  tour.world.SetAsset("hiscoreserver.txt", server.Url("/go/hiscore") + "\n");
+  Walk world;
+  World(world, tour);
+  Rewards(world);
+  HighScores(world, tour);
+  Editors(world);
+  Quit(world);
+  tour.Leg("world", world, {}, "5000:10", "randseed=7");
+  std::vector<std::string> actions;
+  for (const auto& r : server.Requests()) actions.push_back(r.Param("action"));
+  EXPECT_EQ(actions, (std::vector<std::string>{"submit", "tables", "get"}));
+  ExpectGolden(Frame(tour.world.File("ledger.png")), 800, 600, "tests/e2e/golden/tour_ledger.png");
+  ExpectGolden(Frame(tour.world.File("hiscores_local.png")), 800, 600, "tests/e2e/golden/tour_hiscores_local.png");
+  ExpectGolden(Frame(tour.world.File("hiscores_online.png")), 800, 600, "tests/e2e/golden/tour_hiscores_online.png");
 
   // What was saved: Ada and Bea with their levels, Ada's game with the factories' scores.
   std::string prefs = tour.world.Prefs();

@@ -12,6 +12,9 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/base/platform.h"
 #include "core/base/platform_services.h"
@@ -20,6 +23,7 @@
 #include "core/graphics/texture.h"
 
 TKsMiniVecDraw* TKsMiniVecDraw::sInstance = nullptr;
+bool TKsMiniVecDraw::sVectorFill = true;
 
 namespace {
 
@@ -448,6 +452,17 @@ void TKsMiniVecDraw::FillOneColour(int minRow, int maxRow) {
       }
       SortByX(active, count);
     }
+    // A pixel row whose edges neither start nor end below its first sub-scan-line is done in
+    // one go when its crossings keep their order.
+    if (kNear && (row & 3) == 0 && nextEnd >= row + 4 && sVectorFill && count >= 2 &&
+        count <= kBlockEdges && mRowHead[row + 1 - minRow] < 0 && mRowHead[row + 2 - minRow] < 0 &&
+        mRowHead[row + 3 - minRow] < 0 && FillBlock(cells, count, lo, hi)) {
+      row += 3;
+      EmitClass(cls, lo, hi, row >> 2);
+      lo = INT_MAX;
+      hi = -1;
+      continue;
+    }
     // Pairs of crossings enclose the colour; an odd one left over opens a stretch that nothing
     // closes and is dropped. Each edge moves on to the next sub-scan-line once passed.
     if (count >= 2) {
@@ -503,6 +518,74 @@ void TKsMiniVecDraw::FillOneColour(int minRow, int maxRow) {
   }
   mTouchedLo[cls] = lo;
   mTouchedHi[cls] = hi;
+}
+
+// The four sub-scan-lines of a pixel row for every active edge of a near one-colour shape.
+// Each edge steps its crossing exactly as the row-by-row walk does; the row is taken only if
+// the crossings keep their order on every sub-scan-line, so each edge's rank (even opens, odd
+// closes, an odd last one is dropped) is the same on all four. Cells add up the same changes
+// in another order (bytes wrap alike), and an edge that stays within one cell changes just
+// two of them.
+bool TKsMiniVecDraw::FillBlock(int8_t* cells, int count, int& lo, int& hi) {
+  Active* active = mActive.data();
+  alignas(16) int32_t q[kBlockEdges][4];
+  float next[kBlockEdges];
+#if defined(__SSE2__)
+  __m128 previous = _mm_set1_ps(-INFINITY);
+  int disorder = 0;
+  const __m128i limit = _mm_set1_epi32(kQuarterLimit);
+  for (int k = 0; k < count; k++) {
+    float x0 = active[k].x, s = active[k].slope;
+    float x1 = x0 + s, x2 = x1 + s, x3 = x2 + s;
+    next[k] = x3 + s;
+    __m128 x = _mm_setr_ps(x0, x1, x2, x3);
+    disorder |= _mm_movemask_ps(_mm_cmplt_ps(x, previous));
+    previous = x;
+    // Floor: truncation, less one where that rounded up.
+    __m128i t = _mm_cvttps_epi32(x);
+    __m128i up = _mm_castps_si128(_mm_cmplt_ps(x, _mm_cvtepi32_ps(t)));
+    _mm_store_si128((__m128i*)q[k], _mm_add_epi32(_mm_add_epi32(t, up), limit));
+  }
+  if (disorder) return false;
+#else
+  float previous[4] = {-INFINITY, -INFINITY, -INFINITY, -INFINITY};
+  for (int k = 0; k < count; k++) {
+    float x = active[k].x, s = active[k].slope;
+    for (int j = 0; j < 4; j++, x += s) {
+      if (x < previous[j]) return false;
+      previous[j] = x;
+      q[k][j] = FloorNear(x) + kQuarterLimit;
+    }
+    next[k] = x;
+  }
+#endif
+  const int paired = count & ~1;
+  for (int k = 0; k < paired; k++) {
+    const int32_t* e = q[k];
+    // Openings add coverage, closings take it away.
+    const int sign = k & 1 ? -1 : 1;
+    int c = e[0] >> 2;
+    if (c == e[3] >> 2) {
+      int f = (e[0] & 3) + (e[1] & 3) + (e[2] & 3) + (e[3] & 3);
+      cells[c] += (int8_t)(sign * (16 - f));
+      cells[c + 1] += (int8_t)(sign * f);
+    } else {
+      for (int j = 0; j < 4; j++) {
+        cells[e[j] >> 2] += (int8_t)(sign * (4 - (e[j] & 3)));
+        cells[(e[j] >> 2) + 1] += (int8_t)(sign * (e[j] & 3));
+      }
+    }
+  }
+  // Edges move monotonically, so the first and fourth crossings bound the row.
+  lo = std::min(lo, std::min(q[0][0], q[0][3]) >> 2);
+  hi = std::max(hi, (std::max(q[paired - 1][0], q[paired - 1][3]) >> 2) + 1);
+  bool unsorted = false;
+  for (int k = 0; k < count; k++) {
+    active[k].x = next[k];
+    unsorted |= k > 0 && next[k] < next[k - 1];
+  }
+  if (unsorted) SortByX(active, count);
+  return true;
 }
 
 inline void TKsMiniVecDraw::SortByX(Active* active, int count) {
@@ -595,8 +678,86 @@ void TKsMiniVecDraw::EmitClass(int cls, int lo, int hi, int row) {
   if (!mTarget) return EmitClass<kLines>(cls, lo, hi, row);
   if (mReplace) return EmitClass<kReplace>(cls, lo, hi, row);
   if (mAccumulate) return EmitClass<kAccumulate>(cls, lo, hi, row);
+#if defined(__SSE2__)
+  if (sVectorFill && hi < kCells - 16 && BlendRow(cls, lo, hi, row)) return EmitClass<kSpansOnly>(cls, lo, hi, row);
+#endif
   EmitClass<kBlend>(cls, lo, hi, row);
 }
+
+#if defined(__SSE2__)
+// Blending over a whole row at once: the running sums of the cells give each pixel's coverage,
+// and one pixel in 0 ... 16 coverage takes the ramp's alpha, 16 * coverage * a / 256 (none for
+// no coverage, exactly as the spans leave it). Rows with other sums (never met in practice) go
+// span by span. The spans are recorded afterwards.
+bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
+  const TPixelTarget& t = *mTarget;
+  const int y = mShapeY + row;
+  if (!t.pixels || y < 0 || y >= t.height) return true;
+  // Pixels of the cells lo ... hi that lie on the target.
+  const int base = mShapeX - kCells / 2;
+  const int from = std::max(lo, -base), to = std::min(hi + 1, t.width - base);
+  if (from >= to) return true;
+  const int8_t* cells = mCells[cls];
+  uint8_t* coverage = mCoverage;
+  // Sixteen running sums at a time, carried on from cell lo.
+  __m128i carry = _mm_setzero_si128(), most = _mm_setzero_si128();
+  for (int c = lo; c < to; c += 16) {
+    __m128i v = _mm_loadu_si128((const __m128i*)(cells + c));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 1));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 2));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 4));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 8));
+    v = _mm_add_epi8(v, carry);
+    _mm_storeu_si128((__m128i*)(coverage + (c - lo)), v);
+    most = _mm_max_epu8(most, v);
+    // The last sum in every byte.
+    __m128i last = _mm_shufflehi_epi16(_mm_unpackhi_epi8(v, v), 0xFF);
+    carry = _mm_unpackhi_epi64(last, last);
+  }
+  // Bytes past to were summed too; only those up to to count.
+  const __m128i sixteen = _mm_set1_epi8(16);
+  if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(most, sixteen), sixteen)) != 0xFFFF) {
+    for (int c = lo; c < to; c++)
+      if (coverage[c - lo] > 16) return false;
+  }
+  const uint32_t colour = mRamp[cls][15];
+  const uint32_t a16 = (colour >> 24) * 16;
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i source = _mm_unpacklo_epi8(_mm_set1_epi32((int)colour), zero);
+  const __m128i scale = _mm_set1_epi16((short)a16), full = _mm_set1_epi16(255), one = _mm_set1_epi16(1);
+  const __m128i keepAlpha = _mm_set1_epi32((int)0xFF000000u);
+  uint32_t* pixels = t.pixels + (size_t)y * t.pitch + base;
+  // Two pixels of 16-bit channels: (d * (255 - alpha) + c * alpha) / 255, exactly.
+  auto blend2 = [&](__m128i d, __m128i alpha) {
+    __m128i v = _mm_add_epi16(_mm_mullo_epi16(d, _mm_sub_epi16(full, alpha)), _mm_mullo_epi16(source, alpha));
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(v, one), _mm_srli_epi16(v, 8)), 8);
+  };
+  int c = from;
+  for (; c + 4 <= to; c += 4) {
+    uint32_t four;
+    memcpy(&four, coverage + (c - lo), 4);
+    if (!four) continue;
+    __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)four), zero), scale), 8);
+    alpha = _mm_unpacklo_epi16(alpha, alpha);
+    __m128i d = _mm_loadu_si128((const __m128i*)(pixels + c));
+    __m128i lo2 = blend2(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(alpha, alpha));
+    __m128i hi2 = blend2(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(alpha, alpha));
+    __m128i out = _mm_packus_epi16(lo2, hi2);
+    out = _mm_or_si128(_mm_andnot_si128(keepAlpha, out), _mm_and_si128(keepAlpha, d));
+    _mm_storeu_si128((__m128i*)(pixels + c), out);
+  }
+  for (; c < to; c++) {
+    uint32_t cov = coverage[c - lo];
+    if (!cov) continue;
+    uint32_t alpha = cov * a16 >> 8;
+    __m128i a = _mm_set1_epi16((short)alpha);
+    __m128i d = _mm_cvtsi32_si128((int)pixels[c]);
+    __m128i out = _mm_packus_epi16(blend2(_mm_unpacklo_epi8(d, zero), a), zero);
+    pixels[c] = ((uint32_t)_mm_cvtsi128_si32(out) & 0xFFFFFFu) | (pixels[c] & 0xFF000000u);
+  }
+  return true;
+}
+#endif
 
 // Cells hold changes of coverage, so a run of equal coverage ends only at a non-zero cell:
 // the scan reads eight cells at a time and visits only the non-zero ones (cells past the
@@ -609,7 +770,7 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
   const int y = mShapeY + row;
   uint32_t* pixels = nullptr;
   int width = 0;
-  if (kMode != kLines) {
+  if (kMode != kLines && kMode != kSpansOnly) {
     const TPixelTarget& t = *mTarget;
     if (t.pixels && y >= 0 && y < t.height) {
       pixels = t.pixels + (size_t)y * t.pitch;
@@ -631,14 +792,20 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
       int8_t change = (int8_t)(word >> 8 * at);
       word &= ~(0xFFull << 8 * at);
       at += c;
-      if (sum >= 0 && runStart < kCells) {
+      if (kMode == kSpansOnly) {
+        // Written always, kept only when covered: runs of no coverage are frequent and
+        // unforeseeable.
+        *out = Span((int16_t)(runStart - kCells / 2), (int16_t)(std::min(at, kCells) - kCells / 2), (int16_t)row,
+                    (uint8_t)std::min(sum, 31), (uint8_t)cls);
+        out += (sum >= 0) & (runStart < kCells);
+      } else if (sum >= 0 && runStart < kCells) {
         Span span((int16_t)(runStart - kCells / 2), (int16_t)(std::min(at, kCells) - kCells / 2), (int16_t)row,
                   (uint8_t)std::min(sum, 31), (uint8_t)cls);
         *out++ = span;
         uint32_t colour = ramp[span.index];
         if (kMode == kLines)
           AddLine(mShapeX + span.x0, mShapeX + span.x1, y, colour);
-        else if (pixels)
+        else if (kMode != kSpansOnly && pixels)
           PutRun<kMode>(pixels, mShapeX + span.x0, mShapeX + span.x1, width, colour);
       }
       sum += change;

@@ -91,6 +91,10 @@ class TKsMiniVecDraw {
   // The cache is emptied when it would hold more spans than this.
   void SetCacheLimit(size_t spans) { mCacheLimit = spans; }
 
+  // Tests: false keeps glyph fills on the plain row-by-row walk and blend, which the quicker
+  // paths must match pixel for pixel.
+  static void SetVectorFill(bool on) { sVectorFill = on; }
+
   static constexpr int kCells = 3200;  // pixel columns of a coverage line, -1600 ... 1599
 
  private:
@@ -150,12 +154,16 @@ class TKsMiniVecDraw {
   void Fill();
   template <bool kNear>
   void FillOneColour(int minRow, int maxRow);
+  static constexpr int kBlockEdges = 64;
+  bool FillBlock(int8_t* cells, int count, int& lo, int& hi);
   void FillLayers(int minRow, int maxRow);
   // Insertion sort, stable: the order barely changes from one sub-scan-line to the next.
   static void SortByX(Active* active, int count);
   void AddStretch(int cls, int s, int e);
   // Where spans go: the line batch, or the locked pixels written, accumulated or blended over.
-  enum { kLines, kReplace, kAccumulate, kBlend };
+  // kSpansOnly records them after BlendRow has blended the row.
+  enum { kLines, kReplace, kAccumulate, kBlend, kSpansOnly };
+  bool BlendRow(int cls, int lo, int hi, int row);
   void EmitRow(int row);
   void EmitClass(int cls, int lo, int hi, int row);
   template <int kMode>
@@ -200,6 +208,7 @@ class TKsMiniVecDraw {
   // a time.
   int8_t mCells[4][kCells + 10];
   int mTouchedLo[4], mTouchedHi[4];
+  uint8_t mCoverage[kCells + 16];  // a row's running sums for BlendRow
 
   // Span cache.
   std::unordered_map<Key, Entry, KeyHash> mCache;
@@ -216,4 +225,5 @@ class TKsMiniVecDraw {
   int mFills = 0, mReplays = 0;
 
   static TKsMiniVecDraw* sInstance;
+  static bool sVectorFill;
 };

@@ -205,11 +205,11 @@ void OnIdle(void*) {
       if (!StateReached(state, s, main)) break;  // the steps after it wait too
       s.done = true;
       // The frames after it count from when it let go, so they keep their distance from it.
-      if (!s.byTime && (uint32_t)gFrames > s.when) {
-        uint32_t late = (uint32_t)gFrames - s.when;
+      // So do the timed steps after a timed one.
+      uint32_t late = s.byTime ? elapsed - s.when : (uint32_t)gFrames - s.when;
+      if (late > 0)
         for (Step& later : gSteps)
-          if (!later.done && !later.byTime && &later != &s) later.when += late;
-      }
+          if (!later.done && later.byTime == s.byTime && &later != &s) later.when += late;
       if (state == "requests")
         Report("await %s", "requests " + std::to_string(Arg(s, 1)) + ": " +
                                std::to_string(WininetTestControl::EndedRequestCount()) + " ended");

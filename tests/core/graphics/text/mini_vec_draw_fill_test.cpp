@@ -459,3 +459,65 @@ TEST(MiniVecDrawFill, RandomShapesMatchTheSortedWalk) {
 }
 
 }  // namespace
+
+// Blending into pixels: the whole-row vector paths against the plain walk and span blend, on
+// glyphs and random shapes at text sizes, over random backgrounds (any alpha), in colours of
+// every alpha, placed so that some reach past the target's edges. The recorded spans must
+// match too: a replay draws from them.
+TEST(MiniVecDrawFill, VectorPathsBlendAsThePlainOnes) {
+  struct Restore {
+    ~Restore() { TKsMiniVecDraw::SetVectorFill(true); }
+  } restore;
+  std::unique_ptr<TVectorFont> builtin = MakeBuiltinFont();
+  const TVectorFont& font = *builtin;
+  std::mt19937 rng(23);
+  std::uniform_real_distribution<float> unit(0, 1);
+  constexpr int kW = 150, kH = 90;
+  std::vector<uint32_t> background(kW * kH);
+  for (uint32_t& p : background) p = (uint32_t)rng();
+  const float alphas[] = {1.0f, 0.0f, 0.5f, 0.9f, 0.03f};
+  auto draw = [&](bool vector, const std::vector<uint8_t>& shape, const Transform& t, float x, float y,
+                  float alpha, size_t& spans) {
+    TKsMiniVecDraw::SetVectorFill(vector);
+    std::vector<uint32_t> pixels = background;
+    TPixelTarget target{pixels.data(), kW - 7, kH, kW};
+    TKsMiniVecDraw draw;
+    draw.SetColour(1, TColor(0.8f, 0.3f, 0.1f, alpha), 1.0f);
+    draw.SetScale(t.scaleX, t.scaleY);
+    draw.SetRotation(t.cosine, t.sine);
+    draw.SetItalic(t.italic);
+    draw.Begin(x, y, &target);
+    draw.DrawShape(shape.data(), (uint32_t)shape.size(), 0, 0);
+    draw.End();
+    spans = draw.GetCachedSpanCount();
+    return pixels;
+  };
+  int changed = 0;
+  for (int n = 0; n < 1200; n++) {
+    std::vector<uint8_t> shape;
+    if (n % 3) {
+      int g = (int)(rng() % font.GetGlyphCount());
+      shape.assign(font.GetGlyphShape(g), font.GetGlyphShape(g) + font.GetGlyphShapeSize(g));
+    } else {
+      uint32_t class2 = 0;
+      shape = RandomShape(rng, n % 2 == 0, class2);
+    }
+    Transform t;
+    t.scaleX = t.scaleY = (n % 3 ? 0.2f : 0.002f) * std::pow(2.0f, unit(rng) * 4);
+    if (n % 7 == 0) {
+      float a = unit(rng) * 6.2831853f;
+      t.cosine = std::cos(a);
+      t.sine = std::sin(a);
+    }
+    t.italic = n % 5 == 0;
+    float x = unit(rng) * 180 - 30, y = unit(rng) * 120 - 15;
+    float alpha = alphas[n % 5];
+    size_t plainSpans = 0, vectorSpans = 0;
+    std::vector<uint32_t> plain = draw(false, shape, t, x, y, alpha, plainSpans);
+    std::vector<uint32_t> vector = draw(true, shape, t, x, y, alpha, vectorSpans);
+    ASSERT_EQ(vector, plain) << "case " << n;
+    ASSERT_EQ(vectorSpans, plainSpans) << "case " << n;
+    changed += plain != background;
+  }
+  EXPECT_GT(changed, 500);
+}
