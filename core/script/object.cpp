@@ -133,23 +133,46 @@ int luaO_wstr2d(const lua_WChar *s, size_t len, lua_Number *result) {
   return 1;
 }
 
+// `m' (below 1e14) with a point before its last `k' digits, as "%.14g" prints it.
+static int writedecimal(bool neg, uint64_t m, int k, char *buff) {
+  char tmp[24];
+  int len = 0;
+  while (m > 0 || len <= k) {  // at least one digit before the point
+    tmp[len++] = static_cast<char>('0' + m % 10);
+    m /= 10;
+  }
+  int out = 0;
+  if (neg) buff[out++] = '-';
+  while (len > 0) {
+    if (len == k) buff[out++] = '.';
+    buff[out++] = tmp[--len];
+  }
+  buff[out] = '\0';
+  return out;
+}
+
 int luaO_num2str(lua_Number n, char *buff) {
   // Whole numbers below 1e14 print under "%.14g" as their plain digits; write those directly.
   if (n > -1e14 && n < 1e14 && n != 0) {
     int64_t i = static_cast<int64_t>(n);
-    if (static_cast<lua_Number>(i) == n) {
-      char tmp[24];
-      int len = 0;
-      uint64_t u = i < 0 ? static_cast<uint64_t>(-i) : static_cast<uint64_t>(i);
-      while (u > 0) {
-        tmp[len++] = static_cast<char>('0' + u % 10);
-        u /= 10;
+    if (static_cast<lua_Number>(i) == n) return writedecimal(i < 0, i < 0 ? -i : i, 0, buff);
+    // A number that is the nearest of a decimal with k places and at most 14 digits prints as
+    // that decimal: the 14-digit rounding of its exact value cannot reach another one, the
+    // value lying within half a unit of the last binary place of it. Values below 1e-4 print
+    // with an exponent and stay with the C library, as do all that need more digits.
+    lua_Number a = n < 0 ? -n : n;
+    if (a >= 1e-4) {
+      lua_Number p = 1;
+      for (int k = 1; k <= 18; k++) {
+        p *= 10;  // exact up to 1e22
+        lua_Number m = a * p;
+        if (m >= 1e14) break;
+        if (m == static_cast<lua_Number>(static_cast<int64_t>(m)) && m / p == a) {
+          uint64_t digits = static_cast<uint64_t>(m);
+          while (k > 0 && digits % 10 == 0) digits /= 10, k--;  // the product rounded onto a whole ten
+          return writedecimal(n < 0, digits, k, buff);
+        }
       }
-      int out = 0;
-      if (i < 0) buff[out++] = '-';
-      while (len > 0) buff[out++] = tmp[--len];
-      buff[out] = '\0';
-      return out;
     }
   }
   return std::snprintf(buff, 32, "%.14g", n);

@@ -74,7 +74,10 @@ typedef TObject *StkId;  // index to stack elements
 #define sethvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TTABLE; i_o->value.gc = (GCObject *)(x); } while (0)
 #define setptvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TPROTO; i_o->value.gc = (GCObject *)(x); } while (0)
 #define setnilvalue(obj) ((obj)->tt = LUA_TNIL)
-#define setobj(obj1, obj2) do { const TObject *o2 = (obj2); TObject *o1 = (obj1); *o1 = *o2; } while (0)
+// Field by field: a value just written by a setter (tag and payload stored apart) is read back
+// by loads the processor can forward from those stores; one 16-byte load would stall on them.
+#define setobj(obj1, obj2) \
+  do { const TObject *o2 = (obj2); TObject *o1 = (obj1); int t2 = o2->tt; Value v2 = o2->value; o1->tt = t2; o1->value = v2; } while (0)
 
 #define setobjs2s setobj
 #define setobj2s setobj

@@ -290,15 +290,6 @@ const TObject *luaH_getnum(Table *t, int key) {
   return &luaO_nilobject;
 }
 
-const TObject *luaH_getstr(Table *t, TString *key) {
-  Node *n = hashpow2(t, key->hash);
-  do {
-    if (gcvalue(gkey(n)) == valtogco(key) && ttype(gkey(n)) == key->tt) return gval(n);
-    n = n->next;
-  } while (n);
-  return &luaO_nilobject;
-}
-
 const TObject *luaH_get(Table *t, const TObject *key) {
   switch (ttype(key)) {
     case LUA_TSTRING:

@@ -9,7 +9,15 @@
 
 const TObject *luaH_getnum(Table *t, int key);
 TObject *luaH_setnum(lua_State *L, Table *t, int key);
-const TObject *luaH_getstr(Table *t, TString *key);
+// Inline: the interpreter looks up field names on every access.
+inline const TObject *luaH_getstr(Table *t, TString *key) {
+  Node *n = gnode(t, lmod(key->hash, sizenode(t)));
+  do {
+    if (gcvalue(gkey(n)) == reinterpret_cast<GCObject *>(key) && ttype(gkey(n)) == key->tt) return gval(n);
+    n = n->next;
+  } while (n);
+  return &luaO_nilobject;
+}
 const TObject *luaH_get(Table *t, const TObject *key);
 // Slot for `key', created (nil) when absent; raises "table index is nil"/"... is NaN".
 TObject *luaH_set(lua_State *L, Table *t, const TObject *key);

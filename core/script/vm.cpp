@@ -457,7 +457,7 @@ reentry:  // entry point
     TObject *rc = RKC(i);
     if (ttistable(rb)) {
       Table *h = hvalue(rb);
-      const TObject *v = arrayslot(h, rc);
+      const TObject *v = ttisstring(rc) ? luaH_getstr(h, tsvalue(rc)) : arrayslot(h, rc);
       if (v == NULL) v = luaH_get(h, rc);
       if (!ttisnil(v)) {
         setobj(ra, v);
@@ -493,7 +493,7 @@ reentry:  // entry point
     TObject *rc = RKC(i);
     if (ttistable(ra)) {
       Table *h = hvalue(ra);
-      TObject *v = const_cast<TObject *>(arrayslot(h, rb));
+      TObject *v = const_cast<TObject *>(ttisstring(rb) ? luaH_getstr(h, tsvalue(rb)) : arrayslot(h, rb));
       if (v == NULL) v = const_cast<TObject *>(luaH_get(h, rb));
       if (!ttisnil(v)) {
         setobj(v, rc);
@@ -530,7 +530,7 @@ reentry:  // entry point
     setobj(ra + 1, rb);
     if (ttistable(rb)) {
       Table *h = hvalue(rb);
-      const TObject *v = luaH_get(h, rc);
+      const TObject *v = ttisstring(rc) ? luaH_getstr(h, tsvalue(rc)) : luaH_get(h, rc);
       if (!ttisnil(v)) {
         setobj(ra, v);
         vmbreak;

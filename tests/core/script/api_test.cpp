@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -223,6 +224,34 @@ TEST(ScriptApi, NumberStringsAndLengths) {
   lua_newtable(L);
   EXPECT_EQ(lua_strlen(L, -1), 0u);
   EXPECT_EQ(lua_isstring(L, -1), 0);
+}
+
+// Numbers become text as the C library's "%.14g" writes them, whatever way is taken to it.
+TEST(ScriptApi, NumbersPrintAsTheCLibraryDoes) {
+  std::vector<double> values = {0.5, -0.5, 1.5, 0.1, 0.2 + 0.1, 1.0 / 3, 2.0 / 3, 1e-4, 1.5e-4, 9.99e-5,
+                                0.00012345678901234, 123456.789, 99999999999999.5, 9999999999999.5,
+                                12345678901234.5, 1e13 + 0.25, 0.30000000000000004, 1.0000000000001,
+                                1.00000000000001, 3.14159265358979, 1e100, -1e-300, 5e-324, 0.0, -0.0,
+                                1e14, -1e14, 123.45600000000002, 4503599627370495.5};
+  std::mt19937_64 random(7);
+  for (int i = 1; i <= 20000; i++) {
+    values.push_back(i * 1.5);
+    values.push_back(i / 8.0);
+    values.push_back(i * 0.1);
+    values.push_back(-i * 0.01);
+    values.push_back(i / 7.0);
+    values.push_back(std::round(std::ldexp(static_cast<double>(random() >> 11), -53) * 1e6) / 1e4);
+    uint64_t bits = random();
+    double any;
+    std::memcpy(&any, &bits, sizeof any);
+    values.push_back(any);
+  }
+  for (double v : values) {
+    char ours[32], theirs[32];
+    luaO_num2str(v, ours);
+    std::snprintf(theirs, sizeof theirs, "%.14g", v);
+    ASSERT_STREQ(ours, theirs) << "for " << v;
+  }
 }
 
 TEST(ScriptApi, MetatablesReportPerTypeTables) {
