@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/base/file.h"
+#include "core/base/log.h"
 #include "core/base/xml_node.h"
 #include "core/graphics/texture.h"
 #include "core/script/lua_table.h"
@@ -48,6 +49,8 @@ void ForEachDataElement(TStr fileName, Visit&& visit) {
   for (const TStr& path : FindDataFiles(fileName)) {
     TXmlNode document;
     document.LoadFile(path.c_str());
+    // A damaged file gives what could be read before the damage, and says so.
+    if (document.HadParseError()) LogError("Data file \"%s\" is damaged; only what comes before the damage is read", path.c_str());
     TXmlNode* root = document.GetChild("root");
     if (!root) continue;
     TStr tag;

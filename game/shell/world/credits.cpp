@@ -73,8 +73,8 @@ void TCredits::Columns::AddLine(const TStr& line, const TStr& headerColour) {
   }
 }
 
-bool TCredits::ReadFile(Columns& columns) {
-  TFile* file = FileOpen(mFile.c_str(), kFileReadBinary);
+bool TCredits::ReadFile(const TStr& path, const TStr& headerColour, Columns& columns) {
+  TFile* file = FileOpen(path.c_str(), kFileReadBinary);
   if (!file) return false;
   char piece[kPieceBytes];
   for (;;) {
@@ -84,7 +84,7 @@ bool TCredits::ReadFile(Columns& columns) {
     int n = (int)strlen(piece);
     if (n == 0 && !more) break;
     if (n > 0 && (piece[n - 1] == '\n' || piece[n - 1] == '\r')) n--;
-    columns.AddLine(TStr(piece, n), mHeaderColour);
+    columns.AddLine(TStr(piece, n), headerColour);
     if (!more) break;
   }
   FileClose(file);
@@ -109,7 +109,7 @@ void TCredits::Init(TWindowStyle& style) {
   if (mLoopTime == 0) LogError("Credits: no \"time\" for one pass of the roll; it stands still");
 
   Columns columns;
-  if (!ReadFile(columns)) LogError("Credits: cannot open the credits file \"%s\"", mFile.c_str());
+  if (!ReadFile(mFile, mHeaderColour, columns)) LogError("Credits: cannot open the credits file \"%s\"", mFile.c_str());
   for (int32_t i = GetHeight() / mFontSize; i > 0; i--) columns.AddLine(TStr(), mHeaderColour);
 
   int32_t h = GetHeight();

@@ -42,6 +42,8 @@ class TCredits : public TWindow {
   static TStr HexColour(const TColor& colour);
   // One text of a line: trimmed, "[" and "]" turned into the heading colour's markup.
   static TStr Convert(const TStr& text, const TStr& headerColour);
+  // Adds every line of the file to the columns; false when it cannot be opened.
+  static bool ReadFile(const TStr& path, const TStr& headerColour, Columns& columns);
   // How far the roll has scrolled (pixels) at a time after its first draw.
   float ScrollOffset(uint32_t elapsed) const;
 
@@ -53,8 +55,6 @@ class TCredits : public TWindow {
   const TStr& GetHeaderColour() const { return mHeaderColour; }
 
  private:
-  bool ReadFile(Columns& columns);
-
   TTextLayout* mLeftLayout = nullptr;
   TTextLayout* mRightLayout = nullptr;
   TTextLayout* mCentreLayout = nullptr;

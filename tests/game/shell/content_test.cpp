@@ -132,10 +132,14 @@ TEST_F(ContentTest, AFileThatBreaksOrFailsLeavesTheOthersLoading) {
   AddFile("a/ingredients.xml", "<notroot><ingredient><name>lost</name></ingredient></notroot>");
   AddFile("b/ingredients.xml", Items("<ingredient><name>bad</name></ingredient><ingredient><name>good</name></ingredient>"));
   AddFile("c/ingredients.xml", "<root><ingredient><name>cut");
+  AddFile("d/ingredients.xml", "<root><ingredient><name>half</name></ingredient></ro");
   Run("function CreateIngredient(t) if t.name == 'bad' then error('no') end table.insert(gCalls, t.name) end");
   Run("LoadIngredients()");
-  EXPECT_EQ(Calls(), "good\ncut");
+  EXPECT_EQ(Calls(), "good\ncut\nhalf");
   EXPECT_NE(Log().find("Lua Error"), std::string::npos);
+  // A file broken inside a tag says so; the well-formed ones do not.
+  EXPECT_NE(Log().find("Data file \"d/ingredients.xml\" is damaged"), std::string::npos) << Log();
+  EXPECT_EQ(Log().find("Data file \"a/"), std::string::npos) << Log();
 }
 
 TEST_F(ContentTest, AHostileFileInTheUserFolderStaysData) {
