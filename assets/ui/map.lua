@@ -14,15 +14,6 @@ MakeDialog {
   Panel { name = "mapbuttons", x = 16, y = 532, w = 348, h = 52,
     KitButton { name = "mapmenu", x = 8, y = 6, size = "m", text = "map_menu", cancel = true,
       command = function() CloseWindow() end },
-    KitButton { name = "mapledger", x = 180, y = 6, size = "m", gold = true, text = "map_ledger",
-      command = function()
-        -- A journey under way waits while the player reads the ledger.
-        PauseTravel()
-        local where = OpenLedger("mapview")
-        ResumeTravel()
-        if where then
-          CloseWindow(where)
-        end
-      end },
+    LedgerButton(180, 6, "mapview"),
   },
 }

@@ -24,12 +24,6 @@ MakeDialog {
   Panel { name = "portbuttons", x = 436, y = 16, w = 348, h = 52,
     KitButton { name = "portmap", x = 8, y = 6, size = "m", text = "port_to_map", cancel = true,
       command = function() CloseWindow("map") end },
-    KitButton { name = "portledger", x = 180, y = 6, size = "m", gold = true, text = "port_ledger",
-      command = function()
-        local where = OpenLedger("portview")
-        if where then
-          CloseWindow(where)
-        end
-      end },
+    LedgerButton(180, 6, "portview"),
   },
 }

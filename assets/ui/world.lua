@@ -179,6 +179,20 @@ function OpenLedger(view)
   return DoModal("ui/ledger_screen.lua")
 end
 
+-- The map's and the ports' Ledger button: the ledger over the screen, and where its switch leads.
+function LedgerButton(x, y, view)
+  return KitButton { name = "ledger", x = x, y = y, size = "m", gold = true, text = "map_ledger",
+    command = function()
+      -- A journey under way on the map waits while the player reads the ledger.
+      if PauseTravel then PauseTravel() end
+      local where = OpenLedger(view)
+      if ResumeTravel then ResumeTravel() end
+      if where then
+        CloseWindow(where)
+      end
+    end }
+end
+
 -- Tells the ledger what changed (nothing before the first ledger exists).
 function UpdateLedger(what, text)
   if RealUpdateLedger then

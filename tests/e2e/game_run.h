@@ -156,6 +156,11 @@ struct Steps {
   // The pointer waits in the bottom right corner before what was clicked draws anew, so that
   // captures show the screens as they are (the pointer is drawn only with a new frame).
   Steps& Park() { return Add("move 799 599"); }
+  // A press and release where the pointer goes, without parking it after.
+  Steps& Press(const int at[2]) {
+    std::string spot = std::to_string(at[0]) + " " + std::to_string(at[1]);
+    return Add("move " + spot).Add("button left down " + spot).Add("button left up " + spot);
+  }
   Steps& Drag(int fromX, int toX, int y) {
     std::string from = std::to_string(fromX) + " " + std::to_string(y), to = std::to_string(toX) + " " + std::to_string(y);
     Add("move " + from).Add("button left down " + from).Add("move " + to).Add("button left up " + to);
@@ -168,6 +173,11 @@ struct Steps {
   Steps& Key(int key) {
     Add("key " + std::to_string(key) + " down").Add("key " + std::to_string(key) + " up");
     return Wait(10);
+  }
+  // Alt+Enter: the game leaves full screen for a window (or goes back).
+  Steps& AltEnter() {
+    Add("key 18 down").Key(13);
+    return Add("key 18 up");
   }
   Steps& Capture(const std::string& file) { return Add("capture " + file); }
 };
@@ -225,6 +235,11 @@ inline std::vector<uint32_t> Frame(const std::string& png) {
   EXPECT_EQ(height, 600);
   for (uint32_t& p : pixels) p |= 0xFF000000u;
   return pixels;
+}
+
+// A golden frame of tests/e2e/golden, for the same moments captured in a real window.
+inline std::vector<uint32_t> GoldenFrame(const std::string& name) {
+  return Frame(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/e2e/golden/" + name);
 }
 
 // Whether two frames differ inside a rectangle.

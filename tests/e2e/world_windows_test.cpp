@@ -22,13 +22,7 @@ constexpr int kTourBack[] = {400, 450};
 constexpr int kMaraSad[] = {250, 416}, kMaraHappy[] = {550, 416}, kMaraBack[] = {400, 488};
 constexpr int kChocolatePanel[] = {280, 220}, kPanelsBack[] = {400, 490};
 constexpr int kFade[] = {134, 476}, kCurve[] = {626, 476}, kStageBack[] = {400, 526};
-constexpr int kReturn = 13, kEscape = 27, kAlt = 18;
-
-// A press and release where the pointer is, without parking it.
-Steps& Press(Steps& steps, const int at[2]) {
-  std::string spot = std::to_string(at[0]) + " " + std::to_string(at[1]);
-  return steps.Add("move " + spot).Add("button left down " + spot).Add("button left up " + spot);
-}
+constexpr int kReturn = 13, kEscape = 27;
 
 // The tour as a player takes it, with a capture at each moment the test looks at.
 Steps Tour(const GameWorld& world) {
@@ -37,8 +31,8 @@ Steps Tour(const GameWorld& world) {
   s.Click(kMenuTour[0], kMenuTour[1]).Wait(10);
   // Mara: content, then happy (half-way and done), then sad; Back while a mood still fades.
   s.Click(kTourMara[0], kTourMara[1]).Wait(25).Capture(world.File("mara.png"));
-  Press(s, kMaraHappy).Park().Wait(4).Capture(world.File("mara_half.png")).Wait(20).Capture(world.File("mara_happy.png"));
-  Press(s, kMaraSad).Park().Wait(2);
+  s.Press(kMaraHappy).Park().Wait(4).Capture(world.File("mara_half.png")).Wait(20).Capture(world.File("mara_happy.png"));
+  s.Press(kMaraSad).Park().Wait(2);
   s.Click(kMaraBack[0], kMaraBack[1]).Wait(5);
   // The factories: a popup beside the panel while the pointer stays on it, gone when it leaves;
   // a click that began on the popup stops the factory.
@@ -49,13 +43,13 @@ Steps Tour(const GameWorld& world) {
     s.Add("move " + std::to_string(kChocolatePanel[0] + dx) + " " + std::to_string(kChocolatePanel[1] + dx / 2));
   s.Wait(5).Capture(world.File("popup_kept.png"));
   s.Add("move 700 120").Wait(5).Park().Wait(5).Capture(world.File("popup_gone.png"));
-  Press(s, kChocolatePanel).Park().Wait(15).Capture(world.File("stopped.png"));
+  s.Press(kChocolatePanel).Park().Wait(15).Capture(world.File("stopped.png"));
   s.Click(kPanelsBack[0], kPanelsBack[1]).Wait(5);
   // Transitions: the card half-way through fading out; the screen closed while it runs along
   // its curve.
   s.Click(kTourTransitions[0], kTourTransitions[1]).Wait(10).Capture(world.File("stage.png"));
-  Press(s, kFade).Park().Wait(9).Capture(world.File("fade_half.png")).Wait(45);
-  Press(s, kCurve).Park().Wait(3);
+  s.Press(kFade).Park().Wait(9).Capture(world.File("fade_half.png")).Wait(45);
+  s.Press(kCurve).Park().Wait(3);
   s.Click(kStageBack[0], kStageBack[1]).Wait(10);
   s.Click(kTourBack[0], kTourBack[1]).Wait(10);
   // The credits, still in their pause, then rolled on; Escape leads back to the menu.
@@ -113,11 +107,10 @@ TEST(WorldWindowsTest, TheTourAnswersTheMouseInARealWindow) {
   GameWorld world;
   Steps s;
   // The first start is in full screen; in a window the clicks land where the screens are drawn.
-  s.Wait(10).Type("Ada").Key(kReturn).Add("key " + std::to_string(kAlt) + " down").Key(kReturn);
-  s.Add("key " + std::to_string(kAlt) + " up").Wait(10);
+  s.Wait(10).Type("Ada").Key(kReturn).AltEnter().Wait(10);
   s.Click(kMenuTour[0], kMenuTour[1]).Wait(10);
   s.Click(kTourMara[0], kTourMara[1]).Wait(25);
-  Press(s, kMaraHappy).Park().Wait(4).Capture(world.File("xmara_half.png")).Wait(20);
+  s.Press(kMaraHappy).Park().Wait(4).Capture(world.File("xmara_half.png")).Wait(20);
   s.Click(kMaraBack[0], kMaraBack[1]).Wait(5);
   s.Click(kTourPanels[0], kTourPanels[1]).Wait(10);
   s.Add("move " + std::to_string(kChocolatePanel[0]) + " " + std::to_string(kChocolatePanel[1])).Wait(12);
@@ -125,11 +118,8 @@ TEST(WorldWindowsTest, TheTourAnswersTheMouseInARealWindow) {
   HarnessRun run = world.RunInRealWindow(s.text);
   ASSERT_EQ(run.result.status, 0) << run.result.out << run.report;
   EXPECT_EQ(run.report.find(": quit"), std::string::npos) << run.report;
-  auto golden = [](const char* name) {
-    return Frame(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/tests/e2e/golden/" + name);
-  };
-  EXPECT_FALSE(Differs(Frame(world.File("xmara_half.png")), golden("world_mara_half.png"), 160, 60, 640, 380));
-  EXPECT_FALSE(Differs(Frame(world.File("xpopup.png")), golden("world_popup.png"), 320, 260, 560, 350));
+  EXPECT_FALSE(Differs(Frame(world.File("xmara_half.png")), GoldenFrame("world_mara_half.png"), 160, 60, 640, 380));
+  EXPECT_FALSE(Differs(Frame(world.File("xpopup.png")), GoldenFrame("world_popup.png"), 320, 260, 560, 350));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// What the factories' benchmarks share: a factory window opened by its screen script in the
-// program's own platform, on the manual clock, with the project's assets (the program's
-// folder), the music engine left out; and the drawing of one frame as the main loop does it.
+// What the game's benchmarks share: the program's own platform on the manual clock, with the
+// project's assets (the program's folder), the music engine left out; a factory window opened
+// by its screen script in it; and the drawing of one frame as the main loop does it.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -33,11 +33,9 @@ inline std::function<void(TPlatform*)>& Body() {
 }
 inline void Trampoline(TPlatform* platform, const char*) { Body()(platform); }
 
-// Runs the body inside the platform with the screen `screen` (a ui/ script) open; its window
-// "FactoryGame" must be of the class registered as `className`.
-template <class Factory>
-void WithFactory(benchmark::State& state, const char* className, const char* screen,
-                 const std::function<void(TPlatform*, Factory*)>& body) {
+// Runs the body inside the program's own platform: the manual clock, the program's folder and
+// assets, no music engine, an 800 x 600 display.
+inline void WithPlatform(const std::function<void(TPlatform*)>& body) {
   static bool installed = false;
   if (!installed) {
     StoreGameSettings();
@@ -53,6 +51,19 @@ void WithFactory(benchmark::State& state, const char* className, const char* scr
   std::string line = "-wd=" + folder + " --multiple";
   Body() = [&](TPlatform* p) {
     p->SetDisplayMode(800, 600, false);
+    body(p);
+  };
+  RunApplication(nullptr, nullptr, line.data(), SW_SHOWNORMAL, &Trampoline, false);
+  Body() = nullptr;
+  TestControl::UseRealClock();
+}
+
+// Runs the body inside the platform with the screen `screen` (a ui/ script) open; its window
+// "FactoryGame" must be of the class registered as `className`.
+template <class Factory>
+void WithFactory(benchmark::State& state, const char* className, const char* screen,
+                 const std::function<void(TPlatform*, Factory*)>& body) {
+  WithPlatform([&](TPlatform* p) {
     TWindowManager* manager = TWindowManager::Get();
     manager->RegisterWindowClass("QRNWindow", &TQRNWindow::Create);
     manager->RegisterWindowClass(className, &Factory::Create);
@@ -67,10 +78,7 @@ void WithFactory(benchmark::State& state, const char* className, const char* scr
       }
       state.SkipWithError("the factory screen was not built");
     }
-  };
-  RunApplication(nullptr, nullptr, line.data(), SW_SHOWNORMAL, &Trampoline, false);
-  Body() = nullptr;
-  TestControl::UseRealClock();
+  });
 }
 
 // One frame drawn and presented each iteration, as the main loop's idle turn does it.

@@ -140,20 +140,7 @@ void MapWindow::BuildPortPins() {
   // Without the player's table every port reads as locked and none is the current one.
   std::unique_ptr<TLuaTable> states = Field(player, "portsAvailable");
   TStr currentPort = player ? player->GetString("portName", TStr()) : TStr();
-  if (ports) {
-    lua_State* L = ports->GetState();
-    TLuaObjectWrapper* key = nullptr;
-    while (TLuaObjectWrapper* value = ports->Next(&key)) {
-      value->Push();
-      delete value;
-      if (!lua_istable(L, -1)) {
-        lua_pop(L, 1);
-        continue;
-      }
-      TLuaTable port(L);
-      AddPortPin(port, states.get(), currentPort);
-    }
-  }
+  if (ports) ForEachTableValue(*ports, [&](TLuaTable& port) { AddPortPin(port, states.get(), currentPort); });
   if (mCurrentPin) {
     std::shared_ptr<TSprite> ring = TSprite::Create(0, TTexture::Get("image/port_current", 0));
     ring->SetPosition(mCurrentPin->GetPosition());

@@ -17,6 +17,7 @@
 #include "game/shell/editors/curve.h"
 #include "game/shell/editors/path_sprite.h"
 #include "game/shell/world/port_window.h"
+#include "game/shell/world/world_script.h"
 
 namespace {
 
@@ -42,20 +43,7 @@ struct PlaceholderSlot {
 // Calls f with each table value of the table's field, in table order.
 template <typename F>
 void ForEachTable(TLuaTable* owner, const char* key, F f) {
-  std::unique_ptr<TLuaTable> list(owner->GetTable(key));
-  if (!list) return;
-  lua_State* L = list->GetState();
-  TLuaObjectWrapper* k = nullptr;
-  while (TLuaObjectWrapper* value = list->Next(&k)) {
-    value->Push();
-    delete value;
-    if (!lua_istable(L, -1)) {
-      lua_pop(L, 1);
-      continue;
-    }
-    TLuaTable entry(L);
-    f(entry);
-  }
+  if (std::unique_ptr<TLuaTable> list{owner->GetTable(key)}) ForEachTableValue(*list, f);
 }
 
 int32_t Trunc(double v) { return SaturateToInt32(std::trunc(v)); }

@@ -179,6 +179,16 @@ TEST_F(TravelTest, TheTravellerGrowsWithItsHeightOnTheMapAndKeepsItsTurn) {
   EXPECT_NEAR(turned.m[0][1], std::sin(15 * 3.14159265f / 180) * s, 1e-3f);
 }
 
+TEST_F(TravelTest, ARouteOfNoLengthLaysNoDotsAndEndsWhereItStarts) {
+  Run("InitiateTravel { path = { {100, 100}, {100, 100}, {100, 100}, {100, 100} }, events = { " + Event(300, "a") + " } }");
+  std::shared_ptr<TAnimatedSprite> traveller = map->GetTravelTask()->GetTraveller();
+  Ticks(11);
+  EXPECT_EQ(Log(), "a");
+  EXPECT_EQ(Count(map, "image/traveldot"), 0);
+  EXPECT_EQ(traveller->GetPosition(), TVec2(100, 100));
+  EXPECT_FALSE(std::isnan(traveller->GetDrawSpec().mMatrix.m[0][0]));
+}
+
 TEST_F(TravelTest, APausedJourneyGoesOnFromWhereItStoppedAndIgnoresTheForeground) {
   Run("InitiateTravel { dest = _AllPorts[2], events = { " + Event(1000, "a") + " } }");
   std::shared_ptr<TAnimatedSprite> traveller = map->GetTravelTask()->GetTraveller();
