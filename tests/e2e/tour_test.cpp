@@ -310,10 +310,12 @@ TEST(TourTest, TheWholeGameFromTheFirstStartToTheLastQuit) {
   EXPECT_NE(save.find("\nmade.chocolate=n:"), std::string::npos) << save;
   EXPECT_NE(save.find("\nmade.coffee=n:"), std::string::npos) << save;
 
-  // Leg 5: damaged files met on the way (Ada's save cut short and overwritten with junk, the
+  // Leg 5: damaged files met on the way (Ada's save overwritten with junk, the
   // products' data cut mid-element, the credits' text with junk, markup and an endless line):
   // each gives a log line, and the game goes on to the credits, a factory and its own quit.
-  std::ofstream(tour.world.GameFolder() + "/ada.quill3", std::ios::binary) << std::string("\x01junk\0\xff=n:", 12) + "money=s:";
+  static const char kJunk[] = "\x01junk\0\xff=n:money=s:";
+  const std::string junk(kJunk, sizeof kJunk - 1);
+  std::ofstream(tour.world.GameFolder() + "/ada.quill3", std::ios::binary) << junk;
   std::string products = ReadHostFile(std::string(getenv("ORVELLA_SOURCE_DIR")) + "/assets/data/products.xml");
   tour.world.SetAsset("data/products.xml", products.substr(0, products.size() / 2));
   tour.world.SetAsset("ui/credits.txt", "[Heading\nrole | <b>name\r\n\x01\xfe|<font color='zz'>\n" + std::string(5000, 'x'));
@@ -326,7 +328,7 @@ TEST(TourTest, TheWholeGameFromTheFirstStartToTheLastQuit) {
            {"The save Ada.quill3 cannot be read; kept as Ada.damaged, a new game starts",
             "Data file \"data/products.xml\" is damaged"});
   // The damaged save is kept aside, byte for byte; the new game saved in its place.
-  EXPECT_EQ(ReadHostFile(tour.world.GameFolder() + "/ada.damaged"), std::string("\x01junk\0\xff=n:", 12) + "money=s:");
+  EXPECT_EQ(ReadHostFile(tour.world.GameFolder() + "/ada.damaged"), junk);
   EXPECT_EQ(ReadHostFile(tour.world.GameFolder() + "/ada.quill3").rfind("quill3 save", 0), 0u);
 
   // Everything the game has, reached by some leg, but what is still being built.
