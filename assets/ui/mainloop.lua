@@ -79,16 +79,9 @@ function Player:LoadGame()
   end
   for k, v in pairs(saved or NewPlayer()) do self[k] = v end
   self.saveName = saveName
-  gPlaySince = CurrentTime()
 end
 
--- The time played goes into the save with the game.
 function Player:SaveGame()
-  local now = CurrentTime()
-  if gPlaySince and now > gPlaySince then
-    self.playedMs = (self.playedMs or 0) + (now - gPlaySince)
-  end
-  gPlaySince = now
   if self.saveName and WriteToFile(self.saveName .. ".quill3", SaveText(self)) then
     SaveGameString(self.saveName)
   end

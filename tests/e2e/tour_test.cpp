@@ -211,12 +211,9 @@ const std::vector<std::string> kNotYetToured = {
     "function GetLayerImage",
     // The game library's helpers no screen calls.
     "class TightText",
-    "function FillWindow",
     "function QuitToMainMenu",
-    "function SetAlpha",
     "function SetLayeredLabel",
     "function SetRectangleColor",
-    "function SetWindowPos",
 };
 
 TEST(TourTest, TheWholeGameFromTheFirstStartToTheLastQuit) {
