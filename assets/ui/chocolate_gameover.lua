@@ -7,9 +7,11 @@ Player.made = Player.made or {}
 Player.made[kind] = (Player.made[kind] or 0) + score
 gLastFactoryScore = score
 -- Once weeks have passed, the player's standing goes on the list of high scores: money a week,
--- as the ledger shows it; its information reads rank-weeks-money.
+-- as the ledger shows it; its information reads rank-weeks-money. The world is the game's one
+-- mode, whose list it is; games played with the developer's cheats go on no list.
 local weeks, money = Player.time or 0, Player.money or 0
-if weeks > 0 then
+if weeks > 0 and not CheckConfig("dev") then
+  SetCurrentGameMode(0)
   LogScore(Floor(money > 0 and money / weeks or 0), string.format("%d-%d-%d", Player.rank or 1, weeks, money), "")
 end
 

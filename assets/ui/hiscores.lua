@@ -13,6 +13,8 @@ local function SendScore()
   if result == "qualified" or result == "success" then
     SubmissionDone(result == "qualified")
   end
+  -- The name typed may have changed the player's row: the table says it afresh.
+  UpdateText()
 end
 
 local function ArrowButton(name, x, y, direction)

@@ -46,14 +46,31 @@ function NewPlayer()
   local quest = _AllQuests[1]
   if quest then
     player.quest = quest.name
-    player.questTitle = qrnGetString(quest.title)
+    -- A quest without a title of its own in the string file goes by its name.
+    player.questTitle = qrnStringExists(quest.title) and qrnGetString(quest.title) or quest.name
   end
   return player
 end
 
+-- The save files in the player's folder, by their names in lower case (the file map's keys are).
+local function SavesOnDisk()
+  local saves = {}
+  local name = NextSaveFileName()
+  while name ~= "" do
+    saves[string.lower(name)] = true
+    name = NextSaveFileName()
+  end
+  return saves
+end
+
+-- The profile's save: the one it last wrote (a renamed profile keeps its game), else one named
+-- after the player. A profile without a save on disk starts a new game.
 function Player:LoadGame()
-  local saveName = string.gsub(GetCurrentUserName(), "[^%w]", "_")
-  local text = ReadFromFile(saveName .. ".quill3")
+  local saveName = LoadGameString()
+  if saveName == "" then
+    saveName = string.gsub(GetCurrentUserName(), "[^%w]", "_")
+  end
+  local text = SavesOnDisk()[string.lower(saveName)] and ReadFromFile(saveName .. ".quill3") or ""
   local saved = text ~= "" and ParseSave(text)
   if text ~= "" and not saved then
     -- Kept aside, so a new game saved over it loses nothing that could still be mended.

@@ -1,4 +1,8 @@
--- A short notice over the screen below: gNoticeTitle and gNoticeText are string-table labels.
+-- A short notice over the screen below: gNoticeTitle and gNoticeText are string-table labels;
+-- below them the game's date, as notices in the world are dated. The click that opened it,
+-- doubled, does not close it at once.
+local kDoubleClickMs = 150
+local opened = CurrentTime()
 MakeDialog {
   SetStyle { font = gBodyFont },
   Bitmap { name = "shade", x = 0, y = 0, image = "ui/kit/overlay_modal.png" },
@@ -7,7 +11,12 @@ MakeDialog {
       font = gTitleFont },
     Text { name = "noticetext", x = 30, y = 68, w = 340, h = 80, label = gNoticeText, padding = kHAlignCenter,
       font = gBodyFont },
+    Text { name = "noticedate", x = 30, y = 132, w = 340, h = 22, padding = kHAlignCenter, font = gSmallFont },
     KitButton { name = "noticeok", x = 120, y = 160, size = "m", gold = true, text = "notice_ok", default = true,
-      cancel = true, command = function() CloseWindow() end },
+      cancel = true, command = function()
+        if CurrentTime() - opened >= kDoubleClickMs then CloseWindow() end
+      end },
   },
 }
+local weeks = Player.time or 0
+SetLabel("noticedate", GetString("notice_date", Date(weeks), tostring(DayOfYear(weeks))))
