@@ -128,9 +128,9 @@ function OpenFactory(kind)
 end
 
 -- A short notice over the port: a title and a text (labels of the string table).
-function ShowNotice(title, text)
+function ShowNotice(title, text, tone)
   InFlow(function()
-    gNoticeTitle, gNoticeText = title, text
+    gNoticeTitle, gNoticeText, gNoticeTone = title, text, tone
     DoModal("ui/notice.lua")
   end)
 end
@@ -156,7 +156,7 @@ function DeliverQuest()
     if (Player.rank or 1) < 2 then
       Player.rank = 2
     end
-    ShowNotice("notice_market_title", "notice_market_delivered")
+    ShowNotice("notice_market_title", "notice_market_delivered", "good")
   else
     ShowNotice("notice_market_title", "notice_market_wanted")
   end

@@ -210,10 +210,8 @@ const std::vector<std::string> kNotYetToured = {
     "function BTSetOffset",
     "function GetLayerImage",
     // The game library's helpers no screen calls.
-    "class TightText",
     "function QuitToMainMenu",
     "function SetLayeredLabel",
-    "function SetRectangleColor",
 };
 
 TEST(TourTest, TheWholeGameFromTheFirstStartToTheLastQuit) {
