@@ -2,7 +2,7 @@
 // of the game builds it: the "go", "pause" and "information" windows first, then the factory
 // named "FactoryGame" with its keys and its "time", "countdown" and "score" texts. The panels'
 // scripts note what they were asked to show in gPanels; the pause panel's can be told to start a
-// new game at once (gRestartFromPause).
+// new game at once (gRestartFromPause). A test's factory has the keys FactoryKind gives its kind.
 #pragma once
 
 #include <fstream>
@@ -15,16 +15,17 @@
 #include "core/windows/window_manager.h"
 #include "game/minigames/chocolate/chocolate_factory.h"
 #include "game/minigames/coffee/coffee_factory.h"
+#include "game/minigames/factory_parts.h"
 #include "game/minigames/ingredient.h"
+#include "tests/game/minigames/factory_kind.h"
 #include "tests/game/shell/shell_fixture.h"
 #include "tests/support/temp_folder.h"
 
 template <class Factory>
 class FactoryScreenTest : public ShellFixture {
  protected:
-  // The class's key and the keys every test's factory has (a test's own keys add to them or
-  // replace them).
-  FactoryScreenTest(const char* className, const char* keys) : mClassName(className), mKeys(keys) {}
+  // A test's own keys add to its kind's or replace them.
+  FactoryScreenTest() : mClassName(FactoryKind<Factory>::kName), mKeys(FactoryKind<Factory>::kKeys) {}
 
   void SetUp() override {
     ShellFixture::SetUp();
@@ -78,6 +79,13 @@ class FactoryScreenTest : public ShellFixture {
     out.swap(Engine().events);
     return out;
   }
+  // The same without the coffee belt's loop, which starts and stops with every state.
+  static std::vector<std::string> TakeGameEvents() {
+    std::vector<std::string> out;
+    for (const std::string& e : TakeEvents())
+      if (e != "conveyor_belt_loop" && e != "Stop_conveyor_belt_loop") out.push_back(e);
+    return out;
+  }
   static std::string Text(Factory* f, const char* name) {
     TWindow* w = f->FindChild(name);
     TStr text("?");
@@ -92,8 +100,22 @@ class FactoryScreenTest : public ShellFixture {
   static void Countdown(Factory* f) {
     for (int i = 0; i < 400 && f->GetGameState() == Factory::kCountdown; ++i) Step(f);
   }
+  // Steps until the game is over (at most `limit'); how many it took.
+  static int StepsToGameOver(Factory* f, int limit = 1000) {
+    int steps = 0;
+    while (f->GetGameState() != Factory::kGameOver && steps < limit) {
+      Step(f);
+      ++steps;
+    }
+    return steps;
+  }
   static void Miss(Factory* f) {
     f->BubbleMessage(new MissedIngredientMessage(Ingredient::Create(TStr("cocoa"))));
+    TWindowManager::Get()->ProcessMessages();
+  }
+  // As a part of the machine offers it.
+  static void Offer(Factory* f, int32_t type) {
+    OfferFactoryMessage(f, type);
     TWindowManager::Get()->ProcessMessages();
   }
 
