@@ -15,6 +15,7 @@
 #include "core/windows/window.h"
 #include "core/windows/window_manager.h"
 #include "game/minigames/factory_parts.h"
+#include "game/shell/scaling_task.h"
 #include "tests/game/script_tables.h"
 #include "tests/game/sprite_assets.h"
 
@@ -85,6 +86,27 @@ class FactoryFixture : public GameSpriteTest {
     factory = nullptr;
   }
   std::string State(const char* key) { return TGameState::GetInstance()->GetState(TStr(key)).c_str(); }
+  // The task in steps of 10 ms, as the factory's step drives it, for `ms'.
+  static void Run(TScalingTask& task, uint32_t ms) {
+    for (uint32_t t = 0; t < ms; t += kFactoryStepMs) task.Advance(kFactoryStepMs);
+  }
+  // Steps of 10 ms until the gun's flights are over (or the limit); answers the ms it took.
+  template <class GunTask>
+  static uint32_t Fly(GunTask& task, uint32_t limit = 2000) {
+    uint32_t ms = 0;
+    while (!task.GetFlying().empty() && ms < limit) {
+      task.Advance(kFactoryStepMs);
+      ms += kFactoryStepMs;
+    }
+    return ms;
+  }
+  // How far along its path each product of the queue is.
+  template <class ProductQueueTask>
+  static std::vector<float> Progress(const ProductQueueTask& task) {
+    std::vector<float> out;
+    for (const auto& p : task.GetProducts()) out.push_back(p->GetProgress());
+    return out;
+  }
 
   TWindowManager* manager = nullptr;
   TModalWindow* modal = nullptr;

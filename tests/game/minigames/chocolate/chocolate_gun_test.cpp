@@ -52,15 +52,6 @@ class GunTest : public FactoryFixture {
     task->SetRecyclers(&bins);
     return bin;
   }
-  // Steps of 10 ms until the flights are over (or the limit); answers the ms it took.
-  uint32_t Fly(uint32_t limit = 1000) {
-    uint32_t ms = 0;
-    while (!task->GetFlying().empty() && ms < limit) {
-      task->Advance(kFactoryStepMs);
-      ms += kFactoryStepMs;
-    }
-    return ms;
-  }
 
   std::vector<TStr> beltRecipe{TStr("cocoa")};
   std::vector<TStr> trayRecipe{TStr("cocoa"), TStr("sugar")};
@@ -91,7 +82,7 @@ TEST_F(GunTest, AShotFliesItsWholeLineInOnePeriod) {
 
   task->Advance(kFactoryStepMs);
   EXPECT_NEAR(piece->GetPosition().y, 460, 1e-3f);
-  EXPECT_EQ(Fly(), 240u);
+  EXPECT_EQ(Fly(*task), 240u);
   EXPECT_NEAR(piece->GetPosition().y, -500, 1e-3f);
   EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryIngredientMissed});
 
@@ -124,7 +115,7 @@ TEST_F(GunTest, WhereATrayCatches) {
     Load();
     auto piece = queue->PeekFront();
     task->Fire(400, 0);
-    Fly();
+    Fly(*task);
     EXPECT_EQ(tray->GetPlaces()[0] == piece, k.caught);
     EXPECT_EQ(TakeOffered() == std::vector<int32_t>{kFactoryIngredientMissed}, !k.caught);
     scene->RemoveChild(tray);
@@ -139,7 +130,7 @@ TEST_F(GunTest, FirstTrayInOrderThenOnToLaterTraysAndRecyclers) {
   Load();
   auto a = queue->PeekFront();
   task->Fire(400, 0);
-  Fly();
+  Fly(*task);
   EXPECT_EQ(first->GetPlaces()[0], a);
   EXPECT_EQ(second->GetFilled(), 0u);
   TakeSounds();
@@ -148,7 +139,7 @@ TEST_F(GunTest, FirstTrayInOrderThenOnToLaterTraysAndRecyclers) {
   Load();
   auto b = queue->PeekFront();
   task->Fire(400, 0);
-  Fly();
+  Fly(*task);
   EXPECT_EQ(second->GetPlaces()[0], b);
 
   // Neither has one now: a recycler on the line takes it without a miss.
@@ -156,7 +147,7 @@ TEST_F(GunTest, FirstTrayInOrderThenOnToLaterTraysAndRecyclers) {
   Load();
   auto third = queue->PeekFront();
   task->Fire(400, 0);
-  EXPECT_LT(Fly(), 250u);
+  EXPECT_LT(Fly(*task), 250u);
   EXPECT_EQ(third->GetParent(), nullptr);
   EXPECT_TRUE(TakeOffered().empty());
   EXPECT_EQ(State("RecycleCount"), "1");
@@ -168,7 +159,7 @@ TEST_F(GunTest, RecyclersOnlyAtTheEndOfEachStep) {
   Bin({487, 440});
   Load();
   task->Fire(400, 0);
-  Fly();
+  Fly(*task);
   EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryIngredientMissed});
 }
 
@@ -186,7 +177,7 @@ TEST_F(GunTest, AClickOnTheGunKeepsTheLastAim) {
     EXPECT_EQ(task->GetFlying().front()->offset, k.offset);
     task->Advance(kFactoryStepMs);
     EXPECT_TRUE(std::isfinite(piece->GetPosition().x) && std::isfinite(piece->GetPosition().y));
-    Fly();
+    Fly(*task);
   }
 }
 
@@ -219,7 +210,7 @@ TEST_F(GunTest, ResetWhileTheFlightsAreWalked) {
       task->Start(0);
     }
   };
-  Fly();
+  Fly(*task);
   EXPECT_EQ(resets, 1);
   EXPECT_TRUE(task->GetFlying().empty());
   for (const auto& piece : pieces) EXPECT_EQ(piece->GetParent(), nullptr);

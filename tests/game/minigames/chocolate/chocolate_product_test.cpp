@@ -21,14 +21,6 @@ class ProductTest : public FactoryFixture {
         std::vector<TColor>{TColor(1, 1, 1, 1), TColor(1, 0, 0, 1)});
     task->Start(0);
   }
-  void Run(uint32_t ms) {
-    for (uint32_t t = 0; t < ms; t += kFactoryStepMs) task->Advance(kFactoryStepMs);
-  }
-  std::vector<float> Progress() {
-    std::vector<float> out;
-    for (const auto& p : task->GetProducts()) out.push_back(p->GetProgress());
-    return out;
-  }
 
   std::shared_ptr<TSprite> scene = TSprite::Create();
   std::unique_ptr<ChocolateProductQueueTask> task;
@@ -48,19 +40,19 @@ TEST_F(ProductTest, TheLook) {
 TEST_F(ProductTest, SpacedATenthOfThePathApart) {
   task->AddProduct(scene);
   task->AddProduct(scene);
-  Run(290);
-  EXPECT_EQ(Progress()[1], 0.0f);  // waits until the first has covered 0.1 (300 ms)
-  Run(20);
-  EXPECT_GT(Progress()[1], 0.0f);
+  Run(*task, 290);
+  EXPECT_EQ(Progress(*task)[1], 0.0f);  // waits until the first has covered 0.1 (300 ms)
+  Run(*task, 20);
+  EXPECT_GT(Progress(*task)[1], 0.0f);
   EXPECT_TRUE(TakeOffered().empty());
 
   // The first arrives: counted in that step, and the one behind moves on in the same step.
-  float before = Progress()[1];
+  float before = Progress(*task)[1];
   auto first = task->GetProducts().front();
-  Run(2690);
+  Run(*task, 2690);
   EXPECT_EQ(task->GetProducts().size(), 1u);
   EXPECT_EQ(first->GetParent(), nullptr);
-  EXPECT_GT(Progress()[0], before);
+  EXPECT_GT(Progress(*task)[0], before);
   EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryProductCounted});
   EXPECT_EQ(TakeSounds(), std::vector<std::string>{"chocolate_counted"});
 }
@@ -68,7 +60,7 @@ TEST_F(ProductTest, SpacedATenthOfThePathApart) {
 TEST_F(ProductTest, CountedSoundWithoutAFactoryWindow) {
   CloseFactory();
   task->AddProduct(scene);
-  Run(3000);
+  Run(*task, 3000);
   EXPECT_TRUE(task->GetProducts().empty());
   EXPECT_TRUE(scene->GetChildren().empty());
   EXPECT_TRUE(TakeOffered().empty());
@@ -77,13 +69,13 @@ TEST_F(ProductTest, CountedSoundWithoutAFactoryWindow) {
 
 TEST_F(ProductTest, ResetLeavesTheProductsWhereTheyStand) {
   task->AddProduct(scene);
-  Run(1500);
+  Run(*task, 1500);
   task->Reset(1.0f);
-  EXPECT_EQ(Progress(), std::vector<float>{0.5f});
-  Run(1500);
-  EXPECT_EQ(Progress(), std::vector<float>{0.5f});  // stopped by the reset
+  EXPECT_EQ(Progress(*task), std::vector<float>{0.5f});
+  Run(*task, 1500);
+  EXPECT_EQ(Progress(*task), std::vector<float>{0.5f});  // stopped by the reset
   task->Start(0);
-  Run(1510);
+  Run(*task, 1510);
   EXPECT_TRUE(task->GetProducts().empty());
 }
 

@@ -19,9 +19,6 @@ class RecyclerTest : public FactoryFixture {
     c->AddPoint(TVec2(100, 100));
     return c;
   }
-  void Run(RecyclerTask& task, uint32_t ms) {
-    for (uint32_t t = 0; t < ms; t += kFactoryStepMs) task.Advance(kFactoryStepMs);
-  }
 };
 
 TEST_F(RecyclerTest, TripRoundTheClosedPath) {

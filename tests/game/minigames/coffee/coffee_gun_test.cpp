@@ -50,15 +50,6 @@ class CoffeeGunTest : public CoffeeFixture {
     queue->Advance(1.0f);
     return queue->PeekFront();
   }
-  // Steps of 10 ms until the flights are over (or the limit); answers the ms it took.
-  uint32_t Fly(uint32_t limit = 2000) {
-    uint32_t ms = 0;
-    while (!task->GetFlying().empty() && ms < limit) {
-      task->Advance(kFactoryStepMs);
-      ms += kFactoryStepMs;
-    }
-    return ms;
-  }
 
   std::vector<TStr> recipe{TStr("cocoa")};
   std::shared_ptr<CoffeeIngredientGrid> grid;
@@ -84,7 +75,7 @@ TEST_F(CoffeeGunTest, AShotAtAnEmptyCell) {
   EXPECT_EQ(grid->GetPreview()->GetTexture(), queue->PeekFront()->GetTexture());
   task->Advance(120);
   EXPECT_EQ(task->GetFlying().size(), 1u);
-  EXPECT_EQ(Fly(), 10u);
+  EXPECT_EQ(Fly(*task), 10u);
   EXPECT_EQ(grid->GetCell(41).name, TStr("cocoa"));
   EXPECT_EQ(piece->GetParent(), grid.get());
   EXPECT_TRUE(TakeOffered().empty());
@@ -104,7 +95,7 @@ TEST_F(CoffeeGunTest, TheBeltMovesUnderAShot) {
     auto piece = Load();
     task->Fire(80, 280);
     PlaceAt(*grid, TVec2(0, 50));  // the cell aimed at is now cell (1, 4)
-    Fly();
+    Fly(*task);
     EXPECT_EQ(grid->GetCell(41).name, TStr());
     EXPECT_EQ(grid->GetCell(33).name, TStr(k.filled ? "milk" : "cocoa"));
     EXPECT_EQ(TakeOffered(), k.filled ? std::vector<int32_t>{kFactoryIngredientMissed} : std::vector<int32_t>{});
@@ -115,7 +106,7 @@ TEST_F(CoffeeGunTest, AShotAtAFilledCellFliesOnAndMisses) {
   Put(*grid, 41, 'b');
   auto piece = Load();
   task->Fire(80, 280);
-  EXPECT_EQ(Fly(), 250u);
+  EXPECT_EQ(Fly(*task), 250u);
   // 1000 pixels the click's way.
   TVec2 d = TVec2(5, -495) * (1.0f / TVec2(5, -495).Length());
   EXPECT_NEAR(piece->GetPosition().x, 75 + 1000 * d.x, 1e-2f);
@@ -124,7 +115,7 @@ TEST_F(CoffeeGunTest, AShotAtAFilledCellFliesOnAndMisses) {
   // Outside the grid is a miss too.
   Load();
   task->Fire(600, 100);
-  Fly();
+  Fly(*task);
   EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryIngredientMissed});
 }
 
@@ -134,7 +125,7 @@ TEST_F(CoffeeGunTest, AFarCellIsReachedInOnePeriod) {
   Build(TVec2(75, 2775), 250);
   auto piece = Load();
   task->Fire(80, 280);
-  EXPECT_EQ(Fly(), 250u);
+  EXPECT_EQ(Fly(*task), 250u);
   EXPECT_EQ(grid->GetCell(41).name, TStr("cocoa"));
   EXPECT_EQ(piece->GetPosition(), grid->GetCellLocalPosition(41));
 }
@@ -145,7 +136,7 @@ TEST_F(CoffeeGunTest, AClickOnTheGunKeepsTheLastAim) {
   EXPECT_EQ(task->Aim(TVec2(675, 775)), TVec2(1, 0));
   auto piece = Load();
   ASSERT_TRUE(task->Fire(75, 775));
-  Fly();
+  Fly(*task);
   EXPECT_EQ(piece->GetPosition(), TVec2(1075, 775));
   EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryIngredientMissed});
 }
@@ -174,7 +165,7 @@ TEST_F(CoffeeGunTest, AResetFromInsideAMiss) {
   auto b = Load();
   task->Fire(80, 280);
   task->Start(0);
-  Fly();
+  Fly(*task);
   EXPECT_TRUE(task->GetFlying().empty());
   EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryIngredientMissed});
   EXPECT_EQ(b->GetParent(), nullptr);
@@ -190,7 +181,7 @@ TEST_F(CoffeeGunTest, AnUnusablePeriodIsReplaced) {
     EXPECT_GT(Log().size(), before);
     Load();
     task->Fire(80, 280);
-    EXPECT_EQ(Fly(), 130u);
+    EXPECT_EQ(Fly(*task), 130u);
     grid->Clear();
   }
 }

@@ -31,14 +31,6 @@ class CoffeeProductTest : public CoffeeFixture {
     for (int i = 0; i < each; ++i)
       for (const TStr& name : recipe) hopper->AddStock(name);
   }
-  void Run(uint32_t ms) {
-    for (uint32_t t = 0; t < ms; t += kFactoryStepMs) task->Advance(kFactoryStepMs);
-  }
-  std::vector<float> Progress() {
-    std::vector<float> out;
-    for (const auto& p : task->GetProducts()) out.push_back(p->GetProgress());
-    return out;
-  }
 
   std::vector<TStr> recipe{TStr("cocoa"), TStr("milk"), TStr("sugar")};
   std::shared_ptr<CoffeeHopper> hopper;
@@ -46,15 +38,15 @@ class CoffeeProductTest : public CoffeeFixture {
 };
 
 TEST_F(CoffeeProductTest, OneOfEachMakesAProduct) {
-  Run(10);
+  Run(*task, 10);
   EXPECT_TRUE(task->GetProducts().empty());
   hopper->AddStock(TStr("cocoa"));
   hopper->AddStock(TStr("milk"));
-  Run(10);
+  Run(*task, 10);
   EXPECT_TRUE(task->GetProducts().empty());
   hopper->AddStock(TStr("sugar"));
   hopper->AddStock(TStr("sugar"));
-  Run(10);
+  Run(*task, 10);
   ASSERT_EQ(task->GetProducts().size(), 1u);
   EXPECT_EQ(hopper->GetStock(0), 0);
   EXPECT_EQ(hopper->GetStock(2), 1);
@@ -70,24 +62,24 @@ TEST_F(CoffeeProductTest, OneOfEachMakesAProduct) {
 // leaving when the one ahead has passed a quarter.
 TEST_F(CoffeeProductTest, ProductsLeaveASpacingApart) {
   Stock(2);
-  Run(10);
-  EXPECT_EQ(Progress().size(), 1u);
-  Run(990);
-  EXPECT_EQ(Progress().size(), 1u);
-  EXPECT_NEAR(Progress()[0], 0.2475f, 1e-4f);
-  Run(20);
-  ASSERT_EQ(Progress().size(), 2u);
-  EXPECT_NEAR(Progress()[0], 0.2525f, 1e-4f);
-  EXPECT_EQ(Progress()[1], 0.0f);
+  Run(*task, 10);
+  EXPECT_EQ(Progress(*task).size(), 1u);
+  Run(*task, 990);
+  EXPECT_EQ(Progress(*task).size(), 1u);
+  EXPECT_NEAR(Progress(*task)[0], 0.2475f, 1e-4f);
+  Run(*task, 20);
+  ASSERT_EQ(Progress(*task).size(), 2u);
+  EXPECT_NEAR(Progress(*task)[0], 0.2525f, 1e-4f);
+  EXPECT_EQ(Progress(*task)[1], 0.0f);
 
   // The first arrives: counted in its step, once; the second follows on.
   auto first = task->GetProducts().front();
-  Run(3000);
+  Run(*task, 3000);
   EXPECT_EQ(task->GetProducts().size(), 1u);
   EXPECT_EQ(first->GetParent(), nullptr);
   EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryProductCounted});
   EXPECT_EQ(TakeSounds(), std::vector<std::string>{"chocolate_counted"});
-  Run(1000);
+  Run(*task, 1000);
   EXPECT_TRUE(task->GetProducts().empty());
 }
 
@@ -95,12 +87,12 @@ TEST_F(CoffeeProductTest, ProductsLeaveASpacingApart) {
 TEST_F(CoffeeProductTest, ASpacingLongerThanThePath) {
   Build(CreateCurve(TVec2(0, 500), TVec2(100, 500), TVec2(200, 500), TVec2(300, 500)), 800, 1000);
   Stock(2);
-  Run(10);
-  EXPECT_EQ(Progress().size(), 1u);
-  Run(800);
+  Run(*task, 10);
+  EXPECT_EQ(Progress(*task).size(), 1u);
+  Run(*task, 800);
   EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryProductCounted});
-  EXPECT_EQ(Progress(), std::vector<float>{0.0f});
-  Run(800);
+  EXPECT_EQ(Progress(*task), std::vector<float>{0.0f});
+  Run(*task, 800);
   EXPECT_TRUE(task->GetProducts().empty());
   EXPECT_EQ(hopper->GetStock(0), 0);
 }
@@ -110,23 +102,23 @@ TEST_F(CoffeeProductTest, TheQueueWaitsBehindAProductThatJustLeft) {
   Build(CreateCurve(TVec2(0, 500), TVec2(100, 500), TVec2(200, 500), TVec2(300, 500)), 4000, 0);
   task->AddProduct(scene);
   task->AddProduct(scene);
-  Run(390);
-  EXPECT_EQ(Progress()[1], 0.0f);
-  Run(20);
-  EXPECT_GT(Progress()[1], 0.0f);
+  Run(*task, 390);
+  EXPECT_EQ(Progress(*task)[1], 0.0f);
+  Run(*task, 20);
+  EXPECT_GT(Progress(*task)[1], 0.0f);
 }
 
 TEST_F(CoffeeProductTest, AResetLeavesTheProductsAndTheRateReturnsToOne) {
   Stock(1);
-  Run(1000);
+  Run(*task, 1000);
   task->Reset(1.0f);
   ASSERT_EQ(task->GetProducts().size(), 1u);
-  EXPECT_NEAR(Progress()[0], 0.2475f, 1e-4f);
+  EXPECT_NEAR(Progress(*task)[0], 0.2475f, 1e-4f);
   task->Start(0);
   task->SetRate(3.0f);
-  Run(1010);
+  Run(*task, 1010);
   EXPECT_TRUE(task->GetProducts().empty());
-  Run(10);
+  Run(*task, 10);
   EXPECT_EQ(task->GetRate(), 1.0f);
 }
 
@@ -139,10 +131,10 @@ TEST_F(CoffeeProductTest, AnUnusableTravelTimeOrNoPath) {
     EXPECT_EQ(task->GetTravelTime(), CoffeeProductQueueTask::kDefaultTravelTime);
     EXPECT_GT(Log().size(), before);
     Stock(1);
-    Run(10);
+    Run(*task, 10);
     ASSERT_EQ(task->GetProducts().size(), 1u);
     EXPECT_EQ(task->GetProducts().front()->GetPosition(), TVec2(0, 0));
-    Run(3000);
+    Run(*task, 3000);
     EXPECT_TRUE(task->GetProducts().empty());
     EXPECT_EQ(TakeOffered(), std::vector<int32_t>{kFactoryProductCounted});
   }

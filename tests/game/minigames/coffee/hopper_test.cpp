@@ -116,15 +116,12 @@ TEST_F(HopperTest, CollectedIngredientsFlyIntoTheHopper) {
     EXPECT_EQ(group[i]->GetPosition(), TVec2(30 + 25 + 50 * (float)i, 85 + 25));
     EXPECT_EQ(group[i]->GetLayer(), 7);
   }
-  auto run = [&task](uint32_t ms) {
-    for (uint32_t t = 0; t < ms; t += kFactoryStepMs) task.Advance(kFactoryStepMs);
-  };
-  run(100);
+  Run(task, 100);
   EXPECT_NEAR(group[0]->GetPosition().x, 55 + (620 - 55) * 0.4f, 1e-3f);
   EXPECT_NEAR(group[0]->GetPosition().y, 110 + (301 - 110) * 0.4f, 1e-3f);
-  run(140);
+  Run(task, 140);
   EXPECT_EQ(Stock(*hopper), (std::vector<int32_t>{0, 0, 0}));
-  run(10);
+  Run(task, 10);
   EXPECT_EQ(Stock(*hopper), (std::vector<int32_t>{3, 0, 0}));
   EXPECT_TRUE(task.GetFlying().empty());
   for (const auto& sprite : group) EXPECT_EQ(sprite->GetParent(), nullptr);
@@ -133,7 +130,7 @@ TEST_F(HopperTest, CollectedIngredientsFlyIntoTheHopper) {
   Put(*grid, 4, 'b');
   auto b = grid->TakeCell(4);
   task.AddFlight(b);
-  run(100);
+  Run(task, 100);
   task.Reset(1.0f);
   EXPECT_EQ(Stock(*hopper), (std::vector<int32_t>{0, 0, 0}));
   EXPECT_TRUE(task.GetFlying().empty());
