@@ -133,18 +133,20 @@ TEST(HiscoresTest, HighScoresLocallyAndOnlineWithANameThatReadsLikeScript) {
              {{200, "text/xml", "<hiscore><message>The tables are closed for a moment.</message></hiscore>"},
               {200, "text/xml", "<hiscore><score/></hiscore>"}});
   Steps s;
+  // After each awaited reply, 200 ms of the game's clock let the window's 20 ms poll take it in: on
+  // a loaded machine the await itself may run only a frame or two.
   s.Park().Wait(10).Type("Ada").Key(kReturn).Wait(10);
   ClickAt(s, kMenuScores).Wait(10).Capture(world.File("local.png"));
   // The name is sent; the server fails it; OK, the dialog is left and opened again.
   ClickAt(s, kSend).Wait(5).Type(kName).Wait(5).Capture(world.File("typed.png"));
-  ClickAt(s, kDialogSend).Add("await requests 1").Wait(10).Capture(world.File("failed.png"));
+  ClickAt(s, kDialogSend).Add("await requests 1").Wait(200).Capture(world.File("failed.png"));
   ClickAt(s, kErrorOk);
   ClickAt(s, kDialogCancel);
   ClickAt(s, kSend).Wait(5).Capture(world.File("reopened.png"));
   // Sent again: qualified. The dialog closes and the table asks for the categories, then scores.
-  ClickAt(s, kDialogSend).Add("await requests 4").Wait(10).Capture(world.File("online.png"));
+  ClickAt(s, kDialogSend).Add("await requests 4").Wait(200).Capture(world.File("online.png"));
   ClickAt(s, kScrollDown).Capture(world.File("scrolled.png"));
-  ClickAt(s, kCategoryRight).Add("await requests 5").Wait(10).Capture(world.File("category.png"));
+  ClickAt(s, kCategoryRight).Add("await requests 5").Wait(200).Capture(world.File("category.png"));
   ClickAt(s, kMyScores).Capture(world.File("sent.png"));
   ClickAt(s, kBack).Add("close").Wait(30).Add("quit 3");
   HarnessRun run = world.Run(s.text);
@@ -195,13 +197,13 @@ TEST(HiscoresTest, ASlowServerNoServerAndAStoredLogin) {
   s.Park().Wait(10).Type("Ada").Key(kReturn).Wait(10);
   ClickAt(s, kMenuScores).Wait(10);
   ClickAt(s, kOnline).Capture(world.File("waiting.png"));
-  s.Add("await requests 1").Wait(10).Capture(world.File("timedout.png"));
+  s.Add("await requests 1").Wait(200).Capture(world.File("timedout.png"));
   ClickAt(s, kMyScores).Capture(world.File("local.png"));
   ClickAt(s, kSend).Wait(5);
   ClickAt(s, kAccount).Type("ada42");
   ClickAt(s, kPassword).Type("cocoa");
   ClickAt(s, kRemember);
-  ClickAt(s, kDialogSend).Add("await requests 4").Wait(10).Capture(world.File("success.png"));
+  ClickAt(s, kDialogSend).Add("await requests 4").Wait(200).Capture(world.File("success.png"));
   ClickAt(s, kBack).Add("close").Wait(30);
   HarnessRun run = world.Run(s.text);
   ASSERT_EQ(run.result.status, 0) << run.result.out << world.Log() << run.report;
@@ -218,7 +220,7 @@ TEST(HiscoresTest, ASlowServerNoServerAndAStoredLogin) {
   Steps again;
   again.Park().Wait(10);
   ClickAt(again, kMenuScores).Wait(10);
-  ClickAt(again, kOnline).Add("await requests 1").Wait(10).Capture(world.File("nothing.png"));
+  ClickAt(again, kOnline).Add("await requests 1").Wait(200).Capture(world.File("nothing.png"));
   ClickAt(again, kBack).Add("close").Wait(30);
   run = world.Run(again.text);
   ASSERT_EQ(run.result.status, 0) << run.result.out << world.Log() << run.report;
@@ -232,7 +234,7 @@ TEST(HiscoresTest, ASlowServerNoServerAndAStoredLogin) {
   login.Park().Wait(10);
   ClickAt(login, kMenuScores).Wait(10);
   ClickAt(login, kSend).Wait(5).Capture(world.File("login.png"));
-  ClickAt(login, kDialogSend).Add("await requests 3").Wait(10).Capture(world.File("qualified.png"));
+  ClickAt(login, kDialogSend).Add("await requests 3").Wait(200).Capture(world.File("qualified.png"));
   ClickAt(login, kBack).Add("close").Wait(30);
   run = world.Run(login.text);
   ASSERT_EQ(run.result.status, 0) << run.result.out << world.Log() << run.report;
