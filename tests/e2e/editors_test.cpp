@@ -105,7 +105,8 @@ TEST(EditorsTest, TheSignAndTheRecipeDesignerAnswerTheirControls) {
   ExpectGolden(sign, 800, 600, "tests/e2e/golden/editors_sign.png");
   ExpectGolden(changed, 800, 600, "tests/e2e/golden/editors_sign_changed.png");
   std::vector<uint32_t> recipe = Frame(world.File("recipe.png")), arrows = Frame(world.File("recipe_arrows.png")),
-                        random = Frame(world.File("recipe_random.png")), mirrored = Frame(world.File("recipe_mirrored.png")),
+                        random = Frame(world.File("recipe_random.png"));
+  std::vector<uint32_t> mirrored = Frame(world.File("recipe_mirrored.png")),
                         unmirrored = Frame(world.File("recipe_unmirrored.png"));
   EXPECT_TRUE(Differs(recipe, arrows, 190, 100, 270, 180));   // the shape
   EXPECT_TRUE(Differs(recipe, arrows, 190, 204, 270, 284));   // the topping

@@ -2,6 +2,7 @@
 #include "game/shell/editors/bitmap_tint.h"
 
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "core/base/log.h"
@@ -28,12 +29,14 @@ TColor TintOf(TLuaTable* table) {
                 (float)table->GetNumberAt(4, 1.0));
 }
 
-// A scale or offset that is no number would place the picture nowhere; the call keeps what can be
-// kept (the picture at its own size, the offsets as they were).
+// A scale or offset that is no number (or none a float holds) would place the picture nowhere;
+// the call keeps what can be kept (the picture at its own size, the offsets as they were).
+bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= (double)std::numeric_limits<float>::max(); }
+
 void BTSetBitmap(TStr name, TStr image, double scale) {
   TBitmapTint* window = FindBitmapTint(name);
   if (!window) return;
-  if (!std::isfinite((float)scale)) {
+  if (!FitsFloat(scale)) {
     LogPrintf("BTSetBitmap: '%s' gets '%s' at its own size, not at scale %g", name.c_str(), image.c_str(), scale);
     scale = 1.0;
   }
@@ -45,7 +48,7 @@ void BTSetTint(TStr name, TLuaTable* tint) {
 void BTSetOffset(TStr name, double x, double y) {
   TBitmapTint* window = FindBitmapTint(name);
   if (!window) return;
-  if (!std::isfinite((float)x) || !std::isfinite((float)y)) {
+  if (!FitsFloat(x) || !FitsFloat(y)) {
     LogPrintf("BTSetOffset: '%s' keeps its offset; (%g, %g) is not a place", name.c_str(), x, y);
     return;
   }

@@ -89,7 +89,8 @@ TEST_F(BitmapTintTest, TheScriptFunctionsChangeTheNamedWindowOnly) {
       {"BTSetOffset('tint', -9999, 6)", TColor(0.5f, 1, 1, 1), TVec2(70, 56), true},
       {"BTSetFlip('tint', false)", TColor(0.5f, 1, 1, 1), TVec2(70, 56), false},
       // An offset that is no number keeps the one before.
-      {"BTSetOffset('tint', 0/0, 1) BTSetOffset('tint', 1, 1/0)", TColor(0.5f, 1, 1, 1), TVec2(70, 56), false},
+      {"BTSetOffset('tint', 0/0, 1) BTSetOffset('tint', 1, 1/0) BTSetOffset('tint', 1e300, 1)", TColor(0.5f, 1, 1, 1),
+       TVec2(70, 56), false},
       // The tint's alpha makes the picture see-through.
       {"BTSetTint('tint', { 0.5, 1, 1, 0.4 })", TColor(0.5f, 1, 1, 0.4f), TVec2(70, 56), false},
       // Windows that are not tinted pictures, or not there, are left alone.
@@ -116,6 +117,8 @@ TEST_F(BitmapTintTest, TheScriptFunctionsChangeTheNamedWindowOnly) {
   ASSERT_NE(drawn, nullptr);
   EXPECT_FLOAT_EQ(drawn->spec.mMatrix.m[0][0], 1.5f);
   // A scale that is no number shows the picture at its own size.
+  Run("BTSetBitmap('tint', 'image/cup', 1e300)");
+  EXPECT_FLOAT_EQ(w->GetScale(), 1.0f);
   Run("BTSetBitmap('tint', 'image/cup', 0/0)");
   EXPECT_EQ(w->GetWidth(), 40);
   drawn = Drawn();
