@@ -1,12 +1,23 @@
 -- The recipe designer: a new sweet's look in four layers (shape, topping, sprinkles, finish),
 -- each chosen with its arrows from the pictures of the product type and tinted from the
--- kitchen's colours, shown small beside its arrows and all together on the plate. "Surprise me"
--- throws a random design, layer by layer.
+-- kitchen's colours, shown small beside its arrows and all together on the plate, where the
+-- shape casts its shadow and "Mirror" turns the whole sweet round. "Surprise me" throws a random
+-- design, layer by layer.
 local kTints = {
   { 0.42, 0.24, 0.15 }, { 0.79, 0.54, 0.29 }, { 0.96, 0.90, 0.78 }, { 0.88, 0.71, 0.23 }, { 0.78, 0.27, 0.24 },
   { 0.44, 0.75, 0.56 }, { 0.25, 0.50, 0.75 }, { 0.93, 0.62, 0.70 }, { 0.60, 0.40, 0.70 }, { 1.00, 0.98, 0.94 },
 }
-gRecipe = gRecipe or { type = "chocolate", choice = { 0, 0, 0, 0 }, tint = { 2, 1, 4, 5 } }
+-- The shape's shadow on the cloth: cocoa, see-through, down and to the right of the sweet (the
+-- light comes from the top left, as on every panel, so it stays there when the sweet is mirrored).
+local kShadowTint = { 0.23, 0.14, 0.08, 0.35 }
+local kShadowShift = 6
+gRecipe = gRecipe or { type = "chocolate", choice = { 0, 0, 0, 0 }, tint = { 2, 1, 4, 5 }, mirrored = false }
+
+-- The shadow takes the shape's picture whenever the shape changes.
+local function CastShadow()
+  local shape = GetLayerImage(0)
+  if shape ~= "" then BTSetBitmap("plate_shadow", "custom/" .. shape, 1) end
+end
 
 -- The native shuffle and the arrows both end here: layer 1-4, a colour number 1-100.
 function SetRecipeTint(layer, number)
@@ -14,6 +25,14 @@ function SetRecipeTint(layer, number)
   local tint = kTints[Mod(number - 1, table.getn(kTints)) + 1]
   BTSetTint("option_layer" .. (layer - 1), tint)
   BTSetTint("display_layer" .. (layer - 1), tint)
+  if layer == 1 then CastShadow() end
+end
+
+-- The plate's sweet and its shadow, mirrored or not; the highlights are the light's, so they stay.
+local function Mirror(on)
+  gRecipe.mirrored = on
+  for layer = 0, 3 do BTSetFlip("display_layer" .. layer, on) end
+  BTSetFlip("plate_shadow", on)
 end
 
 local function Choose(layer, step)
@@ -51,7 +70,11 @@ for each = 1, 4 do
 end
 
 local plate = { name = "recipeplate", x = 408, y = 84, w = 368, h = 300,
-  Rectangle { name = "platecloth", x = 84, y = 46, w = 200, h = 200, color = { 1, 0.98, 0.94, 1 } } }
+  Rectangle { name = "platecloth", x = 84, y = 46, w = 200, h = 200, color = { 1, 0.98, 0.94, 1 } },
+  BitmapTint { name = "plate_shadow", x = 120, y = 82, w = 128, h = 128, tint = kShadowTint },
+  -- The check turns after its command has run.
+  KitCheck { name = "recipemirror", x = 84, y = 258, text = "recipe_mirror",
+    command = function() Mirror(not gRecipe.mirrored) end } }
 for layer = 0, 3 do
   plate[table.getn(plate) + 1] = BitmapTint { name = "display_layer" .. layer, x = 120, y = 82, w = 128, h = 128 }
   plate[table.getn(plate) + 1] = Bitmap { name = "display_highlight" .. layer, x = 120, y = 82 }
@@ -80,5 +103,8 @@ MakeDialog {
     },
   },
 }
+BTSetOffset("plate_shadow", 64 + kShadowShift, 64 + kShadowShift)
 SetRecipeType(gRecipe.type)
 for layer = 1, 4 do Choose(layer, 0) end
+SetButtonToggleState("recipemirror", gRecipe.mirrored)
+Mirror(gRecipe.mirrored)

@@ -2,7 +2,7 @@
 // with A held, one dragged, a click made while D is held that changes nothing, C for the scene
 // line, read from the clipboard); the same editor lying in a port, where a click on a walking
 // figure hands its path over and a drag reshapes it; the shop's sign; the recipe designer's
-// arrows and random design. Golden frames of each screen.
+// arrows, random design and mirror. Golden frames of each screen.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,6 +17,7 @@ namespace {
 constexpr int kReturn = 13, kEscape = 27, kKeyA = 65, kKeyC = 67, kKeyD = 68;
 constexpr int kMenuEditors[] = {662, 445};
 constexpr int kCurve[] = {400, 231}, kPort[] = {400, 287}, kSign[] = {400, 343}, kRecipe[] = {400, 399};
+constexpr int kRecipeMirror[] = {504, 354};
 
 // A press and release where the pointer is sent, without parking it.
 Steps& Press(Steps& s, int x, int y) {
@@ -86,10 +87,13 @@ TEST(EditorsTest, TheSignAndTheRecipeDesignerAnswerTheirControls) {
   s.Drag(89, 139, 397).Wait(2);
   s.Click(620, 326).Wait(10).Capture(world.File("sign_changed.png"));
   s.Key(kEscape).Wait(5);
-  // The recipe: the next shape, the topping before, then a random design that settles in 2 s.
+  // The recipe: the next shape, the topping before, then a random design that settles in 2 s;
+  // the sweet mirrored on its plate, and back.
   s.Click(kRecipe[0], kRecipe[1]).Wait(10).Capture(world.File("recipe.png"));
   s.Click(298, 139).Click(164, 243).Capture(world.File("recipe_arrows.png"));
   s.Click(504, 491).Wait(120).Capture(world.File("recipe_random.png"));
+  s.Click(kRecipeMirror[0], kRecipeMirror[1]).Capture(world.File("recipe_mirrored.png"));
+  s.Click(kRecipeMirror[0], kRecipeMirror[1]).Capture(world.File("recipe_unmirrored.png"));
   s.Key(kEscape).Wait(5).Key(kEscape).Wait(10).Add("close").Wait(30);
   HarnessRun run = world.Run(s.text);
   ASSERT_EQ(run.result.status, 0) << run.result.out << world.Log() << run.report;
@@ -102,11 +106,17 @@ TEST(EditorsTest, TheSignAndTheRecipeDesignerAnswerTheirControls) {
   ExpectGolden(changed, 800, 600, "tests/e2e/golden/editors_sign_changed.png");
   std::vector<uint32_t> recipe = Frame(world.File("recipe.png")), arrows = Frame(world.File("recipe_arrows.png")),
                         random = Frame(world.File("recipe_random.png"));
+  std::vector<uint32_t> mirrored = Frame(world.File("recipe_mirrored.png")),
+                        unmirrored = Frame(world.File("recipe_unmirrored.png"));
   EXPECT_TRUE(Differs(recipe, arrows, 190, 100, 270, 180));   // the shape
   EXPECT_TRUE(Differs(recipe, arrows, 190, 204, 270, 284));   // the topping
   EXPECT_TRUE(Differs(arrows, random, 490, 130, 690, 330));   // the plate
+  EXPECT_TRUE(Differs(random, mirrored, 490, 130, 690, 330));  // the sweet turned round
+  EXPECT_FALSE(Differs(random, mirrored, 190, 100, 270, 490));  // the layers' own pictures stay
+  EXPECT_FALSE(Differs(random, unmirrored, 490, 130, 690, 330));
   ExpectGolden(recipe, 800, 600, "tests/e2e/golden/editors_recipe.png");
   ExpectGolden(random, 800, 600, "tests/e2e/golden/editors_recipe_random.png");
+  ExpectGolden(mirrored, 800, 600, "tests/e2e/golden/editors_recipe_mirrored.png");
 }
 
 }  // namespace

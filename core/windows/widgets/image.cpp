@@ -1,6 +1,7 @@
 // TImage: loading from the creation keys, sizing, the opaque flag and drawing.
 #include "core/windows/widgets/image.h"
 
+#include "core/base/saturate.h"
 #include "core/base/vec2.h"
 #include "core/graphics/draw_spec.h"
 #include "core/graphics/texture.h"
@@ -10,7 +11,14 @@
 
 namespace {
 
-int32_t Scaled(int size, float scale) { return (int32_t)((float)(uint32_t)size * scale + 0.5f); }
+// Far beyond any screen, and far enough from the limits that a window's rectangle cannot overflow.
+constexpr int32_t kLargestSide = 1 << 20;
+
+// A script's scale may be huge or no number at all; the size stays a size.
+int32_t Scaled(int size, float scale) {
+  int32_t scaled = SaturateToInt32((double)((float)(uint32_t)size * scale + 0.5f));
+  return scaled < -kLargestSide ? -kLargestSide : scaled > kLargestSide ? kLargestSide : scaled;
+}
 
 }  // namespace
 

@@ -1,8 +1,11 @@
 // The tinted picture window and its script functions.
 #include "game/shell/editors/bitmap_tint.h"
 
+#include <cmath>
+#include <limits>
 #include <memory>
 
+#include "core/base/log.h"
 #include "core/graphics/draw_spec.h"
 #include "core/graphics/texture.h"
 #include "core/script/lua_bindings.h"
@@ -26,14 +29,30 @@ TColor TintOf(TLuaTable* table) {
                 (float)table->GetNumberAt(4, 1.0));
 }
 
+// A scale or offset that is no number (or none a float holds) would place the picture nowhere;
+// the call keeps what can be kept (the picture at its own size, the offsets as they were).
+bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= (double)std::numeric_limits<float>::max(); }
+
 void BTSetBitmap(TStr name, TStr image, double scale) {
-  if (TBitmapTint* window = FindBitmapTint(name)) window->SetBitmap(image, (float)scale);
+  TBitmapTint* window = FindBitmapTint(name);
+  if (!window) return;
+  if (!FitsFloat(scale)) {
+    LogPrintf("BTSetBitmap: '%s' gets '%s' at its own size, not at scale %g", name.c_str(), image.c_str(), scale);
+    scale = 1.0;
+  }
+  window->SetBitmap(image, (float)scale);
 }
 void BTSetTint(TStr name, TLuaTable* tint) {
   if (TBitmapTint* window = FindBitmapTint(name)) window->SetTintFromTable(tint);
 }
 void BTSetOffset(TStr name, double x, double y) {
-  if (TBitmapTint* window = FindBitmapTint(name)) window->SetOffset((float)x, (float)y);
+  TBitmapTint* window = FindBitmapTint(name);
+  if (!window) return;
+  if (!FitsFloat(x) || !FitsFloat(y)) {
+    LogPrintf("BTSetOffset: '%s' keeps its offset; (%g, %g) is not a place", name.c_str(), x, y);
+    return;
+  }
+  window->SetOffset((float)x, (float)y);
 }
 void BTSetFlip(TStr name, bool on) {
   if (TBitmapTint* window = FindBitmapTint(name)) window->SetHFlip(on);
@@ -96,7 +115,23 @@ void TBitmapTint::SetBitmap(TStr image, float scale) {
 }
 
 void TBitmapTint::SetTintFromTable(TLuaTable* table) {
-  if (IsTable(table)) mTint = TintOf(table);
+  if (IsTable(table)) SetTint(TintOf(table));
+}
+
+void TBitmapTint::SetTint(const TColor& tint) {
+  mTint = tint;
+  RequestRedraw();
+}
+
+void TBitmapTint::SetOffset(float x, float y) {
+  mOffsetX = x;
+  mOffsetY = y;
+  RequestRedraw();
+}
+
+void TBitmapTint::SetHFlip(bool on) {
+  mHFlip = on;
+  RequestRedraw();
 }
 
 void TBitmapTint::Draw() {
@@ -107,7 +142,8 @@ void TBitmapTint::Draw() {
   float x = mOffsetX == kCentre ? (float)GetWidth() / 2.0f : mOffsetX * s;
   float y = mOffsetY == kCentre ? (float)GetHeight() / 2.0f : mOffsetY * s;
   TRect screen = GetScreenRect();
-  TDrawSpec spec(TVec2((float)screen.left + x, (float)screen.top + y), 1.0f, s, 0);
+  // The tint's alpha is part of the colour multiplied in; the spec carries it apart.
+  TDrawSpec spec(TVec2((float)screen.left + x, (float)screen.top + y), mTint.a, s, 0);
   spec.mColor = mTint;
   if (mHFlip) spec.mFlags |= TDrawSpec::kFlipHorizontal;
   manager->GetHost().DrawTexture(texture, spec);

@@ -34,12 +34,10 @@ class TBitmapTint : public TImage {
   void SetBitmap(TStr image, float scale);
   // Entries 1 to 4 of the table, each 1 when missing.
   void SetTintFromTable(TLuaTable* table);
-  void SetTint(const TColor& tint) { mTint = tint; }
-  void SetOffset(float x, float y) {
-    mOffsetX = x;
-    mOffsetY = y;
-  }
-  void SetHFlip(bool on) { mHFlip = on; }
+  // Each change asks for a frame: a screen that is otherwise still would not show it.
+  void SetTint(const TColor& tint);
+  void SetOffset(float x, float y);
+  void SetHFlip(bool on);
 
   const TColor& GetTint() const { return mTint; }
   float GetOffsetX() const { return mOffsetX; }

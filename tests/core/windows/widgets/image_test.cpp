@@ -35,6 +35,10 @@ TEST_F(ImageTest, SizeFollowsPictureScaleAndTurn) {
       {"image = '', w = 30, h = 40", TRect(0, 0, 30, 40)},
       {"image = 'missing.png', w = 30, h = 40", TRect(0, 0, 30, 40)},
       {"mask = 'wide.png', w = 5, h = 6", TRect(0, 0, 5, 6)},  // a mask alone loads nothing
+      // A scale that is no number or absurdly large still gives a size a rectangle can hold.
+      {"image = 'wide.png', scale = 0/0", TRect(0, 0, 0, 0)},
+      {"image = 'wide.png', x = 10, y = 20, scale = 1e30", TRect(10, 20, 10 + (1 << 20), 20 + (1 << 20))},
+      {"image = 'wide.png', x = 10, y = 20, scale = 1/0", TRect(10, 20, 10 + (1 << 20), 20 + (1 << 20))},
   };
   for (const Case& c : cases) {
     Make(std::string("Bitmap { name = 'i', ") + c.keys + " }");

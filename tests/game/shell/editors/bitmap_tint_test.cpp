@@ -1,6 +1,7 @@
 // The tinted picture window: where its picture's centre lies (offsets, the centre, the scale),
-// its tint and mirroring from the creation keys and the script functions, its base size, and
-// script calls that name no such window.
+// its tint (alpha included) and mirroring from the creation keys and the script functions, its
+// base size, a frame asked for by every change, and script calls that name no such window or
+// give no number.
 #include "game/shell/editors/bitmap_tint.h"
 
 #include "core/graphics/texture.h"
@@ -87,8 +88,13 @@ TEST_F(BitmapTintTest, TheScriptFunctionsChangeTheNamedWindowOnly) {
       {"BTSetOffset('tint', 4, 6)", TColor(0.5f, 1, 1, 1), TVec2(54, 56), true},
       {"BTSetOffset('tint', -9999, 6)", TColor(0.5f, 1, 1, 1), TVec2(70, 56), true},
       {"BTSetFlip('tint', false)", TColor(0.5f, 1, 1, 1), TVec2(70, 56), false},
+      // An offset that is no number keeps the one before.
+      {"BTSetOffset('tint', 0/0, 1) BTSetOffset('tint', 1, 1/0) BTSetOffset('tint', 1e300, 1)", TColor(0.5f, 1, 1, 1),
+       TVec2(70, 56), false},
+      // The tint's alpha makes the picture see-through.
+      {"BTSetTint('tint', { 0.5, 1, 1, 0.4 })", TColor(0.5f, 1, 1, 0.4f), TVec2(70, 56), false},
       // Windows that are not tinted pictures, or not there, are left alone.
-      {"BTSetTint('plain', { 0, 0, 0 }) BTSetFlip('nothing', true) BTSetOffset('plain', 1, 1)", TColor(0.5f, 1, 1, 1),
+      {"BTSetTint('plain', { 0, 0, 0 }) BTSetFlip('nothing', true) BTSetOffset('plain', 1, 1)", TColor(0.5f, 1, 1, 0.4f),
        TVec2(70, 56), false},
   };
   for (const Case& c : cases) {
@@ -96,6 +102,7 @@ TEST_F(BitmapTintTest, TheScriptFunctionsChangeTheNamedWindowOnly) {
     drawn = Drawn();
     ASSERT_NE(drawn, nullptr) << c.call;
     EXPECT_EQ(Rgba(drawn->spec.mColor), Rgba(c.tint)) << c.call;
+    EXPECT_FLOAT_EQ(drawn->spec.mAlpha, c.tint.a) << c.call;
     EXPECT_EQ(drawn->spec.GetPosition(), c.centre) << c.call;
     EXPECT_EQ((drawn->spec.mFlags & TDrawSpec::kFlipHorizontal) != 0, c.flip) << c.call;
   }
@@ -109,11 +116,43 @@ TEST_F(BitmapTintTest, TheScriptFunctionsChangeTheNamedWindowOnly) {
   drawn = Drawn();
   ASSERT_NE(drawn, nullptr);
   EXPECT_FLOAT_EQ(drawn->spec.mMatrix.m[0][0], 1.5f);
+  // A scale that is no number shows the picture at its own size.
+  Run("BTSetBitmap('tint', 'image/cup', 1e300)");
+  EXPECT_FLOAT_EQ(w->GetScale(), 1.0f);
+  Run("BTSetBitmap('tint', 'image/cup', 0/0)");
+  EXPECT_EQ(w->GetWidth(), 40);
+  drawn = Drawn();
+  ASSERT_NE(drawn, nullptr);
+  EXPECT_EQ(drawn->texture, TTexture::Get("image/cup"));
+  EXPECT_FLOAT_EQ(drawn->spec.mMatrix.m[0][0], 1.0f);
+  Run("BTSetBitmap('tint', 'image/big', 1.5)");
   // A picture that does not load leaves the window without one.
   Run("BTSetBitmap('tint', 'image/none', 1)");
   EXPECT_EQ(w->GetTexture(), nullptr);
   Frame();
   for (const Host::Picture& p : host.pictures) EXPECT_NE(p.texture, TTexture::Get("image/big"));
+}
+
+// A still screen draws no frame until something asks for one; each change must ask.
+TEST_F(BitmapTintTest, EveryChangeShowsOnAStillScreen) {
+  Make("BitmapTint { name = 'tint', x = 10, y = 20, image = 'image/cup' }");
+  struct Case {
+    const char* call;
+    bool redraw;
+  };
+  const Case cases[] = {
+      {"BTSetTint('tint', { 0.1, 0.2, 0.3 })", true},
+      {"BTSetOffset('tint', 4, 6)", true},
+      {"BTSetFlip('tint', true)", true},
+      {"BTSetBitmap('tint', 'image/big', 1)", true},
+      {"BTSetFlip('nothing', true) BTSetTint('tint', 'red')", false},
+  };
+  for (const Case& c : cases) {
+    Frame();
+    ASSERT_FALSE(manager->NeedsRedraw()) << c.call;
+    Run(c.call);
+    EXPECT_EQ(manager->NeedsRedraw(), c.redraw) << c.call;
+  }
 }
 
 }  // namespace
