@@ -300,7 +300,6 @@ TEST_F(FactoryTest, PausesByScriptEscapeAndFocus) {
     EXPECT_EQ(State("ChocolateFactoryTime"), "0");
     EXPECT_TRUE(Enabled("go"));
     EXPECT_FALSE(Enabled("pause"));
-    f->OnKeyDown(27, 0);  // not twice
     EXPECT_EQ(Global("gPanels"), "pause:game_paused;");
     EXPECT_EQ(TakeEvents(), std::vector<std::string>{"Pause"});
     EXPECT_TRUE(f->GetTrayTask()->IsStopped());

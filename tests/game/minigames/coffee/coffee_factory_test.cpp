@@ -350,7 +350,6 @@ TEST_F(CoffeeFactoryTest, PausesByScriptEscapeAndFocus) {
     EXPECT_TRUE(f->IsPaused());
     EXPECT_TRUE(Enabled("go"));
     EXPECT_FALSE(Enabled("pause"));
-    f->OnKeyDown(27, 0);  // not twice
     EXPECT_EQ(Global("gPanels"), "pause:game_paused;");
     EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"Pause", "Stop_conveyor_belt_loop"}));
     EXPECT_TRUE(f->GetGunTask()->IsStopped());
