@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/script/lua_table.h"
 #include "core/windows/window_style.h"
 #include "tests/game/minigames/factory_screen_fixture.h"
@@ -148,6 +150,27 @@ TYPED_TEST(FactoryWindowTest, EscapeLeavesTheStartPanelPausesAndGoesOn) {
     escape();
     EXPECT_EQ(cancelled(), "1");
     EXPECT_EQ(manager->GetModalCount(), modals + 1);
+  });
+}
+
+// Closed while its game stands paused (the Menu button, the way to the main menu), a factory
+// takes back the stop of the sound output its pause made; closed from the start panel, it
+// never stopped it.
+TYPED_TEST(FactoryWindowTest, AFactoryClosedInItsPauseGivesTheSoundBack) {
+  this->Play([&](TPlatform*) {
+    this->Open();
+    this->TakeEvents();
+    this->Close();
+    EXPECT_EQ(this->TakeEvents(), std::vector<std::string>{});
+    TypeParam* f = this->Open();
+    ShellFixture::Run("StartGame()");
+    this->Countdown(f);
+    this->TakeEvents();
+    ShellFixture::Run("PauseGame('game_paused')");
+    std::vector<std::string> paused = this->TakeEvents();
+    ASSERT_NE(std::find(paused.begin(), paused.end(), "Pause"), paused.end());
+    this->Close();
+    EXPECT_EQ(this->TakeEvents(), std::vector<std::string>{"Unpause"});
   });
 }
 
