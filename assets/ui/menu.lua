@@ -5,6 +5,11 @@ function UpdateMenuGreeting()
   SetLabel("welcome", PlainText(GetString("menu_welcome", GetCurrentUserName())))
 end
 
+-- Play starts the world; once weeks have passed in it, the same button goes on with the game.
+function UpdatePlayCaption()
+  SetLayeredLabel("play", GetString((Player.time or 0) > 0 and "menu_continue" or "menu_play"))
+end
+
 MakeDialog {
   SetStyle { font = gBodyFont },
   Backdrop("ui/kit/backdrop_menu.png"),
@@ -24,8 +29,8 @@ MakeDialog {
       command = function() AskQuit() end },
   },
   Panel { name = "tourpanel", x = 46, y = 301, w = 184, h = 176,
-    KitButton { name = "play", x = 12, y = 10, size = "m", gold = true, text = "menu_play",
-      command = function() PlayWorld() end },
+    KitButton { name = "play", x = 12, y = 10, size = "m", gold = true, text = "menu_play", layered = true,
+      command = function() PlayWorld() UpdatePlayCaption() end },
     KitButton { name = "tour", x = 12, y = 68, size = "m", text = "menu_tour",
       command = function() DoModal("ui/tour.lua") end },
     KitButton { name = "hiscores", x = 12, y = 126, size = "m", text = "menu_hiscores",
@@ -45,4 +50,5 @@ MakeDialog {
     font = { "__DEFAULT", 14, kCream } },
 }
 UpdateMenuGreeting()
+UpdatePlayCaption()
 SetLabel("version", PlainText(gVersionString or ""))

@@ -30,6 +30,9 @@ end
 -- A push button of the kit: t.size "s", "m" or "l"; t.gold for a screen's main action; t.text
 -- the label's string-table key. With t.canDisable its disabled look lies underneath: a disabled
 -- window is not drawn, so the look shows while the button is off.
+-- With t.layered the caption is one label a state (label0 up, label1 pressed, label2 under the
+-- pointer): the pressed caption sits lower, with the face pushed in, and SetLayeredLabel
+-- changes all of them at once; GetLabel and SetLabel do not reach them.
 function KitButton(t)
   local size = kButtonSizes[t.size or "m"]
   local base = "ui/kit/button_" .. (t.gold and "gold" or "caramel") .. "_" .. (t.size or "m") .. "_"
@@ -46,8 +49,15 @@ function KitButton(t)
   end
   t.graphics = { base .. "up.png", base .. "down.png", base .. "over.png" }
   t.sound = t.sound or "vexa/ui_click.ogg"
-  table.insert(t, label("label", 0, 0))
-  t.text, t.size, t.gold, t.canDisable = nil, nil, nil, nil
+  if t.layered then
+    for state, drop in ipairs({ 0, 2, 0 }) do
+      table.insert(t, SelectLayer(state - 1))
+      table.insert(t, label("label" .. (state - 1), 0, drop))
+    end
+  else
+    table.insert(t, label("label", 0, 0))
+  end
+  t.text, t.size, t.gold, t.canDisable, t.layered = nil, nil, nil, nil, nil
   if off then
     return Group { off, Button(t) }
   end

@@ -113,6 +113,11 @@ function OpenFactory(kind)
     -- The port's scene lies hidden under the factory: it holds still meanwhile, costing nothing.
     PausePortAnimations(true)
     DoModal("ui/" .. kind .. "_factory.lua")
+    -- From the factory's pause the player may have gone to the main menu: the port closed with
+    -- it (its functions with it), and nothing of this visit counts.
+    if not PausePortAnimations then
+      return
+    end
     PausePortAnimations(false)
     if gLastFactoryScore then
       -- A week's production sells at the house price.

@@ -29,6 +29,9 @@ FactoryGameWindow::FactoryGameWindow(const char* tune, const char* firstMiss)
 FactoryGameWindow::~FactoryGameWindow() {
   // A screen closed in play would leave the menu with the gun's aimer for a pointer.
   if (mAimer) ShowPointer(false);
+  // Closed from its pause (the Menu button, the way to the main menu): the sound output it
+  // stopped would stay stopped under the next screen's music.
+  if (mPaused) ResumeSounds();
   SetTopModalOnly(false);
   TWindowManager* manager = TWindowManager::Get();
   if (manager && manager->RemoveMessageListener(mSoundHandler)) delete mSoundHandler;
@@ -90,6 +93,7 @@ void FactoryGameWindow::ResetGame() {
   mScore = 0;
   mMissCount = 0;
   mGameState = kCountdown;
+  mStarted = false;
   ResetMachine();
   PauseGame(TStr("game_paused"));
   for (const auto& sprite : mMissedSprites) mRoot->RemoveChild(sprite);
@@ -134,6 +138,7 @@ void FactoryGameWindow::ResumeGame() {
     SetAnimTimer(kFactoryStepMs, true, false, true);
     // Cleared first: a state's entry may pause again, or end the game and start the next.
     mPaused = 0;
+    mStarted = true;
     SetGameState(mGameState);
   }
   SetTopModalOnly(true);
@@ -199,7 +204,29 @@ void FactoryGameWindow::ShowGameOver() {
 
 bool FactoryGameWindow::OnKeyDown(uint8_t key, uint32_t modifiers) {
   if (key != 27) return false;
-  if (!mPaused) PauseGame(TStr("game_paused"));
-  if (modifiers & 1) OpenDeveloperMenu(GetClassName());
-  return false;
+  mEscapeTaken = mLeaveOnEscape = false;
+  if (modifiers & kModShift) {
+    if (!mPaused) PauseGame(TStr("game_paused"));
+    OpenDeveloperMenu(GetClassName());
+    return false;
+  }
+  if (mGameState == kGameOver || !IsBuilt()) return false;
+  mEscapeTaken = true;
+  if (!mPaused)
+    PauseGame(TStr("game_paused"));
+  else if (mStarted)
+    ResumeGame();
+  else
+    mLeaveOnEscape = true;  // on the key's character: leaving now would hand it to the screen below
+  return true;
+}
+
+bool FactoryGameWindow::OnChar(uint8_t character) {
+  if (character != 27 || !mEscapeTaken) return false;
+  mEscapeTaken = false;
+  if (mLeaveOnEscape) {
+    mLeaveOnEscape = false;
+    CloseFactoryScreen(this);
+  }
+  return true;
 }

@@ -42,8 +42,11 @@ class FactoryGameWindow : public TQRNWindow {
   // The clock's texts, the clock face over the "score" text (or at (720, 80)), then a reset.
   void PostChildrenInit(TWindowStyle& style) override;
   void Draw() override;
-  // Escape pauses; with Shift it also opens the developer menu.
+  // Escape pauses a game under way, goes on with a paused one and leaves the screen from its
+  // start panel (as its "leave" button does); with Shift it pauses and opens the developer
+  // menu. The game-over panel keeps Escape for its own buttons.
   bool OnKeyDown(uint8_t key, uint32_t modifiers) override;
+  bool OnChar(uint8_t character) override;
 
   // The script functions.
   virtual void StartGame() = 0;
@@ -114,6 +117,7 @@ class FactoryGameWindow : public TQRNWindow {
   std::vector<std::shared_ptr<TSprite>> mMissedSprites;
   uint8_t mPaused = 0;
   uint8_t mWarnOnMiss = 0;
+  bool mStarted = false;  // played since the last reset: a pause is a pause, not the start panel
   FactoryClock mClock;
   uint32_t mScore = 0;
   TText* mScoreText = nullptr;
@@ -122,6 +126,11 @@ class FactoryGameWindow : public TQRNWindow {
  private:
   const char* mTune;
   const char* mFirstMiss;
+  // A plain Escape taken here: its character (which follows the key) is taken too, and leaves
+  // the screen when the key found the start panel; a port's screen below would take that
+  // character for its own Escape.
+  bool mEscapeTaken = false;
+  bool mLeaveOnEscape = false;
   bool mAimer = false;  // the pointer may be the aimer (or hidden over the belt): given back when the window goes
   TScriptGlobals mGlobals;
 };

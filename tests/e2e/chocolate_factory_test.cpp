@@ -45,8 +45,8 @@ TEST(ChocolateFactoryTest, APlayerMakesTrufflesFromTheMenuToClosingTime) {
   hand.At(9400, "capture " + world.File("busy.png"));
   // Escape pauses; the panel's button goes back to work. The focus lost and won back: paused
   // until the button. Shift+Escape: the developer menu, whose Resume goes on.
-  hand.Key(14500, kEscape).At(14800, "capture " + world.File("paused.png")).Click(15000, 400, 358);
-  hand.At(15500, "activate 0").At(16000, "activate 1").Click(16500, 400, 358);
+  hand.Key(14500, kEscape).At(14800, "capture " + world.File("paused.png")).Click(15000, 316, 358);
+  hand.At(15500, "activate 0").At(16000, "activate 1").Click(16500, 316, 358);
   hand.At(16700, "key 16 down").Key(16710, kEscape).At(16730, "key 16 up").Click(16900, 400, 330);
   // Three shots along the floor, where nothing catches: the machine shuts down.
   hand.Click(17500, 790, 540).Click(17800, 790, 540).Click(18100, 790, 540);

@@ -131,8 +131,9 @@ class Tour {
   }
 
   // One leg: a run of the game under the walk's steps, on the manual clock. It must end by itself (the
-  // game's own quit) with status 0, and write nothing on its standard error (where every
-  // error-level log line goes) but the expected lines (each a part of one line). The sound the
+  // game's own quit) with status 0, find every window a step names, and write nothing on its
+  // standard error (where every error-level log line goes) but the expected lines (each a part
+  // of one line). The sound the
   // devices played is in Tap(name).
   // options: more settings for the run ("name=value&...").
   HarnessRun Leg(const std::string& name, Walk walk, const std::vector<std::string>& expectedErrors = {},
@@ -151,6 +152,8 @@ class Tour {
     std::ofstream(world.File(name + ".log")) << world.Log();
     EXPECT_EQ(run.result.status, 0) << name << "\n" << run.result.out << world.Log();
     EXPECT_EQ(run.report.find(": quit\n"), std::string::npos) << name << ": the game did not quit\n" << run.report;
+    // A step by a window's name that found no such window did nothing: the screen was not there.
+    EXPECT_EQ(run.report.find("no window "), std::string::npos) << name << "\n" << run.report;
     std::istringstream out(run.result.out);
     for (std::string line; std::getline(out, line);) {
       bool expected = false;

@@ -1,11 +1,12 @@
 // What both factory windows do alike through their shared window, checked on each: the set-up
 // its screen gives it, the countdown and the clock, times too short to count, misses and the
 // shutdown, time-up and the game-over panel, pauses by script, Escape and the focus, aiming and
-// firing, a new game started from the pause panel of a miss, a recipe without ingredients
-// refused with its screen closed, a factory outside a modal window, and the factory of the
-// moment with the script functions when factories of both kinds come and go in any order (a
-// later factory takes the names; the last one gone hands them back). What differs between the
-// kinds comes from FactoryKind.
+// firing, a new game started from the pause panel of a miss, Escape on each of its panels, the
+// sound given back when a paused factory closes, a recipe without ingredients refused with its
+// screen closed, a factory outside a modal window, and the factory of the moment with the
+// script functions when factories of both kinds come and go in any order (a later factory
+// takes the names; the last one gone hands them back). What differs between the kinds comes
+// from FactoryKind.
 #include "game/minigames/factory_game_window.h"
 
 #include <gtest/gtest.h>
@@ -243,7 +244,6 @@ TYPED_TEST(FactoryWindowTest, PausesByScriptEscapeAndFocus) {
     EXPECT_TRUE(f->IsPaused());
     EXPECT_TRUE(this->Enabled("go"));
     EXPECT_FALSE(this->Enabled("pause"));
-    f->OnKeyDown(27, 0);  // not twice
     EXPECT_EQ(ShellFixture::Global("gPanels"), "pause:game_paused;");
     EXPECT_EQ(this->TakeGameEvents(), std::vector<std::string>{"Pause"});
     for (TScalingTask* task : K::Tasks(f)) EXPECT_TRUE(task->IsStopped());
@@ -404,6 +404,78 @@ TYPED_TEST(FactoryWindowTest, FactoriesComeAndGo) {
     EXPECT_EQ(ShellFixture::Global("GetScore"), "nil");
     ShellFixture::Run("StartGame()");
     EXPECT_EQ(ShellFixture::Global("gOld"), "true");  // handed back to what was there before
+  });
+}
+
+// Escape through the window manager as the keyboard gives it (the key, then its character):
+// on the start panel it leaves the screen, in play it pauses, on the pause it goes on, and the
+// character never reaches the screen's own Escape handling; the game-over panel leaves it there.
+TYPED_TEST(FactoryWindowTest, EscapeLeavesTheStartPanelPausesAndGoesOn) {
+  this->Play([&](TPlatform*) {
+    TWindowManager* manager = TWindowManager::Get();
+    auto escape = [&]() {
+      TPlatformEvent key;
+      key.type = kEventKeyDown;
+      key.param = 27;
+      manager->HandleEvent(key);
+      key.type = kEventChar;
+      manager->HandleEvent(key);
+      manager->DeleteClosedWindows();
+    };
+    // A screen's cancel button takes the Escape character nobody else took: its command waits
+    // in the queue for the script's coroutine (none runs here).
+    auto cancelled = [] {
+      ShellFixture::Run("gQueued = table.getn(gCommandQueue)");
+      return ShellFixture::Global("gQueued");
+    };
+    const char* back = "Button { name = 'back', w = 10, h = 10, cancel = true, command = function() end }()";
+    // Below the factory, a screen of its own with a cancel button, like a port's way to the map.
+    ShellFixture::Run("PushModal('port')");
+    ShellFixture::Run(back);
+    size_t modals = manager->GetModalCount();
+    TypeParam* f = this->Open();
+    ASSERT_NE(f, nullptr);
+    escape();
+    EXPECT_EQ(manager->GetModalCount(), modals);
+    EXPECT_EQ(cancelled(), "0");
+
+    f = this->Open();
+    ShellFixture::Run(back);
+    ShellFixture::Run("StartGame()");
+    this->Countdown(f);
+    escape();
+    EXPECT_TRUE(f->IsPaused());
+    escape();
+    EXPECT_FALSE(f->IsPaused());
+    EXPECT_EQ(manager->GetModalCount(), modals + 1);
+    EXPECT_EQ(cancelled(), "0");
+
+    // Over the game-over panel Escape is the screen's.
+    f->SetGameState(TypeParam::kGameOver);
+    escape();
+    EXPECT_EQ(cancelled(), "1");
+    EXPECT_EQ(manager->GetModalCount(), modals + 1);
+  });
+}
+
+// Closed while its game stands paused (the Menu button, the way to the main menu), a factory
+// takes back the stop of the sound output its pause made; closed from the start panel, it
+// never stopped it.
+TYPED_TEST(FactoryWindowTest, AFactoryClosedInItsPauseGivesTheSoundBack) {
+  this->Play([&](TPlatform*) {
+    this->Open();
+    this->TakeEvents();
+    this->Close();
+    EXPECT_EQ(this->TakeEvents(), std::vector<std::string>{});
+    TypeParam* f = this->Open();
+    ShellFixture::Run("StartGame()");
+    this->Countdown(f);
+    this->TakeEvents();
+    ShellFixture::Run("PauseGame('game_paused')");
+    std::vector<std::string> paused = this->TakeEvents();
+    ASSERT_NE(std::find(paused.begin(), paused.end(), "Pause"), paused.end());
+    this->Close();
+    EXPECT_EQ(this->TakeEvents(), std::vector<std::string>{"Unpause"});
   });
 }
 

@@ -9,6 +9,8 @@
 #include "core/base/game_state.h"
 #include "core/base/prefs.h"
 #include "core/graphics/sound/sound_manager.h"
+#include "core/script/lua_function.h"
+#include "core/windows/message.h"
 #include "tests/game/shell/shell_fixture.h"
 
 namespace {
@@ -197,6 +199,46 @@ TEST_F(UserManagerTest, QuitToMainMenuClosesEveryModalWindowAboveTheScreen) {
     EXPECT_EQ(manager->GetModalCount(), base);
     Run("QuitToMainMenu()");  // nothing above the screen: nothing happens
     EXPECT_EQ(manager->GetModalCount(), base);
+    UserManager::Destroy();
+  });
+}
+
+// The game's shape: the menu comes back whenever it closes; a world opened from it and a
+// factory opened from the world each wait inside a command for their screen to close. From the
+// factory, the way to the main menu ends every wait innermost first, each caller going on past
+// its screen, and the script lives on for the new menu.
+TEST_F(UserManagerTest, QuitToMainMenuEndsEveryWaitingScreenInnermostFirst) {
+  RunPlatform("", [&](TPlatform* p) {
+    Fresh();
+    p->SetDisplayMode(800, 600, false);
+    TWindowManager* manager = TWindowManager::Get();
+    size_t base = manager->GetModalCount();
+    Script()->DoLuaString("return function() gOrder = '' while true do gMenus = (gMenus or 0) + 1 "
+                          "WaitForCloseMessage(PushModal('menu')) end end",
+                          -1, 1);
+    auto command = [&](const std::string& body) {
+      Run("gCommand = function() " + body + " end");
+      lua_pushliteral(State(), "gCommand");
+      lua_gettable(State(), LUA_GLOBALSINDEX);
+      TLuaFunction function(State());
+      Script()->DeliverMessage(new TMessage(kCommandOnly, "LuaAction:x"), &function);
+    };
+    auto idle = [&] {
+      TPlatformEvent idle;
+      idle.type = kEventIdle;
+      for (int i = 0; i < 4; i++) manager->HandleEvent(idle);
+    };
+    command("WaitForCloseMessage(PushModal('world')) gOrder = gOrder .. 'world '");
+    command("WaitForCloseMessage(PushModal('factory')) gOrder = gOrder .. 'factory '");
+    ASSERT_EQ(manager->GetModalCount(), base + 3);
+    command("QuitToMainMenu() gOrder = gOrder .. 'quit '");
+    idle();
+    EXPECT_EQ(Global("gOrder"), "quit factory world ");
+    EXPECT_EQ(Global("gMenus"), "2");
+    ASSERT_EQ(manager->GetModalCount(), base + 1);
+    EXPECT_EQ(manager->GetTopModal()->GetName(), TStr("menu"));
+    command("gOrder = gOrder .. 'alive'");
+    EXPECT_EQ(Global("gOrder"), "quit factory world alive");
     UserManager::Destroy();
   });
 }

@@ -283,6 +283,29 @@ TEST_F(ButtonTest, LabelChildCarriesTheButtonText) {
   EXPECT_TRUE(Find("label")->IsVisible());
 }
 
+// Windows after SelectLayer(n) in a button's table go into that state's layer only, so each
+// state can carry a label of its own; kAllLayers puts the rest back into every layer.
+TEST_F(ButtonTest, ChildrenAfterSelectLayerShowWithTheirStateOnly) {
+  Make("Button { name = 'p', w = 80, h = 20, graphics = { 'a.png', 'b.png', 'c.png' },"
+       "  SelectLayer(0), Text { name = 'label0', w = 80, h = 20 },"
+       "  SelectLayer(1), Text { name = 'label1', y = 2, w = 80, h = 20 },"
+       "  SelectLayer(2), Text { name = 'label2', w = 80, h = 20 },"
+       "  SelectLayer(kAllLayers), Text { name = 'badge', w = 10, h = 10 } }");
+  auto shown = [&] {
+    std::string names;
+    for (const char* name : {"image0", "image1", "image2", "label0", "label1", "label2", "badge"})
+      if (Find(name) && Find(name)->IsVisible()) names += std::string(names.empty() ? "" : " ") + name;
+    return names;
+  };
+  EXPECT_EQ(shown(), "image0 label0 badge");
+  Down(5, 5);
+  EXPECT_EQ(shown(), "image1 label1 badge");
+  Up(5, 5);
+  EXPECT_EQ(shown(), "image2 label2 badge");
+  Move(300, 300);
+  EXPECT_EQ(shown(), "image0 label0 badge");
+}
+
 TEST_F(ButtonTest, LayersOutOfRangeAndTearDownAreSafe) {
   Make("Button { name = 'x', graphics = { 'a.png', 'b.png', 'c.png' }, SelectLayer(7) }");
   EXPECT_NE(Log().find("no layer 7"), std::string::npos);
