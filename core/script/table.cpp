@@ -10,6 +10,11 @@
 #include "core/script/state.h"
 #include "core/script/table.h"
 
+// A key is read through its TObject view and written through its fields: both must agree.
+static_assert(sizeof(Node) == 32, "a node is half a cache line");
+static_assert(offsetof(TKey, nk.tt) == offsetof(TObject, tt) && offsetof(TKey, nk.value) == offsetof(TObject, value),
+              "the key's fields overlay a TObject");
+
 // Largest array part and hash part: 2^MAXBITS.
 #define MAXBITS 24
 #define MAXASIZE (1 << MAXBITS)
