@@ -188,7 +188,7 @@ static const TObject *size_of(lua_State *L, Table *sizes, const TObject *key) {
   }
   const TObject *v = luaH_get(sizes, key);
   if (v != &luaO_nilobject && !(v >= sizes->array && v < sizes->array + sizes->sizearray))
-    G(L)->sizesHint = static_cast<int>(reinterpret_cast<const Node *>(reinterpret_cast<const char *>(v) - offsetof(Node, i_val)) - sizes->node);
+    G(L)->sizesHint = static_cast<int>(nodeofval(v) - sizes->node);
   return v;
 }
 

@@ -178,10 +178,22 @@ union Closure {
 #define isLfunction(o) (ttype(o) == LUA_TFUNCTION && !clvalue(o)->c.isC)
 
 // Tables.
+// A hash node is 32 bytes, half a cache line: the value, then the key, whose spare word after
+// its tag holds the chain link as a distance in nodes (0 ends the chain). Big hash parts stay
+// in the cache, and a look-up reads one line. Keys are written through setnodekey only, so the
+// link is never overwritten by a value copy.
+union TKey {
+  struct {
+    int tt;
+    int next;
+    Value value;
+  } nk;
+  TObject tvk;
+};
+
 struct Node {
-  TObject i_key;
   TObject i_val;
-  struct Node *next;  // for chaining
+  TKey i_key;
 };
 
 // The size bounds let lua_getn answer without walking the table: every array slot above
@@ -193,6 +205,7 @@ struct Table {
   lu_byte flags;      // 1<<p means tagmethod(p) is not present
   lu_byte lsizenode;  // log2 of size of `node' array
   lu_byte fracnums;   // the hash part has (or had) a number key that is not an integer
+  lu_byte nodepad;    // bytes skipped at the start of the node block to align `node'
   struct Table *metatable;  // never null
   TObject *array;
   Node *node;

@@ -322,9 +322,9 @@ lua_State *luaE_openwith(lua_Alloc f, void *ud) {
   g->rootgc = NULL;
   g->rootudata = NULL;
   g->tmudata = NULL;
-  setnilvalue(gkey(g->dummynode));
+  g->dummynode->i_key.nk.tt = LUA_TNIL;
+  gnext(g->dummynode) = 0;
   setnilvalue(gval(g->dummynode));
-  g->dummynode->next = NULL;
   g->nblocks = sizeof(LG);
   g->memlimit = (lu_mem)GetSettingClamped(kSettingScriptMemoryMb, kScriptDefaultMemoryMb, kScriptMinMemoryMb,
                                           kScriptMaxMemoryMb)

@@ -10,6 +10,11 @@
 #include "core/script/state.h"
 #include "core/script/table.h"
 
+// A key is read through its TObject view and written through its fields: both must agree.
+static_assert(sizeof(Node) == 32, "a node is half a cache line");
+static_assert(offsetof(TKey, nk.tt) == offsetof(TObject, tt) && offsetof(TKey, nk.value) == offsetof(TObject, value),
+              "the key's fields overlay a TObject");
+
 // Largest array part and hash part: 2^MAXBITS.
 #define MAXBITS 24
 #define MAXASIZE (1 << MAXBITS)
@@ -64,9 +69,7 @@ static int luaH_index(lua_State *L, Table *t, StkId key) {
   if (i > 0 && i <= t->sizearray) return i - 1;
   const TObject *v = luaH_get(t, key);
   if (v == &luaO_nilobject) luaG_runerror(L, "invalid key for `next'");
-  // the value is the second field of its node
-  Node *n = reinterpret_cast<Node *>(const_cast<TObject *>(v) - 1);
-  return static_cast<int>(n - t->node) + t->sizearray;
+  return static_cast<int>(nodeofval(v) - t->node) + t->sizearray;
 }
 
 int luaH_next(lua_State *L, Table *t, StkId key) {
@@ -144,18 +147,40 @@ static void setarrayvector(lua_State *L, Table *t, int size) {
   t->sizearray = size;
 }
 
+// Hash parts of four nodes and more start on a 32-byte boundary, so that no node straddles two
+// cache lines; their block is allocated 16 bytes over (the allocator aligns to 16).
+static const size_t kNodeSlack = 16;
+
+static size_t nodeblocksize(int lsize) {
+  return twoto(lsize) * sizeof(Node) + (lsize >= 2 ? kNodeSlack : 0);
+}
+
+static void freenodes(lua_State *L, Node *node, int lsize, int pad) {
+  if (lsize == 0) return;  // the shared dummy node
+  luaM_free(L, reinterpret_cast<char *>(node) - pad, nodeblocksize(lsize));
+}
+
 static void setnodevector(lua_State *L, Table *t, int lsize) {
   if (lsize > MAXBITS) luaG_runerror(L, "table overflow");
   int size = twoto(lsize);
   if (lsize == 0) {  // no elements to hash part?
     t->node = G(L)->dummynode;  // use common `dummynode'
+    t->nodepad = 0;
     lua_assert(ttisnil(gkey(t->node)));
   } else {
-    t->node = luaM_newvector(L, size, Node);
+    char *block = static_cast<char *>(luaM_malloc(L, nodeblocksize(lsize)));
+    size_t pad = 0;
+    if (lsize >= 2) {
+      pad = (0 - reinterpret_cast<uintptr_t>(block)) & 31;
+      if (pad > kNodeSlack) pad &= 15;  // a host allocator aligning to 8: stay 16-aligned
+    }
+    t->node = reinterpret_cast<Node *>(block + pad);
+    t->nodepad = cast(lu_byte, pad);
     for (int i = 0; i < size; i++) {
-      t->node[i].next = NULL;
-      setnilvalue(gkey(gnode(t, i)));
-      setnilvalue(gval(gnode(t, i)));
+      Node *n = gnode(t, i);
+      n->i_key.nk.tt = LUA_TNIL;
+      gnext(n) = 0;
+      setnilvalue(gval(n));
     }
   }
   t->lsizenode = cast(lu_byte, lsize);
@@ -168,6 +193,7 @@ static void setnodevector(lua_State *L, Table *t, int lsize) {
 static void resize(lua_State *L, Table *t, int nasize, int nhsize) {
   int oldasize = t->sizearray;
   int oldhsize = t->lsizenode;
+  int oldpad = t->nodepad;
   Node *nold = t->node;
   if (nasize > oldasize) setarrayvector(L, t, nasize);
   setnodevector(L, t, nhsize);
@@ -183,7 +209,7 @@ static void resize(lua_State *L, Table *t, int nasize, int nhsize) {
     Node *old = nold + i;
     if (!ttisnil(gval(old))) setobj(luaH_set(L, t, gkey(old)), gval(old));
   }
-  if (nold != G(L)->dummynode) luaM_freearray(L, nold, twoto(oldhsize), Node);
+  if (nold != G(L)->dummynode) freenodes(L, nold, oldhsize, oldpad);
 }
 
 static void rehash(lua_State *L, Table *t, const TObject *extra) {
@@ -209,6 +235,7 @@ Table *luaH_new(lua_State *L, int narray, int lnhash) {
   t->fracnums = 0;
   t->nbound = 0;
   t->lsizenode = 0;
+  t->nodepad = 0;
   t->node = G(L)->dummynode;  // consistent should an allocation below fail
   t->firstfree = t->node;
   setarrayvector(L, t, narray);
@@ -217,7 +244,7 @@ Table *luaH_new(lua_State *L, int narray, int lnhash) {
 }
 
 void luaH_free(lua_State *L, Table *t) {
-  if (t->node != G(L)->dummynode) luaM_freearray(L, t->node, sizenode(t), Node);
+  if (t->node != G(L)->dummynode) freenodes(L, t->node, t->lsizenode, t->nodepad);
   luaM_freearray(L, t->array, t->sizearray, TObject);
   luaM_freelem(L, t);
 }
@@ -247,18 +274,19 @@ static TObject *newkey(lua_State *L, Table *t, const TObject *key) {
     }
     Node *othern = mainposition(t, gkey(mp));
     if (othern != mp) {  // colliding node is out of its main position: move it
-      while (othern->next != mp) othern = othern->next;
-      othern->next = n;
+      while (othern + gnext(othern) != mp) othern += gnext(othern);
+      gnext(othern) = static_cast<int>(n - othern);
       *n = *mp;
-      mp->next = NULL;
+      if (gnext(mp) != 0) gnext(n) += static_cast<int>(mp - n);  // the link is relative
+      gnext(mp) = 0;
       setnilvalue(gval(mp));
     } else {  // new node goes into the free position
-      n->next = mp->next;
-      mp->next = n;
+      gnext(n) = gnext(mp) != 0 ? static_cast<int>(mp + gnext(mp) - n) : 0;
+      gnext(mp) = static_cast<int>(n - mp);
       mp = n;
     }
   }
-  setobj(gkey(mp), key);
+  setnodekey(mp, key);
   if (ttisnumber(key)) {
     lua_Number n = nvalue(key);
     t->numkeys++;
@@ -272,22 +300,22 @@ static TObject *newkey(lua_State *L, Table *t, const TObject *key) {
 static const TObject *getany(Table *t, const TObject *key) {
   if (ttisnil(key)) return &luaO_nilobject;
   Node *n = mainposition(t, key);
-  do {
+  for (;;) {
     if (luaO_rawequalObj(gkey(n), key)) return gval(n);
-    n = n->next;
-  } while (n);
-  return &luaO_nilobject;
+    if (gnext(n) == 0) return &luaO_nilobject;
+    n += gnext(n);
+  }
 }
 
 const TObject *luaH_getnum(Table *t, int key) {
   if (static_cast<unsigned>(key) - 1u < static_cast<unsigned>(t->sizearray)) return &t->array[key - 1];
   lua_Number nk = cast(lua_Number, key);
   Node *n = hashnum(t, nk);
-  do {
+  for (;;) {
     if (ttisnumber(gkey(n)) && nvalue(gkey(n)) == nk) return gval(n);
-    n = n->next;
-  } while (n);
-  return &luaO_nilobject;
+    if (gnext(n) == 0) return &luaO_nilobject;
+    n += gnext(n);
+  }
 }
 
 const TObject *luaH_get(Table *t, const TObject *key) {

@@ -3,20 +3,31 @@
 
 #include "core/script/object.h"
 
+#include <cstddef>
+
 #define gnode(t, i) (&(t)->node[i])
-#define gkey(n) (&(n)->i_key)
+#define gkey(n) (&(n)->i_key.tvk)
 #define gval(n) (&(n)->i_val)
+#define gnext(n) ((n)->i_key.nk.next)
+#define setnodekey(n, obj) \
+  do { Node *k_n = (n); const TObject *k_o = (obj); k_n->i_key.nk.tt = ttype(k_o); k_n->i_key.nk.value = k_o->value; } while (0)
+
+// The node holding a value slot of the hash part.
+inline Node *nodeofval(const TObject *v) {
+  return reinterpret_cast<Node *>(reinterpret_cast<char *>(const_cast<TObject *>(v)) - offsetof(Node, i_val));
+}
 
 const TObject *luaH_getnum(Table *t, int key);
 TObject *luaH_setnum(lua_State *L, Table *t, int key);
 // Inline: the interpreter looks up field names on every access.
 inline const TObject *luaH_getstr(Table *t, TString *key) {
   Node *n = gnode(t, lmod(key->hash, sizenode(t)));
-  do {
-    if (gcvalue(gkey(n)) == reinterpret_cast<GCObject *>(key) && ttype(gkey(n)) == key->tt) return gval(n);
-    n = n->next;
-  } while (n);
-  return &luaO_nilobject;
+  for (;;) {
+    if (n->i_key.nk.value.gc == reinterpret_cast<GCObject *>(key) && n->i_key.nk.tt == key->tt) return gval(n);
+    int next = gnext(n);
+    if (next == 0) return &luaO_nilobject;
+    n += next;
+  }
 }
 const TObject *luaH_get(Table *t, const TObject *key);
 // Slot for `key', created (nil) when absent; raises "table index is nil"/"... is NaN".
