@@ -397,6 +397,7 @@ void TKsMiniVecDraw::Fill() {
   // Crossings stay within a hair of the edge's span (each step rounds by at most 2^-24 of x),
   // so shapes that reach less than this never meet the coverage line's ends.
   bool near = reach < kQuarterLimit - 400;
+  if (oneColour && near && sVectorFill && FillParity(minRow, maxRow)) return;
   mRowHead.assign(maxRow - minRow, -1);
   if ((int)mNext.size() < mEdgeCount) {
     mNext.resize(mEdgeCount);
@@ -688,10 +689,9 @@ void TKsMiniVecDraw::EmitClass(int cls, int lo, int hi, int row) {
 }
 
 #if defined(__SSE2__)
-// Blending over a whole row at once: the running sums of the cells give each pixel's coverage,
-// and one pixel in 0 ... 16 coverage takes the ramp's alpha, 16 * coverage * a / 256 (none for
-// no coverage, exactly as the spans leave it). Rows with other sums (never met in practice) go
-// span by span. The spans are recorded afterwards.
+// Blending over a whole row at once: the running sums of the cells give each pixel's coverage.
+// Rows with sums past 16 (never met in practice) go span by span. The spans are recorded
+// afterwards.
 bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
   const TPixelTarget& t = *mTarget;
   const int y = mShapeY + row;
@@ -723,22 +723,27 @@ bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
     for (int c = lo; c < to; c++)
       if (coverage[c - lo] > 16) return false;
   }
-  const uint32_t colour = mRamp[cls][15];
+  BlendCoverage(mRamp[cls][15], coverage + (from - lo), t.pixels + (size_t)y * t.pitch + (base + from), to - from);
+  return true;
+}
+
+// One pixel in 0 ... 16 coverage takes the ramp's alpha, 16 * coverage * a / 256 (none for no
+// coverage, exactly as the spans leave it).
+void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, uint32_t* pixels, int count) {
   const uint32_t a16 = (colour >> 24) * 16;
   const __m128i zero = _mm_setzero_si128();
   const __m128i source = _mm_unpacklo_epi8(_mm_set1_epi32((int)colour), zero);
   const __m128i scale = _mm_set1_epi16((short)a16), full = _mm_set1_epi16(255), one = _mm_set1_epi16(1);
   const __m128i keepAlpha = _mm_set1_epi32((int)0xFF000000u);
-  uint32_t* pixels = t.pixels + (size_t)y * t.pitch + base;
   // Two pixels of 16-bit channels: (d * (255 - alpha) + c * alpha) / 255, exactly.
   auto blend2 = [&](__m128i d, __m128i alpha) {
     __m128i v = _mm_add_epi16(_mm_mullo_epi16(d, _mm_sub_epi16(full, alpha)), _mm_mullo_epi16(source, alpha));
     return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(v, one), _mm_srli_epi16(v, 8)), 8);
   };
-  int c = from;
-  for (; c + 4 <= to; c += 4) {
+  int c = 0;
+  for (; c + 4 <= count; c += 4) {
     uint32_t four;
-    memcpy(&four, coverage + (c - lo), 4);
+    memcpy(&four, coverage + c, 4);
     if (!four) continue;
     __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)four), zero), scale), 8);
     alpha = _mm_unpacklo_epi16(alpha, alpha);
@@ -749,8 +754,8 @@ bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
     out = _mm_or_si128(_mm_andnot_si128(keepAlpha, out), _mm_and_si128(keepAlpha, d));
     _mm_storeu_si128((__m128i*)(pixels + c), out);
   }
-  for (; c < to; c++) {
-    uint32_t cov = coverage[c - lo];
+  for (; c < count; c++) {
+    uint32_t cov = coverage[c];
     if (!cov) continue;
     uint32_t alpha = cov * a16 >> 8;
     __m128i a = _mm_set1_epi16((short)alpha);
@@ -758,7 +763,6 @@ bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
     __m128i out = _mm_packus_epi16(blend2(_mm_unpacklo_epi8(d, zero), a), zero);
     pixels[c] = ((uint32_t)_mm_cvtsi128_si32(out) & 0xFFFFFFu) | (pixels[c] & 0xFF000000u);
   }
-  return true;
 }
 #endif
 

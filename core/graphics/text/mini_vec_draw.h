@@ -157,6 +157,10 @@ class TKsMiniVecDraw {
   static constexpr int kBlockEdges = 64;
   bool FillBlock(int8_t* cells, int count, int& lo, int& hi);
   void FillLayers(int minRow, int maxRow);
+  // The sort-free fill of near one-colour shapes (mini_vec_draw_parity.cpp); false leaves the
+  // shape to the walk.
+  bool FillParity(int minRow, int maxRow);
+  void EmitCoverage(int cls, const uint8_t* coverage, int px0, int count, int row);
   // Insertion sort, stable: the order barely changes from one sub-scan-line to the next.
   static void SortByX(Active* active, int count);
   void AddStretch(int cls, int s, int e);
@@ -164,6 +168,7 @@ class TKsMiniVecDraw {
   // kSpansOnly records them after BlendRow has blended the row.
   enum { kLines, kReplace, kAccumulate, kBlend, kSpansOnly };
   bool BlendRow(int cls, int lo, int hi, int row);
+  static void BlendCoverage(uint32_t colour, const uint8_t* coverage, uint32_t* pixels, int count);
   void EmitRow(int row);
   void EmitClass(int cls, int lo, int hi, int row);
   template <int kMode>
@@ -208,7 +213,9 @@ class TKsMiniVecDraw {
   // a time.
   int8_t mCells[4][kCells + 10];
   int mTouchedLo[4], mTouchedHi[4];
-  uint8_t mCoverage[kCells + 16];  // a row's running sums for BlendRow
+  uint8_t mCoverage[kCells + 16];  // a row's running sums for BlendRow, or the parity fill's coverage
+  std::vector<uint64_t> mBits;      // the parity fill's bit rows
+  std::vector<uint8_t> mLineParity;  // and where lines' crossing counts turn odd or even
 
   // Span cache.
   std::unordered_map<Key, Entry, KeyHash> mCache;
