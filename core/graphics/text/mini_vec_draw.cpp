@@ -386,18 +386,21 @@ void TKsMiniVecDraw::Fill() {
   int minRow = INT_MAX, maxRow = INT_MIN;
   const Edge& first = mEdges[0];
   bool oneColour = first.layer >= 2 && first.fill != 0;
-  float reach = 0;
+  float reach = 0, lowX = INFINITY, highX = -INFINITY;
   for (int i = 0; i < mEdgeCount; i++) {
     const Edge& e = mEdges[i];
     minRow = std::min(minRow, e.startRow);
     maxRow = std::max(maxRow, e.endRow);
     oneColour = oneColour && e.layer == first.layer && e.fill == first.fill;
-    reach = std::max(reach, std::fabs(e.xStart) + std::fabs(e.slope) * (float)(e.endRow - e.startRow));
+    const float run = e.slope * (float)(e.endRow - e.startRow);
+    reach = std::max(reach, std::fabs(e.xStart) + std::fabs(run));
+    lowX = std::min(lowX, std::min(e.xStart, e.xStart + run));
+    highX = std::max(highX, std::max(e.xStart, e.xStart + run));
   }
   // Crossings stay within a hair of the edge's span (each step rounds by at most 2^-24 of x),
   // so shapes that reach less than this never meet the coverage line's ends.
   bool near = reach < kQuarterLimit - 400;
-  if (oneColour && near && sVectorFill && FillParity(minRow, maxRow)) return;
+  if (oneColour && near && sVectorFill && FillParity(minRow, maxRow, lowX, highX)) return;
   mRowHead.assign(maxRow - minRow, -1);
   if ((int)mNext.size() < mEdgeCount) {
     mNext.resize(mEdgeCount);
@@ -735,6 +738,8 @@ void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, uin
   const __m128i source = _mm_unpacklo_epi8(_mm_set1_epi32((int)colour), zero);
   const __m128i scale = _mm_set1_epi16((short)a16), full = _mm_set1_epi16(255), one = _mm_set1_epi16(1);
   const __m128i keepAlpha = _mm_set1_epi32((int)0xFF000000u);
+  const __m128i solid = _mm_set1_epi32((int)(colour & 0xFFFFFFu));
+  const bool opaque = colour >> 24 == 255;
   // Two pixels of 16-bit channels: (d * (255 - alpha) + c * alpha) / 255, exactly.
   auto blend2 = [&](__m128i d, __m128i alpha) {
     __m128i v = _mm_add_epi16(_mm_mullo_epi16(d, _mm_sub_epi16(full, alpha)), _mm_mullo_epi16(source, alpha));
@@ -745,9 +750,14 @@ void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, uin
     uint32_t four;
     memcpy(&four, coverage + c, 4);
     if (!four) continue;
+    __m128i d = _mm_loadu_si128((const __m128i*)(pixels + c));
+    if (four == 0x10101010u && opaque) {
+      // Fully covered by an opaque colour: the colour itself, as the blend would give.
+      _mm_storeu_si128((__m128i*)(pixels + c), _mm_or_si128(_mm_and_si128(keepAlpha, d), solid));
+      continue;
+    }
     __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)four), zero), scale), 8);
     alpha = _mm_unpacklo_epi16(alpha, alpha);
-    __m128i d = _mm_loadu_si128((const __m128i*)(pixels + c));
     __m128i lo2 = blend2(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(alpha, alpha));
     __m128i hi2 = blend2(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(alpha, alpha));
     __m128i out = _mm_packus_epi16(lo2, hi2);

@@ -157,9 +157,9 @@ class TKsMiniVecDraw {
   static constexpr int kBlockEdges = 64;
   bool FillBlock(int8_t* cells, int count, int& lo, int& hi);
   void FillLayers(int minRow, int maxRow);
-  // The sort-free fill of near one-colour shapes (mini_vec_draw_parity.cpp); false leaves the
-  // shape to the walk.
-  bool FillParity(int minRow, int maxRow);
+  // The sort-free fill of near one-colour shapes (mini_vec_draw_parity.cpp) whose crossings
+  // lie within about lowX ... highX; false leaves the shape to the walk.
+  bool FillParity(int minRow, int maxRow, float lowX, float highX);
   void EmitCoverage(int cls, const uint8_t* coverage, int px0, int count, int row);
   // Insertion sort, stable: the order barely changes from one sub-scan-line to the next.
   static void SortByX(Active* active, int count);
@@ -213,9 +213,10 @@ class TKsMiniVecDraw {
   // a time.
   int8_t mCells[4][kCells + 10];
   int mTouchedLo[4], mTouchedHi[4];
-  uint8_t mCoverage[kCells + 16];  // a row's running sums for BlendRow, or the parity fill's coverage
-  std::vector<uint64_t> mBits;      // the parity fill's bit rows
-  std::vector<uint8_t> mLineParity;  // and where lines' crossing counts turn odd or even
+  uint8_t mCoverage[kCells + 16];  // a row's running sums for BlendRow
+  // The parity fill's bit rows, its coverage and which of its rows cover anything.
+  std::vector<uint64_t> mBits;
+  std::vector<uint8_t> mMask, mRowFlags;
 
   // Span cache.
   std::unordered_map<Key, Entry, KeyHash> mCache;

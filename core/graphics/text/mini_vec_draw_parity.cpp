@@ -21,6 +21,7 @@ namespace {
 // Bit rows of at most this many 64-bit words (1024 pixels), this many words in all (2 MB).
 constexpr int kParityWords = 64;
 constexpr size_t kParityArea = 1 << 18;
+constexpr int kCovered = 1, kOddLine = 2;
 
 inline int FloorNear(float v) {
   int i = (int)v;
@@ -37,35 +38,90 @@ inline uint64_t PrefixXor(uint64_t x) {
   return x ^ x << 32;
 }
 
+// One pixel row's coverage from its four lines of toggles (stride words apart), a byte a
+// pixel; returns kCovered when any sample is covered, kOddLine when a line ends covered (an odd
+// count of crossings). Per nibble the set bits of its low and of its high
+// pair are summed over the lines (at most 8 each, so nibbles do not overflow), then the two
+// sums of each nibble go to a byte of their own.
+#if defined(__SSE2__)
+int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage) {
+  const __m128i pairBits = _mm_set1_epi8(0x55), nibblePairs = _mm_set1_epi8(0x33), lowNibbles = _mm_set1_epi8(0x0F);
+  // Lines 0 and 1 side by side, and 2 and 3.
+  __m128i carry01 = _mm_setzero_si128(), carry23 = _mm_setzero_si128(), any = _mm_setzero_si128();
+  auto prefix = [](__m128i x) {
+    x = _mm_xor_si128(x, _mm_slli_epi64(x, 1));
+    x = _mm_xor_si128(x, _mm_slli_epi64(x, 2));
+    x = _mm_xor_si128(x, _mm_slli_epi64(x, 4));
+    x = _mm_xor_si128(x, _mm_slli_epi64(x, 8));
+    x = _mm_xor_si128(x, _mm_slli_epi64(x, 16));
+    return _mm_xor_si128(x, _mm_slli_epi64(x, 32));
+  };
+  // All ones in a lane whose last bit is set.
+  auto spread = [](__m128i x) { return _mm_shuffle_epi32(_mm_srai_epi32(x, 31), 0xF5); };
+  auto pairs = [&](__m128i x) { return _mm_sub_epi64(x, _mm_and_si128(_mm_srli_epi64(x, 1), pairBits)); };
+  for (int w = 0; w < stride; w++) {
+    __m128i x01 = _mm_unpacklo_epi64(_mm_loadl_epi64((const __m128i*)(line + w)),
+                                     _mm_loadl_epi64((const __m128i*)(line + stride + w)));
+    __m128i x23 = _mm_unpacklo_epi64(_mm_loadl_epi64((const __m128i*)(line + 2 * stride + w)),
+                                     _mm_loadl_epi64((const __m128i*)(line + 3 * stride + w)));
+    x01 = _mm_xor_si128(prefix(x01), carry01);
+    x23 = _mm_xor_si128(prefix(x23), carry23);
+    carry01 = spread(x01);
+    carry23 = spread(x23);
+    any = _mm_or_si128(any, _mm_or_si128(x01, x23));
+    __m128i p01 = pairs(x01), p23 = pairs(x23);
+    __m128i low = _mm_add_epi8(_mm_and_si128(p01, nibblePairs), _mm_and_si128(p23, nibblePairs));
+    __m128i high = _mm_add_epi8(_mm_and_si128(_mm_srli_epi64(p01, 2), nibblePairs),
+                                _mm_and_si128(_mm_srli_epi64(p23, 2), nibblePairs));
+    low = _mm_add_epi8(low, _mm_unpackhi_epi64(low, low));
+    high = _mm_add_epi8(high, _mm_unpackhi_epi64(high, high));
+    __m128i even = _mm_add_epi8(_mm_and_si128(low, lowNibbles), _mm_and_si128(high, lowNibbles));
+    __m128i odd = _mm_add_epi8(_mm_and_si128(_mm_srli_epi64(low, 4), lowNibbles),
+                               _mm_and_si128(_mm_srli_epi64(high, 4), lowNibbles));
+    _mm_storeu_si128((__m128i*)(coverage + 16 * w), _mm_unpacklo_epi8(even, odd));
+  }
+  const __m128i zero = _mm_setzero_si128();
+  return (_mm_movemask_epi8(_mm_cmpeq_epi8(any, zero)) != 0xFFFF ? kCovered : 0) |
+         (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(carry01, carry23), zero)) != 0xFFFF ? kOddLine : 0);
+}
+#else
+int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage) {
+  constexpr uint64_t kPairs = 0x5555555555555555ull, kNibblePairs = 0x3333333333333333ull;
+  constexpr uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
+  uint64_t carry[4] = {0, 0, 0, 0}, any = 0;
+  for (int w = 0; w < stride; w++) {
+    uint64_t low = 0, high = 0;
+    for (int j = 0; j < 4; j++) {
+      uint64_t x = PrefixXor(line[j * stride + w]) ^ carry[j];
+      carry[j] = (uint64_t)((int64_t)x >> 63);
+      any |= x;
+      uint64_t pairs = x - (x >> 1 & kPairs);
+      low += pairs & kNibblePairs;
+      high += pairs >> 2 & kNibblePairs;
+    }
+    uint64_t even = (low & kLowNibbles) + (high & kLowNibbles);
+    uint64_t odd = (low >> 4 & kLowNibbles) + (high >> 4 & kLowNibbles);
+    for (int k = 0; k < 8; k++) {
+      coverage[16 * w + 2 * k] = (uint8_t)(even >> 8 * k);
+      coverage[16 * w + 2 * k + 1] = (uint8_t)(odd >> 8 * k);
+    }
+  }
+  return (any != 0 ? kCovered : 0) | ((carry[0] | carry[1] | carry[2] | carry[3]) != 0 ? kOddLine : 0);
+}
+#endif
+
 }  // namespace
 
-bool TKsMiniVecDraw::FillParity(int minRow, int maxRow) {
+bool TKsMiniVecDraw::FillParity(int minRow, int maxRow, float lowX, float highX) {
   // Bit rows from the pixel row holding minRow, whole pixel rows.
   const int base = minRow & ~3;
   const int lines = (maxRow - base + 3) & ~3;
   if ((size_t)lines > kParityArea) return false;
-  // The samples the crossings can reach, and each line's count of crossings (odd or even)
-  // from where edges start and end.
-  mLineParity.assign(lines + 1, 0);
-  uint8_t* parity = mLineParity.data();
-  float lowX = INFINITY, highX = -INFINITY;
-  for (int i = 0; i < mEdgeCount; i++) {
-    const Edge& e = mEdges[i];
-    const int steps = e.endRow - e.startRow;
-    const float last = e.xStart + e.slope * (float)(steps - 1);
-    // Each step of a crossing rounds by at most half an ulp: a generous allowance for that.
-    const float slack = 1 + (float)steps * (std::fabs(e.xStart) + std::fabs(last) + 1) * (1.0f / (1 << 22));
-    lowX = std::min(lowX, std::min(e.xStart, last) - slack);
-    highX = std::max(highX, std::max(e.xStart, last) + slack);
-    parity[e.startRow - base] ^= 1;
-    parity[e.endRow - base] ^= 1;
-  }
-  uint8_t odd = 0, anyOdd = 0;
-  for (int r = 0; r < lines; r++) {
-    odd ^= parity[r];
-    anyOdd |= odd;
-  }
-  if (anyOdd) return false;
+  // Each step of a crossing rounds by at most half an ulp, under 2^-12 for a near shape's
+  // crossings (all below 8192 in size).
+  const float slack = 1 + (float)(maxRow - minRow) * (1.0f / 4096);
+  lowX -= slack;
+  highX += slack;
   // Bit 0 is a pixel's first sample, so each nibble is one pixel.
   const int qLow = FloorNear(lowX) & ~3;
   const int stride = (FloorNear(highX) - qLow + 64) >> 6;
@@ -78,6 +134,14 @@ bool TKsMiniVecDraw::FillParity(int minRow, int maxRow) {
     uint64_t* line = bits + (size_t)(e.startRow - base) * stride;
     float x = e.xStart;
     const float slope = e.slope;
+    if (slope == 0) {
+      // Upright edges (stems) cross every line at the same sample.
+      const int b = FloorNear(x) - qLow;
+      const uint64_t bit = 1ull << (b & 63);
+      line += b >> 6;
+      for (int r = e.endRow - e.startRow; r > 0; r--, line += stride) *line ^= bit;
+      continue;
+    }
     for (int r = e.endRow - e.startRow; r > 0; r--) {
       const int b = FloorNear(x) - qLow;
       line[b >> 6] ^= 1ull << (b & 63);
@@ -86,44 +150,25 @@ bool TKsMiniVecDraw::FillParity(int minRow, int maxRow) {
     }
   }
 
-  // Coverage of a pixel row, one byte a pixel, with a zero before it and sixteen after.
+  // The shape's coverage, a byte a pixel, each row with sixteen zeros before and after it; and
+  // whether each row covers anything. A line's last bit tells whether its count of crossings
+  // is odd: such shapes go back to the walk before anything is drawn.
   const int cls = mClassOf[mEdges[0].fill];
-  const int pixels = stride * 16;
-  uint8_t* coverage = mCoverage + 16;
-  coverage[-1] = 0;
-  memset(coverage + pixels, 0, 16);
-  constexpr uint64_t kPairs = 0x5555555555555555ull, kNibblePairs = 0x3333333333333333ull;
-  constexpr uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
-  for (int r = 0; r < lines; r += 4) {
-    const uint64_t* line = bits + (size_t)r * stride;
-    uint64_t carry[4] = {0, 0, 0, 0}, any = 0;
-    for (int w = 0; w < stride; w++) {
-      // Per nibble, the set bits of its low and of its high pair, summed over the four lines
-      // (at most 8 each, so nibbles do not overflow).
-      uint64_t low = 0, high = 0;
-      for (int j = 0; j < 4; j++) {
-        uint64_t x = PrefixXor(line[j * stride + w]) ^ carry[j];
-        carry[j] = (uint64_t)((int64_t)x >> 63);
-        any |= x;
-        uint64_t pairs = x - (x >> 1 & kPairs);
-        low += pairs & kNibblePairs;
-        high += pairs >> 2 & kNibblePairs;
-      }
-      // Even pixels in the low nibbles, odd ones in the high: a byte each.
-      uint64_t even = (low & kLowNibbles) + (high & kLowNibbles);
-      uint64_t oddPixels = (low >> 4 & kLowNibbles) + (high >> 4 & kLowNibbles);
-#if defined(__SSE2__)
-      _mm_storeu_si128((__m128i*)(coverage + 16 * w),
-                       _mm_unpacklo_epi8(_mm_cvtsi64_si128((long long)even), _mm_cvtsi64_si128((long long)oddPixels)));
-#else
-      for (int k = 0; k < 8; k++) {
-        coverage[16 * w + 2 * k] = (uint8_t)(even >> 8 * k);
-        coverage[16 * w + 2 * k + 1] = (uint8_t)(oddPixels >> 8 * k);
-      }
-#endif
-    }
-    if (any) EmitCoverage(cls, coverage, qLow >> 2, pixels, (base + r) >> 2);
+  const int pixels = stride * 16, pitch = pixels + 16, rows = lines / 4;
+  mMask.resize((size_t)rows * pitch + 16);
+  mRowFlags.resize(rows);
+  uint8_t* mask = mMask.data() + 16;
+  memset(mask - 16, 0, 16);
+  int odd = 0;
+  for (int r = 0; r < rows; r++) {
+    int flags = CoverageRow(bits + (size_t)r * 4 * stride, stride, mask + (size_t)r * pitch);
+    memset(mask + (size_t)r * pitch + pixels, 0, 16);
+    mRowFlags[r] = (uint8_t)flags;
+    odd |= flags;
   }
+  if (odd & kOddLine) return false;
+  for (int r = 0; r < rows; r++)
+    if (mRowFlags[r] & kCovered) EmitCoverage(cls, mask + (size_t)r * pitch, qLow >> 2, pixels, (base >> 2) + r);
   return true;
 }
 
