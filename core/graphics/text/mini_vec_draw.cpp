@@ -274,8 +274,16 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
   mFillBase = mFill1 = mFill2 = 0;
   // A zero or broken scale draws nothing (and would give infinite stroke corners).
   if (!std::isfinite(mScaleX) || !std::isfinite(mScaleY) || mScaleX == 0 || mScaleY == 0) return false;
-  const ShapeTransform transform{mScaleX, mScaleY, mCos, mSin, (float)mShiftX, (float)mShiftY, mItalic};
-  const bool pens = mPenWidth[0] != 0;
+  // Glyphs are mostly drawn upright, plain and unstroked: that reading knows it at compile time.
+  if (!mItalic && mSin == 0 && mPenWidth[0] == 0) return ReadCommands<true>(shape, size);
+  return ReadCommands<false>(shape, size);
+}
+
+template <bool kPlain>
+bool TKsMiniVecDraw::ReadCommands(const uint8_t* shape, uint32_t size) {
+  const ShapeTransform transform{mScaleX, mScaleY, kPlain ? 1 : mCos, kPlain ? 0 : mSin,
+                                 (float)mShiftX, (float)mShiftY, kPlain ? false : mItalic};
+  const bool pens = !kPlain && mPenWidth[0] != 0;
   // The pen in shape units (curves and strokes are worked out there) and transformed: each
   // point is transformed once and ends the one line and starts the next.
   float penX = 0, penY = 0;

@@ -146,6 +146,8 @@ class TKsMiniVecDraw {
 
   void SetColour32(int number, TColor32 colour, uint32_t alpha);
   bool ReadShape(const uint8_t* shape, uint32_t size);
+  template <bool kPlain>
+  bool ReadCommands(const uint8_t* shape, uint32_t size);
   void ReleaseTexture();
   struct ShapeTransform;
   // The six sides of each pen's stroke around a line (shape units).
