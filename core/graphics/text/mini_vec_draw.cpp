@@ -744,14 +744,16 @@ void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, uin
   const uint32_t a16 = (colour >> 24) * 16;
   const __m128i zero = _mm_setzero_si128();
   const __m128i source = _mm_unpacklo_epi8(_mm_set1_epi32((int)colour), zero);
-  const __m128i scale = _mm_set1_epi16((short)a16), full = _mm_set1_epi16(255), one = _mm_set1_epi16(1);
+  const __m128i scale = _mm_set1_epi16((short)a16), full = _mm_set1_epi16(255);
+  const __m128i divide = _mm_set1_epi16((short)0x8081);
   const __m128i keepAlpha = _mm_set1_epi32((int)0xFF000000u);
   const __m128i solid = _mm_set1_epi32((int)(colour & 0xFFFFFFu));
   const bool opaque = colour >> 24 == 255;
-  // Two pixels of 16-bit channels: (d * (255 - alpha) + c * alpha) / 255, exactly.
+  // Two pixels of 16-bit channels: (d * (255 - alpha) + c * alpha) / 255, exactly (v / 255 is
+  // v * 0x8081 >> 23 for every 16-bit v).
   auto blend2 = [&](__m128i d, __m128i alpha) {
     __m128i v = _mm_add_epi16(_mm_mullo_epi16(d, _mm_sub_epi16(full, alpha)), _mm_mullo_epi16(source, alpha));
-    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(v, one), _mm_srli_epi16(v, 8)), 8);
+    return _mm_srli_epi16(_mm_mulhi_epu16(v, divide), 7);
   };
   int c = 0;
   for (; c + 4 <= count; c += 4) {
