@@ -290,27 +290,37 @@ bool TKsMiniVecDraw::ReadCommands(const uint8_t* shape, uint32_t size) {
   Point pen = transform(0, 0);
   uint8_t fill = 0;
   int colours = 0;
+  // Edges go through a local pointer and the layer state lives in locals: the edges' byte
+  // stores could alias any member, which would be read again after each one.
+  int layer = mLayer, topLayer = mTopLayer, fillBase = mFillBase, fill1 = mFill1, fill2 = mFill2;
+  Edge* out = mEdges.data() + mEdgeCount;
+  Edge* end = mEdges.data() + mEdges.size();
   for (uint32_t p = 0; p < size;) {
     uint8_t op = shape[p];
     const uint8_t* a = shape + p + 1;
     p += 1 + Operands(op);  // ScanShape bounded size to whole commands
     // A curve makes three lines, each with up to six sides of each pen's stroke.
-    if (mEdgeCount + 39 > (int)mEdges.size()) mEdges.resize(2 * mEdges.size() + 39);
+    if (out + 39 > end) {
+      const size_t count = out - mEdges.data();
+      mEdges.resize(2 * mEdges.size() + 39);
+      out = mEdges.data() + count;
+      end = mEdges.data() + mEdges.size();
+    }
     switch (op) {
       case 1:
-        if (mLayer < kMaxLayer) mLayer++;
-        mTopLayer = std::max(mTopLayer, mLayer);
-        mFillBase = colours;
-        mFill1 = mFill2 = 0;
+        if (layer < kMaxLayer) layer++;
+        topLayer = std::max(topLayer, layer);
+        fillBase = colours;
+        fill1 = fill2 = 0;
         fill = 0;
         break;
       case 2:
-        mFill1 = a[0] ? std::min(255, mFillBase + a[0]) : 0;
-        fill = (uint8_t)(mFill1 ? mFill1 : mFill2);
+        fill1 = a[0] ? std::min(255, fillBase + a[0]) : 0;
+        fill = (uint8_t)(fill1 ? fill1 : fill2);
         break;
       case 3:
-        mFill2 = a[0] ? std::min(255, mFillBase + a[0]) : 0;
-        fill = (uint8_t)(mFill1 ? mFill1 : mFill2);
+        fill2 = a[0] ? std::min(255, fillBase + a[0]) : 0;
+        fill = (uint8_t)(fill1 ? fill1 : fill2);
         break;
       case 4:
         penX = Coordinate(a);
@@ -320,8 +330,8 @@ bool TKsMiniVecDraw::ReadCommands(const uint8_t* shape, uint32_t size) {
       case 5: {
         float x = Coordinate(a), y = Coordinate(a + 2);
         Point to = transform(x, y);
-        if (pens) StrokeLine(transform, penX, penY, x, y);
-        AddEdge(pen, to, fill, (uint8_t)mLayer);
+        if (pens) StrokeLine(out, transform, penX, penY, x, y);
+        AddEdge(out, pen, to, fill, (uint8_t)layer);
         penX = x;
         penY = y;
         pen = to;
@@ -340,8 +350,8 @@ bool TKsMiniVecDraw::ReadCommands(const uint8_t* shape, uint32_t size) {
           float nx = px + k2T[i] * ax + kTT[i] * bx;
           float ny = py + k2T[i] * ay + kTT[i] * by;
           Point to = transform(nx, ny);
-          if (pens) StrokeLine(transform, penX, penY, nx, ny);
-          AddEdge(pen, to, fill, (uint8_t)mLayer);
+          if (pens) StrokeLine(out, transform, penX, penY, nx, ny);
+          AddEdge(out, pen, to, fill, (uint8_t)layer);
           penX = nx;
           penY = ny;
           pen = to;
@@ -358,10 +368,16 @@ bool TKsMiniVecDraw::ReadCommands(const uint8_t* shape, uint32_t size) {
       default: break;
     }
   }
+  mLayer = layer;
+  mTopLayer = topLayer;
+  mFillBase = fillBase;
+  mFill1 = fill1;
+  mFill2 = fill2;
+  mEdgeCount = (int)(out - mEdges.data());
   return mEdgeCount > 0;
 }
 
-void TKsMiniVecDraw::StrokeLine(const ShapeTransform& transform, float x0, float y0, float x1, float y1) {
+void TKsMiniVecDraw::StrokeLine(Edge*& out, const ShapeTransform& transform, float x0, float y0, float x1, float y1) {
   float dx = x1 - x0, dy = y1 - y0;
   float length = std::sqrt(dx * dx + dy * dy);
   // A zero-length line has no direction to stroke across.
@@ -371,11 +387,11 @@ void TKsMiniVecDraw::StrokeLine(const ShapeTransform& transform, float x0, float
     const Point corner[6] = {transform(x0 + hy, y0 - hx), transform(x0 - hx, y0 - hy),
                              transform(x0 - hy, y0 + hx), transform(x1 - hy, y1 + hx),
                              transform(x1 + hx, y1 + hy), transform(x1 + hy, y1 - hx)};
-    for (int i = 0; i < 6; i++) AddEdge(corner[i], corner[(i + 1) % 6], 1, (uint8_t)pen);
+    for (int i = 0; i < 6; i++) AddEdge(out, corner[i], corner[(i + 1) % 6], 1, (uint8_t)pen);
   }
 }
 
-[[gnu::always_inline]] inline void TKsMiniVecDraw::AddEdge(const Point& a, const Point& b, uint8_t fill, uint8_t layer) {
+[[gnu::always_inline]] inline void TKsMiniVecDraw::AddEdge(Edge*& out, const Point& a, const Point& b, uint8_t fill, uint8_t layer) {
   bool reversed = b.y < a.y;
   const Point& p0 = reversed ? b : a;
   const Point& p1 = reversed ? a : b;
@@ -387,7 +403,7 @@ void TKsMiniVecDraw::StrokeLine(const ShapeTransform& transform, float x0, float
   if (!reversed && layer < 2) fill = 0;
   float slope = (p1.x - p0.x) / (p1.y - p0.y);
   float xStart = p0.x + ((float)startRow + 0.5f - p0.y) * slope;
-  mEdges[mEdgeCount++] = Edge(xStart, slope, startRow, endRow, fill, layer, reversed);
+  *out++ = Edge(xStart, slope, startRow, endRow, fill, layer, reversed);
 }
 
 void TKsMiniVecDraw::Fill() {

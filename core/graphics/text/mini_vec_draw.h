@@ -151,8 +151,8 @@ class TKsMiniVecDraw {
   void ReleaseTexture();
   struct ShapeTransform;
   // The six sides of each pen's stroke around a line (shape units).
-  void StrokeLine(const ShapeTransform& transform, float x0, float y0, float x1, float y1);
-  void AddEdge(const Point& a, const Point& b, uint8_t fill, uint8_t layer);
+  void StrokeLine(Edge*& out, const ShapeTransform& transform, float x0, float y0, float x1, float y1);
+  static void AddEdge(Edge*& out, const Point& a, const Point& b, uint8_t fill, uint8_t layer);
   void Fill();
   template <bool kNear>
   void FillOneColour(int minRow, int maxRow);
