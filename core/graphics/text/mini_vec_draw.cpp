@@ -417,7 +417,10 @@ void TKsMiniVecDraw::Fill() {
     maxRow = std::max(maxRow, e.endRow);
     oneColour = oneColour && e.layer == first.layer && e.fill == first.fill;
     const float run = e.slope * (float)(e.endRow - e.startRow);
-    reach = std::max(reach, std::fabs(e.xStart) + std::fabs(run));
+    // A NaN crossing (an infinite slope started exactly on a line) sticks, so such a shape is
+    // never near: the far path floors it safely.
+    const float far = std::fabs(e.xStart) + std::fabs(run);
+    reach = far > reach || far != far ? far : reach;
     lowX = std::min(lowX, std::min(e.xStart, e.xStart + run));
     highX = std::max(highX, std::max(e.xStart, e.xStart + run));
   }

@@ -510,6 +510,30 @@ TEST(MiniVecDrawFill, OneColourShapesAtTheQuickFillsLimitsMatchTheSortedWalk) {
   }
 }
 
+// An edge whose slope overflows to infinity and that starts exactly on a sub-scan-line's centre
+// has a NaN first crossing (0 times infinity); the rest of its shape is small. Such a shape must
+// take the clamped path as the sorted walk does, not the quick one that trusts its crossings.
+TEST(MiniVecDrawFill, AnInfiniteSlopeStartingOnALineDrawsAsTheSortedWalk) {
+  // (0, 128) to (255, 128 + 1/128) units: at a y scale of 1/256 that rises 2^-15 quarter pixels
+  // from the centre at 0.5 while running 2.55e34 quarter pixels across; back along y and down x = 0.
+  std::vector<uint8_t> shape = {1, 2, 1, 4};
+  for (int v : {0, 128 * 128, 5, 255 * 128, 128 * 128 + 1, 5, 0, 128 * 128 + 1, 5, 0, 128 * 128}) {
+    if (v == 5) {
+      shape.push_back(5);
+      continue;
+    }
+    Put16(shape, v);
+  }
+  shape.push_back(8);
+  Transform t;
+  t.scaleX = 1e32f;
+  t.scaleY = 1.0f / 256;
+  Reference reference;
+  Filler filler;
+  std::vector<Span> expected = reference.Fill(shape.data(), (uint32_t)shape.size(), t, 0, 0);
+  EXPECT_EQ(filler.Fill(shape, t, 0, 0), expected);
+}
+
 }  // namespace
 
 // Blending into pixels: the whole-row vector paths against the plain walk and span blend, on
