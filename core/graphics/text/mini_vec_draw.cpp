@@ -274,35 +274,53 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
   mFillBase = mFill1 = mFill2 = 0;
   // A zero or broken scale draws nothing (and would give infinite stroke corners).
   if (!std::isfinite(mScaleX) || !std::isfinite(mScaleY) || mScaleX == 0 || mScaleY == 0) return false;
-  const ShapeTransform transform{mScaleX, mScaleY, mCos, mSin, (float)mShiftX, (float)mShiftY, mItalic};
-  const bool pens = mPenWidth[0] != 0;
+  // Glyphs are mostly drawn upright, plain and unstroked: that reading knows it at compile time.
+  if (!mItalic && mSin == 0 && mPenWidth[0] == 0) return ReadCommands<true>(shape, size);
+  return ReadCommands<false>(shape, size);
+}
+
+template <bool kPlain>
+bool TKsMiniVecDraw::ReadCommands(const uint8_t* shape, uint32_t size) {
+  const ShapeTransform transform{mScaleX, mScaleY, kPlain ? 1 : mCos, kPlain ? 0 : mSin,
+                                 (float)mShiftX, (float)mShiftY, kPlain ? false : mItalic};
+  const bool pens = !kPlain && mPenWidth[0] != 0;
   // The pen in shape units (curves and strokes are worked out there) and transformed: each
   // point is transformed once and ends the one line and starts the next.
   float penX = 0, penY = 0;
   Point pen = transform(0, 0);
   uint8_t fill = 0;
   int colours = 0;
+  // Edges go through a local pointer and the layer state lives in locals: the edges' byte
+  // stores could alias any member, which would be read again after each one.
+  int layer = mLayer, topLayer = mTopLayer, fillBase = mFillBase, fill1 = mFill1, fill2 = mFill2;
+  Edge* out = mEdges.data() + mEdgeCount;
+  Edge* end = mEdges.data() + mEdges.size();
   for (uint32_t p = 0; p < size;) {
     uint8_t op = shape[p];
     const uint8_t* a = shape + p + 1;
     p += 1 + Operands(op);  // ScanShape bounded size to whole commands
     // A curve makes three lines, each with up to six sides of each pen's stroke.
-    if (mEdgeCount + 39 > (int)mEdges.size()) mEdges.resize(2 * mEdges.size() + 39);
+    if (out + 39 > end) {
+      const size_t count = out - mEdges.data();
+      mEdges.resize(2 * mEdges.size() + 39);
+      out = mEdges.data() + count;
+      end = mEdges.data() + mEdges.size();
+    }
     switch (op) {
       case 1:
-        if (mLayer < kMaxLayer) mLayer++;
-        mTopLayer = std::max(mTopLayer, mLayer);
-        mFillBase = colours;
-        mFill1 = mFill2 = 0;
+        if (layer < kMaxLayer) layer++;
+        topLayer = std::max(topLayer, layer);
+        fillBase = colours;
+        fill1 = fill2 = 0;
         fill = 0;
         break;
       case 2:
-        mFill1 = a[0] ? std::min(255, mFillBase + a[0]) : 0;
-        fill = (uint8_t)(mFill1 ? mFill1 : mFill2);
+        fill1 = a[0] ? std::min(255, fillBase + a[0]) : 0;
+        fill = (uint8_t)(fill1 ? fill1 : fill2);
         break;
       case 3:
-        mFill2 = a[0] ? std::min(255, mFillBase + a[0]) : 0;
-        fill = (uint8_t)(mFill1 ? mFill1 : mFill2);
+        fill2 = a[0] ? std::min(255, fillBase + a[0]) : 0;
+        fill = (uint8_t)(fill1 ? fill1 : fill2);
         break;
       case 4:
         penX = Coordinate(a);
@@ -312,8 +330,8 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
       case 5: {
         float x = Coordinate(a), y = Coordinate(a + 2);
         Point to = transform(x, y);
-        if (pens) StrokeLine(transform, penX, penY, x, y);
-        AddEdge(pen, to, fill, (uint8_t)mLayer);
+        if (pens) StrokeLine(out, transform, penX, penY, x, y);
+        AddEdge(out, pen, to, fill, (uint8_t)layer);
         penX = x;
         penY = y;
         pen = to;
@@ -332,8 +350,8 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
           float nx = px + k2T[i] * ax + kTT[i] * bx;
           float ny = py + k2T[i] * ay + kTT[i] * by;
           Point to = transform(nx, ny);
-          if (pens) StrokeLine(transform, penX, penY, nx, ny);
-          AddEdge(pen, to, fill, (uint8_t)mLayer);
+          if (pens) StrokeLine(out, transform, penX, penY, nx, ny);
+          AddEdge(out, pen, to, fill, (uint8_t)layer);
           penX = nx;
           penY = ny;
           pen = to;
@@ -350,10 +368,16 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
       default: break;
     }
   }
+  mLayer = layer;
+  mTopLayer = topLayer;
+  mFillBase = fillBase;
+  mFill1 = fill1;
+  mFill2 = fill2;
+  mEdgeCount = (int)(out - mEdges.data());
   return mEdgeCount > 0;
 }
 
-void TKsMiniVecDraw::StrokeLine(const ShapeTransform& transform, float x0, float y0, float x1, float y1) {
+void TKsMiniVecDraw::StrokeLine(Edge*& out, const ShapeTransform& transform, float x0, float y0, float x1, float y1) {
   float dx = x1 - x0, dy = y1 - y0;
   float length = std::sqrt(dx * dx + dy * dy);
   // A zero-length line has no direction to stroke across.
@@ -363,11 +387,11 @@ void TKsMiniVecDraw::StrokeLine(const ShapeTransform& transform, float x0, float
     const Point corner[6] = {transform(x0 + hy, y0 - hx), transform(x0 - hx, y0 - hy),
                              transform(x0 - hy, y0 + hx), transform(x1 - hy, y1 + hx),
                              transform(x1 + hx, y1 + hy), transform(x1 + hy, y1 - hx)};
-    for (int i = 0; i < 6; i++) AddEdge(corner[i], corner[(i + 1) % 6], 1, (uint8_t)pen);
+    for (int i = 0; i < 6; i++) AddEdge(out, corner[i], corner[(i + 1) % 6], 1, (uint8_t)pen);
   }
 }
 
-[[gnu::always_inline]] inline void TKsMiniVecDraw::AddEdge(const Point& a, const Point& b, uint8_t fill, uint8_t layer) {
+[[gnu::always_inline]] inline void TKsMiniVecDraw::AddEdge(Edge*& out, const Point& a, const Point& b, uint8_t fill, uint8_t layer) {
   bool reversed = b.y < a.y;
   const Point& p0 = reversed ? b : a;
   const Point& p1 = reversed ? a : b;
@@ -379,24 +403,31 @@ void TKsMiniVecDraw::StrokeLine(const ShapeTransform& transform, float x0, float
   if (!reversed && layer < 2) fill = 0;
   float slope = (p1.x - p0.x) / (p1.y - p0.y);
   float xStart = p0.x + ((float)startRow + 0.5f - p0.y) * slope;
-  mEdges[mEdgeCount++] = Edge(xStart, slope, startRow, endRow, fill, layer, reversed);
+  *out++ = Edge(xStart, slope, startRow, endRow, fill, layer, reversed);
 }
 
 void TKsMiniVecDraw::Fill() {
   int minRow = INT_MAX, maxRow = INT_MIN;
   const Edge& first = mEdges[0];
   bool oneColour = first.layer >= 2 && first.fill != 0;
-  float reach = 0;
+  float reach = 0, lowX = INFINITY, highX = -INFINITY;
   for (int i = 0; i < mEdgeCount; i++) {
     const Edge& e = mEdges[i];
     minRow = std::min(minRow, e.startRow);
     maxRow = std::max(maxRow, e.endRow);
     oneColour = oneColour && e.layer == first.layer && e.fill == first.fill;
-    reach = std::max(reach, std::fabs(e.xStart) + std::fabs(e.slope) * (float)(e.endRow - e.startRow));
+    const float run = e.slope * (float)(e.endRow - e.startRow);
+    // A NaN crossing (an infinite slope started exactly on a line) sticks, so such a shape is
+    // never near: the far path floors it safely.
+    const float far = std::fabs(e.xStart) + std::fabs(run);
+    reach = far > reach || far != far ? far : reach;
+    lowX = std::min(lowX, std::min(e.xStart, e.xStart + run));
+    highX = std::max(highX, std::max(e.xStart, e.xStart + run));
   }
   // Crossings stay within a hair of the edge's span (each step rounds by at most 2^-24 of x),
   // so shapes that reach less than this never meet the coverage line's ends.
   bool near = reach < kQuarterLimit - 400;
+  if (oneColour && near && sVectorFill && FillParity(minRow, maxRow, lowX, highX)) return;
   mRowHead.assign(maxRow - minRow, -1);
   if ((int)mNext.size() < mEdgeCount) {
     mNext.resize(mEdgeCount);
@@ -688,10 +719,9 @@ void TKsMiniVecDraw::EmitClass(int cls, int lo, int hi, int row) {
 }
 
 #if defined(__SSE2__)
-// Blending over a whole row at once: the running sums of the cells give each pixel's coverage,
-// and one pixel in 0 ... 16 coverage takes the ramp's alpha, 16 * coverage * a / 256 (none for
-// no coverage, exactly as the spans leave it). Rows with other sums (never met in practice) go
-// span by span. The spans are recorded afterwards.
+// Blending over a whole row at once: the running sums of the cells give each pixel's coverage.
+// Rows with sums past 16 (never met in practice) go span by span. The spans are recorded
+// afterwards.
 bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
   const TPixelTarget& t = *mTarget;
   const int y = mShapeY + row;
@@ -723,34 +753,48 @@ bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
     for (int c = lo; c < to; c++)
       if (coverage[c - lo] > 16) return false;
   }
-  const uint32_t colour = mRamp[cls][15];
+  BlendCoverage(mRamp[cls][15], coverage + (from - lo), t.pixels + (size_t)y * t.pitch + (base + from), to - from);
+  return true;
+}
+
+// One pixel in 0 ... 16 coverage takes the ramp's alpha, 16 * coverage * a / 256 (none for no
+// coverage, exactly as the spans leave it).
+void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, uint32_t* pixels, int count) {
   const uint32_t a16 = (colour >> 24) * 16;
   const __m128i zero = _mm_setzero_si128();
   const __m128i source = _mm_unpacklo_epi8(_mm_set1_epi32((int)colour), zero);
-  const __m128i scale = _mm_set1_epi16((short)a16), full = _mm_set1_epi16(255), one = _mm_set1_epi16(1);
+  const __m128i scale = _mm_set1_epi16((short)a16), full = _mm_set1_epi16(255);
+  const __m128i divide = _mm_set1_epi16((short)0x8081);
   const __m128i keepAlpha = _mm_set1_epi32((int)0xFF000000u);
-  uint32_t* pixels = t.pixels + (size_t)y * t.pitch + base;
-  // Two pixels of 16-bit channels: (d * (255 - alpha) + c * alpha) / 255, exactly.
+  const __m128i solid = _mm_set1_epi32((int)(colour & 0xFFFFFFu));
+  const bool opaque = colour >> 24 == 255;
+  // Two pixels of 16-bit channels: (d * (255 - alpha) + c * alpha) / 255, exactly (v / 255 is
+  // v * 0x8081 >> 23 for every 16-bit v).
   auto blend2 = [&](__m128i d, __m128i alpha) {
     __m128i v = _mm_add_epi16(_mm_mullo_epi16(d, _mm_sub_epi16(full, alpha)), _mm_mullo_epi16(source, alpha));
-    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(v, one), _mm_srli_epi16(v, 8)), 8);
+    return _mm_srli_epi16(_mm_mulhi_epu16(v, divide), 7);
   };
-  int c = from;
-  for (; c + 4 <= to; c += 4) {
+  int c = 0;
+  for (; c + 4 <= count; c += 4) {
     uint32_t four;
-    memcpy(&four, coverage + (c - lo), 4);
+    memcpy(&four, coverage + c, 4);
     if (!four) continue;
+    __m128i d = _mm_loadu_si128((const __m128i*)(pixels + c));
+    if (four == 0x10101010u && opaque) {
+      // Fully covered by an opaque colour: the colour itself, as the blend would give.
+      _mm_storeu_si128((__m128i*)(pixels + c), _mm_or_si128(_mm_and_si128(keepAlpha, d), solid));
+      continue;
+    }
     __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)four), zero), scale), 8);
     alpha = _mm_unpacklo_epi16(alpha, alpha);
-    __m128i d = _mm_loadu_si128((const __m128i*)(pixels + c));
     __m128i lo2 = blend2(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(alpha, alpha));
     __m128i hi2 = blend2(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(alpha, alpha));
     __m128i out = _mm_packus_epi16(lo2, hi2);
     out = _mm_or_si128(_mm_andnot_si128(keepAlpha, out), _mm_and_si128(keepAlpha, d));
     _mm_storeu_si128((__m128i*)(pixels + c), out);
   }
-  for (; c < to; c++) {
-    uint32_t cov = coverage[c - lo];
+  for (; c < count; c++) {
+    uint32_t cov = coverage[c];
     if (!cov) continue;
     uint32_t alpha = cov * a16 >> 8;
     __m128i a = _mm_set1_epi16((short)alpha);
@@ -758,7 +802,6 @@ bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
     __m128i out = _mm_packus_epi16(blend2(_mm_unpacklo_epi8(d, zero), a), zero);
     pixels[c] = ((uint32_t)_mm_cvtsi128_si32(out) & 0xFFFFFFu) | (pixels[c] & 0xFF000000u);
   }
-  return true;
 }
 #endif
 

@@ -146,17 +146,23 @@ class TKsMiniVecDraw {
 
   void SetColour32(int number, TColor32 colour, uint32_t alpha);
   bool ReadShape(const uint8_t* shape, uint32_t size);
+  template <bool kPlain>
+  bool ReadCommands(const uint8_t* shape, uint32_t size);
   void ReleaseTexture();
   struct ShapeTransform;
   // The six sides of each pen's stroke around a line (shape units).
-  void StrokeLine(const ShapeTransform& transform, float x0, float y0, float x1, float y1);
-  void AddEdge(const Point& a, const Point& b, uint8_t fill, uint8_t layer);
+  void StrokeLine(Edge*& out, const ShapeTransform& transform, float x0, float y0, float x1, float y1);
+  static void AddEdge(Edge*& out, const Point& a, const Point& b, uint8_t fill, uint8_t layer);
   void Fill();
   template <bool kNear>
   void FillOneColour(int minRow, int maxRow);
   static constexpr int kBlockEdges = 64;
   bool FillBlock(int8_t* cells, int count, int& lo, int& hi);
   void FillLayers(int minRow, int maxRow);
+  // The sort-free fill of near one-colour shapes (mini_vec_draw_parity.cpp) whose crossings
+  // lie within about lowX ... highX; false leaves the shape to the walk.
+  bool FillParity(int minRow, int maxRow, float lowX, float highX);
+  void EmitCoverage(int cls, const uint8_t* coverage, int px0, int count, int row);
   // Insertion sort, stable: the order barely changes from one sub-scan-line to the next.
   static void SortByX(Active* active, int count);
   void AddStretch(int cls, int s, int e);
@@ -164,6 +170,7 @@ class TKsMiniVecDraw {
   // kSpansOnly records them after BlendRow has blended the row.
   enum { kLines, kReplace, kAccumulate, kBlend, kSpansOnly };
   bool BlendRow(int cls, int lo, int hi, int row);
+  static void BlendCoverage(uint32_t colour, const uint8_t* coverage, uint32_t* pixels, int count);
   void EmitRow(int row);
   void EmitClass(int cls, int lo, int hi, int row);
   template <int kMode>
@@ -209,6 +216,9 @@ class TKsMiniVecDraw {
   int8_t mCells[4][kCells + 10];
   int mTouchedLo[4], mTouchedHi[4];
   uint8_t mCoverage[kCells + 16];  // a row's running sums for BlendRow
+  // The parity fill's bit rows, its coverage and which of its rows cover anything.
+  std::vector<uint64_t> mBits;
+  std::vector<uint8_t> mMask, mRowFlags;
 
   // Span cache.
   std::unordered_map<Key, Entry, KeyHash> mCache;

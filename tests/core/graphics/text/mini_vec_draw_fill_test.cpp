@@ -458,6 +458,82 @@ TEST(MiniVecDrawFill, RandomShapesMatchTheSortedWalk) {
   EXPECT_GT(drawn, 1000);
 }
 
+// One-colour shapes at the edges of the quick glyph fill: outlines left open (lines with an odd
+// count of crossings), overlapping contours, crossings close enough to share a sample, and bars
+// each side of the widest row it takes, at every phase.
+TEST(MiniVecDrawFill, OneColourShapesAtTheQuickFillsLimitsMatchTheSortedWalk) {
+  using Contour = std::vector<std::pair<float, float>>;
+  struct Case {
+    const char* name;
+    std::vector<Contour> contours;
+    bool closed;
+    float scale;
+  };
+  const Contour square = {{0, 0}, {40, 0}, {40, 40}, {0, 40}};
+  const Contour bar = {{-120, -2}, {120, -2}, {120, 2.5f}, {-120, 2.5f}};
+  const Case cases[] = {
+      {"square", {square}, true, 1},
+      {"open outline", {{{0, 0}, {0, 40}, {40, 40}, {40, 0}, {20, 10}}}, false, 1},
+      {"overlapping squares", {square, {{20, 20}, {60, 20}, {60, 60}, {20, 60}}}, true, 1},
+      {"square in a square", {square, {{10, 10}, {30, 10}, {30, 30}, {10, 30}}}, true, 1},
+      {"sliver", {{{0, 0}, {0.3f, 30}, {0.6f, 0}}}, true, 4},
+      {"open zigzag", {{{0, 0}, {5, 20}, {10, 0}, {15, 20}}}, false, 1},
+      {"bar 600 pixels wide", {bar}, true, 10},
+      {"bar 1440 pixels wide", {bar}, true, 24},
+  };
+  Reference reference;
+  Filler filler;
+  for (const Case& c : cases) {
+    std::vector<uint8_t> shape = {1, 2, 1};
+    for (const Contour& contour : c.contours) {
+      shape.push_back(4);
+      Put16(shape, (int)std::lround(contour[0].first * 128));
+      Put16(shape, (int)std::lround(contour[0].second * 128));
+      for (size_t i = 1; i <= contour.size(); i++) {
+        if (i == contour.size() && !c.closed) break;
+        const auto& [x, y] = contour[i % contour.size()];
+        shape.push_back(5);
+        Put16(shape, (int)std::lround(x * 128));
+        Put16(shape, (int)std::lround(y * 128));
+      }
+    }
+    shape.push_back(8);
+    Transform t;
+    t.scaleX = t.scaleY = c.scale;
+    int drawn = 0;
+    for (int phase = 0; phase < 16; phase++) {
+      std::vector<Span> expected = reference.Fill(shape.data(), (uint32_t)shape.size(), t, phase % 4, phase / 4);
+      ASSERT_EQ(filler.Fill(shape, t, phase % 4, phase / 4), expected) << c.name << " phase " << phase;
+      drawn += !expected.empty();
+    }
+    EXPECT_EQ(drawn, 16) << c.name;
+  }
+}
+
+// An edge whose slope overflows to infinity and that starts exactly on a sub-scan-line's centre
+// has a NaN first crossing (0 times infinity); the rest of its shape is small. Such a shape must
+// take the clamped path as the sorted walk does, not the quick one that trusts its crossings.
+TEST(MiniVecDrawFill, AnInfiniteSlopeStartingOnALineDrawsAsTheSortedWalk) {
+  // (0, 128) to (255, 128 + 1/128) units: at a y scale of 1/256 that rises 2^-15 quarter pixels
+  // from the centre at 0.5 while running 2.55e34 quarter pixels across; back along y and down x = 0.
+  std::vector<uint8_t> shape = {1, 2, 1, 4};
+  for (int v : {0, 128 * 128, 5, 255 * 128, 128 * 128 + 1, 5, 0, 128 * 128 + 1, 5, 0, 128 * 128}) {
+    if (v == 5) {
+      shape.push_back(5);
+      continue;
+    }
+    Put16(shape, v);
+  }
+  shape.push_back(8);
+  Transform t;
+  t.scaleX = 1e32f;
+  t.scaleY = 1.0f / 256;
+  Reference reference;
+  Filler filler;
+  std::vector<Span> expected = reference.Fill(shape.data(), (uint32_t)shape.size(), t, 0, 0);
+  EXPECT_EQ(filler.Fill(shape, t, 0, 0), expected);
+}
+
 }  // namespace
 
 // Blending into pixels: the whole-row vector paths against the plain walk and span blend, on
