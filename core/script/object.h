@@ -121,10 +121,16 @@ struct LocVar {
   int endpc;    // first point where variable is dead
 };
 
+// One instruction of the code the interpreter runs (vm_code.h).
+typedef uint64_t RunInstruction;
+
 struct Proto {
   CommonHeader;
   TObject *k;          // constants used by the function
   Instruction *code;
+  // The code as the interpreter runs it (see vm_code.h): one instruction for each of `code',
+  // so pcs, line info and messages are the same for both.
+  RunInstruction *runcode;
   struct Proto **p;    // functions defined inside the function
   int *lineinfo;       // map from opcodes to source lines
   LocVar *locvars;     // information about local variables
