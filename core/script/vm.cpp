@@ -351,11 +351,11 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 #define KBx(i) (k + GETARG_Bx(i))
 // Operands of the run-time forms: a register, or a constant by its own index.
 // The standard instruction word of a run-time instruction.
-#define CODE(p) static_cast<Instruction>(*(p))
+#define CODE(p) ((p)->code)
 // Operands of the run-time forms by the byte offsets the instruction carries beside its word
 // (read from the instruction just fetched): no shifting and masking of fields.
-#define OFFB() static_cast<uint16_t>(pc[-1] >> 32)
-#define OFFC() static_cast<uint16_t>(pc[-1] >> 48)
+#define OFFB() (pc[-1].b)
+#define OFFC() (pc[-1].c)
 #define ATOFF(p, o) reinterpret_cast<TObject *>(reinterpret_cast<char *>(p) + (o))
 #define XRB() ATOFF(base, OFFB())
 #define XRC() ATOFF(base, OFFC())
@@ -363,8 +363,8 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 #define XKC() ATOFF(k, OFFC())
 
 #define dojump(pc, i) ((pc) += (i))
-// The offset of a jump (JMP, FORLOOP, TFORPREP), which the run-time code carries from bit 32.
-#define JUMPOFF(w) static_cast<int32_t>((w) >> 32)
+// The offset of a jump (JMP, FORLOOP, TFORPREP), as the run-time code carries it.
+#define JUMPOFF(w) ((w).jump)
 
 // Saves the position for messages, runs `x' (which may call, throw or move the stack), then
 // reloads what may have moved.
@@ -385,8 +385,9 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 #define vmcase(l) L_##l:
 #define vmbreak \
   { \
-    i = static_cast<Instruction>(*pc++); \
-    ra = RA(i); \
+    i = pc->code; \
+    ra = ATOFF(base, pc->a); \
+    pc++; \
     goto *disptab[GET_OPCODE(i)]; \
   }
 

@@ -1,6 +1,8 @@
 // Translation of a prototype's standard code into the form the interpreter runs (vm_code.h).
 #include "core/script/vm_code.h"
 
+#include <cstdint>
+
 #include "core/script/mem.h"
 
 namespace {
@@ -24,18 +26,15 @@ Instruction TwoOperands(const Proto *f, Instruction i, int first) {
   return i;
 }
 
-// B and C of a run-time form as byte offsets from the registers or the constants.
-RunInstruction OperandOffsets(Instruction standard) {
-  auto offset = [](int rk) {
-    return static_cast<RunInstruction>(ISK(rk) ? INDEXK(rk) : rk) * sizeof(TObject);
-  };
-  return offset(GETARG_B(standard)) << 32 | offset(GETARG_C(standard)) << 48;
-}
+// A register or constant operand as a byte offset from the registers or the constants.
+uint16_t Offset(int rk) { return static_cast<uint16_t>((ISK(rk) ? INDEXK(rk) : rk) * sizeof(TObject)); }
 
 }  // namespace
 
 void luaV_prepare(lua_State *L, Proto *f) {
   RunInstruction *out = luaM_newvector(L, f->sizecode, RunInstruction);
+  static_assert(MAXARG_A * sizeof(TObject) <= UINT16_MAX && (MAXARG_B - MAXSTACK) * sizeof(TObject) <= UINT16_MAX,
+                "operand offsets fit their fields");
   for (int pc = 0; pc < f->sizecode; pc++) {
     const Instruction standard = f->code[pc];
     Instruction i = standard;
@@ -66,11 +65,16 @@ void luaV_prepare(lua_State *L, Proto *f) {
         break;
       default: break;
     }
-    out[pc] = i;
+    RunInstruction &r = out[pc];
+    r.code = i;
+    r.a = Offset(GETARG_A(i));
+    r.b = r.c = 0;
+    r.jump = 0;
     if (GET_OPCODE(i) >= NUM_OPCODES) {
-      out[pc] |= OperandOffsets(standard);
+      r.b = Offset(GETARG_B(standard));
+      r.c = Offset(GETARG_C(standard));
     } else if (GET_OPCODE(i) == OP_JMP || GET_OPCODE(i) == OP_FORLOOP || GET_OPCODE(i) == OP_TFORPREP) {
-      out[pc] |= static_cast<RunInstruction>(static_cast<uint32_t>(GETARG_sBx(i))) << 32;
+      r.jump = GETARG_sBx(i);
     }
   }
   f->runcode = out;

@@ -2,10 +2,10 @@
 // code checker and messages read it) and a copy made once when it is compiled or loaded, in
 // which instructions whose operand kinds are known take specialised opcodes: no register or
 // constant test, no type test of a number constant. The copy has one instruction for each
-// standard one, so a pc is the same in both: its low 32 bits are the standard word (a
-// specialised form's constant operands hold the constant's index itself), and a specialised
-// form carries B and C again from bit 32 and bit 48 as byte offsets into the registers or the
-// constants, ready to add; a jump (JMP, FORLOOP, TFORPREP) carries its offset from bit 32.
+// standard one, so a pc is the same in both: it holds the standard word (a specialised form's
+// constant operands hold the constant's index itself), A as a byte offset into the registers,
+// a specialised form's B and C as byte offsets into the registers or the constants, and a
+// jump's offset (object.h, RunInstruction).
 #pragma once
 
 #include "core/script/object.h"
