@@ -12,6 +12,7 @@
 #include "core/script/opcodes.h"
 #include "core/script/state.h"
 #include "core/script/string_table.h"
+#include "core/script/vm_code.h"
 
 namespace {
 
@@ -211,6 +212,7 @@ Proto *loadfunction(LoadState *S, TString *p) {
   loadconstants(S, f);
   loadvector32(S, loadint(S), &f->code, &f->sizecode);
   if (!luaG_checkcode(f)) badcode(S);
+  luaV_prepare(S->L, f);
   S->depth--;
   return f;
 }

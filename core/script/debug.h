@@ -4,7 +4,7 @@
 
 #include "core/script/state.h"
 
-#define pcRel(pc, p) (cast(int, (pc) - (p)->code) - 1)
+#define pcRel(pc, p) (cast(int, (pc) - (p)->runcode) - 1)
 #define getline(f, pc) (((f)->lineinfo) ? (f)->lineinfo[pc] : 0)
 
 [[noreturn]] void luaG_typeerror(lua_State *L, const TObject *o, const char *opname);

@@ -200,7 +200,7 @@ int luaD_precall(lua_State *L, StkId func, int nresults) {
     ci->base = base;
     L->base = base;
     ci->top = base + p->maxstacksize;
-    ci->savedpc = p->code;
+    ci->savedpc = p->runcode;
     ci->nresults = nresults;
     ci->tailcalls = 0;
     ci->flags = 0;

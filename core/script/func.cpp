@@ -59,6 +59,7 @@ Proto *luaF_newproto(lua_State *L) {
   f->p = NULL;
   f->sizep = 0;
   f->code = NULL;
+  f->runcode = NULL;
   f->sizecode = 0;
   f->sizelineinfo = 0;
   f->sizeupvalues = 0;
@@ -78,6 +79,7 @@ Proto *luaF_newproto(lua_State *L) {
 
 void luaF_freeproto(lua_State *L, Proto *f) {
   luaM_freearray(L, f->code, f->sizecode, Instruction);
+  if (f->runcode != NULL) luaM_freearray(L, f->runcode, f->sizecode, RunInstruction);
   luaM_freearray(L, f->p, f->sizep, Proto *);
   luaM_freearray(L, f->k, f->sizek, TObject);
   luaM_freearray(L, f->lineinfo, f->sizelineinfo, int);

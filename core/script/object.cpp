@@ -133,19 +133,40 @@ int luaO_wstr2d(const lua_WChar *s, size_t len, lua_Number *result) {
   return 1;
 }
 
-// `m' (below 1e14) with a point before its last `k' digits, as "%.14g" prints it.
+// `m' (below 1e14) with a point before its last `k' digits, as "%.14g" prints it. Digits are
+// made two at a time from a table of pairs: the division is the cost.
 static int writedecimal(bool neg, uint64_t m, int k, char *buff) {
+  static const char pairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   char tmp[24];
-  int len = 0;
-  while (m > 0 || len <= k) {  // at least one digit before the point
-    tmp[len++] = static_cast<char>('0' + m % 10);
-    m /= 10;
+  char *p = tmp + sizeof tmp;
+  while (m >= 100) {
+    p -= 2;
+    std::memcpy(p, pairs + 2 * (m % 100), 2);
+    m /= 100;
+  }
+  if (m >= 10) {
+    p -= 2;
+    std::memcpy(p, pairs + 2 * m, 2);
+  } else {
+    *--p = static_cast<char>('0' + m);
+  }
+  int digits = static_cast<int>(tmp + sizeof tmp - p);
+  while (digits <= k) {  // at least one digit before the point
+    *--p = '0';
+    digits++;
   }
   int out = 0;
   if (neg) buff[out++] = '-';
-  while (len > 0) {
-    if (len == k) buff[out++] = '.';
-    buff[out++] = tmp[--len];
+  int whole = digits - k;
+  std::memcpy(buff + out, p, whole);
+  out += whole;
+  if (k > 0) {
+    buff[out++] = '.';
+    std::memcpy(buff + out, p + whole, k);
+    out += k;
   }
   buff[out] = '\0';
   return out;

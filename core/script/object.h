@@ -121,10 +121,22 @@ struct LocVar {
   int endpc;    // first point where variable is dead
 };
 
+// One instruction of the code the interpreter runs (vm_code.h): operands it would otherwise
+// decode at every pass, ready to add to a pointer.
+struct RunInstruction {
+  Instruction code;  // the standard word (a specialised form's opcode and constant indexes)
+  uint16_t a;        // A as a byte offset into the registers
+  uint16_t b, c;     // a specialised form's B and C as byte offsets into the registers or constants
+  int32_t jump;      // a jump's offset (JMP, FORLOOP, TFORPREP)
+};
+
 struct Proto {
   CommonHeader;
   TObject *k;          // constants used by the function
   Instruction *code;
+  // The code as the interpreter runs it (see vm_code.h): one instruction for each of `code',
+  // so pcs, line info and messages are the same for both.
+  RunInstruction *runcode;
   struct Proto **p;    // functions defined inside the function
   int *lineinfo;       // map from opcodes to source lines
   LocVar *locvars;     // information about local variables

@@ -10,6 +10,7 @@
 #include "core/script/mem.h"
 #include "core/script/string_table.h"
 #include "core/script/table.h"
+#include "core/script/vm_code.h"
 
 namespace {
 
@@ -352,6 +353,7 @@ void CloseFunc(LexState* ls) {
   f->sizelocvars = fs->nlocvars;
   luaM_reallocvector(L, f->upvalues, f->sizeupvalues, f->nups, TString*);
   f->sizeupvalues = f->nups;
+  luaV_prepare(L, f);
   ls->fs = fs->prev;
   L->top -= 2;  // the prototype and the constant index
 }

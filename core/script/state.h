@@ -28,7 +28,7 @@ struct CallInfo {
   StkId func;   // function slot
   StkId base;   // base for this function
   StkId top;    // top for this function
-  const Instruction *savedpc;  // Lua functions: next instruction
+  const RunInstruction *savedpc;  // Lua functions: next instruction (of the run-time code)
   int nresults; // expected number of results from this function
   int tailcalls; // number of tail calls lost under this entry
   int flags;

@@ -95,21 +95,26 @@ static bool samepieces(const StrPiece *pieces, int n, const char *s, size_t unit
   return true;
 }
 
-TString *luaS_newpieces(lua_State *L, int tag, const StrPiece *pieces, int n, size_t total) {
-  size_t unit = tag == LUA_TWSTRING ? sizeof(lua_WChar) : 1;
-  // The hash of the joined text (the same samples luaS_newlstr and luaS_hashw take), reading
-  // each sampled unit from its piece: the samples go backwards, and so does the piece.
+// The hash of the joined text: the same samples luaS_newlstr and luaS_hashw take, backwards
+// from the end, each piece's samples in one run.
+template <typename Unit>
+static lu_hash hashpieces(const StrPiece *pieces, int n, size_t total) {
   lu_hash h = cast(lu_hash, total);
   size_t step = (total >> 5) + 1;
-  int k = n - 1;
-  size_t start = total - pieces[k].len;  // index of piece k's first unit
-  for (size_t l1 = total; l1 >= step; l1 -= step) {
-    size_t j = l1 - 1;
-    while (j < start) start -= pieces[--k].len;
-    size_t u = unit == 1 ? static_cast<const unsigned char *>(pieces[k].units)[j - start]
-                         : static_cast<const lua_WChar *>(pieces[k].units)[j - start];
-    h = h ^ ((h << 5) + (h >> 2) + cast(lu_hash, u));
+  size_t l1 = total;  // the next sample is unit l1 - 1, while l1 >= step
+  size_t start = total;
+  for (int k = n - 1; k >= 0 && l1 >= step; k--) {
+    start -= pieces[k].len;  // piece k holds units start .. start + len - 1
+    const Unit *u = static_cast<const Unit *>(pieces[k].units);
+    size_t lo = start > step - 1 ? start : step - 1;
+    for (; l1 > lo; l1 -= step) h = h ^ ((h << 5) + (h >> 2) + cast(lu_hash, u[l1 - 1 - start]));
   }
+  return h;
+}
+
+TString *luaS_newpieces(lua_State *L, int tag, const StrPiece *pieces, int n, size_t total) {
+  size_t unit = tag == LUA_TWSTRING ? sizeof(lua_WChar) : 1;
+  lu_hash h = unit == 1 ? hashpieces<unsigned char>(pieces, n, total) : hashpieces<lua_WChar>(pieces, n, total);
   for (GCObject *o = G(L)->strt.hash[lmod(h, G(L)->strt.size)]; o != NULL; o = o->gch.next) {
     TString *ts = gcotots(o);
     if (ts->tt == tag && ts->len == total && ts->hash == h &&

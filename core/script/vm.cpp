@@ -15,6 +15,7 @@
 #include "core/script/string_table.h"
 #include "core/script/table.h"
 #include "core/script/vm.h"
+#include "core/script/vm_code.h"
 
 // Limit for table tag-method chains (to avoid loops).
 #define MAXTAGLOOP 100
@@ -348,8 +349,22 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 #define RKB(i) (__builtin_expect(GETARG_B(i) < MAXSTACK, 1) ? base + GETARG_B(i) : k + (GETARG_B(i) - MAXSTACK))
 #define RKC(i) ((GETARG_C(i) < MAXSTACK ? base : k - MAXSTACK) + GETARG_C(i))
 #define KBx(i) (k + GETARG_Bx(i))
+// Operands of the run-time forms: a register, or a constant by its own index.
+// The standard instruction word of a run-time instruction.
+#define CODE(p) ((p)->code)
+// Operands of the run-time forms by the byte offsets the instruction carries beside its word
+// (read from the instruction just fetched): no shifting and masking of fields.
+#define OFFB() (pc[-1].b)
+#define OFFC() (pc[-1].c)
+#define ATOFF(p, o) reinterpret_cast<TObject *>(reinterpret_cast<char *>(p) + (o))
+#define XRB() ATOFF(base, OFFB())
+#define XRC() ATOFF(base, OFFC())
+#define XKB() ATOFF(k, OFFB())
+#define XKC() ATOFF(k, OFFC())
 
 #define dojump(pc, i) ((pc) += (i))
+// The offset of a jump (JMP, FORLOOP, TFORPREP), as the run-time code carries it.
+#define JUMPOFF(w) ((w).jump)
 
 // Saves the position for messages, runs `x' (which may call, throw or move the stack), then
 // reloads what may have moved.
@@ -370,8 +385,9 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 #define vmcase(l) L_##l:
 #define vmbreak \
   { \
-    i = *pc++; \
-    ra = RA(i); \
+    i = pc->code; \
+    ra = ATOFF(base, pc->a); \
+    pc++; \
     goto *disptab[GET_OPCODE(i)]; \
   }
 
@@ -381,7 +397,7 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 __attribute__((optimize("no-crossjumping", "no-gcse")))
 #endif
 void luaV_execute(lua_State *L) {
-  static const void *const labels[64] = {
+  static const void *const labels[] = {
       &&L_OP_MOVE,     &&L_OP_LOADK,    &&L_OP_LOADBOOL, &&L_OP_LOADNIL,  &&L_OP_GETUPVAL,
       &&L_OP_GETGLOBAL, &&L_OP_GETTABLE, &&L_OP_SETGLOBAL, &&L_OP_SETUPVAL, &&L_OP_SETTABLE,
       &&L_OP_NEWTABLE, &&L_OP_SELF,     &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,
@@ -389,12 +405,14 @@ void luaV_execute(lua_State *L) {
       &&L_OP_POW,      &&L_OP_UNM,      &&L_OP_NOT,      &&L_OP_CONCAT,   &&L_OP_JMP,
       &&L_OP_EQ,       &&L_OP_LT,       &&L_OP_LE,       &&L_OP_TEST,     &&L_OP_CALL,
       &&L_OP_TAILCALL, &&L_OP_RETURN,   &&L_OP_FORLOOP,  &&L_OP_TFORLOOP, &&L_OP_TFORPREP,
-      &&L_OP_SETLIST,  &&L_OP_SETLISTO, &&L_OP_CLOSE,    &&L_OP_CLOSURE,  &&L_BAD,
-      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
-      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
-      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
-      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD,
-      &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD};
+      &&L_OP_SETLIST,  &&L_OP_SETLISTO, &&L_OP_CLOSE,    &&L_OP_CLOSURE,
+      // The run-time forms (vm_code.h).
+      &&L_OPX_ADD_RR,  &&L_OPX_ADD_RK,  &&L_OPX_ADD_KR,  &&L_OPX_SUB_RR,  &&L_OPX_SUB_RK,
+      &&L_OPX_SUB_KR,  &&L_OPX_MUL_RR,  &&L_OPX_MUL_RK,  &&L_OPX_MUL_KR,  &&L_OPX_DIV_RR,
+      &&L_OPX_DIV_RK,  &&L_OPX_DIV_KR,  &&L_OPX_LT_RR,   &&L_OPX_LT_RK,   &&L_OPX_LT_KR,
+      &&L_OPX_LE_RR,   &&L_OPX_LE_RK,   &&L_OPX_LE_KR,   &&L_OPX_GETTABLE_K, &&L_OPX_SETTABLE_K,
+      &&L_OPX_SELF_K,  &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD};
+  static_assert(NUM_RUNOPCODES == 60 && sizeof labels == 64 * sizeof(void *), "a label for each opcode, L_BAD for the rest");
   // A copy in the frame: each dispatch then jumps through one stack-relative load instead of
   // first forming the table's address (position-independent code). The empty asm keeps the
   // compiler from reading the static table again.
@@ -405,7 +423,7 @@ void luaV_execute(lua_State *L) {
   LClosure *cl;
   TObject *k;
   StkId base;
-  const Instruction *pc;
+  const RunInstruction *pc;
   Instruction i;
   StkId ra;
 reentry:  // entry point
@@ -469,6 +487,64 @@ reentry:  // entry point
       }
     }
     Protect(luaV_gettable(L, rb, rc, ra));
+    vmbreak;
+  }
+  vmcase(OPX_GETTABLE_K) {
+    StkId rb = XRB();
+    TObject *rc = XKC();
+    if (ttistable(rb)) {
+      Table *h = hvalue(rb);
+      const TObject *v = luaH_getstr(h, tsvalue(rc));
+      if (!ttisnil(v)) {
+        setobj(ra, v);
+        vmbreak;
+      }
+      if (fasttm(L, h->metatable, TM_INDEX) == NULL) {
+        setnilvalue(ra);
+        vmbreak;
+      }
+    }
+    Protect(luaV_gettable(L, rb, rc, ra));
+    vmbreak;
+  }
+  vmcase(OPX_SELF_K) {
+    StkId rb = XRB();
+    TObject *rc = XKC();
+    setobj(ra + 1, rb);
+    if (ttistable(rb)) {
+      Table *h = hvalue(rb);
+      const TObject *v = luaH_getstr(h, tsvalue(rc));
+      if (!ttisnil(v)) {
+        setobj(ra, v);
+        vmbreak;
+      }
+      if (fasttm(L, h->metatable, TM_INDEX) == NULL) {
+        setnilvalue(ra);
+        vmbreak;
+      }
+    }
+    Protect(luaV_gettable(L, ra + 1, rc, RA(i)));
+    vmbreak;
+  }
+  vmcase(OPX_SETTABLE_K) {
+    TObject *rb = XKB();
+    TObject *rc = RKC(i);
+    if (ttistable(ra)) {
+      Table *h = hvalue(ra);
+      TObject *v = const_cast<TObject *>(luaH_getstr(h, tsvalue(rb)));
+      if (!ttisnil(v)) {
+        setobj(v, rc);
+        vmbreak;
+      }
+      if (v != &luaO_nilobject) {
+        h->flags = 0;
+        if (fasttm(L, h->metatable, TM_NEWINDEX) == NULL) {
+          setobj(luaH_coverslot(h, v, rb), rc);
+          vmbreak;
+        }
+      }
+    }
+    Protect(luaV_settable(L, RA(i), rb, rc));
     vmbreak;
   }
   vmcase(OP_SETGLOBAL) {
@@ -558,6 +634,42 @@ reentry:  // entry point
   ARITH_OP(OP_SUB, -, TM_SUB)
   ARITH_OP(OP_MUL, *, TM_MUL)
   ARITH_OP(OP_DIV, /, TM_DIV)
+  // The constant of a K form is known to be a number.
+#define ARITH_FORMS(name, op, tm) \
+  vmcase(name##_RR) { \
+    TObject *rb = XRB(); \
+    TObject *rc = XRC(); \
+    if (likely(ttisnumber(rb) && ttisnumber(rc))) { \
+      setnvalue(ra, nvalue(rb) op nvalue(rc)); \
+    } else { \
+      Protect(Arith(L, RA(i), rb, rc, tm)); \
+    } \
+    vmbreak; \
+  } \
+  vmcase(name##_RK) { \
+    TObject *rb = XRB(); \
+    TObject *rc = XKC(); \
+    if (likely(ttisnumber(rb))) { \
+      setnvalue(ra, nvalue(rb) op nvalue(rc)); \
+    } else { \
+      Protect(Arith(L, RA(i), rb, rc, tm)); \
+    } \
+    vmbreak; \
+  } \
+  vmcase(name##_KR) { \
+    TObject *rb = XKB(); \
+    TObject *rc = XRC(); \
+    if (likely(ttisnumber(rc))) { \
+      setnvalue(ra, nvalue(rb) op nvalue(rc)); \
+    } else { \
+      Protect(Arith(L, RA(i), rb, rc, tm)); \
+    } \
+    vmbreak; \
+  }
+  ARITH_FORMS(OPX_ADD, +, TM_ADD)
+  ARITH_FORMS(OPX_SUB, -, TM_SUB)
+  ARITH_FORMS(OPX_MUL, *, TM_MUL)
+  ARITH_FORMS(OPX_DIV, /, TM_DIV)
 #define BIT_OP(name, expr) \
   vmcase(name) { \
     TObject *rb = RKB(i); \
@@ -612,7 +724,7 @@ reentry:  // entry point
     vmbreak;
   }
   vmcase(OP_JMP) {
-    dojump(pc, GETARG_sBx(i));
+    dojump(pc, JUMPOFF(pc[-1]));
     vmbreak;
   }
   vmcase(OP_EQ) {
@@ -623,7 +735,7 @@ reentry:  // entry point
     else if (ttisnumber(rb)) res = nvalue(rb) == nvalue(rc);
     else Protect(res = luaV_equalval(L, rb, rc));
     if (res != GETARG_A(i)) pc++;
-    else dojump(pc, GETARG_sBx(*pc) + 1);
+    else dojump(pc, JUMPOFF(*pc) + 1);
     vmbreak;
   }
   vmcase(OP_LT) {
@@ -633,7 +745,7 @@ reentry:  // entry point
     if (ttisnumber(rb) && ttisnumber(rc)) res = nvalue(rb) < nvalue(rc);
     else Protect(res = luaV_lessthan(L, rb, rc));
     if (res != GETARG_A(i)) pc++;
-    else dojump(pc, GETARG_sBx(*pc) + 1);
+    else dojump(pc, JUMPOFF(*pc) + 1);
     vmbreak;
   }
   vmcase(OP_LE) {
@@ -643,16 +755,49 @@ reentry:  // entry point
     if (ttisnumber(rb) && ttisnumber(rc)) res = nvalue(rb) <= nvalue(rc);
     else Protect(res = luaV_lessequal(L, rb, rc));
     if (res != GETARG_A(i)) pc++;
-    else dojump(pc, GETARG_sBx(*pc) + 1);
+    else dojump(pc, JUMPOFF(*pc) + 1);
     vmbreak;
   }
+#define COMPARE_FORMS(name, op, slow) \
+  vmcase(name##_RR) { \
+    TObject *rb = XRB(); \
+    TObject *rc = XRC(); \
+    int res; \
+    if (likely(ttisnumber(rb) && ttisnumber(rc))) res = nvalue(rb) op nvalue(rc); \
+    else Protect(res = slow(L, rb, rc)); \
+    if (res != GETARG_A(i)) pc++; \
+    else dojump(pc, JUMPOFF(*pc) + 1); \
+    vmbreak; \
+  } \
+  vmcase(name##_RK) { \
+    TObject *rb = XRB(); \
+    TObject *rc = XKC(); \
+    int res; \
+    if (likely(ttisnumber(rb))) res = nvalue(rb) op nvalue(rc); \
+    else Protect(res = slow(L, rb, rc)); \
+    if (res != GETARG_A(i)) pc++; \
+    else dojump(pc, JUMPOFF(*pc) + 1); \
+    vmbreak; \
+  } \
+  vmcase(name##_KR) { \
+    TObject *rb = XKB(); \
+    TObject *rc = XRC(); \
+    int res; \
+    if (likely(ttisnumber(rc))) res = nvalue(rb) op nvalue(rc); \
+    else Protect(res = slow(L, rb, rc)); \
+    if (res != GETARG_A(i)) pc++; \
+    else dojump(pc, JUMPOFF(*pc) + 1); \
+    vmbreak; \
+  }
+  COMPARE_FORMS(OPX_LT, <, luaV_lessthan)
+  COMPARE_FORMS(OPX_LE, <=, luaV_lessequal)
   vmcase(OP_TEST) {
     TObject *rb = RB(i);
     if (l_isfalse(rb) == GETARG_C(i)) {
       pc++;
     } else {
       setobj(ra, rb);
-      dojump(pc, GETARG_sBx(*pc) + 1);
+      dojump(pc, JUMPOFF(*pc) + 1);
     }
     vmbreak;
   }
@@ -673,7 +818,7 @@ reentry:  // entry point
         ci->func = ra;
         ci->base = nbase;
         ci->top = ntop;
-        ci->savedpc = p->code;
+        ci->savedpc = p->runcode;
         ci->nresults = nresults;
         ci->tailcalls = 0;
         ci->flags = 0;
@@ -683,7 +828,7 @@ reentry:  // entry point
         cl = &clvalue(ra)->l;
         k = p->k;
         base = nbase;
-        pc = p->code;
+        pc = p->runcode;
         vmbreak;
       }
     }
@@ -725,6 +870,21 @@ reentry:  // entry point
   }
   vmcase(OP_RETURN) {
     int b = GETARG_B(i);
+    // The common case first: one value back to a Lua caller that wants one, with no upvalue
+    // of this frame to close.
+    if (b == 2 && ci->nresults == 1 && !(ci->flags & CIST_FRESH) &&
+        (L->openupval == NULL || ngcotouv(L->openupval)->v < base)) {
+      setobj(ci->func, ra);
+      ci--;
+      L->ci = ci;
+      base = ci->base;
+      L->base = base;
+      L->top = ci->top;
+      cl = &clvalue(ci->func)->l;
+      k = cl->p->k;
+      pc = ci->savedpc;
+      vmbreak;
+    }
     if (b != 0) L->top = ra + b - 1;
     else if (L->top < ra) L->top = ra;
     if (L->openupval) luaF_close(L, base);
@@ -758,11 +918,11 @@ reentry:  // entry point
       lua_Number limit = nvalue(ra + 1);
       if (step > 0) {
         if (likely(idx <= limit)) {
-          dojump(pc, GETARG_sBx(i));  // jump back
+          dojump(pc, JUMPOFF(pc[-1]));  // jump back
           chgnvalue(ra, idx);         // update index
         }
       } else if (likely(idx >= limit)) {
-        dojump(pc, GETARG_sBx(i));
+        dojump(pc, JUMPOFF(pc[-1]));
         chgnvalue(ra, idx);
       }
       vmbreak;
@@ -780,7 +940,7 @@ reentry:  // entry point
       setnvalue(r + 1, limit);
       setnvalue(r + 2, step);
       if (step > 0 ? idx <= limit : idx >= limit) {
-        dojump(pc, GETARG_sBx(i));
+        dojump(pc, JUMPOFF(pc[-1]));
         chgnvalue(r, idx);
       }
     });
@@ -807,7 +967,7 @@ reentry:  // entry point
       setobj(ra + nvar, cb + nvar);
     } while (nvar > 0);
     if (ttisnil(ra)) pc++;  // break loop
-    else dojump(pc, GETARG_sBx(*pc) + 1);  // jump back
+    else dojump(pc, JUMPOFF(*pc) + 1);  // jump back
     vmbreak;
   }
   vmcase(OP_TFORPREP) {
@@ -819,7 +979,7 @@ reentry:  // entry point
         setobj(RA(i), nx);
       });
     }
-    dojump(pc, GETARG_sBx(i));
+    dojump(pc, JUMPOFF(pc[-1]));
     vmbreak;
   }
   vmcase(OP_SETLIST) vmcase(OP_SETLISTO) {
@@ -852,10 +1012,10 @@ reentry:  // entry point
     Closure *ncl = luaF_newLclosure(L, nup, &cl->g);
     ncl->l.p = p;
     for (int j = 0; j < nup; j++, pc++) {
-      if (GET_OPCODE(*pc) == OP_GETUPVAL)
-        ncl->l.upvals[j] = cl->upvals[GETARG_B(*pc)];
+      if (GET_OPCODE(CODE(pc)) == OP_GETUPVAL)
+        ncl->l.upvals[j] = cl->upvals[GETARG_B(CODE(pc))];
       else
-        ncl->l.upvals[j] = luaF_findupval(L, base + GETARG_B(*pc));
+        ncl->l.upvals[j] = luaF_findupval(L, base + GETARG_B(CODE(pc)));
     }
     setclvalue(ra, ncl);
     Protect(luaC_checkGC(L));

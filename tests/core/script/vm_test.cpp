@@ -155,6 +155,53 @@ TEST_F(ScriptVm, ComparisonsAndEquality) {
   });
 }
 
+// Arithmetic, comparisons and string-keyed indexing run in register/constant forms: each form
+// with its fast case and every way out of it (coercion, metamethods, messages naming operands).
+TEST_F(ScriptVm, OperandFormsTakeEveryPath) {
+  Check({
+      {"local a, b = 7, 2 return a + b, a - b", "9"},
+      {"local a = 7 return (a - 2) * (a / 2)", "17.5"},
+      {"local a = 7 return (10 - a) .. (10 / a * 7)", "310"},
+      {"local a, b = '7', 2 return a * b + (b - a) + ('1' - b)", "8"},
+      {"local a = '8' return (a / 2) .. (2 - a)", "4-6"},
+      {"local a = 'x' return a + 1", "error: test:1: attempt to perform arithmetic on local `a' (a string value)"},
+      {"local a = {} return 1 - a", "error: test:1: attempt to perform arithmetic on local `a' (a table value)"},
+      {"local a, b = 1, nil return a * b", "error: test:1: attempt to perform arithmetic on local `b' (a nil value)"},
+      {"local o = setmetatable({}, {__sub = function(x, y) return type(x) .. type(y) end}) "
+       "return (o - 1) .. (1 - o) .. (o - o)", "tablenumbernumbertabletabletable"},
+      {"local a, b = 1, 2 if a < b and b <= 2 and not (b < a) and 1 < b and a <= 1 and not (a < 1) then return 'y' end", "y"},
+      {"local a, b = 'a', 'b' return a < b and a <= 'a' and not (b <= a)", "true"},
+      {"local a = 'a' return a < 1", "error: test:1: attempt to compare string with number"},
+      {"local a = {} return 2 <= a", "error: test:1: attempt to compare number with table"},
+      {"local m = {__lt = function(x, y) return true end, __le = function(x, y) return false end} "
+       "local a, b = setmetatable({}, m), setmetatable({}, m) return (a < b) and not (a <= b)", "true"},
+      {"local t = {x = 1} t.y = 2 t.x = t.x + t.y t.y = nil return t.x .. type(t.y)", "3nil"},
+      {"local t = setmetatable({}, {__index = function(t, k) return k .. '!' end}) return t.key", "key!"},
+      {"local log = {} local t = setmetatable({}, {__newindex = function(t, k, v) log[1] = k .. v end}) "
+       "t.key = 'v' return log[1] .. type(rawget)", "keyvnil"},
+      {"local n return n.x", "error: test:1: attempt to index local `n' (a nil value)"},
+      {"local n = nil n.x = 1", "error: test:1: attempt to index local `n' (a nil value)"},
+      {"local o = setmetatable({}, {__index = {get = function(self, d) return d * 2 end}}) return o:get(21)", "42"},
+      {"local o = {} return o:missing()", "error: test:1: attempt to call method `missing' (a nil value)"},
+  });
+}
+
+// Constants past the first 255 are still operands: their offsets outgrow a byte.
+TEST_F(ScriptVm, OperandFormsReachLateConstants) {
+  std::string code = "local t = {";
+  for (int i = 0; i < 255; i++) code += "'s" + std::to_string(i) + "', ";
+  code += "} local x = 5 t.late = x * 1.25 + (0.5 - x) return t.late .. (x < 6.5 and 'lt' or 'ge')";
+  EXPECT_EQ(Eval(L, code), "1.75lt");
+  // The same after the chunk is written and read back.
+  ASSERT_EQ(Load(L, code), 0);
+  std::string chunk = script_test::Dump(L);
+  lua_pop(L, 1);
+  ASSERT_EQ(Load(L, chunk), 0);
+  ASSERT_EQ(lua_pcall(L, 0, 1, 0), 0);
+  EXPECT_STREQ(lua_tostring(L, -1), "1.75lt");
+  lua_pop(L, 1);
+}
+
 TEST_F(ScriptVm, MetamethodsWithANumberFirstReachTheSecondOperand) {
   Check({
       {"local o = setmetatable({}, {__add = function(a, b) return 'add' end}) return 1 + o", "add"},
