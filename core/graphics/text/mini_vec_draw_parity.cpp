@@ -28,16 +28,6 @@ inline int FloorNear(float v) {
   return i - (v < (float)i);
 }
 
-// Bit i becomes the XOR of bits 0 ... i.
-inline uint64_t PrefixXor(uint64_t x) {
-  x ^= x << 1;
-  x ^= x << 2;
-  x ^= x << 4;
-  x ^= x << 8;
-  x ^= x << 16;
-  return x ^ x << 32;
-}
-
 // One pixel row's coverage from its four lines of toggles (stride words apart), a byte a
 // pixel; returns kCovered when any sample is covered, kOddLine when a line ends covered (an odd
 // count of crossings). Per nibble the set bits of its low and of its high
@@ -85,6 +75,16 @@ int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage) {
          (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(carry01, carry23), zero)) != 0xFFFF ? kOddLine : 0);
 }
 #else
+// Bit i becomes the XOR of bits 0 ... i.
+inline uint64_t PrefixXor(uint64_t x) {
+  x ^= x << 1;
+  x ^= x << 2;
+  x ^= x << 4;
+  x ^= x << 8;
+  x ^= x << 16;
+  return x ^ x << 32;
+}
+
 int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage) {
   constexpr uint64_t kPairs = 0x5555555555555555ull, kNibblePairs = 0x3333333333333333ull;
   constexpr uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;

@@ -97,7 +97,6 @@ class TCurveEditor : public TWindow {
   float mOffsetX = 0, mOffsetY = 0;
   float mFarY = 0, mNearY = 600;
   float mFarScale = 1.0f, mNearScale = 1.0f;
-  uint32_t mMotion = 2;
   std::shared_ptr<TAnimatedSprite> mPreview;
   uint32_t mClock = 0;
   uint32_t mTime = 5000;
