@@ -340,6 +340,12 @@ static inline const TObject *arrayslot(Table *h, const TObject *key) {
   return NULL;
 }
 
+// What a read of a table gives when the table answers alone: the value found, or the nil found
+// when no __index would be asked; NULL when the generic path must run.
+static inline const TObject *rawanswer(lua_State *L, Table *h, const TObject *v) {
+  return !ttisnil(v) || fasttm(L, h->metatable, TM_INDEX) == NULL ? v : NULL;
+}
+
 static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO_num2int64(n)); }
 
 // The interpreter loop.
@@ -477,12 +483,8 @@ reentry:  // entry point
       Table *h = hvalue(rb);
       const TObject *v = ttisstring(rc) ? luaH_getstr(h, tsvalue(rc)) : arrayslot(h, rc);
       if (v == NULL) v = luaH_get(h, rc);
-      if (!ttisnil(v)) {
+      if ((v = rawanswer(L, h, v)) != NULL) {
         setobj(ra, v);
-        vmbreak;
-      }
-      if (fasttm(L, h->metatable, TM_INDEX) == NULL) {
-        setnilvalue(ra);
         vmbreak;
       }
     }
@@ -495,12 +497,8 @@ reentry:  // entry point
     if (ttistable(rb)) {
       Table *h = hvalue(rb);
       const TObject *v = luaH_getstr(h, tsvalue(rc));
-      if (!ttisnil(v)) {
+      if ((v = rawanswer(L, h, v)) != NULL) {
         setobj(ra, v);
-        vmbreak;
-      }
-      if (fasttm(L, h->metatable, TM_INDEX) == NULL) {
-        setnilvalue(ra);
         vmbreak;
       }
     }
@@ -514,12 +512,8 @@ reentry:  // entry point
     if (ttistable(rb)) {
       Table *h = hvalue(rb);
       const TObject *v = luaH_getstr(h, tsvalue(rc));
-      if (!ttisnil(v)) {
+      if ((v = rawanswer(L, h, v)) != NULL) {
         setobj(ra, v);
-        vmbreak;
-      }
-      if (fasttm(L, h->metatable, TM_INDEX) == NULL) {
-        setnilvalue(ra);
         vmbreak;
       }
     }
@@ -607,12 +601,8 @@ reentry:  // entry point
     if (ttistable(rb)) {
       Table *h = hvalue(rb);
       const TObject *v = ttisstring(rc) ? luaH_getstr(h, tsvalue(rc)) : luaH_get(h, rc);
-      if (!ttisnil(v)) {
+      if ((v = rawanswer(L, h, v)) != NULL) {
         setobj(ra, v);
-        vmbreak;
-      }
-      if (fasttm(L, h->metatable, TM_INDEX) == NULL) {
-        setnilvalue(ra);
         vmbreak;
       }
     }
