@@ -16,6 +16,12 @@
 
 namespace {
 
+// Geometry from scripts is kept within +-2^24 px: a rect's far edge, a centring or a screen
+// rect summed over its parents then stays far from 32-bit overflow. Layout's special values
+// lie well inside.
+constexpr int32_t kCoordLimit = 1 << 24;
+int32_t ClampCoord(int32_t v) { return std::clamp(v, -kCoordLimit, kCoordLimit); }
+
 // Every constructor takes the next serial.
 uint32_t gNextSerial = 0;
 
@@ -126,23 +132,25 @@ void TWindow::OffsetFromParent(TPoint& point) const {
 // Geometry and layout.
 
 void TWindow::SetPosition(int32_t x, int32_t y) {
+  x = ClampCoord(x);
+  y = ClampCoord(y);
   int32_t w = GetWidth(), h = GetHeight();
   mRect = TRect(x, y, x + w, y + h);
   RequestRedraw();
 }
 
 void TWindow::SetSize(int32_t width, int32_t height) {
-  mRect.right = mRect.left + width;
-  mRect.bottom = mRect.top + height;
+  mRect.right = mRect.left + ClampCoord(width);
+  mRect.bottom = mRect.top + ClampCoord(height);
   RequestRedraw();
   UpdateCover();
 }
 
 void TWindow::ApplyLayout(TWindowStyle& style) {
-  int32_t x = style.GetInt("x", 0);
-  int32_t y = style.GetInt("y", 0);
-  int32_t w = style.GetInt("w", GetWidth());
-  int32_t h = style.GetInt("h", GetHeight());
+  int32_t x = ClampCoord(style.GetInt("x", 0));
+  int32_t y = ClampCoord(style.GetInt("y", 0));
+  int32_t w = ClampCoord(style.GetInt("w", GetWidth()));
+  int32_t h = ClampCoord(style.GetInt("h", GetHeight()));
   auto special = [](int32_t p, int32_t s) { return s < 0 || p < 0 || s > kLayoutCenter || p > kLayoutSpecial; };
   if (mParent) {
     if (special(x, w) && mParent->GetWidth() == 0) return;

@@ -75,6 +75,26 @@ TEST_F(WindowTest, LayoutKeepsWhatIsAlreadySetAndIgnoresRelativeKeysInAnEmptyPar
   EXPECT_EQ(Layout("x = 10, w = 100, y = kMax - 5, h = 10", 800, 0), TRect());
 }
 
+// Script numbers reach the geometry saturated to 32 bits; sums of such edges used to overflow.
+TEST_F(WindowTest, ExtremeGeometryIsClampedInsteadOfOverflowing) {
+  constexpr int32_t kLimit = 1 << 24;
+  TWindow parent;
+  parent.SetPosition(INT32_MAX, INT32_MIN);
+  parent.SetSize(INT32_MAX, INT32_MAX);
+  auto* child = new TWindow();
+  parent.AddChild(child, false);
+  child->SetPosition(INT32_MAX, INT32_MAX);
+  child->SetSize(INT32_MAX, INT32_MIN);
+  EXPECT_EQ(parent.GetRect(), TRect(kLimit, -kLimit, 2 * kLimit, 0));
+  EXPECT_EQ(child->GetScreenRect(), TRect(2 * kLimit, 0, 3 * kLimit, -kLimit));
+  for (const char* keys : {"x = 1e12, y = -1e12, w = 1e12, h = -1e12", "x = -1e12, w = -1e12, h = 1e12, align = 5",
+                           "x = kCenter, w = 1e12, h = 10", "x = kMax, y = kMax, w = kMax, h = kMax, align = 10"}) {
+    SCOPED_TRACE(keys);
+    TRect r = Layout(keys);
+    for (int32_t edge : {r.left, r.top, r.right, r.bottom}) EXPECT_LE(std::abs((int64_t)edge), 4 * (int64_t)kLimit);
+  }
+}
+
 TEST_F(WindowTest, ACentredWindowSizedByItsChildrenIsPlacedAfterThem) {
   TWindow parent;
   parent.SetSize(800, 600);
