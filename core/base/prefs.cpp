@@ -105,7 +105,15 @@ bool TPrefs::LoadImage(const uint8_t* data, size_t size, bool installTextEmpty) 
     ImportOlderFormat(std::vector<char>((const char*)data, (const char*)data + size));
     return true;
   }
-  LoadChunks(data, size, installTextEmpty);
+  TPrefsReadEnd end = LoadChunks(data, size, installTextEmpty);
+  if (!end.complete) {
+    // The next save writes back only what was read, so the damaged file is first kept beside it.
+    TStr kept = mFileName;
+    kept += ".damaged";
+    LogError("Prefs: %s is damaged at byte %zu (%s); the %d chunks before it are read, the rest is ignored",
+             mFileName.c_str(), end.offset, end.why, end.chunks);
+    if (mSaveEnabled && WriteFileReplacing(kept, data, size)) LogError("Prefs: the damaged file is kept as %s", kept.c_str());
+  }
   return false;
 }
 

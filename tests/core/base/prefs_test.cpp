@@ -236,6 +236,35 @@ TEST_F(PrefsTest, DamagedFiles) {
   }
 }
 
+// A damaged file is logged, and kept as it was beside the new one, which holds only what was read.
+TEST_F(PrefsTest, ADamagedFileIsLoggedAndKeptBeforeItIsSavedOver) {
+  TempFolder logs;
+  SetLogPath(logs.Path().c_str());
+  std::string good = ChunkImage().Ikey("unknown").User(0).Kvpr("a", "1").Bytes();
+  std::string damaged = good + ChunkImage().Raw("KVPR", std::string(8, '\x7f')).Kvpr("b", "2").Bytes();
+  WriteFile(PrefsPath(), damaged);
+  { TPrefs prefs(true); }
+  SetLogPath(nullptr);
+  std::string log = ReadHostFile(logs.Path() + "/logfile.txt");
+  EXPECT_NE(log.find("is damaged at byte " + std::to_string(good.size()) + " (chunk does not decipher)"),
+            std::string::npos) << log;
+  EXPECT_EQ(ReadHostFile(PrefsPath() + ".damaged"), damaged);
+  {
+    TPrefs again(false);
+    EXPECT_STREQ(again.GetString("a", "", -1).c_str(), "1");
+    EXPECT_STREQ(again.GetString("b", "none", -1).c_str(), "none");
+  }
+
+  // An intact file leaves no copy and no line.
+  std::filesystem::remove(PrefsPath() + ".damaged");
+  TempFolder quiet;
+  SetLogPath(quiet.Path().c_str());
+  { TPrefs prefs(true); }
+  SetLogPath(nullptr);
+  EXPECT_FALSE(std::filesystem::exists(PrefsPath() + ".damaged"));
+  EXPECT_EQ(ReadHostFile(quiet.Path() + "/logfile.txt").find("damaged"), std::string::npos);
+}
+
 TEST_F(PrefsTest, OlderLayoutIsImportedAndRewritten) {
   ChunkImage c;
   std::string content = "<section gamma=\"g\"/><section name=\"Ann\" volume=\"3\"/>";
