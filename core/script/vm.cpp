@@ -534,6 +534,16 @@ reentry:  // entry point
         setobj(ra, v);
         vmbreak;
       }
+      // An object's methods usually sit in the table its "__index" names: one more step of
+      // luaV_gettable's walk here.
+      const TObject *tm = fasttm(L, h->metatable, TM_INDEX);
+      if (ttistable(tm)) {
+        Table *c = hvalue(tm);
+        if ((v = rawanswer(L, c, luaH_getstr(c, tsvalue(rc)))) != NULL) {
+          setobj(ra, v);
+          vmbreak;
+        }
+      }
     }
     Protect(luaV_gettable(L, ra + 1, rc, RA(i)));
     vmbreak;

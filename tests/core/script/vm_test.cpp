@@ -261,6 +261,23 @@ TEST_F(ScriptVm, ChainsFallBackFormByForm) {
   });
 }
 
+// Methods looked up through "__index" tables: the class itself, a class's own parent, a
+// class whose "__index" is a function, a method nowhere.
+TEST_F(ScriptVm, MethodsThroughIndexTables) {
+  Check({
+      {"local C = {} C.__index = C function C:get() return self.v end "
+       "local o = setmetatable({v = 5}, C) return o:get()", "5"},
+      {"local B = {} B.__index = B function B:base() return 'b' .. self.v end "
+       "local C = setmetatable({}, B) C.__index = C local o = setmetatable({v = 1}, C) return o:base()", "b1"},
+      {"local C = setmetatable({}, {__index = function(t, k) return function(self) return k end end}) "
+       "C.__index = C local o = setmetatable({}, C) return o:made()", "made"},
+      {"local C = {} C.__index = C local o = setmetatable({}, C) return o:none()",
+       "error: test:1: attempt to call method `none' (a nil value)"},
+      {"local C = {} C.__index = C function C:get() return 'class' end "
+       "local o = setmetatable({}, C) o.get = function() return 'own' end return o:get()", "own"},
+  });
+}
+
 // A jump may land on a form inside a chain: it runs alone from there.
 TEST_F(ScriptVm, JumpsIntoChainsRunTheFormAlone) {
   Check({
