@@ -127,8 +127,11 @@ struct RunInstruction {
   Instruction code;  // the standard word (a specialised form's opcode and constant indexes)
   uint16_t a;        // A as a byte offset into the registers
   uint16_t b, c;     // a specialised form's B and C as byte offsets into the registers or constants
+  uint8_t form;      // an arithmetic form's operation and constant operands (vm_code.h)
+  uint8_t chain;     // the first of a chain of arithmetic forms: how the next take its result
   int32_t jump;      // a jump's offset (JMP, FORLOOP, TFORPREP)
 };
+static_assert(sizeof(RunInstruction) == 16, "run-time instructions stay 16 bytes");
 
 struct Proto {
   CommonHeader;

@@ -348,6 +348,21 @@ static inline const TObject *rawanswer(lua_State *L, Table *h, const TObject *v)
 
 static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO_num2int64(n)); }
 
+// The operation of an arithmetic form (vm_code.h), for the chains.
+static inline lua_Number arithform(uint8_t form, lua_Number x, lua_Number y) {
+  switch (form & FORM_OPMASK) {
+    case FORM_ADD: return x + y;
+    case FORM_SUB: return x - y;
+    case FORM_MUL: return x * y;
+    default: return x / y;
+  }
+}
+
+// The opcode an arithmetic form has when it runs alone.
+static inline int ownopcode(uint8_t form) {
+  return OPX_ADD_RR + 3 * (form & FORM_OPMASK) + ((form & FORM_KC) ? 1 : (form & FORM_KB) ? 2 : 0);
+}
+
 // The interpreter loop.
 
 #define RA(i) (base + GETARG_A(i))
@@ -367,6 +382,9 @@ static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO
 #define XRC() ATOFF(base, OFFC())
 #define XKB() ATOFF(k, OFFB())
 #define XKC() ATOFF(k, OFFC())
+// Operands of an arithmetic form in a chain, by its form.
+#define FORMB(r) ATOFF((r).form & FORM_KB ? k : base, (r).b)
+#define FORMC(r) ATOFF((r).form & FORM_KC ? k : base, (r).c)
 
 #define dojump(pc, i) ((pc) += (i))
 // The offset of a jump (JMP, FORLOOP, TFORPREP), as the run-time code carries it.
@@ -417,8 +435,8 @@ void luaV_execute(lua_State *L) {
       &&L_OPX_SUB_KR,  &&L_OPX_MUL_RR,  &&L_OPX_MUL_RK,  &&L_OPX_MUL_KR,  &&L_OPX_DIV_RR,
       &&L_OPX_DIV_RK,  &&L_OPX_DIV_KR,  &&L_OPX_LT_RR,   &&L_OPX_LT_RK,   &&L_OPX_LT_KR,
       &&L_OPX_LE_RR,   &&L_OPX_LE_RK,   &&L_OPX_LE_KR,   &&L_OPX_GETTABLE_K, &&L_OPX_SETTABLE_K,
-      &&L_OPX_SELF_K,  &&L_BAD,         &&L_BAD,         &&L_BAD,         &&L_BAD};
-  static_assert(NUM_RUNOPCODES == 60 && sizeof labels == 64 * sizeof(void *), "a label for each opcode, L_BAD for the rest");
+      &&L_OPX_SELF_K,  &&L_OPX_CHAIN,   &&L_BAD,         &&L_BAD,         &&L_BAD};
+  static_assert(NUM_RUNOPCODES == 61 && sizeof labels == 64 * sizeof(void *), "a label for each opcode, L_BAD for the rest");
   // A copy in the frame: each dispatch then jumps through one stack-relative load instead of
   // first forming the table's address (position-independent code). The empty asm keeps the
   // compiler from reading the static table again.
@@ -515,6 +533,16 @@ reentry:  // entry point
       if ((v = rawanswer(L, h, v)) != NULL) {
         setobj(ra, v);
         vmbreak;
+      }
+      // An object's methods usually sit in the table its "__index" names: one more step of
+      // luaV_gettable's walk here.
+      const TObject *tm = fasttm(L, h->metatable, TM_INDEX);
+      if (ttistable(tm)) {
+        Table *c = hvalue(tm);
+        if ((v = rawanswer(L, c, luaH_getstr(c, tsvalue(rc)))) != NULL) {
+          setobj(ra, v);
+          vmbreak;
+        }
       }
     }
     Protect(luaV_gettable(L, ra + 1, rc, RA(i)));
@@ -660,6 +688,43 @@ reentry:  // entry point
   ARITH_FORMS(OPX_SUB, -, TM_SUB)
   ARITH_FORMS(OPX_MUL, *, TM_MUL)
   ARITH_FORMS(OPX_DIV, /, TM_DIV)
+  vmcase(OPX_CHAIN) {
+    const RunInstruction &first = pc[-1];
+    const TObject *x = FORMB(first);
+    const TObject *y = FORMC(first);
+    if (unlikely(!ttisnumber(x) || !ttisnumber(y))) goto *disptab[ownopcode(first.form)];
+    lua_Number v = arithform(first.form, nvalue(x), nvalue(y));
+    setnvalue(ra, v);
+    // A later form whose other operand is no number runs alone, from its own pc.
+    const RunInstruction &next = pc[0];
+    switch (first.chain) {
+      case CHAIN_INTO_B:
+        y = FORMC(next);
+        if (likely(ttisnumber(y))) {
+          setnvalue(ATOFF(base, next.a), arithform(next.form, v, nvalue(y)));
+          pc++;
+        }
+        break;
+      case CHAIN_INTO_C:
+        x = FORMB(next);
+        if (likely(ttisnumber(x))) {
+          setnvalue(ATOFF(base, next.a), arithform(next.form, nvalue(x), v));
+          pc++;
+        }
+        break;
+      default:  // CHAIN_PAIR; the next form's operands are read after `v' is stored, as it may read it
+        x = FORMB(next);
+        y = FORMC(next);
+        if (likely(ttisnumber(x) && ttisnumber(y))) {
+          lua_Number w = arithform(next.form, nvalue(x), nvalue(y));
+          setnvalue(ATOFF(base, next.a), w);
+          setnvalue(ATOFF(base, pc[1].a), arithform(pc[1].form, v, w));
+          pc += 2;
+        }
+        break;
+    }
+    vmbreak;
+  }
 #define BIT_OP(name, expr) \
   vmcase(name) { \
     TObject *rb = RKB(i); \
@@ -875,11 +940,29 @@ reentry:  // entry point
       pc = ci->savedpc;
       vmbreak;
     }
+    // Then any fixed count back to a Lua caller that wants a fixed count (a call as a
+    // statement wants none).
+    int wanted = ci->nresults;
+    if (b != 0 && wanted >= 0 && !(ci->flags & CIST_FRESH) &&
+        (L->openupval == NULL || ngcotouv(L->openupval)->v < base)) {
+      StkId res = ci->func;
+      int j = 0;
+      for (; j < wanted && j < b - 1; j++) setobj(res + j, ra + j);
+      for (; j < wanted; j++) setnilvalue(res + j);
+      ci--;
+      L->ci = ci;
+      base = ci->base;
+      L->base = base;
+      L->top = ci->top;
+      cl = &clvalue(ci->func)->l;
+      k = cl->p->k;
+      pc = ci->savedpc;
+      vmbreak;
+    }
     if (b != 0) L->top = ra + b - 1;
     else if (L->top < ra) L->top = ra;
     if (L->openupval) luaF_close(L, base);
     int fresh = ci->flags & CIST_FRESH;
-    int wanted = ci->nresults;
     // Move the results down to the function slot and pop the call record.
     StkId res = ci->func;
     StkId first = ra;

@@ -29,6 +29,49 @@ Instruction TwoOperands(const Proto *f, Instruction i, int first) {
 // A register or constant operand as a byte offset from the registers or the constants.
 uint16_t Offset(int rk) { return static_cast<uint16_t>((ISK(rk) ? INDEXK(rk) : rk) * sizeof(TObject)); }
 
+bool IsArithForm(const RunInstruction &r) {
+  int op = GET_OPCODE(r.code);
+  return op >= OPX_ADD_RR && op <= OPX_DIV_KR;
+}
+
+// The operation and constant operands of an arithmetic form, for the chains.
+uint8_t FormOf(int op) {
+  int variant = (op - OPX_ADD_RR) % 3;  // RR, RK, KR
+  return static_cast<uint8_t>((op - OPX_ADD_RR) / 3 | (variant == 1 ? FORM_KC : 0) | (variant == 2 ? FORM_KB : 0));
+}
+
+// Whether operand B (C) of an arithmetic form is the register at byte offset `a'.
+bool BIsRegister(const RunInstruction &r, uint16_t a) { return !(r.form & FORM_KB) && r.b == a; }
+bool CIsRegister(const RunInstruction &r, uint16_t a) { return !(r.form & FORM_KC) && r.c == a; }
+
+// Whether the three forms from `first' make a pair chain: the third joins the first two
+// results, which lie in different registers.
+bool IsPair(const RunInstruction *first) {
+  return IsArithForm(first[0]) && IsArithForm(first[1]) && IsArithForm(first[2]) && first[0].a != first[1].a &&
+         BIsRegister(first[2], first[0].a) && CIsRegister(first[2], first[1].a);
+}
+
+// Marks chains along the code, none overlapping another. A pair is worth more than a chain
+// into the next form (it keeps two results off the stack), so a form that begins a pair is
+// not taken into the chain before it.
+void MarkChains(RunInstruction *code, int size) {
+  for (int pc = 0; pc + 1 < size; pc++) {
+    RunInstruction &r = code[pc];
+    if (!IsArithForm(r)) continue;
+    RunChain chain = CHAIN_NONE;
+    if (pc + 2 < size && IsPair(&r)) {
+      chain = CHAIN_PAIR;
+    } else if (IsArithForm(code[pc + 1]) && !(pc + 3 < size && IsPair(&code[pc + 1]))) {
+      if (BIsRegister(code[pc + 1], r.a)) chain = CHAIN_INTO_B;
+      else if (CIsRegister(code[pc + 1], r.a)) chain = CHAIN_INTO_C;
+    }
+    if (chain == CHAIN_NONE) continue;
+    r.chain = chain;
+    SET_OPCODE(r.code, static_cast<OpCode>(OPX_CHAIN));
+    pc += chain == CHAIN_PAIR ? 2 : 1;
+  }
+}
+
 }  // namespace
 
 void luaV_prepare(lua_State *L, Proto *f) {
@@ -69,13 +112,16 @@ void luaV_prepare(lua_State *L, Proto *f) {
     r.code = i;
     r.a = Offset(GETARG_A(i));
     r.b = r.c = 0;
+    r.form = r.chain = 0;
     r.jump = 0;
     if (GET_OPCODE(i) >= NUM_OPCODES) {
       r.b = Offset(GETARG_B(standard));
       r.c = Offset(GETARG_C(standard));
+      if (IsArithForm(r)) r.form = FormOf(GET_OPCODE(i));
     } else if (GET_OPCODE(i) == OP_JMP || GET_OPCODE(i) == OP_FORLOOP || GET_OPCODE(i) == OP_TFORPREP) {
       r.jump = GETARG_sBx(i);
     }
   }
+  MarkChains(out, f->sizecode);
   f->runcode = out;
 }

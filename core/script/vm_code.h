@@ -35,9 +35,34 @@ enum RunOpCode : uint8_t {
   OPX_GETTABLE_K,  // R(A) := R(B)[K(C)], a string key
   OPX_SETTABLE_K,  // R(A)[K(B)] := RK(C), a string key
   OPX_SELF_K,      // R(A+1) := R(B); R(A) := R(B)[K(C)], a string key
+  // The first arithmetic form of a chain (`chain' below): runs it and the one or two after it
+  // when every operand is a number, the results passed on in machine registers rather than
+  // stored and read back (the latency of that trip bounds numeric loops); else it runs alone.
+  OPX_CHAIN,
   NUM_RUNOPCODES
 };
 static_assert(NUM_RUNOPCODES <= 64, "the opcode field has six bits");
+
+// RunInstruction::form of an arithmetic form: the operation in the low bits, and which of its
+// operands are constants.
+enum RunForm : uint8_t {
+  FORM_ADD = 0,
+  FORM_SUB = 1,
+  FORM_MUL = 2,
+  FORM_DIV = 3,
+  FORM_OPMASK = 3,
+  FORM_KB = 4,
+  FORM_KC = 8,
+};
+
+// RunInstruction::chain of a chain's first instruction (OPX_CHAIN). The instructions after it
+// keep their own forms: a jump that lands on one of them runs it alone.
+enum RunChain : uint8_t {
+  CHAIN_NONE = 0,
+  CHAIN_INTO_B,  // the next form's B is this result
+  CHAIN_INTO_C,  // the next form's C is this result
+  CHAIN_PAIR,    // the next form is apart; the one after it joins the two results (B this, C next)
+};
 
 // Makes f->runcode from f->code (and the constants). Raises the memory error on failure.
 void luaV_prepare(lua_State *L, Proto *f);

@@ -202,6 +202,91 @@ TEST_F(ScriptVm, OperandFormsReachLateConstants) {
   lua_pop(L, 1);
 }
 
+// Arithmetic forms that feed the next run as chains with their results in machine registers:
+// every operation in every place of a chain, constants on either side, against the same
+// arithmetic done here.
+TEST_F(ScriptVm, ChainedArithmeticMatchesStepByStep) {
+  const char ops[] = "+-*/";
+  auto apply = [](char op, double x, double y) {
+    return op == '+' ? x + y : op == '-' ? x - y : op == '*' ? x * y : x / y;
+  };
+  const double a = 7, b = 2.5, c = -3, d = 0.1;
+  for (char p : std::string(ops)) {
+    for (char q : std::string(ops)) {
+      for (char r : std::string(ops)) {
+        struct Shape {
+          std::string code;
+          double expected;
+        } shapes[] = {
+            {std::string("return (a ") + p + " b) " + q + " c", apply(q, apply(p, a, b), c)},
+            {std::string("return c ") + q + " (a " + p + " b)", apply(q, c, apply(p, a, b))},
+            {std::string("return (a ") + p + " 0.1) " + q + " 2.5", apply(q, apply(p, a, d), b)},
+            {std::string("return 2.5 ") + q + " (0.1 " + p + " a)", apply(q, b, apply(p, d, a))},
+            {std::string("return (a ") + p + " b) " + r + " (c " + q + " d)",
+             apply(r, apply(p, a, b), apply(q, c, d))},
+            {std::string("return (7 ") + p + " b) " + r + " (c " + q + " 0.1)",
+             apply(r, apply(p, a, b), apply(q, c, d))},
+            {std::string("local x = a ") + p + " b local y = x " + q + " c return x " + r + " y",
+             apply(r, apply(p, a, b), apply(q, apply(p, a, b), c))},
+        };
+        for (const Shape &s : shapes) {
+          std::string code = "local a, b, c, d = 7, 2.5, -3, 0.1 " + s.code;
+          ASSERT_EQ(RunCode(L, code), 0) << code;
+          EXPECT_EQ(lua_tonumber(L, -1), s.expected) << code;
+          lua_settop(L, 0);
+        }
+      }
+    }
+  }
+}
+
+// A chain leaves every register as the forms one by one would, and a form of it whose operands
+// are not both numbers (coercion, metamethods, errors) runs alone from its own pc.
+TEST_F(ScriptVm, ChainsFallBackFormByForm) {
+  Check({
+      {"local a, b = 3, 4 local p = a + b local q = p * 2 local r = p - q return p .. ',' .. q .. ',' .. r",
+       "7,14,-7"},
+      {"local a, b, c = '3', 4, 5 return a * b + c", "17"},
+      {"local a, b, c = 3, 4, '5' return a * b + c", "17"},
+      {"local a, b, c, d = 3, 4, '5', 6 return a * b - c / d", "11.166666666667"},
+      {"local a, b, c = 3, 4, 'x' return a * b + c",
+       "error: test:1: attempt to perform arithmetic on local `c' (a string value)"},
+      {"local a, b, c, d = 3, 4, 5, {} return a * b - c / d",
+       "error: test:1: attempt to perform arithmetic on local `d' (a table value)"},
+      {"local a, b, c, d = {}, 4, 5, 6 return a * b - c / d",
+       "error: test:1: attempt to perform arithmetic on local `a' (a table value)"},
+      {"local o = setmetatable({}, {__add = function(x, y) return 100 end, __div = function(x, y) return 2 end}) "
+       "local a, b = 3, 4 return (a * b + o) .. ',' .. (a * b - b / o + 1)",
+       "100,11"},
+  });
+}
+
+// Methods looked up through "__index" tables: the class itself, a class's own parent, a
+// class whose "__index" is a function, a method nowhere.
+TEST_F(ScriptVm, MethodsThroughIndexTables) {
+  Check({
+      {"local C = {} C.__index = C function C:get() return self.v end "
+       "local o = setmetatable({v = 5}, C) return o:get()", "5"},
+      {"local B = {} B.__index = B function B:base() return 'b' .. self.v end "
+       "local C = setmetatable({}, B) C.__index = C local o = setmetatable({v = 1}, C) return o:base()", "b1"},
+      {"local C = setmetatable({}, {__index = function(t, k) return function(self) return k end end}) "
+       "C.__index = C local o = setmetatable({}, C) return o:made()", "made"},
+      {"local C = {} C.__index = C local o = setmetatable({}, C) return o:none()",
+       "error: test:1: attempt to call method `none' (a nil value)"},
+      {"local C = {} C.__index = C function C:get() return 'class' end "
+       "local o = setmetatable({}, C) o.get = function() return 'own' end return o:get()", "own"},
+  });
+}
+
+// A jump may land on a form inside a chain: it runs alone from there.
+TEST_F(ScriptVm, JumpsIntoChainsRunTheFormAlone) {
+  Check({
+      {"local a, b, t = 3, 4, 10 if a > 5 then t = a * b end return t + 1", "11"},
+      {"local a, b, t = 6, 4, 10 if a > 5 then t = a * b end return t + 1", "25"},
+      {"local x, n = 0, 0 for i = 1, 10 do x = x + i * 2 - i / 2 n = n + 1 end return x .. ',' .. n", "82.5,10"},
+  });
+}
+
 TEST_F(ScriptVm, MetamethodsWithANumberFirstReachTheSecondOperand) {
   Check({
       {"local o = setmetatable({}, {__add = function(a, b) return 'add' end}) return 1 + o", "add"},
@@ -319,6 +404,20 @@ TEST_F(ScriptVm, CallsTailCallsAndVarargs) {
   });
   // The state still works after the overflow.
   EXPECT_EQ(Eval(L, "return 1 + 1"), "2");
+}
+
+// Returns to a Lua caller: more, fewer or no values than it wants, and a returning frame whose
+// locals a closure still holds (their values move off the stack first).
+TEST_F(ScriptVm, ReturnsFillAndTrimWhatTheCallerWants) {
+  Check({
+      {"local function f() return 1, 2, 3 end local a, b = f() return a .. b", "12"},
+      {"local function f() return 1 end local a, b, c = f() return a .. type(b) .. type(c)", "1nilnil"},
+      {"local function f() end local a, b = 5, 6 a, b = f() return type(a) .. type(b)", "nilnil"},
+      {"local n = 0 local function f() n = n + 1 return n, n end for i = 1, 3 do f() end local x = 7 "
+       "return n .. x", "37"},
+      {"local function f(v) local g = function() return v end return g, v end "
+       "local g1, v1 = f(1) local g2 = f(2) return g1() .. v1 .. g2()", "112"},
+  });
 }
 
 int Reenter(lua_State *L) {
