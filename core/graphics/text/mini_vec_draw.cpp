@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cmath>
 #include <cstring>
 #if defined(__SSE2__)
@@ -114,9 +115,11 @@ bool TKsMiniVecDraw::Key::operator==(const Key& o) const {
          pen1 == o.pen1 && cosine == o.cosine && sine == o.sine;
 }
 
-size_t TKsMiniVecDraw::KeyHash::operator()(const Key& k) const {
+size_t TKsMiniVecDraw::KeyHash(const Key& k) const {
   uint64_t h = k.hash ^ ((uint64_t)k.length << 32) ^ (k.phaseX | k.phaseY << 2 | k.italic << 4);
   for (float f : {k.scaleX, k.scaleY, k.pen0, k.pen1, k.cosine, k.sine}) {
+    // Equal keys hash alike: -0 (equal to 0) counts as 0.
+    f += 0.0f;
     uint32_t bits;
     memcpy(&bits, &f, 4);
     h = (h ^ bits) * 0x100000001B3ull;
@@ -255,17 +258,49 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
 
   Key key{hash, length, (uint8_t)mShiftX, (uint8_t)mShiftY, (uint8_t)mItalic, mScaleX, mScaleY,
           mPenWidth[0], mPenWidth[0] != 0 ? mPenWidth[1] : 0.0f, mCos, mSin};
-  auto it = mCache.find(key);
-  if (it != mCache.end()) {
+  if (mSlots.empty()) mSlots.resize(64);
+  size_t mask = mSlots.size() - 1, slot = KeyHash(key) & mask;
+  for (; mSlots[slot].generation == mGeneration; slot = (slot + 1) & mask) {
+    if (!(mSlots[slot].key == key)) continue;
     mReplays++;
-    DrawSpans(it->second.first, it->second.first + it->second.count);
+    const Entry& e = mSlots[slot].entry;
+    if (e.rows)
+      DrawMask(e);
+    else
+      DrawSpans(mSpans.data() + e.first, mSpans.data() + e.first + e.count);
     return;
   }
-  if (mSpanCount > mCacheLimit) ClearCache();
+  // Kept coverage may take somewhat more room than its spans would; keys that never match
+  // (a NaN in the transform) add entries without spans.
+  if (GetCachedSpanCount() > mCacheLimit || mMaskEnd > 16 * mCacheLimit || mEntryCount > mCacheLimit) ClearCache();
   mFills++;
-  size_t first = mSpanCount;
+  const size_t first = mSpanCount;
+  mFilledMask.rows = 0;
   if (ReadShape(shape, length)) Fill();
-  mCache.emplace(key, Entry{first, mSpanCount - first});
+  const Entry entry = mFilledMask.rows ? mFilledMask : Entry{first, mSpanCount - first, 0, 0, 0, 0, 0};
+  if (2 * (mEntryCount + 1) > mSlots.size()) {
+    std::vector<Slot> slots(2 * mSlots.size());
+    mask = slots.size() - 1;
+    for (const Slot& s : mSlots) {
+      if (s.generation != mGeneration) continue;
+      size_t i = KeyHash(s.key) & mask;
+      while (slots[i].generation == mGeneration) i = (i + 1) & mask;
+      slots[i] = s;
+    }
+    mSlots.swap(slots);
+  }
+  slot = KeyHash(key) & mask;
+  while (mSlots[slot].generation == mGeneration) slot = (slot + 1) & mask;
+  mSlots[slot] = Slot{key, entry, mGeneration};
+  mEntryCount++;
+}
+
+void TKsMiniVecDraw::ClearCache() {
+  mSpanCount = mMaskEnd = mMaskSpans = mEntryCount = 0;
+  if (++mGeneration == 0) {
+    for (Slot& s : mSlots) s.generation = 0;
+    mGeneration = 1;
+  }
 }
 
 bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
@@ -275,8 +310,13 @@ bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
   // A zero or broken scale draws nothing (and would give infinite stroke corners).
   if (!std::isfinite(mScaleX) || !std::isfinite(mScaleY) || mScaleX == 0 || mScaleY == 0) return false;
   // Glyphs are mostly drawn upright, plain and unstroked: that reading knows it at compile time.
-  if (!mItalic && mSin == 0 && mPenWidth[0] == 0) return ReadCommands<true>(shape, size);
-  return ReadCommands<false>(shape, size);
+  const bool plain = !mItalic && mSin == 0 && mPenWidth[0] == 0;
+#if defined(__SSE2__)
+  if (plain) return ReadPlain(shape, size);
+#endif
+  if (!(plain ? ReadCommands<true>(shape, size) : ReadCommands<false>(shape, size))) return false;
+  MeasureEdges();
+  return true;
 }
 
 template <bool kPlain>
@@ -377,6 +417,201 @@ bool TKsMiniVecDraw::ReadCommands(const uint8_t* shape, uint32_t size) {
   return mEdgeCount > 0;
 }
 
+#if defined(__SSE2__)
+namespace {
+
+inline __m128 Select(__m128 mask, __m128 a, __m128 b) { return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b)); }
+
+// Ceil as the scalar one works it out (through the clamped Floor of the negation), kept in
+// floats: every value it gives is a whole number well inside a float's exact range.
+inline __m128 CeilClamped(__m128 v) {
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  v = _mm_xor_ps(v, sign);
+  v = _mm_max_ps(v, _mm_set1_ps(-1e7f));
+  v = _mm_min_ps(v, _mm_set1_ps(1e7f));
+  const __m128 t = _mm_cvtepi32_ps(_mm_cvttps_epi32(v));
+  return _mm_xor_ps(_mm_sub_ps(t, _mm_and_ps(_mm_cmplt_ps(v, t), _mm_set1_ps(1.0f))), sign);
+}
+
+inline float Lane2(__m128 v) { return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 2)); }
+
+}  // namespace
+
+// Plain shapes in two passes: the commands become a list of transformed points (a curve's three
+// at once), then the edges between neighbours are made four at a time with no branch per edge,
+// measured for Fill on the way. Each lane does AddEdge's and MeasureEdges' arithmetic exactly.
+bool TKsMiniVecDraw::ReadPlain(const uint8_t* shape, uint32_t size) {
+  // A curve's nine bytes give at most four points (its three and the pen put back on its end);
+  // four more past the last are read as a group's spare lanes.
+  const size_t capacity = size / 2 + 9;
+  if (mPointX.size() < capacity) {
+    mPointX.resize(capacity);
+    mPointY.resize(capacity);
+    mPointRow.resize(capacity);
+    mPointTail.resize(capacity);
+  }
+  float* xs = mPointX.data();
+  float* ys = mPointY.data();
+  float* rows = mPointRow.data();
+  uint32_t* tails = mPointTail.data();
+  const ShapeTransform transform{mScaleX, mScaleY, 1, 0, (float)mShiftX, (float)mShiftY, false};
+  int n = 0;
+  auto put = [&](const Point& p, uint32_t tail) {
+    xs[n] = p.x;
+    ys[n] = p.y;
+    rows[n] = (float)p.row;
+    tails[n++] = tail;
+  };
+  constexpr uint32_t kEdge = 0x80000000u;
+  float penX = 0, penY = 0;
+  put(transform(0, 0), 0);
+  uint8_t fill = 0;
+  int colours = 0;
+  int layer = mLayer, topLayer = mTopLayer, fillBase = mFillBase, fill1 = mFill1, fill2 = mFill2;
+  const __m128 scaleX = _mm_set1_ps(mScaleX), scaleY = _mm_set1_ps(mScaleY);
+  const __m128 shiftX = _mm_set1_ps((float)mShiftX), shiftY = _mm_set1_ps((float)mShiftY);
+  const __m128 half = _mm_set1_ps(0.5f);
+  // t = 1/3, 2/3, 1 as ReadCommands has them (the fourth lane is spare).
+  const __m128 k2T = _mm_setr_ps(2 * (1 / 3.0f), 2 * (2 / 3.0f), 2 * (3 / 3.0f), 0);
+  const __m128 kTT = _mm_setr_ps((1 / 3.0f) * (1 / 3.0f), (2 / 3.0f) * (2 / 3.0f), (3 / 3.0f) * (3 / 3.0f), 0);
+  for (uint32_t p = 0; p < size;) {
+    const uint8_t op = shape[p];
+    const uint8_t* a = shape + p + 1;
+    p += 1 + Operands(op);  // ScanShape bounded size to whole commands
+    switch (op) {
+      case 1:
+        if (layer < kMaxLayer) layer++;
+        topLayer = std::max(topLayer, layer);
+        fillBase = colours;
+        fill1 = fill2 = 0;
+        fill = 0;
+        break;
+      case 2:
+        fill1 = a[0] ? std::min(255, fillBase + a[0]) : 0;
+        fill = (uint8_t)(fill1 ? fill1 : fill2);
+        break;
+      case 3:
+        fill2 = a[0] ? std::min(255, fillBase + a[0]) : 0;
+        fill = (uint8_t)(fill1 ? fill1 : fill2);
+        break;
+      case 4:
+        penX = Coordinate(a);
+        penY = Coordinate(a + 2);
+        put(transform(penX, penY), 0);
+        break;
+      case 5:
+        penX = Coordinate(a);
+        penY = Coordinate(a + 2);
+        put(transform(penX, penY), kEdge | layer << 8 | fill);
+        break;
+      case 6: {
+        const float cx = Coordinate(a), cy = Coordinate(a + 2), x = Coordinate(a + 4), y = Coordinate(a + 6);
+        const float ax = cx - penX, ay = cy - penY, bx = penX - 2 * cx + x, by = penY - 2 * cy + y;
+        const __m128 px = _mm_add_ps(_mm_add_ps(_mm_set1_ps(penX), _mm_mul_ps(k2T, _mm_set1_ps(ax))),
+                                     _mm_mul_ps(kTT, _mm_set1_ps(bx)));
+        const __m128 py = _mm_add_ps(_mm_add_ps(_mm_set1_ps(penY), _mm_mul_ps(k2T, _mm_set1_ps(ay))),
+                                     _mm_mul_ps(kTT, _mm_set1_ps(by)));
+        const __m128 ty = _mm_add_ps(_mm_mul_ps(py, scaleY), shiftY);
+        _mm_storeu_ps(xs + n, _mm_add_ps(_mm_mul_ps(px, scaleX), shiftX));
+        _mm_storeu_ps(ys + n, ty);
+        _mm_storeu_ps(rows + n, CeilClamped(_mm_sub_ps(ty, half)));
+        _mm_storeu_si128((__m128i*)(tails + n), _mm_set1_epi32((int)(kEdge | layer << 8 | fill)));
+        n += 3;
+        // The pen ends on the curve's own end point, which the last step may miss by a rounding.
+        const bool missed = Lane2(px) != x || Lane2(py) != y;
+        penX = x;
+        penY = y;
+        if (missed) put(transform(x, y), 0);
+        break;
+      }
+      case 7: colours = std::min(255, colours + 1); break;
+      default: break;
+    }
+  }
+  mLayer = layer;
+  mTopLayer = topLayer;
+  mFillBase = fillBase;
+  mFill1 = fill1;
+  mFill2 = fill2;
+  for (int k = n; k < n + 4; k++) xs[k] = ys[k] = rows[k] = 0, tails[k] = 0;
+
+  if ((int)mEdges.size() < n) mEdges.resize(2 * (size_t)n);
+  static_assert(offsetof(Edge, slope) == 4 && offsetof(Edge, startRow) == 8 && offsetof(Edge, endRow) == 12 &&
+                offsetof(Edge, fill) == 16 && offsetof(Edge, layer) == 17 && offsetof(Edge, reversed) == 18 &&
+                sizeof(Edge) == 20, "edges are written sixteen bytes and a word at a time");
+  Edge* out = mEdges.data();
+  const __m128 zero = _mm_setzero_ps(), signless = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  const __m128 rowLow = _mm_set1_ps(-(float)kRowLimit), rowHigh = _mm_set1_ps((float)kRowLimit);
+  const __m128 inf = _mm_set1_ps(INFINITY), minusInf = _mm_set1_ps(-INFINITY);
+  const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3), colourBits = _mm_set1_epi32(0xFFFF);
+  __m128 minRow = inf, maxRow = minusInf, lowX = inf, highX = minusInf, reach = zero, unordered = zero;
+  __m128i colourMin = _mm_set1_epi32(0x7FFF), colourMax = _mm_setzero_si128();
+  for (int j = 1; j < n; j += 4) {
+    const __m128 ax = _mm_loadu_ps(xs + j - 1), bx = _mm_loadu_ps(xs + j);
+    const __m128 ay = _mm_loadu_ps(ys + j - 1), by = _mm_loadu_ps(ys + j);
+    const __m128 ar = _mm_loadu_ps(rows + j - 1), br = _mm_loadu_ps(rows + j);
+    const __m128i tail = _mm_loadu_si128((const __m128i*)(tails + j));
+    const __m128 reversed = _mm_cmplt_ps(by, ay);
+    const __m128 x0 = Select(reversed, bx, ax), x1 = Select(reversed, ax, bx);
+    const __m128 y0 = Select(reversed, by, ay), y1 = Select(reversed, ay, by);
+    const __m128 start = _mm_max_ps(Select(reversed, br, ar), rowLow);
+    const __m128 end = _mm_min_ps(Select(reversed, ar, br), rowHigh);
+    const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_add_ps(x0, x1), y0), y1);
+    __m128 keep = _mm_and_ps(_mm_cmplt_ps(start, end), _mm_cmpeq_ps(_mm_sub_ps(sum, sum), zero));
+    const __m128i real = _mm_and_si128(_mm_srai_epi32(tail, 31), _mm_cmplt_epi32(lanes, _mm_set1_epi32(n - j)));
+    keep = _mm_and_ps(keep, _mm_castsi128_ps(real));
+    const __m128 slope = _mm_div_ps(_mm_sub_ps(x1, x0), _mm_sub_ps(y1, y0));
+    const __m128 xStart = _mm_add_ps(x0, _mm_mul_ps(_mm_sub_ps(_mm_add_ps(start, half), y0), slope));
+
+    const __m128 run = _mm_mul_ps(slope, _mm_sub_ps(end, start));
+    const __m128 xEnd = _mm_add_ps(xStart, run);
+    const __m128 far = _mm_add_ps(_mm_and_ps(xStart, signless), _mm_and_ps(run, signless));
+    unordered = _mm_or_ps(unordered, _mm_and_ps(keep, _mm_cmpunord_ps(far, far)));
+    reach = _mm_max_ps(reach, _mm_and_ps(keep, far));
+    lowX = _mm_min_ps(lowX, Select(keep, _mm_min_ps(xStart, xEnd), inf));
+    highX = _mm_max_ps(highX, Select(keep, _mm_max_ps(xStart, xEnd), minusInf));
+    minRow = _mm_min_ps(minRow, Select(keep, start, inf));
+    maxRow = _mm_max_ps(maxRow, Select(keep, end, minusInf));
+    const __m128i keepBits = _mm_castps_si128(keep), colour = _mm_and_si128(tail, colourBits);
+    colourMin = _mm_min_epi16(colourMin, _mm_or_si128(_mm_and_si128(keepBits, colour), _mm_andnot_si128(keepBits, _mm_set1_epi32(0x7FFF))));
+    colourMax = _mm_max_epi16(colourMax, _mm_and_si128(keepBits, colour));
+
+    __m128 e0 = xStart, e1 = slope, e2 = _mm_castsi128_ps(_mm_cvttps_epi32(start)), e3 = _mm_castsi128_ps(_mm_cvttps_epi32(end));
+    _MM_TRANSPOSE4_PS(e0, e1, e2, e3);
+    alignas(16) uint32_t rest[4];
+    _mm_store_si128((__m128i*)rest, _mm_or_si128(colour, _mm_and_si128(_mm_castps_si128(reversed), _mm_set1_epi32(0x10000))));
+    // Every lane is written; only the kept ones move the pointer on.
+    const int kept = _mm_movemask_ps(keep);
+    const __m128 edge[4] = {e0, e1, e2, e3};
+    for (int i = 0; i < 4; i++) {
+      _mm_storeu_ps(reinterpret_cast<float*>(out), edge[i]);
+      memcpy(reinterpret_cast<char*>(out) + 16, &rest[i], 4);
+      out += kept >> i & 1;
+    }
+  }
+  mEdgeCount = (int)(out - mEdges.data());
+  if (mEdgeCount == 0) return false;
+  auto least = [](__m128 v) {
+    v = _mm_min_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
+    return _mm_cvtss_f32(_mm_min_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1))));
+  };
+  auto most = [](__m128 v) {
+    v = _mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
+    return _mm_cvtss_f32(_mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1))));
+  };
+  alignas(16) uint32_t colourLeast[4], colourMost[4];
+  _mm_store_si128((__m128i*)colourLeast, colourMin);
+  _mm_store_si128((__m128i*)colourMost, colourMax);
+  const uint32_t first = std::min(std::min(colourLeast[0], colourLeast[1]), std::min(colourLeast[2], colourLeast[3]));
+  const uint32_t last = std::max(std::max(colourMost[0], colourMost[1]), std::max(colourMost[2], colourMost[3]));
+  // Plain layers are never below 2; one fill in one layer, and not the empty one.
+  const bool oneColour = first == last && (first & 0xFF) != 0;
+  const bool near = _mm_movemask_ps(unordered) == 0 && most(reach) < kQuarterLimit - 400;
+  mBounds = Bounds{(int)least(minRow), (int)most(maxRow), least(lowX), most(highX), oneColour, near};
+  return true;
+}
+#endif
+
 void TKsMiniVecDraw::StrokeLine(Edge*& out, const ShapeTransform& transform, float x0, float y0, float x1, float y1) {
   float dx = x1 - x0, dy = y1 - y0;
   float length = std::sqrt(dx * dx + dy * dy);
@@ -406,7 +641,7 @@ void TKsMiniVecDraw::StrokeLine(Edge*& out, const ShapeTransform& transform, flo
   *out++ = Edge(xStart, slope, startRow, endRow, fill, layer, reversed);
 }
 
-void TKsMiniVecDraw::Fill() {
+void TKsMiniVecDraw::MeasureEdges() {
   int minRow = INT_MAX, maxRow = INT_MIN;
   const Edge& first = mEdges[0];
   bool oneColour = first.layer >= 2 && first.fill != 0;
@@ -426,8 +661,13 @@ void TKsMiniVecDraw::Fill() {
   }
   // Crossings stay within a hair of the edge's span (each step rounds by at most 2^-24 of x),
   // so shapes that reach less than this never meet the coverage line's ends.
-  bool near = reach < kQuarterLimit - 400;
-  if (oneColour && near && sVectorFill && FillParity(minRow, maxRow, lowX, highX)) return;
+  mBounds = Bounds{minRow, maxRow, lowX, highX, oneColour, reach < kQuarterLimit - 400};
+}
+
+void TKsMiniVecDraw::Fill() {
+  const int minRow = mBounds.minRow, maxRow = mBounds.maxRow;
+  const bool oneColour = mBounds.oneColour, near = mBounds.near;
+  if (oneColour && near && sVectorFill && FillParity(minRow, maxRow, mBounds.lowX, mBounds.highX)) return;
   mRowHead.assign(maxRow - minRow, -1);
   if ((int)mNext.size() < mEdgeCount) {
     mNext.resize(mEdgeCount);
@@ -861,18 +1101,18 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
   mSpanCount = out - mSpans.data();
 }
 
-void TKsMiniVecDraw::DrawSpans(size_t first, size_t end) {
+void TKsMiniVecDraw::DrawSpans(const Span* first, const Span* end) {
   if (!mTarget) {
-    for (size_t i = first; i < end; i++) {
-      const Span s = mSpans[i];
+    for (const Span* i = first; i < end; i++) {
+      const Span s = *i;
       AddLine(mShapeX + s.x0, mShapeX + s.x1, mShapeY + s.y, mRamp[s.cls][s.index]);
     }
     return;
   }
   const TPixelTarget& t = *mTarget;
   if (!t.pixels) return;
-  for (size_t i = first; i < end; i++) {
-    const Span s = mSpans[i];
+  for (const Span* i = first; i < end; i++) {
+    const Span s = *i;
     int y = mShapeY + s.y;
     if (y < 0 || y >= t.height) continue;
     uint32_t* row = t.pixels + (size_t)y * t.pitch;

@@ -30,11 +30,12 @@ inline int FloorNear(float v) {
 
 // One pixel row's coverage from its four lines of toggles (stride words apart), a byte a
 // pixel; returns kCovered when any sample is covered, kOddLine when a line ends covered (an odd
-// count of crossings). Per nibble the set bits of its low and of its high
-// pair are summed over the lines (at most 8 each, so nibbles do not overflow), then the two
-// sums of each nibble go to a byte of their own.
+// count of crossings), and adds the row's spans (runs of equal coverage but none) to spans.
+// Per nibble the set bits of its low and of its high pair are summed over the lines (at most 8
+// each, so nibbles do not overflow), then the two sums of each nibble go to a byte of their
+// own. The byte before the row is zero.
 #if defined(__SSE2__)
-int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage) {
+int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage, size_t& spans) {
   const __m128i pairBits = _mm_set1_epi8(0x55), nibblePairs = _mm_set1_epi8(0x33), lowNibbles = _mm_set1_epi8(0x0F);
   // Lines 0 and 1 side by side, and 2 and 3.
   __m128i carry01 = _mm_setzero_si128(), carry23 = _mm_setzero_si128(), any = _mm_setzero_si128();
@@ -49,6 +50,8 @@ int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage) {
   // All ones in a lane whose last bit is set.
   auto spread = [](__m128i x) { return _mm_shuffle_epi32(_mm_srai_epi32(x, 31), 0xF5); };
   auto pairs = [&](__m128i x) { return _mm_sub_epi64(x, _mm_and_si128(_mm_srli_epi64(x, 1), pairBits)); };
+  const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
+  __m128i previous = zero, starts = zero;
   for (int w = 0; w < stride; w++) {
     __m128i x01 = _mm_unpacklo_epi64(_mm_loadl_epi64((const __m128i*)(line + w)),
                                      _mm_loadl_epi64((const __m128i*)(line + stride + w)));
@@ -68,9 +71,15 @@ int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage) {
     __m128i even = _mm_add_epi8(_mm_and_si128(low, lowNibbles), _mm_and_si128(high, lowNibbles));
     __m128i odd = _mm_add_epi8(_mm_and_si128(_mm_srli_epi64(low, 4), lowNibbles),
                                _mm_and_si128(_mm_srli_epi64(high, 4), lowNibbles));
-    _mm_storeu_si128((__m128i*)(coverage + 16 * w), _mm_unpacklo_epi8(even, odd));
+    const __m128i now = _mm_unpacklo_epi8(even, odd);
+    _mm_storeu_si128((__m128i*)(coverage + 16 * w), now);
+    // A span starts where the coverage changes to some.
+    const __m128i before = _mm_or_si128(_mm_slli_si128(now, 1), _mm_srli_si128(previous, 15));
+    const __m128i same = _mm_or_si128(_mm_cmpeq_epi8(now, before), _mm_cmpeq_epi8(now, zero));
+    starts = _mm_add_epi64(starts, _mm_sad_epu8(_mm_andnot_si128(same, one), zero));
+    previous = now;
   }
-  const __m128i zero = _mm_setzero_si128();
+  spans += (size_t)_mm_cvtsi128_si32(starts) + (size_t)_mm_cvtsi128_si32(_mm_unpackhi_epi64(starts, starts));
   return (_mm_movemask_epi8(_mm_cmpeq_epi8(any, zero)) != 0xFFFF ? kCovered : 0) |
          (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(carry01, carry23), zero)) != 0xFFFF ? kOddLine : 0);
 }
@@ -85,7 +94,7 @@ inline uint64_t PrefixXor(uint64_t x) {
   return x ^ x << 32;
 }
 
-int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage) {
+int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage, size_t& spans) {
   constexpr uint64_t kPairs = 0x5555555555555555ull, kNibblePairs = 0x3333333333333333ull;
   constexpr uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
   uint64_t carry[4] = {0, 0, 0, 0}, any = 0;
@@ -106,6 +115,7 @@ int CoverageRow(const uint64_t* line, int stride, uint8_t* coverage) {
       coverage[16 * w + 2 * k + 1] = (uint8_t)(odd >> 8 * k);
     }
   }
+  for (int i = 0; i < 16 * stride; i++) spans += coverage[i] != coverage[i - 1] && coverage[i] != 0;
   return (any != 0 ? kCovered : 0) | ((carry[0] | carry[1] | carry[2] | carry[3]) != 0 ? kOddLine : 0);
 }
 #endif
@@ -169,23 +179,36 @@ bool TKsMiniVecDraw::FillParity(int minRow, int maxRow, float lowX, float highX)
     }
   }
 
-  // The shape's coverage, a byte a pixel, each row with sixteen zeros before and after it; and
-  // whether each row covers anything. A line's last bit tells whether its count of crossings
-  // is odd: such shapes go back to the walk before anything is drawn.
+  // The shape's coverage, a byte a pixel, each row with sixteen zeros before and after it, past
+  // the cached coverage; and whether each row covers anything. A line's last bit tells whether
+  // its count of crossings is odd: such shapes go back to the walk before anything is drawn.
   const int cls = mClassOf[mEdges[0].fill];
   const int pixels = stride * 16, pitch = pixels + 16, rows = lines / 4;
-  mMask.resize((size_t)rows * pitch + 16);
+  const size_t bytes = (size_t)rows * pitch + 16;
+  if (mMasks.size() < mMaskEnd + bytes) mMasks.resize(2 * (mMaskEnd + bytes));
   mRowFlags.resize(rows);
-  uint8_t* mask = mMask.data() + 16;
+  uint8_t* mask = mMasks.data() + mMaskEnd + 16;
   memset(mask - 16, 0, 16);
   int odd = 0;
+  size_t spans = 0;
   for (int r = 0; r < rows; r++) {
-    int flags = CoverageRow(bits + (size_t)r * 4 * stride, stride, mask + (size_t)r * pitch);
+    int flags = CoverageRow(bits + (size_t)r * 4 * stride, stride, mask + (size_t)r * pitch, spans);
     memset(mask + (size_t)r * pitch + pixels, 0, 16);
     mRowFlags[r] = (uint8_t)flags;
     odd |= flags;
   }
   if (odd & kOddLine) return false;
+#if defined(__SSE2__)
+  // Blending over pixels, the coverage itself is kept for replays unless it would take much
+  // more room than the spans it stands for (a large shape with few edges).
+  if (mTarget && !mReplace && !mAccumulate && spans > 0 && bytes <= 16 * spans + 64) {
+    mFilledMask = Entry{mMaskEnd, 0, rows, pitch, qLow >> 2, base >> 2, cls};
+    mMaskEnd += bytes;
+    mMaskSpans += spans;
+    DrawMask(mFilledMask);
+    return true;
+  }
+#endif
   for (int r = 0; r < rows; r++)
     if (mRowFlags[r] & kCovered) EmitCoverage(cls, mask + (size_t)r * pitch, qLow >> 2, pixels, (base >> 2) + r);
   return true;
@@ -198,7 +221,23 @@ void TKsMiniVecDraw::EmitCoverage(int cls, const uint8_t* coverage, int px0, int
   size_t need = mSpanCount + count + 1;
   if (need > mSpans.size()) mSpans.resize(2 * need);
   const size_t first = mSpanCount;
-  Span* out = mSpans.data() + first;
+  mSpanCount = CoverageSpans(cls, coverage, px0, count, row, mSpans.data() + first) - mSpans.data();
+#if defined(__SSE2__)
+  if (mTarget && !mReplace && !mAccumulate) {
+    const TPixelTarget& t = *mTarget;
+    const int y = mShapeY + row;
+    if (!t.pixels || y < 0 || y >= t.height) return;
+    const int x0 = mShapeX + px0;
+    const int from = std::max(0, -x0), to = std::min(count, t.width - x0);
+    if (from < to) BlendCoverage(mRamp[cls][15], coverage + from, t.pixels + (size_t)y * t.pitch + (x0 + from), to - from);
+    return;
+  }
+#endif
+  DrawSpans(mSpans.data() + first, mSpans.data() + mSpanCount);
+}
+
+// The spans of one row of coverage (at most count + 1 of them), written from out on.
+TKsMiniVecDraw::Span* TKsMiniVecDraw::CoverageSpans(int cls, const uint8_t* coverage, int px0, int count, int row, Span* out) {
   int runStart = 0, value = 0;
   for (int i = 0; i <= count; i += 16) {
 #if defined(__SSE2__)
@@ -219,17 +258,30 @@ void TKsMiniVecDraw::EmitCoverage(int cls, const uint8_t* coverage, int px0, int
       runStart = at;
     }
   }
-  mSpanCount = out - mSpans.data();
+  return out;
+}
+
+// A kept coverage drawn again: blended over the rows at once, or as the spans the fill would
+// have recorded.
+void TKsMiniVecDraw::DrawMask(const Entry& e) {
+  const uint8_t* mask = mMasks.data() + e.first + 16;
+  const int pixels = e.pitch - 16;
 #if defined(__SSE2__)
   if (mTarget && !mReplace && !mAccumulate) {
     const TPixelTarget& t = *mTarget;
-    const int y = mShapeY + row;
-    if (!t.pixels || y < 0 || y >= t.height) return;
-    const int x0 = mShapeX + px0;
-    const int from = std::max(0, -x0), to = std::min(count, t.width - x0);
-    if (from < to) BlendCoverage(mRamp[cls][15], coverage + from, t.pixels + (size_t)y * t.pitch + (x0 + from), to - from);
+    const int x0 = mShapeX + e.px0;
+    const int from = std::max(0, -x0), to = std::min(pixels, t.width - x0);
+    if (!t.pixels || from >= to) return;
+    const int top = std::max(0, -(mShapeY + e.row0)), bottom = std::min(e.rows, t.height - (mShapeY + e.row0));
+    for (int r = top; r < bottom; r++)
+      BlendCoverage(mRamp[e.cls][15], mask + (size_t)r * e.pitch + from,
+                    t.pixels + (size_t)(mShapeY + e.row0 + r) * t.pitch + (x0 + from), to - from);
     return;
   }
 #endif
-  DrawSpans(first, mSpanCount);
+  if ((int)mReplaySpans.size() < pixels + 1) mReplaySpans.resize(pixels + 1);
+  for (int r = 0; r < e.rows; r++) {
+    Span* end = CoverageSpans(e.cls, mask + (size_t)r * e.pitch, e.px0, pixels, e.row0 + r, mReplaySpans.data());
+    DrawSpans(mReplaySpans.data(), end);
+  }
 }
