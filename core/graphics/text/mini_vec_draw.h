@@ -92,6 +92,8 @@ class TKsMiniVecDraw {
   // Tests: false keeps glyph fills on the plain row-by-row walk and blend, which the quicker
   // paths must match pixel for pixel.
   static void SetVectorFill(bool on) { sVectorFill = on; }
+  // Tests: false keeps the 128-bit paths on a CPU that has 256-bit units.
+  static void SetWideVectors(bool on);
 
   static constexpr int kCells = 3200;  // pixel columns of a coverage line, -1600 ... 1599
 
@@ -268,4 +270,5 @@ class TKsMiniVecDraw {
 
   static TKsMiniVecDraw* sInstance;
   static bool sVectorFill;
+  static bool sWide;  // the CPU's 256-bit units are used
 };

@@ -161,11 +161,6 @@ int CoverageRow(const uint64_t* row, int stride, uint8_t* coverage, size_t& span
   spans += (size_t)_mm_cvtsi128_si32(starts) + (size_t)_mm_cvtsi128_si32(_mm_unpackhi_epi64(starts, starts));
   return (_mm256_testz_si256(any, any) ? 0 : kCovered) | (_mm256_testz_si256(carry, carry) ? 0 : kOddLine);
 }
-
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
 #endif
 
 }  // namespace
@@ -259,7 +254,7 @@ bool TKsMiniVecDraw::FillParity(int minRow, int maxRow, float lowX, float highX)
   int odd = 0;
   size_t spans = 0;
 #if defined(MINI_VEC_AVX2)
-  const bool avx2 = HasAvx2();
+  const bool avx2 = sWide;
 #endif
   for (int r = 0; r < rows; r++) {
 #if defined(MINI_VEC_AVX2)
