@@ -483,8 +483,11 @@ inline float Lane2(__m128 v) { return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 2)); }
 }  // namespace
 
 // Plain shapes in two passes: the commands become a list of transformed points (a curve's three
-// at once), then the edges between neighbours are made four at a time with no branch per edge,
-// measured for Fill on the way. Each lane does AddEdge's and MeasureEdges' arithmetic exactly.
+// at once), then the edges between neighbours are made four at a time with no branch per edge.
+// Each lane does AddEdge's arithmetic exactly. Fill's bounds are taken more loosely than
+// MeasureEdges takes them, which only ever picks another exact path: the points' x span holds
+// every crossing (each within rounding of its edge), and a shape counts as one colour when all
+// its line and curve commands are drawn in one fill and layer, kept edges or not.
 bool TKsMiniVecDraw::ReadPlain(const uint8_t* shape, uint32_t size) {
   // A curve's nine bytes give at most four points (its three and the pen put back on its end);
   // four more past the last are read as a group's spare lanes.
@@ -500,23 +503,36 @@ bool TKsMiniVecDraw::ReadPlain(const uint8_t* shape, uint32_t size) {
   float* rows = mPointRow.data();
   uint32_t* tails = mPointTail.data();
   const ShapeTransform transform{mScaleX, mScaleY, 1, 0, (float)mShiftX, (float)mShiftY, false};
+  constexpr uint32_t kEdge = 0x80000000u;
+  // The points' x span; a NaN (never near) is kept apart, as min and max would lose it.
+  __m128 lowX = _mm_set1_ps(INFINITY), highX = _mm_set1_ps(-INFINITY), unordered = _mm_setzero_ps();
   int n = 0;
   auto put = [&](const Point& p, uint32_t tail) {
+    const __m128 x = _mm_set1_ps(p.x);
+    lowX = _mm_min_ps(lowX, x);
+    highX = _mm_max_ps(highX, x);
+    unordered = _mm_or_ps(unordered, _mm_cmpunord_ps(x, x));
     xs[n] = p.x;
     ys[n] = p.y;
     rows[n] = (float)p.row;
     tails[n++] = tail;
   };
-  constexpr uint32_t kEdge = 0x80000000u;
   float penX = 0, penY = 0;
   put(transform(0, 0), 0);
   uint8_t fill = 0;
   int colours = 0;
   int layer = mLayer, topLayer = mTopLayer, fillBase = mFillBase, fill1 = mFill1, fill2 = mFill2;
+  uint32_t firstTail = 0, otherTails = 0;
+  auto edgeTail = [&] {
+    const uint32_t tail = kEdge | layer << 8 | fill;
+    firstTail = firstTail ? firstTail : tail;
+    otherTails |= tail ^ firstTail;
+    return tail;
+  };
   const __m128 scaleX = _mm_set1_ps(mScaleX), scaleY = _mm_set1_ps(mScaleY);
   const __m128 shiftX = _mm_set1_ps((float)mShiftX), shiftY = _mm_set1_ps((float)mShiftY);
   const __m128 half = _mm_set1_ps(0.5f);
-  // t = 1/3, 2/3, 1 as ReadCommands has them (the fourth lane is spare).
+  // t = 1/3, 2/3, 1 as ReadCommands has them; the fourth lane repeats the pen.
   const __m128 k2T = _mm_setr_ps(2 * (1 / 3.0f), 2 * (2 / 3.0f), 2 * (3 / 3.0f), 0);
   const __m128 kTT = _mm_setr_ps((1 / 3.0f) * (1 / 3.0f), (2 / 3.0f) * (2 / 3.0f), (3 / 3.0f) * (3 / 3.0f), 0);
   for (uint32_t p = 0; p < size;) {
@@ -547,7 +563,7 @@ bool TKsMiniVecDraw::ReadPlain(const uint8_t* shape, uint32_t size) {
       case 5:
         penX = Coordinate(a);
         penY = Coordinate(a + 2);
-        put(transform(penX, penY), kEdge | layer << 8 | fill);
+        put(transform(penX, penY), edgeTail());
         break;
       case 6: {
         const float cx = Coordinate(a), cy = Coordinate(a + 2), x = Coordinate(a + 4), y = Coordinate(a + 6);
@@ -556,11 +572,15 @@ bool TKsMiniVecDraw::ReadPlain(const uint8_t* shape, uint32_t size) {
                                      _mm_mul_ps(kTT, _mm_set1_ps(bx)));
         const __m128 py = _mm_add_ps(_mm_add_ps(_mm_set1_ps(penY), _mm_mul_ps(k2T, _mm_set1_ps(ay))),
                                      _mm_mul_ps(kTT, _mm_set1_ps(by)));
+        const __m128 tx = _mm_add_ps(_mm_mul_ps(px, scaleX), shiftX);
         const __m128 ty = _mm_add_ps(_mm_mul_ps(py, scaleY), shiftY);
-        _mm_storeu_ps(xs + n, _mm_add_ps(_mm_mul_ps(px, scaleX), shiftX));
+        lowX = _mm_min_ps(lowX, tx);
+        highX = _mm_max_ps(highX, tx);
+        unordered = _mm_or_ps(unordered, _mm_cmpunord_ps(tx, tx));
+        _mm_storeu_ps(xs + n, tx);
         _mm_storeu_ps(ys + n, ty);
         _mm_storeu_ps(rows + n, CeilClamped(_mm_sub_ps(ty, half)));
-        _mm_storeu_si128((__m128i*)(tails + n), _mm_set1_epi32((int)(kEdge | layer << 8 | fill)));
+        _mm_storeu_si128((__m128i*)(tails + n), _mm_set1_epi32((int)edgeTail()));
         n += 3;
         // The pen ends on the curve's own end point, which the last step may miss by a rounding.
         const bool missed = Lane2(px) != x || Lane2(py) != y;
@@ -585,54 +605,45 @@ bool TKsMiniVecDraw::ReadPlain(const uint8_t* shape, uint32_t size) {
                 offsetof(Edge, fill) == 16 && offsetof(Edge, layer) == 17 && offsetof(Edge, reversed) == 18 &&
                 sizeof(Edge) == 20, "edges are written sixteen bytes and a word at a time");
   Edge* out = mEdges.data();
-  const __m128 zero = _mm_setzero_ps(), signless = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  const __m128 zero = _mm_setzero_ps(), inf = _mm_set1_ps(INFINITY), minusInf = _mm_set1_ps(-INFINITY);
   const __m128 rowLow = _mm_set1_ps(-(float)kRowLimit), rowHigh = _mm_set1_ps((float)kRowLimit);
-  const __m128 inf = _mm_set1_ps(INFINITY), minusInf = _mm_set1_ps(-INFINITY);
-  const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3), colourBits = _mm_set1_epi32(0xFFFF);
-  __m128 minRow = inf, maxRow = minusInf, lowX = inf, highX = minusInf, reach = zero, unordered = zero;
-  __m128i colourMin = _mm_set1_epi32(0x7FFF), colourMax = _mm_setzero_si128();
+  const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3), rest = _mm_set1_epi32(0xFFFF), reversedBit = _mm_set1_epi32(0x10000);
+  __m128 minRow = inf, maxRow = minusInf;
   for (int j = 1; j < n; j += 4) {
     const __m128 ax = _mm_loadu_ps(xs + j - 1), bx = _mm_loadu_ps(xs + j);
     const __m128 ay = _mm_loadu_ps(ys + j - 1), by = _mm_loadu_ps(ys + j);
     const __m128 ar = _mm_loadu_ps(rows + j - 1), br = _mm_loadu_ps(rows + j);
     const __m128i tail = _mm_loadu_si128((const __m128i*)(tails + j));
+    // Ends swapped where the edge runs up: min and max for y, exchanged bits for x and rows.
     const __m128 reversed = _mm_cmplt_ps(by, ay);
-    const __m128 x0 = Select(reversed, bx, ax), x1 = Select(reversed, ax, bx);
-    const __m128 y0 = Select(reversed, by, ay), y1 = Select(reversed, ay, by);
-    const __m128 start = _mm_max_ps(Select(reversed, br, ar), rowLow);
-    const __m128 end = _mm_min_ps(Select(reversed, ar, br), rowHigh);
+    const __m128 y0 = _mm_min_ps(by, ay), y1 = _mm_max_ps(ay, by);
+    const __m128 swapX = _mm_and_ps(reversed, _mm_xor_ps(ax, bx)), swapRow = _mm_and_ps(reversed, _mm_xor_ps(ar, br));
+    const __m128 x0 = _mm_xor_ps(ax, swapX), x1 = _mm_xor_ps(bx, swapX);
+    const __m128 start = _mm_max_ps(_mm_xor_ps(ar, swapRow), rowLow);
+    const __m128 end = _mm_min_ps(_mm_xor_ps(br, swapRow), rowHigh);
     const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_add_ps(x0, x1), y0), y1);
-    __m128 keep = _mm_and_ps(_mm_cmplt_ps(start, end), _mm_cmpeq_ps(_mm_sub_ps(sum, sum), zero));
-    const __m128i real = _mm_and_si128(_mm_srai_epi32(tail, 31), _mm_cmplt_epi32(lanes, _mm_set1_epi32(n - j)));
-    keep = _mm_and_ps(keep, _mm_castsi128_ps(real));
+    const __m128i live = _mm_and_si128(_mm_srai_epi32(tail, 31), _mm_cmplt_epi32(lanes, _mm_set1_epi32(n - j)));
+    const __m128 keep = _mm_and_ps(_mm_and_ps(_mm_cmplt_ps(start, end), _mm_cmpeq_ps(_mm_sub_ps(sum, sum), zero)),
+                                   _mm_castsi128_ps(live));
     const __m128 slope = _mm_div_ps(_mm_sub_ps(x1, x0), _mm_sub_ps(y1, y0));
     const __m128 xStart = _mm_add_ps(x0, _mm_mul_ps(_mm_sub_ps(_mm_add_ps(start, half), y0), slope));
-
-    const __m128 run = _mm_mul_ps(slope, _mm_sub_ps(end, start));
-    const __m128 xEnd = _mm_add_ps(xStart, run);
-    const __m128 far = _mm_add_ps(_mm_and_ps(xStart, signless), _mm_and_ps(run, signless));
-    unordered = _mm_or_ps(unordered, _mm_and_ps(keep, _mm_cmpunord_ps(far, far)));
-    reach = _mm_max_ps(reach, _mm_and_ps(keep, far));
-    lowX = _mm_min_ps(lowX, Select(keep, _mm_min_ps(xStart, xEnd), inf));
-    highX = _mm_max_ps(highX, Select(keep, _mm_max_ps(xStart, xEnd), minusInf));
     minRow = _mm_min_ps(minRow, Select(keep, start, inf));
     maxRow = _mm_max_ps(maxRow, Select(keep, end, minusInf));
-    const __m128i keepBits = _mm_castps_si128(keep), colour = _mm_and_si128(tail, colourBits);
-    colourMin = _mm_min_epi16(colourMin, _mm_or_si128(_mm_and_si128(keepBits, colour), _mm_andnot_si128(keepBits, _mm_set1_epi32(0x7FFF))));
-    colourMax = _mm_max_epi16(colourMax, _mm_and_si128(keepBits, colour));
 
     __m128 e0 = xStart, e1 = slope, e2 = _mm_castsi128_ps(_mm_cvttps_epi32(start)), e3 = _mm_castsi128_ps(_mm_cvttps_epi32(end));
     _MM_TRANSPOSE4_PS(e0, e1, e2, e3);
-    alignas(16) uint32_t rest[4];
-    _mm_store_si128((__m128i*)rest, _mm_or_si128(colour, _mm_and_si128(_mm_castps_si128(reversed), _mm_set1_epi32(0x10000))));
+    const __m128i more = _mm_or_si128(_mm_and_si128(tail, rest), _mm_and_si128(_mm_castps_si128(reversed), reversedBit));
     // Every lane is written; only the kept ones move the pointer on.
     const int kept = _mm_movemask_ps(keep);
-    const __m128 edge[4] = {e0, e1, e2, e3};
-    for (int i = 0; i < 4; i++) {
-      _mm_storeu_ps(reinterpret_cast<float*>(out), edge[i]);
-      memcpy(reinterpret_cast<char*>(out) + 16, &rest[i], 4);
-      out += kept >> i & 1;
-    }
+    auto put = [&](__m128 edge, int word, int lane) {
+      _mm_storeu_ps(reinterpret_cast<float*>(out), edge);
+      memcpy(reinterpret_cast<char*>(out) + 16, &word, 4);
+      out += kept >> lane & 1;
+    };
+    put(e0, _mm_cvtsi128_si32(more), 0);
+    put(e1, _mm_cvtsi128_si32(_mm_shuffle_epi32(more, 1)), 1);
+    put(e2, _mm_cvtsi128_si32(_mm_shuffle_epi32(more, 2)), 2);
+    put(e3, _mm_cvtsi128_si32(_mm_shuffle_epi32(more, 3)), 3);
   }
   mEdgeCount = (int)(out - mEdges.data());
   if (mEdgeCount == 0) return false;
@@ -644,15 +655,11 @@ bool TKsMiniVecDraw::ReadPlain(const uint8_t* shape, uint32_t size) {
     v = _mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
     return _mm_cvtss_f32(_mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1))));
   };
-  alignas(16) uint32_t colourLeast[4], colourMost[4];
-  _mm_store_si128((__m128i*)colourLeast, colourMin);
-  _mm_store_si128((__m128i*)colourMost, colourMax);
-  const uint32_t first = std::min(std::min(colourLeast[0], colourLeast[1]), std::min(colourLeast[2], colourLeast[3]));
-  const uint32_t last = std::max(std::max(colourMost[0], colourMost[1]), std::max(colourMost[2], colourMost[3]));
   // Plain layers are never below 2; one fill in one layer, and not the empty one.
-  const bool oneColour = first == last && (first & 0xFF) != 0;
-  const bool near = _mm_movemask_ps(unordered) == 0 && most(reach) < kQuarterLimit - 400;
-  mBounds = Bounds{(int)least(minRow), (int)most(maxRow), least(lowX), most(highX), oneColour, near};
+  const float low = least(lowX), high = most(highX);
+  const bool oneColour = otherTails == 0 && (firstTail & 0xFF) != 0;
+  const bool near = _mm_movemask_ps(unordered) == 0 && std::max(-low, high) < kQuarterLimit - 400;
+  mBounds = Bounds{(int)least(minRow), (int)most(maxRow), low, high, oneColour, near};
   return true;
 }
 #endif
