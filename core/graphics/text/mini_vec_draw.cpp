@@ -161,14 +161,20 @@ bool TKsMiniVecDraw::Key::operator==(const Key& o) const {
 }
 
 size_t TKsMiniVecDraw::KeyHash(const Key& k) const {
+  // Equal keys hash alike: -0 (equal to 0) counts as 0. Three independent products keep the
+  // transform's six numbers off one long chain of multiplications.
+  auto pair = [](float a, float b) {
+    a += 0.0f;
+    b += 0.0f;
+    uint32_t x, y;
+    memcpy(&x, &a, 4);
+    memcpy(&y, &b, 4);
+    return (uint64_t)x | (uint64_t)y << 32;
+  };
   uint64_t h = k.hash ^ ((uint64_t)k.length << 32) ^ (k.phaseX | k.phaseY << 2 | k.italic << 4);
-  for (float f : {k.scaleX, k.scaleY, k.pen0, k.pen1, k.cosine, k.sine}) {
-    // Equal keys hash alike: -0 (equal to 0) counts as 0.
-    f += 0.0f;
-    uint32_t bits;
-    memcpy(&bits, &f, 4);
-    h = (h ^ bits) * 0x100000001B3ull;
-  }
+  h ^= pair(k.scaleX, k.scaleY) * 0x9E3779B97F4A7C15ull ^ pair(k.pen0, k.pen1) * 0xC2B2AE3D27D4EB4Full ^
+       pair(k.cosine, k.sine) * 0x165667B19E3779F9ull;
+  h *= 0xFF51AFD7ED558CCDull;
   return (size_t)(h ^ h >> 29);
 }
 
@@ -304,7 +310,8 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
   Key key{hash, length, (uint8_t)mShiftX, (uint8_t)mShiftY, (uint8_t)mItalic, mScaleX, mScaleY,
           mPenWidth[0], mPenWidth[0] != 0 ? mPenWidth[1] : 0.0f, mCos, mSin};
   if (mSlots.empty()) mSlots.resize(64);
-  size_t mask = mSlots.size() - 1, slot = KeyHash(key) & mask;
+  const size_t slotHash = KeyHash(key);
+  size_t mask = mSlots.size() - 1, slot = slotHash & mask;
   for (; mSlots[slot].generation == mGeneration; slot = (slot + 1) & mask) {
     if (!(mSlots[slot].key == key)) continue;
     mReplays++;
@@ -334,7 +341,7 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
     }
     mSlots.swap(slots);
   }
-  slot = KeyHash(key) & mask;
+  slot = slotHash & mask;
   while (mSlots[slot].generation == mGeneration) slot = (slot + 1) & mask;
   mSlots[slot] = Slot{key, entry, mGeneration};
   mEntryCount++;
@@ -1045,7 +1052,7 @@ bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
     for (int c = lo; c < to; c++)
       if (coverage[c - lo] > 16) return false;
   }
-  BlendCoverage(mRamp[cls][15], coverage + (from - lo), t.pixels + (size_t)y * t.pitch + (base + from), to - from);
+  BlendCoverage(mRamp[cls][15], coverage + (from - lo), 0, t.pixels + (size_t)y * t.pitch + (base + from), 0, to - from, 1);
   return true;
 }
 
@@ -1062,7 +1069,8 @@ namespace {
 // BlendCoverage eight pixels at a time: the same arithmetic in 256-bit units. Unpacking works
 // within each 128-bit half, so the low unpack holds pixels 0, 1, 4, 5 and the high one 2, 3,
 // 6, 7; each pixel's alpha is spread over its channels by a byte shuffle in that order.
-[[gnu::target("avx2")]] int BlendCoverageAvx2(uint32_t colour, const uint8_t* coverage, uint32_t* pixels, int count) {
+[[gnu::target("avx2")]] void BlendCoverageAvx2(uint32_t colour, const uint8_t* coverage, size_t coveragePitch,
+                                               uint32_t* pixels, size_t pitch, int count, int rows) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i source = _mm256_unpacklo_epi8(_mm256_set1_epi32((int)colour), zero);
   const __m256i keepAlpha = _mm256_set1_epi32((int)0xFF000000u);
@@ -1074,32 +1082,33 @@ namespace {
                                              4, -1, 4, -1, 4, -1, 4, -1, 5, -1, 5, -1, 5, -1, 5, -1);
   const __m256i spreadHigh = _mm256_setr_epi8(2, -1, 2, -1, 2, -1, 2, -1, 3, -1, 3, -1, 3, -1, 3, -1,
                                               6, -1, 6, -1, 6, -1, 6, -1, 7, -1, 7, -1, 7, -1, 7, -1);
-  int c = 0;
-  for (; c + 8 <= count; c += 8) {
-    uint64_t eight;
-    memcpy(&eight, coverage + c, 8);
-    if (!eight) continue;
-    const __m256i d = _mm256_loadu_si256((const __m256i*)(pixels + c));
-    if (eight == 0x1010101010101010ull && opaque) {
-      _mm256_storeu_si256((__m256i*)(pixels + c), _mm256_or_si256(_mm256_and_si256(keepAlpha, d), solid));
-      continue;
+  for (; rows > 0; rows--, coverage += coveragePitch, pixels += pitch) {
+    for (int c = 0; c + 8 <= count; c += 8) {
+      uint64_t eight;
+      memcpy(&eight, coverage + c, 8);
+      if (!eight) continue;
+      const __m256i d = _mm256_loadu_si256((const __m256i*)(pixels + c));
+      if (eight == 0x1010101010101010ull && opaque) {
+        _mm256_storeu_si256((__m256i*)(pixels + c), _mm256_or_si256(_mm256_and_si256(keepAlpha, d), solid));
+        continue;
+      }
+      __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_cvtepu8_epi16(_mm_cvtsi64_si128((long long)eight)), scale), 8);
+      const __m256i alphas = _mm256_broadcastq_epi64(_mm_packus_epi16(alpha, alpha));
+      const __m256i low = Blend16(_mm256_unpacklo_epi8(d, zero), _mm256_shuffle_epi8(alphas, spreadLow), source);
+      const __m256i high = Blend16(_mm256_unpackhi_epi8(d, zero), _mm256_shuffle_epi8(alphas, spreadHigh), source);
+      const __m256i out = _mm256_packus_epi16(low, high);
+      _mm256_storeu_si256((__m256i*)(pixels + c), _mm256_or_si256(_mm256_andnot_si256(keepAlpha, out), _mm256_and_si256(keepAlpha, d)));
     }
-    __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_cvtepu8_epi16(_mm_cvtsi64_si128((long long)eight)), scale), 8);
-    const __m256i alphas = _mm256_broadcastq_epi64(_mm_packus_epi16(alpha, alpha));
-    const __m256i low = Blend16(_mm256_unpacklo_epi8(d, zero), _mm256_shuffle_epi8(alphas, spreadLow), source);
-    const __m256i high = Blend16(_mm256_unpackhi_epi8(d, zero), _mm256_shuffle_epi8(alphas, spreadHigh), source);
-    const __m256i out = _mm256_packus_epi16(low, high);
-    _mm256_storeu_si256((__m256i*)(pixels + c), _mm256_or_si256(_mm256_andnot_si256(keepAlpha, out), _mm256_and_si256(keepAlpha, d)));
   }
-  return c;
 }
 
 }  // namespace
 #endif
 
 // One pixel in 0 ... 16 coverage takes the ramp's alpha, 16 * coverage * a / 256 (none for no
-// coverage, exactly as the spans leave it).
-void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, uint32_t* pixels, int count) {
+// coverage, exactly as the spans leave it). Rows of count pixels, the constants made once.
+void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, size_t coveragePitch, uint32_t* pixels,
+                                   size_t pitch, int count, int rows) {
   const uint32_t a16 = (colour >> 24) * 16;
   const __m128i zero = _mm_setzero_si128();
   const __m128i source = _mm_unpacklo_epi8(_mm_set1_epi32((int)colour), zero);
@@ -1114,36 +1123,42 @@ void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, uin
     __m128i v = _mm_add_epi16(_mm_mullo_epi16(d, _mm_sub_epi16(full, alpha)), _mm_mullo_epi16(source, alpha));
     return _mm_srli_epi16(_mm_mulhi_epu16(v, divide), 7);
   };
-  int c = 0;
+  int first = 0;
 #if defined(MINI_VEC_AVX2)
-  if (sWide) c = BlendCoverageAvx2(colour, coverage, pixels, count);
-#endif
-  for (; c + 4 <= count; c += 4) {
-    uint32_t four;
-    memcpy(&four, coverage + c, 4);
-    if (!four) continue;
-    __m128i d = _mm_loadu_si128((const __m128i*)(pixels + c));
-    if (four == 0x10101010u && opaque) {
-      // Fully covered by an opaque colour: the colour itself, as the blend would give.
-      _mm_storeu_si128((__m128i*)(pixels + c), _mm_or_si128(_mm_and_si128(keepAlpha, d), solid));
-      continue;
-    }
-    __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)four), zero), scale), 8);
-    alpha = _mm_unpacklo_epi16(alpha, alpha);
-    __m128i lo2 = blend2(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(alpha, alpha));
-    __m128i hi2 = blend2(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(alpha, alpha));
-    __m128i out = _mm_packus_epi16(lo2, hi2);
-    out = _mm_or_si128(_mm_andnot_si128(keepAlpha, out), _mm_and_si128(keepAlpha, d));
-    _mm_storeu_si128((__m128i*)(pixels + c), out);
+  if (sWide) {
+    first = count & ~7;
+    BlendCoverageAvx2(colour, coverage, coveragePitch, pixels, pitch, first, rows);
   }
-  for (; c < count; c++) {
-    uint32_t cov = coverage[c];
-    if (!cov) continue;
-    uint32_t alpha = cov * a16 >> 8;
-    __m128i a = _mm_set1_epi16((short)alpha);
-    __m128i d = _mm_cvtsi32_si128((int)pixels[c]);
-    __m128i out = _mm_packus_epi16(blend2(_mm_unpacklo_epi8(d, zero), a), zero);
-    pixels[c] = ((uint32_t)_mm_cvtsi128_si32(out) & 0xFFFFFFu) | (pixels[c] & 0xFF000000u);
+#endif
+  for (; rows > 0; rows--, coverage += coveragePitch, pixels += pitch) {
+    int c = first;
+    for (; c + 4 <= count; c += 4) {
+      uint32_t four;
+      memcpy(&four, coverage + c, 4);
+      if (!four) continue;
+      __m128i d = _mm_loadu_si128((const __m128i*)(pixels + c));
+      if (four == 0x10101010u && opaque) {
+        // Fully covered by an opaque colour: the colour itself, as the blend would give.
+        _mm_storeu_si128((__m128i*)(pixels + c), _mm_or_si128(_mm_and_si128(keepAlpha, d), solid));
+        continue;
+      }
+      __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)four), zero), scale), 8);
+      alpha = _mm_unpacklo_epi16(alpha, alpha);
+      __m128i lo2 = blend2(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(alpha, alpha));
+      __m128i hi2 = blend2(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(alpha, alpha));
+      __m128i out = _mm_packus_epi16(lo2, hi2);
+      out = _mm_or_si128(_mm_andnot_si128(keepAlpha, out), _mm_and_si128(keepAlpha, d));
+      _mm_storeu_si128((__m128i*)(pixels + c), out);
+    }
+    for (; c < count; c++) {
+      uint32_t cov = coverage[c];
+      if (!cov) continue;
+      uint32_t alpha = cov * a16 >> 8;
+      __m128i a = _mm_set1_epi16((short)alpha);
+      __m128i d = _mm_cvtsi32_si128((int)pixels[c]);
+      __m128i out = _mm_packus_epi16(blend2(_mm_unpacklo_epi8(d, zero), a), zero);
+      pixels[c] = ((uint32_t)_mm_cvtsi128_si32(out) & 0xFFFFFFu) | (pixels[c] & 0xFF000000u);
+    }
   }
 }
 #endif

@@ -192,7 +192,8 @@ class TKsMiniVecDraw {
   // kSpansOnly records them after BlendRow has blended the row.
   enum { kLines, kReplace, kAccumulate, kBlend, kSpansOnly };
   bool BlendRow(int cls, int lo, int hi, int row);
-  static void BlendCoverage(uint32_t colour, const uint8_t* coverage, uint32_t* pixels, int count);
+  static void BlendCoverage(uint32_t colour, const uint8_t* coverage, size_t coveragePitch, uint32_t* pixels,
+                            size_t pitch, int count, int rows);
   void EmitRow(int row);
   void EmitClass(int cls, int lo, int hi, int row);
   template <int kMode>

@@ -299,7 +299,7 @@ void TKsMiniVecDraw::EmitCoverage(int cls, const uint8_t* coverage, int px0, int
     if (!t.pixels || y < 0 || y >= t.height) return;
     const int x0 = mShapeX + px0;
     const int from = std::max(0, -x0), to = std::min(count, t.width - x0);
-    if (from < to) BlendCoverage(mRamp[cls][15], coverage + from, t.pixels + (size_t)y * t.pitch + (x0 + from), to - from);
+    if (from < to) BlendCoverage(mRamp[cls][15], coverage + from, 0, t.pixels + (size_t)y * t.pitch + (x0 + from), 0, to - from, 1);
     return;
   }
 #endif
@@ -343,9 +343,9 @@ void TKsMiniVecDraw::DrawMask(const Entry& e) {
     const int from = std::max(0, -x0), to = std::min(pixels, t.width - x0);
     if (!t.pixels || from >= to) return;
     const int top = std::max(0, -(mShapeY + e.row0)), bottom = std::min(e.rows, t.height - (mShapeY + e.row0));
-    for (int r = top; r < bottom; r++)
-      BlendCoverage(mRamp[e.cls][15], mask + (size_t)r * e.pitch + from,
-                    t.pixels + (size_t)(mShapeY + e.row0 + r) * t.pitch + (x0 + from), to - from);
+    if (top < bottom)
+      BlendCoverage(mRamp[e.cls][15], mask + (size_t)top * e.pitch + from, e.pitch,
+                    t.pixels + (size_t)(mShapeY + e.row0 + top) * t.pitch + (x0 + from), t.pitch, to - from, bottom - top);
     return;
   }
 #endif
