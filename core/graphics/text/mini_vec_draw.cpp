@@ -96,29 +96,38 @@ uint32_t ScanShape(const uint8_t* shape, uint32_t size, F define) {
   return p;
 }
 
-// 64-bit content hash of a shape: four words a step in four independent lanes, then the rest
-// a word and a byte at a time.
+// 64-bit content hash of a shape: four words a step in four independent lanes, the words left
+// one a lane, the last few bytes read as one word that overlaps the one before.
 uint64_t HashBytes(const uint8_t* p, uint32_t n) {
   constexpr uint64_t kMul = 0xFF51AFD7ED558CCDull;
   uint64_t lane[4] = {0x9E3779B97F4A7C15ull ^ n, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull, 0x27D4EB2F165667C5ull};
+  auto mix = [](uint64_t& h, uint64_t v) {
+    h = (h ^ v) * kMul;
+    h ^= h >> 32;
+  };
   uint32_t i = 0;
   for (; i + 32 <= n; i += 32) {
     for (int k = 0; k < 4; k++) {
       uint64_t v;
       memcpy(&v, p + i + 8 * k, 8);
-      lane[k] = (lane[k] ^ v) * kMul;
-      lane[k] ^= lane[k] >> 32;
+      mix(lane[k], v);
     }
   }
-  uint64_t h = lane[0];
-  for (int k = 1; k < 4; k++) h = (h ^ lane[k]) * kMul ^ (h >> 29);
-  for (; i + 8 <= n; i += 8) {
+  for (int k = 0; i + 8 <= n; i += 8, k++) {
     uint64_t v;
     memcpy(&v, p + i, 8);
-    h = (h ^ v) * kMul;
-    h ^= h >> 32;
+    mix(lane[k], v);
   }
-  for (; i < n; i++) h = (h ^ p[i]) * 0x100000001B3ull;
+  if (i < n) {
+    uint64_t v = 0;
+    if (n >= 8)
+      memcpy(&v, p + n - 8, 8);
+    else
+      for (uint32_t k = i; k < n; k++) v = v << 8 | p[k];
+    mix(lane[3], v);
+  }
+  uint64_t h = lane[0] ^ lane[1] * 0x9E3779B97F4A7C15ull ^ lane[2] * 0xC2B2AE3D27D4EB4Full ^ lane[3] * 0x165667B19E3779F9ull;
+  h *= kMul;
   return h ^ h >> 29;
 }
 
