@@ -22,17 +22,16 @@
 #define MINI_VEC_AVX2 1
 #endif
 
+#include "core/graphics/text/mini_vec_draw_numbers.h"
+
+using mini_vec_draw::FloorNear;
+
 namespace {
 
 // Bit rows of at most this many 64-bit words (1024 pixels), this many words in all (2 MB).
 constexpr int kParityWords = 64;
 constexpr size_t kParityArea = 1 << 18;
 constexpr int kCovered = 1, kOddLine = 2;
-
-inline int FloorNear(float v) {
-  int i = (int)v;
-  return i - (v < (float)i);
-}
 
 // One pixel row's coverage from its four lines of toggles (word w of line k at 4 w + k), a
 // byte a pixel; returns kCovered when any sample is covered, kOddLine when a line ends covered (an odd
