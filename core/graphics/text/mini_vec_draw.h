@@ -83,6 +83,7 @@ class TKsMiniVecDraw {
   // Counters for tests and benchmarks.
   int GetFillCount() const { return mFills; }
   int GetReplayCount() const { return mReplays; }
+  size_t GetCachedShapeCount() const { return mEntryCount; }
   // Shapes kept as coverage count the spans they would have been.
   size_t GetCachedSpanCount() const { return mSpanCount + mMaskSpans; }
   void ClearCache();

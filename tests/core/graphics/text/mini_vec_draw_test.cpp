@@ -259,6 +259,33 @@ TEST(MiniVecDraw, SpanCacheStaysUnderItsCap) {
   EXPECT_LE(most, 2000u + 200u);
 }
 
+// Keys that compare equal find each other however their numbers are written (a sine of -0 is
+// 0); keys that never compare equal (a NaN in the transform) cannot pile up entries without
+// end, though they add no spans.
+TEST(MiniVecDraw, CacheKeysMatchByValueAndStayBounded) {
+  TKsMiniVecDraw r;
+  Canvas c(32, 32);
+  auto box = Box(0, 0, 6, 6);
+  r.Begin(8, 8, &c.target);
+  r.SetRotation(1.0f, -0.0f);
+  Draw(r, box, 0, 0);
+  r.SetRotation(1.0f, 0.0f);
+  Draw(r, box, 0, 0);
+  EXPECT_EQ(r.GetFillCount(), 1);
+  EXPECT_EQ(r.GetReplayCount(), 1);
+
+  r.SetCacheLimit(100);
+  r.SetRotation(NAN, 0.0f);
+  size_t most = 0;
+  for (int n = 0; n < 1000; n++) {
+    Draw(r, box, 0, 0);
+    most = std::max(most, r.GetCachedShapeCount());
+  }
+  r.End();
+  EXPECT_EQ(r.GetFillCount(), 1001);
+  EXPECT_LE(most, 101u);
+}
+
 TEST(MiniVecDraw, StrokesAndPens) {
   auto lit = [](const Canvas& c) {
     int n = 0;
