@@ -670,8 +670,11 @@ namespace {
   const __m256i source = _mm256_unpacklo_epi8(_mm256_set1_epi32((int)colour), zero);
   const __m256i keepAlpha = _mm256_set1_epi32((int)0xFF000000u);
   const __m256i solid = _mm256_set1_epi32((int)(colour & 0xFFFFFFu));
-  const __m128i scale = _mm_set1_epi16((short)((colour >> 24) * 16));
   const bool opaque = colour >> 24 == 255;
+  // The alpha of coverage c at byte c - 1, so that no coverage (byte -1) looks up zero.
+  alignas(16) uint8_t alphaOf[16];
+  for (uint32_t c = 1; c <= 16; c++) alphaOf[c - 1] = (uint8_t)(c * (colour >> 24) * 16 >> 8);
+  const __m128i alphaTable = _mm_load_si128((const __m128i*)alphaOf), one = _mm_set1_epi8(1);
   // Byte i of the alphas to the four 16-bit channels of pixel i: -1 clears the high bytes.
   const __m256i spreadLow = _mm256_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 1, -1, 1, -1, 1, -1, 1, -1,
                                              4, -1, 4, -1, 4, -1, 4, -1, 5, -1, 5, -1, 5, -1, 5, -1);
@@ -687,12 +690,12 @@ namespace {
         _mm256_storeu_si256((__m256i*)(pixels + c), _mm256_or_si256(_mm256_and_si256(keepAlpha, d), solid));
         continue;
       }
-      __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_cvtepu8_epi16(_mm_cvtsi64_si128((long long)eight)), scale), 8);
-      const __m256i alphas = _mm256_broadcastq_epi64(_mm_packus_epi16(alpha, alpha));
+      const __m128i alpha = _mm_shuffle_epi8(alphaTable, _mm_sub_epi8(_mm_cvtsi64_si128((long long)eight), one));
+      const __m256i alphas = _mm256_broadcastq_epi64(alpha);
       const __m256i low = Blend16(_mm256_unpacklo_epi8(d, zero), _mm256_shuffle_epi8(alphas, spreadLow), source);
       const __m256i high = Blend16(_mm256_unpackhi_epi8(d, zero), _mm256_shuffle_epi8(alphas, spreadHigh), source);
       const __m256i out = _mm256_packus_epi16(low, high);
-      _mm256_storeu_si256((__m256i*)(pixels + c), _mm256_or_si256(_mm256_andnot_si256(keepAlpha, out), _mm256_and_si256(keepAlpha, d)));
+      _mm256_storeu_si256((__m256i*)(pixels + c), _mm256_blendv_epi8(out, d, keepAlpha));
     }
   }
 }
