@@ -236,7 +236,41 @@ bool TKsMiniVecDraw::ReadPlain(const uint8_t* shape, uint32_t size) {
   for (uint32_t p = 0; p < size;) {
     const uint8_t op = shape[p];
     const uint8_t* a = shape + p + 1;
-    p += 1 + Operands(op);  // ScanShape bounded size to whole commands
+    // Curves and lines first, by branches: the next command's place is then foreseen (ScanShape
+    // bounded size to whole commands).
+    if (op == 6) {
+      p += 9;
+      const float cx = Coordinate(a), cy = Coordinate(a + 2), x = Coordinate(a + 4), y = Coordinate(a + 6);
+      const float ax = cx - penX, ay = cy - penY, bx = penX - 2 * cx + x, by = penY - 2 * cy + y;
+      const __m128 px = _mm_add_ps(_mm_add_ps(_mm_set1_ps(penX), _mm_mul_ps(k2T, _mm_set1_ps(ax))),
+                                   _mm_mul_ps(kTT, _mm_set1_ps(bx)));
+      const __m128 py = _mm_add_ps(_mm_add_ps(_mm_set1_ps(penY), _mm_mul_ps(k2T, _mm_set1_ps(ay))),
+                                   _mm_mul_ps(kTT, _mm_set1_ps(by)));
+      const __m128 tx = _mm_add_ps(_mm_mul_ps(px, scaleX), shiftX);
+      const __m128 ty = _mm_add_ps(_mm_mul_ps(py, scaleY), shiftY);
+      lowX = _mm_min_ps(lowX, tx);
+      highX = _mm_max_ps(highX, tx);
+      unordered = _mm_or_ps(unordered, _mm_cmpunord_ps(tx, tx));
+      _mm_storeu_ps(xs + n, tx);
+      _mm_storeu_ps(ys + n, ty);
+      _mm_storeu_ps(rows + n, CeilClamped(_mm_sub_ps(ty, half)));
+      _mm_storeu_si128((__m128i*)(tails + n), _mm_set1_epi32((int)edgeTail()));
+      n += 3;
+      // The pen ends on the curve's own end point, which the last step may miss by a rounding.
+      const bool missed = Lane2(px) != x || Lane2(py) != y;
+      penX = x;
+      penY = y;
+      if (missed) put(transform(x, y), 0);
+      continue;
+    }
+    if (op == 5) {
+      p += 5;
+      penX = Coordinate(a);
+      penY = Coordinate(a + 2);
+      put(transform(penX, penY), edgeTail());
+      continue;
+    }
+    p += 1 + Operands(op);
     switch (op) {
       case 1:
         if (layer < kMaxLayer) layer++;
@@ -258,35 +292,6 @@ bool TKsMiniVecDraw::ReadPlain(const uint8_t* shape, uint32_t size) {
         penY = Coordinate(a + 2);
         put(transform(penX, penY), 0);
         break;
-      case 5:
-        penX = Coordinate(a);
-        penY = Coordinate(a + 2);
-        put(transform(penX, penY), edgeTail());
-        break;
-      case 6: {
-        const float cx = Coordinate(a), cy = Coordinate(a + 2), x = Coordinate(a + 4), y = Coordinate(a + 6);
-        const float ax = cx - penX, ay = cy - penY, bx = penX - 2 * cx + x, by = penY - 2 * cy + y;
-        const __m128 px = _mm_add_ps(_mm_add_ps(_mm_set1_ps(penX), _mm_mul_ps(k2T, _mm_set1_ps(ax))),
-                                     _mm_mul_ps(kTT, _mm_set1_ps(bx)));
-        const __m128 py = _mm_add_ps(_mm_add_ps(_mm_set1_ps(penY), _mm_mul_ps(k2T, _mm_set1_ps(ay))),
-                                     _mm_mul_ps(kTT, _mm_set1_ps(by)));
-        const __m128 tx = _mm_add_ps(_mm_mul_ps(px, scaleX), shiftX);
-        const __m128 ty = _mm_add_ps(_mm_mul_ps(py, scaleY), shiftY);
-        lowX = _mm_min_ps(lowX, tx);
-        highX = _mm_max_ps(highX, tx);
-        unordered = _mm_or_ps(unordered, _mm_cmpunord_ps(tx, tx));
-        _mm_storeu_ps(xs + n, tx);
-        _mm_storeu_ps(ys + n, ty);
-        _mm_storeu_ps(rows + n, CeilClamped(_mm_sub_ps(ty, half)));
-        _mm_storeu_si128((__m128i*)(tails + n), _mm_set1_epi32((int)edgeTail()));
-        n += 3;
-        // The pen ends on the curve's own end point, which the last step may miss by a rounding.
-        const bool missed = Lane2(px) != x || Lane2(py) != y;
-        penX = x;
-        penY = y;
-        if (missed) put(transform(x, y), 0);
-        break;
-      }
       case 7: colours = std::min(255, colours + 1); break;
       default: break;
     }
