@@ -10,10 +10,15 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cmath>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define MINI_VEC_AVX2 1
 #endif
 
 #include "core/base/platform.h"
@@ -21,39 +26,52 @@
 #include "core/base/saturate.h"
 #include "core/graphics/renderer.h"
 #include "core/graphics/texture.h"
+#include "core/graphics/text/mini_vec_draw_numbers.h"
 
-TKsMiniVecDraw* TKsMiniVecDraw::sInstance = nullptr;
-bool TKsMiniVecDraw::sVectorFill = true;
+using namespace mini_vec_draw;
 
 namespace {
 
-constexpr int kMaxLayer = 63;
-constexpr int kRowLimit = 8192;         // sub-scan-lines each side of the shape's position
-constexpr int kQuarterLimit = 4 * 1600;  // quarter pixels each side of it on a coverage line
-// Operand bytes of commands 1 ... 8, four bits each: a shift instead of a table load keeps the
-// walk from one command to the next short.
-constexpr uint64_t kOperandNibbles = 0x38441100;
-inline uint32_t Operands(uint8_t op) { return (uint32_t)(kOperandNibbles >> (4 * (op & 15)) & 15); }
-
-inline int Floor(float v) {
-  // Clamped so the conversion is defined (NaN, only ever met on an edge about to be dropped,
-  // gives the low end); written so that it compiles to min and max without branches.
-  v = v > -1e7f ? v : -1e7f;
-  v = v < 1e7f ? v : 1e7f;
-  int i = (int)v;
-  return i - (v < (float)i);
+bool CpuHasAvx2() {
+#if defined(MINI_VEC_AVX2)
+  // Static initialisers may run before the library's own CPU probe.
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
 }
+
+}  // namespace
+
+TKsMiniVecDraw* TKsMiniVecDraw::sInstance = nullptr;
+bool TKsMiniVecDraw::sVectorFill = true;
+bool TKsMiniVecDraw::sWide = CpuHasAvx2();
+
+void TKsMiniVecDraw::SetWideVectors(bool on) { sWide = on && CpuHasAvx2(); }
+
+namespace {
 
 uint32_t WithAlpha(TColor32 c, uint32_t alpha) { c.SetA((uint8_t)alpha); return c.Value(); }
 
-float Coordinate(const uint8_t* p) { return (int16_t)(p[0] | p[1] << 8) * 0.0078125f; }
-
 // Bytes of the stream up to and including its end command; colours it defines go to define.
+// Lines and curves are told apart by branches: the next command's place is then foreseen
+// instead of waiting for this one's byte.
 template <typename F>
 uint32_t ScanShape(const uint8_t* shape, uint32_t size, F define) {
   uint32_t p = 0;
   while (p < size) {
-    uint8_t op = shape[p];
+    const uint8_t op = shape[p];
+    if (op == 6) {
+      if (p + 9 > size) break;
+      p += 9;
+      continue;
+    }
+    if (op == 5) {
+      if (p + 5 > size) break;
+      p += 5;
+      continue;
+    }
     if (op < 1 || op > 8 || p + 1 + Operands(op) > size) break;
     if (op == 7) define(shape + p + 1);
     p += 1 + Operands(op);
@@ -62,51 +80,42 @@ uint32_t ScanShape(const uint8_t* shape, uint32_t size, F define) {
   return p;
 }
 
-// 64-bit content hash of a shape, eight bytes a step.
+// 64-bit content hash of a shape: four words a step in four independent lanes, the words left
+// one a lane, the last few bytes read as one word that overlaps the one before.
 uint64_t HashBytes(const uint8_t* p, uint32_t n) {
-  uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  constexpr uint64_t kMul = 0xFF51AFD7ED558CCDull;
+  uint64_t lane[4] = {0x9E3779B97F4A7C15ull ^ n, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull, 0x27D4EB2F165667C5ull};
+  auto mix = [](uint64_t& h, uint64_t v) {
+    h = (h ^ v) * kMul;
+    h ^= h >> 32;
+  };
   uint32_t i = 0;
-  for (; i + 8 <= n; i += 8) {
+  for (; i + 32 <= n; i += 32) {
+    for (int k = 0; k < 4; k++) {
+      uint64_t v;
+      memcpy(&v, p + i + 8 * k, 8);
+      mix(lane[k], v);
+    }
+  }
+  for (int k = 0; i + 8 <= n; i += 8, k++) {
     uint64_t v;
     memcpy(&v, p + i, 8);
-    h = (h ^ v) * 0xFF51AFD7ED558CCDull;
-    h ^= h >> 32;
+    mix(lane[k], v);
   }
-  for (; i < n; i++) h = (h ^ p[i]) * 0x100000001B3ull;
+  if (i < n) {
+    uint64_t v = 0;
+    if (n >= 8)
+      memcpy(&v, p + n - 8, 8);
+    else
+      for (uint32_t k = i; k < n; k++) v = v << 8 | p[k];
+    mix(lane[3], v);
+  }
+  uint64_t h = lane[0] ^ lane[1] * 0x9E3779B97F4A7C15ull ^ lane[2] * 0xC2B2AE3D27D4EB4Full ^ lane[3] * 0x165667B19E3779F9ull;
+  h *= kMul;
   return h ^ h >> 29;
 }
 
-int Ceil(float v) { return -Floor(-v); }
-
-// Floor of a value known to lie well inside the int range.
-inline int FloorNear(float v) {
-  int i = (int)v;
-  return i - (v < (float)i);
-}
-
 }  // namespace
-
-// Shape units to quarter pixels: italic shear, scale, rotation (skipped while the sine is 0),
-// then the shape's quarter-pixel phase. Each point is worked out the same way whichever edge
-// it ends, so shared corners meet exactly.
-struct TKsMiniVecDraw::ShapeTransform {
-  float scaleX, scaleY, cosine, sine, shiftX, shiftY;
-  bool italic;
-  [[gnu::always_inline]] Point operator()(float x, float y) const {
-    if (italic) x -= y / 3;
-    x *= scaleX;
-    y *= scaleY;
-    if (sine != 0) {
-      float rx = x * cosine - y * sine, ry = x * sine + y * cosine;
-      x = rx;
-      y = ry;
-    }
-    x += shiftX;
-    y += shiftY;
-    // The first sub-scan-line whose centre lies at or below y.
-    return Point{x, y, Ceil(y - 0.5f)};
-  }
-};
 
 bool TKsMiniVecDraw::Key::operator==(const Key& o) const {
   return hash == o.hash && length == o.length && phaseX == o.phaseX && phaseY == o.phaseY &&
@@ -114,13 +123,21 @@ bool TKsMiniVecDraw::Key::operator==(const Key& o) const {
          pen1 == o.pen1 && cosine == o.cosine && sine == o.sine;
 }
 
-size_t TKsMiniVecDraw::KeyHash::operator()(const Key& k) const {
+size_t TKsMiniVecDraw::KeyHash(const Key& k) const {
+  // Equal keys hash alike: -0 (equal to 0) counts as 0. Three independent products keep the
+  // transform's six numbers off one long chain of multiplications.
+  auto pair = [](float a, float b) {
+    a += 0.0f;
+    b += 0.0f;
+    uint32_t x, y;
+    memcpy(&x, &a, 4);
+    memcpy(&y, &b, 4);
+    return (uint64_t)x | (uint64_t)y << 32;
+  };
   uint64_t h = k.hash ^ ((uint64_t)k.length << 32) ^ (k.phaseX | k.phaseY << 2 | k.italic << 4);
-  for (float f : {k.scaleX, k.scaleY, k.pen0, k.pen1, k.cosine, k.sine}) {
-    uint32_t bits;
-    memcpy(&bits, &f, 4);
-    h = (h ^ bits) * 0x100000001B3ull;
-  }
+  h ^= pair(k.scaleX, k.scaleY) * 0x9E3779B97F4A7C15ull ^ pair(k.pen0, k.pen1) * 0xC2B2AE3D27D4EB4Full ^
+       pair(k.cosine, k.sine) * 0x165667B19E3779F9ull;
+  h *= 0xFF51AFD7ED558CCDull;
   return (size_t)(h ^ h >> 29);
 }
 
@@ -255,179 +272,56 @@ void TKsMiniVecDraw::DrawShape(const uint8_t* shape, uint32_t size, int x, int y
 
   Key key{hash, length, (uint8_t)mShiftX, (uint8_t)mShiftY, (uint8_t)mItalic, mScaleX, mScaleY,
           mPenWidth[0], mPenWidth[0] != 0 ? mPenWidth[1] : 0.0f, mCos, mSin};
-  auto it = mCache.find(key);
-  if (it != mCache.end()) {
+  if (mSlots.empty()) mSlots.resize(64);
+  const size_t slotHash = KeyHash(key);
+  size_t mask = mSlots.size() - 1, slot = slotHash & mask;
+  for (; mSlots[slot].generation == mGeneration; slot = (slot + 1) & mask) {
+    if (!(mSlots[slot].key == key)) continue;
     mReplays++;
-    DrawSpans(it->second.first, it->second.first + it->second.count);
+    const Entry& e = mSlots[slot].entry;
+    if (e.rows)
+      DrawMask(e);
+    else
+      DrawSpans(mSpans.data() + e.first, mSpans.data() + e.first + e.count);
     return;
   }
-  if (mSpanCount > mCacheLimit) ClearCache();
+  // Kept coverage may take somewhat more room than its spans would; keys that never match
+  // (a NaN in the transform) add entries without spans.
+  if (GetCachedSpanCount() > mCacheLimit || mMaskEnd > 16 * mCacheLimit || mEntryCount > mCacheLimit) ClearCache();
   mFills++;
-  size_t first = mSpanCount;
+  const size_t first = mSpanCount;
+  mFilledMask.rows = 0;
   if (ReadShape(shape, length)) Fill();
-  mCache.emplace(key, Entry{first, mSpanCount - first});
-}
-
-bool TKsMiniVecDraw::ReadShape(const uint8_t* shape, uint32_t size) {
-  mEdgeCount = 0;
-  mLayer = mTopLayer = 2;
-  mFillBase = mFill1 = mFill2 = 0;
-  // A zero or broken scale draws nothing (and would give infinite stroke corners).
-  if (!std::isfinite(mScaleX) || !std::isfinite(mScaleY) || mScaleX == 0 || mScaleY == 0) return false;
-  // Glyphs are mostly drawn upright, plain and unstroked: that reading knows it at compile time.
-  if (!mItalic && mSin == 0 && mPenWidth[0] == 0) return ReadCommands<true>(shape, size);
-  return ReadCommands<false>(shape, size);
-}
-
-template <bool kPlain>
-bool TKsMiniVecDraw::ReadCommands(const uint8_t* shape, uint32_t size) {
-  const ShapeTransform transform{mScaleX, mScaleY, kPlain ? 1 : mCos, kPlain ? 0 : mSin,
-                                 (float)mShiftX, (float)mShiftY, kPlain ? false : mItalic};
-  const bool pens = !kPlain && mPenWidth[0] != 0;
-  // The pen in shape units (curves and strokes are worked out there) and transformed: each
-  // point is transformed once and ends the one line and starts the next.
-  float penX = 0, penY = 0;
-  Point pen = transform(0, 0);
-  uint8_t fill = 0;
-  int colours = 0;
-  // Edges go through a local pointer and the layer state lives in locals: the edges' byte
-  // stores could alias any member, which would be read again after each one.
-  int layer = mLayer, topLayer = mTopLayer, fillBase = mFillBase, fill1 = mFill1, fill2 = mFill2;
-  Edge* out = mEdges.data() + mEdgeCount;
-  Edge* end = mEdges.data() + mEdges.size();
-  for (uint32_t p = 0; p < size;) {
-    uint8_t op = shape[p];
-    const uint8_t* a = shape + p + 1;
-    p += 1 + Operands(op);  // ScanShape bounded size to whole commands
-    // A curve makes three lines, each with up to six sides of each pen's stroke.
-    if (out + 39 > end) {
-      const size_t count = out - mEdges.data();
-      mEdges.resize(2 * mEdges.size() + 39);
-      out = mEdges.data() + count;
-      end = mEdges.data() + mEdges.size();
+  const Entry entry = mFilledMask.rows ? mFilledMask : Entry{first, mSpanCount - first, 0, 0, 0, 0, 0};
+  if (2 * (mEntryCount + 1) > mSlots.size()) {
+    std::vector<Slot> slots(2 * mSlots.size());
+    mask = slots.size() - 1;
+    for (const Slot& s : mSlots) {
+      if (s.generation != mGeneration) continue;
+      size_t i = KeyHash(s.key) & mask;
+      while (slots[i].generation == mGeneration) i = (i + 1) & mask;
+      slots[i] = s;
     }
-    switch (op) {
-      case 1:
-        if (layer < kMaxLayer) layer++;
-        topLayer = std::max(topLayer, layer);
-        fillBase = colours;
-        fill1 = fill2 = 0;
-        fill = 0;
-        break;
-      case 2:
-        fill1 = a[0] ? std::min(255, fillBase + a[0]) : 0;
-        fill = (uint8_t)(fill1 ? fill1 : fill2);
-        break;
-      case 3:
-        fill2 = a[0] ? std::min(255, fillBase + a[0]) : 0;
-        fill = (uint8_t)(fill1 ? fill1 : fill2);
-        break;
-      case 4:
-        penX = Coordinate(a);
-        penY = Coordinate(a + 2);
-        pen = transform(penX, penY);
-        break;
-      case 5: {
-        float x = Coordinate(a), y = Coordinate(a + 2);
-        Point to = transform(x, y);
-        if (pens) StrokeLine(out, transform, penX, penY, x, y);
-        AddEdge(out, pen, to, fill, (uint8_t)layer);
-        penX = x;
-        penY = y;
-        pen = to;
-        break;
-      }
-      case 6: {
-        float cx = Coordinate(a), cy = Coordinate(a + 2), x = Coordinate(a + 4), y = Coordinate(a + 6);
-        // Three lines through the points at t = 1/3, 2/3 and 1 of p0 + 2t(c - p0) + t^2(p0 - 2c + p2).
-        static constexpr float kT[3] = {1 / 3.0f, 2 / 3.0f, 3 / 3.0f};
-        static constexpr float k2T[3] = {2 * kT[0], 2 * kT[1], 2 * kT[2]};
-        static constexpr float kTT[3] = {kT[0] * kT[0], kT[1] * kT[1], kT[2] * kT[2]};
-        float ax = cx - penX, ay = cy - penY, bx = penX - 2 * cx + x, by = penY - 2 * cy + y;
-        float px = penX, py = penY;
-#pragma GCC unroll 3
-        for (int i = 0; i < 3; i++) {
-          float nx = px + k2T[i] * ax + kTT[i] * bx;
-          float ny = py + k2T[i] * ay + kTT[i] * by;
-          Point to = transform(nx, ny);
-          if (pens) StrokeLine(out, transform, penX, penY, nx, ny);
-          AddEdge(out, pen, to, fill, (uint8_t)layer);
-          penX = nx;
-          penY = ny;
-          pen = to;
-        }
-        // The pen ends on the curve's own end point, which the last step may miss by a rounding.
-        if (penX != x || penY != y) {
-          penX = x;
-          penY = y;
-          pen = transform(x, y);
-        }
-        break;
-      }
-      case 7: colours = std::min(255, colours + 1); break;
-      default: break;
-    }
+    mSlots.swap(slots);
   }
-  mLayer = layer;
-  mTopLayer = topLayer;
-  mFillBase = fillBase;
-  mFill1 = fill1;
-  mFill2 = fill2;
-  mEdgeCount = (int)(out - mEdges.data());
-  return mEdgeCount > 0;
+  slot = slotHash & mask;
+  while (mSlots[slot].generation == mGeneration) slot = (slot + 1) & mask;
+  mSlots[slot] = Slot{key, entry, mGeneration};
+  mEntryCount++;
 }
 
-void TKsMiniVecDraw::StrokeLine(Edge*& out, const ShapeTransform& transform, float x0, float y0, float x1, float y1) {
-  float dx = x1 - x0, dy = y1 - y0;
-  float length = std::sqrt(dx * dx + dy * dy);
-  // A zero-length line has no direction to stroke across.
-  for (int pen = 0; pen < 2 && mPenWidth[pen] != 0 && length > 0; pen++) {
-    float w = mPenWidth[pen] * 4;
-    float hx = w / mScaleX * dx / length, hy = w / mScaleY * dy / length;
-    const Point corner[6] = {transform(x0 + hy, y0 - hx), transform(x0 - hx, y0 - hy),
-                             transform(x0 - hy, y0 + hx), transform(x1 - hy, y1 + hx),
-                             transform(x1 + hx, y1 + hy), transform(x1 + hy, y1 - hx)};
-    for (int i = 0; i < 6; i++) AddEdge(out, corner[i], corner[(i + 1) % 6], 1, (uint8_t)pen);
+void TKsMiniVecDraw::ClearCache() {
+  mSpanCount = mMaskEnd = mMaskSpans = mEntryCount = 0;
+  if (++mGeneration == 0) {
+    for (Slot& s : mSlots) s.generation = 0;
+    mGeneration = 1;
   }
-}
-
-[[gnu::always_inline]] inline void TKsMiniVecDraw::AddEdge(Edge*& out, const Point& a, const Point& b, uint8_t fill, uint8_t layer) {
-  bool reversed = b.y < a.y;
-  const Point& p0 = reversed ? b : a;
-  const Point& p1 = reversed ? a : b;
-  // The edge crosses the centres of sub-scan-lines startRow ... endRow - 1.
-  int startRow = std::max(-kRowLimit, p0.row);
-  int endRow = std::min(kRowLimit, p1.row);
-  if (startRow >= endRow) return;
-  if (!std::isfinite(p0.x + p1.x + p0.y + p1.y)) return;
-  if (!reversed && layer < 2) fill = 0;
-  float slope = (p1.x - p0.x) / (p1.y - p0.y);
-  float xStart = p0.x + ((float)startRow + 0.5f - p0.y) * slope;
-  *out++ = Edge(xStart, slope, startRow, endRow, fill, layer, reversed);
 }
 
 void TKsMiniVecDraw::Fill() {
-  int minRow = INT_MAX, maxRow = INT_MIN;
-  const Edge& first = mEdges[0];
-  bool oneColour = first.layer >= 2 && first.fill != 0;
-  float reach = 0, lowX = INFINITY, highX = -INFINITY;
-  for (int i = 0; i < mEdgeCount; i++) {
-    const Edge& e = mEdges[i];
-    minRow = std::min(minRow, e.startRow);
-    maxRow = std::max(maxRow, e.endRow);
-    oneColour = oneColour && e.layer == first.layer && e.fill == first.fill;
-    const float run = e.slope * (float)(e.endRow - e.startRow);
-    // A NaN crossing (an infinite slope started exactly on a line) sticks, so such a shape is
-    // never near: the far path floors it safely.
-    const float far = std::fabs(e.xStart) + std::fabs(run);
-    reach = far > reach || far != far ? far : reach;
-    lowX = std::min(lowX, std::min(e.xStart, e.xStart + run));
-    highX = std::max(highX, std::max(e.xStart, e.xStart + run));
-  }
-  // Crossings stay within a hair of the edge's span (each step rounds by at most 2^-24 of x),
-  // so shapes that reach less than this never meet the coverage line's ends.
-  bool near = reach < kQuarterLimit - 400;
-  if (oneColour && near && sVectorFill && FillParity(minRow, maxRow, lowX, highX)) return;
+  const int minRow = mBounds.minRow, maxRow = mBounds.maxRow;
+  const bool oneColour = mBounds.oneColour, near = mBounds.near;
+  if (oneColour && near && sVectorFill && FillParity(minRow, maxRow, mBounds.lowX, mBounds.highX)) return;
   mRowHead.assign(maxRow - minRow, -1);
   if ((int)mNext.size() < mEdgeCount) {
     mNext.resize(mEdgeCount);
@@ -753,13 +647,66 @@ bool TKsMiniVecDraw::BlendRow(int cls, int lo, int hi, int row) {
     for (int c = lo; c < to; c++)
       if (coverage[c - lo] > 16) return false;
   }
-  BlendCoverage(mRamp[cls][15], coverage + (from - lo), t.pixels + (size_t)y * t.pitch + (base + from), to - from);
+  BlendCoverage(mRamp[cls][15], coverage + (from - lo), 0, t.pixels + (size_t)y * t.pitch + (base + from), 0, to - from, 1);
   return true;
 }
 
+#if defined(MINI_VEC_AVX2)
+namespace {
+
+// Four pixels of 16-bit channels over d, as BlendCoverage's blend2.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i Blend16(__m256i d, __m256i alpha, __m256i source) {
+  const __m256i v = _mm256_add_epi16(_mm256_mullo_epi16(d, _mm256_sub_epi16(_mm256_set1_epi16(255), alpha)),
+                                     _mm256_mullo_epi16(source, alpha));
+  return _mm256_srli_epi16(_mm256_mulhi_epu16(v, _mm256_set1_epi16((short)0x8081)), 7);
+}
+
+// BlendCoverage eight pixels at a time: the same arithmetic in 256-bit units. Unpacking works
+// within each 128-bit half, so the low unpack holds pixels 0, 1, 4, 5 and the high one 2, 3,
+// 6, 7; each pixel's alpha is spread over its channels by a byte shuffle in that order.
+[[gnu::target("avx2")]] void BlendCoverageAvx2(uint32_t colour, const uint8_t* coverage, size_t coveragePitch,
+                                               uint32_t* pixels, size_t pitch, int count, int rows) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i source = _mm256_unpacklo_epi8(_mm256_set1_epi32((int)colour), zero);
+  const __m256i keepAlpha = _mm256_set1_epi32((int)0xFF000000u);
+  const __m256i solid = _mm256_set1_epi32((int)(colour & 0xFFFFFFu));
+  const bool opaque = colour >> 24 == 255;
+  // The alpha of coverage c at byte c - 1, so that no coverage (byte -1) looks up zero.
+  alignas(16) uint8_t alphaOf[16];
+  for (uint32_t c = 1; c <= 16; c++) alphaOf[c - 1] = (uint8_t)(c * (colour >> 24) * 16 >> 8);
+  const __m128i alphaTable = _mm_load_si128((const __m128i*)alphaOf), one = _mm_set1_epi8(1);
+  // Byte i of the alphas to the four 16-bit channels of pixel i: -1 clears the high bytes.
+  const __m256i spreadLow = _mm256_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 1, -1, 1, -1, 1, -1, 1, -1,
+                                             4, -1, 4, -1, 4, -1, 4, -1, 5, -1, 5, -1, 5, -1, 5, -1);
+  const __m256i spreadHigh = _mm256_setr_epi8(2, -1, 2, -1, 2, -1, 2, -1, 3, -1, 3, -1, 3, -1, 3, -1,
+                                              6, -1, 6, -1, 6, -1, 6, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+  for (; rows > 0; rows--, coverage += coveragePitch, pixels += pitch) {
+    for (int c = 0; c + 8 <= count; c += 8) {
+      uint64_t eight;
+      memcpy(&eight, coverage + c, 8);
+      if (!eight) continue;
+      const __m256i d = _mm256_loadu_si256((const __m256i*)(pixels + c));
+      if (eight == 0x1010101010101010ull && opaque) {
+        _mm256_storeu_si256((__m256i*)(pixels + c), _mm256_or_si256(_mm256_and_si256(keepAlpha, d), solid));
+        continue;
+      }
+      const __m128i alpha = _mm_shuffle_epi8(alphaTable, _mm_sub_epi8(_mm_cvtsi64_si128((long long)eight), one));
+      const __m256i alphas = _mm256_broadcastq_epi64(alpha);
+      const __m256i low = Blend16(_mm256_unpacklo_epi8(d, zero), _mm256_shuffle_epi8(alphas, spreadLow), source);
+      const __m256i high = Blend16(_mm256_unpackhi_epi8(d, zero), _mm256_shuffle_epi8(alphas, spreadHigh), source);
+      const __m256i out = _mm256_packus_epi16(low, high);
+      _mm256_storeu_si256((__m256i*)(pixels + c), _mm256_blendv_epi8(out, d, keepAlpha));
+    }
+  }
+}
+
+}  // namespace
+#endif
+
 // One pixel in 0 ... 16 coverage takes the ramp's alpha, 16 * coverage * a / 256 (none for no
-// coverage, exactly as the spans leave it).
-void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, uint32_t* pixels, int count) {
+// coverage, exactly as the spans leave it). Rows of count pixels, the constants made once.
+void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, size_t coveragePitch, uint32_t* pixels,
+                                   size_t pitch, int count, int rows) {
   const uint32_t a16 = (colour >> 24) * 16;
   const __m128i zero = _mm_setzero_si128();
   const __m128i source = _mm_unpacklo_epi8(_mm_set1_epi32((int)colour), zero);
@@ -774,33 +721,42 @@ void TKsMiniVecDraw::BlendCoverage(uint32_t colour, const uint8_t* coverage, uin
     __m128i v = _mm_add_epi16(_mm_mullo_epi16(d, _mm_sub_epi16(full, alpha)), _mm_mullo_epi16(source, alpha));
     return _mm_srli_epi16(_mm_mulhi_epu16(v, divide), 7);
   };
-  int c = 0;
-  for (; c + 4 <= count; c += 4) {
-    uint32_t four;
-    memcpy(&four, coverage + c, 4);
-    if (!four) continue;
-    __m128i d = _mm_loadu_si128((const __m128i*)(pixels + c));
-    if (four == 0x10101010u && opaque) {
-      // Fully covered by an opaque colour: the colour itself, as the blend would give.
-      _mm_storeu_si128((__m128i*)(pixels + c), _mm_or_si128(_mm_and_si128(keepAlpha, d), solid));
-      continue;
-    }
-    __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)four), zero), scale), 8);
-    alpha = _mm_unpacklo_epi16(alpha, alpha);
-    __m128i lo2 = blend2(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(alpha, alpha));
-    __m128i hi2 = blend2(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(alpha, alpha));
-    __m128i out = _mm_packus_epi16(lo2, hi2);
-    out = _mm_or_si128(_mm_andnot_si128(keepAlpha, out), _mm_and_si128(keepAlpha, d));
-    _mm_storeu_si128((__m128i*)(pixels + c), out);
+  int first = 0;
+#if defined(MINI_VEC_AVX2)
+  if (sWide) {
+    first = count & ~7;
+    BlendCoverageAvx2(colour, coverage, coveragePitch, pixels, pitch, first, rows);
   }
-  for (; c < count; c++) {
-    uint32_t cov = coverage[c];
-    if (!cov) continue;
-    uint32_t alpha = cov * a16 >> 8;
-    __m128i a = _mm_set1_epi16((short)alpha);
-    __m128i d = _mm_cvtsi32_si128((int)pixels[c]);
-    __m128i out = _mm_packus_epi16(blend2(_mm_unpacklo_epi8(d, zero), a), zero);
-    pixels[c] = ((uint32_t)_mm_cvtsi128_si32(out) & 0xFFFFFFu) | (pixels[c] & 0xFF000000u);
+#endif
+  for (; rows > 0; rows--, coverage += coveragePitch, pixels += pitch) {
+    int c = first;
+    for (; c + 4 <= count; c += 4) {
+      uint32_t four;
+      memcpy(&four, coverage + c, 4);
+      if (!four) continue;
+      __m128i d = _mm_loadu_si128((const __m128i*)(pixels + c));
+      if (four == 0x10101010u && opaque) {
+        // Fully covered by an opaque colour: the colour itself, as the blend would give.
+        _mm_storeu_si128((__m128i*)(pixels + c), _mm_or_si128(_mm_and_si128(keepAlpha, d), solid));
+        continue;
+      }
+      __m128i alpha = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)four), zero), scale), 8);
+      alpha = _mm_unpacklo_epi16(alpha, alpha);
+      __m128i lo2 = blend2(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(alpha, alpha));
+      __m128i hi2 = blend2(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(alpha, alpha));
+      __m128i out = _mm_packus_epi16(lo2, hi2);
+      out = _mm_or_si128(_mm_andnot_si128(keepAlpha, out), _mm_and_si128(keepAlpha, d));
+      _mm_storeu_si128((__m128i*)(pixels + c), out);
+    }
+    for (; c < count; c++) {
+      uint32_t cov = coverage[c];
+      if (!cov) continue;
+      uint32_t alpha = cov * a16 >> 8;
+      __m128i a = _mm_set1_epi16((short)alpha);
+      __m128i d = _mm_cvtsi32_si128((int)pixels[c]);
+      __m128i out = _mm_packus_epi16(blend2(_mm_unpacklo_epi8(d, zero), a), zero);
+      pixels[c] = ((uint32_t)_mm_cvtsi128_si32(out) & 0xFFFFFFu) | (pixels[c] & 0xFF000000u);
+    }
   }
 }
 #endif
@@ -861,18 +817,18 @@ void TKsMiniVecDraw::EmitClass(int cls, int c, int hi, int row) {
   mSpanCount = out - mSpans.data();
 }
 
-void TKsMiniVecDraw::DrawSpans(size_t first, size_t end) {
+void TKsMiniVecDraw::DrawSpans(const Span* first, const Span* end) {
   if (!mTarget) {
-    for (size_t i = first; i < end; i++) {
-      const Span s = mSpans[i];
+    for (const Span* i = first; i < end; i++) {
+      const Span s = *i;
       AddLine(mShapeX + s.x0, mShapeX + s.x1, mShapeY + s.y, mRamp[s.cls][s.index]);
     }
     return;
   }
   const TPixelTarget& t = *mTarget;
   if (!t.pixels) return;
-  for (size_t i = first; i < end; i++) {
-    const Span s = mSpans[i];
+  for (const Span* i = first; i < end; i++) {
+    const Span s = *i;
     int y = mShapeY + s.y;
     if (y < 0 || y >= t.height) continue;
     uint32_t* row = t.pixels + (size_t)y * t.pitch;

@@ -1,13 +1,13 @@
 // TKsMiniVecDraw: the anti-aliased filler of small vector shapes (font glyphs and the layout's
 // rectangles). One program-wide instance. Spans go either to a line batch that the screen draws
-// or straight into the pixels of a locked target; every shape's spans are recorded, keyed by
-// its content and transform, so repeated glyphs are replayed instead of filled again.
+// or straight into the pixels of a locked target; every shape's spans (or, for glyphs blended
+// over pixels, its coverage) are kept, keyed by its content and transform, so repeated glyphs
+// are replayed instead of filled again.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "core/base/color.h"
@@ -83,17 +83,18 @@ class TKsMiniVecDraw {
   // Counters for tests and benchmarks.
   int GetFillCount() const { return mFills; }
   int GetReplayCount() const { return mReplays; }
-  size_t GetCachedSpanCount() const { return mSpanCount; }
-  void ClearCache() {
-    mCache.clear();
-    mSpanCount = 0;
-  }
+  size_t GetCachedShapeCount() const { return mEntryCount; }
+  // Shapes kept as coverage count the spans they would have been.
+  size_t GetCachedSpanCount() const { return mSpanCount + mMaskSpans; }
+  void ClearCache();
   // The cache is emptied when it would hold more spans than this.
   void SetCacheLimit(size_t spans) { mCacheLimit = spans; }
 
   // Tests: false keeps glyph fills on the plain row-by-row walk and blend, which the quicker
   // paths must match pixel for pixel.
   static void SetVectorFill(bool on) { sVectorFill = on; }
+  // Tests: false keeps the 128-bit paths on a CPU that has 256-bit units.
+  static void SetWideVectors(bool on);
 
   static constexpr int kCells = 3200;  // pixel columns of a coverage line, -1600 ... 1599
 
@@ -137,17 +138,37 @@ class TKsMiniVecDraw {
     float scaleX, scaleY, pen0, pen1, cosine, sine;
     bool operator==(const Key& o) const;
   };
-  struct KeyHash {
-    size_t operator()(const Key& k) const;
-  };
+  // Spans mSpans[first, first + count); or, when rows is not 0, a parity fill's coverage: rows
+  // of pitch bytes from mMasks[first] (sixteen zeros before each), pixel px0 of the shape's row
+  // row0 first, drawn in class cls.
   struct Entry {
     size_t first, count;
+    int rows, pitch, px0, row0, cls;
+  };
+  // The span cache is one open-addressed table; a slot is taken when its generation is the
+  // cache's, so clearing is a counter step however large the table has grown.
+  struct Slot {
+    Key key;
+    Entry entry;
+    uint32_t generation;
+  };
+  size_t KeyHash(const Key& k) const;
+
+  // What Fill needs to know of a shape's edges: the sub-scan-lines they cross, about where
+  // their crossings lie, whether they are all of one fill in one layer and whether every
+  // crossing lies well inside the coverage line (near).
+  struct Bounds {
+    int minRow, maxRow;
+    float lowX, highX;
+    bool oneColour, near;
   };
 
   void SetColour32(int number, TColor32 colour, uint32_t alpha);
   bool ReadShape(const uint8_t* shape, uint32_t size);
   template <bool kPlain>
   bool ReadCommands(const uint8_t* shape, uint32_t size);
+  bool ReadPlain(const uint8_t* shape, uint32_t size);
+  void MeasureEdges();
   void ReleaseTexture();
   struct ShapeTransform;
   // The six sides of each pen's stroke around a line (shape units).
@@ -163,6 +184,8 @@ class TKsMiniVecDraw {
   // lie within about lowX ... highX; false leaves the shape to the walk.
   bool FillParity(int minRow, int maxRow, float lowX, float highX);
   void EmitCoverage(int cls, const uint8_t* coverage, int px0, int count, int row);
+  static Span* CoverageSpans(int cls, const uint8_t* coverage, int px0, int count, int row, Span* out);
+  void DrawMask(const Entry& entry);
   // Insertion sort, stable: the order barely changes from one sub-scan-line to the next.
   static void SortByX(Active* active, int count);
   void AddStretch(int cls, int s, int e);
@@ -170,14 +193,15 @@ class TKsMiniVecDraw {
   // kSpansOnly records them after BlendRow has blended the row.
   enum { kLines, kReplace, kAccumulate, kBlend, kSpansOnly };
   bool BlendRow(int cls, int lo, int hi, int row);
-  static void BlendCoverage(uint32_t colour, const uint8_t* coverage, uint32_t* pixels, int count);
+  static void BlendCoverage(uint32_t colour, const uint8_t* coverage, size_t coveragePitch, uint32_t* pixels,
+                            size_t pitch, int count, int rows);
   void EmitRow(int row);
   void EmitClass(int cls, int lo, int hi, int row);
   template <int kMode>
   void EmitClass(int cls, int lo, int hi, int row);
   template <int kMode>
   static void PutRun(uint32_t* row, int x0, int x1, int width, uint32_t colour);
-  void DrawSpans(size_t first, size_t end);
+  void DrawSpans(const Span* first, const Span* end);
   void FlushBatch();
   void AddLine(int x0, int x1, int y, uint32_t colour);
   bool CalibrateOnce(bool& passed);
@@ -208,6 +232,11 @@ class TKsMiniVecDraw {
   // Per-shape fill state, reused across shapes.
   std::vector<Edge> mEdges;  // the first mEdgeCount are the shape's
   int mEdgeCount = 0;
+  Bounds mBounds;
+  // Plain reading's transformed points; a point's tail holds the fill and layer of the edge
+  // that ends at it, and its top bit says whether one does (not after a move).
+  std::vector<float> mPointX, mPointY, mPointRow;
+  std::vector<uint32_t> mPointTail;
   std::vector<int> mRowHead, mNext;
   std::vector<Active> mActive;
   int mLayer = 2, mFillBase = 0, mFill1 = 0, mFill2 = 0, mTopLayer = 2;
@@ -216,14 +245,21 @@ class TKsMiniVecDraw {
   int8_t mCells[4][kCells + 10];
   int mTouchedLo[4], mTouchedHi[4];
   uint8_t mCoverage[kCells + 16];  // a row's running sums for BlendRow
-  // The parity fill's bit rows, its coverage and which of its rows cover anything.
+  // The parity fill's bit rows and which of its rows cover anything; its coverage is made in
+  // mMasks past the cached ones and kept there when it is the shape's cache entry.
   std::vector<uint64_t> mBits;
-  std::vector<uint8_t> mMask, mRowFlags;
+  std::vector<uint8_t> mRowFlags;
+  Entry mFilledMask;  // set by a fill that kept its coverage (rows 0 otherwise)
 
   // Span cache.
-  std::unordered_map<Key, Entry, KeyHash> mCache;
+  std::vector<Slot> mSlots;  // a power of two of them
+  uint32_t mGeneration = 1;
+  size_t mEntryCount = 0;
   std::vector<Span> mSpans;  // the first mSpanCount are recorded, the rest room to grow
   size_t mSpanCount = 0;
+  std::vector<uint8_t> mMasks;  // the first mMaskEnd bytes are cached coverage
+  size_t mMaskEnd = 0, mMaskSpans = 0;
+  std::vector<Span> mReplaySpans;  // a kept coverage's spans, for targets that draw spans
   size_t mCacheLimit = 1 << 20;
 
   // Line batch (the renderer's DrawVertices unless replaced).
@@ -236,4 +272,5 @@ class TKsMiniVecDraw {
 
   static TKsMiniVecDraw* sInstance;
   static bool sVectorFill;
+  static bool sWide;  // the CPU's 256-bit units are used
 };

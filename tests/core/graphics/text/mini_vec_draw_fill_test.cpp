@@ -597,3 +597,65 @@ TEST(MiniVecDrawFill, VectorPathsBlendAsThePlainOnes) {
   }
   EXPECT_GT(changed, 500);
 }
+
+// The 128-bit paths (the only ones on a CPU without 256-bit units): the same spans as the sorted
+// walk for glyphs and random shapes, and the same pixels and cached spans as the wide paths when
+// blending over a background of every colour and alpha, partly off the target.
+TEST(MiniVecDrawFill, NarrowUnitsDrawAsTheSortedWalkAndTheWideOnes) {
+  struct Restore {
+    ~Restore() { TKsMiniVecDraw::SetWideVectors(true); }
+  } restore;
+  std::unique_ptr<TVectorFont> builtin = MakeBuiltinFont();
+  const TVectorFont& font = *builtin;
+  Reference reference;
+  Filler filler;
+  std::mt19937 rng(31);
+  std::uniform_real_distribution<float> unit(0, 1);
+  const uint32_t class3 = Rgb(10, 245, 5);
+  constexpr int kW = 120, kH = 70;
+  std::vector<uint32_t> background(kW * kH);
+  for (uint32_t& p : background) p = (uint32_t)rng();
+  auto blend = [&](bool wide, const std::vector<uint8_t>& shape, float scale, float x, float y, float alpha,
+                   size_t& spans) {
+    TKsMiniVecDraw::SetWideVectors(wide);
+    std::vector<uint32_t> pixels = background;
+    TPixelTarget target{pixels.data(), kW - 5, kH, kW};
+    TKsMiniVecDraw draw;
+    draw.SetColour(1, TColor(0.1f, 0.7f, 0.4f, alpha), 1.0f);
+    draw.SetScale(scale, scale);
+    draw.Begin(x, y, &target);
+    draw.DrawShape(shape.data(), (uint32_t)shape.size(), 0, 0);
+    draw.End();
+    spans = draw.GetCachedSpanCount();
+    return pixels;
+  };
+  const float alphas[] = {1.0f, 0.5f, 0.03f};
+  int changed = 0;
+  for (int n = 0; n < 600; n++) {
+    std::vector<uint8_t> shape;
+    uint32_t class2 = 0;
+    Transform t;
+    if (n % 2) {
+      int g = (int)(rng() % font.GetGlyphCount());
+      shape.assign(font.GetGlyphShape(g), font.GetGlyphShape(g) + font.GetGlyphShapeSize(g));
+      t.scaleX = t.scaleY = 0.375f * std::pow(2.0f, unit(rng) * 5);
+    } else {
+      shape = RandomShape(rng, true, class2);
+      t = RandomTransform(rng, false);
+    }
+    int qx = (int)(rng() % 4), qy = (int)(rng() % 4);
+    TKsMiniVecDraw::SetWideVectors(false);
+    std::vector<Span> expected = reference.Fill(shape.data(), (uint32_t)shape.size(), t, qx, qy);
+    ASSERT_EQ(filler.Fill(shape, t, qx, qy, class3, class2), expected) << "case " << n;
+
+    const float scale = n % 2 ? t.scaleX : 0.002f * std::pow(2.0f, unit(rng) * 4);
+    const float x = unit(rng) * 140 - 20, y = unit(rng) * 90 - 10;
+    size_t narrowSpans = 0, wideSpans = 0;
+    std::vector<uint32_t> narrow = blend(false, shape, scale, x, y, alphas[n % 3], narrowSpans);
+    std::vector<uint32_t> wide = blend(true, shape, scale, x, y, alphas[n % 3], wideSpans);
+    ASSERT_EQ(narrow, wide) << "case " << n;
+    ASSERT_EQ(narrowSpans, wideSpans) << "case " << n;
+    changed += narrow != background;
+  }
+  EXPECT_GT(changed, 250);
+}

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <tuple>
 
 #include "core/graphics/text/font_cache.h"
 #include "core/graphics/text/shape_writer.h"
@@ -152,6 +154,69 @@ TEST(MiniVecDraw, ReplayedGlyphsAreIdenticalToFreshFills) {
   EXPECT_EQ(r.GetReplayCount(), 1);
 }
 
+// Glyphs filled while blending over pixels are kept as their coverage. Replayed into any
+// target (the line batch, written, accumulated, blended over) they draw what fresh fills there
+// draw, clipped alike at all four edges, and they count the spans a line fill records. Enough
+// glyphs and sizes that the cache's table grows on the way.
+TEST(MiniVecDraw, KeptCoverageReplaysAsFreshFillsInEveryMode) {
+  std::unique_ptr<TVectorFont> font = MakeBuiltinFont();
+  const TVectorFont& builtin = *font;
+  const char* text = "Wag; j{|}%&@QM";
+  const int n = (int)strlen(text);
+  const float scales[] = {0.4f, 0.9f, 1.7f};
+  enum Mode { kLines, kReplace, kAccumulate, kBlend };
+  // Over a background of every colour and alpha.
+  struct Output {
+    Canvas canvas{120, 40};
+    std::vector<std::tuple<float, float, float, uint32_t>> lines;
+    Output() {
+      uint32_t seed = 99;
+      for (uint32_t& p : canvas.pixels) p = seed = seed * 1664525u + 1013904223u;
+    }
+  };
+  auto drawAll = [&](TKsMiniVecDraw& r, Mode mode, Output& out) {
+    r.SetLineDrawer([&](const TVertex* v, int count) {
+      for (int i = 0; i < count; i++) out.lines.emplace_back(v[i].x, v[i].y, v[i].z, v[i].diffuse);
+    });
+    r.SetColour(1, TColor(0.2f, 0.6f, 0.9f, 0.8f), 1.0f);
+    r.SetPixelMode(mode == kReplace, mode == kAccumulate);
+    // Rows of text from above the top to past the bottom, each starting left of the target.
+    r.Begin(-6.25f, 2.5f, mode == kLines ? nullptr : &out.canvas.target);
+    for (int row = 0; row < 3; row++) {
+      const float scale = scales[row];
+      r.SetScale(scale, scale);
+      int x = 0;
+      for (const char* p = text; *p; p++) {
+        int g = builtin.FindGlyph((uint8_t)*p);
+        ASSERT_GE(g, 0);
+        r.DrawShape(builtin.GetGlyphShape(g), builtin.GetGlyphShapeSize(g), x, row * 60 - 40);
+        x += (int)std::lround(builtin.GetGlyphAdvance(g) * scale * 0.6f);
+      }
+    }
+    r.End();
+  };
+  TKsMiniVecDraw lineFill;
+  Output lineOut;
+  drawAll(lineFill, kLines, lineOut);
+  for (Mode mode : {kLines, kReplace, kAccumulate, kBlend}) {
+    TKsMiniVecDraw warm, fresh;
+    Output warmOut, replayed, expected;
+    drawAll(warm, kBlend, warmOut);
+    EXPECT_EQ(warm.GetFillCount(), 3 * n);
+    EXPECT_EQ(warm.GetCachedSpanCount(), lineFill.GetCachedSpanCount());
+    drawAll(warm, mode, replayed);
+    EXPECT_EQ(warm.GetReplayCount(), 3 * n) << "mode " << mode;
+    drawAll(fresh, mode, expected);
+    EXPECT_EQ(replayed.canvas.pixels, expected.canvas.pixels) << "mode " << mode;
+    EXPECT_EQ(replayed.lines, expected.lines) << "mode " << mode;
+    if (mode == kLines)
+      EXPECT_EQ(expected.lines, lineOut.lines);
+    else
+      EXPECT_NE(expected.canvas.pixels, Output().canvas.pixels) << "mode " << mode;
+  }
+  EXPECT_GT(lineOut.lines.size(), 200u);
+}
+
 TEST(MiniVecDraw, CacheKeysFollowTheShapeBytesNotTheirAddress) {
   std::vector<uint8_t> shape = Box(0, 0, 8, 8);
   Canvas a(16, 16), b(16, 16);
@@ -192,6 +257,33 @@ TEST(MiniVecDraw, SpanCacheStaysUnderItsCap) {
   r.End();
   EXPECT_EQ(r.GetFillCount(), 720);
   EXPECT_LE(most, 2000u + 200u);
+}
+
+// Keys that compare equal find each other however their numbers are written (a sine of -0 is
+// 0); keys that never compare equal (a NaN in the transform) cannot pile up entries without
+// end, though they add no spans.
+TEST(MiniVecDraw, CacheKeysMatchByValueAndStayBounded) {
+  TKsMiniVecDraw r;
+  Canvas c(32, 32);
+  auto box = Box(0, 0, 6, 6);
+  r.Begin(8, 8, &c.target);
+  r.SetRotation(1.0f, -0.0f);
+  Draw(r, box, 0, 0);
+  r.SetRotation(1.0f, 0.0f);
+  Draw(r, box, 0, 0);
+  EXPECT_EQ(r.GetFillCount(), 1);
+  EXPECT_EQ(r.GetReplayCount(), 1);
+
+  r.SetCacheLimit(100);
+  r.SetRotation(NAN, 0.0f);
+  size_t most = 0;
+  for (int n = 0; n < 1000; n++) {
+    Draw(r, box, 0, 0);
+    most = std::max(most, r.GetCachedShapeCount());
+  }
+  r.End();
+  EXPECT_EQ(r.GetFillCount(), 1001);
+  EXPECT_LE(most, 101u);
 }
 
 TEST(MiniVecDraw, StrokesAndPens) {
