@@ -83,7 +83,7 @@ int luaH_next(lua_State *L, Table *t, StkId key) {
   }
   for (i -= t->sizearray; i < sizenode(t); i++) {
     if (!ttisnil(gval(gnode(t, i)))) {
-      setobj(key, gkey(gnode(t, i)));
+      getnodekey(key, gnode(t, i));
       setobj(key + 1, gval(gnode(t, i)));
       return 1;
     }
@@ -305,6 +305,18 @@ static const TObject *getany(Table *t, const TObject *key) {
     if (gnext(n) == 0) return &luaO_nilobject;
     n += gnext(n);
   }
+}
+
+const TObject *luaH_getstrchain(Table *t, const TObject *key) {
+  const GCObject *s = gcvalue(key);
+  for (Node *n = gnode(t, lmod(key->tx, sizenode(t)));; n += gnext(n)) {
+    if (n->i_key.nk.value.gc == s && n->i_key.nk.tt == ttype(key)) return gval(n);
+    if (gnext(n) == 0) break;
+  }
+  // A miss is confirmed by the hash the string holds, so a value whose spare word lost the
+  // hash still finds its key.
+  TString *ts = tsvalue(key);
+  return key->tx == ts->hash ? &luaO_nilobject : luaH_getstr(t, ts);
 }
 
 const TObject *luaH_getnum(Table *t, int key) {

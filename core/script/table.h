@@ -12,6 +12,15 @@
 #define setnodekey(n, obj) \
   do { Node *k_n = (n); const TObject *k_o = (obj); k_n->i_key.nk.tt = ttype(k_o); k_n->i_key.nk.value = k_o->value; } while (0)
 
+// A node's key as a value: the spare word, the chain link in the node, back to what values
+// carry there.
+inline void getnodekey(TObject *o, const Node *n) {
+  const TObject *k = gkey(n);
+  int tt = ttype(k);
+  settagword(o, maketag(tt, tt == LUA_TSTRING || tt == LUA_TWSTRING ? tsvalue(k)->hash : 0));
+  o->value = k->value;
+}
+
 // The node holding a value slot of the hash part.
 inline Node *nodeofval(const TObject *v) {
   return reinterpret_cast<Node *>(reinterpret_cast<char *>(const_cast<TObject *>(v)) - offsetof(Node, i_val));
@@ -28,6 +37,18 @@ inline const TObject *luaH_getstr(Table *t, TString *key) {
     if (next == 0) return &luaO_nilobject;
     n += next;
   }
+}
+// The same by a string value, whose tag word carries the hash. The main position and the next
+// node of its chain are told apart without a branch: a key found in either costs no
+// misprediction, so look-ups waiting on the memory overlap. Longer chains, and misses, go on
+// in luaH_getstrchain.
+const TObject *luaH_getstrchain(Table *t, const TObject *key);
+inline const TObject *luaH_getstrobj(Table *t, const TObject *key) {
+  const GCObject *s = gcvalue(key);
+  const Node *n = gnode(t, lmod(key->tx, sizenode(t)));
+  n += gnext(n) & -static_cast<int>(n->i_key.nk.value.gc != s);
+  if (__builtin_expect(n->i_key.nk.value.gc == s && n->i_key.nk.tt == ttype(key), 1)) return gval(n);
+  return luaH_getstrchain(t, key);
 }
 const TObject *luaH_get(Table *t, const TObject *key);
 // Slot for `key', created (nil) when absent; raises "table index is nil"/"... is NaN".
