@@ -354,7 +354,7 @@ static inline TObject *arrayslot(Table *h, lua_Number n) {
 // A raw read of a table with the common keys inline: array positions, and strings found by the
 // hash their value carries.
 static inline const TObject *rawget(Table *h, const TObject *key) {
-  if (ttisnumber(key)) {
+  if (__builtin_expect(ttisnumber(key), 1)) {
     const TObject *v = arrayslot(h, nvalue(key));
     return __builtin_expect(v != NULL, 1) ? v : luaH_get(h, key);
   }
