@@ -241,6 +241,7 @@ struct Table {
   int sizearray;
   int abound;         // no array slot above this position holds a value
   int numkeys;        // hash nodes whose key is a number (with a value or not)
+  int nodemask;       // sizenode - 1, ready for the look-ups by string
   lua_Number nbound;  // no number key above this in the hash part holds a value (>= 0)
 };
 

@@ -184,6 +184,7 @@ static void setnodevector(lua_State *L, Table *t, int lsize) {
     }
   }
   t->lsizenode = cast(lu_byte, lsize);
+  t->nodemask = size - 1;
   t->firstfree = gnode(t, size - 1);  // first free position to be used
   t->numkeys = 0;  // the keys come back through newkey
   t->fracnums = 0;
@@ -235,6 +236,7 @@ Table *luaH_new(lua_State *L, int narray, int lnhash) {
   t->fracnums = 0;
   t->nbound = 0;
   t->lsizenode = 0;
+  t->nodemask = 0;
   t->nodepad = 0;
   t->node = G(L)->dummynode;  // consistent should an allocation below fail
   t->firstfree = t->node;
@@ -305,18 +307,6 @@ static const TObject *getany(Table *t, const TObject *key) {
     if (gnext(n) == 0) return &luaO_nilobject;
     n += gnext(n);
   }
-}
-
-const TObject *luaH_getstrchain(Table *t, const TObject *key) {
-  const GCObject *s = gcvalue(key);
-  for (Node *n = gnode(t, lmod(key->tx, sizenode(t)));; n += gnext(n)) {
-    if (n->i_key.nk.value.gc == s && n->i_key.nk.tt == ttype(key)) return gval(n);
-    if (gnext(n) == 0) break;
-  }
-  // A miss is confirmed by the hash the string holds, so a value whose spare word lost the
-  // hash still finds its key.
-  TString *ts = tsvalue(key);
-  return key->tx == ts->hash ? &luaO_nilobject : luaH_getstr(t, ts);
 }
 
 const TObject *luaH_getnum(Table *t, int key) {

@@ -30,7 +30,7 @@ const TObject *luaH_getnum(Table *t, int key);
 TObject *luaH_setnum(lua_State *L, Table *t, int key);
 // Inline: the interpreter looks up field names on every access.
 inline const TObject *luaH_getstr(Table *t, TString *key) {
-  Node *n = gnode(t, lmod(key->hash, sizenode(t)));
+  Node *n = gnode(t, key->hash & t->nodemask);
   for (;;) {
     if (n->i_key.nk.value.gc == reinterpret_cast<GCObject *>(key) && n->i_key.nk.tt == key->tt) return gval(n);
     int next = gnext(n);
@@ -40,15 +40,21 @@ inline const TObject *luaH_getstr(Table *t, TString *key) {
 }
 // The same by a string value, whose tag word carries the hash. The main position and the next
 // node of its chain are told apart without a branch: a key found in either costs no
-// misprediction, so look-ups waiting on the memory overlap. Longer chains, and misses, go on
-// in luaH_getstrchain.
-const TObject *luaH_getstrchain(Table *t, const TObject *key);
+// misprediction, so look-ups waiting on the memory overlap. A miss is confirmed by the hash
+// the string holds, so a copy whose spare word lost the hash still finds its key. No calls:
+// the interpreter inlines this in its handlers.
 inline const TObject *luaH_getstrobj(Table *t, const TObject *key) {
   const GCObject *s = gcvalue(key);
-  const Node *n = gnode(t, lmod(key->tx, sizenode(t)));
+  const Node *n = gnode(t, key->tx & t->nodemask);
   n += gnext(n) & -static_cast<int>(n->i_key.nk.value.gc != s);
-  if (__builtin_expect(n->i_key.nk.value.gc == s && n->i_key.nk.tt == ttype(key), 1)) return gval(n);
-  return luaH_getstrchain(t, key);
+  for (;;) {
+    if (__builtin_expect(n->i_key.nk.value.gc == s && n->i_key.nk.tt == ttype(key), 1)) return gval(n);
+    int next = gnext(n);
+    if (next == 0) break;
+    n += next;
+  }
+  TString *ts = reinterpret_cast<TString *>(gcvalue(key));
+  return __builtin_expect(key->tx == ts->hash, 1) ? &luaO_nilobject : luaH_getstr(t, ts);
 }
 const TObject *luaH_get(Table *t, const TObject *key);
 // Slot for `key', created (nil) when absent; raises "table index is nil"/"... is NaN".
