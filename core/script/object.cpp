@@ -9,7 +9,7 @@
 #include "core/script/string_table.h"
 #include "core/script/vm.h"
 
-const TObject luaO_nilobject = {LUA_TNIL, {NULL}};
+const TObject luaO_nilobject = {LUA_TNIL, 0, {NULL}};
 
 int luaO_int2fb(unsigned int x) {
   int m = 0;  // mantissa

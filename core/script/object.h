@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstring>
 
 #include "core/script/script_limits.h"
 
@@ -26,10 +27,25 @@ union Value {
   int b;
 };
 
+// The tag and the word after it are written together as one 8-byte "tag word": a copy reads
+// it with one load, which the processor forwards from the setter's one store. The spare word
+// holds a string's hash, so a look-up by a string value finds its node without reading the
+// string; for other types it is 0 (node keys keep their chain link there instead, table.h).
 struct TObject {
   int tt;
+  lu_hash tx;
   Value value;
 };
+
+inline uint64_t tagword(const TObject *o) {
+  uint64_t w;
+  std::memcpy(&w, o, sizeof w);
+  return w;
+}
+inline void settagword(TObject *o, uint64_t w) { std::memcpy(o, &w, sizeof w); }
+inline uint64_t maketag(int tt, lu_hash tx = 0) {
+  return static_cast<uint32_t>(tt) | static_cast<uint64_t>(tx) << 32;
+}
 
 typedef TObject *StkId;  // index to stack elements
 
@@ -58,26 +74,26 @@ typedef TObject *StkId;  // index to stack elements
 
 #define l_isfalse(o) (ttisnil(o) || (ttisboolean(o) && bvalue(o) == 0))
 
-// Setters. Every setter copies a whole value; the "2s"/"2n"/"2t" forms of the classic design
+// Setters. Every setter writes a whole tag word; the "2s"/"2n"/"2t" forms of the classic design
 // are all the same here and kept as plain setobj.
-#define setnvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TNUMBER; i_o->value.n = (x); } while (0)
+#define setnvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TNUMBER)); i_o->value.n = (x); } while (0)
 #define chgnvalue(obj, x) ((obj)->value.n = (x))
-#define setpvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TLIGHTUSERDATA; i_o->value.p = (x); } while (0)
-#define setbvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TBOOLEAN; i_o->value.b = (x); } while (0)
-#define setsvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TSTRING; i_o->value.gc = (GCObject *)(x); } while (0)
-#define setwsvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TWSTRING; i_o->value.gc = (GCObject *)(x); } while (0)
-// Sets a string or wide string by the object's own tag.
-#define setanystrvalue(obj, x) do { TObject *i_o = (obj); TString *i_s = (x); i_o->tt = i_s->tt; i_o->value.gc = (GCObject *)i_s; } while (0)
-#define setuvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TUSERDATA; i_o->value.gc = (GCObject *)(x); } while (0)
-#define setthvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TTHREAD; i_o->value.gc = (GCObject *)(x); } while (0)
-#define setclvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TFUNCTION; i_o->value.gc = (GCObject *)(x); } while (0)
-#define sethvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TTABLE; i_o->value.gc = (GCObject *)(x); } while (0)
-#define setptvalue(obj, x) do { TObject *i_o = (obj); i_o->tt = LUA_TPROTO; i_o->value.gc = (GCObject *)(x); } while (0)
-#define setnilvalue(obj) ((obj)->tt = LUA_TNIL)
-// Field by field: a value just written by a setter (tag and payload stored apart) is read back
-// by loads the processor can forward from those stores; one 16-byte load would stall on them.
+#define setpvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TLIGHTUSERDATA)); i_o->value.p = (x); } while (0)
+#define setbvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TBOOLEAN)); i_o->value.b = (x); } while (0)
+// Strings (narrow or wide, by the object's own tag) carry their hash in the tag word.
+#define setanystrvalue(obj, x) do { TObject *i_o = (obj); TString *i_s = (x); settagword(i_o, maketag(i_s->tt, i_s->hash)); i_o->value.gc = (GCObject *)i_s; } while (0)
+#define setsvalue(obj, x) do { TObject *i_o = (obj); TString *i_s = (x); settagword(i_o, maketag(LUA_TSTRING, i_s->hash)); i_o->value.gc = (GCObject *)i_s; } while (0)
+#define setwsvalue(obj, x) do { TObject *i_o = (obj); TString *i_s = (x); settagword(i_o, maketag(LUA_TWSTRING, i_s->hash)); i_o->value.gc = (GCObject *)i_s; } while (0)
+#define setuvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TUSERDATA)); i_o->value.gc = (GCObject *)(x); } while (0)
+#define setthvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TTHREAD)); i_o->value.gc = (GCObject *)(x); } while (0)
+#define setclvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TFUNCTION)); i_o->value.gc = (GCObject *)(x); } while (0)
+#define sethvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TTABLE)); i_o->value.gc = (GCObject *)(x); } while (0)
+#define setptvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TPROTO)); i_o->value.gc = (GCObject *)(x); } while (0)
+#define setnilvalue(obj) settagword((obj), maketag(LUA_TNIL))
+// Field by field: a value just written by a setter (tag word and payload stored apart) is read
+// back by loads the processor can forward from those stores; one 16-byte load would stall on them.
 #define setobj(obj1, obj2) \
-  do { const TObject *o2 = (obj2); TObject *o1 = (obj1); int t2 = o2->tt; Value v2 = o2->value; o1->tt = t2; o1->value = v2; } while (0)
+  do { const TObject *o2 = (obj2); TObject *o1 = (obj1); uint64_t t2 = tagword(o2); Value v2 = o2->value; settagword(o1, t2); o1->value = v2; } while (0)
 
 #define setobjs2s setobj
 #define setobj2s setobj
@@ -88,7 +104,6 @@ typedef TObject *StkId;  // index to stack elements
 #define setobj2n setobj
 #define setsvalue2n setsvalue
 
-#define setttype(obj, tt) (ttype(obj) = (tt))
 #define iscollectable(o) (ttype(o) >= LUA_TSTRING)
 
 // String or wide string: one layout. For LUA_TSTRING `len` counts bytes and the text is
@@ -229,6 +244,7 @@ struct Table {
   int sizearray;
   int abound;         // no array slot above this position holds a value
   int numkeys;        // hash nodes whose key is a number (with a value or not)
+  int nodemask;       // sizenode - 1, ready for the look-ups by string
   lua_Number nbound;  // no number key above this in the hash part holds a value (>= 0)
 };
 

@@ -83,7 +83,7 @@ int luaH_next(lua_State *L, Table *t, StkId key) {
   }
   for (i -= t->sizearray; i < sizenode(t); i++) {
     if (!ttisnil(gval(gnode(t, i)))) {
-      setobj(key, gkey(gnode(t, i)));
+      getnodekey(key, gnode(t, i));
       setobj(key + 1, gval(gnode(t, i)));
       return 1;
     }
@@ -184,6 +184,7 @@ static void setnodevector(lua_State *L, Table *t, int lsize) {
     }
   }
   t->lsizenode = cast(lu_byte, lsize);
+  t->nodemask = size - 1;
   t->firstfree = gnode(t, size - 1);  // first free position to be used
   t->numkeys = 0;  // the keys come back through newkey
   t->fracnums = 0;
@@ -235,6 +236,7 @@ Table *luaH_new(lua_State *L, int narray, int lnhash) {
   t->fracnums = 0;
   t->nbound = 0;
   t->lsizenode = 0;
+  t->nodemask = 0;
   t->nodepad = 0;
   t->node = G(L)->dummynode;  // consistent should an allocation below fail
   t->firstfree = t->node;

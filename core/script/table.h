@@ -12,6 +12,15 @@
 #define setnodekey(n, obj) \
   do { Node *k_n = (n); const TObject *k_o = (obj); k_n->i_key.nk.tt = ttype(k_o); k_n->i_key.nk.value = k_o->value; } while (0)
 
+// A node's key as a value: the spare word, the chain link in the node, back to what values
+// carry there.
+inline void getnodekey(TObject *o, const Node *n) {
+  const TObject *k = gkey(n);
+  int tt = ttype(k);
+  settagword(o, maketag(tt, tt == LUA_TSTRING || tt == LUA_TWSTRING ? tsvalue(k)->hash : 0));
+  o->value = k->value;
+}
+
 // The node holding a value slot of the hash part.
 inline Node *nodeofval(const TObject *v) {
   return reinterpret_cast<Node *>(reinterpret_cast<char *>(const_cast<TObject *>(v)) - offsetof(Node, i_val));
@@ -21,13 +30,31 @@ const TObject *luaH_getnum(Table *t, int key);
 TObject *luaH_setnum(lua_State *L, Table *t, int key);
 // Inline: the interpreter looks up field names on every access.
 inline const TObject *luaH_getstr(Table *t, TString *key) {
-  Node *n = gnode(t, lmod(key->hash, sizenode(t)));
+  Node *n = gnode(t, key->hash & t->nodemask);
   for (;;) {
     if (n->i_key.nk.value.gc == reinterpret_cast<GCObject *>(key) && n->i_key.nk.tt == key->tt) return gval(n);
     int next = gnext(n);
     if (next == 0) return &luaO_nilobject;
     n += next;
   }
+}
+// The same by a string value, whose tag word carries the hash. The main position and the next
+// node of its chain are told apart without a branch: a key found in either costs no
+// misprediction, so look-ups waiting on the memory overlap. A miss is confirmed by the hash
+// the string holds, so a copy whose spare word lost the hash still finds its key. No calls:
+// the interpreter inlines this in its handlers.
+inline const TObject *luaH_getstrobj(Table *t, const TObject *key) {
+  const GCObject *s = gcvalue(key);
+  const Node *n = gnode(t, key->tx & t->nodemask);
+  n += gnext(n) & -static_cast<int>(n->i_key.nk.value.gc != s);
+  for (;;) {
+    if (__builtin_expect(n->i_key.nk.value.gc == s && n->i_key.nk.tt == ttype(key), 1)) return gval(n);
+    int next = gnext(n);
+    if (next == 0) break;
+    n += next;
+  }
+  TString *ts = reinterpret_cast<TString *>(gcvalue(key));
+  return __builtin_expect(key->tx == ts->hash, 1) ? &luaO_nilobject : luaH_getstr(t, ts);
 }
 const TObject *luaH_get(Table *t, const TObject *key);
 // Slot for `key', created (nil) when absent; raises "table index is nil"/"... is NaN".

@@ -1,9 +1,13 @@
 // The interpreter loop (threaded dispatch) and the value operations behind it: coercions,
 // comparisons, indexing with metamethods and the per-type tables, arithmetic, bit operators
 // and concatenation of strings or wide strings.
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/script/debug.h"
 #include "core/script/do.h"
@@ -328,22 +332,56 @@ static void Arith(lua_State *L, StkId ra, const TObject *rb, const TObject *rc, 
   }
 }
 
+// Truncation of a number for the array test, converted once: anything out of the int range,
+// NaN too, gives INT_MIN, which no array position matches.
+static inline int indexof(lua_Number n) {
+#if defined(__SSE2__)
+  return _mm_cvttsd_si32(_mm_set_sd(n));
+#else
+  return n > -2147483649.0 && n < 2147483648.0 ? static_cast<int>(n) : INT_MIN;
+#endif
+}
+
 // The array slot of a whole-number key inside the array part, else NULL.
-static inline const TObject *arrayslot(Table *h, const TObject *key) {
-  if (ttisnumber(key)) {
-    lua_Number n = nvalue(key);
-    if (n >= 1 && n <= h->sizearray) {  // false for NaN too
-      int k = static_cast<int>(n);
-      if (static_cast<lua_Number>(k) == n) return &h->array[k - 1];
-    }
-  }
+static inline TObject *arrayslot(Table *h, lua_Number n) {
+  int k = indexof(n);
+  unsigned slot = static_cast<unsigned>(k) - 1u;
+  if (__builtin_expect(slot < static_cast<unsigned>(h->sizearray), 1) && static_cast<lua_Number>(k) == n)
+    return &h->array[slot];
   return NULL;
+}
+
+// A raw read of a table with the common keys inline: array positions, and strings found by the
+// hash their value carries.
+static inline const TObject *rawget(Table *h, const TObject *key) {
+  if (__builtin_expect(ttisnumber(key), 1)) {
+    const TObject *v = arrayslot(h, nvalue(key));
+    return __builtin_expect(v != NULL, 1) ? v : luaH_get(h, key);
+  }
+  if (ttisstring(key)) return luaH_getstrobj(h, key);
+  return luaH_get(h, key);
+}
+
+// The same for a constant key, most often a field name.
+static inline const TObject *rawgetk(Table *h, const TObject *key) {
+  return __builtin_expect(ttisstring(key), 1) ? luaH_getstrobj(h, key) : rawget(h, key);
 }
 
 // What a read of a table gives when the table answers alone: the value found, or the nil found
 // when no __index would be asked; NULL when the generic path must run.
 static inline const TObject *rawanswer(lua_State *L, Table *h, const TObject *v) {
   return !ttisnil(v) || fasttm(L, h->metatable, TM_INDEX) == NULL ? v : NULL;
+}
+
+// The slot a write of `key' fills when the table takes it without the generic path: a slot
+// holding a value, or one holding nil (an array slot, a cleared key) when no "__newindex" would
+// be asked, changed as luaV_settable would change it; NULL otherwise. `v' is the raw read.
+static inline TObject *rawsetslot(lua_State *L, Table *h, const TObject *key, const TObject *v) {
+  if (__builtin_expect(!ttisnil(v), 1)) return const_cast<TObject *>(v);
+  if (v == &luaO_nilobject) return NULL;  // a new key
+  h->flags = 0;  // the table changed; then "__newindex" is asked, in the same order
+  if (fasttm(L, h->metatable, TM_NEWINDEX) != NULL) return NULL;
+  return luaH_coverslot(h, v, key);
 }
 
 static inline uint32_t bitword(lua_Number n) { return static_cast<uint32_t>(luaO_num2int64(n)); }
@@ -485,7 +523,7 @@ reentry:  // entry point
   vmcase(OP_GETGLOBAL) {
     TObject *rb = KBx(i);
     if (ttistable(&cl->g)) {
-      const TObject *v = luaH_getstr(hvalue(&cl->g), tsvalue(rb));
+      const TObject *v = luaH_getstrobj(hvalue(&cl->g), rb);
       if (!ttisnil(v)) {
         setobj(ra, v);
         vmbreak;
@@ -494,14 +532,15 @@ reentry:  // entry point
     Protect(luaV_gettable(L, &cl->g, rb, RA(i)));
     vmbreak;
   }
+  // The run-time GETTABLE and SETTABLE have their key in a register; constant keys run the K
+  // forms (vm_code.cpp).
   vmcase(OP_GETTABLE) {
-    StkId rb = RB(i);
-    TObject *rc = RKC(i);
-    if (ttistable(rb)) {
+    StkId rb = XRB();
+    TObject *rc = XRC();
+    if (likely(ttistable(rb))) {
       Table *h = hvalue(rb);
-      const TObject *v = ttisstring(rc) ? luaH_getstr(h, tsvalue(rc)) : arrayslot(h, rc);
-      if (v == NULL) v = luaH_get(h, rc);
-      if ((v = rawanswer(L, h, v)) != NULL) {
+      const TObject *v = rawanswer(L, h, rawget(h, rc));
+      if (likely(v != NULL)) {
         setobj(ra, v);
         vmbreak;
       }
@@ -512,10 +551,10 @@ reentry:  // entry point
   vmcase(OPX_GETTABLE_K) {
     StkId rb = XRB();
     TObject *rc = XKC();
-    if (ttistable(rb)) {
+    if (likely(ttistable(rb))) {
       Table *h = hvalue(rb);
-      const TObject *v = luaH_getstr(h, tsvalue(rc));
-      if ((v = rawanswer(L, h, v)) != NULL) {
+      const TObject *v = rawanswer(L, h, rawgetk(h, rc));
+      if (likely(v != NULL)) {
         setobj(ra, v);
         vmbreak;
       }
@@ -529,7 +568,7 @@ reentry:  // entry point
     setobj(ra + 1, rb);
     if (ttistable(rb)) {
       Table *h = hvalue(rb);
-      const TObject *v = luaH_getstr(h, tsvalue(rc));
+      const TObject *v = luaH_getstrobj(h, rc);
       if ((v = rawanswer(L, h, v)) != NULL) {
         setobj(ra, v);
         vmbreak;
@@ -539,7 +578,7 @@ reentry:  // entry point
       const TObject *tm = fasttm(L, h->metatable, TM_INDEX);
       if (ttistable(tm)) {
         Table *c = hvalue(tm);
-        if ((v = rawanswer(L, c, luaH_getstr(c, tsvalue(rc)))) != NULL) {
+        if ((v = rawanswer(L, c, luaH_getstrobj(c, rc))) != NULL) {
           setobj(ra, v);
           vmbreak;
         }
@@ -551,19 +590,12 @@ reentry:  // entry point
   vmcase(OPX_SETTABLE_K) {
     TObject *rb = XKB();
     TObject *rc = RKC(i);
-    if (ttistable(ra)) {
+    if (likely(ttistable(ra))) {
       Table *h = hvalue(ra);
-      TObject *v = const_cast<TObject *>(luaH_getstr(h, tsvalue(rb)));
-      if (!ttisnil(v)) {
+      TObject *v = rawsetslot(L, h, rb, rawgetk(h, rb));
+      if (likely(v != NULL)) {
         setobj(v, rc);
         vmbreak;
-      }
-      if (v != &luaO_nilobject) {
-        h->flags = 0;
-        if (fasttm(L, h->metatable, TM_NEWINDEX) == NULL) {
-          setobj(luaH_coverslot(h, v, rb), rc);
-          vmbreak;
-        }
       }
     }
     Protect(luaV_settable(L, RA(i), rb, rc));
@@ -572,7 +604,7 @@ reentry:  // entry point
   vmcase(OP_SETGLOBAL) {
     TObject *rb = KBx(i);
     if (ttistable(&cl->g)) {
-      TObject *v = const_cast<TObject *>(luaH_getstr(hvalue(&cl->g), tsvalue(rb)));
+      TObject *v = const_cast<TObject *>(luaH_getstrobj(hvalue(&cl->g), rb));
       if (!ttisnil(v)) {
         setobj(v, ra);
         vmbreak;
@@ -587,24 +619,14 @@ reentry:  // entry point
     vmbreak;
   }
   vmcase(OP_SETTABLE) {
-    TObject *rb = RKB(i);
+    TObject *rb = XRB();
     TObject *rc = RKC(i);
-    if (ttistable(ra)) {
+    if (likely(ttistable(ra))) {
       Table *h = hvalue(ra);
-      TObject *v = const_cast<TObject *>(ttisstring(rb) ? luaH_getstr(h, tsvalue(rb)) : arrayslot(h, rb));
-      if (v == NULL) v = const_cast<TObject *>(luaH_get(h, rb));
-      if (!ttisnil(v)) {
+      TObject *v = rawsetslot(L, h, rb, rawget(h, rb));
+      if (likely(v != NULL)) {
         setobj(v, rc);
         vmbreak;
-      }
-      // A slot that exists but holds nil (an array slot, a cleared key) takes the value as
-      // luaV_settable would, in the same order: the table changed, then "__newindex" asked.
-      if (v != &luaO_nilobject) {
-        h->flags = 0;
-        if (fasttm(L, h->metatable, TM_NEWINDEX) == NULL) {
-          setobj(luaH_coverslot(h, v, rb), rc);
-          vmbreak;
-        }
       }
     }
     Protect(luaV_settable(L, RA(i), rb, rc));
@@ -628,7 +650,7 @@ reentry:  // entry point
     setobj(ra + 1, rb);
     if (ttistable(rb)) {
       Table *h = hvalue(rb);
-      const TObject *v = ttisstring(rc) ? luaH_getstr(h, tsvalue(rc)) : luaH_get(h, rc);
+      const TObject *v = ttisstring(rc) ? luaH_getstrobj(h, rc) : luaH_get(h, rc);
       if ((v = rawanswer(L, h, v)) != NULL) {
         setobj(ra, v);
         vmbreak;

@@ -88,8 +88,9 @@ void luaV_prepare(lua_State *L, Proto *f) {
       case OP_DIV: i = TwoOperands(f, i, OPX_DIV_RR); break;
       case OP_LT: i = TwoOperands(f, i, OPX_LT_RR); break;
       case OP_LE: i = TwoOperands(f, i, OPX_LE_RR); break;
+      // Every constant key takes the K form, so the standard opcode is left with register keys.
       case OP_GETTABLE:
-        if (IsStringK(f, GETARG_C(i))) {
+        if (ISK(GETARG_C(i))) {
           SET_OPCODE(i, static_cast<OpCode>(OPX_GETTABLE_K));
           SETARG_C(i, INDEXK(GETARG_C(i)));
         }
@@ -101,7 +102,7 @@ void luaV_prepare(lua_State *L, Proto *f) {
         }
         break;
       case OP_SETTABLE:
-        if (IsStringK(f, GETARG_B(i))) {
+        if (ISK(GETARG_B(i))) {
           SET_OPCODE(i, static_cast<OpCode>(OPX_SETTABLE_K));
           SETARG_B(i, INDEXK(GETARG_B(i)));
         }
@@ -114,7 +115,7 @@ void luaV_prepare(lua_State *L, Proto *f) {
     r.b = r.c = 0;
     r.form = r.chain = 0;
     r.jump = 0;
-    if (GET_OPCODE(i) >= NUM_OPCODES) {
+    if (GET_OPCODE(i) >= NUM_OPCODES || GET_OPCODE(i) == OP_GETTABLE || GET_OPCODE(i) == OP_SETTABLE) {
       r.b = Offset(GETARG_B(standard));
       r.c = Offset(GETARG_C(standard));
       if (IsArithForm(r)) r.form = FormOf(GET_OPCODE(i));

@@ -12,7 +12,9 @@
 #include "core/script/opcodes.h"
 
 // Specialised opcodes take the numbers the standard set leaves free. R: a register, K: a
-// number constant (a string constant for the table ones).
+// number constant (any constant key for GETTABLE and SETTABLE, a string for SELF). In the
+// run-time code GETTABLE and SETTABLE themselves always have their key in a register, whose
+// offset B or C carries like a specialised form's.
 enum RunOpCode : uint8_t {
   OPX_ADD_RR = NUM_OPCODES,
   OPX_ADD_RK,
@@ -32,8 +34,8 @@ enum RunOpCode : uint8_t {
   OPX_LE_RR,
   OPX_LE_RK,
   OPX_LE_KR,
-  OPX_GETTABLE_K,  // R(A) := R(B)[K(C)], a string key
-  OPX_SETTABLE_K,  // R(A)[K(B)] := RK(C), a string key
+  OPX_GETTABLE_K,  // R(A) := R(B)[K(C)]
+  OPX_SETTABLE_K,  // R(A)[K(B)] := RK(C)
   OPX_SELF_K,      // R(A+1) := R(B); R(A) := R(B)[K(C)], a string key
   // The first arithmetic form of a chain (`chain' below): runs it and the one or two after it
   // when every operand is a number, the results passed on in machine registers rather than

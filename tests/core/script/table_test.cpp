@@ -127,4 +127,51 @@ TEST(ScriptTable, RandomWritesReadBackAndWalkExactly) {
   }
 }
 
+// A string key finds its slot whatever made the value that names it: a constant, a
+// concatenation, a native's push, a key handed out by a walk, a constant of a chunk written and
+// read back, a wide string; and keys that land in a chain behind their main position.
+TEST(ScriptTable, StringKeysFromEverySourceFindTheirSlot) {
+  State L;
+  lua_pushstring(L, "P");
+  lua_pushstring(L, "pushed");
+  lua_settable(L, LUA_GLOBALSINDEX);
+  const char *code =
+      "local t = {} local out = '' "
+      "t.alpha = 1 t['be' .. 'ta'] = 2 t[P] = 3 t[L\"wide\"] = 4 "
+      "for i = 1, 300 do t['k' .. i] = i end "
+      "local a, b = 'alp' .. 'ha', 'beta' "
+      "out = out .. t[a] .. t[b] .. t.pushed .. t[L\"wi\" .. L\"de\"] "
+      "local sum = 0 for i = 1, 300 do sum = sum + t['k' .. i] end out = out .. ' ' .. sum "
+      // Every key a walk gives reads and writes its own slot.
+      "local k, v = next(t, nil) local n = 0 "
+      "while k do t[k] = v + 1000 n = n + 1 k, v = next(t, k) end "
+      "sum = 0 for i = 1, 300 do sum = sum + t['k' .. i] end "
+      "return out .. ' ' .. n .. ' ' .. sum .. ' ' .. t.alpha .. ' ' .. t[P]";
+  const std::string expected = "1234 45150 304 345150 1001 1003";
+  std::string error;
+  ASSERT_EQ(RunCode(L, code, &error), 0) << error;
+  EXPECT_EQ(lua_tostring(L, -1), expected);
+  lua_settop(L, 0);
+  // The same from a precompiled chunk: its constants are made by the loader.
+  ASSERT_EQ(script_test::Load(L, code), 0);
+  std::string chunk = script_test::Dump(L);
+  lua_settop(L, 0);
+  ASSERT_EQ(script_test::Load(L, chunk), 0);
+  ASSERT_EQ(lua_pcall(L, 0, 1, 0), 0) << lua_tostring(L, -1);
+  EXPECT_EQ(lua_tostring(L, -1), expected);
+  lua_settop(L, 0);
+  // A native reading with a key it pushed itself.
+  ASSERT_EQ(RunCode(L, "T = {alpha = 'a', [L\"w\"] = 'w'} for i = 1, 50 do T['x' .. i] = i end"), 0);
+  lua_pushstring(L, "T");
+  lua_gettable(L, LUA_GLOBALSINDEX);
+  lua_pushstring(L, "x37");
+  lua_rawget(L, -2);
+  EXPECT_EQ(lua_tonumber(L, -1), 37);
+  lua_pop(L, 1);
+  const lua_WChar w[] = {'w', 0};
+  lua_pushwstring(L, w);
+  lua_gettable(L, -2);
+  EXPECT_STREQ(lua_tostring(L, -1), "w");
+}
+
 }  // namespace

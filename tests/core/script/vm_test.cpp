@@ -287,6 +287,40 @@ TEST_F(ScriptVm, JumpsIntoChainsRunTheFormAlone) {
   });
 }
 
+// Table reads and writes with the key in a register or a constant, at the edges of the array
+// part: whole numbers inside it, zero and minus zero, fractions, the int limits, numbers too
+// large to convert, NaN, and keys of other kinds beside them.
+TEST_F(ScriptVm, TableKeysAtTheArrayEdges) {
+  Check({
+      {"local t = {10, 20, 30, 40} local a, b = 1, 4 return t[a] + t[b] + t[1] + t[4]", "100"},
+      {"local t = {10, 20, 30, 40} local z, m = 0, -0 t[z] = 'z' return t[m] .. t[0] .. t[-0]", "zzz"},
+      {"local t = {10, 20, 30, 40} local h = 1.5 t[h] = 'h' return t[1.5] .. t[h] .. t[1] .. t[2]", "hh1020"},
+      {"local t = {10, 20, 30, 40} local k = 5 t[k] = 50 return t[5] + t[k] + t[4]", "140"},
+      {"local t = {} local k = 2147483647 t[k] = 1 t[k + 1] = 2 t[-k - 1] = 3 t[-k - 2] = 4 "
+       "return t[2147483647] .. t[2147483648] .. t[-2147483648] .. t[-2147483649]", "1234"},
+      {"local t = {1} local big = 2^53 t[big] = 'b' t[1e300] = 'e' t[-1e300] = 'n' "
+       "return t[2^53] .. t[1e300] .. t[-1e300] .. t[1]", "ben1"},
+      {"local t = {1} local k = 4294967297 t[k] = 'w' return t[4294967297] .. type(t[1 + 0.5])", "wnil"},
+      {"local t = {1, 2} local nan = 0/0 return type(t[nan]) .. type(t[0/0])", "nilnil"},
+      {"local t = {1, 2} local nan = 0/0 t[nan] = 1", "error: test:1: table index is NaN"},
+      {"local t = {1, 2} local k = nil t[k] = 1", "error: test:1: table index is nil"},
+      {"local t = {1, 2} t[nil] = 1", "error: test:1: table index is nil"},
+      {"local t = {1, 2} local k return type(t[k]) .. type(t[nil])", "nilnil"},
+      {"local t = {} local b, f = true, function() end t[b] = 'b' t[f] = 'f' t[t] = 't' "
+       "return t[true] .. t[f] .. t[t] .. type(t[false])", "bftnil"},
+      // Nil array slots take values through both forms; a cleared slot reads nil.
+      {"local t = {1, 2, 3, 4} local k = 3 t[k] = nil t[2] = nil "
+       "local r = type(t[3]) .. type(t[k]) t[k] = 'x' t[2] = 'y' return r .. t[3] .. t[2]", "nilnilxy"},
+      // Number keys that are strings are other keys.
+      {"local t = {10} local s = '1' t[s] = 's' return t[1] .. t['1'] .. t[s]", "10ss"},
+      // A metatable is asked only for keys that read nil or write into nil, whatever the form.
+      {"local t = setmetatable({10}, {__index = function(t, k) return 'i' .. k end}) local k, m = 1, 2 "
+       "return t[k] .. t[m] .. t[2] .. t[1.5]", "10i2i2i1.5"},
+      {"local log = '' local t = setmetatable({10, nil, 30}, {__newindex = function(t, k, v) log = log .. k end}) "
+       "local k = 2 t[1] = 1 t[k] = 2 t[3] = 3 t[4] = 4 t[k + 0.5] = 5 return log .. type(t[2])", "242.5nil"},
+  });
+}
+
 TEST_F(ScriptVm, MetamethodsWithANumberFirstReachTheSecondOperand) {
   Check({
       {"local o = setmetatable({}, {__add = function(a, b) return 'add' end}) return 1 + o", "add"},
