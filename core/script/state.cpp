@@ -140,9 +140,11 @@ struct KeptBlocks {
     }
     return p;
   }
-  // Keeps a block whose capacity is at least its class; false when its list is full.
-  bool KeepSmall(void *p) {
-    size_t c = std::min(malloc_usable_size(p), kSmallBlock) / 8;
+  // Keeps a block of `size' bytes (at most kSmallBlock); false when its list is full. Small
+  // blocks are always asked for in whole 8-byte steps (SmallRequest), so the block has room
+  // for its class.
+  bool KeepSmall(void *p, size_t size) {
+    size_t c = (size + 7) / 8;
     if (c == 0 || smallCount[c] == kSmallKept) return false;
     *static_cast<void **>(p) = small[c];
     small[c] = p;
@@ -177,11 +179,14 @@ static void *l_alloc(void *ud, void *ptr, size_t osize, size_t nsize) {
   size_t old = ptr != NULL && osize >= kLargeBlock ? LargeClass(osize) : 0;
   if (nsize == 0) {
     if (old) kept->Keep(ptr, old);
-    else if (!(ORVELLA_SMALL_LISTS && ptr != NULL && osize <= kSmallBlock && kept->KeepSmall(ptr))) std::free(ptr);
+    else if (!(ORVELLA_SMALL_LISTS && ptr != NULL && osize <= kSmallBlock && kept->KeepSmall(ptr, osize))) std::free(ptr);
     return NULL;
   }
-  if (ORVELLA_SMALL_LISTS && ptr == NULL && nsize <= kSmallBlock) {
-    if (void *p = kept->TakeSmall(nsize)) return p;
+  if (nsize <= kSmallBlock && old < kHugeBlock) {
+    if (ORVELLA_SMALL_LISTS && ptr == NULL)
+      if (void *p = kept->TakeSmall(nsize)) return p;
+    // In whole 8-byte steps, so that the block fits its class on the lists when freed.
+    return std::realloc(ptr, (nsize + 7) & ~size_t{7});
   }
   if (nsize < kLargeBlock && old < kHugeBlock) return std::realloc(ptr, nsize);
   size_t cls = nsize < kLargeBlock ? nsize : LargeClass(nsize);
