@@ -952,25 +952,19 @@ reentry:  // entry point
     if (b == 2 && ci->nresults == 1 && !(ci->flags & CIST_FRESH) &&
         (L->openupval == NULL || ngcotouv(L->openupval)->v < base)) {
       setobj(ci->func, ra);
-      ci--;
-      L->ci = ci;
-      base = ci->base;
-      L->base = base;
-      L->top = ci->top;
-      cl = &clvalue(ci->func)->l;
-      k = cl->p->k;
-      pc = ci->savedpc;
-      vmbreak;
+      goto backtolua;
     }
     // Then any fixed count back to a Lua caller that wants a fixed count (a call as a
     // statement wants none).
-    int wanted = ci->nresults;
-    if (b != 0 && wanted >= 0 && !(ci->flags & CIST_FRESH) &&
+    if (b != 0 && ci->nresults >= 0 && !(ci->flags & CIST_FRESH) &&
         (L->openupval == NULL || ngcotouv(L->openupval)->v < base)) {
-      StkId res = ci->func;
-      int j = 0;
-      for (; j < wanted && j < b - 1; j++) setobj(res + j, ra + j);
-      for (; j < wanted; j++) setnilvalue(res + j);
+      {
+        StkId res = ci->func;
+        int j = 0, wanted = ci->nresults;
+        for (; j < wanted && j < b - 1; j++) setobj(res + j, ra + j);
+        for (; j < wanted; j++) setnilvalue(res + j);
+      }
+    backtolua:
       ci--;
       L->ci = ci;
       base = ci->base;
@@ -985,6 +979,7 @@ reentry:  // entry point
     else if (L->top < ra) L->top = ra;
     if (L->openupval) luaF_close(L, base);
     int fresh = ci->flags & CIST_FRESH;
+    int wanted = ci->nresults;
     // Move the results down to the function slot and pop the call record.
     StkId res = ci->func;
     StkId first = ra;

@@ -40,6 +40,17 @@ constexpr int kCovered = 1, kOddLine = 2;
 // each, so nibbles do not overflow), then the two sums of each nibble go to a byte of their
 // own. The byte before the row is zero.
 #if defined(__SSE2__)
+// Stores sixteen pixels' coverage and counts the spans they start: a span starts where the
+// coverage changes to some. Returns the pixels, the next group's `previous'.
+inline __m128i StoreCoverage(uint8_t* at, __m128i now, __m128i previous, __m128i& starts) {
+  const __m128i zero = _mm_setzero_si128();
+  _mm_storeu_si128((__m128i*)at, now);
+  const __m128i before = _mm_or_si128(_mm_slli_si128(now, 1), _mm_srli_si128(previous, 15));
+  const __m128i same = _mm_or_si128(_mm_cmpeq_epi8(now, before), _mm_cmpeq_epi8(now, zero));
+  starts = _mm_add_epi64(starts, _mm_sad_epu8(_mm_andnot_si128(same, _mm_set1_epi8(1)), zero));
+  return now;
+}
+
 int CoverageRow(const uint64_t* row, int stride, uint8_t* coverage, size_t& spans) {
   const __m128i pairBits = _mm_set1_epi8(0x55), nibblePairs = _mm_set1_epi8(0x33), lowNibbles = _mm_set1_epi8(0x0F);
   // Lines 0 and 1 side by side, and 2 and 3.
@@ -55,7 +66,7 @@ int CoverageRow(const uint64_t* row, int stride, uint8_t* coverage, size_t& span
   // All ones in a lane whose last bit is set.
   auto spread = [](__m128i x) { return _mm_shuffle_epi32(_mm_srai_epi32(x, 31), 0xF5); };
   auto pairs = [&](__m128i x) { return _mm_sub_epi64(x, _mm_and_si128(_mm_srli_epi64(x, 1), pairBits)); };
-  const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
+  const __m128i zero = _mm_setzero_si128();
   __m128i previous = zero, starts = zero;
   for (int w = 0; w < stride; w++) {
     __m128i x01 = _mm_loadu_si128((const __m128i*)(row + 4 * w));
@@ -74,13 +85,7 @@ int CoverageRow(const uint64_t* row, int stride, uint8_t* coverage, size_t& span
     __m128i even = _mm_add_epi8(_mm_and_si128(low, lowNibbles), _mm_and_si128(high, lowNibbles));
     __m128i odd = _mm_add_epi8(_mm_and_si128(_mm_srli_epi64(low, 4), lowNibbles),
                                _mm_and_si128(_mm_srli_epi64(high, 4), lowNibbles));
-    const __m128i now = _mm_unpacklo_epi8(even, odd);
-    _mm_storeu_si128((__m128i*)(coverage + 16 * w), now);
-    // A span starts where the coverage changes to some.
-    const __m128i before = _mm_or_si128(_mm_slli_si128(now, 1), _mm_srli_si128(previous, 15));
-    const __m128i same = _mm_or_si128(_mm_cmpeq_epi8(now, before), _mm_cmpeq_epi8(now, zero));
-    starts = _mm_add_epi64(starts, _mm_sad_epu8(_mm_andnot_si128(same, one), zero));
-    previous = now;
+    previous = StoreCoverage(coverage + 16 * w, _mm_unpacklo_epi8(even, odd), previous, starts);
   }
   spans += (size_t)_mm_cvtsi128_si32(starts) + (size_t)_mm_cvtsi128_si32(_mm_unpackhi_epi64(starts, starts));
   return (_mm_movemask_epi8(_mm_cmpeq_epi8(any, zero)) != 0xFFFF ? kCovered : 0) |
@@ -131,7 +136,7 @@ int CoverageRow(const uint64_t* row, int stride, uint8_t* coverage, size_t& span
   const __m256i bitsIn = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4,
                                           0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
   __m256i carry = _mm256_setzero_si256(), any = _mm256_setzero_si256();
-  const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
+  const __m128i zero = _mm_setzero_si128();
   __m128i previous = zero, starts = zero;
   for (int w = 0; w < stride; w++) {
     __m256i x = _mm256_loadu_si256((const __m256i*)(row + 4 * w));
@@ -150,12 +155,7 @@ int CoverageRow(const uint64_t* row, int stride, uint8_t* coverage, size_t& span
     // Lines 0 + 1 in the low half, 2 + 3 in the high one, then the halves added.
     const __m256i pairs = _mm256_add_epi8(_mm256_unpacklo_epi64(first, second), _mm256_unpackhi_epi64(first, second));
     const __m128i sums = _mm_add_epi8(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
-    const __m128i now = _mm_unpacklo_epi8(sums, _mm_unpackhi_epi64(sums, sums));
-    _mm_storeu_si128((__m128i*)(coverage + 16 * w), now);
-    const __m128i before = _mm_or_si128(_mm_slli_si128(now, 1), _mm_srli_si128(previous, 15));
-    const __m128i same = _mm_or_si128(_mm_cmpeq_epi8(now, before), _mm_cmpeq_epi8(now, zero));
-    starts = _mm_add_epi64(starts, _mm_sad_epu8(_mm_andnot_si128(same, one), zero));
-    previous = now;
+    previous = StoreCoverage(coverage + 16 * w, _mm_unpacklo_epi8(sums, _mm_unpackhi_epi64(sums, sums)), previous, starts);
   }
   spans += (size_t)_mm_cvtsi128_si32(starts) + (size_t)_mm_cvtsi128_si32(_mm_unpackhi_epi64(starts, starts));
   return (_mm256_testz_si256(any, any) ? 0 : kCovered) | (_mm256_testz_si256(carry, carry) ? 0 : kOddLine);
