@@ -534,34 +534,40 @@ reentry:  // entry point
   }
   // The run-time GETTABLE and SETTABLE have their key in a register; constant keys run the K
   // forms (vm_code.cpp).
-  vmcase(OP_GETTABLE) {
-    StkId rb = XRB();
-    TObject *rc = XRC();
-    if (likely(ttistable(rb))) {
-      Table *h = hvalue(rb);
-      const TObject *v = rawanswer(L, h, rawget(h, rc));
-      if (likely(v != NULL)) {
-        setobj(ra, v);
-        vmbreak;
-      }
-    }
-    Protect(luaV_gettable(L, rb, rc, ra));
-    vmbreak;
+// A table read (key in a register or a constant) and a table write: the raw answer when no
+// metamethod is asked, else the generic walk.
+#define TABLE_READ(name, key, lookup) \
+  vmcase(name) { \
+    StkId rb = XRB(); \
+    TObject *rc = key(); \
+    if (likely(ttistable(rb))) { \
+      Table *h = hvalue(rb); \
+      const TObject *v = rawanswer(L, h, lookup(h, rc)); \
+      if (likely(v != NULL)) { \
+        setobj(ra, v); \
+        vmbreak; \
+      } \
+    } \
+    Protect(luaV_gettable(L, rb, rc, ra)); \
+    vmbreak; \
   }
-  vmcase(OPX_GETTABLE_K) {
-    StkId rb = XRB();
-    TObject *rc = XKC();
-    if (likely(ttistable(rb))) {
-      Table *h = hvalue(rb);
-      const TObject *v = rawanswer(L, h, rawgetk(h, rc));
-      if (likely(v != NULL)) {
-        setobj(ra, v);
-        vmbreak;
-      }
-    }
-    Protect(luaV_gettable(L, rb, rc, ra));
-    vmbreak;
+#define TABLE_WRITE(name, key, lookup) \
+  vmcase(name) { \
+    TObject *rb = key(); \
+    TObject *rc = RKC(i); \
+    if (likely(ttistable(ra))) { \
+      Table *h = hvalue(ra); \
+      TObject *v = rawsetslot(L, h, rb, lookup(h, rb)); \
+      if (likely(v != NULL)) { \
+        setobj(v, rc); \
+        vmbreak; \
+      } \
+    } \
+    Protect(luaV_settable(L, RA(i), rb, rc)); \
+    vmbreak; \
   }
+  TABLE_READ(OP_GETTABLE, XRC, rawget)
+  TABLE_READ(OPX_GETTABLE_K, XKC, rawgetk)
   vmcase(OPX_SELF_K) {
     StkId rb = XRB();
     TObject *rc = XKC();
@@ -587,20 +593,7 @@ reentry:  // entry point
     Protect(luaV_gettable(L, ra + 1, rc, RA(i)));
     vmbreak;
   }
-  vmcase(OPX_SETTABLE_K) {
-    TObject *rb = XKB();
-    TObject *rc = RKC(i);
-    if (likely(ttistable(ra))) {
-      Table *h = hvalue(ra);
-      TObject *v = rawsetslot(L, h, rb, rawgetk(h, rb));
-      if (likely(v != NULL)) {
-        setobj(v, rc);
-        vmbreak;
-      }
-    }
-    Protect(luaV_settable(L, RA(i), rb, rc));
-    vmbreak;
-  }
+  TABLE_WRITE(OPX_SETTABLE_K, XKB, rawgetk)
   vmcase(OP_SETGLOBAL) {
     TObject *rb = KBx(i);
     if (ttistable(&cl->g)) {
@@ -618,20 +611,7 @@ reentry:  // entry point
     setobj(uv->v, ra);
     vmbreak;
   }
-  vmcase(OP_SETTABLE) {
-    TObject *rb = XRB();
-    TObject *rc = RKC(i);
-    if (likely(ttistable(ra))) {
-      Table *h = hvalue(ra);
-      TObject *v = rawsetslot(L, h, rb, rawget(h, rb));
-      if (likely(v != NULL)) {
-        setobj(v, rc);
-        vmbreak;
-      }
-    }
-    Protect(luaV_settable(L, RA(i), rb, rc));
-    vmbreak;
-  }
+  TABLE_WRITE(OP_SETTABLE, XRB, rawget)
   vmcase(OP_NEWTABLE) {
     int b = GETARG_B(i);
     int shift = b >> 3;
