@@ -30,7 +30,10 @@ union Value {
 // The tag and the word after it are written together as one 8-byte "tag word": a copy reads
 // it with one load, which the processor forwards from the setter's one store. The spare word
 // holds a string's hash, so a look-up by a string value finds its node without reading the
-// string; for other types it is 0 (node keys keep their chain link there instead, table.h).
+// string. A number may carry its value as a nonzero int there (a hint: numeric for loops and
+// number constants give it, so their values index arrays without reading the double); 0 says
+// nothing. Every write of a number's value writes its tag word too, so a hint is never stale.
+// For other types it is 0 (node keys keep their chain link there instead, table.h).
 struct TObject {
   int tt;
   lu_hash tx;
@@ -45,6 +48,19 @@ inline uint64_t tagword(const TObject *o) {
 inline void settagword(TObject *o, uint64_t w) { std::memcpy(o, &w, sizeof w); }
 inline uint64_t maketag(int tt, lu_hash tx = 0) {
   return static_cast<uint32_t>(tt) | static_cast<uint64_t>(tx) << 32;
+}
+
+// The hint of a number (see TObject): its value when it is a whole number in the int range
+// other than 0, else 0. From the bits, with integer operations only.
+inline lu_hash luaO_numhint(lua_Number n) {
+  uint64_t bits;
+  std::memcpy(&bits, &n, sizeof bits);
+  unsigned e = static_cast<unsigned>(bits >> 52 & 0x7ff) - 1023u;  // the exponent; huge below 1 and for NaN
+  if (e >= 31) return 0;
+  uint64_t mantissa = bits << 11 | 1ull << 63;  // the leading one made explicit, at the top
+  if (mantissa << e << 1) return 0;             // a fraction is left once the integer bits go
+  uint32_t k = static_cast<uint32_t>(mantissa >> (63 - e));
+  return static_cast<lu_hash>(bits >> 63 ? 0u - k : k);
 }
 
 typedef TObject *StkId;  // index to stack elements
@@ -77,7 +93,8 @@ typedef TObject *StkId;  // index to stack elements
 // Setters. Every setter writes a whole tag word; the "2s"/"2n"/"2t" forms of the classic design
 // are all the same here and kept as plain setobj.
 #define setnvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TNUMBER)); i_o->value.n = (x); } while (0)
-#define chgnvalue(obj, x) ((obj)->value.n = (x))
+// A number with its hint (TObject), for values that index arrays again and again.
+#define sethintednvalue(obj, x) do { TObject *i_o = (obj); lua_Number i_n = (x); settagword(i_o, maketag(LUA_TNUMBER, luaO_numhint(i_n))); i_o->value.n = i_n; } while (0)
 #define setpvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TLIGHTUSERDATA)); i_o->value.p = (x); } while (0)
 #define setbvalue(obj, x) do { TObject *i_o = (obj); settagword(i_o, maketag(LUA_TBOOLEAN)); i_o->value.b = (x); } while (0)
 // Strings (narrow or wide, by the object's own tag) carry their hash in the tag word.
@@ -142,7 +159,7 @@ struct RunInstruction {
   Instruction code;  // the standard word (a specialised form's opcode and constant indexes)
   uint16_t a;        // A as a byte offset into the registers
   uint16_t b, c;     // a specialised form's B and C as byte offsets into the registers or constants
-  uint8_t form;      // an arithmetic form's operation and constant operands (vm_code.h)
+  uint8_t form;      // an arithmetic form's operation and constant operands, a table write's constant value (vm_code.h)
   uint8_t chain;     // the first of a chain of arithmetic forms: how the next take its result
   int32_t jump;      // a jump's offset (JMP, FORLOOP, TFORPREP)
 };

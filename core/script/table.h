@@ -38,23 +38,26 @@ inline const TObject *luaH_getstr(Table *t, TString *key) {
     n += next;
   }
 }
-// The same by a string value, whose tag word carries the hash. The main position and the next
-// node of its chain are told apart without a branch: a key found in either costs no
-// misprediction, so look-ups waiting on the memory overlap. A miss is confirmed by the hash
-// the string holds, so a copy whose spare word lost the hash still finds its key. No calls:
-// the interpreter inlines this in its handlers.
-inline const TObject *luaH_getstrobj(Table *t, const TObject *key) {
-  const GCObject *s = gcvalue(key);
-  const Node *n = gnode(t, key->tx & t->nodemask);
+// The same by a string value's parts: the string, its tag and the hash its tag word carries.
+// The main position and the next node of its chain are told apart without a branch: a key
+// found in either costs no misprediction, so look-ups waiting on the memory overlap. A miss is
+// confirmed by the hash the string holds, so a copy whose spare word lost the hash still finds
+// its key. No calls: the interpreter inlines this in its handlers.
+inline const TObject *luaH_getstrkey(Table *t, const GCObject *s, int tt, lu_hash tx) {
+  const Node *n = gnode(t, tx & t->nodemask);
   n += gnext(n) & -static_cast<int>(n->i_key.nk.value.gc != s);
   for (;;) {
-    if (__builtin_expect(n->i_key.nk.value.gc == s && n->i_key.nk.tt == ttype(key), 1)) return gval(n);
+    if (__builtin_expect(n->i_key.nk.value.gc == s && n->i_key.nk.tt == tt, 1)) return gval(n);
     int next = gnext(n);
     if (next == 0) break;
     n += next;
   }
-  TString *ts = reinterpret_cast<TString *>(gcvalue(key));
-  return __builtin_expect(key->tx == ts->hash, 1) ? &luaO_nilobject : luaH_getstr(t, ts);
+  const TString *ts = reinterpret_cast<const TString *>(s);
+  return __builtin_expect(tx == ts->hash, 1) ? &luaO_nilobject : luaH_getstr(t, const_cast<TString *>(ts));
+}
+// By a string value.
+inline const TObject *luaH_getstrobj(Table *t, const TObject *key) {
+  return luaH_getstrkey(t, gcvalue(key), ttype(key), key->tx);
 }
 const TObject *luaH_get(Table *t, const TObject *key);
 // Slot for `key', created (nil) when absent; raises "table index is nil"/"... is NaN".

@@ -1,13 +1,9 @@
 // The interpreter loop (threaded dispatch) and the value operations behind it: coercions,
 // comparisons, indexing with metamethods and the per-type tables, arithmetic, bit operators
 // and concatenation of strings or wide strings.
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "core/script/debug.h"
 #include "core/script/do.h"
@@ -332,34 +328,66 @@ static void Arith(lua_State *L, StkId ra, const TObject *rb, const TObject *rc, 
   }
 }
 
-// Truncation of a number for the array test, converted once: anything out of the int range,
-// NaN too, gives INT_MIN, which no array position matches.
-static inline int indexof(lua_Number n) {
-#if defined(__SSE2__)
-  return _mm_cvttsd_si32(_mm_set_sd(n));
-#else
-  return n > -2147483649.0 && n < 2147483648.0 ? static_cast<int>(n) : INT_MIN;
-#endif
-}
-
-// The array slot of a whole-number key inside the array part, else NULL.
-static inline TObject *arrayslot(Table *h, lua_Number n) {
-  int k = indexof(n);
-  unsigned slot = static_cast<unsigned>(k) - 1u;
-  if (__builtin_expect(slot < static_cast<unsigned>(h->sizearray), 1) && static_cast<lua_Number>(k) == n)
-    return &h->array[slot];
+// The array slot of a whole-number key inside the array part, else NULL, for a number without
+// a hint (object.h). From its bits with integer operations only: a conversion to int and back,
+// to compare, costs several times more on the critical path of an indexed read or write.
+__attribute__((noinline)) static TObject *arrayslotbits(Table *h, uint64_t bits) {
+  unsigned e = static_cast<unsigned>(bits >> 52) - 1023u;  // the exponent; huge below 1, for negatives, NaN
+  if (e < 31) {
+    uint64_t mantissa = bits << 11 | 1ull << 63;  // the leading one made explicit, at the top
+    unsigned slot = static_cast<unsigned>(mantissa >> (63 - e)) - 1u;
+    // Whole: no bit of the fraction is left once the e integer bits after the leading one go.
+    if (slot < static_cast<unsigned>(h->sizearray) && (mantissa << e << 1) == 0) return &h->array[slot];
+  }
   return NULL;
 }
 
+static inline uint64_t valuebits(Value v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
+}
+
 // A raw read of a table with the common keys inline: array positions, and strings found by the
-// hash their value carries.
-static inline const TObject *rawget(Table *h, const TObject *key) {
-  if (__builtin_expect(ttisnumber(key), 1)) {
-    const TObject *v = arrayslot(h, nvalue(key));
-    return __builtin_expect(v != NULL, 1) ? v : luaH_get(h, key);
-  }
-  if (ttisstring(key)) return luaH_getstrobj(h, key);
+// hash their value carries. The key comes as its tag word and value, so a key just read stays
+// in machine registers; `key' holds the same value for the generic look-up.
+// The position of `v' in the array part of `h', or a number past it when `v' lies elsewhere
+// (a node, the nil object).
+static inline size_t slotindex(const Table *h, const TObject *v) {
+  return (reinterpret_cast<uintptr_t>(v) - reinterpret_cast<uintptr_t>(h->array)) / sizeof(TObject);
+}
+
+static inline const TObject *rawgetnum(Table *h, uint64_t tw, Value kv, const TObject *key) {
+  unsigned slot = static_cast<unsigned>(tw >> 32) - 1u;  // by the hint (no hint: 0, no slot)
+  if (__builtin_expect(slot < static_cast<unsigned>(h->sizearray), 1)) return &h->array[slot];
+  const TObject *v = arrayslotbits(h, valuebits(kv));
+  return v != NULL ? v : luaH_get(h, key);
+}
+
+static inline const TObject *rawgetkey(Table *h, uint64_t tw, Value kv, const TObject *key) {
+  int tt = static_cast<int>(static_cast<uint32_t>(tw));
+  if (__builtin_expect(tt == LUA_TNUMBER, 1)) return rawgetnum(h, tw, kv, key);
+  if (tt == LUA_TSTRING) return luaH_getstrkey(h, kv.gc, tt, static_cast<lu_hash>(tw >> 32));
   return luaH_get(h, key);
+}
+
+// The second look-up of a pair (vm_code.h), whose key was read at `at' of table `from': as
+// rawgetkey, and for a string key read from an array, the node of the key after it is asked
+// for ahead, as a list of keys walked in order will want it next.
+static inline const TObject *rawgetpair(Table *h, uint64_t tw, Value kv, const TObject *key, const Table *from,
+                                        const TObject *at) {
+  int tt = static_cast<int>(static_cast<uint32_t>(tw));
+  if (__builtin_expect(tt == LUA_TNUMBER, 1)) return rawgetnum(h, tw, kv, key);
+  if (tt == LUA_TSTRING) {
+    if (slotindex(from, at) + 1 < static_cast<size_t>(from->sizearray) && ttisstring(at + 1))
+      __builtin_prefetch(gnode(h, at[1].tx & h->nodemask));
+    return luaH_getstrkey(h, kv.gc, tt, static_cast<lu_hash>(tw >> 32));
+  }
+  return luaH_get(h, key);
+}
+
+static inline const TObject *rawget(Table *h, const TObject *key) {
+  return rawgetkey(h, tagword(key), key->value, key);
 }
 
 // The same for a constant key, most often a field name.
@@ -381,6 +409,12 @@ static inline TObject *rawsetslot(lua_State *L, Table *h, const TObject *key, co
   if (v == &luaO_nilobject) return NULL;  // a new key
   h->flags = 0;  // the table changed; then "__newindex" is asked, in the same order
   if (fasttm(L, h->metatable, TM_NEWINDEX) != NULL) return NULL;
+  // An array slot (only number keys reach one) raises the array's bound; else the hash part's.
+  size_t pos = slotindex(h, v);
+  if (__builtin_expect(pos < static_cast<size_t>(h->sizearray), 1)) {
+    if (static_cast<int>(pos) >= h->abound) h->abound = static_cast<int>(pos) + 1;
+    return const_cast<TObject *>(v);
+  }
   return luaH_coverslot(h, v, key);
 }
 
@@ -473,8 +507,8 @@ void luaV_execute(lua_State *L) {
       &&L_OPX_SUB_KR,  &&L_OPX_MUL_RR,  &&L_OPX_MUL_RK,  &&L_OPX_MUL_KR,  &&L_OPX_DIV_RR,
       &&L_OPX_DIV_RK,  &&L_OPX_DIV_KR,  &&L_OPX_LT_RR,   &&L_OPX_LT_RK,   &&L_OPX_LT_KR,
       &&L_OPX_LE_RR,   &&L_OPX_LE_RK,   &&L_OPX_LE_KR,   &&L_OPX_GETTABLE_K, &&L_OPX_SETTABLE_K,
-      &&L_OPX_SELF_K,  &&L_OPX_CHAIN,   &&L_BAD,         &&L_BAD,         &&L_BAD};
-  static_assert(NUM_RUNOPCODES == 61 && sizeof labels == 64 * sizeof(void *), "a label for each opcode, L_BAD for the rest");
+      &&L_OPX_SELF_K,  &&L_OPX_CHAIN,   &&L_OPX_INDEX_GET, &&L_OPX_INDEX_SET, &&L_BAD};
+  static_assert(NUM_RUNOPCODES == 63 && sizeof labels == 64 * sizeof(void *), "a label for each opcode, L_BAD for the rest");
   // A copy in the frame: each dispatch then jumps through one stack-relative load instead of
   // first forming the table's address (position-independent code). The empty asm keeps the
   // compiler from reading the static table again.
@@ -554,7 +588,7 @@ reentry:  // entry point
 #define TABLE_WRITE(name, key, lookup) \
   vmcase(name) { \
     TObject *rb = key(); \
-    TObject *rc = RKC(i); \
+    TObject *rc = FORMC(pc[-1]); \
     if (likely(ttistable(ra))) { \
       Table *h = hvalue(ra); \
       TObject *v = rawsetslot(L, h, rb, lookup(h, rb)); \
@@ -567,6 +601,47 @@ reentry:  // entry point
     vmbreak; \
   }
   TABLE_READ(OP_GETTABLE, XRC, rawget)
+// The first half of a pair (vm_code.h): the raw read into R(A), its value left in `key'; else
+// the read runs alone.
+// The first half of a pair (vm_code.h): the raw read into R(A), the key it gives kept in
+// `tw' and `kv' for the second half; else the read runs alone.
+#define INDEX_FIRST() \
+    StkId rb = XRB(); \
+    if (unlikely(!ttistable(rb))) goto *disptab[OP_GETTABLE]; \
+    Table *h = hvalue(rb); \
+    const TObject *v = rawanswer(L, h, rawget(h, XRC())); \
+    if (unlikely(v == NULL)) goto *disptab[OP_GETTABLE]; \
+    uint64_t tw = tagword(v); \
+    Value kv = v->value; \
+    settagword(ra, tw); \
+    ra->value = kv; \
+    const RunInstruction &next = pc[0];
+  vmcase(OPX_INDEX_GET) {
+    INDEX_FIRST()
+    StkId tb = ATOFF(base, next.b);
+    if (likely(ttistable(tb))) {
+      Table *t = hvalue(tb);
+      const TObject *w = rawanswer(L, t, rawgetpair(t, tw, kv, ra, h, v));
+      if (likely(w != NULL)) {
+        setobj(ATOFF(base, next.a), w);
+        pc++;
+      }
+    }
+    vmbreak;
+  }
+  vmcase(OPX_INDEX_SET) {
+    INDEX_FIRST()
+    StkId ta = ATOFF(base, next.a);
+    if (likely(ttistable(ta))) {
+      Table *t = hvalue(ta);
+      TObject *slot = rawsetslot(L, t, ra, rawgetpair(t, tw, kv, ra, h, v));
+      if (likely(slot != NULL)) {
+        setobj(slot, FORMC(next));
+        pc++;
+      }
+    }
+    vmbreak;
+  }
   TABLE_READ(OPX_GETTABLE_K, XKC, rawgetk)
   vmcase(OPX_SELF_K) {
     StkId rb = XRB();
@@ -611,7 +686,7 @@ reentry:  // entry point
     setobj(uv->v, ra);
     vmbreak;
   }
-  TABLE_WRITE(OP_SETTABLE, XRB, rawget)
+    TABLE_WRITE(OP_SETTABLE, XRB, rawget)
   vmcase(OP_NEWTABLE) {
     int b = GETARG_B(i);
     int shift = b >> 3;
@@ -986,14 +1061,21 @@ reentry:  // entry point
       lua_Number step = nvalue(ra + 2);
       lua_Number idx = nvalue(ra) + step;  // increment index
       lua_Number limit = nvalue(ra + 1);
-      if (step > 0) {
-        if (likely(idx <= limit)) {
-          dojump(pc, JUMPOFF(pc[-1]));  // jump back
-          chgnvalue(ra, idx);         // update index
-        }
-      } else if (likely(idx >= limit)) {
-        dojump(pc, JUMPOFF(pc[-1]));
-        chgnvalue(ra, idx);
+      if (likely(step > 0)) {
+        if (unlikely(!(idx <= limit))) vmbreak;
+      } else if (!(idx >= limit)) {
+        vmbreak;
+      }
+      {
+        dojump(pc, JUMPOFF(pc[-1]));  // jump back
+        // The index's hint: the last one plus the step's, while both have one (the step's
+        // comes from its constant); else from the number.
+        int32_t hint;
+        if (unlikely(ra->tx == 0 || (ra + 2)->tx == 0 ||
+                     __builtin_add_overflow(static_cast<int32_t>(ra->tx), static_cast<int32_t>((ra + 2)->tx), &hint)))
+          hint = static_cast<int32_t>(luaO_numhint(idx));
+        settagword(ra, maketag(LUA_TNUMBER, static_cast<lu_hash>(hint)));
+        ra->value.n = idx;
       }
       vmbreak;
     }
@@ -1008,10 +1090,10 @@ reentry:  // entry point
       lua_Number idx = nvalue(r) + step;
       lua_Number limit = nvalue(plimit);
       setnvalue(r + 1, limit);
-      setnvalue(r + 2, step);
+      sethintednvalue(r + 2, step);
       if (step > 0 ? idx <= limit : idx >= limit) {
         dojump(pc, JUMPOFF(pc[-1]));
-        chgnvalue(r, idx);
+        sethintednvalue(r, idx);
       }
     });
     vmbreak;

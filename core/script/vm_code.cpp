@@ -72,6 +72,24 @@ void MarkChains(RunInstruction *code, int size) {
   }
 }
 
+// Marks table reads whose result is the next read's or write's key (vm_code.h). The second
+// keeps its own opcode, so a jump that lands on it runs it alone.
+void MarkIndexPairs(RunInstruction *code, int size) {
+  for (int pc = 0; pc + 1 < size; pc++) {
+    RunInstruction &r = code[pc];
+    const RunInstruction &next = code[pc + 1];
+    if (GET_OPCODE(r.code) != OP_GETTABLE) continue;
+    if (GET_OPCODE(next.code) == OP_GETTABLE && next.c == r.a) {
+      SET_OPCODE(r.code, static_cast<OpCode>(OPX_INDEX_GET));
+    } else if (GET_OPCODE(next.code) == OP_SETTABLE && next.b == r.a) {
+      SET_OPCODE(r.code, static_cast<OpCode>(OPX_INDEX_SET));
+    } else {
+      continue;
+    }
+    pc++;
+  }
+}
+
 }  // namespace
 
 void luaV_prepare(lua_State *L, Proto *f) {
@@ -119,10 +137,17 @@ void luaV_prepare(lua_State *L, Proto *f) {
       r.b = Offset(GETARG_B(standard));
       r.c = Offset(GETARG_C(standard));
       if (IsArithForm(r)) r.form = FormOf(GET_OPCODE(i));
+      // A table write's value: a register or a constant.
+      if (GET_OPCODE(i) == OP_SETTABLE || GET_OPCODE(i) == static_cast<int>(OPX_SETTABLE_K)) r.form = ISK(GETARG_C(i)) ? FORM_KC : 0;
     } else if (GET_OPCODE(i) == OP_JMP || GET_OPCODE(i) == OP_FORLOOP || GET_OPCODE(i) == OP_TFORPREP) {
       r.jump = GETARG_sBx(i);
     }
   }
+  // Number constants carry their hints (object.h): a constant key or a for loop's step.
+  for (int n = 0; n < f->sizek; n++) {
+    if (ttisnumber(&f->k[n])) sethintednvalue(&f->k[n], nvalue(&f->k[n]));
+  }
   MarkChains(out, f->sizecode);
+  MarkIndexPairs(out, f->sizecode);
   f->runcode = out;
 }

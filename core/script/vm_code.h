@@ -41,12 +41,18 @@ enum RunOpCode : uint8_t {
   // when every operand is a number, the results passed on in machine registers rather than
   // stored and read back (the latency of that trip bounds numeric loops); else it runs alone.
   OPX_CHAIN,
+  // A GETTABLE whose result is the key of the GETTABLE (SETTABLE) right after it, as in
+  // t[keys[i]]: the key is passed on in machine registers rather than stored and read back.
+  // Either half that needs more than a raw read or write runs alone, the second from its own pc.
+  OPX_INDEX_GET,
+  OPX_INDEX_SET,
   NUM_RUNOPCODES
 };
 static_assert(NUM_RUNOPCODES <= 64, "the opcode field has six bits");
 
 // RunInstruction::form of an arithmetic form: the operation in the low bits, and which of its
-// operands are constants.
+// operands are constants. A table write (SETTABLE and its K form) has FORM_KC when its value
+// is a constant.
 enum RunForm : uint8_t {
   FORM_ADD = 0,
   FORM_SUB = 1,

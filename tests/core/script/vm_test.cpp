@@ -321,6 +321,67 @@ TEST_F(ScriptVm, TableKeysAtTheArrayEdges) {
   });
 }
 
+// Loop indexes and number constants carry their value as an int beside the number: array
+// reads and writes by them must land where the number says whatever the loop does, with
+// whole and fractional steps, either way, across zero and the int limits, and when the body
+// changes the index.
+TEST_F(ScriptVm, LoopIndexesIndexArraysByTheirValue) {
+  Check({
+      {"local t, r = {10, 20, 30, 40}, '' for i = 1, 4 do r = r .. t[i] end return r", "10203040"},
+      {"local t, r = {10, 20, 30, 40}, '' for i = 4, 1, -1 do r = r .. t[i] end return r", "40302010"},
+      {"local t, r = {10, 20, 30}, '' for x = 1, 3, 0.5 do r = r .. (t[x] or '-') end return r", "10-20-30"},
+      {"local t, r = {10, 20, 30}, '' for x = 0.5, 3 do r = r .. (t[x] or '-') end return r", "---"},
+      {"local t, r = {10, 20}, '' for i = -2, 3 do r = r .. (t[i] or '-') end return r", "---1020-"},
+      {"local t, r = {10, 20, 30, 40}, '' for i = 1, 4, 2 do r = r .. t[i] end return r", "1030"},
+      // The body moves the index: the next pass counts from where it is.
+      {"local t, r = {10, 20, 30, 40, 50}, '' for i = 1, 5 do r = r .. t[i] i = i + 1 r = r .. (t[i] or '-') end "
+       "return r", "1020304050-"},
+      {"local t, r = {10, 20, 30, 40, 50}, '' for i = 1, 5 do r = r .. (t[i] or '-') i = i + 0.5 end return r",
+       "10-40"},
+      {"local t, r = {10, 20, 30, 40}, '' local j = 3 for i = 1, 2 do i = j r = r .. t[i] end return r", "30"},
+      // Limits and steps that are strings are numbers from the first pass.
+      {"local t, r = {10, 20, 30}, '' for i = 1, '3', '1' do r = r .. t[i] end return r", "102030"},
+      // Past the int range the index has no int beside it; writes go to the hash part.
+      {"local t = {} for i = 2147483645, 2147483650 do t[i] = i end "
+       "return t[2147483647] .. ',' .. t[2147483648] .. ',' .. t[2147483650] .. ',' .. type(t[1])",
+       "2147483647,2147483648,2147483650,nil"},
+      {"local t = {} for i = -2147483646, -2147483650, -1 do t[i] = i end return t[-2147483648] .. ',' .. t[-2147483650]",
+       "-2147483648,-2147483650"},
+      // Values copied out of a loop keep indexing by their value; so do constants.
+      {"local keys, t = {}, {'a', 'b', 'c', 'd'} for i = 1, 4 do keys[i] = i end "
+       "return t[keys[4]] .. t[keys[1]] .. t[3] .. type(t[0]) .. type(t[-1]) .. type(t[5])", "dacnilnilnil"},
+      {"local t = {1, 2, 3} for i = 1, 3 do t[i] = t[i] * 10 end return t[1] + t[2] + t[3]", "60"},
+  });
+}
+
+// A table read whose result is the next read's or write's key runs as one step; each half
+// still behaves as it would alone: metatables, errors that name the right variable, keys of
+// every kind, and a jump that lands on the second half.
+TEST_F(ScriptVm, ReadsThatGiveTheNextKey) {
+  Check({
+      {"local keys, t = {'x', 'y', 3}, {x = 1, y = 2, 'a', 'b', 'c'} local r = '' "
+       "for i = 1, 3 do r = r .. t[keys[i]] end return r", "12c"},
+      {"local keys, t, n = {'x', 'y'}, {}, 0 for i = 1, 2 do t[keys[i]] = i end "
+       "for i = 1, 2 do n = n + t[keys[i]] t[keys[i]] = nil end return n .. type(t.x) .. type(t.y)", "3nilnil"},
+      {"local keys = setmetatable({}, {__index = function(_, i) return 'k' .. i end}) local t = {k1 = 'one'} "
+       "local i = 1 return t[keys[i]]", "one"},
+      {"local keys, t = {'a'}, setmetatable({}, {__index = function(_, k) return 'got ' .. k end}) "
+       "local i = 1 return t[keys[i]]", "got a"},
+      {"local keys, log = {'a'}, '' local t = setmetatable({}, {__newindex = function(_, k, v) log = k .. '=' .. v end}) "
+       "local i = 1 t[keys[i]] = 5 return log", "a=5"},
+      {"local keys, t = nil, {} local i = 1 return t[keys[i]]",
+       "error: test:1: attempt to index local `keys' (a nil value)"},
+      {"local keys, t = {'a'}, nil local i = 1 return t[keys[i]]",
+       "error: test:1: attempt to index local `t' (a nil value)"},
+      {"local keys, t = {}, {} local i = 1 t[keys[i]] = 1", "error: test:1: table index is nil"},
+      {"local keys, t = {0/0}, {} local i = 1 t[keys[i]] = 1", "error: test:1: table index is NaN"},
+      {"local keys, t = {'a', 'b'}, {a = 1, b = 2} local i, j = 1, 2 "
+       "return t[true and keys[i] or keys[j]] .. t[false and keys[i] or keys[j]]", "12"},
+      // Keys read from the hash part, and the last key of a list.
+      {"local keys, t = {k = 'x', 'y'}, {x = 'X', y = 'Y'} local a, b = 'k', 1 return t[keys[a]] .. t[keys[b]]", "XY"},
+  });
+}
+
 TEST_F(ScriptVm, MetamethodsWithANumberFirstReachTheSecondOperand) {
   Check({
       {"local o = setmetatable({}, {__add = function(a, b) return 'add' end}) return 1 + o", "add"},
