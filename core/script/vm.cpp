@@ -1067,13 +1067,17 @@ reentry:  // entry point
         vmbreak;
       }
       {
+        // The index's hint (object.h), where the body may use it: the last one plus the
+        // step's while both have one (the step's comes from its constant), else from the
+        // number. Elsewhere the index has none.
+        int32_t hint = 0;
+        bool hinted = pc[-1].form & FORM_INDEXHINT;
         dojump(pc, JUMPOFF(pc[-1]));  // jump back
-        // The index's hint: the last one plus the step's, while both have one (the step's
-        // comes from its constant); else from the number.
-        int32_t hint;
-        if (unlikely(ra->tx == 0 || (ra + 2)->tx == 0 ||
-                     __builtin_add_overflow(static_cast<int32_t>(ra->tx), static_cast<int32_t>((ra + 2)->tx), &hint)))
-          hint = static_cast<int32_t>(luaO_numhint(idx));
+        if (hinted) {
+          if (unlikely(ra->tx == 0 || (ra + 2)->tx == 0 ||
+                       __builtin_add_overflow(static_cast<int32_t>(ra->tx), static_cast<int32_t>((ra + 2)->tx), &hint)))
+            hint = static_cast<int32_t>(luaO_numhint(idx));
+        }
         settagword(ra, maketag(LUA_TNUMBER, static_cast<lu_hash>(hint)));
         ra->value.n = idx;
       }

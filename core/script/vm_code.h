@@ -61,6 +61,9 @@ enum RunForm : uint8_t {
   FORM_OPMASK = 3,
   FORM_KB = 4,
   FORM_KC = 8,
+  // A FORLOOP whose index its body reads other than as a number (a key, a value stored or
+  // passed on): the index carries its hint (object.h). Other loops keep the index without one.
+  FORM_INDEXHINT = 16,
 };
 
 // RunInstruction::chain of a chain's first instruction (OPX_CHAIN). The instructions after it

@@ -351,6 +351,11 @@ TEST_F(ScriptVm, LoopIndexesIndexArraysByTheirValue) {
       {"local keys, t = {}, {'a', 'b', 'c', 'd'} for i = 1, 4 do keys[i] = i end "
        "return t[keys[4]] .. t[keys[1]] .. t[3] .. type(t[0]) .. type(t[-1]) .. type(t[5])", "dacnilnilnil"},
       {"local t = {1, 2, 3} for i = 1, 3 do t[i] = t[i] * 10 end return t[1] + t[2] + t[3]", "60"},
+      // A loop whose body only computes with its index hands it on to metamethods as well.
+      {"local t, r = {10, 20, 30, 40}, '' local o = setmetatable({}, {__add = function(_, k) return t[k] end}) "
+       "for i = 1, 4, 2 do r = r .. (o + i) .. (o + (i + 1)) end return r", "10203040"},
+      {"local t, r, j = {10, 20, 30, 40}, '', 3 local o = setmetatable({}, {__add = function(_, k) return t[k] end}) "
+       "for i = 1, 2 do i = j r = r .. (o + i) end return r", "30"},
   });
 }
 
