@@ -128,7 +128,12 @@ const char *lua_setlocal(lua_State *L, const lua_Debug *ar, int n) {
   StkId pos = NULL;
   const char *name = findlocal(L, ar, n, &pos);
   L->top--;  // pop value
-  if (name) setobj(pos, L->top);
+  if (name) {
+    setobj(pos, L->top);
+    // A number set from outside comes without a hint: a for loop that keeps none writes only
+    // the number of its index (vm_code.h), so a hint here would go stale.
+    if (ttisnumber(pos)) pos->tx = 0;
+  }
   return name;
 }
 

@@ -142,6 +142,9 @@ static int call_binTM(lua_State *L, const TObject *p1, const TObject *p2, StkId 
   if (!ttisfunction(tm)) return 0;
   ptrdiff_t resr = savestack(L, res);
   TObject r = callTMres(L, tm, p1, p2);
+  // A number comes without a hint (object.h), as from the arithmetic itself: a for loop that
+  // keeps none may start from it (vm_code.h).
+  if (ttisnumber(&r)) r.tx = 0;
   setobj(restorestack(L, resr), &r);
   return 1;
 }
@@ -1066,21 +1069,18 @@ reentry:  // entry point
       } else if (!(idx >= limit)) {
         vmbreak;
       }
-      {
-        // The index's hint (object.h), where the body may use it: the last one plus the
-        // step's while both have one (the step's comes from its constant), else from the
-        // number. Elsewhere the index has none.
-        int32_t hint = 0;
-        bool hinted = pc[-1].form & FORM_INDEXHINT;
-        dojump(pc, JUMPOFF(pc[-1]));  // jump back
-        if (hinted) {
-          if (unlikely(ra->tx == 0 || (ra + 2)->tx == 0 ||
-                       __builtin_add_overflow(static_cast<int32_t>(ra->tx), static_cast<int32_t>((ra + 2)->tx), &hint)))
-            hint = static_cast<int32_t>(luaO_numhint(idx));
-        }
+      bool hinted = pc[-1].form & FORM_INDEXHINT;
+      dojump(pc, JUMPOFF(pc[-1]));  // jump back
+      if (hinted) {
+        // The index's hint (object.h): the last one plus the step's while both have one (the
+        // step's comes from its constant), else from the number.
+        int32_t hint;
+        if (unlikely(ra->tx == 0 || (ra + 2)->tx == 0 ||
+                     __builtin_add_overflow(static_cast<int32_t>(ra->tx), static_cast<int32_t>((ra + 2)->tx), &hint)))
+          hint = static_cast<int32_t>(luaO_numhint(idx));
         settagword(ra, maketag(LUA_TNUMBER, static_cast<lu_hash>(hint)));
-        ra->value.n = idx;
       }
+      ra->value.n = idx;  // a loop without the flag keeps an index without a hint (vm_code.h)
       vmbreak;
     }
     Protect({
@@ -1097,7 +1097,7 @@ reentry:  // entry point
       sethintednvalue(r + 2, step);
       if (step > 0 ? idx <= limit : idx >= limit) {
         dojump(pc, JUMPOFF(pc[-1]));
-        sethintednvalue(r, idx);
+        setnvalue(r, idx);  // without a hint; a loop that keeps one finds it on its next pass
       }
     });
     vmbreak;

@@ -90,35 +90,38 @@ void MarkIndexPairs(RunInstruction *code, int size) {
   }
 }
 
-// Whether the instruction reads register `r' only as a number operand (arithmetic and
-// comparisons), or does not read it.
-bool ReadsOnlyAsNumber(Instruction i, int r) {
+// Whether the instruction leaves register `r' alone: it does not write it, and reads it only
+// as a number operand (arithmetic and comparisons), if at all.
+bool LeavesIndexAlone(Instruction i, int r) {
   auto reg = [r](int rk) { return !ISK(rk) && rk == r; };
+  int a = GETARG_A(i);
   switch (GET_OPCODE(i)) {
     case OP_ADD: case OP_SUB: case OP_MUL: case OP_DIV: case OP_POW:
-    case OP_BAND: case OP_BOR: case OP_SHL: case OP_SHR:
-    case OP_EQ: case OP_LT: case OP_LE: case OP_UNM:
-    case OP_LOADK: case OP_LOADBOOL: case OP_LOADNIL: case OP_GETUPVAL: case OP_GETGLOBAL:
-    case OP_NEWTABLE: case OP_JMP: case OP_FORLOOP: case OP_CLOSE:
-      return true;
-    case OP_GETTABLE: return GETARG_B(i) != r && !reg(GETARG_C(i));
-    case OP_SELF: case OP_MOVE: case OP_NOT: case OP_TEST: return GETARG_B(i) != r;
-    case OP_SETGLOBAL: case OP_SETUPVAL: return GETARG_A(i) != r;
-    case OP_SETTABLE: return GETARG_A(i) != r && !reg(GETARG_B(i)) && !reg(GETARG_C(i));
-    case OP_CONCAT: return r < GETARG_B(i) || r > GETARG_C(i);
-    default: return GETARG_A(i) > r;  // calls, returns, lists, closures: from A upwards
+    case OP_BAND: case OP_BOR: case OP_SHL: case OP_SHR: case OP_UNM:
+    case OP_LOADK: case OP_LOADBOOL: case OP_GETUPVAL: case OP_GETGLOBAL: case OP_NEWTABLE:
+      return a != r;
+    case OP_EQ: case OP_LT: case OP_LE: case OP_JMP: case OP_CLOSE: return true;
+    case OP_FORLOOP: return a > r;  // an inner loop, its registers above
+    case OP_LOADNIL: return r < a || r > GETARG_B(i);
+    case OP_MOVE: case OP_NOT: case OP_TEST: return a != r && GETARG_B(i) != r;
+    case OP_CONCAT: return a != r;  // reads it as text
+    case OP_GETTABLE: return a != r && GETARG_B(i) != r && !reg(GETARG_C(i));
+    case OP_SETTABLE: return a != r && !reg(GETARG_B(i)) && !reg(GETARG_C(i));
+    case OP_SETGLOBAL: case OP_SETUPVAL: return a != r;
+    default: return false;
   }
 }
 
-// Flags the for loops whose index the body reads other than as a number (vm_code.h). The
-// flag only saves work: a loop without it keeps its index without a hint, never a stale one.
+// Flags the for loops whose body does more with the index than compute with it (vm_code.h).
+// In the others the index never gets a hint: the code before the loop computes it, and only
+// the loop writes it.
 void MarkHintedLoops(const Proto *f, RunInstruction *code) {
   for (int pc = 0; pc < f->sizecode; pc++) {
     Instruction i = f->code[pc];
     if (GET_OPCODE(i) != OP_FORLOOP) continue;
     int start = pc + 1 + GETARG_sBx(i);
     bool hinted = start < 0 || start > pc;  // not a loop back: keep the hint
-    for (int q = start; !hinted && q < pc; q++) hinted = !ReadsOnlyAsNumber(f->code[q], GETARG_A(i));
+    for (int q = start; !hinted && q < pc; q++) hinted = !LeavesIndexAlone(f->code[q], GETARG_A(i));
     if (hinted) code[pc].form = FORM_INDEXHINT;
   }
 }

@@ -61,8 +61,9 @@ enum RunForm : uint8_t {
   FORM_OPMASK = 3,
   FORM_KB = 4,
   FORM_KC = 8,
-  // A FORLOOP whose index its body reads other than as a number (a key, a value stored or
-  // passed on): the index carries its hint (object.h). Other loops keep the index without one.
+  // A FORLOOP whose body does more with its index than compute with it (a key, a value stored
+  // or passed on, a new value): the index carries its hint (object.h). In other loops it has
+  // none, and the loop writes only its number.
   FORM_INDEXHINT = 16,
 };
 

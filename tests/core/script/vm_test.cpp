@@ -356,6 +356,10 @@ TEST_F(ScriptVm, LoopIndexesIndexArraysByTheirValue) {
        "for i = 1, 4, 2 do r = r .. (o + i) .. (o + (i + 1)) end return r", "10203040"},
       {"local t, r, j = {10, 20, 30, 40}, '', 3 local o = setmetatable({}, {__add = function(_, k) return t[k] end}) "
        "for i = 1, 2 do i = j r = r .. (o + i) end return r", "30"},
+      // A loop may start from a metamethod's number.
+      {"local t, r = {10, 20, 30, 40}, '' local o = setmetatable({}, {__add = function(_, k) return t[k] end}) "
+       "local s = setmetatable({}, {__sub = function() return 1 end}) "
+       "for i = s, 3 do r = r .. (o + i) end return r", "2030"},
   });
 }
 
