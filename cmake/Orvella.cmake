@@ -39,8 +39,14 @@ function(orvella_test name)
   if(A_LOCK)
     set(lock RESOURCE_LOCK ${A_LOCK})
   endif()
+  # The sanitizers run the long end-to-end tests (the tour, the world tours) several times
+  # slower: under them a case may take up to 20 minutes.
+  set(timeout 300)
+  if(ORVELLA_ASAN OR ORVELLA_TSAN)
+    set(timeout 1200)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 300 ${lock})
+    PROPERTIES TIMEOUT ${timeout} ${lock})
 endfunction()
 
 # orvella_test_folder(LIBS ...): one test executable per *_test.cpp file of the calling folder,
