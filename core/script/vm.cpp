@@ -395,7 +395,7 @@ static inline const TObject *rawget(Table *h, const TObject *key) {
 
 // The same for a constant key, most often a field name.
 static inline const TObject *rawgetk(Table *h, const TObject *key) {
-  return __builtin_expect(ttisstring(key), 1) ? luaH_getstrobj(h, key) : rawget(h, key);
+  return __builtin_expect(ttisstring(key), 1) ? luaH_getstrfield(h, key) : rawget(h, key);
 }
 
 // What a read of a table gives when the table answers alone: the value found, or the nil found
@@ -560,7 +560,7 @@ reentry:  // entry point
   vmcase(OP_GETGLOBAL) {
     TObject *rb = KBx(i);
     if (ttistable(&cl->g)) {
-      const TObject *v = luaH_getstrobj(hvalue(&cl->g), rb);
+      const TObject *v = luaH_getstrfield(hvalue(&cl->g), rb);
       if (!ttisnil(v)) {
         setobj(ra, v);
         vmbreak;
@@ -652,7 +652,7 @@ reentry:  // entry point
     setobj(ra + 1, rb);
     if (ttistable(rb)) {
       Table *h = hvalue(rb);
-      const TObject *v = luaH_getstrobj(h, rc);
+      const TObject *v = luaH_getstrfield(h, rc);
       if ((v = rawanswer(L, h, v)) != NULL) {
         setobj(ra, v);
         vmbreak;
@@ -662,7 +662,7 @@ reentry:  // entry point
       const TObject *tm = fasttm(L, h->metatable, TM_INDEX);
       if (ttistable(tm)) {
         Table *c = hvalue(tm);
-        if ((v = rawanswer(L, c, luaH_getstrobj(c, rc))) != NULL) {
+        if ((v = rawanswer(L, c, luaH_getstrfield(c, rc))) != NULL) {
           setobj(ra, v);
           vmbreak;
         }
@@ -675,7 +675,7 @@ reentry:  // entry point
   vmcase(OP_SETGLOBAL) {
     TObject *rb = KBx(i);
     if (ttistable(&cl->g)) {
-      TObject *v = const_cast<TObject *>(luaH_getstrobj(hvalue(&cl->g), rb));
+      TObject *v = const_cast<TObject *>(luaH_getstrfield(hvalue(&cl->g), rb));
       if (!ttisnil(v)) {
         setobj(v, ra);
         vmbreak;
