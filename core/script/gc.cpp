@@ -209,7 +209,13 @@ void sweeplist(lua_State *L, GCObject **p, int all) {
 }
 
 void sweepstrings(lua_State *L, int all) {
-  for (int i = 0; i < G(L)->strt.size; i++) sweeplist(L, &G(L)->strt.hash[i], all);
+  // The buckets hold one string or none, mostly: the strings of a few buckets on are asked
+  // for ahead, as walking them one by one waits on each.
+  stringtable *tb = &G(L)->strt;
+  for (int i = 0; i < tb->size; i++) {
+    if (i + 8 < tb->size) __builtin_prefetch(tb->hash[i + 8]);
+    sweeplist(L, &tb->hash[i], all);
+  }
 }
 
 void checkSizes(lua_State *L, lu_mem finalising) {
