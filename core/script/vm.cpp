@@ -351,15 +351,15 @@ static inline uint64_t valuebits(Value v) {
   return bits;
 }
 
-// A raw read of a table with the common keys inline: array positions, and strings found by the
-// hash their value carries. The key comes as its tag word and value, so a key just read stays
-// in machine registers; `key' holds the same value for the generic look-up.
 // The position of `v' in the array part of `h', or a number past it when `v' lies elsewhere
 // (a node, the nil object).
 static inline size_t slotindex(const Table *h, const TObject *v) {
   return (reinterpret_cast<uintptr_t>(v) - reinterpret_cast<uintptr_t>(h->array)) / sizeof(TObject);
 }
 
+// A raw read of a table with the common keys inline: array positions, and strings found by the
+// hash their value carries. The key comes as its tag word and value, so a key just read stays
+// in machine registers; `key' holds the same value for the generic look-up.
 static inline const TObject *rawgetnum(Table *h, uint64_t tw, Value kv, const TObject *key) {
   unsigned slot = static_cast<unsigned>(tw >> 32) - 1u;  // by the hint (no hint: 0, no slot)
   if (__builtin_expect(slot < static_cast<unsigned>(h->sizearray), 1)) return &h->array[slot];
@@ -445,9 +445,6 @@ static inline int ownopcode(uint8_t form) {
 #define RKB(i) (__builtin_expect(GETARG_B(i) < MAXSTACK, 1) ? base + GETARG_B(i) : k + (GETARG_B(i) - MAXSTACK))
 #define RKC(i) ((GETARG_C(i) < MAXSTACK ? base : k - MAXSTACK) + GETARG_C(i))
 #define KBx(i) (k + GETARG_Bx(i))
-// Operands of the run-time forms: a register, or a constant by its own index.
-// The standard instruction word of a run-time instruction.
-#define CODE(p) ((p)->code)
 // Operands of the run-time forms by the byte offsets the instruction carries beside its word
 // (read from the instruction just fetched): no shifting and masking of fields.
 #define OFFB() (pc[-1].b)
@@ -457,7 +454,7 @@ static inline int ownopcode(uint8_t form) {
 #define XRC() ATOFF(base, OFFC())
 #define XKB() ATOFF(k, OFFB())
 #define XKC() ATOFF(k, OFFC())
-// Operands of an arithmetic form in a chain, by its form.
+// The operands of a run-time instruction whose form says whether each is a register or a constant.
 #define FORMB(r) ATOFF((r).form & FORM_KB ? k : base, (r).b)
 #define FORMC(r) ATOFF((r).form & FORM_KC ? k : base, (r).c)
 
@@ -604,8 +601,6 @@ reentry:  // entry point
     vmbreak; \
   }
   TABLE_READ(OP_GETTABLE, XRC, rawget)
-// The first half of a pair (vm_code.h): the raw read into R(A), its value left in `key'; else
-// the read runs alone.
 // The first half of a pair (vm_code.h): the raw read into R(A), the key it gives kept in
 // `tw' and `kv' for the second half; else the read runs alone.
 #define INDEX_FIRST() \
@@ -689,7 +684,7 @@ reentry:  // entry point
     setobj(uv->v, ra);
     vmbreak;
   }
-    TABLE_WRITE(OP_SETTABLE, XRB, rawget)
+  TABLE_WRITE(OP_SETTABLE, XRB, rawget)
   vmcase(OP_NEWTABLE) {
     int b = GETARG_B(i);
     int shift = b >> 3;
@@ -1168,10 +1163,10 @@ reentry:  // entry point
     Closure *ncl = luaF_newLclosure(L, nup, &cl->g);
     ncl->l.p = p;
     for (int j = 0; j < nup; j++, pc++) {
-      if (GET_OPCODE(CODE(pc)) == OP_GETUPVAL)
-        ncl->l.upvals[j] = cl->upvals[GETARG_B(CODE(pc))];
+      if (GET_OPCODE(pc->code) == OP_GETUPVAL)
+        ncl->l.upvals[j] = cl->upvals[GETARG_B(pc->code)];
       else
-        ncl->l.upvals[j] = luaF_findupval(L, base + GETARG_B(CODE(pc)));
+        ncl->l.upvals[j] = luaF_findupval(L, base + GETARG_B(pc->code));
     }
     setclvalue(ra, ncl);
     Protect(luaC_checkGC(L));
