@@ -37,10 +37,12 @@ const size_t kLargeBlock = 64 * 1024;
 const size_t kHugeBlock = 4 * 1024 * 1024;
 const size_t kHugePage = 2 * 1024 * 1024;
 const int kKeptBlocks = 8;
-// Small blocks (closures, upvalues, short strings, little tables) freed by a collection are
-// kept on lists by usable size in 8-byte steps and handed out before the C library is asked:
-// the next steps of the script make as many again. Address checking wants every free to
-// reach the C library, so the lists are off under it.
+// Small blocks (closures, upvalues, short strings, little tables) come from slabs of the
+// state's own, cut in 16-byte steps, and go back to lists by size when freed: the next steps
+// of the script make as many again. The slabs go with the state, so closing a state with
+// many small objects frees a few slabs instead of every object, and the C library never
+// merges its free chunks by the hundred thousand. Address checking wants every block to come
+// from the C library, so the slabs are off under it.
 #if defined(__SANITIZE_ADDRESS__)
 #define ORVELLA_SMALL_LISTS 0
 #elif defined(__has_feature)
@@ -52,8 +54,9 @@ const int kKeptBlocks = 8;
 #define ORVELLA_SMALL_LISTS 1
 #endif
 const size_t kSmallBlock = 64;
-const int kSmallClasses = kSmallBlock / 8 + 1;
-const int kSmallKept = 8192;  // per class, so a list holds at most half a megabyte
+const size_t kSmallGrain = 16;  // the C library's alignment, which stored objects may need
+const int kSmallClasses = kSmallBlock / kSmallGrain + 1;
+const size_t kSlabBytes = 64 * 1024;
 const size_t kKeptBytes = 8 * 1024 * 1024;
 
 size_t LargeClass(size_t n) {
@@ -127,39 +130,46 @@ struct KeptBlocks {
     count++;
     bytes += cls;
   }
-  // Small free blocks, linked through their first word.
+  // Small free blocks by class, linked through their first word; the slab being cut; the
+  // slabs, linked through their first word.
   void *small[kSmallClasses] = {};
-  int smallCount[kSmallClasses] = {};
+  char *slabAt = nullptr;
+  char *slabEnd = nullptr;
+  void *slabs = nullptr;
+
+  static size_t SmallClass(size_t n) { return (n + kSmallGrain - 1) / kSmallGrain; }
 
   void *TakeSmall(size_t n) {
-    size_t c = (n + 7) / 8;
-    void *p = small[c];
-    if (p != NULL) {
+    size_t c = SmallClass(n);
+    if (void *p = small[c]) {
       small[c] = *static_cast<void **>(p);
-      smallCount[c]--;
+      return p;
     }
+    size_t bytes = c * kSmallGrain;
+    if (static_cast<size_t>(slabEnd - slabAt) < bytes) {
+      char *slab = static_cast<char *>(std::malloc(kSlabBytes));
+      if (slab == NULL) return NULL;
+      *reinterpret_cast<void **>(slab) = slabs;
+      slabs = slab;
+      slabAt = slab + kSmallGrain;
+      slabEnd = slab + kSlabBytes;
+    }
+    void *p = slabAt;
+    slabAt += bytes;
     return p;
   }
-  // Keeps a block of `size' bytes (at most kSmallBlock); false when its list is full. Small
-  // blocks are always asked for in whole 8-byte steps (SmallRequest), so the block has room
-  // for its class.
-  bool KeepSmall(void *p, size_t size) {
-    size_t c = (size + 7) / 8;
-    if (c == 0 || smallCount[c] == kSmallKept) return false;
+  void KeepSmall(void *p, size_t size) {
+    size_t c = SmallClass(size);
     *static_cast<void **>(p) = small[c];
     small[c] = p;
-    smallCount[c]++;
-    return true;
   }
 
   ~KeptBlocks() {
     for (int i = 0; i < count; i++) Release(block[i], size[i]);
-    for (void *p : small) {
-      while (p != NULL) {
-        void *next = *static_cast<void **>(p);
-        std::free(p);
-        p = next;
-      }
+    while (slabs != NULL) {
+      void *next = *static_cast<void **>(slabs);
+      std::free(slabs);
+      slabs = next;
     }
   }
   // Takes entry i out of the list, keeping the order of the rest.
@@ -176,17 +186,26 @@ struct KeptBlocks {
 
 static void *l_alloc(void *ud, void *ptr, size_t osize, size_t nsize) {
   KeptBlocks *kept = static_cast<KeptBlocks *>(ud);
+  bool small = ORVELLA_SMALL_LISTS && ptr != NULL && osize <= kSmallBlock;  // a block of the slabs
+  if (ORVELLA_SMALL_LISTS && (small || (nsize > 0 && nsize <= kSmallBlock))) {
+    if (nsize == 0) {
+      kept->KeepSmall(ptr, osize);
+      return NULL;
+    }
+    if (small && nsize <= kSmallBlock && KeptBlocks::SmallClass(nsize) == KeptBlocks::SmallClass(osize)) return ptr;
+    // Into or out of the slabs: a new block, the contents, then the old block let go.
+    void *p = nsize <= kSmallBlock ? kept->TakeSmall(nsize) : l_alloc(ud, NULL, 0, nsize);
+    if (p != NULL && ptr != NULL) {
+      std::memcpy(p, ptr, std::min(osize, nsize));
+      l_alloc(ud, ptr, osize, 0);
+    }
+    return p;
+  }
   size_t old = ptr != NULL && osize >= kLargeBlock ? LargeClass(osize) : 0;
   if (nsize == 0) {
     if (old) kept->Keep(ptr, old);
-    else if (!(ORVELLA_SMALL_LISTS && ptr != NULL && osize <= kSmallBlock && kept->KeepSmall(ptr, osize))) std::free(ptr);
+    else std::free(ptr);
     return NULL;
-  }
-  if (nsize <= kSmallBlock && old < kHugeBlock) {
-    if (ORVELLA_SMALL_LISTS && ptr == NULL)
-      if (void *p = kept->TakeSmall(nsize)) return p;
-    // In whole 8-byte steps, so that the block fits its class on the lists when freed.
-    return std::realloc(ptr, (nsize + 7) & ~size_t{7});
   }
   if (nsize < kLargeBlock && old < kHugeBlock) return std::realloc(ptr, nsize);
   size_t cls = nsize < kLargeBlock ? nsize : LargeClass(nsize);

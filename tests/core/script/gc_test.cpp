@@ -2,7 +2,10 @@
 // only through dead coroutines.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "core/base/settings.h"
 #include "core/script/lib_aux.h"
@@ -279,6 +282,51 @@ TEST(ScriptMemory, RepetitionTakesItsResultOnce) {
             0)
       << error;
   lua_close(L);
+}
+
+// Small objects come from blocks the state cuts itself and reuses once they are freed: each
+// keeps the C library's alignment and its own contents while its neighbours are freed and made
+// again, and a table whose parts grow out of the small sizes and shrink back into them keeps
+// what it holds.
+TEST(ScriptMemory, SmallBlocksKeepAlignmentAndContentsThroughReuse) {
+  State L;
+  lua_newtable(L);
+  const int kept = lua_gettop(L);
+  auto byte = [](int object, size_t at) { return static_cast<unsigned char>(object * 31 + at); };
+  int made = 0;
+  for (int round = 0; round < 4; round++) {
+    for (int i = 0; i < 3000; i++, made++) {
+      size_t n = 1 + made % 64;
+      auto *p = static_cast<unsigned char *>(lua_newuserdata(L, n));
+      ASSERT_EQ(reinterpret_cast<uintptr_t>(p) % alignof(std::max_align_t), 0u) << n;
+      for (size_t at = 0; at < n; at++) p[at] = byte(made, at);
+      if (made % 3 == 0) lua_rawseti(L, kept, made);
+      else lua_pop(L, 1);
+    }
+    lua_setgcthreshold(L, 0);  // the dropped ones are freed, to be cut again next round
+    for (int k = 0; k < made; k += 3) {
+      lua_rawgeti(L, kept, k);
+      auto *p = static_cast<const unsigned char *>(lua_touserdata(L, -1));
+      ASSERT_NE(p, nullptr) << k;
+      for (size_t at = 0; at < 1 + static_cast<size_t>(k % 64); at++) ASSERT_EQ(p[at], byte(k, at)) << k;
+      lua_pop(L, 1);
+    }
+  }
+  std::string error;
+  ASSERT_EQ(RunCode(L,
+                    "local bad = 0 for size = 1, 40 do "
+                    "  local t = {} "
+                    "  for i = 1, size do t[i] = i * 3 t['k' .. i] = -i end "
+                    "  for i = size, 2, -1 do t[i] = nil t['k' .. i] = nil end "
+                    "  t.grow = 1 t.again = 2 "  // a rehash into the small sizes
+                    "  if not (t[1] == 3 and t.k1 == -1 and t.grow == 1 and t.again == 2 and t[2] == nil) then "
+                    "    bad = bad + 1 "
+                    "  end "
+                    "end return bad",
+                    &error),
+            0)
+      << error;
+  EXPECT_EQ(lua_tonumber(L, -1), 0);
 }
 
 TEST(ScriptMemory, OpeningWithTooLittleMemoryYieldsNoState) {
