@@ -33,6 +33,10 @@ void luaS_resize(lua_State *L, int newsize) {
 
 // A new string object of l units with its terminator; the caller fills in the text.
 static TString *newstrobj(lua_State *L, int tag, size_t l, size_t unit, lu_hash h) {
+  stringtable *tb = &G(L)->strt;
+  // Grown before the string is made, so that a failure leaves no string in the table whose text
+  // was never written.
+  if (tb->nuse >= cast(lu_hash, tb->size) && tb->size <= MAX_INT / 2) luaS_resize(L, tb->size * 2);  // too crowded
   size_t bytes = l >= MAX_BLOCKSIZE ? MAX_BLOCKSIZE : sizeof(TString) + (l + 1) * unit;
   TString *ts = cast(TString *, luaM_malloc(L, bytes));
   ts->tt = cast(lu_byte, tag);
@@ -41,13 +45,10 @@ static TString *newstrobj(lua_State *L, int tag, size_t l, size_t unit, lu_hash 
   ts->hash = h;
   ts->len = l;
   std::memset(reinterpret_cast<char *>(ts + 1) + l * unit, 0, unit);
-  stringtable *tb = &G(L)->strt;
   h = lmod(h, tb->size);
   ts->next = tb->hash[h];
   tb->hash[h] = valtogco(ts);
   tb->nuse++;
-  if (tb->nuse > cast(lu_hash, tb->size) && tb->size <= MAX_INT / 2)
-    luaS_resize(L, tb->size * 2);  // too crowded
   return ts;
 }
 

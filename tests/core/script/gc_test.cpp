@@ -221,6 +221,35 @@ TEST(ScriptMemory, FailuresAtEveryPointOfAScriptLeaveAConsistentState) {
   }
 }
 
+// A string whose making fails (the string table cannot grow) leaves nothing behind: no string
+// without its text is found later in its place.
+TEST(ScriptMemory, AStringThatCannotBeMadeLeavesNothingInTheStringTable) {
+  Budget budget;
+  lua_State *L = luaE_openwith(BudgetAlloc, &budget);
+  ASSERT_NE(L, nullptr);
+  lua_setgcthreshold(L, 1 << 20);  // nothing is collected meanwhile
+  const stringtable &strings = G(L)->strt;
+  for (int i = 0; strings.nuse < static_cast<lu_hash>(strings.size); i++) {
+    lua_pushstring(L, ("fill" + std::to_string(i)).c_str());
+    lua_pop(L, 1);
+  }
+  const lu_hash before = strings.nuse;
+  const char *text = "a string made when the table is full";
+  auto push = [](lua_State *S) -> int {
+    Budget *b = static_cast<Budget *>(lua_touserdata(S, 1));
+    b->limit = b->used + 128;  // room for the string, not for a table twice the size
+    lua_pushstring(S, "a string made when the table is full");
+    return 0;
+  };
+  EXPECT_EQ(lua_cpcall(L, push, &budget), LUA_ERRMEM);
+  budget.limit = SIZE_MAX;
+  EXPECT_EQ(strings.nuse, before);
+  lua_pushstring(L, text);
+  EXPECT_STREQ(lua_tostring(L, -1), text);
+  lua_close(L);
+  EXPECT_EQ(budget.used, 0u);
+}
+
 // The budget ("scriptmemorymb") bounds what a script can take, whatever the system would give:
 // past it a growth fails with the memory error before it is allocated, and the state stays usable.
 TEST(ScriptMemory, TheBudgetSettingRefusesGrowthPastIt) {
