@@ -347,6 +347,7 @@ lua_State *luaE_openwith(lua_Alloc f, void *ud) {
   g->rootudata = NULL;
   g->tmudata = NULL;
   g->dummynode->i_key.nk.tt = LUA_TNIL;
+  g->dummynode->i_key.nk.value.gc = NULL;
   gnext(g->dummynode) = 0;
   setnilvalue(gval(g->dummynode));
   g->nblocks = sizeof(LG);

@@ -179,6 +179,7 @@ static void setnodevector(lua_State *L, Table *t, int lsize) {
     for (int i = 0; i < size; i++) {
       Node *n = gnode(t, i);
       n->i_key.nk.tt = LUA_TNIL;
+      n->i_key.nk.value.gc = NULL;  // look-ups compare it before the tag
       gnext(n) = 0;
       setnilvalue(gval(n));
     }
