@@ -209,11 +209,9 @@ void sweeplist(lua_State *L, GCObject **p, int all) {
 }
 
 void sweepstrings(lua_State *L, int all) {
-  // The buckets hold one string or none, mostly: the strings of a few buckets on are asked
-  // for ahead, as walking them one by one waits on each.
   stringtable *tb = &G(L)->strt;
   for (int i = 0; i < tb->size; i++) {
-    if (i + 8 < tb->size) __builtin_prefetch(tb->hash[i + 8]);
+    luaS_askahead(tb, i);
     sweeplist(L, &tb->hash[i], all);
   }
 }

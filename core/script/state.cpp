@@ -186,13 +186,13 @@ struct KeptBlocks {
 
 static void *l_alloc(void *ud, void *ptr, size_t osize, size_t nsize) {
   KeptBlocks *kept = static_cast<KeptBlocks *>(ud);
-  bool small = ORVELLA_SMALL_LISTS && ptr != NULL && osize <= kSmallBlock;  // a block of the slabs
-  if (ORVELLA_SMALL_LISTS && (small || (nsize > 0 && nsize <= kSmallBlock))) {
+  bool fromSlab = ORVELLA_SMALL_LISTS && ptr != NULL && osize <= kSmallBlock;
+  if (ORVELLA_SMALL_LISTS && (fromSlab || (nsize > 0 && nsize <= kSmallBlock))) {
     if (nsize == 0) {
       kept->KeepSmall(ptr, osize);
       return NULL;
     }
-    if (small && nsize <= kSmallBlock && KeptBlocks::SmallClass(nsize) == KeptBlocks::SmallClass(osize)) return ptr;
+    if (fromSlab && nsize <= kSmallBlock && KeptBlocks::SmallClass(nsize) == KeptBlocks::SmallClass(osize)) return ptr;
     // Into or out of the slabs: a new block, the contents, then the old block let go.
     void *p = nsize <= kSmallBlock ? kept->TakeSmall(nsize) : l_alloc(ud, NULL, 0, nsize);
     if (p != NULL && ptr != NULL) {

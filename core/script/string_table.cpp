@@ -15,8 +15,8 @@ void luaS_resize(lua_State *L, int newsize) {
   GCObject **newhash = luaM_newvector(L, newsize, GCObject *);
   stringtable *tb = &G(L)->strt;
   for (int i = 0; i < newsize; i++) newhash[i] = NULL;
-  for (int i = 0; i < tb->size; i++) {  // rehash; the strings of a few buckets on asked for ahead
-    if (i + 8 < tb->size) __builtin_prefetch(tb->hash[i + 8]);
+  for (int i = 0; i < tb->size; i++) {  // rehash
+    luaS_askahead(tb, i);
     GCObject *p = tb->hash[i];
     while (p) {
       GCObject *next = p->gch.next;

@@ -13,6 +13,11 @@
 #define luaS_fix(s) ((s)->marked |= (1 << 4))
 
 void luaS_resize(lua_State *L, int newsize);
+// Walks of the buckets in order ask for the strings of a few buckets on ahead: a bucket holds
+// one string or none, mostly, and walking them one by one waits on each.
+inline void luaS_askahead(const stringtable *tb, int i) {
+  if (i + 8 < tb->size) __builtin_prefetch(tb->hash[i + 8]);
+}
 Udata *luaS_newudata(lua_State *L, size_t s);
 // A boxed pointer: stored length 1, payload room for one pointer.
 Udata *luaS_newboxudata(lua_State *L);
